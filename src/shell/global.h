@@ -8,7 +8,9 @@
 #include "shell/language.h"
 #include "shell/settings.h"
 
+#include <QDateTime>
 #include <QString>
+#include <functional>
 
 namespace vx {
 
@@ -26,6 +28,8 @@ struct Global {
     PollState poll;
     TransferState transfer;
     UiPort* ui = nullptr;
+    // The computer's clock; tests replace it to run on a fixed date.
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
     // Path of a file beside the program.
     QString path(const QString& file_name) const { return program_dir + file_name; }

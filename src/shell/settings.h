@@ -65,4 +65,23 @@ struct Settings {
     QMap<int, QString> port_devices;     // section PORTS: COM number -> device path
 };
 
+struct Global;
+
+// Reads the whole settings file into g.settings in the program's load order,
+// building the language table on the way (see load_settings in settings.cpp).
+void load_settings(Global& g);
+
+// Writes one key of an initialisation-format file in place, keeping every
+// other line byte for byte; the file is replaced atomically. On failure
+// returns false and, when error is given, sets it to "Unable to write to <path>".
+bool write_ini_value(const QString& path, const QString& section, const QString& key, const QString& value,
+                     QString* error = nullptr);
+// The same for the settings file of the program directory.
+bool write_setting_string(const Global& g, const QString& section, const QString& key, const QString& value,
+                          QString* error = nullptr);
+bool write_setting_int(const Global& g, const QString& section, const QString& key, int value,
+                       QString* error = nullptr);
+bool write_setting_bool(const Global& g, const QString& section, const QString& key, bool value,
+                        QString* error = nullptr);
+
 } // namespace vx
