@@ -64,6 +64,7 @@ Faults:
   --reply-delay MS      delay every reply
   --silent              echo nothing, answer nothing
   --close-after-blocks K    exit after sending K block replies
+  --record-every-ms MS  while the mission is on, write the next record every MS ms
 Output:
   --link PATH           place a symlink to the device at PATH
   --log FILE            append "<ms> <cmd> <param>" per valid frame received
@@ -98,6 +99,7 @@ struct Config {
     sim::Options logger;
     Faults faults;
     std::string link, log, dump;
+    int record_every_ms = 0;
 };
 
 bool to_int(const char* s, long long& v)
@@ -208,6 +210,8 @@ bool parse_args(int argc, char** argv, Config& cfg)
             ok = number(cfg.faults.corrupt_times);
         else if (a == "--reply-delay")
             ok = number(cfg.faults.reply_delay_ms);
+        else if (a == "--record-every-ms")
+            ok = number(cfg.record_every_ms);
         else if (a == "--silent")
             cfg.faults.silent = true;
         else if (a == "--close-after-blocks")
@@ -440,11 +444,20 @@ int main(int argc, char** argv)
 
     Device dev(cfg, logger, master);
     std::uint8_t buf[512];
+    std::int64_t next_record_ms = sim::mono_ms() + cfg.record_every_ms;
     while (!g_stop && !dev.exit_now()) {
         const int wait = dev.pump();
         if (dev.exit_now()) break;
+        int timeout = wait < 0 ? 200 : std::max(1, wait);
+        if (cfg.record_every_ms > 0) {
+            const std::int64_t now = sim::mono_ms();
+            if (now >= next_record_ms) {
+                logger.append_record();
+                next_record_ms += cfg.record_every_ms;
+            }
+            timeout = static_cast<int>(std::clamp<std::int64_t>(next_record_ms - now, 1, timeout));
+        }
         pollfd pfd{master, POLLIN, 0};
-        const int timeout = wait < 0 ? 200 : std::max(1, wait);
         const int n = ::poll(&pfd, 1, timeout);
         if (n > 0 && (pfd.revents & POLLIN)) {
             const ssize_t got = ::read(master, buf, sizeof buf);
