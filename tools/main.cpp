@@ -18,6 +18,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -72,17 +73,21 @@ Output:
                         for every written ring position, then go on serving
 
 Records: record number k lies at ring position k mod ring size and is stamped
-start + k * interval. Without --wrap positions 0..fill-1 hold k = position.
-With --wrap every position holds one: positions below the pointer hold
-k = ring size + position, the others k = position. Unwritten positions read
-as 0xFF. Raw values of record k (t = 320 + (7k mod 160), i.e. 20.0..29.9 degC):
+start + k * interval (whole minutes; type 132 with an interval above 60 steps
+interval - 60 seconds and keeps the seconds in value B). Without --wrap
+positions 0..fill-1 hold k = position. With --wrap every position holds one:
+positions below fill hold k = ring size + position, the others k = position.
+Unwritten positions read as 0xFF. Setting the record pointer (commands 27, 28,
+as a mission start does) erases the memory; records written later (see
+--record-every-ms) continue from the pointer with the same rule. Raw values of record k (t = 320 + (7k mod 160), i.e. 20.0..29.9 degC):
   digital 85 89 96 128: t        analog 86 94 95 97 101 103 129: 1080 + (7k mod 160)
   87 88 92: t, 300 + (11k mod 400)    counters 90 102: k mod 50    93: 17 + (k mod 3)
   99: t, t - 16 - (k mod 32)          100 106: t, 1500 + (11k mod 1000)
   105 131: t, t + 32                  107: 3k mod 65536
   108: 1080 + (7k mod 160), 1100 + (5k mod 120)
   111: 13k mod 1000, 37k mod 3600     130: 400 + (13k mod 1600), k mod 50
-  132: 400 + (13k mod 1600), k mod 60 133: t, 1500 + (11k mod 1000), 100 + (k mod 30)
+  132: 400 + (13k mod 1600), seconds of the stamp
+  133: t, 1500 + (11k mod 1000), 100 + (k mod 30)
   55 (7-byte BCD records): 1400 + (7k mod 160)
 )";
 
@@ -264,24 +269,26 @@ public:
     // Feed received bytes; queues echo and answers.
     void receive(const std::uint8_t* data, std::size_t n)
     {
-        if (cfg_.faults.silent) return;
-        queue(sim::Bytes(data, data + n), sim::mono_ms());
+        // A dead logger hears the frames (they are logged) but says nothing.
+        if (!cfg_.faults.silent) queue(sim::Bytes(data, data + n), sim::mono_ms());
         for (std::size_t i = 0; i < n; ++i) {
             parse_.push_back(data[i]);
-            while (!parse_.empty() && parse_[0] != 13)
-                parse_.pop_front();
-            if (parse_.size() >= 2 && parse_[1] != 10) {
-                parse_.pop_front();
-                continue;
-            }
-            if (parse_.size() < 5) continue;
-            const std::uint8_t c = parse_[2], p = parse_[3], chk = parse_[4];
-            if (static_cast<std::uint8_t>(c + p + chk) == 170) {
-                parse_.clear();
-                frame(c, p);
-            } else {
-                // Not a frame: resynchronise on the next CR.
-                parse_.pop_front();
+            for (;;) {
+                while (!parse_.empty() && parse_[0] != 13)
+                    parse_.pop_front();
+                if (parse_.size() >= 2 && parse_[1] != 10) {
+                    parse_.pop_front();
+                    continue;
+                }
+                if (parse_.size() < 5) break;
+                const std::uint8_t c = parse_[2], p = parse_[3], chk = parse_[4];
+                if (static_cast<std::uint8_t>(c + p + chk) == 170) {
+                    parse_.erase(parse_.begin(), parse_.begin() + 5);
+                    frame(c, p);
+                } else {
+                    // Not a frame: resynchronise on the next CR.
+                    parse_.pop_front();
+                }
             }
         }
     }
@@ -337,6 +344,7 @@ private:
             std::fprintf(log_, "%lld %u %u\n", static_cast<long long>(now - start_ms_), c, p);
             std::fflush(log_);
         }
+        if (cfg_.faults.silent) return;
         sim::Reply r = logger_.handle(c, p);
         const std::int64_t due = now + cfg_.faults.reply_delay_ms;
         switch (r.what) {
@@ -424,7 +432,16 @@ int main(int argc, char** argv)
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
 
     if (!cfg.link.empty()) {
-        ::unlink(cfg.link.c_str());
+        // Replace an old link, but never a real file.
+        struct stat st {
+        };
+        if (::lstat(cfg.link.c_str(), &st) == 0) {
+            if (!S_ISLNK(st.st_mode)) {
+                std::fprintf(stderr, "vorlan-sim: %s exists and is not a symlink\n", cfg.link.c_str());
+                return 1;
+            }
+            ::unlink(cfg.link.c_str());
+        }
         if (::symlink(device.c_str(), cfg.link.c_str()) != 0) {
             std::perror("vorlan-sim: symlink");
             return 1;
@@ -437,6 +454,7 @@ int main(int argc, char** argv)
     sigemptyset(&sa.sa_mask);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     std::printf("PTY %s\n", device.c_str());

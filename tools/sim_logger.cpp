@@ -25,24 +25,40 @@ namespace sim
 namespace
 {
 
+// clang-format off
 const std::vector<Model> model_table = {
-    // type, status length, record length, ring size, kind
-    {55, 28, 7, 5400, Kind::old_analog}, {85, 29, 6, 5201, Kind::digital},
-    {86, 42, 6, 5201, Kind::analog},     {87, 44, 8, 3901, Kind::temp_humi},
-    {88, 44, 8, 8001, Kind::temp_humi},  {89, 29, 6, 10401, Kind::digital},
-    {90, 29, 6, 5201, Kind::counter},    {92, 44, 8, 3901, Kind::temp_humi},
-    {93, 29, 6, 10401, Kind::ibutton},   {94, 42, 6, 10401, Kind::analog},
-    {95, 42, 6, 10401, Kind::analog},    {96, 29, 6, 10401, Kind::digital},
-    {97, 42, 6, 10401, Kind::analog},    {99, 32, 8, 8001, Kind::psychro},
-    {100, 44, 8, 8000, Kind::cap_humi},  {101, 42, 6, 10401, Kind::analog},
-    {102, 29, 6, 10401, Kind::counter},  {103, 46, 6, 10401, Kind::analog},
-    {105, 44, 8, 8000, Kind::two_temp},  {106, 44, 8, 8000, Kind::cap_humi},
-    {107, 42, 6, 10401, Kind::flow},     {108, 45, 8, 8000, Kind::two_analog},
-    {111, 47, 8, 8000, Kind::wind},      {128, 29, 6, 10401, Kind::digital},
-    {129, 46, 6, 10401, Kind::analog},   {130, 47, 8, 8001, Kind::current_reed},
-    {131, 32, 8, 8000, Kind::two_temp},  {132, 47, 8, 8001, Kind::level},
-    {133, 45, 9, 7000, Kind::pressure},
+    // type  status  record  ring   kind
+    { 55,   28,     7,   5400,  Kind::old_analog},
+    { 85,   29,     6,   5201,  Kind::digital},
+    { 86,   42,     6,   5201,  Kind::analog},
+    { 87,   44,     8,   3901,  Kind::temp_humi},
+    { 88,   44,     8,   8001,  Kind::temp_humi},
+    { 89,   29,     6,  10401,  Kind::digital},
+    { 90,   29,     6,   5201,  Kind::counter},
+    { 92,   44,     8,   3901,  Kind::temp_humi},
+    { 93,   29,     6,  10401,  Kind::ibutton},
+    { 94,   42,     6,  10401,  Kind::analog},
+    { 95,   42,     6,  10401,  Kind::analog},
+    { 96,   29,     6,  10401,  Kind::digital},
+    { 97,   42,     6,  10401,  Kind::analog},
+    { 99,   32,     8,   8001,  Kind::psychro},
+    {100,   44,     8,   8000,  Kind::cap_humi},
+    {101,   42,     6,  10401,  Kind::analog},
+    {102,   29,     6,  10401,  Kind::counter},
+    {103,   46,     6,  10401,  Kind::analog},
+    {105,   44,     8,   8000,  Kind::two_temp},
+    {106,   44,     8,   8000,  Kind::cap_humi},
+    {107,   42,     6,  10401,  Kind::flow},
+    {108,   45,     8,   8000,  Kind::two_analog},
+    {111,   47,     8,   8000,  Kind::wind},
+    {128,   29,     6,  10401,  Kind::digital},
+    {129,   46,     6,  10401,  Kind::analog},
+    {130,   47,     8,   8001,  Kind::current_reed},
+    {131,   32,     8,   8000,  Kind::two_temp},
+    {132,   47,     8,   8001,  Kind::level},
+    {133,   45,     9,   7000,  Kind::pressure},
 };
+// clang-format on
 
 void put16(Bytes& b, std::size_t at, int v)
 {
@@ -284,11 +300,26 @@ std::vector<int> Logger::raw_values(std::int64_t k) const
     case Kind::current_reed:
         return {400 + (kk * 13) % 1600, kk % 50};
     case Kind::level:
-        return {400 + (kk * 13) % 1600, kk % 60};
+        return {400 + (kk * 13) % 1600, record_time(k).second};
     case Kind::pressure:
         return {t, 1500 + (kk * 11) % 1000, 100 + kk % 30};
     }
     return {0};
+}
+
+// Record k is stamped start + k * interval. The level logger (132) counts
+// intervals above 60 as seconds and keeps the seconds in value B; the others
+// stamp whole minutes.
+Civil Logger::record_time(std::int64_t k) const
+{
+    std::int64_t start = to_seconds(opt_.start);
+    std::int64_t step = static_cast<std::int64_t>(opt_.interval) * 60;
+    if (model_.kind == Kind::level) {
+        if (opt_.interval > 60) step = opt_.interval - 60;
+    } else {
+        start -= start % 60;
+    }
+    return from_seconds(start + k * step);
 }
 
 Bytes Logger::record_at(int position) const
@@ -296,7 +327,7 @@ Bytes Logger::record_at(int position) const
     const int len = model_.record_length;
     const std::int64_t k = record_number_at(position);
     if (k < 0) return Bytes(static_cast<std::size_t>(len), 0xFF);
-    const Civil c = from_seconds(to_seconds(opt_.start) + k * static_cast<std::int64_t>(opt_.interval) * 60);
+    const Civil c = record_time(k);
     const std::vector<int> v = raw_values(k);
     Bytes r(static_cast<std::size_t>(len), 0);
     if (model_.kind == Kind::old_analog) {
@@ -324,8 +355,7 @@ std::string Logger::dump_ring() const
     for (int p = 0; p < model_.ring_size; ++p) {
         const std::int64_t k = record_number_at(p);
         if (k < 0) continue;
-        const Civil c =
-            from_seconds(to_seconds(opt_.start) + k * static_cast<std::int64_t>(opt_.interval) * 60);
+        const Civil c = record_time(k);
         out += std::to_string(p) + '\t' + format_civil(c);
         for (int v : raw_values(k))
             out += '\t' + std::to_string(v);

@@ -6,10 +6,11 @@
 // Record ring rule (also printed by --help): the logger writes record number k
 // (k = 0, 1, 2, ...) at ring position k mod ring size, stamped start + k * interval.
 // Without --wrap, positions 0 .. fill-1 hold records k = position. With --wrap
-// every position holds a record: positions below the pointer hold the newer
-// lap (k = ring size + position), the others the older one (k = position).
-// Positions never written read as 0xFF bytes. Raw values of record k:
-// see raw_values() in sim_logger.cpp and the --help text.
+// every position holds a record: positions below fill hold the newer lap
+// (k = ring size + position), the others the older one (k = position).
+// Positions never written read as 0xFF bytes. Setting the record pointer
+// erases the memory. Time stamps: record_time(); raw values: raw_values()
+// in sim_logger.cpp, both also described by --help.
 #include "sim_time.h"
 
 #include <array>
@@ -110,6 +111,8 @@ public:
 
     // Record number k held at `position`, or -1 when the position was never written.
     std::int64_t record_number_at(int position) const;
+    // Time stamp of record k.
+    Civil record_time(std::int64_t k) const;
     // The raw values (1 to 3 of them) of record k.
     std::vector<int> raw_values(std::int64_t k) const;
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 
 using namespace simtest;
@@ -91,6 +92,31 @@ TEST(SimLine, BlockReplyCarriesTenRecordsAndTheirSum)
     ASSERT_EQ(empty.size(), 66u);
     EXPECT_EQ(empty[5], 0xFF);
     EXPECT_EQ(empty[64], 0xFF);
+}
+
+TEST(SimLine, FindsFramesAfterNoise)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.start());
+    Line line(sim.device());
+    ASSERT_TRUE(line.ok());
+    // Stray bytes, a lone CR and a CR CR LF run before a good frame.
+    line.send({0x55, 13, 7, 13, 13, 10, 34, 5, 131});
+    EXPECT_EQ(line.read(13), (Bytes{0x55, 13, 7, 13, 13, 10, 34, 5, 131, 34, 5, 170, 85}));
+    ASSERT_EQ(sim.frames().size(), 1);
+    EXPECT_EQ(sim.frames()[0].param, 5);
+}
+
+TEST(SimLine, LinkOverARealFileIsRefused)
+{
+    SimProcess sim;
+    QFile file(sim.link());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("keep");
+    file.close();
+    EXPECT_FALSE(sim.start());
+    EXPECT_FALSE(QFileInfo(sim.link()).isSymLink());
+    EXPECT_EQ(QFileInfo(sim.link()).size(), 4);
 }
 
 TEST(SimLine, BadCheckFrameIsEchoedButNotAnswered)
@@ -181,6 +207,9 @@ TEST(SimFaults, SilentLoggerAndReplyDelay)
     Line quiet(silent.device());
     ASSERT_TRUE(quiet.ok());
     EXPECT_TRUE(quiet.exchange(13, 1, 22).empty());
+    // It still hears the frame, so tests can count the tries.
+    ASSERT_EQ(silent.frames().size(), 1);
+    EXPECT_EQ(silent.frames()[0].cmd, 13);
 
     SimProcess slow;
     ASSERT_TRUE(slow.start({"--reply-delay", "400"}));

@@ -288,3 +288,21 @@ TEST(SimRing, RunningMissionWritesNewRecords)
     usleep(400000);
     EXPECT_EQ(line.exchange(10, 160, 29)[11], stopped_at);
 }
+
+TEST(SimRing, LevelLoggerKeepsSecondsInValueB)
+{
+    SimProcess sim;
+    ASSERT_TRUE(
+        sim.start({"--type", "132", "--interval", "75", "--fill", "5", "--start", "2024-01-01T00:00"}));
+    // Interval 75 means 15 seconds: record 3 at 00:00:45, raw 400 + 39.
+    const QStringList ring = sim.ring();
+    ASSERT_EQ(ring.size(), 5);
+    EXPECT_EQ(ring[3], "3\t2024-01-01 00:00:45\t439\t45");
+    Line line(sim.device());
+    ASSERT_TRUE(line.ok());
+    // Position 3 with 8-byte records: address 24 + 1024 = 1048 = 4 * 256 + 24.
+    ASSERT_EQ(line.exchange(11, 24, 9).size(), 9u);
+    const Bytes block = line.exchange(12, 4, 86);
+    ASSERT_EQ(block.size(), 86u);
+    EXPECT_EQ(slice(block, 5, 13), (Bytes{0, 0, 0x3E, 0x22, 0xB7, 0x01, 45, 0}));
+}
