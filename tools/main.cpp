@@ -15,6 +15,7 @@
 #include <ctime>
 #include <deque>
 #include <fcntl.h>
+#include <iterator>
 #include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
@@ -250,6 +251,7 @@ bool parse_args(int argc, char** argv, Config& cfg)
 struct Pending {
     std::int64_t due_ms;
     sim::Bytes bytes;
+    bool last = false; // the simulator ends once this has gone out
     std::size_t sent = 0;
 };
 
@@ -314,8 +316,8 @@ public:
             next_us_ =
                 std::max(next_us_, now_us) + static_cast<std::int64_t>(byte_us * static_cast<double>(w));
             if (head.sent >= head.bytes.size()) {
+                if (head.last) exit_now_ = true;
                 out_.pop_front();
-                if (pending_exit_after_ > 0 && --pending_exit_after_ == 0) exit_now_ = true;
             }
         }
         return -1;
@@ -331,10 +333,18 @@ private:
         return static_cast<std::int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
     }
 
-    void queue(sim::Bytes b, std::int64_t due)
+    // Runs go out in order of due time, first come first served among equals.
+    // The echo is due at once, so with a reply delay the echo of a repeated
+    // frame overtakes the late answer to the previous one, as on the wire.
+    void queue(sim::Bytes b, std::int64_t due, bool last = false)
     {
-        if (!out_.empty()) due = std::max(due, out_.back().due_ms);
-        out_.push_back({due, std::move(b)});
+        auto at = out_.end();
+        while (at != out_.begin()) {
+            auto before = std::prev(at);
+            if (before->due_ms <= due || before->sent > 0) break;
+            at = before;
+        }
+        out_.insert(at, Pending{due, std::move(b), last});
     }
 
     void frame(std::uint8_t c, std::uint8_t p)
@@ -347,6 +357,7 @@ private:
         if (cfg_.faults.silent) return;
         sim::Reply r = logger_.handle(c, p);
         const std::int64_t due = now + cfg_.faults.reply_delay_ms;
+        bool last = false;
         switch (r.what) {
         case sim::Reply::What::none:
             return;
@@ -362,14 +373,12 @@ private:
             ++blocks_;
             const int k = cfg_.faults.corrupt_block;
             if (k > 0 && blocks_ >= k && blocks_ < k + cfg_.faults.corrupt_times) r.bytes.back() ^= 0x5A;
-            if (cfg_.faults.close_after_blocks > 0 && blocks_ >= cfg_.faults.close_after_blocks) {
-                // Everything queued so far, this block included, goes out first.
-                pending_exit_after_ = static_cast<int>(out_.size()) + 1;
-            }
+            // The block goes out in full before the simulator ends.
+            last = cfg_.faults.close_after_blocks > 0 && blocks_ >= cfg_.faults.close_after_blocks;
             break;
         }
         }
-        queue(std::move(r.bytes), due);
+        queue(std::move(r.bytes), due, last);
     }
 
     const Config& cfg_;
@@ -382,7 +391,6 @@ private:
     std::int64_t next_us_ = 0;
     int acks_dropped_ = 0;
     int blocks_ = 0;
-    int pending_exit_after_ = 0;
     bool exit_now_ = false;
 };
 

@@ -219,6 +219,13 @@ TEST(SimFaults, SilentLoggerAndReplyDelay)
     // The echo comes at once, the answer only after the delay.
     EXPECT_EQ(line.read(22, 250, 0).size(), 5u);
     EXPECT_EQ(line.read(17, 1500).size(), 17u);
+
+    // A frame repeated while the answer is pending is echoed at once; the
+    // late answers follow in order.
+    line.send(Line::frame(34, 1));
+    EXPECT_EQ(line.read(5, 100, 0).size(), 5u);
+    line.send(Line::frame(34, 1));
+    EXPECT_EQ(line.read(13, 1500), (Bytes{13, 10, 34, 1, 135, 34, 1, 170, 85, 34, 1, 170, 85}));
 }
 
 TEST(SimFaults, ClosesAfterBlocksAndRestartsOnTheSameLink)
