@@ -306,3 +306,15 @@ TEST(SimRing, LevelLoggerKeepsSecondsInValueB)
     ASSERT_EQ(block.size(), 86u);
     EXPECT_EQ(slice(block, 5, 13), (Bytes{0, 0, 0x3E, 0x22, 0xB7, 0x01, 45, 0}));
 }
+
+TEST(SimRing, PointerCanBeSetApartFromTheRecords)
+{
+    // A pointer past the ring (10403 = 0x28A3) for tests of a broken logger.
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({"--type", "89", "--fill", "3", "--pointer", "10403"}));
+    EXPECT_EQ(sim.ring().size(), 3);
+    Line line(sim.device());
+    ASSERT_TRUE(line.ok());
+    const Bytes s = line.exchange(10, 160, 29);
+    EXPECT_EQ(slice(s, 11, 13), (Bytes{0xA3, 0x28}));
+}
