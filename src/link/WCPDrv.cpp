@@ -346,6 +346,14 @@ std::uint32_t TCommPortDriver::ModemLines() const
     return r;
 }
 
+std::uint32_t TCommPortDriver::InputCount() const
+{
+    if (!Connected()) return 0;
+    int waiting = 0;
+    if (ioctl(fd_, FIONREAD, &waiting) != 0 || waiting < 0) return 0;
+    return static_cast<std::uint32_t>(waiting);
+}
+
 std::uint32_t TCommPortDriver::SendData(const void* data, std::uint32_t size)
 {
     return SendDataTimed(data, size, output_timeout_);
