@@ -382,3 +382,25 @@ TEST_F(LinkPeer, OpenComportMapsTheNumberAndClosesAgain)
     EXPECT_TRUE(link.open_comport(7));
     EXPECT_TRUE(link.port_open);
 }
+
+TEST_F(LinkPeer, WaitSeesAReplyThatCameDuringAWaitNestedInIt)
+{
+    // Something run from the event loop (a timer slot) waits on its own while
+    // the reply of the outer wait arrives; the outer wait must still end then.
+    link.expected_reply = bytes({7, 7});
+    QTimer::singleShot(20, [&] {
+        QTimer::singleShot(30, [&] { peer.write(bytes({7, 7})); });
+        link.delay(300);
+    });
+    QElapsedTimer t;
+    t.start();
+    EXPECT_TRUE(link.wait_reply(3000));
+    EXPECT_LT(t.elapsed(), 1500);
+}
+
+TEST(LinkTrace, FrameTraceIsOffByDefault)
+{
+    EXPECT_STREQ(lcLink().categoryName(), "vorlanix.link");
+    EXPECT_FALSE(lcLink().isDebugEnabled());
+    EXPECT_TRUE(lcLink().isWarningEnabled());
+}
