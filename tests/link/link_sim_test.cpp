@@ -67,7 +67,7 @@ TEST_F(LinkSim, SendValueGivesUpAfterSevenFramesWhenNeverAcknowledged)
     for (int i = 1; i < f.size(); ++i) {
         EXPECT_EQ(f[i].param, 30);
         // Each retry follows a full reply window and the 50 ms pause.
-        EXPECT_GE(f[i].ms - f[i - 1].ms, 240) << i;
+        EXPECT_GE(f[i].ms - f[i - 1].ms, 200) << i;
     }
 }
 
