@@ -13,7 +13,6 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,8 +95,9 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     editor_->setObjectName(QStringLiteral("Editor"));
     editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
     editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    editor_->setTabStopDistance(QFontMetricsF(editor_->font()).horizontalAdvance(QLatin1Char(' ')) * 4);
+    // Columns line up on short tab stops, so date, time and two values fit the
+    // narrow pane.
+    editor_->setTabStopDistance(QFontMetricsF(editor_->font()).horizontalAdvance(QStringLiteral("00")));
     editor_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(editor_, &QPlainTextEdit::customContextMenuRequested, this, &TEditForm::text_menu);
     auto* find_action = new QAction(QStringLiteral("Hľadať"), editor_);
@@ -113,7 +113,7 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     splitter_->addWidget(plot_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({177, 600});
+    set_text_width(177);
 
     status_ = new QStatusBar(this);
     status_->setSizeGripEnabled(false);
@@ -159,6 +159,11 @@ void TEditForm::build_chart()
     plot_->xAxis2->setVisible(false);
 
     QCPAxisRect* rect = plot_->axisRect();
+    // Room for half a date label beside each end of the time axis; the plot
+    // drops labels that would be clipped at the widget's edge.
+    const int half_label =
+        QFontMetrics(plot_->xAxis->tickLabelFont()).horizontalAdvance(QStringLiteral("30.12.2026")) / 2 + 6;
+    rect->setMinimumMargins(QMargins(half_label, 10, half_label, 10));
     rect->setRangeDragAxes({plot_->xAxis}, {plot_->yAxis, plot_->yAxis2});
     rect->setRangeZoomAxes({plot_->xAxis}, {plot_->yAxis, plot_->yAxis2});
     plot_->setSelectionRectMode(QCP::srmNone);
@@ -289,6 +294,16 @@ void TEditForm::RedrawGraph()
 void TEditForm::set_time_range(double a, double b)
 {
     plot_->xAxis->setRange(a, b);
+}
+
+void TEditForm::set_text_width(int pixels)
+{
+    // The widths are meant for a font with characters 5 pixels wide on
+    // average; wider fonts get a proportionally wider pane.
+    const double scale = std::max(1.0, QFontMetricsF(editor_->font()).averageCharWidth() / 5.0);
+    pixels = int(std::lround(pixels * scale));
+    const int total = splitter_->width() > pixels ? splitter_->width() : pixels + 600;
+    splitter_->setSizes({pixels, total - pixels});
 }
 
 std::pair<double, double> TEditForm::time_range() const

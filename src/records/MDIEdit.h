@@ -58,6 +58,8 @@ public:
     void set_modified(bool modified);
     QString file_name() const { return file_name_; }
     void set_file_name(const QString& path) { file_name_ = path; }
+    // Width of the text pane in pixels (177 at creation).
+    void set_text_width(int pixels);
 
     // --- graph ---
     // Where the graph controls come from at drawing time (the main window's
