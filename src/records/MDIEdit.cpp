@@ -349,6 +349,11 @@ QString TEditForm::status_text(int panel) const
     return panel >= 0 && panel < 4 ? panels_[panel]->text() : QString();
 }
 
+void TEditForm::set_status(int panel, const QString& text)
+{
+    if (panel >= 0 && panel < 4) panels_[panel]->setText(text);
+}
+
 void TEditForm::mouse_readout(QMouseEvent* event)
 {
     panels_[1]->setText(readout_time(event->position().x()));
@@ -358,6 +363,29 @@ void TEditForm::mouse_readout(QMouseEvent* event)
 QImage TEditForm::picture() const
 {
     return plot_->toPixmap(plot_->width(), plot_->height()).toImage();
+}
+
+QImage TEditForm::series_picture(bool second)
+{
+    QCPAxis* left = plot_->yAxis;
+    QCPAxis* right = plot_->yAxis2;
+    const bool vis[6] = {line1_->visible(),       line2_->visible(), left->visible(),
+                         left->grid()->visible(), right->visible(),  right->grid()->visible()};
+    line1_->setVisible(!second);
+    left->setVisible(!second);
+    left->grid()->setVisible(!second);
+    line2_->setVisible(second);
+    right->setVisible(second);
+    right->grid()->setVisible(second);
+    const QImage image = picture();
+    line1_->setVisible(vis[0]);
+    line2_->setVisible(vis[1]);
+    left->setVisible(vis[2]);
+    left->grid()->setVisible(vis[3]);
+    right->setVisible(vis[4]);
+    right->grid()->setVisible(vis[5]);
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+    return image;
 }
 
 bool TEditForm::save_picture(const QString& path, bool gif, QString* error)

@@ -74,6 +74,10 @@ public:
     void GraphCopy();
     bool save_picture(const QString& path, bool gif, QString* error = nullptr);
     QImage picture() const; // the chart drawn at its current size
+    // The chart at its current size with one series and its value axis only
+    // (the first on the left axis, or the second on the right axis); the
+    // chart's own state is left as it was.
+    QImage series_picture(bool second);
     // The second value series of the last redraw (read by the report).
     bool has_second_series() const { return second_series_; }
     // Points drawn by the last redraw (0 when the text held fewer than two records).
@@ -84,6 +88,8 @@ public:
     QString readout_time(double pixel_x) const;
     QString readout_value(double pixel_y) const;
     QString status_text(int panel) const;
+    // Status bar panels 0..3 (0: line count or messages).
+    void set_status(int panel, const QString& text);
 
     // --- saving the text ---
     // The save dialog, proposing the viewer's file name; false when cancelled

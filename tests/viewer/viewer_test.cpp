@@ -376,6 +376,39 @@ TEST_F(Viewer, SavedPicturesHaveTheChartsSize)
     EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(w, h));
 }
 
+TEST_F(Viewer, SeriesPicturesShowOneCurveEachAndLeaveTheChartAsItWas)
+{
+    g.settings.colors = {};
+    g.settings.colors[1] = 0xFFFFFF;  // white field
+    g.settings.colors[9] = 0x0000FF;  // first line red
+    g.settings.colors[10] = 0xFF0000; // second line blue
+    form->set_text(record_text(QDateTime(QDate(2026, 12, 6), QTime(0, 0)), 144, 10, true));
+    form->RedrawGraph();
+    auto count = [](const QImage& img, QRgb c) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                n += (img.pixel(x, y) & 0xFFFFFF) == (c & 0xFFFFFF);
+        return n;
+    };
+    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
+    const QImage both = form->picture();
+    EXPECT_GT(count(both, red), 50);
+    EXPECT_GT(count(both, blue), 50);
+    const QImage first = form->series_picture(false);
+    EXPECT_GT(count(first, red), 50);
+    EXPECT_EQ(count(first, blue), 0);
+    const QImage second = form->series_picture(true);
+    EXPECT_EQ(count(second, red), 0);
+    EXPECT_GT(count(second, blue), 50);
+    EXPECT_EQ(second.size(), both.size());
+    EXPECT_TRUE(form->plot()->graph(0)->visible());
+    EXPECT_TRUE(form->plot()->graph(1)->visible());
+    EXPECT_TRUE(form->plot()->yAxis->visible());
+    EXPECT_TRUE(form->plot()->yAxis2->visible());
+    EXPECT_TRUE(form->plot()->yAxis2->grid()->visible());
+}
+
 TEST_F(Viewer, SaveWritesCodePage1250WithCrLfUnderTheProposedName)
 {
     form->set_file_name(home.path("Log/mission.txt"));
