@@ -100,11 +100,8 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     editor_->setTabStopDistance(QFontMetricsF(editor_->font()).horizontalAdvance(QStringLiteral("00")));
     editor_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(editor_, &QPlainTextEdit::customContextMenuRequested, this, &TEditForm::text_menu);
-    auto* find_action = new QAction(QStringLiteral("Hľadať"), editor_);
-    find_action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    find_action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(find_action, &QAction::triggered, this, &TEditForm::show_find);
-    editor_->addAction(find_action);
+    // Ctrl+F itself belongs to the main window's find action (command 100);
+    // a second shortcut here would make the key ambiguous.
 
     build_chart();
 
