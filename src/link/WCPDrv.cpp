@@ -70,6 +70,17 @@ bool is_pty_device(int fd)
     return (m >= 136 && m <= 143) || m == 3;
 }
 
+// True when a read that gave nothing means the device is gone rather than
+// idle: a terminal that was hung up reports POLLHUP, and the slave side of a
+// pseudo-terminal whose master closed fails reads with EIO.
+bool device_hung_up(int fd, int read_errno)
+{
+    if (read_errno == EIO || read_errno == ENXIO || read_errno == ENODEV) return true;
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) < 0) return false;
+    return (p.revents & (POLLHUP | POLLNVAL)) != 0;
+}
+
 void close_device(int fd)
 {
     ioctl(fd, TIOCNXCL);
@@ -204,30 +215,43 @@ QString TCommPortDriver::device_path() const
     return port_name_;
 }
 
+int TCommPortDriver::open_device()
+{
+    const QByteArray path = QFile::encodeName(device_path());
+    if (path.isEmpty()) return -1;
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    // Exclusive use: another process holding the device (or its lock) makes this fail.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !isatty(fd) || ioctl(fd, TIOCEXCL) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    const int old_fd = fd_;
+    const bool old_pty = is_pty_;
+    fd_ = fd;
+    is_pty_ = is_pty_device(fd);
+    if (!apply_settings()) {
+        close_device(fd);
+        fd_ = old_fd;
+        is_pty_ = old_pty;
+        return -1;
+    }
+    fd_ = old_fd;
+    is_pty_ = old_pty;
+    return fd;
+}
+
 bool TCommPortDriver::Connect()
 {
     if (Connected()) return true;
     try {
-        const QByteArray path = QFile::encodeName(device_path());
-        if (path.isEmpty()) return false;
-        const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (static_cast<quint32>(scratch_.size()) != in_buf_size_) scratch_.assign(in_buf_size_, 0);
+        const int fd = open_device();
         if (fd < 0) return false;
-        // Exclusive use: another process holding the device (or its lock) makes this fail.
-        if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !isatty(fd) || ioctl(fd, TIOCEXCL) != 0) {
-            ::close(fd);
-            return false;
-        }
         fd_ = fd;
         is_pty_ = is_pty_device(fd);
-        if (static_cast<quint32>(scratch_.size()) != in_buf_size_) scratch_.assign(in_buf_size_, 0);
-        if (!apply_settings()) {
-            close_device(fd_);
-            fd_ = -1;
-            is_pty_ = false;
-            return false;
-        }
         packet_.clear();
-        timer_.start(polling_delay_);
+        start_reception();
         return true;
     } catch (...) {
         if (fd_ >= 0) close_device(fd_);
@@ -240,11 +264,41 @@ bool TCommPortDriver::Connect()
 void TCommPortDriver::Disconnect()
 {
     if (!Connected()) return;
-    timer_.stop();
+    stop_reception();
     close_device(fd_);
     fd_ = -1;
     is_pty_ = false;
     packet_.clear();
+}
+
+void TCommPortDriver::start_reception()
+{
+    hung_up_ = false;
+    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, &TCommPortDriver::poll_tick);
+    timer_.start(polling_delay_);
+}
+
+void TCommPortDriver::stop_reception()
+{
+    timer_.stop();
+    notifier_.reset();
+    hung_up_ = false;
+}
+
+void TCommPortDriver::try_reopen()
+{
+    // At most two attempts a second while the device is away.
+    if (reopen_clock_.isValid() && reopen_clock_.elapsed() < 500) return;
+    reopen_clock_.start();
+    const int fd = open_device();
+    if (fd < 0) return;
+    notifier_.reset();
+    close_device(fd_);
+    fd_ = fd;
+    is_pty_ = is_pty_device(fd);
+    packet_.clear();
+    start_reception();
 }
 
 bool TCommPortDriver::apply_settings()
@@ -401,7 +455,19 @@ bool TCommPortDriver::SendByte(std::uint8_t b)
 void TCommPortDriver::poll_tick()
 {
     if (!Connected()) return;
+    if (hung_up_) {
+        try_reopen();
+        return;
+    }
     const ssize_t n = ::read(fd_, scratch_.data(), scratch_.size());
+    if (n <= 0 && device_hung_up(fd_, n < 0 ? errno : 0)) {
+        // The other end went away: stop listening on the dead descriptor (it
+        // would report readiness for ever) and look for the device again.
+        hung_up_ = true;
+        notifier_.reset();
+        reopen_clock_.start();
+        return;
+    }
     if (packet_size_ < 1) {
         if (n > 0 && OnReceiveData) OnReceiveData(this, scratch_.data(), static_cast<std::uint32_t>(n));
         return;

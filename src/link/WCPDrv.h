@@ -6,8 +6,14 @@
 // owner through OnReceiveData. Reception is driven by a QTimer on the thread
 // that owns the driver (the user-interface thread): every PollingDelay ms the
 // tick reads whatever the device has queued and raises one event with it.
-// There is no reader thread, so bytes are delivered only while that thread
-// runs its event loop.
+// A read notifier on the same thread runs the tick as soon as bytes arrive,
+// so a reply is not held back until the next period. There is no reader
+// thread, so bytes are delivered only while that thread runs its event loop.
+//
+// A device that hangs up while open (a USB adapter pulled, a simulated logger
+// ended) stays "connected" for the program; the tick then tries to open the
+// same device path again every half second and carries on with it once it is
+// back.
 //
 // Port names: "\\.\COM" followed by a number n (the form the program
 // composes) maps to the device the owner configured for COM n (see
@@ -17,7 +23,9 @@
 // Packet mode (PacketSize, PacketTimeout, PacketMode, OnReceivePacket) keeps
 // its properties; whole packets of PacketSize bytes go to OnReceivePacket.
 #include <QElapsedTimer>
+#include <QSocketNotifier>
 #include <QMap>
+#include <memory>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -249,6 +257,15 @@ private:
     std::vector<std::uint8_t> packet_;
     QElapsedTimer packet_age_; // since the first byte of the incomplete packet
     QTimer timer_;
+    std::unique_ptr<QSocketNotifier> notifier_; // runs the tick when bytes arrive
+    bool hung_up_ = false;                      // the device went away; reopen pending
+    QElapsedTimer reopen_clock_;
+
+    void start_reception();
+    void stop_reception();
+    // Opens, locks and configures the device path; the new descriptor or -1.
+    int open_device();
+    void try_reopen();
 };
 
 } // namespace vx

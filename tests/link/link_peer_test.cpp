@@ -284,9 +284,11 @@ TEST_F(LinkPeer, MissionNameRetriesAfterBadSumsAndShortReplies)
 TEST_F(LinkPeer, MissionNameStopsWhenCancelledDuringATry)
 {
     const QByteArray name("ABCDEFGHIJKLMNOP");
-    peer.respond([&](const QByteArray& f, int) { return data_reply(f, name, 3); });
     // Cancel pressed while the first reply is awaited.
-    QTimer::singleShot(20, [&] { link.abort(); });
+    peer.respond([&](const QByteArray& f, int) {
+        link.abort();
+        return data_reply(f, name, 3);
+    });
     EXPECT_FALSE(link.read_misname());
     QTest::qWait(100);
     EXPECT_EQ(peer.frames(), 1);

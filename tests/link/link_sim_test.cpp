@@ -131,3 +131,19 @@ TEST_F(LinkSim, BlockWithAWrongSumIsRejected)
     EXPECT_TRUE(link.read_block(0));
     EXPECT_EQ(link.rx_buffer.size(), 66);
 }
+
+TEST_F(LinkSim, PortFollowsTheDeviceWhenItComesBack)
+{
+    ASSERT_TRUE(open({"--name", "PRVY"}));
+    ASSERT_TRUE(link.read_misname());
+    // The logger goes away while the port stays open: nothing is read and no
+    // descriptor keeps reporting a dead device.
+    sim.kill();
+    EXPECT_FALSE(link.read_misname());
+    EXPECT_TRUE(drv.Connected());
+    // The same device path comes back; the port carries on with it.
+    ASSERT_TRUE(sim.restart({"--name", "DRUHY"}));
+    link.delay(1200);
+    EXPECT_TRUE(link.read_misname());
+    EXPECT_EQ(link.mission_name, QStringLiteral("DRUHY"));
+}
