@@ -209,11 +209,6 @@ bool is_wide_type(std::uint16_t t)
     }
 }
 
-int header_line_count(std::uint16_t type_code)
-{
-    return type_code == 102 || type_code == 130 ? 6 : 5;
-}
-
 namespace
 {
 

@@ -180,7 +180,8 @@ QString safe_file_name(const QString& mission_name)
         const bool unsafe =
             u == '%' || u == '/' || u == '\\' || u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0);
         if (unsafe)
-            out += QStringLiteral("%%%1").arg(int(u), 2, 16, QLatin1Char('0')).toUpper();
+            out +=
+                QLatin1Char('%') + QString::number(int(u), 16).rightJustified(2, QLatin1Char('0')).toUpper();
         else
             out += ch;
     }
@@ -231,6 +232,11 @@ bool append_record_lines(Global& g, const QString& path, const QStringList& line
     for (const QString& line : lines)
         bytes += to_cp1250(line) + "\r\n";
     return append_bytes(g, path, bytes);
+}
+
+int header_line_count(std::uint16_t type_code)
+{
+    return type_code == 102 || type_code == 130 ? 6 : 5;
 }
 
 QStringList header_lines(const RecordFileHeader& h)

@@ -75,6 +75,8 @@ struct RecordFileHeader {
     QString status;   // totaliser (130) or initial counter state (102)
     QString constant; // flow-meter constant (102)
 };
+// Header line count of the record file of a model: 6 for types 102 and 130, else 5.
+int header_line_count(std::uint16_t type_code);
 // The header lines: 5, or 6 for types 102 and 130.
 QStringList header_lines(const RecordFileHeader& h);
 // Creates (or overwrites) path with the header; false when it cannot be written.
