@@ -31,6 +31,9 @@ struct RecordLine {
 QString format_time_stamp(const QDateTime& t);
 // The same for a model: type 132 always writes "dd.MM.yyyy hh:mm:ss".
 QString format_time_stamp(const QDateTime& t, std::uint16_t type_code);
+// The stamp as the viewer shows a downloaded record: "d.M.yyyy hh:mm" even at
+// midnight; type 132 adds ":ss".
+QString display_time_stamp(const QDateTime& t, std::uint16_t type_code);
 // The date-time before the first tab of a line; nullopt when there is none.
 std::optional<QDateTime> line_time(const QString& line);
 // The common reader of record lines (reads comma and point decimals).
