@@ -480,4 +480,11 @@ SortResult sort_record_file(Global& g, const QString& path, int header_count)
     return result;
 }
 
+SortResult sort_after_download(Global& g)
+{
+    const std::uint16_t type = g.ident.type_code;
+    const QString path = type == 55 ? old_format_database_path(g) : database_path(g, g.status.mission_name);
+    return sort_record_file(g, path, header_line_count(type));
+}
+
 } // namespace vx

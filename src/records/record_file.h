@@ -111,5 +111,9 @@ SortResult sort_records_in_file(const QString& path, int header_lines, const Sor
 // The sort after a download: nothing for type 93, with SORTFILE off or when
 // the file does not exist; otherwise "SORTING" in the progress window.
 SortResult sort_record_file(Global& g, const QString& path, int header_lines);
+// The sort at the end of a download that decoded records: the attached
+// logger's record file (type 55: the serial-number file) with its model's
+// header line count.
+SortResult sort_after_download(Global& g);
 
 } // namespace vx

@@ -283,3 +283,21 @@ TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
     EXPECT_TRUE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
     EXPECT_EQ(f.home.read("Log/K.txt"), golden("sorted_130.txt"));
 }
+
+TEST(SortRecordFile, AfterDownloadSortsTheAttachedLoggersFile)
+{
+    FileFixture f;
+    f.g.ident.type_code = 130;
+    f.g.status.mission_name = "MISIA 1";
+    f.home.write("Log/MISIA 1.txt", golden("unsorted_130.txt"));
+    const SortResult r = sort_after_download(f.g);
+    EXPECT_TRUE(r.sorted);
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
+    // The old-format logger's file is named by its serial number and has five header lines.
+    f.g.ident.type_code = 55;
+    f.g.status.serial = 812;
+    f.home.write("Log/812.txt", "812\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
+                                "2.1.2026 10:00\t  2,0\r\n1.1.2026 10:00\t  1,0\r\n");
+    EXPECT_EQ(sort_after_download(f.g).records, 2);
+    EXPECT_TRUE(f.home.read("Log/812.txt").endsWith("1.1.2026 10:00\t  1,0\r\n2.1.2026 10:00\t  2,0\r\n"));
+}
