@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace vx
