@@ -65,7 +65,7 @@ template <typename Ch> struct StampReader {
 struct Stamp {
     QDate date;
     int hour = 0, minute = 0, second = 0;
-    QDateTime to_date_time() const { return QDateTime(date, QTime(hour, minute, second)); }
+    QDateTime to_date_time() const { return logger_local_time(date, QTime(hour, minute, second)); }
     // Seconds since the start of the Julian calendar, for ordering.
     qint64 key() const { return date.toJulianDay() * 86400 + hour * 3600 + minute * 60 + second; }
 };
@@ -116,6 +116,14 @@ std::optional<double> read_value(QStringView field)
 }
 
 } // namespace
+
+QDateTime logger_local_time(const QDate& date, const QTime& time)
+{
+    QDateTime t(date, time);
+    if (t.isValid() || !date.isValid() || !time.isValid()) return t;
+    const QDateTime before(date, time.addSecs(-3 * 3600) > time ? QTime(0, 0) : time.addSecs(-3 * 3600));
+    return QDateTime(date, time, Qt::OffsetFromUTC, before.offsetFromUtc());
+}
 
 std::optional<QDateTime> parse_time_stamp(QStringView text)
 {

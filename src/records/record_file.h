@@ -27,6 +27,11 @@ struct RecordLine {
     std::array<double, 10> values{};
 };
 
+// A logger's wall-clock time as a local date-time. A time that the local
+// clock skips (the spring clock change) is not dropped: it keeps its date and
+// time with the UTC offset in force before the change.
+QDateTime logger_local_time(const QDate& date, const QTime& time);
+
 // The time stamp text of a record line.
 QString format_time_stamp(const QDateTime& t);
 // The same for a model: type 132 always writes "dd.MM.yyyy hh:mm:ss".

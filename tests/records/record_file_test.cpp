@@ -191,7 +191,7 @@ TEST(SortRecordFile, OverlappingDownloadsLeaveEachTimeStampOnce)
     EXPECT_FALSE(f.ui.shown);
 }
 
-TEST(SortRecordFile, RecordsAfter2030AndSecondsAreOrdered)
+TEST(SortRecordFile, RecordsAfter2030SecondsAndClockChangeHourAreOrdered)
 {
     FileFixture f;
     f.home.write("Log/L.txt", "L\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
@@ -200,12 +200,18 @@ TEST(SortRecordFile, RecordsAfter2030AndSecondsAreOrdered)
                               "1.1.2030\t3\r\n"
                               "31.12.2029 23:59\t4\r\n"
                               "7.2.2106 06:28\t5\r\n"
-                              "1.1.2000\t6\r\n");
+                              "1.1.2000\t6\r\n"
+                              "29.3.2026 03:30\t7\r\n"
+                              "29.3.2026 02:30\t8\r\n"
+                              "29.3.2026 01:30\t9\r\n");
     const SortResult r = sort_records_in_file(f.log_file("L.txt"), 5);
-    EXPECT_EQ(r.records, 6);
+    EXPECT_EQ(r.records, 9);
     EXPECT_EQ(f.home.read("Log/L.txt"),
               QByteArray("L\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
                          "1.1.2000\t6\r\n"
+                         "29.3.2026 01:30\t9\r\n"
+                         "29.3.2026 02:30\t8\r\n" // the hour local clocks skip
+                         "29.3.2026 03:30\t7\r\n"
                          "31.12.2029 23:59\t4\r\n"
                          "1.1.2030\t3\r\n"
                          "01.01.2040 00:00:04\t2\r\n"
