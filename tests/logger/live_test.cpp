@@ -149,6 +149,12 @@ TEST(CoefficientBlocks, HumidityTrimAndKeptBytes)
     EXPECT_EQ(c.kept[2], 1);
     EXPECT_EQ(c.kept[6], -3); // 127 - 130
     EXPECT_EQ(c.kept[7], 5);
+    r.u8(36, 127);
+    ASSERT_TRUE(read_humidity_trim(r.view(), 106, c));
+    EXPECT_FLOAT_EQ(c.K, 63.5f);
+    r.u8(36, 128);
+    ASSERT_TRUE(read_humidity_trim(r.view(), 106, c));
+    EXPECT_FLOAT_EQ(c.K, 14);
 
     Reply p = status_reply(133, 45);
     p.u16(32, 1800).u16(34, 100).u8(36, 9).u8(37, 21).u8(38, 200);

@@ -396,6 +396,11 @@ TEST(DayNumber, BothWays)
     EXPECT_EQ(day_number_of(QDate()), std::nullopt);
     for (int n : {1, 58, 1460, 1461, 9000, 30000})
         EXPECT_EQ(day_number_of(date_from_day_number(n)), n) << n;
+    // No century rule: 2100 has a 29 February, which the real calendar lacks.
+    const int feb28_2100 = *day_number_of(QDate(2100, 2, 28));
+    EXPECT_EQ(day_number_of(QDate(2100, 3, 1)), feb28_2100 + 2);
+    EXPECT_FALSE(date_from_day_number(feb28_2100 + 1).isValid());
+    EXPECT_EQ(date_from_day_number(feb28_2100 + 2), QDate(2100, 3, 1));
     // The last day a 16-bit number reaches, and the one after it.
     const QDate last = date_from_day_number(65535);
     EXPECT_EQ(day_number_of(last), 65535);
