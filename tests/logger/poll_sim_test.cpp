@@ -41,13 +41,21 @@ protected:
         return open;
     }
 
+    // Waits for at least length bytes and lets the rest of a longer reply
+    // arrive, as the poll period does in the program.
+    void settle(int length)
+    {
+        g.link.wait_length(length, 20);
+        g.link.delay(80);
+    }
+
     // Ticks until a status reply of the attached model has been decoded.
     bool poll_status(int reply_length)
     {
         for (int i = 0; i < 8; ++i) {
             const bool status_next = (g.poll.tick & 3) != 0;
             poll.tick();
-            g.link.wait_length(reply_length, 20);
+            settle(reply_length);
             if (status_next && display.link_status == "OK") return true;
         }
         return false;
@@ -104,7 +112,7 @@ TEST_F(PollSim, ReadingsAndMissionName)
     // Go on to the name tick.
     for (int i = 0; i < 4 && display.names.isEmpty(); ++i) {
         poll.tick();
-        g.link.wait_length(44, 20);
+        settle(44);
     }
     EXPECT_EQ(display.names, QStringList{"SKLAD"});
     EXPECT_EQ(display.checks, 1);

@@ -197,7 +197,9 @@ TEST(StatusDecode, EveryModelShowsItsCaptionStatusAndReadings)
         }
     }
     for (const ModelRow& row : all_models()) {
-        if (row.type != 55) EXPECT_TRUE(covered.count(row.type)) << "no case for type " << row.type;
+        if (row.type != 55) {
+            EXPECT_TRUE(covered.count(row.type)) << "no case for type " << row.type;
+        }
     }
 }
 
