@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace vx
@@ -42,6 +43,12 @@ public:
     // the record pointer and drops the active calibration.
     void clear_panels();
 
+    // Where requests go; g.link.send_command unless replaced (tests).
+    void set_sender(std::function<void(std::uint8_t command, std::uint8_t parameter)> send)
+    {
+        send_ = std::move(send);
+    }
+
     // Status panel text when a logger answers / is declared lost.
     static inline const QString ok_text = QStringLiteral("OK");
     static inline const QString lost_text = QStringLiteral("Nepripojeny");
@@ -55,6 +62,7 @@ private:
     ClockCheck clock_;
     std::optional<std::uint16_t> notice_shown_for_; // serial of the last one-time notice
     std::optional<int> declined_key_;               // key whose name the user did not give
+    std::function<void(std::uint8_t, std::uint8_t)> send_;
 };
 
 } // namespace vx
