@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "link/WCPDrv.h"
 #include "logger/clock.h"
 #include "logger/poll.h"
 #include "shell/calib_editor.h"
@@ -14,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -27,6 +29,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -81,6 +84,18 @@ QAction* make_action(QObject* parent, const char* name, const QString& menu_text
     return a;
 }
 
+// A status bar panel of a designed width that still lets the window shrink.
+class StatusPanel : public QLabel
+{
+public:
+    StatusPanel(int width, QWidget* parent) : QLabel(parent), width_(width) { setMaximumWidth(width); }
+    QSize sizeHint() const override { return {width_, QLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+private:
+    int width_;
+};
+
 // One control of a status view onto its widget.
 void apply_control(QWidget* w, const ControlView& v)
 {
@@ -123,6 +138,7 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
     lay->addWidget(PageControl1);
     mdi_ = new QMdiArea(central);
     mdi_->setObjectName("MDIClient");
+    mdi_->setMinimumSize(1, 1);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     lay->addWidget(mdi_, 1);
@@ -136,6 +152,14 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
     tip_ = new TipWindow(this);
     addDockWidget(Qt::LeftDockWidgetArea, tip_);
     tip_->hide();
+    g_.tips.sink = [this](const QString& text) { tip_->set_text(text); };
+
+    CommDrv = new TCommPortDriver(this);
+    CommDrv->setObjectName("CommDrv");
+    CommDrv->setPortName(TCommPortDriver::com_prefix + QStringLiteral("2"));
+    CommDrv->setBaudRateValue(19200);
+    g_.link.attach_driver(CommDrv);
+    g_.link.attach_ui(g_.ui);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -263,7 +287,18 @@ void TForm1::build_tabs()
 {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
-    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setUsesScrollButtons(true);
+    // Each page scrolls inside its tab, so the window can be made as small as
+    // the user likes.
+    auto add_page = [this](QWidget* page, const QString& caption) {
+        auto* scroll = new QScrollArea;
+        scroll->setObjectName(page->objectName() + "Scroll");
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setWidget(page);
+        scroll->setMinimumSize(1, 1);
+        PageControl1->addTab(scroll, caption);
+    };
     PageControl1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 
     // "Obecné"
@@ -302,7 +337,7 @@ void TForm1::build_tabs()
         grid->setColumnStretch(1, 1);
         grid->setColumnStretch(3, 1);
     }
-    PageControl1->addTab(tab_global, QStringLiteral("Obecné"));
+    add_page(tab_global, QStringLiteral("Obecné"));
 
     // "Aktuálne hodnoty"
     tab_actual = new QWidget;
@@ -351,7 +386,7 @@ void TForm1::build_tabs()
         grid->setRowStretch(3, 1);
         LBLaktval->setMinimumWidth(LBLhumi->sizeHint().width());
     }
-    PageControl1->addTab(tab_actual, QStringLiteral("Aktuálne hodnoty"));
+    add_page(tab_actual, QStringLiteral("Aktuálne hodnoty"));
 
     // "Misia"
     tab_mission = new QWidget;
@@ -397,7 +432,7 @@ void TForm1::build_tabs()
         grid->setColumnStretch(1, 1);
         grid->setColumnStretch(4, 1);
     }
-    PageControl1->addTab(tab_mission, QStringLiteral("Misia"));
+    add_page(tab_mission, QStringLiteral("Misia"));
 
     // "Podmienky"
     tab_conditions = new QWidget;
@@ -436,7 +471,7 @@ void TForm1::build_tabs()
         grid->setColumnStretch(3, 1);
         grid->setRowStretch(2, 1);
     }
-    PageControl1->addTab(tab_conditions, QStringLiteral("Podmienky"));
+    add_page(tab_conditions, QStringLiteral("Podmienky"));
 
     // "Graf"
     tab_graph = new QWidget;
@@ -508,7 +543,7 @@ void TForm1::build_tabs()
         v->addLayout(row2);
         v->addStretch(1);
     }
-    PageControl1->addTab(tab_graph, QStringLiteral("Graf"));
+    add_page(tab_graph, QStringLiteral("Graf"));
 }
 
 void TForm1::build_status_bar()
@@ -516,9 +551,8 @@ void TForm1::build_status_bar()
     QStatusBar* bar = statusBar();
     bar->setObjectName("stbar");
     auto make = [bar](const char* name, int width) {
-        auto* l = new QLabel(bar);
+        auto* l = new StatusPanel(width, bar);
         l->setObjectName(name);
-        l->setFixedWidth(width);
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         bar->addWidget(l);
         return l;
@@ -644,11 +678,12 @@ void TForm1::start()
     g_.transfer.already_asked = false;
 
     if (g_.settings.SHOWTIP) {
+        g_.tips.seed(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
         dock_tool_window(tip_, Qt::LeftDockWidgetArea);
         show_day_tip();
     }
 
-    const bool opened = g_.link.open_comport(g_.settings.ComPort);
+    const bool opened = g_.link.open_comport(g_.settings.ComPort, g_.settings.port_devices);
     {
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
@@ -660,27 +695,17 @@ void TForm1::start()
 
 void TForm1::apply_geometry()
 {
-    const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
-    QRect r = geometry();
-    const Settings& s = g_.settings;
-    if (s.TOP > 0 && s.TOP < screen.height()) r.moveTop(s.TOP);
-    if (s.LEFT > 0 && s.LEFT < screen.width()) r.moveLeft(s.LEFT);
-    if (s.WIDTH > 200) r.setWidth(s.WIDTH);
-    if (s.HEIGHT > 200) r.setHeight(s.HEIGHT);
+    const QSize screen = this->screen() ? this->screen()->geometry().size() : QSize(1024, 768);
+    const QRect r = apply_geometry_rules(g_.settings, screen, QRect(pos(), size()));
     resize(r.size());
     move(r.topLeft());
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (width() > 200 && height() > 200) {
-        QString error;
-        const bool ok = write_setting_int(g_, key::GLOBAL, key::WIDTH, width(), &error) &&
-                        write_setting_int(g_, key::GLOBAL, key::HEIGHT, height(), &error) &&
-                        write_setting_int(g_, key::GLOBAL, key::LEFT, x(), &error) &&
-                        write_setting_int(g_, key::GLOBAL, key::TOP, y(), &error);
-        if (!ok && g_.ui) g_.ui->plain_message(error);
-    }
+    QString error;
+    if (!save_window_geometry(g_, QRect(x(), y(), width(), height()), &error) && g_.ui)
+        g_.ui->plain_message(error);
     Timer1->stop();
     event->accept();
 }
@@ -689,7 +714,7 @@ void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     // The first page is shown with the window: that first showing gives no tip.
-    if (first_global_show_ && PageControl1->currentIndex() == 0) tab_shown(0);
+    if (g_.tips.skip_first_page_tip && PageControl1->currentIndex() == 0) tab_shown(0);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
@@ -787,8 +812,7 @@ void TForm1::ChangeLanguage()
 void TForm1::apply(const StatusView& v)
 {
     if (v.window_title) setWindowTitle(*v.window_title);
-    if (v.tab_conditions_visible)
-        PageControl1->setTabVisible(PageControl1->indexOf(tab_conditions), *v.tab_conditions_visible);
+    if (v.tab_conditions_visible) PageControl1->setTabVisible(3, *v.tab_conditions_visible);
 
     const std::pair<QWidget*, const ControlView*> controls[] = {
         {PanTime, &v.PanTime},
@@ -891,19 +915,21 @@ void TForm1::new_records_check()
 
 void TForm1::show_tip(const QString& key)
 {
-    (void)key;
+    g_.tips.show_tip(key);
 }
 
-void TForm1::show_day_tip() {}
+void TForm1::show_day_tip()
+{
+    g_.tips.random_day_tip();
+}
 
 void TForm1::tab_shown(int index)
 {
     static const char* const keys[] = {"TABGLOBAL", "TABACTUAL", "TABMISSION", "TABGRAD"};
-    if (index == 0 && first_global_show_) {
-        first_global_show_ = false;
+    if (index == 0 && g_.tips.skip_first_page_tip) {
+        g_.tips.skip_first_page_tip = false;
         return;
     }
-    first_global_show_ = false;
     if (index >= 0 && index < 4) show_tip(QString::fromLatin1(keys[index]));
 }
 
@@ -927,6 +953,7 @@ void TForm1::on_show_tip()
 {
     dock_tool_window(tip_, Qt::LeftDockWidgetArea);
     g_.settings.SHOWTIP = true;
+    g_.tips.showtip = true;
     show_day_tip();
 }
 
@@ -1025,7 +1052,11 @@ void TForm1::on_graph()
     if (mdi_->subWindowList().isEmpty()) return;
     if (!graph_program_started_) {
         graph_program_started_ = true;
-        QProcess::startDetached(g_.path(QStringLiteral("Kurvex.exe")), {}, g_.program_dir);
+        const QString program = g_.path(QStringLiteral("Kurvex.exe"));
+        if (hooks.start_program)
+            hooks.start_program(program);
+        else
+            QProcess::startDetached(program, {}, g_.program_dir);
     }
     QTimer::singleShot(1000, this, [this] { send_viewer_command(viewer_cmd::full_graph); });
 }
@@ -1043,7 +1074,7 @@ void TForm1::on_connect(bool down)
         g_.link.close_comport();
         return;
     }
-    if (!g_.link.open_comport(g_.settings.ComPort)) {
+    if (!g_.link.open_comport(g_.settings.ComPort, g_.settings.port_devices)) {
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(false);
         if (g_.ui) g_.ui->show_message(g_.lang.mess(1), btn::ok);

@@ -32,6 +32,7 @@ namespace vx
 struct Global;
 class PollCycle;
 class SerialNumberChange;
+class TCommPortDriver;
 class TipWindow;
 class Tfcalini;
 
@@ -80,6 +81,8 @@ struct MainWindowHooks {
     std::function<void()> graph_properties;            // "Vlastnosti" (with a viewer open)
     std::function<void()> database_browser_first_tick; // created at the first tick with an open link
     std::function<void()> new_records_check;           // after a good name block
+    // Starts an external program without activating it; true when it started.
+    std::function<bool(const QString&)> start_program;
 };
 
 class TForm1 : public QMainWindow, public LoggerDisplay
@@ -164,7 +167,6 @@ private:
     Global& g_;
     std::unique_ptr<PollCycle> poll_;
     std::unique_ptr<SerialNumberChange> serial_change_;
-    bool first_global_show_ = true;
     bool graph_program_started_ = false;
     bool started_ = false;
 
@@ -223,6 +225,7 @@ public:
     QLabel *stbar0 = nullptr, *stbar1 = nullptr, *stbar2 = nullptr;
     QTimer* Timer1 = nullptr;
     Tfcalini* fcalini = nullptr;
+    TCommPortDriver* CommDrv = nullptr;
 };
 
 } // namespace vx

@@ -45,7 +45,7 @@ bool change_com_port(Global& g, int new_port)
 {
     if (g.link.port_open) g.link.close_comport();
     g.settings.ComPort = new_port;
-    if (!g.link.open_comport(new_port)) {
+    if (!g.link.open_comport(new_port, g.settings.port_devices)) {
         g.link.port_open = false;
         if (g.ui) g.ui->show_message(g.lang.mess(1), btn::ok);
         return false;

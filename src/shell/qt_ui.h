@@ -12,6 +12,7 @@ namespace vx
 
 struct Global;
 class Tfrmprogress;
+class Tfmess;
 
 class QtUi : public UiPort
 {
@@ -40,7 +41,7 @@ private:
     Global& g_;
     QPointer<QWidget> parent_;
     std::unique_ptr<Tfrmprogress> progress_; // a top-level tool window
-    bool message_showing_ = false;
+    QPointer<Tfmess> fmess_;                 // the message window, made on first use
 };
 
 } // namespace vx
