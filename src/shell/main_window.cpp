@@ -336,6 +336,7 @@ void TForm1::build_tabs()
         grid->addWidget(PannewRec, 4, 2, 1, 2);
         grid->setColumnStretch(1, 1);
         grid->setColumnStretch(3, 1);
+        grid->setRowStretch(5, 1);
     }
     add_page(tab_global, QStringLiteral("Obecné"));
 
@@ -384,7 +385,12 @@ void TForm1::build_tabs()
         grid->addWidget(panIBname, 2, 0, 1, 4);
         grid->setColumnStretch(1, 1);
         grid->setRowStretch(3, 1);
+        // Line the two values up: same caption and unit widths in both rows.
         LBLaktval->setMinimumWidth(LBLhumi->sizeHint().width());
+        LBLhumi->setMinimumWidth(LBLaktval->sizeHint().width());
+        const int unit_width = std::max(LBLunit1->sizeHint().width(), LBLunit2->sizeHint().width());
+        LBLunit1->setMinimumWidth(unit_width);
+        LBLunit2->setMinimumWidth(unit_width);
     }
     add_page(tab_actual, QStringLiteral("Aktuálne hodnoty"));
 
@@ -431,6 +437,8 @@ void TForm1::build_tabs()
         grid->addWidget(panptr, 3, 4);
         grid->setColumnStretch(1, 1);
         grid->setColumnStretch(4, 1);
+        grid->setRowStretch(4, 1);
+        grid->setHorizontalSpacing(8);
     }
     add_page(tab_mission, QStringLiteral("Misia"));
 
