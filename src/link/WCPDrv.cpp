@@ -276,6 +276,7 @@ bool TCommPortDriver::apply_settings()
     if (stop_bits_ != sb1BITS) t.c_cflag |= CSTOPB;
     if (hw_flow_ == hfRTSCTS) t.c_cflag |= CRTSCTS;
     t.c_iflag &= ~(IXON | IXOFF | IXANY);
+    // The XON/XOFF thresholds are the kernel's own on Linux.
     if (sw_flow_ == sfXONXOFF) {
         t.c_iflag |= IXON | IXOFF;
         t.c_cc[VSTART] = 17;
@@ -344,6 +345,14 @@ std::uint32_t TCommPortDriver::ModemLines() const
     if (lines & TIOCM_RNG) r |= line_ring;
     if (lines & TIOCM_CAR) r |= line_cd;
     return r;
+}
+
+std::uint32_t TCommPortDriver::InputCount() const
+{
+    if (!Connected()) return 0;
+    int waiting = 0;
+    if (ioctl(fd_, FIONREAD, &waiting) != 0 || waiting < 0) return 0;
+    return static_cast<std::uint32_t>(waiting);
 }
 
 std::uint32_t TCommPortDriver::SendData(const void* data, std::uint32_t size)

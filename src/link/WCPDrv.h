@@ -206,6 +206,11 @@ public:
     // Lines that are on (line_* bits); 0 when closed or unreadable.
     std::uint32_t ModemLines() const;
 
+    // Bytes waiting in the input queue; 0 when closed.
+    std::uint32_t InputCount() const;
+    // Period of the running receive tick in ms; 0 while closed.
+    int polling_interval() const { return timer_.isActive() ? timer_.interval() : 0; }
+
     // One receive tick; the polling timer calls it, tests may call it directly.
     void poll_tick();
 
