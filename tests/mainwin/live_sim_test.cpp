@@ -6,6 +6,7 @@
 #include "mainwin/scripted_ui.h"
 #include "shell/global.h"
 #include "shell/main_window.h"
+#include "shell/program_settings.h"
 
 #include <QAction>
 #include <QDir>
@@ -228,6 +229,33 @@ TEST_F(LiveSimTest, SetTimeActionSendsTheComputerClock)
     }
     EXPECT_TRUE(f.poll_running());
     EXPECT_FALSE(ui.progress_visible);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(LiveSimTest, ComPortChangeIsStoredOnlyWhenThePortOpens)
+{
+    TForm1& f = start({"--type", "85", "--serial", "31", "--raw1", "400"});
+    ASSERT_TRUE(wait_text(f.pansn, "31"));
+    // COM2 has no device: MESS1, the link stays closed, the file keeps COM1.
+    const auto before = ui.messages.size();
+    EXPECT_FALSE(vx::change_com_port(g, 2));
+    ASSERT_EQ(ui.messages.size(), before + 1);
+    EXPECT_TRUE(ui.messages.back().text.startsWith("Nie je možné otvoriť COM port"));
+    EXPECT_FALSE(g.link.port_open);
+    EXPECT_TRUE(QString::fromLatin1(home.read("vorlanix.ini")).contains("ComPort=1\r\n"));
+
+    // Back to the simulator's port: opened and written.
+    home.write("vorlanix.ini",
+               QString("[GLOBAL]\r\nComPort=5\r\n[PORTS]\r\nCOM1=%1\r\n").arg(sim.link()).toUtf8());
+    EXPECT_TRUE(vx::change_com_port(g, 1));
+    EXPECT_TRUE(g.link.port_open);
+    EXPECT_EQ(g.settings.ComPort, 1);
+    EXPECT_TRUE(QString::fromLatin1(home.read("vorlanix.ini")).contains("ComPort=1\r\n"));
+    EXPECT_EQ(ui.messages.size(), before + 1);
 }
 
 } // namespace
