@@ -1,0 +1,148 @@
+#pragma once
+// The record viewer: a child window of the main window's document area with
+// the record text on the left and its chart on the right. The chart is always
+// rebuilt from the text; the main window drives the viewer through command().
+#include "records/graph_model.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QCustomPlot;
+class QCPGraph;
+class QLabel;
+class QPlainTextEdit;
+class QSplitter;
+class QStatusBar;
+class QDialog;
+class QLineEdit;
+
+namespace vx
+{
+
+struct Global;
+
+// Commands the main window sends to the active viewer.
+namespace viewer_cmd
+{
+inline constexpr int find = 100;
+inline constexpr int save = 101;
+inline constexpr int print = 500;
+inline constexpr int full_graph = 604;
+inline constexpr int zoom_in = 605;
+inline constexpr int zoom_out = 606;
+inline constexpr int save_picture = 607;
+inline constexpr int copy_picture = 608;
+inline constexpr int html_report = 609;
+inline constexpr int graph_style = 610;
+} // namespace viewer_cmd
+
+class TEditForm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TEditForm(Global& g, QWidget* parent = nullptr);
+    ~TEditForm() override;
+
+    // Runs a main-window command; false for numbers the viewer does not know.
+    // Printing (500) and the HTML report (609) are handled elsewhere.
+    bool command(int code);
+
+    // --- text ---
+    void add_line(const QString& line); // appends one line to the text
+    void clear();                       // empties the text (not modified)
+    void set_text(const QString& text);
+    QString text() const;
+    int line_count() const;
+    bool is_modified() const;
+    void set_modified(bool modified);
+    QString file_name() const { return file_name_; }
+    void set_file_name(const QString& path) { file_name_ = path; }
+    // Width of the text pane in pixels (177 at creation).
+    void set_text_width(int pixels);
+
+    // --- graph ---
+    // Where the graph controls come from at drawing time (the main window's
+    // "Graf" tab); without a source the last controls set are used.
+    void set_controls_source(std::function<GraphControls()> source) { controls_source_ = std::move(source); }
+    void set_graph_controls(const GraphControls& c) { controls_ = c; }
+    void RedrawGraph();
+    void ChangeGraphStyle();
+    void GraphZoomIn();
+    void GraphZoomOut();
+    void GraphSave(); // asks for a file, then save_picture
+    void GraphCopy();
+    bool save_picture(const QString& path, bool gif, QString* error = nullptr);
+    QImage picture() const; // the chart drawn at its current size
+    // The chart at its current size with one series and its value axis only
+    // (the first on the left axis, or the second on the right axis); the
+    // chart's own state is left as it was.
+    QImage series_picture(bool second);
+    // The second value series of the last redraw (read by the report).
+    bool has_second_series() const { return second_series_; }
+    // Points drawn by the last redraw (0 when the text held fewer than two records).
+    int graph_points() const;
+    // The time axis range shown, in seconds since the epoch.
+    std::pair<double, double> time_range() const;
+    // Texts of the mouse read-out for a position in chart pixels.
+    QString readout_time(double pixel_x) const;
+    QString readout_value(double pixel_y) const;
+    QString status_text(int panel) const;
+    // Status bar panels 0..3 (0: line count or messages).
+    void set_status(int panel, const QString& text);
+
+    // --- saving the text ---
+    // The save dialog, proposing the viewer's file name; false when cancelled
+    // or not written.
+    bool save();
+    // Writes the text to path in code page 1250 with CR LF lines; on success
+    // the caption becomes the file name and the text is not modified.
+    bool save_to(const QString& path, QString* error = nullptr);
+    // Dialog replacements for tests: return the chosen path, empty for cancel.
+    std::function<QString(const QString& proposed)> ask_text_path;
+    // Returns the chosen path and whether the GIF filter was chosen.
+    std::function<QString(bool* gif)> ask_picture_path;
+
+    // --- find ---
+    void show_find();
+    // Searches case-sensitively from the end of the selection to the end;
+    // a hit is selected.
+    bool find_next(const QString& what);
+
+    // Asks MESS41 when the text is modified; true when the window may close.
+    bool query_close();
+
+    QPlainTextEdit* editor() const { return editor_; }
+    QCustomPlot* plot() const { return plot_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_chart();
+    void text_menu(const QPoint& pos);
+    void mouse_readout(QMouseEvent* event);
+    void set_time_range(double a, double b);
+    GraphControls controls() const;
+
+    Global& g_;
+    QPlainTextEdit* editor_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QStatusBar* status_ = nullptr;
+    QLabel* panels_[4] = {};
+    QCustomPlot* plot_ = nullptr;
+    QCPGraph* line1_ = nullptr;
+    QCPGraph* line2_ = nullptr;
+    QDialog* find_dialog_ = nullptr;
+    QLineEdit* find_edit_ = nullptr;
+    QString file_name_;
+    GraphControls controls_;
+    std::function<GraphControls()> controls_source_;
+    bool second_series_ = false;
+    int time_intervals_ = 10; // the time axis shows this many steps (11 ticks)
+    QPoint press_pos_;
+    bool ctrl_press_ = false;
+};
+
+} // namespace vx

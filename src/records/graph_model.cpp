@@ -1,0 +1,171 @@
+#include "records/graph_model.h"
+
+#include "records/record_file.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vx
+{
+
+int span_days(int span_index)
+{
+    static constexpr std::array<int, 8> days{1, 2, 7, 14, 30, 60, 90, 180};
+    return days[std::clamp(span_index, 0, int(days.size()) - 1)];
+}
+
+GraphSeries build_series(const QStringList& lines)
+{
+    GraphSeries s;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (line.size() <= 10) continue;
+        const RecordLine r = parse_record_line(line);
+        if (r.count < 1) {
+            ++s.skipped;
+            continue;
+        }
+        const double t = double(r.time.toSecsSinceEpoch());
+        s.first = std::min(s.first, t);
+        s.last = std::max(s.last, t);
+        ++s.points;
+        s.t1.push_back(t);
+        s.v1.push_back(r.values[0]);
+        if (r.count >= 2) {
+            s.t2.push_back(t);
+            s.v2.push_back(r.values[1]);
+            s.second = true;
+        }
+    }
+    return s;
+}
+
+const std::array<double, 21>& time_steps()
+{
+    static constexpr double m = 60, h = 3600, d = 86400;
+    static const std::array<double, 21> steps{1 * m, 2 * m, 5 * m, 10 * m, 15 * m, 20 * m, 30 * m,
+                                              1 * h, 2 * h, 3 * h, 4 * h,  6 * h,  12 * h, 1 * d,
+                                              2 * d, 3 * d, 4 * d, 7 * d,  14 * d, 28 * d, 30 * d};
+    return steps;
+}
+
+double choose_time_step(double span, int intervals)
+{
+    intervals = std::max(intervals, 1);
+    for (double step : time_steps())
+        if (span / step <= intervals) return step;
+    return time_steps().back();
+}
+
+double local_midnight(double t)
+{
+    const QDateTime dt = QDateTime::fromSecsSinceEpoch(qint64(std::floor(t)));
+    return double(dt.date().startOfDay().toSecsSinceEpoch());
+}
+
+namespace
+{
+
+// The last whole step from midnight that lies strictly before first.
+double axis_start(double midnight, double first, double step)
+{
+    const double k = std::ceil((first - midnight) / step);
+    return midnight + (k - 1) * step;
+}
+
+} // namespace
+
+TimeAxis whole_unit_axis(double first, double last, int intervals)
+{
+    intervals = std::max(intervals, 1);
+    const double midnight = local_midnight(first);
+    TimeAxis axis;
+    axis.intervals = intervals;
+    // The step rule alone (span / step <= intervals) can leave the last records
+    // beyond the axis end, because the axis starts up to one step before the
+    // first record; the axis must reach the last record as well.
+    for (double step : time_steps()) {
+        const double start = axis_start(midnight, first, step);
+        if (start + intervals * step >= last) {
+            axis.start = start;
+            axis.step = step;
+            return axis;
+        }
+    }
+    axis.step = time_steps().back();
+    axis.start = axis_start(midnight, first, axis.step);
+    axis.intervals = std::max(intervals, int(std::ceil((last - axis.start) / axis.step)));
+    return axis;
+}
+
+std::pair<double, double> zoom_in(double a, double b)
+{
+    const double w = b - a;
+    const double c = a + w / 2;
+    return {c - w / 4, c + w / 4};
+}
+
+std::pair<double, double> zoom_out(double a, double b)
+{
+    const double w = b - a;
+    const double c = a + w / 2;
+    return {c - w, c + w};
+}
+
+std::pair<double, double> start_date_range(const QDate& date, int span_index)
+{
+    const QDateTime from = date.startOfDay();
+    const QDateTime to = date.addDays(span_days(span_index)).startOfDay();
+    return {double(from.toSecsSinceEpoch()), double(to.toSecsSinceEpoch())};
+}
+
+std::pair<double, double> value_range(const QVector<double>& values)
+{
+    if (values.isEmpty()) return {0, 1};
+    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+    if (*hi - *lo < 1e-9) return {*lo - 1, *hi + 1};
+    const double pad = (*hi - *lo) * 0.05;
+    return {*lo - pad, *hi + pad};
+}
+
+QColor color_from_setting(int value)
+{
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+int color_to_setting(const QColor& color)
+{
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+std::array<int, 20> designed_graph_colors()
+{
+    auto c = [](int r, int g, int b) { return r | (g << 8) | (b << 16); };
+    std::array<int, 20> t{};
+    t[0] = c(240, 240, 240); // surround
+    t[1] = c(255, 255, 255); // plot field
+    t[2] = c(0, 0, 0);       // font
+    t[3] = c(0, 0, 0);       // left axis
+    t[4] = c(192, 192, 192); // left grid
+    t[5] = c(0, 0, 0);       // time axis
+    t[6] = c(192, 192, 192); // time grid
+    t[7] = c(128, 128, 0);   // right axis
+    t[8] = c(224, 224, 200); // right grid
+    t[9] = c(0, 0, 0);       // first series line
+    t[10] = c(128, 128, 0);  // second series line
+    t[11] = c(128, 0, 128);  // first series points
+    t[12] = c(128, 128, 0);  // second series points
+    return t;
+}
+
+std::array<int, 20> effective_graph_colors(const std::array<int, 20>& table)
+{
+    for (int i = 0; i < used_graph_colors; ++i)
+        if (table[i] != 0) return table;
+    std::array<int, 20> t = designed_graph_colors();
+    for (int i = used_graph_colors; i < 20; ++i)
+        t[i] = table[i];
+    return t;
+}
+
+} // namespace vx
