@@ -3,7 +3,9 @@
 #include "link/WCPDrv.h"
 #include "logger/clock.h"
 #include "logger/poll.h"
+#include "records/MDIEdit.h"
 #include "shell/calib_editor.h"
+#include "shell/cp1250.h"
 #include "shell/global.h"
 #include "shell/program_settings.h"
 #include "shell/serial_change.h"
@@ -18,6 +20,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -969,35 +972,51 @@ void TForm1::on_show_tip()
 
 bool TForm1::send_viewer_command(int code, int parameter)
 {
+    (void)parameter; // every command of the window goes with parameter 1
     QMdiSubWindow* sub = mdi_->activeSubWindow();
     if (!sub && !mdi_->subWindowList().isEmpty()) sub = mdi_->subWindowList().last();
     if (!sub) return false;
-    if (auto* target = dynamic_cast<ViewerCommandTarget*>(sub->widget())) {
-        target->viewer_command(code, parameter);
-        return true;
-    }
-    return false;
+    auto* viewer = qobject_cast<TEditForm*>(sub->widget());
+    return viewer && viewer->command(code);
 }
 
-void TForm1::add_viewer(QWidget* viewer)
+void TForm1::add_viewer(TEditForm* viewer)
 {
+    viewer->set_controls_source([this] { return graph_controls(); });
     QMdiSubWindow* sub = mdi_->addSubWindow(viewer);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
     menu_window->menuAction()->setEnabled(true);
     sub->show();
 }
 
-GraphRange TForm1::graph_range() const
+TEditForm* TForm1::open_text_file(const QString& path)
 {
-    GraphRange r;
-    r.start_on = DateTimePicker1Check->isChecked();
-    r.start = DateTimePicker1->date();
-    r.span = ComboBox1->currentIndex();
-    r.auto_scale = CheckBox1->isChecked();
-    r.temp_max = SpinEdit1->value();
-    r.temp_min = SpinEdit2->value();
-    r.humi_max = SpinEdit3->value();
-    r.humi_min = SpinEdit4->value();
-    return r;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return nullptr;
+    QString text = from_cp1250(f.readAll());
+    text.replace("\r\n", "\n");
+    auto* viewer = new TEditForm(g_);
+    viewer->set_text(QStringLiteral("TEXT FILE:") + path + '\n' + text);
+    viewer->set_file_name(path);
+    viewer->set_modified(false);
+    viewer->setWindowTitle(QFileInfo(path).fileName());
+    add_viewer(viewer);
+    viewer->RedrawGraph();
+    return viewer;
+}
+
+GraphControls TForm1::graph_controls() const
+{
+    GraphControls c;
+    c.start_date_checked = DateTimePicker1Check->isChecked();
+    c.start_date = DateTimePicker1->date();
+    c.span_index = ComboBox1->currentIndex();
+    c.auto_scale = CheckBox1->isChecked();
+    c.temp_max = SpinEdit1->value();
+    c.temp_min = SpinEdit2->value();
+    c.humi_max = SpinEdit3->value();
+    c.humi_min = SpinEdit4->value();
+    return c;
 }
 
 void TForm1::on_graph_control_changed()
@@ -1010,11 +1029,9 @@ void TForm1::on_open_text()
 {
     const QString file = QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR,
                                                       QStringLiteral("Textové súbory (*.txt)"));
-    if (file.isEmpty() || !hooks.open_text) return;
+    if (file.isEmpty()) return;
     menu_window->menuAction()->setEnabled(true);
-    if (QWidget* viewer = hooks.open_text(file)) {
-        if (!viewer->parentWidget()) add_viewer(viewer);
-    }
+    open_text_file(file);
 }
 
 void TForm1::on_calibration_file()

@@ -5,6 +5,7 @@
 // window only gathers inputs and shows results: the poll, the clock and the
 // service flows live in their own classes.
 #include "logger/display.h"
+#include "records/graph_model.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -32,42 +33,10 @@ namespace vx
 struct Global;
 class PollCycle;
 class SerialNumberChange;
+class TEditForm;
 class TCommPortDriver;
 class TipWindow;
 class Tfcalini;
-
-// What the graph tab asks of the record viewers when they draw.
-struct GraphRange {
-    bool start_on = false;  // DateTimePicker1 ticked
-    QDate start;            // start date of the graph
-    int span = 2;           // ComboBox1 index: 1 day, 2 days, 1 week, 2 weeks, 1, 2, 3, 6 months
-    bool auto_scale = true; // CheckBox1 "Auto"
-    int temp_max = 40, temp_min = 0, humi_max = 80, humi_min = 20;
-};
-
-// Command codes sent to the active record viewer.
-namespace viewer_cmd
-{
-inline constexpr int find = 100;
-inline constexpr int save = 101;
-inline constexpr int print = 500;
-inline constexpr int full_graph = 604;
-inline constexpr int zoom_in = 605;
-inline constexpr int zoom_out = 606;
-inline constexpr int save_picture = 607;
-inline constexpr int copy_picture = 608;
-inline constexpr int html_report = 609;
-inline constexpr int graph_style = 610;
-} // namespace viewer_cmd
-
-// A record viewer inside the multiple-document area receives the window's
-// commands through this interface (the widget of the sub-window implements it).
-class ViewerCommandTarget
-{
-public:
-    virtual ~ViewerCommandTarget() = default;
-    virtual void viewer_command(int code, int parameter) = 0;
-};
 
 // Work that other windows provide. An empty hook makes its action do nothing.
 struct MainWindowHooks {
@@ -114,12 +83,16 @@ public:
     // language table (only when a language section was loaded).
     void ChangeLanguage();
 
-    GraphRange graph_range() const;
+    // The graph tab as the record viewers read it when they draw.
+    GraphControls graph_controls() const;
     // Sends a command to the active record viewer; false when there is none.
     bool send_viewer_command(int code, int parameter = 1);
     QMdiArea* mdi() const { return mdi_; }
-    // Adds a record viewer to the multiple-document area.
-    void add_viewer(QWidget* viewer);
+    // Adds a record viewer to the multiple-document area and enables "Okno".
+    void add_viewer(TEditForm* viewer);
+    // Opens a record text file in a new viewer: first line "TEXT FILE:" and
+    // the file name, not modified, captioned with the bare file name, drawn.
+    TEditForm* open_text_file(const QString& path);
 
     PollCycle* poll() const { return poll_.get(); }
     TipWindow* tip_window() const { return tip_; }

@@ -3,6 +3,7 @@
 // message of a port that does not open.
 #include "common/temp_home.h"
 #include "mainwin/scripted_ui.h"
+#include "records/MDIEdit.h"
 #include "shell/global.h"
 #include "shell/main_window.h"
 #include "shell/tip_window.h"
@@ -13,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -129,7 +131,7 @@ TEST_F(MainWindowTest, AutoScaleTickDisablesTheFourAxisSpinEdits)
         EXPECT_FALSE(s->isEnabled());
     EXPECT_EQ(redraws, 3);
 
-    const vx::GraphRange r = f.graph_range();
+    const vx::GraphControls r = f.graph_controls();
     EXPECT_TRUE(r.auto_scale);
     EXPECT_EQ(r.temp_max, 45);
     EXPECT_EQ(r.temp_min, 0);
@@ -213,16 +215,21 @@ TEST_F(MainWindowTest, NoLanguageFileKeepsDesignedTexts)
 namespace
 {
 
-// A record viewer stand-in that notes the commands it receives.
-class CommandLog : public QWidget, public vx::ViewerCommandTarget
+// Twelve hourly records of temperature and humidity from 6.12.2026 08:00.
+QByteArray record_file()
 {
-public:
-    std::vector<std::pair<int, int>> received;
-    void viewer_command(int code, int parameter) override { received.emplace_back(code, parameter); }
-};
+    QByteArray text = "Misia: SKLAD\r\nTyp: 87\r\nS/N: 870\r\nInterval: 60\r\nDatum\tTeplota\tVlhkos\x9d\r\n";
+    for (int i = 0; i < 12; ++i)
+        text += QString("6.12.2026 %1:00\t 2%2,5\t 6%2,0\r\n")
+                    .arg(8 + i, 2, 10, QChar('0'))
+                    .arg(i % 10)
+                    .toLatin1();
+    return text;
+}
 
-TEST_F(MainWindowTest, CommandsGoToTheActiveViewerWithParameterOne)
+TEST_F(MainWindowTest, TextFileOpensInAViewerThatTakesTheWindowCommands)
 {
+    home.write("Log/SKLAD.txt", record_file());
     TForm1& f = make();
     QStringList started;
     f.hooks.start_program = [&](const QString& p) {
@@ -231,26 +238,40 @@ TEST_F(MainWindowTest, CommandsGoToTheActiveViewerWithParameterOne)
     };
     f.Act_graph->trigger();
     EXPECT_TRUE(started.isEmpty()); // no viewer: no external program
+    EXPECT_FALSE(f.send_viewer_command(vx::viewer_cmd::full_graph));
+    EXPECT_FALSE(f.menu_window->menuAction()->isEnabled());
 
-    auto* viewer = new CommandLog;
-    f.add_viewer(viewer);
-    f.Act_save->trigger();
-    f.find_act->trigger();
-    f.print->trigger();
+    vx::TEditForm* viewer = f.open_text_file(home.path("Log/SKLAD.txt"));
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(f.menu_window->menuAction()->isEnabled());
+    EXPECT_EQ(viewer->windowTitle(), QString("SKLAD.txt"));
+    EXPECT_FALSE(viewer->is_modified());
+    EXPECT_TRUE(viewer->text().startsWith("TEXT FILE:" + home.path("Log/SKLAD.txt") + "\nMisia: SKLAD\n"));
+    EXPECT_TRUE(viewer->text().contains(QString("Vlhkos\u0165"))); // code page 1250 0x9D
+    EXPECT_EQ(viewer->graph_points(), 12);
+
+    // Zoom in through the graph menu, back to the full graph from the tab.
+    const auto full = viewer->time_range();
     f.agr_zoomin->trigger();
-    f.CheckBox1->setChecked(false);
-    const std::vector<std::pair<int, int>> expected{{101, 1}, {100, 1}, {500, 1}, {605, 1}, {604, 1}};
-    EXPECT_EQ(viewer->received, expected);
+    const auto zoomed = viewer->time_range();
+    EXPECT_LT(zoomed.second - zoomed.first, full.second - full.first);
+    f.CheckBox1->setChecked(false); // any change of the graph tab redraws the whole graph
+    EXPECT_EQ(viewer->time_range(), full);
 
-    viewer->received.clear();
+    // "Graf": the external program once per run, then the redraw a second later.
+    f.agr_zoomin->trigger();
     f.Act_graph->trigger();
     f.Act_graph->trigger();
-    ASSERT_EQ(started.size(), 1); // once per run
+    ASSERT_EQ(started.size(), 1);
     EXPECT_EQ(started[0], home.path("Kurvex.exe"));
-    EXPECT_TRUE(viewer->received.empty()); // the redraw follows a second later
+    EXPECT_NE(viewer->time_range(), full);
     QTest::qWait(1300);
-    const std::vector<std::pair<int, int>> redraws{{604, 1}, {604, 1}};
-    EXPECT_EQ(viewer->received, redraws);
+    EXPECT_EQ(viewer->time_range(), full);
+
+    // The graph tab is what the viewer reads when it draws.
+    f.SpinEdit1->setValue(30);
+    EXPECT_EQ(f.graph_controls().temp_max, 30);
+    EXPECT_FALSE(f.graph_controls().auto_scale);
 }
 
 } // namespace
