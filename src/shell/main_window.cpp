@@ -27,6 +27,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -275,7 +276,9 @@ void TForm1::build_toolbar()
     ToolBar1->setObjectName("ToolBar1");
     ToolBar1->setMovable(false);
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ToolBar1->setIconSize(QSize(0, 0));
+    // Tight buttons, so that the whole bar fits the designed 400 pixels.
+    ToolBar1->setStyleSheet(QStringLiteral("QToolButton { padding: 0px 1px; margin: 0px; }"));
+    ToolBar1->layout()->setSpacing(0);
     ToolBar1->addActions({Act_save, openbase, print, Act_graph, find_act});
     ToolBar1->addSeparator();
     ToolBar1->addActions({act_newrecords, help_action, startmission});
@@ -283,7 +286,7 @@ void TForm1::build_toolbar()
     btCOM = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(A_conn));
     if (btCOM) btCOM->setObjectName("btCOM");
     for (QAction* a : ToolBar1->actions())
-        if (QWidget* w = ToolBar1->widgetForAction(a)) w->setMinimumSize(41, 36);
+        if (QWidget* w = ToolBar1->widgetForAction(a); w && !a->isSeparator()) w->setMinimumSize(41, 36);
 }
 
 void TForm1::build_tabs()
@@ -291,6 +294,7 @@ void TForm1::build_tabs()
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
     PageControl1->setUsesScrollButtons(true);
+    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
     // Each page scrolls inside its tab, so the window can be made as small as
     // the user likes.
     auto add_page = [this](QWidget* page, const QString& caption) {
@@ -952,11 +956,14 @@ void TForm1::dock_tool_window(QDockWidget* dock, Qt::DockWidgetArea area)
     if (dockWidgetArea(dock) != area) addDockWidget(area, dock);
     dock->show();
     // A panel that receives its first window opens to a third of the client area.
+    // The client area is the window less its menu, tool and status bars.
     if (area_empty) {
+        const QSize client(width(),
+                           height() - menuBar()->height() - ToolBar1->height() - statusBar()->height());
         if (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea)
-            resizeDocks({dock}, {centralWidget()->width() / 3 + 1}, Qt::Horizontal);
+            resizeDocks({dock}, {client.width() / 3}, Qt::Horizontal);
         else
-            resizeDocks({dock}, {centralWidget()->height() / 3 + 1}, Qt::Vertical);
+            resizeDocks({dock}, {client.height() / 3}, Qt::Vertical);
     }
 }
 
