@@ -4,6 +4,7 @@
 #include "logger/clock.h"
 #include "logger/poll.h"
 #include "records/MDIEdit.h"
+#include "records/ugrprop.h"
 #include "shell/calib_editor.h"
 #include "shell/cp1250.h"
 #include "shell/global.h"
@@ -170,6 +171,7 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
     Timer1->setInterval(700);
 
     fcalini = new Tfcalini(g_, this);
+    fgprop = new Tfgprop(g_, this);
     poll_ = std::make_unique<PollCycle>(g_, *this);
     serial_change_ = std::make_unique<SerialNumberChange>(g_);
 
@@ -632,8 +634,11 @@ void TForm1::connect_actions()
 
     connect(find_act, &QAction::triggered, this, [this] { send_viewer_command(viewer_cmd::find); });
     connect(Agr_Property, &QAction::triggered, this, [this] {
-        if (mdi_->activeSubWindow() && hooks.graph_properties) hooks.graph_properties();
+        if (mdi_->subWindowList().isEmpty()) return;
+        fgprop->show();
+        fgprop->raise();
     });
+    fgprop->style_changed = [this] { send_viewer_command(viewer_cmd::graph_style); };
     connect(agr_zoomin, &QAction::triggered, this, [this] { send_viewer_command(viewer_cmd::zoom_in); });
     connect(agr_zoomout, &QAction::triggered, this, [this] { send_viewer_command(viewer_cmd::zoom_out); });
     connect(agr_save, &QAction::triggered, this, [this] { send_viewer_command(viewer_cmd::save_picture); });

@@ -37,6 +37,7 @@ class TEditForm;
 class TCommPortDriver;
 class TipWindow;
 class Tfcalini;
+class Tfgprop;
 
 // Work that other windows provide. An empty hook makes its action do nothing.
 struct MainWindowHooks {
@@ -47,7 +48,6 @@ struct MainWindowHooks {
     std::function<void()> download_newest;             // F6
     std::function<void()> print_settings;              // "Nastavenia tlače"
     std::function<void()> about;                       // "O programe"
-    std::function<void()> graph_properties;            // "Vlastnosti" (with a viewer open)
     std::function<void()> database_browser_first_tick; // created at the first tick with an open link
     std::function<void()> new_records_check;           // after a good name block
     // Starts an external program without activating it; true when it started.
@@ -198,6 +198,7 @@ public:
     QLabel *stbar0 = nullptr, *stbar1 = nullptr, *stbar2 = nullptr;
     QTimer* Timer1 = nullptr;
     Tfcalini* fcalini = nullptr;
+    Tfgprop* fgprop = nullptr;
     TCommPortDriver* CommDrv = nullptr;
 };
 

@@ -4,6 +4,7 @@
 #include "common/temp_home.h"
 #include "mainwin/scripted_ui.h"
 #include "records/MDIEdit.h"
+#include "records/ugrprop.h"
 #include "shell/global.h"
 #include "shell/main_window.h"
 #include "shell/tip_window.h"
@@ -267,6 +268,14 @@ TEST_F(MainWindowTest, TextFileOpensInAViewerThatTakesTheWindowCommands)
     EXPECT_NE(viewer->time_range(), full);
     QTest::qWait(1300);
     EXPECT_EQ(viewer->time_range(), full);
+
+    // "Vlastnosti": a colour picked in the graph properties reaches the viewer's chart.
+    f.Agr_Property->trigger();
+    ASSERT_TRUE(f.fgprop->isVisible());
+    f.fgprop->select_target(0); // the chart's surroundings
+    f.fgprop->pick_color(QColor(200, 10, 20));
+    EXPECT_EQ(QColor(viewer->picture().pixel(1, 1)), QColor(200, 10, 20));
+    f.fgprop->hide();
 
     // The graph tab is what the viewer reads when it draws.
     f.SpinEdit1->setValue(30);
