@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QDir>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using vx::TForm1;
@@ -51,6 +52,9 @@ TEST_F(TipsTest, DayTipAtStartThenContextTipsOnTabChanges)
     EXPECT_TRUE(f.tip_window()->isVisible());
     EXPECT_EQ(f.tip_window()->windowTitle(), QString("Tip"));
     EXPECT_EQ(tip(), QString("Prvy tip dna"));
+    // The left panel opened to a third of the window's width for its first window.
+    QTest::qWait(50);
+    EXPECT_NEAR(f.tip_window()->width(), f.width() / 3, 12);
 
     f.PageControl1->setCurrentIndex(1);
     EXPECT_EQ(tip(), QString("Aktualne hodnoty"));
