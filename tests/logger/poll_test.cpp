@@ -322,7 +322,8 @@ TEST_F(PollTest, CaptionsFromTheBuiltInLanguageTexts)
     ASSERT_TRUE(poll.decode_status());
     EXPECT_EQ(display.views.back().pantype.text, "VORLAN Zelin");
     // The language text's line breaks arrive as CR LF; hints carry LF.
-    EXPECT_EQ(display.views.back().pantype.hint,
-              QString::fromUtf8("Teplota/vlhkosť\nsnímač teploty DS182x\nSnímač vlhkosti PHILIPS\nZáznamov:000"));
+    EXPECT_EQ(
+        display.views.back().pantype.hint,
+        QString::fromUtf8("Teplota/vlhkosť\nsnímač teploty DS182x\nSnímač vlhkosti PHILIPS\nZáznamov:000"));
     EXPECT_EQ(display.views.back().LBLaktval.text, "Teplota:");
 }
