@@ -32,6 +32,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
 #include <QScrollArea>
@@ -648,7 +649,10 @@ void TForm1::connect_actions()
     connect(agr_style, &QAction::triggered, this, [this] { send_viewer_command(viewer_cmd::graph_style); });
 
     connect(Oprograme1, &QAction::triggered, this, [this] {
-        if (hooks.about) hooks.about();
+        if (hooks.about)
+            hooks.about();
+        else
+            show_about();
     });
     connect(help_action, &QAction::triggered, this, &TForm1::on_help);
     connect(Act_showtip, &QAction::triggered, this, &TForm1::on_show_tip);
@@ -1096,6 +1100,18 @@ void TForm1::on_graph()
             QProcess::startDetached(program, {}, g_.program_dir);
     }
     QTimer::singleShot(1000, this, [this] { send_viewer_command(viewer_cmd::full_graph); });
+}
+
+void TForm1::show_about()
+{
+    // The program and the supplier's contact details from the settings.
+    const Partner& p = g_.settings.partner;
+    QMessageBox box(this);
+    box.setObjectName("AboutBox");
+    box.setWindowTitle(QStringLiteral("O programe"));
+    box.setText(QStringLiteral("VORLANIX\n\n%1\n%2\nTel: %3\nFax: %4\nE-mail: %5\nWWW: %6")
+                    .arg(p.NAME, p.LOCATION, p.TEL, p.FAX, p.EMAIL, p.WWW));
+    box.exec();
 }
 
 void TForm1::on_help()

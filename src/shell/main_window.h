@@ -132,6 +132,7 @@ private:
     void on_program_settings();
     void on_graph();
     void on_help();
+    void show_about();
     void on_show_tip();
     void on_connect(bool down);
     void on_serial_double_click();
