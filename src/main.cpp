@@ -1,15 +1,19 @@
 #include "shell/global.h"
+#include "shell/main_window.h"
+#include "shell/qt_ui.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     vx::Global global;
     global.program_dir = vx::find_program_dir();
-    QMainWindow w;
-    w.setWindowTitle("VORLAN");
-    w.show();
+    vx::QtUi ui(global);
+    global.ui = &ui;
+    vx::TForm1 window(global);
+    ui.set_parent(&window);
+    window.show();
+    window.start();
     return app.exec();
 }

@@ -1,0 +1,44 @@
+#pragma once
+// The editor of the calibration definitions file "calib.ini": a plain text
+// area over the file, saved on close after a confirmation when changed.
+#include <QDialog>
+
+class QPlainTextEdit;
+class QStatusBar;
+
+namespace vx
+{
+
+struct Global;
+
+class Tfcalini : public QDialog
+{
+    Q_OBJECT
+public:
+    Tfcalini(Global& g, QWidget* parent = nullptr);
+
+    // Fills the text area from the file, or with the missing-file note; the
+    // note does not count as a change.
+    void load();
+    bool changed() const { return changed_; }
+    QPlainTextEdit* memo() const { return memo_; }
+
+    // The line shown when the file does not exist.
+    static QString missing_file_text() { return QStringLiteral("Kalibracny subor <calib.ini> neexistuje"); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Every way of closing passes here: ask to save when the text changed.
+    void done(int result) override;
+
+private:
+    bool save();
+
+    Global& g_;
+    QPlainTextEdit* memo_;
+    QStatusBar* status_;
+    bool changed_ = false;
+    bool loading_ = false;
+};
+
+} // namespace vx

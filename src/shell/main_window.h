@@ -1,0 +1,206 @@
+#pragma once
+// The main window TForm1: the frame of the program. A tool bar, the tab strip
+// that shows the attached logger, the multiple-document area for record
+// viewers, the tip window, the status bar and the 700 ms poll timer. The
+// window only gathers inputs and shows results: the poll, the clock and the
+// service flows live in their own classes.
+#include "logger/display.h"
+#include "records/graph_model.h"
+
+#include <QDate>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QDockWidget;
+class QGroupBox;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QSpinBox;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace vx
+{
+
+struct Global;
+class PollCycle;
+class SerialNumberChange;
+class TEditForm;
+class TCommPortDriver;
+class TipWindow;
+class Tfcalini;
+class Tfgprop;
+
+// Work that other windows provide. An empty hook makes its action do nothing.
+struct MainWindowHooks {
+    std::function<void()> open_database;               // "Otvoriť Databázu záznamov"
+    std::function<QWidget*(const QString&)> open_text; // a new viewer over a record text file
+    std::function<void()> start_mission;               // the modal mission-start window
+    std::function<void()> download_new;                // F5
+    std::function<void()> download_newest;             // F6
+    std::function<void()> print_settings;              // "Nastavenia tlače"
+    std::function<void()> about;                       // "O programe"
+    std::function<void()> database_browser_first_tick; // created at the first tick with an open link
+    std::function<void()> new_records_check;           // after a good name block
+    // Starts an external program without activating it; true when it started.
+    std::function<bool(const QString&)> start_program;
+};
+
+class TForm1 : public QMainWindow, public LoggerDisplay
+{
+    Q_OBJECT
+public:
+    explicit TForm1(Global& g, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The start-up sequence: settings, language texts, tips, COM port, timer.
+    void start();
+
+    MainWindowHooks hooks;
+
+    // LoggerDisplay
+    void apply(const StatusView& view) override;
+    void clear_panels() override;
+    void set_link_status(const QString& text) override;
+    void set_clock_text(const QString& text) override;
+    void show_mission_name(const QString& name) override;
+    void stop_poll() override;
+    void start_poll() override;
+    bool poll_running() const override;
+    void first_tick() override;
+    void show_tip(const QString& key) override;
+    void new_records_check() override;
+
+    // Copies the main window's captions, hints and menu texts from the
+    // language table (only when a language section was loaded).
+    void ChangeLanguage();
+
+    // The graph tab as the record viewers read it when they draw.
+    GraphControls graph_controls() const;
+    // Sends a command to the active record viewer; false when there is none.
+    bool send_viewer_command(int code, int parameter = 1);
+    QMdiArea* mdi() const { return mdi_; }
+    // Adds a record viewer to the multiple-document area and enables "Okno".
+    void add_viewer(TEditForm* viewer);
+    // Opens a record text file in a new viewer: first line "TEXT FILE:" and
+    // the file name, not modified, captioned with the bare file name, drawn.
+    TEditForm* open_text_file(const QString& path);
+
+    PollCycle* poll() const { return poll_.get(); }
+    TipWindow* tip_window() const { return tip_; }
+    QTimer* timer() const { return Timer1; }
+
+    // Setup-window and mission-start-window adaptations of the last status.
+    bool setup_calib_group_visible = true;
+    bool setup_correction_enabled = false;
+    bool start_timing_inputs_visible = true;
+
+signals:
+    // After every change of the graph tab's controls (and by "Graf").
+    void graph_changed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_actions();
+    void build_menus();
+    void build_toolbar();
+    void build_tabs();
+    void build_status_bar();
+    void connect_actions();
+    void apply_geometry();
+    void tab_shown(int index);
+    void show_day_tip();
+    void dock_tool_window(QDockWidget* dock, Qt::DockWidgetArea area);
+
+    // Action handlers.
+    void on_open_text();
+    void on_calibration_file();
+    void on_start_mission();
+    void on_set_time();
+    void on_program_settings();
+    void on_graph();
+    void on_help();
+    void show_about();
+    void on_show_tip();
+    void on_connect(bool down);
+    void on_serial_double_click();
+    void on_graph_control_changed();
+
+    Global& g_;
+    std::unique_ptr<PollCycle> poll_;
+    std::unique_ptr<SerialNumberChange> serial_change_;
+    bool graph_program_started_ = false;
+    bool started_ = false;
+
+public:
+    // Controls, named as in the window layout (objectName = member name).
+    QToolBar* ToolBar1 = nullptr;
+    QAction *Act_save = nullptr, *openbase = nullptr, *print = nullptr, *Act_graph = nullptr,
+            *find_act = nullptr;
+    QAction *act_newrecords = nullptr, *help_action = nullptr, *startmission = nullptr, *A_conn = nullptr;
+    QAction *actopentext = nullptr, *Kalibransbor2 = nullptr, *Nastaveniatlae1 = nullptr,
+            *N7koniec1 = nullptr;
+    QAction *Prenoszznamov1 = nullptr, *set_time = nullptr, *Nastaveniaprogramu1 = nullptr;
+    QAction *win_next = nullptr, *win_prev = nullptr, *win_max = nullptr, *win_tile_v = nullptr,
+            *win_tile_h = nullptr, *win_cascade = nullptr, *win_close = nullptr;
+    QAction *Agr_Property = nullptr, *agr_zoomin = nullptr, *agr_zoomout = nullptr, *agr_save = nullptr,
+            *agr_copy = nullptr, *agr_Print = nullptr, *agr_full = nullptr, *agr_style = nullptr;
+    QAction *Oprograme1 = nullptr, *Act_showtip = nullptr;
+    QToolButton* btCOM = nullptr;
+    QMenu *menu_file = nullptr, *menu_services = nullptr, *menu_window = nullptr, *menu_graph = nullptr,
+          *menu_help = nullptr;
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget *tab_global = nullptr, *tab_actual = nullptr, *tab_mission = nullptr, *tab_conditions = nullptr,
+            *tab_graph = nullptr;
+    // "Obecné"
+    QLabel *PanTime = nullptr, *LBLsn = nullptr, *pansn = nullptr, *LBLbat = nullptr, *panbat = nullptr;
+    QLabel *LBLtype = nullptr, *pantype = nullptr, *LBLname = nullptr, *Panmisname = nullptr,
+           *LBLnewrec = nullptr, *PannewRec = nullptr;
+    // "Aktuálne hodnoty"
+    QLabel *LBLaktval = nullptr, *pantemp = nullptr, *LBLunit1 = nullptr;
+    QWidget* BevelHumi = nullptr;
+    QLabel *LBLhumi = nullptr, *panhumi = nullptr, *LBLunit2 = nullptr, *panIBname = nullptr,
+           *PanTempFahren = nullptr;
+    // "Misia"
+    QLabel *LBLname2 = nullptr, *panmisname2 = nullptr;
+    QCheckBox *CHKmission = nullptr, *CHKroll = nullptr;
+    QLabel *LBLstart = nullptr, *Panel3 = nullptr, *LBLdelay = nullptr, *PANdelay = nullptr;
+    QLabel *LBLperiod = nullptr, *PanPeriod = nullptr, *LBLperiodunit = nullptr, *LBLptr = nullptr,
+           *panptr = nullptr;
+    // "Podmienky"
+    QLabel *LBLgrad = nullptr, *PanGrad = nullptr, *LBLgradunit = nullptr;
+    QGroupBox* Hranice = nullptr;
+    QLabel *LBLlo = nullptr, *panLo = nullptr, *LBLhi = nullptr, *PanHI = nullptr;
+    QCheckBox* chkpriemer = nullptr;
+    // "Graf"
+    QToolBar* ToolBar2 = nullptr;
+    QCheckBox* DateTimePicker1Check = nullptr;
+    QDateEdit* DateTimePicker1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel *LBLtempaxis = nullptr, *LBLhumiaxis = nullptr;
+    QSpinBox *SpinEdit1 = nullptr, *SpinEdit2 = nullptr, *SpinEdit3 = nullptr, *SpinEdit4 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+
+    QMdiArea* mdi_ = nullptr;
+    TipWindow* tip_ = nullptr;
+    QLabel *stbar0 = nullptr, *stbar1 = nullptr, *stbar2 = nullptr;
+    QTimer* Timer1 = nullptr;
+    Tfcalini* fcalini = nullptr;
+    Tfgprop* fgprop = nullptr;
+    TCommPortDriver* CommDrv = nullptr;
+};
+
+} // namespace vx
