@@ -1,5 +1,7 @@
 #include "records/record_decode.h"
 
+#include "logger/live.h"
+
 #include "logger/state.h"
 #include "records/record_file.h"
 #include "shell/cp1250.h"
@@ -123,26 +125,10 @@ float humi_cap(const DecodeContext& c, std::uint16_t r)
     return h;
 }
 
-float sat_pressure(float t)
-{
-    return 610.78f * std::exp(17.2694f * t / (238.3f + t));
-}
-
-float psychro_rh(float dry, float wet)
-{
-    if (wet >= dry) return 99.9f;
-    float rh = (sat_pressure(wet) - (dry - wet) * 66.7f) / sat_pressure(dry) * 100.0f;
-    if (rh < 0) rh = 0;
-    if (rh > 100) rh = 99.9f;
-    return rh;
-}
-
 QString format_fixed(double value, int width, int precision)
 {
-    QString s = QString::asprintf("%*.*f", width, precision, value);
-    const QString point = QLocale().decimalPoint();
-    if (point != QLatin1String(".")) s.replace(QLatin1Char('.'), point);
-    return s;
+    const QByteArray pattern = "%" + QByteArray::number(width) + "." + QByteArray::number(precision) + "f";
+    return format_number(pattern.constData(), value);
 }
 
 KeyLookup key_name(const QString& program_dir, int key)
@@ -263,7 +249,7 @@ QString record_values(const DecodeContext& c, const RawRecord& rec)
     case 99: {
         const float dry = temp16(c, rec.a);
         const float wet = temp16_t2(c, rec.b);
-        return joined({format_fixed(dry, 5, 1), format_fixed(psychro_rh(dry, wet), 5, 1)});
+        return joined({format_fixed(dry, 5, 1), format_fixed(psychrometric_humidity(dry, wet), 5, 1)});
     }
     case 100:
     case 106:

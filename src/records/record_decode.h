@@ -68,8 +68,6 @@ float poly_value(const DecodeContext& c, std::uint16_t r); // a0 + a1 r + a2 r^2
 float humi_value(const DecodeContext& c,
                  std::uint16_t r); // poly_value limited to 0..100 (not in diagnostic mode)
 float humi_cap(const DecodeContext& c, std::uint16_t r); // capacitive humidity from F0, S and trim byte T
-float sat_pressure(float t);                             // Pa
-float psychro_rh(float dry, float wet);                  // percent
 
 // printf-style "%<width>.<precision>f" with the locale's decimal separator.
 QString format_fixed(double value, int width, int precision);

@@ -183,15 +183,6 @@ TEST(Conversions, CapacitiveHumidityWithTrimByte)
     EXPECT_FLOAT_EQ(humi_cap(f.ctx, 2000), 2000.0f);
 }
 
-TEST(Conversions, PsychrometricHumidity)
-{
-    EXPECT_FLOAT_EQ(psychro_rh(20, 20), 99.9f);
-    EXPECT_FLOAT_EQ(psychro_rh(20, 21), 99.9f);
-    EXPECT_NEAR(sat_pressure(20), 2325.98f, 0.05f);
-    EXPECT_NEAR(psychro_rh(20, 15), 58.678f, 0.01f);
-    EXPECT_FLOAT_EQ(psychro_rh(30, 5), 0.0f);
-}
-
 struct LineCase {
     std::uint16_t type;
     int length;
