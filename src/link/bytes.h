@@ -8,7 +8,8 @@
 #include <optional>
 #include <span>
 
-namespace vx {
+namespace vx
+{
 
 using ByteView = std::span<const std::uint8_t>;
 
@@ -42,7 +43,8 @@ inline std::optional<float> f32le_at(ByteView b, std::size_t i)
 {
     if (i + 3 >= b.size() || i + 3 < i) return std::nullopt;
     std::uint32_t u = static_cast<std::uint32_t>(b[i]) | (static_cast<std::uint32_t>(b[i + 1]) << 8) |
-                      (static_cast<std::uint32_t>(b[i + 2]) << 16) | (static_cast<std::uint32_t>(b[i + 3]) << 24);
+                      (static_cast<std::uint32_t>(b[i + 2]) << 16) |
+                      (static_cast<std::uint32_t>(b[i + 3]) << 24);
     float f;
     std::memcpy(&f, &u, sizeof f);
     return f;
@@ -53,7 +55,8 @@ inline std::optional<std::uint8_t> sum8(ByteView b, std::size_t from, std::size_
 {
     if (from + count > b.size()) return std::nullopt;
     std::uint8_t s = 0;
-    for (std::size_t i = from; i < from + count; ++i) s = static_cast<std::uint8_t>(s + b[i]);
+    for (std::size_t i = from; i < from + count; ++i)
+        s = static_cast<std::uint8_t>(s + b[i]);
     return s;
 }
 

@@ -10,17 +10,19 @@
 #include <array>
 #include <cstdint>
 
-namespace vx {
+namespace vx
+{
 
-namespace cmd {
+namespace cmd
+{
 // Wire command codes (the byte at frame offset 2).
-inline constexpr std::uint8_t status = 10;          // 160: poll status, 2: status at mission start
-inline constexpr std::uint8_t old_calib = 11;       // 159: old-format calibration answer
-inline constexpr std::uint8_t addr_lo = 11;         // record address, low byte (acknowledged)
-inline constexpr std::uint8_t addr_hi = 12;         // record address, high byte; answers ten records
-inline constexpr std::uint8_t name = 13;            // 1: mission name block
+inline constexpr std::uint8_t status = 10;    // 160: poll status, 2: status at mission start
+inline constexpr std::uint8_t old_calib = 11; // 159: old-format calibration answer
+inline constexpr std::uint8_t addr_lo = 11;   // record address, low byte (acknowledged)
+inline constexpr std::uint8_t addr_hi = 12;   // record address, high byte; answers ten records
+inline constexpr std::uint8_t name = 13;      // 1: mission name block
 inline constexpr std::uint8_t setup_value = 14;
-inline constexpr std::uint8_t setup_sensor = 15;    // psychrometer sensor select / measuring length
+inline constexpr std::uint8_t setup_sensor = 15; // psychrometer sensor select / measuring length
 inline constexpr std::uint8_t mem_select = 16;
 inline constexpr std::uint8_t mem_store = 17;
 inline constexpr std::uint8_t clock_sec = 22;
@@ -33,7 +35,7 @@ inline constexpr std::uint8_t pointer_hi = 28;
 inline constexpr std::uint8_t delay_lo = 29;
 inline constexpr std::uint8_t delay_hi = 30;
 inline constexpr std::uint8_t battery_replaced = 31;
-inline constexpr std::uint8_t value_base = 32;      // send_value(k, p) sends wire command k + 32
+inline constexpr std::uint8_t value_base = 32; // send_value(k, p) sends wire command k + 32
 inline constexpr std::uint8_t serial_lo = 32;
 inline constexpr std::uint8_t serial_hi = 33;
 inline constexpr std::uint8_t period = 34;
@@ -44,7 +46,7 @@ inline constexpr std::uint8_t offset1 = 38;
 inline constexpr std::uint8_t offset2 = 39;
 inline constexpr std::uint8_t limit_lo = 39;
 inline constexpr std::uint8_t limit_hi = 40;
-inline constexpr std::uint8_t name_first = 48;      // 48..63: mission name characters
+inline constexpr std::uint8_t name_first = 48; // 48..63: mission name characters
 inline constexpr std::uint8_t coef_first = 64;
 inline constexpr std::uint8_t coef_text_begin = 195;
 inline constexpr std::uint8_t coef_text_char = 196;
@@ -64,7 +66,8 @@ inline constexpr std::uint8_t old_grad_hi = 100;
 inline constexpr std::uint8_t old_grad_lo = 101;
 } // namespace cmd
 
-namespace param {
+namespace param
+{
 inline constexpr std::uint8_t status_poll = 160;
 inline constexpr std::uint8_t status_start = 2;
 inline constexpr std::uint8_t old_calib = 159;

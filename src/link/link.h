@@ -19,30 +19,33 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 
-namespace vx {
+namespace vx
+{
 
 class TCommPortDriver;
 class UiPort;
 
-class Link {
+class Link
+{
 public:
     Link() = default;
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
     // Wiring, done once by the owner (main window or test fixture).
-    void attach_driver(TCommPortDriver* driver) { drv_ = driver; }
+    // attach_driver also makes the driver's OnReceiveData feed rx_buffer.
+    void attach_driver(TCommPortDriver* driver);
     void attach_ui(UiPort* ui) { ui_ = ui; }
     TCommPortDriver* driver() const { return drv_; }
 
     // Shared link state.
-    QByteArray rx_buffer;        // everything received since the last clear
-    Frame last_frame{};          // the last frame sent by send_command
-    QByteArray expected_reply;   // what wait_reply compares rx_buffer with
-    bool comm_abort = false;     // set when the user cancels a communication
-    bool port_open = false;      // the logger port is open
-    int record_length = 6;       // bytes per stored record of the attached model
-    QString mission_name;        // last name read by read_misname (trailing blanks removed)
+    QByteArray rx_buffer;      // everything received since the last clear
+    Frame last_frame{};        // the last frame sent by send_command
+    QByteArray expected_reply; // what wait_reply compares rx_buffer with
+    bool comm_abort = false;   // set when the user cancels a communication
+    bool port_open = false;    // the logger port is open
+    int record_length = 6;     // bytes per stored record of the attached model
+    QString mission_name;      // last name read by read_misname (trailing blanks removed)
 
     // Called with the new mission name after a successful read_misname.
     std::function<void(const QString&)> on_mission_name;
@@ -50,7 +53,9 @@ public:
     // The driver's OnReceiveData handler: appends the bytes to rx_buffer.
     void CommDrvReceiveData(const void* data, std::uint32_t size);
 
-    // Sets comm_abort and ends any running wait at once.
+    // Sets comm_abort and ends any running wait that heeds it at once
+    // (wait_reply); delay and wait_length keep running to their time.
+    // The progress window's cancel button calls this.
     void abort();
 
     // Returns once at least ms milliseconds have passed; returns the elapsed ms.
@@ -83,7 +88,10 @@ public:
 
     // Opens the logger port "\\.\COM" + com on the driver; see TCommPortDriver
     // for how the name maps to a device. False on any failure, never throws.
+    // The second form first gives the driver the COM -> device map (settings
+    // section PORTS).
     bool open_comport(int com);
+    bool open_comport(int com, const QMap<int, QString>& port_devices);
     // Clears port_open and closes the driver.
     void close_comport();
 
@@ -91,10 +99,12 @@ private:
     // Runs the event loop until done() holds, ms pass, or abort() is called.
     bool wait_until(const std::function<bool()>& done, int ms, bool stop_on_abort);
     bool acknowledged(std::uint8_t command, std::uint8_t parameter, int wait_ms, int pause_after_send_ms);
+    void send_frame(const Frame& f);
 
     TCommPortDriver* drv_ = nullptr;
     UiPort* ui_ = nullptr;
-    std::function<void()> wake_;  // set while a wait runs
+    std::function<void()> wake_; // set while a wait runs
+    unsigned abort_count_ = 0;   // abort() calls so far
 };
 
 } // namespace vx

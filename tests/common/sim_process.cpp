@@ -1,0 +1,101 @@
+#include "sim_process.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTextStream>
+#include <algorithm>
+
+namespace vxtest
+{
+
+SimProcess::SimProcess() = default;
+
+SimProcess::~SimProcess()
+{
+    kill();
+}
+
+bool SimProcess::start(const QStringList& args)
+{
+    kill();
+    args_ = args;
+    device_.clear();
+    QStringList all = args;
+    all << "--link" << link() << "--log" << dir_.path() + "/frames.log"
+        << "--dump-ring" << dir_.path() + "/ring.txt";
+    proc_.setProcessChannelMode(QProcess::SeparateChannels);
+    proc_.start(QStringLiteral(VORLAN_SIM_PATH), all);
+    if (!proc_.waitForStarted(5000)) return false;
+    QDeadlineTimer deadline(5000);
+    while (!deadline.hasExpired()) {
+        if (proc_.canReadLine()) {
+            const QString line = QString::fromLocal8Bit(proc_.readLine()).trimmed();
+            if (line.startsWith("PTY ")) {
+                device_ = line.mid(4);
+                return true;
+            }
+        } else if (!proc_.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())))) {
+            if (proc_.state() == QProcess::NotRunning) return false;
+        }
+    }
+    return false;
+}
+
+bool SimProcess::restart(const QStringList& args)
+{
+    const QStringList copy = args;
+    return start(copy);
+}
+
+void SimProcess::kill()
+{
+    if (proc_.state() == QProcess::NotRunning) return;
+    proc_.terminate();
+    if (!proc_.waitForFinished(3000)) {
+        proc_.kill();
+        proc_.waitForFinished(3000);
+    }
+}
+
+bool SimProcess::running() const
+{
+    // The state only changes while Qt looks at the child, so look briefly.
+    if (proc_.state() != QProcess::NotRunning) proc_.waitForFinished(1);
+    return proc_.state() != QProcess::NotRunning;
+}
+
+QVector<SimFrame> SimProcess::frames() const
+{
+    QVector<SimFrame> out;
+    QFile f(dir_.path() + "/frames.log");
+    if (!f.open(QIODevice::ReadOnly)) return out;
+    QTextStream in(&f);
+    while (!in.atEnd()) {
+        const QStringList parts = in.readLine().split(' ', Qt::SkipEmptyParts);
+        if (parts.size() != 3) continue;
+        out.push_back({parts[0].toLongLong(), parts[1].toInt(), parts[2].toInt()});
+    }
+    return out;
+}
+
+QVector<SimFrame> SimProcess::frames(int cmd) const
+{
+    QVector<SimFrame> out;
+    for (const SimFrame& f : frames())
+        if (f.cmd == cmd) out.push_back(f);
+    return out;
+}
+
+QStringList SimProcess::ring() const
+{
+    QFile f(dir_.path() + "/ring.txt");
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromLatin1(f.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QString SimProcess::errors() const
+{
+    return QString::fromLocal8Bit(proc_.readAllStandardError());
+}
+
+} // namespace vxtest

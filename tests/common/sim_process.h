@@ -1,0 +1,60 @@
+#pragma once
+// The simulated logger as a child process, for tests that cross the serial line.
+//
+// start() runs the simulator with the given arguments plus a symlink, a frame
+// log and a ring dump in a temporary folder, and waits for its "PTY ..." line.
+// The symlink path stays the same across restart(), as a COM port name would.
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVector>
+
+namespace vxtest
+{
+
+// One valid frame the simulator received.
+struct SimFrame {
+    qint64 ms = 0; // since the simulator started
+    int cmd = 0;
+    int param = 0;
+};
+
+class SimProcess
+{
+public:
+    SimProcess();
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    // Starts the simulator; true once it has printed its device. A running one is stopped first.
+    bool start(const QStringList& args = {});
+    // Stops it and starts it again with the same link path (new arguments when given).
+    bool restart(const QStringList& args);
+    bool restart() { return restart(args_); }
+    // SIGTERM, then a hard kill if it does not end within a few seconds.
+    void kill();
+    bool running() const;
+
+    // The pseudo-terminal device, e.g. "/dev/pts/3".
+    QString device() const { return device_; }
+    // The symlink to the device; the same path across restarts.
+    QString link() const { return dir_.path() + "/ttyVORLAN"; }
+    // Frames received so far, from the simulator's log (all runs of this object).
+    QVector<SimFrame> frames() const;
+    // Frames with the given command.
+    QVector<SimFrame> frames(int cmd) const;
+    // Lines of the ring dump: "pos\tyyyy-mm-dd hh:mm:ss\traw1...".
+    QStringList ring() const;
+    // What the simulator wrote to stderr.
+    QString errors() const;
+
+private:
+    QTemporaryDir dir_;
+    mutable QProcess proc_;
+    QStringList args_;
+    QString device_;
+};
+
+} // namespace vxtest
