@@ -21,6 +21,7 @@
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -29,7 +30,6 @@ namespace vx
 
 struct Global;
 struct Coefficients;
-class Calibration;
 
 // One record as stored by the logger, before conversion.
 struct RawRecord {
@@ -39,14 +39,11 @@ struct RawRecord {
     std::uint8_t extra = 0; // extra byte (0 unless 9-byte records)
 };
 
-// The logger's calendar: day n after 1 January 2000, February having 29 days
-// in every year divisible by 4. Day numbers whose date the logger calendar
-// has but the real one lacks (29 February 2100) give an invalid date.
-QDate day_to_date(std::uint16_t day_number);
-
-// Splits one stored record. nullopt when type_code is 0, fewer than
-// record_length bytes are given, the minute is above 59 or the hour above 23,
-// the date is invalid, or (type 132, seconds in value B) B is 60 or more.
+// Splits one stored record. The day number counts from 1 January 2000 in the
+// logger's calendar (every year divisible by 4 is a leap year). nullopt when
+// type_code is 0, fewer than record_length bytes are given, the minute is
+// above 59 or the hour above 23, the day is one the real calendar lacks
+// (29 February 2100), or (type 132, seconds in value B) B is 60 or more.
 std::optional<RawRecord> parse_record(std::uint16_t type_code, int record_length, ByteView bytes);
 
 // What the conversions need to know about the attached logger.
@@ -55,7 +52,10 @@ struct DecodeContext {
     float corr1 = 0, corr2 = 0; // sensor corrections, degrees C
     const Coefficients* coef = nullptr;
     bool diagnostic = false; // humidity neither limited nor converted
-    const Calibration* calib = nullptr;
+    // The user calibration in force: its text for a current-loop value (the
+    // value through the definition's polynomial, in its number format).
+    // Empty when no definition is active.
+    std::function<QString(float)> calibrated;
     QString program_dir; // where the key list "kluce.txt" lives (with trailing '/')
 
     static DecodeContext from(const Global& g);

@@ -1,7 +1,17 @@
 #include "records/record_file.h"
 
+#include "shell/cp1250.h"
+#include "shell/global.h"
+#include "shell/ui_port.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+#include <QSaveFile>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace vx
 {
@@ -151,6 +161,260 @@ RecordLine parse_record_line(const QString& line)
     out.count = count;
     out.time = *time;
     return out;
+}
+
+// ---- The record file on disk ----
+
+QString log_dir(const Global& g)
+{
+    if (!g.settings.LOGDIR.isEmpty()) return g.settings.LOGDIR;
+    return g.program_dir + QStringLiteral("Log");
+}
+
+QString safe_file_name(const QString& mission_name)
+{
+    QString out;
+    out.reserve(mission_name.size());
+    for (const QChar ch : mission_name) {
+        const char16_t u = ch.unicode();
+        const bool unsafe =
+            u == '%' || u == '/' || u == '\\' || u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0);
+        if (unsafe)
+            out += QStringLiteral("%%%1").arg(int(u), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            out += ch;
+    }
+    return out;
+}
+
+QString database_path(const Global& g, const QString& mission_name)
+{
+    return QDir(log_dir(g)).filePath(safe_file_name(mission_name) + QStringLiteral(".txt"));
+}
+
+QString old_format_database_path(const Global& g)
+{
+    return QDir(log_dir(g)).filePath(QString::number(g.status.serial) + QStringLiteral(".txt"));
+}
+
+bool ensure_log_dir(Global& g)
+{
+    const QString dir = log_dir(g);
+    if (QFileInfo(dir).isDir() || QDir().mkpath(dir)) return true;
+    if (g.ui)
+        g.ui->show_message(QStringLiteral("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"),
+                           btn::ok);
+    return false;
+}
+
+namespace
+{
+bool append_bytes(Global& g, const QString& path, const QByteArray& bytes)
+{
+    if (!ensure_log_dir(g)) return false;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    const bool ok = f.write(bytes) == bytes.size();
+    f.close();
+    return ok && f.error() == QFileDevice::NoError;
+}
+} // namespace
+
+bool write_record(Global& g, const QString& path, const QString& line)
+{
+    return append_bytes(g, path, to_cp1250(line) + "\r\n");
+}
+
+bool append_record_lines(Global& g, const QString& path, const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += to_cp1250(line) + "\r\n";
+    return append_bytes(g, path, bytes);
+}
+
+QStringList header_lines(const RecordFileHeader& h)
+{
+    QStringList lines;
+    lines << h.name << QStringLiteral("Remark: ") + h.remark
+          << QStringLiteral("START: ") + format_time_stamp(h.start) << QStringLiteral("PERIOD: ") + h.period;
+    if (h.type_code == 102) {
+        lines << QStringLiteral("STATUS: \t") + h.status << QStringLiteral("CONST: \t") + h.constant;
+        return lines;
+    }
+    if (h.type_code == 130) lines << QStringLiteral("STATUS: \t") + h.status;
+    lines << QStringLiteral("GRADIENT: ") + h.gradient;
+    return lines;
+}
+
+bool write_header(Global& g, const QString& path, const RecordFileHeader& h)
+{
+    if (!ensure_log_dir(g)) return false;
+    QByteArray bytes;
+    for (const QString& line : header_lines(h))
+        bytes += to_cp1250(line) + "\r\n";
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    if (f.write(bytes) != bytes.size()) {
+        f.cancelWriting();
+        f.commit();
+        return false;
+    }
+    return f.commit();
+}
+
+// ---- Sorting ----
+
+namespace
+{
+
+struct Span {
+    qsizetype begin = 0, size = 0;
+};
+
+struct Entry {
+    qint64 key; // seconds since the start of the Julian calendar
+    Span line;
+};
+
+bool is_blank_line(const char* p, qsizetype n)
+{
+    for (qsizetype i = 0; i < n; ++i)
+        if (p[i] != ' ' && p[i] != '\t') return false;
+    return true;
+}
+
+std::optional<qint64> line_key(const char* p, qsizetype n)
+{
+    const void* tab = std::memchr(p, '\t', size_t(n));
+    if (!tab) return std::nullopt;
+    const auto t = parse_time_stamp_bytes(p, static_cast<const char*>(tab));
+    if (!t) return std::nullopt;
+    return t->date().toJulianDay() * 86400 + t->time().msecsSinceStartOfDay() / 1000;
+}
+
+} // namespace
+
+SortResult sort_records_in_file(const QString& path, int header_count, const SortOptions& options)
+{
+    SortResult result;
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        result.failed = true;
+        return result;
+    }
+    const QByteArray data = in.readAll();
+    if (in.error() != QFileDevice::NoError) {
+        result.failed = true;
+        return result;
+    }
+    in.close();
+
+    // Split into lines (LF or CR LF; a last line without an end counts too).
+    std::vector<Span> lines;
+    lines.reserve(size_t(data.size() / 24 + 8));
+    for (qsizetype pos = 0; pos < data.size();) {
+        qsizetype nl = data.indexOf('\n', pos);
+        const qsizetype stop = nl < 0 ? data.size() : nl;
+        qsizetype len = stop - pos;
+        if (len > 0 && data[pos + len - 1] == '\r') --len;
+        lines.push_back({pos, len});
+        pos = stop + 1;
+    }
+
+    const char* base = data.constData();
+    std::vector<Span> header, undated;
+    std::vector<Entry> entries;
+    entries.reserve(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const Span s = lines[i];
+        const auto key = line_key(base + s.begin, s.size);
+        if (key) {
+            // A file first created by a download has no header: its first records sort too.
+            entries.push_back({*key, s});
+        } else if (qsizetype(i) < header_count) {
+            header.push_back(s);
+        } else if (!is_blank_line(base + s.begin, s.size)) {
+            undated.push_back(s);
+        }
+    }
+
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.key < b.key; });
+
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) {
+        result.failed = true;
+        return result;
+    }
+    QByteArray buffer;
+    buffer.reserve(1 << 20);
+    bool ok = true;
+    auto emit_line = [&](const Span& s) {
+        buffer.append(base + s.begin, s.size);
+        buffer.append("\r\n", 2);
+        if (buffer.size() >= (1 << 20)) {
+            ok = ok && out.write(buffer) == buffer.size();
+            buffer.clear();
+        }
+    };
+    const qint64 total = qint64(entries.size());
+    for (const Span& s : header)
+        emit_line(s);
+    qint64 last_key = 0;
+    bool have_last = false;
+    for (qint64 i = 0; i < total && ok; ++i) {
+        const Entry& e = entries[size_t(i)];
+        if (have_last && e.key == last_key) {
+            ++result.duplicates;
+        } else {
+            emit_line(e.line);
+            ++result.records;
+            last_key = e.key;
+            have_last = true;
+        }
+        if (options.progress && (i % 65536 == 0 || i + 1 == total) && !options.progress(i + 1, total))
+            ok = false;
+    }
+    for (const Span& s : undated)
+        emit_line(s);
+    result.undated = int(undated.size());
+    if (ok && !buffer.isEmpty()) ok = out.write(buffer) == buffer.size();
+    if (!ok) {
+        out.cancelWriting();
+        out.commit();
+        result = SortResult{};
+        result.failed = true;
+        return result;
+    }
+    if (!out.commit()) {
+        result = SortResult{};
+        result.failed = true;
+        return result;
+    }
+    result.sorted = true;
+    return result;
+}
+
+SortResult sort_record_file(Global& g, const QString& path, int header_count)
+{
+    if (g.ident.type_code == 93 || !g.settings.SORTFILE || !QFileInfo::exists(path)) return {};
+    UiPort* ui = g.ui;
+    if (ui) {
+        QString caption = g.lang.table[45].mess;
+        if (caption.isEmpty()) caption = QStringLiteral("Komunikácia");
+        ui->progress_show(caption);
+        ui->progress_label(QStringLiteral("SORTING"));
+        ui->progress_range(100);
+    }
+    SortOptions options;
+    options.progress = [ui](qint64 done, qint64 total) {
+        if (ui && total > 0) ui->progress_position(int(done * 100 / total));
+        return true;
+    };
+    const SortResult result = sort_records_in_file(path, header_count, options);
+    if (ui) ui->progress_hide();
+    return result;
 }
 
 } // namespace vx

@@ -17,6 +17,8 @@
 namespace vx
 {
 
+struct Global;
+
 // One parsed record line. count is the number of leading value fields that
 // converted; 0 means the line is not a record line.
 struct RecordLine {
@@ -38,5 +40,71 @@ RecordLine parse_record_line(const QString& line);
 std::optional<QDateTime> parse_time_stamp(QStringView text);
 // The same over raw bytes of a line (time stamps are ASCII).
 std::optional<QDateTime> parse_time_stamp_bytes(const char* begin, const char* end);
+
+// ---- The record file on disk ----
+
+// The log directory: the LOGDIR setting, or "Log" beside the program when unset.
+QString log_dir(const Global& g);
+// The file name part for a mission name: the name itself, except that '%',
+// path separators and control characters are written as "%XX", so that no
+// name can reach outside the log directory and different names stay apart.
+QString safe_file_name(const QString& mission_name);
+// log_dir + "/" + safe_file_name(mission_name) + ".txt".
+QString database_path(const Global& g, const QString& mission_name);
+// The old-format logger's file: named by its serial number.
+QString old_format_database_path(const Global& g);
+
+// Makes sure the log directory exists; on failure shows "Adresár \LOG nie je
+// možné vytvoriť, Závažná chyba Vášho PC" through g.ui and returns false.
+bool ensure_log_dir(Global& g);
+// Appends one record line (CR LF, code page 1250) to path, creating the file
+// when missing; the file is opened and closed for this one line. false when
+// the directory or the file cannot be written.
+bool write_record(Global& g, const QString& path, const QString& line);
+// Appends several lines in one write (the old-format download).
+bool append_record_lines(Global& g, const QString& path, const QStringList& lines);
+
+// The header a mission start writes.
+struct RecordFileHeader {
+    std::uint16_t type_code = 0;
+    QString name; // the mission name as typed
+    QString remark;
+    QDateTime start;  // the PC's time at mission start
+    QString period;   // recording interval as typed
+    QString gradient; // change gradient as typed (all types but 102)
+    QString status;   // totaliser (130) or initial counter state (102)
+    QString constant; // flow-meter constant (102)
+};
+// The header lines: 5, or 6 for types 102 and 130.
+QStringList header_lines(const RecordFileHeader& h);
+// Creates (or overwrites) path with the header; false when it cannot be written.
+bool write_header(Global& g, const QString& path, const RecordFileHeader& h);
+
+// ---- Sorting ----
+
+struct SortResult {
+    bool sorted = false; // the file was rewritten in time order
+    bool failed = false; // reading or writing failed, or the sort was abandoned; the file is unchanged
+    int records = 0;     // record lines written
+    int duplicates = 0;  // later lines with a time stamp already present, left out
+    int undated = 0;     // non-empty lines that carry no time stamp, kept after the records
+};
+
+struct SortOptions {
+    // Called now and then with the lines done and the total; returning false
+    // abandons the sort and leaves the file as it was.
+    std::function<bool(qint64 done, qint64 total)> progress;
+};
+
+// Sorts the record lines of path by time stamp, keeping the first header_lines
+// lines (except dated record lines among them) at the top. Of lines with equal
+// time stamps the first in file order stays. Lines that carry no time stamp
+// are kept, in their order, after the records, and counted. The new file is
+// written beside the old one and replaces it only when complete.
+SortResult sort_records_in_file(const QString& path, int header_lines, const SortOptions& options = {});
+
+// The sort after a download: nothing for type 93, with SORTFILE off or when
+// the file does not exist; otherwise "SORTING" in the progress window.
+SortResult sort_record_file(Global& g, const QString& path, int header_lines);
 
 } // namespace vx

@@ -1,0 +1,48 @@
+#include "records/marks.h"
+
+#include <QSettings>
+
+namespace vx
+{
+
+QString MarkStore::key_for(const QString& mission_name)
+{
+    if (mission_name.isEmpty()) return QStringLiteral("%20");
+    QString key;
+    key.reserve(mission_name.size());
+    for (const QChar ch : mission_name) {
+        if (ch == QLatin1Char('%'))
+            key += QStringLiteral("%25");
+        else if (ch == QLatin1Char('/'))
+            key += QStringLiteral("%2F");
+        else if (ch == QLatin1Char('\\'))
+            key += QStringLiteral("%5C");
+        else
+            key += ch;
+    }
+    return key;
+}
+
+int MarkStore::read_mark(const QString& mission_name) const
+{
+    const QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("VORLANIX"));
+    bool ok = false;
+    const int mark = s.value(key_for(mission_name)).toInt(&ok);
+    return ok ? mark : -1;
+}
+
+bool MarkStore::write_mark(const QString& mission_name, int mark)
+{
+    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("VORLANIX"));
+    s.setValue(key_for(mission_name), mark);
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+void MarkStore::remove_mark(const QString& mission_name)
+{
+    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("VORLANIX"));
+    s.remove(key_for(mission_name));
+}
+
+} // namespace vx

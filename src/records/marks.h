@@ -1,0 +1,26 @@
+#pragma once
+// Download marks: for each mission name, the ring position up to which its
+// records have been fetched. Kept per user in the system's persistent store
+// (organisation "VORLANIX"), one integer per mission name.
+#include <QString>
+
+namespace vx
+{
+
+class MarkStore
+{
+public:
+    // The mark of a mission; -1 when none has been stored.
+    int read_mark(const QString& mission_name) const;
+    // Stores the mark of a mission; false when the store cannot be written.
+    bool write_mark(const QString& mission_name, int mark);
+    // Forgets the mark of a mission.
+    void remove_mark(const QString& mission_name);
+
+    // The store key of a mission name: the name itself, with '%', '/' and '\'
+    // written as "%XX" (the store reads them as group separators), and "%20"
+    // for an empty name.
+    static QString key_for(const QString& mission_name);
+};
+
+} // namespace vx
