@@ -7,6 +7,7 @@
 #include "shell/calib.h"
 #include "shell/language.h"
 #include "shell/settings.h"
+#include "shell/tips.h"
 
 #include <QDateTime>
 #include <QString>
@@ -21,6 +22,7 @@ struct Global {
     Settings settings;
     Language lang;
     Calibration calib;
+    Tips tips;
     Link link;
     Identification ident;
     Status status;

@@ -18,6 +18,10 @@ struct TLanguage {
 // of the text does not change.
 QString unescape_text(const QString& text);
 
+// The built-in text of a key such as "MESS20", already unescaped; empty for
+// keys without one.
+QString builtin_text(const QString& key);
+
 class Language {
 public:
     // Fills the table: built-in texts, then the section named section of

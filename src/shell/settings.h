@@ -4,6 +4,8 @@
 // defaults. Reading never creates anything; a write changes one key in place
 // and keeps every other line byte for byte.
 #include <QMap>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -83,5 +85,31 @@ bool write_setting_int(const Global& g, const QString& section, const QString& k
                        QString* error = nullptr);
 bool write_setting_bool(const Global& g, const QString& section, const QString& key, bool value,
                         QString* error = nullptr);
+
+// Reads one key of the settings file on demand (the dialogs that read their
+// switches when shown); def when the file, key or a valid value is missing.
+bool read_setting_bool(const Global& g, const QString& section, const QString& key, bool def);
+int read_setting_int(const Global& g, const QString& section, const QString& key, int def);
+QString read_setting_string(const Global& g, const QString& section, const QString& key, const QString& def);
+// The GLOBAL switches of the setup dialog and the database browser.
+bool read_autograph(const Global& g);   // default true
+bool read_panmaximize(const Global& g); // default false
+bool read_makestat(const Global& g);    // default false
+bool read_makepreview(const Global& g); // default true
+
+// RECENTBASES: REC0, REC1, ... up to the first missing or empty value.
+QStringList read_recent_bases(const Global& g);
+// Writes the whole list as REC0 .. REC(n-1) in one replacement of the file;
+// a longer list left from before is cut by emptying REC(n).
+bool write_recent_bases(const Global& g, const QStringList& names, QString* error = nullptr);
+
+// The main window's bounds from the stored geometry: TOP only when
+// 0 < TOP < screen height, LEFT only when 0 < LEFT < screen width, WIDTH and
+// HEIGHT only when above 200; otherwise the designed value stays.
+QRect apply_geometry_rules(const Settings& s, const QSize& screen, const QRect& designed);
+// At close: when the window is wider and taller than 200 pixels, writes
+// WIDTH, HEIGHT, LEFT, TOP (in one replacement of the file) and returns
+// true; a smaller window writes nothing and returns true as well.
+bool save_window_geometry(const Global& g, const QRect& bounds, QString* error = nullptr);
 
 } // namespace vx
