@@ -35,7 +35,11 @@ struct Coefficients {
     float a0 = 0, a1 = 1, a2 = 0, a3 = 1;
     // Capacitive humidity trim.
     float F0 = 0, S = 0, K = 0;
-    std::array<int, 8> kept{};    // bytes kept for record decoding (model specific)
+    // Bytes kept for record decoding (capacitive humidity models): [0] the
+    // stored trim byte T (status byte 35; type 133: 36), [1] byte 37 (type
+    // 133: byte 38, 128 and above stored as 127 minus the value), [2..7]
+    // type 106's bytes 38..43 (42 and 43 folded the same way).
+    std::array<int, 8> kept{};
     bool humidity_block_valid = true;
     // Old-format logger (type 55) coefficients.
     float old_a0 = 0, old_a1 = 1, old_a2 = 0;

@@ -1,0 +1,116 @@
+#pragma once
+// Live readings: the bytes from offset 26 of a status reply (offsets count
+// from the first byte of the reply buffer, which starts with the five echoed
+// bytes of the request).
+//
+//   26..27  raw value 1 (r1), low byte first
+//   28      sensor error flag of value 1 (E1), nonzero = error
+//   29..30  raw value 2 (r2)            (types 111, 130, 131: 28..29)
+//   31      sensor error flag of value 2 (E2)
+//   29..    coefficient blocks: IEEE floats low byte first, valid when the
+//           block's bytes add up to 0xAA; an invalid block falls back to the
+//           identity polynomial so the raw number is shown
+//   31..38  capacitive humidity trim of types 100, 106 (133: one byte later)
+//
+// Digital temperatures are in 1/16 degree, 2000 and above counting as
+// negative: -(65535 - r) / 16.
+#include "link/bytes.h"
+#include "logger/catalogue.h"
+#include "logger/state.h"
+#include "logger/status_view.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace vx
+{
+
+class Calibration;
+
+// A printf pattern ("%5.1f", "%1.0f %%", ...) with the locale's decimal
+// separator (QLocale()).
+QString format_number(const char* pattern, double value);
+
+// Conversions.
+double digital_temperature(std::uint16_t raw);
+// a0 + a1 r + a2 r^2 (single precision, as the logger's coefficients).
+float polynomial(const Coefficients& c, double r);
+// Capacitive humidity from the trim F0, S, K; the raw count in diagnostic mode.
+double capacitive_humidity(double r, const Coefficients& c, bool diagnostic);
+// Saturation vapour pressure in Pa at t degrees C.
+double saturation_pressure(double t);
+// Relative humidity from dry and wet temperature; 99.9 when wet >= dry.
+double psychrometric_humidity(double dry, double wet);
+double fahrenheit(double celsius);
+
+// Sign-magnitude correction byte (bit 7 = negative) in degrees C.
+float correction_value(std::uint8_t byte);
+
+// Reads the coefficient block of the model into c, falling back as the model
+// requires when the block is short or its sum is wrong. Returns whether the
+// block was valid; true for models without a block.
+bool read_coefficients(ByteView reply, std::uint16_t type, Coefficients& c);
+
+// Reads the capacitive humidity trim (types 100, 106, 133) into c; false when
+// the reply is too short (c unchanged).
+bool read_humidity_trim(ByteView reply, std::uint16_t type, Coefficients& c);
+
+struct LiveInputs {
+    float corr1 = 0, corr2 = 0;
+    bool diagnostic = false;
+    const Calibration* calib = nullptr; // the active user calibration, if any
+};
+
+struct LiveResult {
+    enum Outcome {
+        shown,        // the live panels were filled
+        unchanged,    // the reply is too short for this model's live values
+        not_readable, // a field the model needs lies past the end of the reply
+    } outcome = shown;
+    bool humidity_block_valid = true; // types 87, 88, 92: false suppresses the new-records check
+    std::optional<int> key;           // type 93: key number when a key is attached
+    float corr1 = 0, corr2 = 0;       // corrections after the live decode (type 108 re-reads them)
+};
+
+// Fills the live panels of view (pantemp, panhumi, PanTempFahren, panIBname,
+// labels, units, limits) and the coefficients of the model.
+LiveResult decode_live(ByteView reply, const ModelRow& row, const LiveInputs& in, Coefficients& coef,
+                       StatusView& view);
+
+// The old-format logger's answer to command 11 with parameter 159: a raw
+// value (answer bytes 0..1, high byte first), coefficients a0, a1, a2 (floats
+// at answer offsets 4, 8, 12) and a sum byte at the end. The answer starts at
+// reply offset 5.
+struct OldCalibration {
+    float a0 = 0, a1 = 1, a2 = 0;
+    QString value_text;     // pantemp, "%5.1f"
+    QString threshold_text; // PanGrad: |raw threshold x a1|, "%5.1f"
+};
+// nullopt when the answer is shorter than 25 bytes or its sum is wrong.
+std::optional<OldCalibration> decode_old_calibration(ByteView reply, int raw_threshold);
+
+// The key list "kluce.txt" (code page 1250): after the line "[IDKEY]", lines
+// of the form number "," name.
+class KeyList
+{
+public:
+    enum Result {
+        found = 0,
+        no_file = 1,
+        no_section = 2, // no "[IDKEY]" line
+        not_listed = 3,
+    };
+    explicit KeyList(QString path) : path_(std::move(path)) {}
+
+    // Looks up key; on found, name receives everything after the first comma.
+    Result lookup(int key, QString* name) const;
+    // Appends the line key "," name (CR LF), writing "[IDKEY]" first when the
+    // file or that line is missing. False when the file cannot be written.
+    bool append(int key, const QString& name) const;
+
+private:
+    QString path_;
+};
+
+} // namespace vx

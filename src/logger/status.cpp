@@ -1,0 +1,336 @@
+// Identification and decoding of status replies; see status.h for the layout.
+#include "logger/status.h"
+
+#include "logger/catalogue.h"
+#include "logger/daynum.h"
+#include "logger/live.h"
+#include "shell/cp1250.h"
+#include "shell/language.h"
+
+#include <QColor>
+
+namespace vx
+{
+
+namespace
+{
+
+QString text(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+// Hints take line breaks as LF, whatever the source wrote.
+QString hint_text(QString s)
+{
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+const char* not_available = "Nedostupný pre tento model";
+
+// Every decode sets the adaptable captions of the window, so a logger that
+// replaces another one on the cable never inherits the other's adaptations.
+void form_defaults(StatusView& v, const ModelRow& row, const Language* lang)
+{
+    QString label1 = text("Teplota:");
+    if (row.label1_language && lang) {
+        const QString t = lang->label(10);
+        if (!t.isEmpty()) label1 = t;
+    }
+    if (row.label1) label1 = text(row.label1);
+    v.LBLaktval.text = label1;
+    v.LBLunit1.text = row.unit1 ? text(row.unit1) : text("'C");
+    v.LBLunit1.visible = !row.unit1_hidden;
+    v.LBLhumi.text = row.label2 ? text(row.label2) : text("Vlhkost:");
+    v.LBLunit2.text = row.unit2 ? text(row.unit2) : text("%RH");
+    v.pantemp.hint = row.hint1 ? hint_text(text(row.hint1)) : QString();
+    v.panhumi.hint = row.hint2 ? hint_text(text(row.hint2)) : QString();
+    v.panhumi.visible = true;
+    v.PanTempFahren.visible = false;
+    v.PanTempFahren.hint = text("Aktuálna teplota [Fahrenheit]");
+    v.panIBname.visible = row.key_list;
+    v.chkpriemer.visible = false;
+
+    const bool key_logger = row.type == 93;
+    v.tab_conditions_visible = !key_logger;
+    v.mission_timing_visible = !key_logger;
+    v.start_timing_inputs_visible = !key_logger;
+    v.LBLperiodunit.text = text("min");
+
+    const bool threshold_shown = row.type != 102;
+    v.LBLgrad.visible = threshold_shown;
+    v.PanGrad.visible = threshold_shown;
+    v.LBLgradunit.visible = threshold_shown && row.type != 107;
+    v.LBLgradunit.text = text("'C");
+    v.PanGrad.hint =
+        row.type == 107 ? text("zapíše údaj pre zmene množstva") : text("Zapíše pri zmene teploty o");
+
+    v.Hranice.visible = row.type == 101 || row.type == 103 || row.type == 129;
+    v.LBLlo.text = text("Spodna");
+    v.LBLhi.text = text("Horna");
+    v.LBLlo.visible = row.type != 107;
+    v.panLo.visible = row.type != 107;
+    v.LBLhi.visible = true;
+    v.PanHI.visible = true;
+
+    v.LBLbat.text = text("Batéria:");
+    v.LBLbat.visible = row.battery != BatteryRule::hidden;
+    v.panbat.visible = row.battery != BatteryRule::hidden;
+    if (row.setup_calib_group >= 0) v.setup_calib_group_visible = row.setup_calib_group == 1;
+    if (row.setup_correction) v.setup_correction_enabled = true;
+}
+
+void show_battery(StatusView& v, const ModelRow& row, int raw, bool diagnostic)
+{
+    auto volts = [&](double value, double red_below, bool coloured) {
+        // The value is held in single precision before it is compared.
+        const float f = static_cast<float>(value);
+        v.panbat.text = format_number("%1.1f V", f);
+        if (coloured)
+            v.panbat.color = static_cast<double>(f) < red_below ? QColor(Qt::red) : QColor(Qt::white);
+    };
+    switch (row.battery) {
+    case BatteryRule::percent_x5:
+        v.panbat.text = raw < 21 ? QString::number(raw * 5) + QLatin1Char('%') : text("Error");
+        break;
+    case BatteryRule::volts_analog:
+        volts(raw * (-0.04542) + 11.91, 0, false);
+        break;
+    case BatteryRule::volts_alkaline:
+        volts(raw * (-0.03182) + 8.1, 2.7, true);
+        v.panbat.hint = text("Napätie batérie musí byť nad 2,7V\nPoužívajte len alkalické batérie");
+        if (diagnostic) v.LBLbat.text = text("Batéria: ") + QString::number(raw);
+        break;
+    case BatteryRule::volts_printer:
+        volts(raw * 4 * 0.009047897 + 0.037091121, 7.0, true);
+        break;
+    case BatteryRule::volts_wind:
+        volts(raw * (-0.022574203) + 7.76, 3.4, true);
+        break;
+    case BatteryRule::volts_div30:
+        volts(raw / 30.0, 2.7, true);
+        break;
+    case BatteryRule::percent_usb: {
+        int percent = (138 - raw) * 3;
+        if (percent > 99) percent = 100;
+        if (percent < 0) percent = 0;
+        v.panbat.text = format_number("%1.0f %%", percent);
+        break;
+    }
+    case BatteryRule::hidden:
+        break;
+    case BatteryRule::not_available:
+        v.panbat.text = text("----");
+        break;
+    }
+}
+
+// Type 101: signed limit bytes, 127 = not set.
+void show_limit_101(ControlView& label, ControlView& panel, int byte, const char* caption, const char* hint)
+{
+    const int value = byte >= 128 ? byte - 256 : byte;
+    const bool set = value != 127;
+    label.visible = set;
+    panel.visible = set;
+    if (!set) return;
+    label.text = text(caption);
+    panel.text = QString::number(value);
+    panel.hint = text(hint);
+}
+
+std::optional<int> bcd(int byte)
+{
+    const int hi = byte >> 4, lo = byte & 0x0F;
+    if (hi > 9 || lo > 9) return std::nullopt;
+    return hi * 10 + lo;
+}
+
+void decode_old_format(ByteView reply, const DecodeInputs& in, StatusDecode& d)
+{
+    const ByteView answer = reply.subspan(5, 23);
+    const auto sum = sum8(answer, 0, 22);
+    if (!sum || *sum != answer[22]) return;
+    if (answer[2] < 30 || answer[2] - 30 != 55) return;
+    d.ident.type_code = 55;
+    const ModelRow& row = *find_model(55);
+    StatusView& v = d.view;
+    d.status = in.status;
+    d.coef = in.coef;
+    d.old_format = true;
+    form_defaults(v, row, in.lang);
+    v.pantype.text = row.caption.resolve(in.lang);
+    v.pantype.hint = QString();
+    v.Panmisname.text = text(not_available);
+    v.panmisname2.text = text(not_available);
+    show_battery(v, row, 0, false);
+    v.BevelHumi.visible = false;
+
+    const std::uint16_t serial = *u16le_at(answer, 0);
+    d.status.serial = serial;
+    v.pansn.text = QString::number(serial);
+    v.window_title = text("VORLAN ANALOG") + QString::number(serial);
+
+    const auto sec = bcd(answer[5]), min = bcd(answer[6]), hour = bcd(answer[7]);
+    const int day_byte = answer[8], month_byte = answer[9];
+    const int day_units = day_byte & 0x0F, month_units = month_byte & 0x0F;
+    std::optional<QDateTime> when;
+    if (sec && min && hour && day_units <= 9 && month_units <= 9 && in.pc_date.isValid()) {
+        const int day = ((day_byte >> 4) & 0x03) * 10 + day_units;
+        const int month = ((month_byte >> 4) & 0x01) * 10 + month_units;
+        int year = in.pc_date.year();
+        while (((year % 4) + 4) % 4 != (day_byte >> 6))
+            --year;
+        const QDate date(year, month, day);
+        const QTime time(*hour, *min, *sec);
+        if (date.isValid() && time.isValid()) when = QDateTime(date, time);
+    }
+    if (when) {
+        d.status.logger_time = *when;
+        d.clock_valid = true;
+        v.PanTime.text = logger_time_text(*when);
+    } else {
+        v.PanTime.text = text("Error");
+    }
+
+    d.status.interval = answer[16];
+    d.status.mission_on = answer[16] != 0;
+    d.status.rollover = true;
+    v.PanPeriod.text = QString::number(answer[16]);
+    v.CHKmission.checked = answer[16] != 0;
+    v.CHKroll.checked = true;
+
+    d.status.record_pointer = *u16be_at(answer, 12);
+    v.panptr.text = QString::number(d.status.record_pointer);
+    d.pointer_tip = d.status.record_pointer > 5400;
+    d.status.change_threshold = *u16be_at(answer, 18);
+    d.recognised = true;
+}
+
+} // namespace
+
+QString logger_time_text(const QDateTime& t)
+{
+    return t.date().toString(QStringLiteral("d.M.yyyy")) + QLatin1Char(' ') +
+           t.time().toString(QStringLiteral("hh:mm:ss"));
+}
+
+StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in)
+{
+    StatusDecode d;
+    d.ident = in.ident;
+    d.ident.type_code = 0;
+    if (reply.size() == 28) {
+        decode_old_format(reply, in, d);
+        return d;
+    }
+    if (reply.size() < 29) return d;
+
+    const std::uint16_t type = reply[5];
+    d.ident.type_code = type;
+    d.ident.record_length = 6;
+    d.ident.ring_size = 5201;
+    const ModelRow* row = find_model(type);
+    if (!row || row->length_rule == LengthRule::old_format) return d;
+    if (!status_length_ok(*row, static_cast<int>(reply.size()))) return d;
+    d.ident.ring_size = row->ring_size;
+    d.ident.record_length = row->record_length;
+
+    d.status = in.status;
+    d.coef = in.coef;
+    StatusView& v = d.view;
+    Status& s = d.status;
+    form_defaults(v, *row, in.lang);
+    v.pantype.text = row->caption.resolve(in.lang);
+    v.pantype.hint = hint_text(row->description.resolve(in.lang));
+
+    // Every field below lies within the 29 bytes that every model sends.
+    const int sec = reply[6], min = reply[7], hour = reply[8];
+    s.serial = *u16le_at(reply, 16);
+    v.pansn.text = QString::number(s.serial);
+    v.window_title = text("VORLAN ") + QString::number(s.serial);
+
+    if (sec >= 60 || min >= 60 || hour >= 24) {
+        v.PanTime.text = text("Error");
+    } else {
+        const QDateTime when(date_from_day_number(*u16le_at(reply, 9)), QTime(hour, min, sec));
+        if (when.isValid()) {
+            s.logger_time = when;
+            d.clock_valid = true;
+            v.PanTime.text = logger_time_text(when);
+        } else {
+            v.PanTime.text = text("Error");
+        }
+    }
+
+    const Calibration* calib = in.load_calibration ? in.load_calibration(s.serial) : nullptr;
+
+    s.interval = reply[18];
+    if (type == 132 && s.interval > 60) {
+        v.PanPeriod.text = QString::number(s.interval - 60);
+        v.LBLperiodunit.text = text("sek");
+    } else {
+        v.PanPeriod.text = QString::number(s.interval);
+    }
+
+    s.change_threshold = reply[19];
+    v.PanGrad.text = format_number("%4.1f", type == 107 ? s.change_threshold : s.change_threshold / 16.0);
+
+    s.rollover = reply[20] != 0;
+    s.mission_on = reply[21] != 0;
+    v.CHKroll.checked = s.rollover;
+    v.CHKmission.checked = s.mission_on;
+
+    s.corr1 = correction_value(reply[22]);
+    s.corr2 = (type == 99 || type == 105 || type == 108) ? correction_value(reply[23]) : 0.0f;
+
+    if (type == 101) {
+        show_limit_101(v.LBLlo, v.panLo, reply[23], "Siréna", "Zapne sirénu pri teplote nad");
+        show_limit_101(v.LBLhi, v.PanHI, reply[24], "Teploty nad", "Zapisuje len ak sú teploty nad hodnotu");
+    }
+
+    LiveInputs live_in;
+    live_in.corr1 = s.corr1;
+    live_in.corr2 = s.corr2;
+    live_in.diagnostic = in.diagnostic;
+    live_in.calib = calib;
+    const LiveResult live = decode_live(reply, *row, live_in, d.coef, v);
+    if (live.outcome == LiveResult::not_readable) return d;
+    s.corr1 = live.corr1;
+    s.corr2 = live.corr2;
+    d.coef.humidity_block_valid = live.humidity_block_valid;
+    d.key = live.key;
+
+    const int pointer = *u16le_at(reply, 11);
+    s.record_pointer = pointer > d.ident.ring_size + 1 ? -1 : pointer;
+    v.panptr.text = s.record_pointer < 0 ? text("Error") : QString::number(s.record_pointer);
+
+    s.start_delay = *u16le_at(reply, 13);
+    if (s.start_delay >= 1 && s.start_delay <= 32767 && s.logger_time.isValid()) {
+        const QDateTime start = s.logger_time.addSecs(60LL * (s.start_delay + 1));
+        v.PANdelay.text = start.toString(QStringLiteral("d.M.yyyy hh:mm"));
+    } else {
+        v.PANdelay.text = QString();
+    }
+
+    s.battery = reply[15];
+    show_battery(v, *row, s.battery, in.diagnostic);
+
+    d.recognised = true;
+    return d;
+}
+
+std::optional<QString> decode_name_block(ByteView reply)
+{
+    const auto sum = sum8(reply, 5, 16);
+    const auto check = u8_at(reply, 21);
+    if (!sum || !check || *sum != *check) return std::nullopt;
+    const QByteArray raw(reinterpret_cast<const char*>(reply.data() + 5), 16);
+    QString name = from_cp1250(raw);
+    while (name.endsWith(QLatin1Char(' ')))
+        name.chop(1);
+    return name;
+}
+
+} // namespace vx
