@@ -95,6 +95,8 @@ TransferResult Download::transfer(int n, RecordSink* window)
         ui->progress_clear_log();
     }
 
+    // Block addresses count in records of the attached model.
+    g_.link.record_length = g_.ident.record_length;
     const QString mission = g_.status.mission_name;
     const auto blocks = plan_blocks(newest_start(g_.status.record_pointer, n, ring), n, ring);
     for (const BlockSpan& b : blocks) {

@@ -475,6 +475,40 @@ TEST_F(DownloadFlow, LoggerLostMidTransferLeavesAConsistentFileAndMark)
     EXPECT_EQ(mark(), 150);
 }
 
+TEST_F(DownloadFlow, UnwritableDatabaseEndsTheTransferBeforeTheMarkMoves)
+{
+    connect(model89, 130, {});
+    set_mark(100);
+    // The log directory cannot be created: a file stands in its place.
+    home.write("Log", "not a directory");
+    download->new_records();
+
+    EXPECT_EQ(block_positions(), std::vector<int>{100});
+    EXPECT_EQ(mark(), 100);
+    EXPECT_EQ(ui.count("show_message:Adresár \\LOG nie je možné vytvoriť"), 1);
+    EXPECT_EQ(ui.count("show_message:Timeout"), 0);
+    EXPECT_EQ(host.new_records_text, "30");
+    EXPECT_TRUE(host.poll_running);
+}
+
+TEST_F(DownloadFlow, SecondStartWhileRunningIsIgnored)
+{
+    connect(model89, 130, {});
+    set_mark(100);
+    host.on_open = [&] {
+        EXPECT_TRUE(download->busy());
+        download->new_records();
+        download->newest_records();
+        download->check_new_records();
+    };
+    download->new_records();
+    EXPECT_FALSE(download->busy());
+    EXPECT_EQ(host.windows.size(), 1u);
+    EXPECT_EQ(sim.frames(13).size(), 1);
+    EXPECT_EQ(block_positions(), (std::vector<int>{100, 110, 120}));
+    EXPECT_EQ(mark(), 130);
+}
+
 // ---------------------------------------------------------------------------
 // The newest N records ("Prenos záznamov", F6)
 

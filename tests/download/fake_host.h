@@ -31,6 +31,7 @@ public:
         w.caption = caption;
         w.lines << first_line;
         calls << QStringLiteral("open");
+        if (on_open) on_open();
         return &w;
     }
     void set_window_modified(vx::RecordSink* window, bool modified) override
@@ -59,6 +60,7 @@ public:
     void show_tip(const QString& key) override { tips << key; }
 
     QString pointer = QStringLiteral("130");
+    std::function<void()> on_open;  // called when a text window opens
     std::deque<FakeWindow> windows; // stable addresses
     QStringList calls;
     QStringList tips;
