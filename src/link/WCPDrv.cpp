@@ -276,6 +276,7 @@ bool TCommPortDriver::apply_settings()
     if (stop_bits_ != sb1BITS) t.c_cflag |= CSTOPB;
     if (hw_flow_ == hfRTSCTS) t.c_cflag |= CRTSCTS;
     t.c_iflag &= ~(IXON | IXOFF | IXANY);
+    // The XON/XOFF thresholds are the kernel's own on Linux.
     if (sw_flow_ == sfXONXOFF) {
         t.c_iflag |= IXON | IXOFF;
         t.c_cc[VSTART] = 17;

@@ -3,6 +3,7 @@
 #include "link/WCPDrv.h"
 #include "pty_peer.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -406,4 +407,65 @@ TEST(CommPortDriver, PacketModeDeliversWholePackets)
     ASSERT_EQ(packets.size(), 3u);
     EXPECT_EQ(packets[2], QByteArray("ij"));
     EXPECT_FALSE(plain_event);
+}
+
+TEST(CommPortDriver, PacketModeDropsAnIncompletePacketWhenDiscarding)
+{
+    PtyPeer peer;
+    ASSERT_TRUE(peer.ok());
+    TCommPortDriver d;
+    d.setPortName(peer.path());
+    d.setPacketSize(4);
+    d.setPacketTimeout(1);
+    ASSERT_TRUE(d.Connect());
+    d.setPollingDelay(60000);
+    std::vector<QByteArray> packets;
+    d.OnReceivePacket = [&](QObject*, const void* p, std::uint32_t n) {
+        packets.emplace_back(static_cast<const char*>(p), qsizetype(n));
+    };
+    peer.write("xyz");
+    QTRY_COMPARE_WITH_TIMEOUT(d.InputCount(), 3u, 2000);
+    d.poll_tick();
+    QTest::qWait(5);
+    d.poll_tick();
+    EXPECT_TRUE(packets.empty());
+    // The dropped bytes do not prefix the next packet.
+    peer.write("abcd");
+    QTRY_COMPARE_WITH_TIMEOUT(d.InputCount(), 4u, 2000);
+    d.poll_tick();
+    ASSERT_EQ(packets.size(), 1u);
+    EXPECT_EQ(packets[0], QByteArray("abcd"));
+}
+
+TEST(CommPortDriver, SendingGivesUpWhenTheLineTakesNothing)
+{
+    PtyPeer peer; // never reads, so the line fills up
+    ASSERT_TRUE(peer.ok());
+    TCommPortDriver d;
+    d.setPortName(peer.path());
+    ASSERT_TRUE(d.Connect());
+    const QByteArray big(1 << 20, 'q');
+    QElapsedTimer t;
+    t.start();
+    const std::uint32_t sent = d.SendDataTimed(big.constData(), std::uint32_t(big.size()), 100);
+    EXPECT_GT(sent, 0u);
+    EXPECT_LT(sent, std::uint32_t(big.size()));
+    EXPECT_GE(t.elapsed(), 100);
+}
+
+TEST(CommPortDriver, LineStatusCheckStopsSendingWithoutModemLines)
+{
+    PtyPeer peer;
+    ASSERT_TRUE(peer.ok());
+    TCommPortDriver d;
+    d.setPortName(peer.path());
+    ASSERT_TRUE(d.Connect());
+    // A pseudo-terminal reports no modem lines at all.
+    EXPECT_EQ(d.ModemLines(), 0u);
+    d.setCheckLineStatus(true);
+    EXPECT_EQ(d.SendData("abc", 3), 0u);
+    EXPECT_FALSE(d.SendByte('a'));
+    d.setCheckLineStatus(false);
+    EXPECT_TRUE(d.SendByte('a'));
+    EXPECT_EQ(peer.read(1, 2000), QByteArray("a"));
 }
