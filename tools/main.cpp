@@ -15,9 +15,11 @@
 #include <ctime>
 #include <deque>
 #include <fcntl.h>
+#include <iterator>
 #include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -64,6 +66,7 @@ Faults:
   --reply-delay MS      delay every reply
   --silent              echo nothing, answer nothing
   --close-after-blocks K    exit after sending K block replies
+  --record-every-ms MS  while the mission is on, write the next record every MS ms
 Output:
   --link PATH           place a symlink to the device at PATH
   --log FILE            append "<ms> <cmd> <param>" per valid frame received
@@ -71,17 +74,21 @@ Output:
                         for every written ring position, then go on serving
 
 Records: record number k lies at ring position k mod ring size and is stamped
-start + k * interval. Without --wrap positions 0..fill-1 hold k = position.
-With --wrap every position holds one: positions below the pointer hold
-k = ring size + position, the others k = position. Unwritten positions read
-as 0xFF. Raw values of record k (t = 320 + (7k mod 160), i.e. 20.0..29.9 degC):
+start + k * interval (whole minutes; type 132 with an interval above 60 steps
+interval - 60 seconds and keeps the seconds in value B). Without --wrap
+positions 0..fill-1 hold k = position. With --wrap every position holds one:
+positions below fill hold k = ring size + position, the others k = position.
+Unwritten positions read as 0xFF. Setting the record pointer (commands 27, 28,
+as a mission start does) erases the memory; records written later (see
+--record-every-ms) continue from the pointer with the same rule. Raw values of record k (t = 320 + (7k mod 160), i.e. 20.0..29.9 degC):
   digital 85 89 96 128: t        analog 86 94 95 97 101 103 129: 1080 + (7k mod 160)
   87 88 92: t, 300 + (11k mod 400)    counters 90 102: k mod 50    93: 17 + (k mod 3)
   99: t, t - 16 - (k mod 32)          100 106: t, 1500 + (11k mod 1000)
   105 131: t, t + 32                  107: 3k mod 65536
   108: 1080 + (7k mod 160), 1100 + (5k mod 120)
   111: 13k mod 1000, 37k mod 3600     130: 400 + (13k mod 1600), k mod 50
-  132: 400 + (13k mod 1600), k mod 60 133: t, 1500 + (11k mod 1000), 100 + (k mod 30)
+  132: 400 + (13k mod 1600), seconds of the stamp
+  133: t, 1500 + (11k mod 1000), 100 + (k mod 30)
   55 (7-byte BCD records): 1400 + (7k mod 160)
 )";
 
@@ -98,6 +105,7 @@ struct Config {
     sim::Options logger;
     Faults faults;
     std::string link, log, dump;
+    int record_every_ms = 0;
 };
 
 bool to_int(const char* s, long long& v)
@@ -208,6 +216,8 @@ bool parse_args(int argc, char** argv, Config& cfg)
             ok = number(cfg.faults.corrupt_times);
         else if (a == "--reply-delay")
             ok = number(cfg.faults.reply_delay_ms);
+        else if (a == "--record-every-ms")
+            ok = number(cfg.record_every_ms);
         else if (a == "--silent")
             cfg.faults.silent = true;
         else if (a == "--close-after-blocks")
@@ -241,6 +251,7 @@ bool parse_args(int argc, char** argv, Config& cfg)
 struct Pending {
     std::int64_t due_ms;
     sim::Bytes bytes;
+    bool last = false; // the simulator ends once this has gone out
     std::size_t sent = 0;
 };
 
@@ -260,24 +271,26 @@ public:
     // Feed received bytes; queues echo and answers.
     void receive(const std::uint8_t* data, std::size_t n)
     {
-        if (cfg_.faults.silent) return;
-        queue(sim::Bytes(data, data + n), sim::mono_ms());
+        // A dead logger hears the frames (they are logged) but says nothing.
+        if (!cfg_.faults.silent) queue(sim::Bytes(data, data + n), sim::mono_ms());
         for (std::size_t i = 0; i < n; ++i) {
             parse_.push_back(data[i]);
-            while (!parse_.empty() && parse_[0] != 13)
-                parse_.pop_front();
-            if (parse_.size() >= 2 && parse_[1] != 10) {
-                parse_.pop_front();
-                continue;
-            }
-            if (parse_.size() < 5) continue;
-            const std::uint8_t c = parse_[2], p = parse_[3], chk = parse_[4];
-            if (static_cast<std::uint8_t>(c + p + chk) == 170) {
-                parse_.clear();
-                frame(c, p);
-            } else {
-                // Not a frame: resynchronise on the next CR.
-                parse_.pop_front();
+            for (;;) {
+                while (!parse_.empty() && parse_[0] != 13)
+                    parse_.pop_front();
+                if (parse_.size() >= 2 && parse_[1] != 10) {
+                    parse_.pop_front();
+                    continue;
+                }
+                if (parse_.size() < 5) break;
+                const std::uint8_t c = parse_[2], p = parse_[3], chk = parse_[4];
+                if (static_cast<std::uint8_t>(c + p + chk) == 170) {
+                    parse_.erase(parse_.begin(), parse_.begin() + 5);
+                    frame(c, p);
+                } else {
+                    // Not a frame: resynchronise on the next CR.
+                    parse_.pop_front();
+                }
             }
         }
     }
@@ -303,8 +316,8 @@ public:
             next_us_ =
                 std::max(next_us_, now_us) + static_cast<std::int64_t>(byte_us * static_cast<double>(w));
             if (head.sent >= head.bytes.size()) {
+                if (head.last) exit_now_ = true;
                 out_.pop_front();
-                if (pending_exit_after_ > 0 && --pending_exit_after_ == 0) exit_now_ = true;
             }
         }
         return -1;
@@ -320,10 +333,18 @@ private:
         return static_cast<std::int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
     }
 
-    void queue(sim::Bytes b, std::int64_t due)
+    // Runs go out in order of due time, first come first served among equals.
+    // The echo is due at once, so with a reply delay the echo of a repeated
+    // frame overtakes the late answer to the previous one, as on the wire.
+    void queue(sim::Bytes b, std::int64_t due, bool last = false)
     {
-        if (!out_.empty()) due = std::max(due, out_.back().due_ms);
-        out_.push_back({due, std::move(b)});
+        auto at = out_.end();
+        while (at != out_.begin()) {
+            auto before = std::prev(at);
+            if (before->due_ms <= due || before->sent > 0) break;
+            at = before;
+        }
+        out_.insert(at, Pending{due, std::move(b), last});
     }
 
     void frame(std::uint8_t c, std::uint8_t p)
@@ -333,8 +354,10 @@ private:
             std::fprintf(log_, "%lld %u %u\n", static_cast<long long>(now - start_ms_), c, p);
             std::fflush(log_);
         }
+        if (cfg_.faults.silent) return;
         sim::Reply r = logger_.handle(c, p);
         const std::int64_t due = now + cfg_.faults.reply_delay_ms;
+        bool last = false;
         switch (r.what) {
         case sim::Reply::What::none:
             return;
@@ -350,14 +373,12 @@ private:
             ++blocks_;
             const int k = cfg_.faults.corrupt_block;
             if (k > 0 && blocks_ >= k && blocks_ < k + cfg_.faults.corrupt_times) r.bytes.back() ^= 0x5A;
-            if (cfg_.faults.close_after_blocks > 0 && blocks_ >= cfg_.faults.close_after_blocks) {
-                // Everything queued so far, this block included, goes out first.
-                pending_exit_after_ = static_cast<int>(out_.size()) + 1;
-            }
+            // The block goes out in full before the simulator ends.
+            last = cfg_.faults.close_after_blocks > 0 && blocks_ >= cfg_.faults.close_after_blocks;
             break;
         }
         }
-        queue(std::move(r.bytes), due);
+        queue(std::move(r.bytes), due, last);
     }
 
     const Config& cfg_;
@@ -370,7 +391,6 @@ private:
     std::int64_t next_us_ = 0;
     int acks_dropped_ = 0;
     int blocks_ = 0;
-    int pending_exit_after_ = 0;
     bool exit_now_ = false;
 };
 
@@ -420,7 +440,16 @@ int main(int argc, char** argv)
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
 
     if (!cfg.link.empty()) {
-        ::unlink(cfg.link.c_str());
+        // Replace an old link, but never a real file.
+        struct stat st {
+        };
+        if (::lstat(cfg.link.c_str(), &st) == 0) {
+            if (!S_ISLNK(st.st_mode)) {
+                std::fprintf(stderr, "vorlan-sim: %s exists and is not a symlink\n", cfg.link.c_str());
+                return 1;
+            }
+            ::unlink(cfg.link.c_str());
+        }
         if (::symlink(device.c_str(), cfg.link.c_str()) != 0) {
             std::perror("vorlan-sim: symlink");
             return 1;
@@ -433,6 +462,7 @@ int main(int argc, char** argv)
     sigemptyset(&sa.sa_mask);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     std::printf("PTY %s\n", device.c_str());
@@ -440,11 +470,20 @@ int main(int argc, char** argv)
 
     Device dev(cfg, logger, master);
     std::uint8_t buf[512];
+    std::int64_t next_record_ms = sim::mono_ms() + cfg.record_every_ms;
     while (!g_stop && !dev.exit_now()) {
         const int wait = dev.pump();
         if (dev.exit_now()) break;
+        int timeout = wait < 0 ? 200 : std::max(1, wait);
+        if (cfg.record_every_ms > 0) {
+            const std::int64_t now = sim::mono_ms();
+            if (now >= next_record_ms) {
+                logger.append_record();
+                next_record_ms += cfg.record_every_ms;
+            }
+            timeout = static_cast<int>(std::clamp<std::int64_t>(next_record_ms - now, 1, timeout));
+        }
         pollfd pfd{master, POLLIN, 0};
-        const int timeout = wait < 0 ? 200 : std::max(1, wait);
         const int n = ::poll(&pfd, 1, timeout);
         if (n > 0 && (pfd.revents & POLLIN)) {
             const ssize_t got = ::read(master, buf, sizeof buf);

@@ -25,24 +25,40 @@ namespace sim
 namespace
 {
 
+// clang-format off
 const std::vector<Model> model_table = {
-    // type, status length, record length, ring size, kind
-    {55, 28, 7, 5400, Kind::old_analog}, {85, 29, 6, 5201, Kind::digital},
-    {86, 42, 6, 5201, Kind::analog},     {87, 44, 8, 3901, Kind::temp_humi},
-    {88, 44, 8, 8001, Kind::temp_humi},  {89, 29, 6, 10401, Kind::digital},
-    {90, 29, 6, 5201, Kind::counter},    {92, 44, 8, 3901, Kind::temp_humi},
-    {93, 29, 6, 10401, Kind::ibutton},   {94, 42, 6, 10401, Kind::analog},
-    {95, 42, 6, 10401, Kind::analog},    {96, 29, 6, 10401, Kind::digital},
-    {97, 42, 6, 10401, Kind::analog},    {99, 32, 8, 8001, Kind::psychro},
-    {100, 44, 8, 8000, Kind::cap_humi},  {101, 42, 6, 10401, Kind::analog},
-    {102, 29, 6, 10401, Kind::counter},  {103, 46, 6, 10401, Kind::analog},
-    {105, 44, 8, 8000, Kind::two_temp},  {106, 44, 8, 8000, Kind::cap_humi},
-    {107, 42, 6, 10401, Kind::flow},     {108, 45, 8, 8000, Kind::two_analog},
-    {111, 47, 8, 8000, Kind::wind},      {128, 29, 6, 10401, Kind::digital},
-    {129, 46, 6, 10401, Kind::analog},   {130, 47, 8, 8001, Kind::current_reed},
-    {131, 32, 8, 8000, Kind::two_temp},  {132, 47, 8, 8001, Kind::level},
-    {133, 45, 9, 7000, Kind::pressure},
+    // type  status  record  ring   kind
+    { 55,   28,     7,   5400,  Kind::old_analog},
+    { 85,   29,     6,   5201,  Kind::digital},
+    { 86,   42,     6,   5201,  Kind::analog},
+    { 87,   44,     8,   3901,  Kind::temp_humi},
+    { 88,   44,     8,   8001,  Kind::temp_humi},
+    { 89,   29,     6,  10401,  Kind::digital},
+    { 90,   29,     6,   5201,  Kind::counter},
+    { 92,   44,     8,   3901,  Kind::temp_humi},
+    { 93,   29,     6,  10401,  Kind::ibutton},
+    { 94,   42,     6,  10401,  Kind::analog},
+    { 95,   42,     6,  10401,  Kind::analog},
+    { 96,   29,     6,  10401,  Kind::digital},
+    { 97,   42,     6,  10401,  Kind::analog},
+    { 99,   32,     8,   8001,  Kind::psychro},
+    {100,   44,     8,   8000,  Kind::cap_humi},
+    {101,   42,     6,  10401,  Kind::analog},
+    {102,   29,     6,  10401,  Kind::counter},
+    {103,   46,     6,  10401,  Kind::analog},
+    {105,   44,     8,   8000,  Kind::two_temp},
+    {106,   44,     8,   8000,  Kind::cap_humi},
+    {107,   42,     6,  10401,  Kind::flow},
+    {108,   45,     8,   8000,  Kind::two_analog},
+    {111,   47,     8,   8000,  Kind::wind},
+    {128,   29,     6,  10401,  Kind::digital},
+    {129,   46,     6,  10401,  Kind::analog},
+    {130,   47,     8,   8001,  Kind::current_reed},
+    {131,   32,     8,   8000,  Kind::two_temp},
+    {132,   47,     8,   8001,  Kind::level},
+    {133,   45,     9,   7000,  Kind::pressure},
 };
+// clang-format on
 
 void put16(Bytes& b, std::size_t at, int v)
 {
@@ -109,6 +125,37 @@ std::array<float, 4> default_coef(Kind kind)
 constexpr int cap_f0 = 3000;
 constexpr int cap_s = 160;
 
+// Raw battery byte of a fresh battery, by the model's battery circuit.
+int fresh_battery_raw(int type)
+{
+    switch (type) {
+    case 95:
+    case 97:
+        return 64; // about 9 V
+    case 96:
+    case 99:
+    case 100:
+    case 101:
+    case 105:
+    case 106:
+    case 107:
+    case 133:
+        return 141; // about 3.6 V
+    case 108:
+        return 248; // about 9 V
+    case 111:
+        return 184; // about 3.6 V
+    case 128:
+    case 129:
+    case 130:
+        return 108; // 3.6 V
+    case 131:
+        return 108; // 90 %
+    default:
+        return 18; // 90 %
+    }
+}
+
 } // namespace
 
 const std::vector<Model>& models()
@@ -139,7 +186,12 @@ Logger::Logger(const Options& o) : opt_(o)
     interval_ = o.interval;
     name_ = o.name;
     serial_ = o.serial;
-    battery_ = o.battery;
+    battery_ = o.battery.value_or(fresh_battery_raw(model_.type));
+    // Capacitive humidity calibration words live in memory cells 32..35.
+    memory_[32] = cap_f0 & 0xFF;
+    memory_[33] = cap_f0 >> 8;
+    memory_[34] = cap_s & 0xFF;
+    memory_[35] = cap_s >> 8;
     corr1_ = o.corr1;
     corr2_ = o.corr2;
     const bool raw_limits = o.type == 103 || o.type == 129;
@@ -148,9 +200,9 @@ Logger::Logger(const Options& o) : opt_(o)
     coef_ = default_coef(model_.kind);
     for (std::size_t i = 0; i < o.coef.size() && i < 4; ++i)
         coef_[i] = o.coef[i];
-    written_ = std::clamp(o.fill, 0, model_.ring_size);
-    wrapped_ = o.wrap;
-    pointer_ = o.pointer.value_or(written_ % (model_.ring_size + 1));
+    const int fill = std::clamp(o.fill, 0, model_.ring_size);
+    next_k_ = o.wrap ? model_.ring_size + fill % model_.ring_size : fill;
+    pointer_ = o.pointer.value_or(o.wrap ? fill % model_.ring_size : fill);
     if (o.clock)
         set_clock(to_seconds(*o.clock));
     else
@@ -202,11 +254,20 @@ void Logger::set_clock_field(int which, int value)
 std::int64_t Logger::record_number_at(int position) const
 {
     if (position < 0 || position >= model_.ring_size) return -1;
-    if (wrapped_) return position < pointer_ ? model_.ring_size + position : position;
-    return position < written_ ? position : -1;
+    if (next_k_ <= 0) return -1;
+    // The newest record number that lands on this position.
+    const std::int64_t k = next_k_ - 1 - (next_k_ - 1 - position) % model_.ring_size;
+    return k >= first_k_ && k >= 0 && k < next_k_ ? k : -1;
 }
 
 // Raw values of record k, a fixed function of k per kind of model.
+void Logger::append_record()
+{
+    if (!mission_) return;
+    ++next_k_;
+    pointer_ = static_cast<int>(next_k_ % model_.ring_size);
+}
+
 std::vector<int> Logger::raw_values(std::int64_t k) const
 {
     const int t = static_cast<int>(320 + (k * 7) % 160); // 20.0 .. 29.9 degC in 1/16
@@ -239,11 +300,26 @@ std::vector<int> Logger::raw_values(std::int64_t k) const
     case Kind::current_reed:
         return {400 + (kk * 13) % 1600, kk % 50};
     case Kind::level:
-        return {400 + (kk * 13) % 1600, kk % 60};
+        return {400 + (kk * 13) % 1600, record_time(k).second};
     case Kind::pressure:
         return {t, 1500 + (kk * 11) % 1000, 100 + kk % 30};
     }
     return {0};
+}
+
+// Record k is stamped start + k * interval. The level logger (132) counts
+// intervals above 60 as seconds and keeps the seconds in value B; the others
+// stamp whole minutes.
+Civil Logger::record_time(std::int64_t k) const
+{
+    std::int64_t start = to_seconds(opt_.start);
+    std::int64_t step = static_cast<std::int64_t>(opt_.interval) * 60;
+    if (model_.kind == Kind::level) {
+        if (opt_.interval > 60) step = opt_.interval - 60;
+    } else {
+        start -= start % 60;
+    }
+    return from_seconds(start + k * step);
 }
 
 Bytes Logger::record_at(int position) const
@@ -251,7 +327,7 @@ Bytes Logger::record_at(int position) const
     const int len = model_.record_length;
     const std::int64_t k = record_number_at(position);
     if (k < 0) return Bytes(static_cast<std::size_t>(len), 0xFF);
-    const Civil c = from_seconds(to_seconds(opt_.start) + k * static_cast<std::int64_t>(opt_.interval) * 60);
+    const Civil c = record_time(k);
     const std::vector<int> v = raw_values(k);
     Bytes r(static_cast<std::size_t>(len), 0);
     if (model_.kind == Kind::old_analog) {
@@ -279,8 +355,7 @@ std::string Logger::dump_ring() const
     for (int p = 0; p < model_.ring_size; ++p) {
         const std::int64_t k = record_number_at(p);
         if (k < 0) continue;
-        const Civil c =
-            from_seconds(to_seconds(opt_.start) + k * static_cast<std::int64_t>(opt_.interval) * 60);
+        const Civil c = record_time(k);
         out += std::to_string(p) + '\t' + format_civil(c);
         for (int v : raw_values(k))
             out += '\t' + std::to_string(v);
@@ -312,9 +387,10 @@ Bytes Logger::block_answer(int position) const
 
 Bytes Logger::status_answer() const
 {
+    if (model_.kind == Kind::old_analog) return old_status_answer();
     const std::int64_t now = clock_seconds();
     const Civil c = from_seconds(now);
-    const std::int64_t k_now = wrapped_ ? model_.ring_size + pointer_ : written_;
+    const std::int64_t k_now = next_k_;
     std::vector<int> live = raw_values(k_now);
     live.resize(3, 0);
 
@@ -357,11 +433,12 @@ Bytes Logger::status_answer() const
     };
     // Capacitive humidity trim: F0, S, stored trim byte, K byte, spare.
     auto cap_trim = [&](std::size_t at) {
-        put16(b, at, cap_f0);
-        put16(b, at + 2, cap_s);
-        put8(b, at + 4, 0);
+        // F0 and S from the calibration words, then the humidity offset cell.
+        put16(b, at, memory_[32] | memory_[33] << 8);
+        put16(b, at + 2, memory_[34] | memory_[35] << 8);
+        put8(b, at + 4, memory_[37]);
         put8(b, at + 5, 0);
-        put8(b, at + 6, 0);
+        put8(b, at + 6, memory_[38]);
     };
 
     switch (model_.kind) {
@@ -452,11 +529,23 @@ Bytes Logger::status_answer() const
     return b;
 }
 
+// Coefficient bytes arrive one per command from 64 on and are closed by a
+// check byte: after three floats (76), four floats (80), or, on the flow
+// model, after the five constant bytes (69). A series that does not add up to
+// 170 leaves the coefficients alone.
 void Logger::apply_coef_series(std::uint8_t last_command)
 {
     const std::size_t n = last_command - 64u; // bytes before the check byte
-    Bytes series(coef_stage_.begin(), coef_stage_.begin() + static_cast<long>(n + 1));
-    if (sum8(series) != 170) return; // a broken series leaves the coefficients alone
+    const bool flow = model_.kind == Kind::flow;
+    if (flow ? n != 5 : (n != 12 && n != 16)) return;
+    const Bytes series(coef_stage_.begin(), coef_stage_.begin() + static_cast<long>(n + 1));
+    if (sum8(series) != 170) return;
+    if (flow) {
+        coef_[0] = static_cast<float>(coef_stage_[0] | coef_stage_[1] << 8);
+        coef_[1] = static_cast<float>(coef_stage_[2] | coef_stage_[3] << 8);
+        coef_[2] = static_cast<float>(coef_stage_[4]);
+        return;
+    }
     for (std::size_t i = 0; i < n / 4; ++i) {
         float f = 0;
         std::memcpy(&f, &coef_stage_[i * 4], 4);
@@ -466,11 +555,12 @@ void Logger::apply_coef_series(std::uint8_t last_command)
 
 Reply Logger::handle(std::uint8_t command, std::uint8_t parameter)
 {
+    if (model_.kind == Kind::old_analog) {
+        std::optional<Reply> old = handle_old(command, parameter);
+        if (old) return *old;
+    }
     Reply r;
-    auto ack = [&] {
-        r.what = Reply::What::ack;
-        r.bytes = {command, parameter, 0xAA, 0x55};
-    };
+    const int t = model_.type;
     switch (command) {
     case 10:
         r.what = Reply::What::data;
@@ -478,8 +568,7 @@ Reply Logger::handle(std::uint8_t command, std::uint8_t parameter)
         return r;
     case 11:
         address_lo_ = parameter;
-        ack();
-        return r;
+        break;
     case 12: {
         const int address = parameter * 256 + address_lo_ - 1024;
         r.what = Reply::What::block;
@@ -521,10 +610,10 @@ Reply Logger::handle(std::uint8_t command, std::uint8_t parameter)
         set_clock_field(4, parameter);
         break;
     case 27:
-        pointer_ = (pointer_ & 0xFF00) | parameter;
-        break;
     case 28:
-        pointer_ = (pointer_ & 0x00FF) | (parameter << 8);
+        pointer_ = command == 27 ? (pointer_ & 0xFF00) | parameter : (pointer_ & 0x00FF) | (parameter << 8);
+        // A new mission starts from an empty memory.
+        first_k_ = next_k_ = pointer_;
         break;
     case 29:
         delay_ = (delay_ & 0xFF00) | parameter;
@@ -533,7 +622,7 @@ Reply Logger::handle(std::uint8_t command, std::uint8_t parameter)
         delay_ = (delay_ & 0x00FF) | (parameter << 8);
         break;
     case 31:
-        battery_ = 10;
+        battery_ = fresh_battery_raw(model_.type);
         break;
     case 32:
         serial_ = (serial_ & 0xFF00) | parameter;
@@ -557,20 +646,32 @@ Reply Logger::handle(std::uint8_t command, std::uint8_t parameter)
         corr1_ = parameter;
         break;
     case 39:
-        corr2_ = parameter;
-        limit_lo_ = parameter;
+        if (t == 101)
+            limit_lo_ = parameter;
+        else if (t == 130)
+            averaging_ = parameter;
+        else
+            corr2_ = parameter;
         break;
     case 40:
-        limit_hi_ = parameter;
+        if (t == 131)
+            limit_lo_ = parameter;
+        else
+            limit_hi_ = parameter;
         break;
-    case 197:
-        if (parameter < 3) coef_texts_[parameter] = coef_text_;
-        return r; // stored without an answer
+    case 41:
+        if (t == 131) limit_hi_ = parameter;
+        break;
     case 195:
         coef_text_.clear();
         break;
     case 196:
         coef_text_ += static_cast<char>(parameter);
+        break;
+    case 197:
+        if (parameter < coef_texts_.size()) coef_texts_[parameter] = coef_text_;
+        return r; // stored without an answer
+    case 198:
         break;
     default:
         if (command >= 48 && command <= 63) {
@@ -579,14 +680,132 @@ Reply Logger::handle(std::uint8_t command, std::uint8_t parameter)
             // Trailing blanks are padding, not part of the name.
             while (!name_.empty() && name_.back() == ' ')
                 name_.pop_back();
+        } else if ((t == 103 || t == 129) && command >= 77 && command <= 80) {
+            // Raw-count limits: lower low, lower high, upper low, upper high.
+            int& limit = command < 79 ? limit_lo_ : limit_hi_;
+            limit = command % 2 == 1 ? (limit & 0xFF00) | parameter : (limit & 0x00FF) | (parameter << 8);
         } else if (command >= 64 && command <= 80) {
             coef_stage_[command - 64u] = parameter;
-            if (command == 76 || command == 80) apply_coef_series(command);
+            apply_coef_series(command);
         }
         break;
     }
-    ack();
+    r.what = Reply::What::ack;
+    r.bytes = {command, parameter, 0xAA, 0x55};
     return r;
+}
+
+// The old-format logger: its own status, calibration answer, record stream
+// and clock commands, none of them acknowledged. Other commands fall through
+// to the common handling.
+std::optional<Reply> Logger::handle_old(std::uint8_t command, std::uint8_t parameter)
+{
+    Reply r;
+    switch (command) {
+    case 10:
+        r.what = Reply::What::data;
+        r.bytes = old_status_answer();
+        return r;
+    case 11:
+        if (parameter != 159) return std::nullopt;
+        r.what = Reply::What::data;
+        r.bytes = old_calib_answer();
+        return r;
+    case 32:
+        interval_ = parameter;
+        return r;
+    case 34:
+        set_clock_field(0, from_bcd(parameter));
+        return r;
+    case 35:
+        set_clock_field(1, from_bcd(parameter));
+        return r;
+    case 36:
+        set_clock_field(2, from_bcd(parameter));
+        return r;
+    case 37:
+    case 38: {
+        Civil c = from_seconds(clock_seconds());
+        if (command == 37) {
+            c.day = from_bcd(parameter & 0x3F);
+            const int year4 = parameter >> 6;
+            while (((c.year % 4) + 4) % 4 != year4)
+                --c.year;
+        } else {
+            c.month = from_bcd(parameter & 0x1F);
+        }
+        if (c.month >= 1 && c.month <= 12 && c.day >= 1 && c.day <= 31) set_clock(to_seconds(c));
+        return r;
+    }
+    case 45:
+        old_newest_ = (old_newest_ & 0xFF00) | parameter;
+        return r;
+    case 46:
+        old_newest_ = (old_newest_ & 0x00FF) | (std::max(0, parameter - 1) << 8);
+        r.what = Reply::What::data;
+        r.bytes = old_stream(std::max<std::int64_t>(first_k_, next_k_ - old_newest_));
+        return r;
+    case 47:
+        r.what = Reply::What::data;
+        r.bytes = old_stream(std::max(first_k_, old_mark_));
+        old_mark_ = next_k_;
+        return r;
+    case 100:
+        gradient_ = (gradient_ & 0x00FF) | (parameter << 8);
+        return r;
+    case 101:
+        gradient_ = (gradient_ & 0xFF00) | parameter;
+        return r;
+    default:
+        return std::nullopt;
+    }
+}
+
+Bytes Logger::old_stream(std::int64_t from_k) const
+{
+    Bytes out;
+    for (std::int64_t k = std::max<std::int64_t>(from_k, next_k_ - model_.ring_size); k < next_k_; ++k) {
+        const Bytes rec = record_at(static_cast<int>(k % model_.ring_size));
+        out.insert(out.end(), rec.begin(), rec.end());
+    }
+    return out;
+}
+
+// 23 bytes: serial LE, model + 30, BCD time and date, pointer and threshold
+// high byte first, interval, and the sum of the 22 bytes before it.
+Bytes Logger::old_status_answer() const
+{
+    const Civil c = from_seconds(clock_seconds());
+    Bytes a(23, 0);
+    put16(a, 0, serial_);
+    put8(a, 2, model_.type + 30);
+    put8(a, 5, bcd(c.second));
+    put8(a, 6, bcd(c.minute));
+    put8(a, 7, bcd(c.hour));
+    put8(a, 8, bcd(c.day) | ((((c.year % 4) + 4) % 4) << 6));
+    put8(a, 9, bcd(c.month));
+    put8(a, 12, pointer_ >> 8);
+    put8(a, 13, pointer_ & 0xFF);
+    put8(a, 16, mission_ ? interval_ : 0);
+    put8(a, 18, gradient_ >> 8);
+    put8(a, 19, gradient_ & 0xFF);
+    a[22] = sum8(a, 0, 22);
+    return a;
+}
+
+// 25 bytes: live raw value high byte first, then a0, a1, a2 as floats at
+// 4, 8 and 12, and the sum of the 24 bytes before it.
+Bytes Logger::old_calib_answer() const
+{
+    const int raw = opt_.raw1.value_or(raw_values(next_k_)[0]);
+    Bytes a(25, 0);
+    put8(a, 0, raw >> 8);
+    put8(a, 1, raw & 0xFF);
+    putf(a, 4, coef_[0]);
+    putf(a, 8, coef_[1]);
+    putf(a, 12, coef_[2]);
+    a[24] = sum8(a, 0, 24);
+    return a;
 }
 
 } // namespace sim

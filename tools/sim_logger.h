@@ -6,10 +6,11 @@
 // Record ring rule (also printed by --help): the logger writes record number k
 // (k = 0, 1, 2, ...) at ring position k mod ring size, stamped start + k * interval.
 // Without --wrap, positions 0 .. fill-1 hold records k = position. With --wrap
-// every position holds a record: positions below the pointer hold the newer
-// lap (k = ring size + position), the others the older one (k = position).
-// Positions never written read as 0xFF bytes. Raw values of record k:
-// see raw_values() in sim_logger.cpp and the --help text.
+// every position holds a record: positions below fill hold the newer lap
+// (k = ring size + position), the others the older one (k = position).
+// Positions never written read as 0xFF bytes. Setting the record pointer
+// erases the memory. Time stamps: record_time(); raw values: raw_values()
+// in sim_logger.cpp, both also described by --help.
 #include "sim_time.h"
 
 #include <array>
@@ -68,7 +69,7 @@ struct Options {
     // Live readings.
     std::optional<int> raw1, raw2, raw3; // absent: the values of the next record
     int err1 = 0, err2 = 0;
-    int battery = 10;
+    std::optional<int> battery; // absent: a fresh battery of the model
     int corr1 = 0, corr2 = 0;
     std::optional<int> limit_lo, limit_hi;
     std::vector<float> coef; // empty: the model's default
@@ -103,11 +104,15 @@ public:
     std::string dump_ring() const;
 
     int pointer() const { return pointer_; }
+    // Writes the next record, as a running mission does at each interval.
+    void append_record();
     std::int64_t clock_seconds() const; // logger time, seconds since 2000
     std::string mission_name() const { return name_; }
 
     // Record number k held at `position`, or -1 when the position was never written.
     std::int64_t record_number_at(int position) const;
+    // Time stamp of record k.
+    Civil record_time(std::int64_t k) const;
     // The raw values (1 to 3 of them) of record k.
     std::vector<int> raw_values(std::int64_t k) const;
 
@@ -115,14 +120,20 @@ private:
     void set_clock(std::int64_t seconds);
     void set_clock_field(int which, int value);
     void apply_coef_series(std::uint8_t last_command);
+    std::optional<Reply> handle_old(std::uint8_t command, std::uint8_t parameter);
+    Bytes old_status_answer() const;
+    Bytes old_calib_answer() const;
+    // 7-byte records from record number from_k up to the newest.
+    Bytes old_stream(std::int64_t from_k) const;
 
     Model model_;
     Options opt_;
     std::int64_t clock_base_ = 0; // logger seconds at clock_anchor_
     std::int64_t clock_anchor_ms_ = 0;
     int pointer_ = 0;
-    int written_ = 0; // positions 0 .. written_-1 hold lap-0 records
-    bool wrapped_ = false;
+    // Records first_k_ .. next_k_-1 are in memory (record k at position k mod ring size).
+    std::int64_t first_k_ = 0;
+    std::int64_t next_k_ = 0;
     std::string name_;
     int serial_ = 0;
     int delay_ = 0;
@@ -144,8 +155,8 @@ private:
     std::array<std::uint8_t, 8> limit_bytes_{}; // 77..80 and 40/41 limits
     std::string coef_text_;
     std::array<std::string, 3> coef_texts_;
-    int old_newest_ = 0; // old format: N from 45/46
-    int old_year4_ = 0;  // old format: year modulo 4 set by command 37
+    int old_newest_ = 0;        // old format: N from 45/46
+    std::int64_t old_mark_ = 0; // old format: records before it were already streamed
 };
 
 // Plain 8-bit sum.

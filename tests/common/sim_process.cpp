@@ -1,8 +1,10 @@
 #include "sim_process.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTextStream>
+#include <QThread>
 #include <algorithm>
 
 namespace vxtest
@@ -84,6 +86,17 @@ QVector<SimFrame> SimProcess::frames(int cmd) const
     for (const SimFrame& f : frames())
         if (f.cmd == cmd) out.push_back(f);
     return out;
+}
+
+bool SimProcess::wait_frames(int count, int ms) const
+{
+    QDeadlineTimer deadline(ms);
+    for (;;) {
+        if (frames().size() >= count) return true;
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
 }
 
 QStringList SimProcess::ring() const

@@ -45,6 +45,9 @@ public:
     QVector<SimFrame> frames() const;
     // Frames with the given command.
     QVector<SimFrame> frames(int cmd) const;
+    // Keeps the Qt event loop running until the log holds at least `count`
+    // frames or `ms` milliseconds have passed; true when the count was reached.
+    bool wait_frames(int count, int ms = 3000) const;
     // Lines of the ring dump: "pos\tyyyy-mm-dd hh:mm:ss\traw1...".
     QStringList ring() const;
     // What the simulator wrote to stderr.

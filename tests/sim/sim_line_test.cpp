@@ -2,93 +2,15 @@
 // program's serial driver: echo, acknowledgements, data replies, faults.
 #include "common/sim_process.h"
 
+#include "sim_line.h"
+
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 
-#include <chrono>
-#include <cstdint>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-#include <vector>
-
-using Bytes = std::vector<std::uint8_t>;
+using namespace simtest;
 using vxtest::SimProcess;
-
-namespace
-{
-
-class Line
-{
-public:
-    explicit Line(const QString& device)
-    {
-        fd_ = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd_ >= 0) {
-            termios tio{};
-            tcgetattr(fd_, &tio);
-            cfmakeraw(&tio);
-            tcsetattr(fd_, TCSANOW, &tio);
-        }
-    }
-    ~Line()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    bool ok() const { return fd_ >= 0; }
-
-    void send(const Bytes& b) { ASSERT_EQ(::write(fd_, b.data(), b.size()), static_cast<ssize_t>(b.size())); }
-
-    // Reads until `want` bytes came or `ms` passed, then keeps listening for
-    // `linger` ms so extra bytes show up too.
-    Bytes read(std::size_t want, int ms = 1500, int linger = 150)
-    {
-        Bytes got;
-        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        bool lingering = false;
-        for (;;) {
-            if (!lingering && got.size() >= want) {
-                lingering = true;
-                until = std::chrono::steady_clock::now() + std::chrono::milliseconds(linger);
-            }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                until - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-            std::uint8_t buf[256];
-            const ssize_t n = ::read(fd_, buf, sizeof buf);
-            if (n > 0) got.insert(got.end(), buf, buf + n);
-        }
-        return got;
-    }
-
-    Bytes exchange(std::uint8_t cmd, std::uint8_t param, std::size_t want)
-    {
-        send(frame(cmd, param));
-        return read(want);
-    }
-
-    static Bytes frame(std::uint8_t cmd, std::uint8_t param)
-    {
-        return {13, 10, cmd, param, static_cast<std::uint8_t>(170 - cmd - param)};
-    }
-
-private:
-    int fd_ = -1;
-};
-
-std::uint8_t sum_of(const Bytes& b, std::size_t from, std::size_t to)
-{
-    unsigned s = 0;
-    for (std::size_t i = from; i < to && i < b.size(); ++i)
-        s += b[i];
-    return static_cast<std::uint8_t>(s);
-}
-
-} // namespace
 
 TEST(SimLine, EchoesAndAcknowledgesCommands)
 {
@@ -172,6 +94,31 @@ TEST(SimLine, BlockReplyCarriesTenRecordsAndTheirSum)
     EXPECT_EQ(empty[64], 0xFF);
 }
 
+TEST(SimLine, FindsFramesAfterNoise)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.start());
+    Line line(sim.device());
+    ASSERT_TRUE(line.ok());
+    // Stray bytes, a lone CR and a CR CR LF run before a good frame.
+    line.send({0x55, 13, 7, 13, 13, 10, 34, 5, 131});
+    EXPECT_EQ(line.read(13), (Bytes{0x55, 13, 7, 13, 13, 10, 34, 5, 131, 34, 5, 170, 85}));
+    ASSERT_EQ(sim.frames().size(), 1);
+    EXPECT_EQ(sim.frames()[0].param, 5);
+}
+
+TEST(SimLine, LinkOverARealFileIsRefused)
+{
+    SimProcess sim;
+    QFile file(sim.link());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("keep");
+    file.close();
+    EXPECT_FALSE(sim.start());
+    EXPECT_FALSE(QFileInfo(sim.link()).isSymLink());
+    EXPECT_EQ(QFileInfo(sim.link()).size(), 4);
+}
+
 TEST(SimLine, BadCheckFrameIsEchoedButNotAnswered)
 {
     SimProcess sim;
@@ -180,9 +127,11 @@ TEST(SimLine, BadCheckFrameIsEchoedButNotAnswered)
     ASSERT_TRUE(line.ok());
     line.send({13, 10, 13, 1, 157});
     EXPECT_EQ(line.read(5, 600, 300), (Bytes{13, 10, 13, 1, 157}));
-    EXPECT_TRUE(sim.frames().isEmpty());
+    EXPECT_FALSE(sim.wait_frames(1, 300));
     // The next good frame is answered as usual.
-    EXPECT_EQ(line.exchange(13, 1, 22).size(), 22u);
+    line.send(Line::frame(13, 1));
+    EXPECT_TRUE(sim.wait_frames(1));
+    EXPECT_EQ(line.read(22).size(), 22u);
 }
 
 TEST(SimLine, StatusBlockOfDigitalLogger)
@@ -260,6 +209,9 @@ TEST(SimFaults, SilentLoggerAndReplyDelay)
     Line quiet(silent.device());
     ASSERT_TRUE(quiet.ok());
     EXPECT_TRUE(quiet.exchange(13, 1, 22).empty());
+    // It still hears the frame, so tests can count the tries.
+    ASSERT_EQ(silent.frames().size(), 1);
+    EXPECT_EQ(silent.frames()[0].cmd, 13);
 
     SimProcess slow;
     ASSERT_TRUE(slow.start({"--reply-delay", "400"}));
@@ -269,6 +221,13 @@ TEST(SimFaults, SilentLoggerAndReplyDelay)
     // The echo comes at once, the answer only after the delay.
     EXPECT_EQ(line.read(22, 250, 0).size(), 5u);
     EXPECT_EQ(line.read(17, 1500).size(), 17u);
+
+    // A frame repeated while the answer is pending is echoed at once; the
+    // late answers follow in order.
+    line.send(Line::frame(34, 1));
+    EXPECT_EQ(line.read(5, 100, 0).size(), 5u);
+    line.send(Line::frame(34, 1));
+    EXPECT_EQ(line.read(13, 1500), (Bytes{13, 10, 34, 1, 135, 34, 1, 170, 85, 34, 1, 170, 85}));
 }
 
 TEST(SimFaults, ClosesAfterBlocksAndRestartsOnTheSameLink)
