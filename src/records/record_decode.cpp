@@ -209,11 +209,6 @@ bool is_wide_type(std::uint16_t t)
     }
 }
 
-int header_line_count(std::uint16_t type_code)
-{
-    return type_code == 102 || type_code == 130 ? 6 : 5;
-}
-
 namespace
 {
 
@@ -295,15 +290,6 @@ QString record_values(const DecodeContext& c, const RawRecord& rec)
     }
 }
 
-namespace
-{
-QString display_stamp(const QDateTime& t, std::uint16_t type_code)
-{
-    return t.date().toString(QStringLiteral("d.M.yyyy")) + QLatin1Char(' ') +
-           t.time().toString(type_code == 132 ? QStringLiteral("hh:mm:ss") : QStringLiteral("hh:mm"));
-}
-} // namespace
-
 DecodeResult decode_block(const DecodeContext& c, int record_length, ByteView reply, int count)
 {
     DecodeResult out;
@@ -325,7 +311,7 @@ DecodeResult decode_block(const DecodeContext& c, int record_length, ByteView re
         DecodedLine line;
         line.time = rec->time;
         line.values = record_values(c, *rec);
-        line.display_line = display_stamp(rec->time, c.type_code) + QLatin1Char('\t') + line.values;
+        line.display_line = display_time_stamp(rec->time, c.type_code) + QLatin1Char('\t') + line.values;
         line.file_line = format_time_stamp(rec->time, c.type_code) + QLatin1Char('\t') + line.values;
         out.lines.push_back(std::move(line));
     }
@@ -365,7 +351,7 @@ std::optional<OldRecord> parse_old_record(ByteView bytes, int pc_year, const Coe
 
 QString old_record_line(const OldRecord& rec)
 {
-    return display_stamp(rec.time, 55) + QLatin1Char('\t') + format_fixed(rec.value, 5, 1);
+    return display_time_stamp(rec.time, 55) + QLatin1Char('\t') + format_fixed(rec.value, 5, 1);
 }
 
 } // namespace vx

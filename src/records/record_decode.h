@@ -86,8 +86,6 @@ bool add_key_name(const QString& program_dir, int key, const QString& name);
 
 // Whether the viewer shows records of this type in the wide (two-column) pane.
 bool is_wide_type(std::uint16_t type_code);
-// Header line count of the record file of this type (6 for types 102 and 130).
-int header_line_count(std::uint16_t type_code);
 
 // The values of one record as text, joined by tabs (no time stamp).
 QString record_values(const DecodeContext& c, const RawRecord& rec);

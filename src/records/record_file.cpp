@@ -61,7 +61,15 @@ template <typename Ch> struct StampReader {
     }
 };
 
-template <typename Ch> std::optional<QDateTime> read_stamp(const Ch* begin, const Ch* end)
+struct Stamp {
+    QDate date;
+    int hour = 0, minute = 0, second = 0;
+    QDateTime to_date_time() const { return QDateTime(date, QTime(hour, minute, second)); }
+    // Seconds since the start of the Julian calendar, for ordering.
+    qint64 key() const { return date.toJulianDay() * 86400 + hour * 3600 + minute * 60 + second; }
+};
+
+template <typename Ch> std::optional<Stamp> read_stamp(const Ch* begin, const Ch* end)
 {
     StampReader<Ch> r{begin, end};
     r.skip_blanks();
@@ -76,7 +84,7 @@ template <typename Ch> std::optional<QDateTime> read_stamp(const Ch* begin, cons
 
     const Ch* before_blanks = r.p;
     r.skip_blanks();
-    if (r.at_end()) return QDateTime(date, QTime(0, 0));
+    if (r.at_end()) return Stamp{date};
     if (r.p == before_blanks) return std::nullopt; // the time must be set off by a blank
 
     const int hour = r.number(1, 2);
@@ -90,7 +98,7 @@ template <typename Ch> std::optional<QDateTime> read_stamp(const Ch* begin, cons
     }
     r.skip_blanks();
     if (!r.at_end()) return std::nullopt;
-    return QDateTime(date, QTime(hour, minute, second));
+    return Stamp{date, hour, minute, second};
 }
 
 // A value field: a decimal number with a comma or a point, blanks around.
@@ -110,25 +118,74 @@ std::optional<double> read_value(QStringView field)
 
 std::optional<QDateTime> parse_time_stamp(QStringView text)
 {
-    return read_stamp(text.data(), text.data() + text.size());
+    const auto stamp = read_stamp(text.data(), text.data() + text.size());
+    if (!stamp) return std::nullopt;
+    return stamp->to_date_time();
 }
 
 std::optional<QDateTime> parse_time_stamp_bytes(const char* begin, const char* end)
 {
-    return read_stamp(begin, end);
+    const auto stamp = read_stamp(begin, end);
+    if (!stamp) return std::nullopt;
+    return stamp->to_date_time();
 }
+
+namespace
+{
+// Stamps are written for every record, so they are put together by hand
+// rather than through a format pattern.
+void put_number(QString& out, int value, int min_digits)
+{
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (n < min_digits)
+        digits[n++] = '0';
+    while (n > 0)
+        out += QLatin1Char(digits[--n]);
+}
+
+QString stamp_text(const QDateTime& t, bool padded_date, bool with_time, bool with_seconds)
+{
+    QString out;
+    out.reserve(20);
+    const QDate d = t.date();
+    const QTime tm = t.time();
+    put_number(out, d.day(), padded_date ? 2 : 1);
+    out += QLatin1Char('.');
+    put_number(out, d.month(), padded_date ? 2 : 1);
+    out += QLatin1Char('.');
+    put_number(out, d.year(), 4);
+    if (!with_time) return out;
+    out += QLatin1Char(' ');
+    put_number(out, tm.hour(), 2);
+    out += QLatin1Char(':');
+    put_number(out, tm.minute(), 2);
+    if (with_seconds) {
+        out += QLatin1Char(':');
+        put_number(out, tm.second(), 2);
+    }
+    return out;
+}
+} // namespace
 
 QString format_time_stamp(const QDateTime& t)
 {
-    const QString date = t.date().toString(QStringLiteral("d.M.yyyy"));
-    if (t.time() == QTime(0, 0)) return date;
-    return date + QLatin1Char(' ') + t.time().toString(QStringLiteral("hh:mm"));
+    return stamp_text(t, false, t.time() != QTime(0, 0), false);
 }
 
 QString format_time_stamp(const QDateTime& t, std::uint16_t type_code)
 {
-    if (type_code == 132) return t.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    if (type_code == 132) return stamp_text(t, true, true, true);
     return format_time_stamp(t);
+}
+
+QString display_time_stamp(const QDateTime& t, std::uint16_t type_code)
+{
+    return stamp_text(t, false, true, type_code == 132);
 }
 
 std::optional<QDateTime> line_time(const QString& line)
@@ -180,7 +237,8 @@ QString safe_file_name(const QString& mission_name)
         const bool unsafe =
             u == '%' || u == '/' || u == '\\' || u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0);
         if (unsafe)
-            out += QStringLiteral("%%%1").arg(int(u), 2, 16, QLatin1Char('0')).toUpper();
+            out +=
+                QLatin1Char('%') + QString::number(int(u), 16).rightJustified(2, QLatin1Char('0')).toUpper();
         else
             out += ch;
     }
@@ -231,6 +289,11 @@ bool append_record_lines(Global& g, const QString& path, const QStringList& line
     for (const QString& line : lines)
         bytes += to_cp1250(line) + "\r\n";
     return append_bytes(g, path, bytes);
+}
+
+int header_line_count(std::uint16_t type_code)
+{
+    return type_code == 102 || type_code == 130 ? 6 : 5;
 }
 
 QStringList header_lines(const RecordFileHeader& h)
@@ -288,9 +351,9 @@ std::optional<qint64> line_key(const char* p, qsizetype n)
 {
     const void* tab = std::memchr(p, '\t', size_t(n));
     if (!tab) return std::nullopt;
-    const auto t = parse_time_stamp_bytes(p, static_cast<const char*>(tab));
-    if (!t) return std::nullopt;
-    return t->date().toJulianDay() * 86400 + t->time().msecsSinceStartOfDay() / 1000;
+    const auto stamp = read_stamp(p, static_cast<const char*>(tab));
+    if (!stamp) return std::nullopt;
+    return stamp->key();
 }
 
 } // namespace

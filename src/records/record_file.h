@@ -31,6 +31,9 @@ struct RecordLine {
 QString format_time_stamp(const QDateTime& t);
 // The same for a model: type 132 always writes "dd.MM.yyyy hh:mm:ss".
 QString format_time_stamp(const QDateTime& t, std::uint16_t type_code);
+// The stamp as the viewer shows a downloaded record: "d.M.yyyy hh:mm" even at
+// midnight; type 132 adds ":ss".
+QString display_time_stamp(const QDateTime& t, std::uint16_t type_code);
 // The date-time before the first tab of a line; nullopt when there is none.
 std::optional<QDateTime> line_time(const QString& line);
 // The common reader of record lines (reads comma and point decimals).
@@ -75,6 +78,8 @@ struct RecordFileHeader {
     QString status;   // totaliser (130) or initial counter state (102)
     QString constant; // flow-meter constant (102)
 };
+// Header line count of the record file of a model: 6 for types 102 and 130, else 5.
+int header_line_count(std::uint16_t type_code);
 // The header lines: 5, or 6 for types 102 and 130.
 QStringList header_lines(const RecordFileHeader& h);
 // Creates (or overwrites) path with the header; false when it cannot be written.

@@ -127,21 +127,24 @@ IniFile IniFile::parse(const QByteArray& bytes)
 {
     IniFile ini;
     Section* current = nullptr;
-    for (const RawLine& raw : split_lines(bytes)) {
-        const LineKind k = classify(from_cp1250(raw.text));
+    // One conversion for the whole file: the code page maps CR and LF to
+    // themselves, so lines split the same way afterwards.
+    for (const QString& line : from_cp1250(bytes).split('\n')) {
+        const LineKind k = classify(line);
         if (k.kind == LineKind::section) {
             current = nullptr;
             for (Section& s : ini.sections_)
                 if (same_name(s.name, k.name)) current = &s;
             if (!current) {
-                ini.sections_.append({k.name, {}});
+                ini.sections_.append(Section{k.name, {}, {}});
                 current = &ini.sections_.last();
             }
         } else if (k.kind == LineKind::key && current) {
-            bool seen = false;
-            for (const auto& e : current->entries)
-                if (same_name(e.first, k.name)) seen = true;
-            if (!seen) current->entries.append({k.name, k.value.left(max_ini_string)});
+            const QString lower = k.name.toLower();
+            if (!current->index.contains(lower)) {
+                current->index.insert(lower, current->entries.size());
+                current->entries.append({k.name, k.value.left(max_ini_string)});
+            }
         }
     }
     return ini;
@@ -178,9 +181,10 @@ QStringList IniFile::keys(const QString& section) const
 
 std::optional<QString> IniFile::value(const QString& section, const QString& key) const
 {
-    if (const Section* s = find(section))
-        for (const auto& e : s->entries)
-            if (same_name(e.first, key)) return e.second;
+    if (const Section* s = find(section)) {
+        const auto it = s->index.constFind(key.toLower());
+        if (it != s->index.constEnd()) return s->entries[*it].second;
+    }
     return std::nullopt;
 }
 

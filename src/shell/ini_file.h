@@ -8,6 +8,7 @@
 // every line it does not change stays byte for byte, and replaces the file
 // atomically (temporary file in the same directory, fsync, rename).
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -46,6 +47,7 @@ private:
     struct Section {
         QString name;
         QList<QPair<QString, QString>> entries;
+        QHash<QString, qsizetype> index; // lower-case key -> entry
     };
     const Section* find(const QString& section) const;
     QList<Section> sections_;

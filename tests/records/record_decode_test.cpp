@@ -299,7 +299,7 @@ TEST(DecodeBlock, InvalidRecordsAreSkippedAndCounted)
     // Records cut off by a short reply are skipped, never read past its end.
     const Bytes cut(reply.begin(), reply.begin() + 5 + 6 * 4 + 3);
     const DecodeResult c = decode_block(f.ctx, 6, bv(cut), 10);
-    EXPECT_EQ(c.lines.size(), 3u);  // four whole records, the third of them invalid
+    EXPECT_EQ(c.lines.size(), 3u); // four whole records, the third of them invalid
     EXPECT_EQ(c.skipped, 7);
     // An unknown logger decodes nothing.
     f.ctx.type_code = 0;

@@ -1,0 +1,285 @@
+// The record file on disk: appends, header, safe file names and the sort.
+#include "common/temp_home.h"
+#include "fake_ui.h"
+#include "records/record_file.h"
+#include "shell/global.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace vx;
+
+namespace
+{
+
+QByteArray golden(const QString& name)
+{
+    QFile f(QStringLiteral(VORLANIX_TEST_DATA "/records/") + name);
+    if (!f.open(QIODevice::ReadOnly)) ADD_FAILURE() << "missing golden file " << name.toStdString();
+    return f.readAll();
+}
+
+struct FileFixture {
+    vxtest::TempHome home;
+    vxtest::RecordingUi ui;
+    Global g;
+    FileFixture()
+    {
+        g.program_dir = home.dir();
+        g.settings.LOGDIR = home.path("Log");
+        g.ui = &ui;
+    }
+    QString log_file(const QString& name) const { return home.path("Log/" + name); }
+    // Every file below the temporary program directory, relative to it.
+    QStringList all_files() const
+    {
+        QStringList out;
+        QDirIterator it(home.dir(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            out << QDir(home.dir()).relativeFilePath(it.next());
+        out.sort();
+        return out;
+    }
+};
+
+RecordFileHeader sample_header(std::uint16_t type)
+{
+    RecordFileHeader h;
+    h.type_code = type;
+    h.name = "MISIA 1";
+    h.remark = QString::fromUtf8("pivnica č.2");
+    h.start = QDateTime(QDate(2026, 3, 5), QTime(8, 15));
+    h.period = "10";
+    h.gradient = "0,5";
+    h.status = "125";
+    h.constant = "2,5";
+    return h;
+}
+
+} // namespace
+
+TEST(WriteRecord, CreatesLogDirAndAppendsCrLfLinesInCodePage1250)
+{
+    FileFixture f;
+    const QString path = database_path(f.g, "MISIA 1");
+    ASSERT_TRUE(write_record(f.g, path, QString::fromUtf8("5.3.2026 08:20\t 21,5\tkľúč")));
+    ASSERT_TRUE(write_record(f.g, path, "5.3.2026\t 20,0"));
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), QByteArray("5.3.2026 08:20\t 21,5\tk\xbe\xfa\xe8\r\n"
+                                                         "5.3.2026\t 20,0\r\n"));
+    EXPECT_TRUE(f.ui.messages.isEmpty());
+    ASSERT_TRUE(append_record_lines(f.g, path, {"6.3.2026 10:00\t  1,0", "6.3.2026 10:10\t  2,0"}));
+    EXPECT_TRUE(
+        f.home.read("Log/MISIA 1.txt").endsWith("6.3.2026 10:00\t  1,0\r\n6.3.2026 10:10\t  2,0\r\n"));
+}
+
+TEST(WriteRecord, UncreatableLogDirShowsMessageAndFails)
+{
+    FileFixture f;
+    f.home.write("blocker", "a file where the directory should be");
+    f.g.settings.LOGDIR = f.home.path("blocker/Log");
+    EXPECT_FALSE(write_record(f.g, database_path(f.g, "M"), "5.3.2026\t1"));
+    ASSERT_EQ(f.ui.messages.size(), 1);
+    EXPECT_EQ(f.ui.messages[0],
+              QString::fromUtf8("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"));
+    EXPECT_FALSE(write_header(f.g, database_path(f.g, "M"), sample_header(85)));
+}
+
+TEST(WriteRecord, UnwritableFileFails)
+{
+    FileFixture f;
+    QDir().mkpath(f.log_file("M.txt")); // a directory in the file's place
+    EXPECT_FALSE(write_record(f.g, f.log_file("M.txt"), "5.3.2026\t1"));
+}
+
+TEST(RecordHeader, FiveLinesOrSixForFlowAndCurrentModels)
+{
+    FileFixture f;
+    EXPECT_EQ(header_line_count(85), 5);
+    EXPECT_EQ(header_line_count(55), 5);
+    EXPECT_EQ(header_line_count(102), 6);
+    EXPECT_EQ(header_line_count(130), 6);
+    for (std::uint16_t type : {85, 102, 130}) {
+        SCOPED_TRACE(type);
+        const QString path = database_path(f.g, "MISIA 1");
+        ASSERT_TRUE(write_header(f.g, path, sample_header(type)));
+        EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden(QString("header_%1.txt").arg(type)));
+        EXPECT_EQ(header_lines(sample_header(type)).size(), header_line_count(type));
+    }
+    // A header at midnight has a date alone, like record lines.
+    RecordFileHeader h = sample_header(85);
+    h.start = QDateTime(QDate(2026, 3, 5), QTime(0, 0));
+    EXPECT_EQ(header_lines(h)[2], "START: 5.3.2026");
+}
+
+TEST(DatabasePath, PlainNamesUnchangedUnsafeNamesStayInsideLogDir)
+{
+    FileFixture f;
+    const QString log = QDir(f.home.path("Log")).absolutePath();
+    EXPECT_EQ(database_path(f.g, "MISIA 1"), log + "/MISIA 1.txt");
+    const QString slovak = QString::fromUtf8("Pivnica č.2 - sever_Ľ.á");
+    EXPECT_EQ(database_path(f.g, slovak), log + "/" + slovak + ".txt");
+    EXPECT_EQ(safe_file_name("../x"), "..%2Fx");
+    EXPECT_EQ(safe_file_name("a/b"), "a%2Fb");
+    EXPECT_EQ(safe_file_name("a\\b"), "a%5Cb");
+    EXPECT_EQ(safe_file_name(QString("a\nb\tc") + QChar(0x7F)), "a%0Ab%09c%7F");
+    // The escape character is escaped too, so different names never share a file.
+    EXPECT_EQ(safe_file_name("a%2Fb"), "a%252Fb");
+
+    const QStringList names = {"../x",          "a/b", "a\\b", "..", "../../etc/passwd",
+                               QString("x\ny"), "a_b", "a%2Fb"};
+    for (const QString& name : names) {
+        const QString path = database_path(f.g, name);
+        EXPECT_EQ(QFileInfo(path).absolutePath(), log) << name.toStdString();
+        ASSERT_TRUE(write_record(f.g, path, "5.3.2026\t1")) << name.toStdString();
+    }
+    // Nothing appeared outside the log directory, and every name got its own file.
+    const QStringList files = f.all_files();
+    EXPECT_EQ(files.size(), names.size());
+    for (const QString& file : files)
+        EXPECT_TRUE(file.startsWith("Log/")) << file.toStdString();
+    f.g.status.serial = 4711;
+    EXPECT_EQ(old_format_database_path(f.g), log + "/4711.txt");
+}
+
+TEST(SortRecordFile, GoldenTypeCurrentFileKeepsHeaderDropsLaterDuplicatesAndKeepsUndated)
+{
+    FileFixture f;
+    const QString path = f.log_file("MISIA 1.txt");
+    f.home.write("Log/MISIA 1.txt", golden("unsorted_130.txt"));
+    const SortResult r = sort_records_in_file(path, 6);
+    EXPECT_TRUE(r.sorted);
+    EXPECT_FALSE(r.failed);
+    EXPECT_EQ(r.records, 6);
+    EXPECT_EQ(r.duplicates, 2);
+    EXPECT_EQ(r.undated, 1);
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
+    // Sorting again changes nothing.
+    const SortResult again = sort_records_in_file(path, 6);
+    EXPECT_EQ(again.duplicates, 0);
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
+}
+
+TEST(SortRecordFile, OverlappingDownloadsLeaveEachTimeStampOnce)
+{
+    FileFixture f;
+    f.g.ident.type_code = 85;
+    const QString path = database_path(f.g, "M");
+    ASSERT_TRUE(write_header(f.g, path, sample_header(85)));
+    auto stamp = [](int minute) {
+        return format_time_stamp(QDateTime(QDate(2026, 3, 5), QTime(0, 0)).addSecs(minute * 60));
+    };
+    for (int m = 0; m < 30; m += 10)
+        ASSERT_TRUE(write_record(f.g, path, stamp(m) + "\t first"));
+    for (int m = 10; m < 60; m += 10)
+        ASSERT_TRUE(write_record(f.g, path, stamp(m) + "\t second"));
+    const SortResult r = sort_record_file(f.g, path, 5);
+    EXPECT_TRUE(r.sorted);
+    EXPECT_EQ(r.duplicates, 2);
+    QByteArray expected = golden("header_85.txt");
+    expected += "5.3.2026\t first\r\n"
+                "5.3.2026 00:10\t first\r\n"
+                "5.3.2026 00:20\t first\r\n"
+                "5.3.2026 00:30\t second\r\n"
+                "5.3.2026 00:40\t second\r\n"
+                "5.3.2026 00:50\t second\r\n";
+    EXPECT_EQ(f.home.read("Log/M.txt"), expected);
+    EXPECT_TRUE(f.ui.labels.contains("SORTING"));
+    EXPECT_FALSE(f.ui.shown);
+}
+
+TEST(SortRecordFile, RecordsAfter2030AndSecondsAreOrdered)
+{
+    FileFixture f;
+    f.home.write("Log/L.txt", "L\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
+                              "01.01.2040 00:00:05\t1\r\n"
+                              "01.01.2040 00:00:04\t2\r\n"
+                              "1.1.2030\t3\r\n"
+                              "31.12.2029 23:59\t4\r\n"
+                              "7.2.2106 06:28\t5\r\n"
+                              "1.1.2000\t6\r\n");
+    const SortResult r = sort_records_in_file(f.log_file("L.txt"), 5);
+    EXPECT_EQ(r.records, 6);
+    EXPECT_EQ(f.home.read("Log/L.txt"),
+              QByteArray("L\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
+                         "1.1.2000\t6\r\n"
+                         "31.12.2029 23:59\t4\r\n"
+                         "1.1.2030\t3\r\n"
+                         "01.01.2040 00:00:04\t2\r\n"
+                         "01.01.2040 00:00:05\t1\r\n"
+                         "7.2.2106 06:28\t5\r\n"));
+}
+
+TEST(SortRecordFile, FileWithoutHeaderSortsItsFirstLinesToo)
+{
+    FileFixture f;
+    // A first download into a missing file writes no header.
+    f.home.write("Log/N.txt", "5.3.2026 08:50\t5\r\n5.3.2026 08:40\t4\r\n5.3.2026 08:10\t1\r\n"
+                              "5.3.2026 08:30\t3\r\n5.3.2026 08:20\t2\r\n5.3.2026 08:00\t0\r\n");
+    EXPECT_EQ(sort_records_in_file(f.log_file("N.txt"), 5).records, 6);
+    EXPECT_EQ(f.home.read("Log/N.txt"),
+              QByteArray("5.3.2026 08:00\t0\r\n5.3.2026 08:10\t1\r\n5.3.2026 08:20\t2\r\n"
+                         "5.3.2026 08:30\t3\r\n5.3.2026 08:40\t4\r\n5.3.2026 08:50\t5\r\n"));
+    // A header-only file stays as it is and holds no records.
+    f.home.write("Log/H.txt", golden("header_102.txt"));
+    const SortResult h = sort_records_in_file(f.log_file("H.txt"), 6);
+    EXPECT_TRUE(h.sorted);
+    EXPECT_EQ(h.records, 0);
+    EXPECT_EQ(h.undated, 0);
+    EXPECT_EQ(f.home.read("Log/H.txt"), golden("header_102.txt"));
+}
+
+TEST(SortRecordFile, AbandonedSortLeavesOldFileIntact)
+{
+    FileFixture f;
+    const QByteArray before = golden("unsorted_130.txt");
+    f.home.write("Log/MISIA 1.txt", before);
+    SortOptions options;
+    int calls = 0;
+    options.progress = [&calls](qint64, qint64) { return ++calls < 1; }; // dies at the first report
+    const SortResult r = sort_records_in_file(f.log_file("MISIA 1.txt"), 6, options);
+    EXPECT_TRUE(r.failed);
+    EXPECT_FALSE(r.sorted);
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), before);
+    // No temporary file is left behind.
+    EXPECT_EQ(f.all_files(), QStringList{"Log/MISIA 1.txt"});
+}
+
+TEST(SortRecordFile, UnwritableDirectoryLeavesOldFileIntact)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    FileFixture f;
+    const QByteArray before = golden("unsorted_130.txt");
+    f.home.write("Log/MISIA 1.txt", before);
+    QFile::setPermissions(f.home.path("Log"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const SortResult r = sort_records_in_file(f.log_file("MISIA 1.txt"), 6);
+    QFile::setPermissions(f.home.path("Log"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(r.failed);
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), before);
+}
+
+TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
+{
+    FileFixture f;
+    const QByteArray before = golden("unsorted_130.txt");
+    f.home.write("Log/K.txt", before);
+    f.g.ident.type_code = 93;
+    EXPECT_FALSE(sort_record_file(f.g, f.log_file("K.txt"), 5).sorted);
+    f.g.ident.type_code = 130;
+    f.g.settings.SORTFILE = false;
+    EXPECT_FALSE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
+    EXPECT_EQ(f.home.read("Log/K.txt"), before);
+    EXPECT_TRUE(f.ui.labels.isEmpty());
+    f.g.settings.SORTFILE = true;
+    const SortResult missing = sort_record_file(f.g, f.log_file("none.txt"), 6);
+    EXPECT_FALSE(missing.sorted);
+    EXPECT_FALSE(missing.failed);
+    EXPECT_FALSE(QFile::exists(f.log_file("none.txt")));
+    EXPECT_TRUE(sort_records_in_file(f.log_file("none.txt"), 6).failed);
+    EXPECT_TRUE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
+    EXPECT_EQ(f.home.read("Log/K.txt"), golden("sorted_130.txt"));
+}

@@ -1,0 +1,126 @@
+// The download's block hand-off: lines to the viewer, the record counter and
+// the mission's record file.
+#include "common/temp_home.h"
+#include "fake_ui.h"
+#include "records/record_decode.h"
+#include "records/record_file.h"
+#include "shell/global.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace vx;
+
+namespace
+{
+
+using Bytes = std::vector<std::uint8_t>;
+
+class CollectingSink : public RecordSink
+{
+public:
+    void add_line(const QString& line) override { lines << line; }
+    void set_wide(bool w) override { wide = w; }
+    QStringList lines;
+    bool wide = false;
+};
+
+// Five echoed bytes, 8-byte records (minute, hour, day, A, B low byte first), a sum byte.
+Bytes block8(const std::vector<std::array<int, 5>>& records)
+{
+    Bytes out = {0x0D, 0x0A, 12, 4, 0x92};
+    for (const auto& r : records)
+        for (int v : {r[0], r[1], r[2] & 0xFF, r[2] >> 8, r[3] & 0xFF, r[3] >> 8, r[4] & 0xFF, r[4] >> 8})
+            out.push_back(std::uint8_t(v));
+    out.push_back(0);
+    return out;
+}
+
+struct ShowFixture {
+    vxtest::TempHome home;
+    vxtest::RecordingUi ui;
+    Global g;
+    CollectingSink sink;
+    ShowFixture(std::uint16_t type)
+    {
+        g.program_dir = home.dir();
+        g.settings.LOGDIR = home.path("Log");
+        g.ui = &ui;
+        g.ident.type_code = type;
+        g.ident.record_length = 8;
+        g.status.mission_name = "MISIA 1";
+        g.status.corr1 = 0.5f;
+        g.coef.a0 = 2;
+        g.coef.a1 = 0.5f;
+        g.coef.a2 = 0;
+    }
+};
+
+} // namespace
+
+TEST(ShowRecords, LinesGoToViewerCounterAndDatabaseFile)
+{
+    ShowFixture f(87);
+    f.g.transfer.record_counter = 5;
+    f.g.transfer.write_to_database = true;
+    // Second record has hour 24 and is skipped; the third lies at midnight.
+    const Bytes reply = block8({{5, 7, 366, 400, 20}, {0, 24, 366, 400, 20}, {0, 0, 367, 65519, 100}});
+    const ShowResult r = show_records(f.g, ByteView(reply.data(), reply.size()), 3, f.sink);
+    EXPECT_EQ(r.accepted, 2);
+    EXPECT_EQ(r.skipped, 1);
+    EXPECT_FALSE(r.write_failed);
+    EXPECT_EQ(f.g.transfer.record_counter, 7);
+    EXPECT_TRUE(f.sink.wide);
+    EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t 25,5\t 12,5", "2.1.2001 00:00\t -0,5\t 52,5"}));
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), QByteArray("1.1.2001 07:05\t 25,5\t 12,5\r\n"
+                                                         "2.1.2001\t -0,5\t 52,5\r\n"));
+}
+
+TEST(ShowRecords, WithoutDatabaseFlagNothingIsWrittenAndCounterWraps)
+{
+    ShowFixture f(85);
+    f.g.ident.record_length = 6;
+    f.g.transfer.record_counter = 65535;
+    Bytes reply = {0x0D, 0x0A, 12, 4, 0x92, 1, 2, 3, 0, 0x90, 0x01, 0};
+    const ShowResult r = show_records(f.g, ByteView(reply.data(), reply.size()), 1, f.sink);
+    EXPECT_EQ(r.accepted, 1);
+    EXPECT_EQ(f.g.transfer.record_counter, 0); // a 16-bit count
+    EXPECT_FALSE(f.sink.wide);
+    EXPECT_EQ(f.sink.lines, QStringList({"4.1.2000 02:01\t 25,5"}));
+    EXPECT_FALSE(QFile::exists(f.home.path("Log/MISIA 1.txt")));
+}
+
+TEST(ShowRecords, FailedAppendIsReportedOnceAndEndsWriting)
+{
+    ShowFixture f(87);
+    f.g.transfer.write_to_database = true;
+    f.home.write("blocker", "x");
+    f.g.settings.LOGDIR = f.home.path("blocker/Log");
+    const Bytes reply = block8({{5, 7, 366, 400, 20}, {6, 7, 366, 400, 20}});
+    const ShowResult r = show_records(f.g, ByteView(reply.data(), reply.size()), 2, f.sink);
+    EXPECT_TRUE(r.write_failed);
+    EXPECT_EQ(f.sink.lines.size(), 2);
+    EXPECT_EQ(f.ui.messages.size(), 1);
+}
+
+TEST(ShowRecords, CurrentLoopUsesTheActiveCalibrationDefinition)
+{
+    ShowFixture f(130);
+    f.g.transfer.write_to_database = true;
+    f.g.calib.calib_active = true;
+    f.g.calib.CAL0 = 1;
+    f.g.calib.CAL1 = 10;
+    f.g.calib.CAL2 = 0;
+    f.g.calib.MinValue = 0;
+    f.g.calib.MaxValue = 50;
+    f.g.calib.ValueFormat = "0.0";
+    // A = 4: 2 + 2 + 0.5 = 4.5 -> 46.0; A = 10: 7.5 -> 76 limited to 50.
+    const Bytes reply = block8({{5, 7, 366, 4, 12}, {6, 7, 366, 10, 13}});
+    show_records(f.g, ByteView(reply.data(), reply.size()), 2, f.sink);
+    EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t46,0\t     12", "1.1.2001 07:06\t50,0\t     13"}));
+    f.g.calib.calib_active = false;
+    f.sink.lines.clear();
+    show_records(f.g, ByteView(reply.data(), reply.size()), 1, f.sink);
+    EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t  4,50\t     12"}));
+}
