@@ -276,7 +276,9 @@ bool write_ini_values(const QString& path, const QString& section,
         if (error) *error = QString("Unable to write to %1").arg(path);
         return false;
     };
-    const QFileInfo fi(path);
+    // A link is followed, so that the link itself survives the replacement.
+    const QFileInfo link(path);
+    const QFileInfo fi(link.isSymLink() ? link.symLinkTarget() : path);
     const QByteArray native = QFile::encodeName(fi.absoluteFilePath());
 
     QByteArray original;
@@ -285,7 +287,7 @@ bool write_ini_values(const QString& path, const QString& section,
     };
     if (::stat(native.constData(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return fail();
-        QFile f(path);
+        QFile f(fi.absoluteFilePath());
         // An existing file that cannot be read must not be replaced by a
         // file that holds only the new key.
         if (!f.open(QIODevice::ReadOnly)) return fail();

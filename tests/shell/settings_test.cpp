@@ -253,6 +253,15 @@ TEST_F(SettingsFixture, WriteKeepsEveryOtherLineByteForByte)
                                       "REC0=a.txt\r\n"));
 }
 
+TEST_F(SettingsFixture, WriteThroughALinkKeepsTheLink)
+{
+    home.write("real/settings.ini", "[GLOBAL]\r\nTOP=1\r\n");
+    ASSERT_TRUE(QFile::link(home.path("real/settings.ini"), home.path("vorlanix.ini")));
+    ASSERT_TRUE(write_setting_int(g, key::GLOBAL, key::TOP, 2));
+    EXPECT_TRUE(QFileInfo(home.path("vorlanix.ini")).isSymLink());
+    EXPECT_EQ(home.read("real/settings.ini"), QByteArray("[GLOBAL]\r\nTOP=2\r\n"));
+}
+
 TEST(IniEdit, LineFeedFilesAndFilesWithoutFinalLineBreak)
 {
     EXPECT_EQ(edit_ini_bytes("[A]\nk=1\n[B]\nj=2", "b", {{"j", "3"}, {"n", "4"}}),
