@@ -629,4 +629,127 @@ TEST_F(DownloadFlow, CheckDoesNothingWithoutValidCoefficientsOrPointer)
     EXPECT_TRUE(host.poll_running);
 }
 
+// ---------------------------------------------------------------------------
+// The old-format logger (type 55): a stream of 7-byte records
+
+class OldFormatDownload : public DownloadFlow
+{
+protected:
+    void connect_old(int fill, QStringList sim_args = {})
+    {
+        sim_args << "--serial"
+                 << "4321"
+                 << "--coef"
+                 << "-40,0.05,0";
+        connect(Model{55, 7, 5400}, fill, sim_args);
+        g.status.serial = 4321;
+        g.now = [] { return QDateTime(QDate(2024, 6, 1), QTime(12, 0)); };
+    }
+
+    // Lines as the old-format download writes them: date, blank, hh:mm (also
+    // at midnight), tab, a0 + a1 x + a2 x^2 with "%5.1f".
+    QStringList old_lines(const std::vector<int>& positions, float a0, float a1, float a2) const
+    {
+        QStringList out;
+        for (int p : positions) {
+            const RingRecord& r = ring.at(p);
+            const float x = float(r.raw.at(0));
+            const QDate d = r.time.date();
+            out << QStringLiteral("%1.%2.%3 ").arg(d.day()).arg(d.month()).arg(d.year()) +
+                       r.time.time().toString("hh:mm") + '\t' + fixed(a0 + a1 * x + a2 * x * x, "%5.1f");
+        }
+        return out;
+    }
+
+    QStringList old_database() const
+    {
+        QFile f(home.path("Log/4321.txt"));
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        QStringList lines = vx::from_cp1250(f.readAll()).split(QStringLiteral("\r\n"));
+        if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+        return lines;
+    }
+};
+
+TEST_F(OldFormatDownload, NewRecordsComeAsAStream)
+{
+    connect_old(30);
+    // The poll brought these coefficients.
+    g.coef.old_a0 = -10;
+    g.coef.old_a1 = 0.025f;
+    g.coef.old_a2 = 0;
+    download->new_records();
+
+    EXPECT_EQ(sim.frames(47).size(), 1);
+    EXPECT_TRUE(sim.frames(12).isEmpty());
+    const QStringList want = old_lines(range(0, 30), -10, 0.025f, 0);
+    ASSERT_EQ(host.windows.size(), 1u);
+    const auto& w = host.windows.front();
+    EXPECT_EQ(w.caption, "Download: 4321");
+    EXPECT_EQ(w.lines, QStringList{"Download: 4321"} + want);
+    EXPECT_FALSE(w.modified);
+    EXPECT_EQ(old_database(), want);
+    EXPECT_EQ(host.status_text, "30 záznamov");
+    EXPECT_EQ(ui.count("progress_show:Prenos..."), 1);
+    EXPECT_EQ(ui.count("progress_range:5500"), 2) << "once for the window, once for the stream";
+    EXPECT_EQ(ui.calls.filter("progress_label:Record: ").value(1), "progress_label:Record: 10");
+    EXPECT_EQ(ui.progress_maximum, 100);
+    EXPECT_FALSE(ui.progress_visible);
+    EXPECT_TRUE(host.poll_running);
+
+    // The logger has sent all it had: nothing new the next time, and the file stays.
+    download->new_records();
+    EXPECT_EQ(ui.count("plain_message:Žiadne nové záznamy nie sú v prístroji"), 1);
+    EXPECT_EQ(old_database(), want);
+}
+
+TEST_F(OldFormatDownload, NewestRecordsReadTheCoefficientsFirst)
+{
+    connect_old(40);
+    ui.input_answers.push_back(QStringLiteral("12"));
+    download->newest_records();
+
+    const auto frames = sim.frames();
+    QStringList sent;
+    for (const auto& f : frames)
+        sent << QStringLiteral("%1,%2").arg(f.cmd).arg(f.param);
+    EXPECT_EQ(sent, (QStringList{"11,159", "45,12", "46,1"}));
+    EXPECT_EQ(g.coef.old_a1, 0.05f);
+    const QStringList want = old_lines(range(28, 40), -40, 0.05f, 0);
+    ASSERT_EQ(host.windows.size(), 1u);
+    EXPECT_EQ(host.windows.front().lines, QStringList{"Download: 4321"} + want);
+    EXPECT_TRUE(host.windows.front().modified);
+    EXPECT_EQ(old_database(), want);
+    EXPECT_EQ(ui.count("progress_show:Download records..."), 1);
+    EXPECT_EQ(ui.count("progress_label:GET CALIBS"), 1);
+    EXPECT_EQ(ui.count("progress_range:12"), 1);
+}
+
+TEST_F(OldFormatDownload, NewestRecordsRefusedForABrokenPointer)
+{
+    connect_old(30);
+    g.status.record_pointer = 5401;
+    ui.input_answers.push_back(QStringLiteral("12"));
+    download->newest_records();
+    EXPECT_EQ(
+        ui.calls.filter("show_message"),
+        QStringList{"show_message:Pripojený prístroj obsahuje chybu v ukazovateli záznamov\nNie je možné "
+                    "vykonať prenos údajov\nSpustite MISIU tlačidlom ŠTART"});
+    EXPECT_TRUE(sim.frames().isEmpty());
+    EXPECT_TRUE(host.windows.empty());
+}
+
+TEST_F(OldFormatDownload, SilentLoggerIsAskedSixTimes)
+{
+    connect_old(30, {"--silent"});
+    ui.input_answers.push_back(QStringLiteral("12"));
+    download->newest_records();
+    EXPECT_EQ(sim.frames(11).size(), 6);
+    EXPECT_TRUE(sim.frames(45).isEmpty());
+    EXPECT_EQ(ui.calls.filter("show_message"), QStringList{"show_message:Prístroj neodpovedá"});
+    EXPECT_TRUE(host.windows.empty());
+    EXPECT_FALSE(ui.progress_visible);
+    EXPECT_TRUE(host.poll_running);
+}
+
 } // namespace
