@@ -175,7 +175,8 @@ void Download::check_new_records()
     const int mark = read_mark(mission);
     if (mark < 0 || mark > ring) {
         message(mess(10));
-        write_mark(mission, pointer);
+        // A pointer just past the end of the ring names position 0.
+        write_mark(mission, ring_position(pointer, ring));
         return;
     }
     const int count = count_new_records(mark, pointer, ring);
@@ -215,7 +216,8 @@ void Download::new_records_steps(bool from_check)
     const int mark = read_mark(mission);
     if (mark < 0 || mark > ring) {
         message(mess(10));
-        write_mark(mission, pointer);
+        // A pointer just past the end of the ring names position 0.
+        write_mark(mission, ring_position(pointer, ring));
         return;
     }
     const int count = count_new_records(mark, pointer, ring);
@@ -234,10 +236,10 @@ void Download::new_records_steps(bool from_check)
     g_.transfer.write_to_database = false;
     // What is left is what the stored mark still counts as new.
     host_.set_new_records_text(QString::number(count - r.fetched));
-    finish(window, from_check, r, count);
+    finish(window, from_check);
 }
 
-void Download::finish(RecordSink* window, bool from_check, const TransferResult&, int)
+void Download::finish(RecordSink* window, bool from_check)
 {
     const int counter = g_.transfer.record_counter;
     host_.set_status_text(QString::number(counter) + QStringLiteral(" záznamov"));
@@ -281,10 +283,10 @@ void Download::newest_records()
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
     g_.transfer.store_marks = false;
-    const TransferResult r = transfer(n, window);
+    transfer(n, window);
     host_.set_window_modified(window, true);
     g_.transfer.write_to_database = false;
-    finish(window, false, r, n);
+    finish(window, false);
 }
 
 // ---------------------------------------------------------------------------

@@ -104,7 +104,7 @@ public:
 private:
     void new_records_steps(bool from_check);
     bool pointer_usable();
-    void finish(RecordSink* window, bool from_check, const TransferResult& r, int count);
+    void finish(RecordSink* window, bool from_check);
     void message(const QString& text);
     QString mess(int n) const;
     int read_mark(const QString& name) const;
