@@ -725,16 +725,22 @@ TEST_F(OldFormatDownload, NewestRecordsReadTheCoefficientsFirst)
     EXPECT_EQ(ui.count("progress_range:12"), 1);
 }
 
-TEST_F(OldFormatDownload, NewestRecordsRefusedForABrokenPointer)
+TEST_F(OldFormatDownload, NewestRecordsRefusedForABrokenPointerOrTooManyRecords)
 {
     connect_old(30);
     g.status.record_pointer = 5401;
     ui.input_answers.push_back(QStringLiteral("12"));
     download->newest_records();
+    // The count goes out in two bytes; more than the memory holds is refused.
+    g.status.record_pointer = 5400;
+    ui.input_answers.push_back(QStringLiteral("5401"));
+    download->newest_records();
+
     EXPECT_EQ(
         ui.calls.filter("show_message"),
-        QStringList{"show_message:Pripojený prístroj obsahuje chybu v ukazovateli záznamov\nNie je možné "
-                    "vykonať prenos údajov\nSpustite MISIU tlačidlom ŠTART"});
+        (QStringList{"show_message:Pripojený prístroj obsahuje chybu v ukazovateli záznamov\nNie je možné "
+                     "vykonať prenos údajov\nSpustite MISIU tlačidlom ŠTART",
+                     "show_message:Maximálne je možné preniesť5400záznamov"}));
     EXPECT_TRUE(sim.frames().isEmpty());
     EXPECT_TRUE(host.windows.empty());
 }
