@@ -59,7 +59,7 @@ std::optional<RawRecord> parse_record(std::uint16_t type_code, int record_length
     }
     const QDate date = record_date(*day);
     if (!date.isValid()) return std::nullopt;
-    rec.time = QDateTime(date, QTime(hour, *minute, second));
+    rec.time = logger_local_time(date, QTime(hour, *minute, second));
     return rec;
 }
 
@@ -344,7 +344,7 @@ std::optional<OldRecord> parse_old_record(ByteView bytes, int pc_year, const Coe
 
     const float x = float(*u16be_at(bytes, 4));
     OldRecord rec;
-    rec.time = QDateTime(date, QTime(hour, minute));
+    rec.time = logger_local_time(date, QTime(hour, minute));
     rec.value = polynomial(coef.old_a0, coef.old_a1, coef.old_a2, x);
     return rec;
 }

@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace vx
@@ -64,7 +65,7 @@ template <typename Ch> struct StampReader {
 struct Stamp {
     QDate date;
     int hour = 0, minute = 0, second = 0;
-    QDateTime to_date_time() const { return QDateTime(date, QTime(hour, minute, second)); }
+    QDateTime to_date_time() const { return logger_local_time(date, QTime(hour, minute, second)); }
     // Seconds since the start of the Julian calendar, for ordering.
     qint64 key() const { return date.toJulianDay() * 86400 + hour * 3600 + minute * 60 + second; }
 };
@@ -115,6 +116,14 @@ std::optional<double> read_value(QStringView field)
 }
 
 } // namespace
+
+QDateTime logger_local_time(const QDate& date, const QTime& time)
+{
+    QDateTime t(date, time);
+    if (t.isValid() || !date.isValid() || !time.isValid()) return t;
+    const QDateTime before(date, time.addSecs(-3 * 3600) > time ? QTime(0, 0) : time.addSecs(-3 * 3600));
+    return QDateTime(date, time, Qt::OffsetFromUTC, before.offsetFromUtc());
+}
 
 std::optional<QDateTime> parse_time_stamp(QStringView text)
 {
@@ -478,6 +487,13 @@ SortResult sort_record_file(Global& g, const QString& path, int header_count)
     const SortResult result = sort_records_in_file(path, header_count, options);
     if (ui) ui->progress_hide();
     return result;
+}
+
+SortResult sort_after_download(Global& g)
+{
+    const std::uint16_t type = g.ident.type_code;
+    const QString path = type == 55 ? old_format_database_path(g) : database_path(g, g.status.mission_name);
+    return sort_record_file(g, path, header_line_count(type));
 }
 
 } // namespace vx

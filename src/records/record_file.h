@@ -27,6 +27,11 @@ struct RecordLine {
     std::array<double, 10> values{};
 };
 
+// A logger's wall-clock time as a local date-time. A time that the local
+// clock skips (the spring clock change) is not dropped: it keeps its date and
+// time with the UTC offset in force before the change.
+QDateTime logger_local_time(const QDate& date, const QTime& time);
+
 // The time stamp text of a record line.
 QString format_time_stamp(const QDateTime& t);
 // The same for a model: type 132 always writes "dd.MM.yyyy hh:mm:ss".
@@ -111,5 +116,9 @@ SortResult sort_records_in_file(const QString& path, int header_lines, const Sor
 // The sort after a download: nothing for type 93, with SORTFILE off or when
 // the file does not exist; otherwise "SORTING" in the progress window.
 SortResult sort_record_file(Global& g, const QString& path, int header_lines);
+// The sort at the end of a download that decoded records: the attached
+// logger's record file (type 55: the serial-number file) with its model's
+// header line count.
+SortResult sort_after_download(Global& g);
 
 } // namespace vx

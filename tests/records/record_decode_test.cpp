@@ -259,6 +259,18 @@ TEST(DecodeBlock, MidnightDisplaysTimeButFileLineIsDateAlone)
     EXPECT_EQ(r.lines[0].file_line, "1.2.2000\t 25,5");
 }
 
+TEST(DecodeBlock, RecordInTheSpringClockChangeHourKeepsItsTime)
+{
+    // The logger's clock does not skip the hour the local clock skips on
+    // 29 March 2026 (day 9584); its records keep the time they carry.
+    Fixture f(85);
+    const DecodeResult r = decode_block(f.ctx, 6, bv(block({record(30, 2, 9584, 400)})), 1);
+    ASSERT_EQ(r.lines.size(), 1u);
+    EXPECT_EQ(r.lines[0].display_line, "29.3.2026 02:30\t 25,5");
+    EXPECT_EQ(r.lines[0].file_line, "29.3.2026 02:30\t 25,5");
+    EXPECT_TRUE(r.lines[0].time.isValid());
+}
+
 TEST(DecodeBlock, LevelLoggerLinesCarrySecondsAndUseCalibration)
 {
     Fixture f(132);

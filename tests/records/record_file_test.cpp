@@ -191,7 +191,7 @@ TEST(SortRecordFile, OverlappingDownloadsLeaveEachTimeStampOnce)
     EXPECT_FALSE(f.ui.shown);
 }
 
-TEST(SortRecordFile, RecordsAfter2030AndSecondsAreOrdered)
+TEST(SortRecordFile, RecordsAfter2030SecondsAndClockChangeHourAreOrdered)
 {
     FileFixture f;
     f.home.write("Log/L.txt", "L\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
@@ -200,12 +200,18 @@ TEST(SortRecordFile, RecordsAfter2030AndSecondsAreOrdered)
                               "1.1.2030\t3\r\n"
                               "31.12.2029 23:59\t4\r\n"
                               "7.2.2106 06:28\t5\r\n"
-                              "1.1.2000\t6\r\n");
+                              "1.1.2000\t6\r\n"
+                              "29.3.2026 03:30\t7\r\n"
+                              "29.3.2026 02:30\t8\r\n"
+                              "29.3.2026 01:30\t9\r\n");
     const SortResult r = sort_records_in_file(f.log_file("L.txt"), 5);
-    EXPECT_EQ(r.records, 6);
+    EXPECT_EQ(r.records, 9);
     EXPECT_EQ(f.home.read("Log/L.txt"),
               QByteArray("L\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
                          "1.1.2000\t6\r\n"
+                         "29.3.2026 01:30\t9\r\n"
+                         "29.3.2026 02:30\t8\r\n" // the hour local clocks skip
+                         "29.3.2026 03:30\t7\r\n"
                          "31.12.2029 23:59\t4\r\n"
                          "1.1.2030\t3\r\n"
                          "01.01.2040 00:00:04\t2\r\n"
@@ -282,4 +288,22 @@ TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
     EXPECT_TRUE(sort_records_in_file(f.log_file("none.txt"), 6).failed);
     EXPECT_TRUE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
     EXPECT_EQ(f.home.read("Log/K.txt"), golden("sorted_130.txt"));
+}
+
+TEST(SortRecordFile, AfterDownloadSortsTheAttachedLoggersFile)
+{
+    FileFixture f;
+    f.g.ident.type_code = 130;
+    f.g.status.mission_name = "MISIA 1";
+    f.home.write("Log/MISIA 1.txt", golden("unsorted_130.txt"));
+    const SortResult r = sort_after_download(f.g);
+    EXPECT_TRUE(r.sorted);
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
+    // The old-format logger's file is named by its serial number and has five header lines.
+    f.g.ident.type_code = 55;
+    f.g.status.serial = 812;
+    f.home.write("Log/812.txt", "812\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
+                                "2.1.2026 10:00\t  2,0\r\n1.1.2026 10:00\t  1,0\r\n");
+    EXPECT_EQ(sort_after_download(f.g).records, 2);
+    EXPECT_TRUE(f.home.read("Log/812.txt").endsWith("1.1.2026 10:00\t  1,0\r\n2.1.2026 10:00\t  2,0\r\n"));
 }

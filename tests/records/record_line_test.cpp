@@ -110,3 +110,18 @@ TEST(ParseRecordLine, MidnightStampReadsBackAsMidnight)
     ASSERT_EQ(s.count, 1);
     EXPECT_EQ(s.time, at(2025, 6, 1, 13, 7, 9));
 }
+
+TEST(ParseRecordLine, TimeTheLocalClockSkipsStaysValidAndInOrder)
+{
+    // Local clocks in this zone go from 02:00 to 03:00 on 29 March 2026; a logger's do not.
+    const RecordLine r = parse_record_line("29.3.2026 02:30\t 4,0");
+    ASSERT_EQ(r.count, 1);
+    ASSERT_TRUE(r.time.isValid());
+    EXPECT_EQ(r.time.date(), QDate(2026, 3, 29));
+    EXPECT_EQ(r.time.time(), QTime(2, 30));
+    EXPECT_GT(r.time, at(2026, 3, 29, 1, 59));
+    EXPECT_LE(r.time, at(2026, 3, 29, 3, 30));
+    EXPECT_EQ(format_time_stamp(r.time), "29.3.2026 02:30");
+    // Ordinary times are plain local times.
+    EXPECT_EQ(parse_record_line("29.3.2026 03:30\t 4,0").time.timeSpec(), Qt::LocalTime);
+}
