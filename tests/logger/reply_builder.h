@@ -1,0 +1,78 @@
+#pragma once
+// Builds logger replies byte by byte at explicit offsets, the way the logger
+// lays them out: five echoed request bytes, then the answer.
+#include "link/bytes.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace vxtest
+{
+
+class Reply
+{
+public:
+    // A reply of length bytes, zero-filled, starting with the echo of the
+    // status request (CR, LF, 10, 160, 0).
+    explicit Reply(std::size_t length) : b_(length, 0)
+    {
+        const std::uint8_t echo[5] = {13, 10, 10, 160, 0};
+        for (std::size_t i = 0; i < 5 && i < length; ++i)
+            b_[i] = echo[i];
+    }
+
+    Reply& u8(std::size_t at, int v)
+    {
+        b_.at(at) = static_cast<std::uint8_t>(v);
+        return *this;
+    }
+    // Low byte first.
+    Reply& u16(std::size_t at, int v)
+    {
+        b_.at(at) = static_cast<std::uint8_t>(v & 0xFF);
+        b_.at(at + 1) = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+        return *this;
+    }
+    // IEEE single, least significant byte first.
+    Reply& f32(std::size_t at, float f)
+    {
+        std::uint32_t u;
+        std::memcpy(&u, &f, 4);
+        for (int i = 0; i < 4; ++i)
+            b_.at(at + i) = static_cast<std::uint8_t>(u >> (8 * i));
+        return *this;
+    }
+    // Sets byte from + count - 1 so that bytes from .. from + count - 1 add up to 0xAA.
+    Reply& close_block(std::size_t from, std::size_t count)
+    {
+        unsigned s = 0;
+        for (std::size_t i = from; i + 1 < from + count; ++i)
+            s += b_.at(i);
+        b_.at(from + count - 1) = static_cast<std::uint8_t>(0xAA - s);
+        return *this;
+    }
+
+    std::size_t size() const { return b_.size(); }
+    vx::ByteView view() const { return {b_.data(), b_.size()}; }
+    QByteArray bytes() const { return QByteArray(reinterpret_cast<const char*>(b_.data()), int(b_.size())); }
+
+private:
+    std::vector<std::uint8_t> b_;
+};
+
+// A current-format status of the given type: 10:45:30 on day 8826
+// (1.3.2024), pointer 100, no start delay, battery raw 10, serial 4321,
+// interval 10, change threshold 16 (1.0 degree), rollover and mission on, no
+// corrections.
+inline Reply status_reply(int type, std::size_t length)
+{
+    Reply r(length);
+    r.u8(5, type).u8(6, 30).u8(7, 45).u8(8, 10).u16(9, 8826);
+    r.u16(11, 100).u16(13, 0).u8(15, 10).u16(16, 4321);
+    r.u8(18, 10).u8(19, 16).u8(20, 1).u8(21, 1).u8(22, 0).u8(23, 0);
+    return r;
+}
+
+} // namespace vxtest
