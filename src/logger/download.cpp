@@ -71,11 +71,6 @@ void Download::write_mark(const QString& name, int mark)
     MarkStore().write_mark(name, mark);
 }
 
-int Download::file_header_lines() const
-{
-    return header_line_count(g_.ident.type_code);
-}
-
 TransferResult Download::transfer(int n, RecordSink* window)
 {
     TransferResult r;
@@ -244,7 +239,7 @@ void Download::finish(RecordSink* window, bool from_check)
     const int counter = g_.transfer.record_counter;
     host_.set_status_text(QString::number(counter) + QStringLiteral(" záznamov"));
     if (counter != 0) {
-        sort_record_file(g_, database_path(g_, g_.status.mission_name), file_header_lines());
+        sort_after_download(g_);
         host_.refresh_database_browser();
     }
     if (!from_check || counter != 0) host_.redraw_graph(window);
@@ -421,7 +416,7 @@ int Download::old_record_stream(bool newest, int bar_max)
 
     const QString path = old_format_database_path(g_);
     if (append_record_lines(g_, path, lines)) {
-        sort_record_file(g_, path, 5);
+        sort_after_download(g_);
         host_.refresh_database_browser();
     }
     host_.redraw_graph(window);

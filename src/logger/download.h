@@ -98,9 +98,6 @@ public:
     // True while a flow runs; the flows ignore a second start meanwhile.
     bool busy() const { return busy_; }
 
-    // Header line count of the record file for the attached model.
-    int file_header_lines() const;
-
 private:
     void new_records_steps(bool from_check);
     bool pointer_usable();
