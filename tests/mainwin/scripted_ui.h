@@ -41,8 +41,10 @@ public:
     {
         prompts << prompt;
         if (input_answers.empty()) return std::nullopt;
-        auto a = input_answers.front();
+        const bool answered = input_answers.front().has_value();
+        const QString a = input_answers.front().value_or(QString());
         input_answers.pop_front();
+        if (!answered) return std::nullopt;
         return a;
     }
     void progress_show(const QString& caption) override
