@@ -1,0 +1,426 @@
+#include "logger/download.h"
+
+#include "link/bytes.h"
+#include "logger/live.h"
+#include "records/marks.h"
+#include "records/record_decode.h"
+#include "records/record_file.h"
+#include "shell/global.h"
+#include "shell/ui_port.h"
+
+#include <QLocale>
+#include <QStringList>
+
+namespace vx
+{
+
+namespace
+{
+
+constexpr std::uint16_t old_format_type = 55;
+
+// Ends a flow on every path: the flag that keeps a second flow out, and the
+// poll timer, which every flow stops while it talks to the logger.
+class FlowGuard
+{
+public:
+    FlowGuard(bool& busy, DownloadHost& host) : busy_(busy), host_(host)
+    {
+        busy_ = true;
+        host_.stop_poll();
+    }
+    ~FlowGuard()
+    {
+        busy_ = false;
+        host_.start_poll();
+    }
+    FlowGuard(const FlowGuard&) = delete;
+    FlowGuard& operator=(const FlowGuard&) = delete;
+
+private:
+    bool& busy_;
+    DownloadHost& host_;
+};
+
+QString progress_text(int done, int n)
+{
+    return QStringLiteral("%1 / %2").arg(done).arg(n);
+}
+
+} // namespace
+
+Download::Download(Global& g, DownloadHost& host) : g_(g), host_(host) {}
+
+QString Download::mess(int n) const
+{
+    return g_.lang.mess(n);
+}
+
+void Download::message(const QString& text)
+{
+    if (g_.ui) g_.ui->show_message(text, btn::ok);
+}
+
+int Download::read_mark(const QString& name) const
+{
+    return MarkStore().read_mark(name);
+}
+
+void Download::write_mark(const QString& name, int mark)
+{
+    MarkStore().write_mark(name, mark);
+}
+
+TransferResult Download::transfer(int n, RecordSink* window)
+{
+    TransferResult r;
+    r.requested = n;
+    const int ring = g_.ident.ring_size;
+    UiPort* ui = g_.ui;
+    // Inside a flow the flow owns the poll timer; called on its own, the
+    // transfer stops it and runs it again at the end.
+    const bool standalone = !busy_;
+
+    host_.stop_poll();
+    g_.link.show_progress(mess(45));
+    if (ui) {
+        ui->progress_label(QStringLiteral("Records: 0 / %1").arg(n));
+        ui->progress_range(std::max(n, 0));
+        ui->progress_position(0);
+        ui->progress_clear_log();
+    }
+
+    // Block addresses count in records of the attached model.
+    g_.link.record_length = g_.ident.record_length;
+    const QString mission = g_.status.mission_name;
+    const auto blocks = plan_blocks(newest_start(g_.status.record_pointer, n, ring), n, ring);
+    for (const BlockSpan& b : blocks) {
+        bool read = false;
+        for (int attempt = 0; attempt < block_reads && !g_.link.comm_abort; ++attempt) {
+            if (g_.link.read_block(b.position)) {
+                read = true;
+                break;
+            }
+        }
+        if (!read) {
+            // The mark stays at this block: the next download starts here again.
+            if (g_.transfer.store_marks) write_mark(mission, b.position);
+            if (g_.link.comm_abort) {
+                r.cancelled = true;
+            } else {
+                r.failed = true;
+                message(QStringLiteral("Timeout ..."));
+            }
+            break;
+        }
+
+        ShowResult shown{};
+        if (window) shown = show_records(g_, view(g_.link.rx_buffer), b.count, *window);
+        if (shown.write_failed) {
+            // Records that did not reach the database file are fetched again next time.
+            if (g_.transfer.store_marks) write_mark(mission, b.position);
+            r.write_failed = true;
+            break;
+        }
+        r.fetched += b.count;
+        if (g_.transfer.store_marks) write_mark(mission, mark_after(b));
+
+        if (ui) {
+            ui->progress_label(QStringLiteral("Records: ") + progress_text(r.fetched, n));
+            ui->progress_log(progress_text(r.fetched, n));
+            ui->progress_position(r.fetched);
+        }
+        if (g_.link.comm_abort) {
+            r.cancelled = r.fetched < n;
+            break;
+        }
+    }
+
+    g_.link.rx_buffer.clear();
+    if (standalone) host_.start_poll();
+    if (ui) ui->progress_hide();
+    return r;
+}
+
+bool Download::pointer_usable()
+{
+    const QString ptr = host_.pointer_text();
+    if (ptr.isEmpty()) {
+        message(mess(5));
+        return false;
+    }
+    if (ptr.contains(QStringLiteral("Err")) ||
+        (g_.ident.type_code != old_format_type && g_.status.record_pointer < 0)) {
+        message(mess(6));
+        return false;
+    }
+    return true;
+}
+
+void Download::check_new_records()
+{
+    if (busy_ || !g_.coef.humidity_block_valid) return;
+    FlowGuard guard(busy_, host_);
+
+    const int ring = g_.ident.ring_size;
+    const int pointer = g_.status.record_pointer;
+    if (pointer < 1 || pointer > ring) return;
+
+    const QString mission = g_.status.mission_name;
+    const int mark = read_mark(mission);
+    if (mark < 0 || mark > ring) {
+        message(mess(10));
+        // A pointer just past the end of the ring names position 0.
+        write_mark(mission, ring_position(pointer, ring));
+        return;
+    }
+    const int count = count_new_records(mark, pointer, ring);
+    host_.set_new_records_text(QString::number(count));
+    if (count == 0 || g_.transfer.already_asked) return;
+
+    const int answer =
+        g_.ui ? g_.ui->show_message(mess(18) + QString::number(count) + mess(19), btn::yes | btn::no)
+              : mr::no;
+    if (answer == mr::yes)
+        new_records_steps(true);
+    else
+        g_.transfer.already_asked = true;
+}
+
+void Download::new_records()
+{
+    if (busy_) return;
+    FlowGuard guard(busy_, host_);
+    host_.set_status_text(QString());
+    if (!pointer_usable()) return;
+    if (g_.ident.type_code == old_format_type) {
+        old_new_records();
+        return;
+    }
+    new_records_steps(false);
+}
+
+void Download::new_records_steps(bool from_check)
+{
+    if (!g_.link.read_misname()) return;
+    const QString mission = g_.link.mission_name;
+    g_.status.mission_name = mission;
+
+    const int ring = g_.ident.ring_size;
+    const int pointer = g_.status.record_pointer;
+    const int mark = read_mark(mission);
+    if (mark < 0 || mark > ring) {
+        message(mess(10));
+        // A pointer just past the end of the ring names position 0.
+        write_mark(mission, ring_position(pointer, ring));
+        return;
+    }
+    const int count = count_new_records(mark, pointer, ring);
+    if (count == 0) {
+        message(mess(11));
+        return;
+    }
+
+    RecordSink* window =
+        host_.open_text_window(QStringLiteral("Untitled"), QStringLiteral("Download: ") + mission);
+    g_.transfer.record_counter = 0;
+    g_.transfer.write_to_database = true;
+    g_.transfer.store_marks = true;
+    const TransferResult r = transfer(count, window);
+    host_.set_window_modified(window, false);
+    g_.transfer.write_to_database = false;
+    // What is left is what the stored mark still counts as new.
+    host_.set_new_records_text(QString::number(count - r.fetched));
+    finish(window, from_check);
+}
+
+void Download::finish(RecordSink* window, bool from_check)
+{
+    const int counter = g_.transfer.record_counter;
+    host_.set_status_text(QString::number(counter) + QStringLiteral(" záznamov"));
+    if (counter != 0) {
+        sort_after_download(g_);
+        host_.refresh_database_browser();
+    }
+    if (!from_check || counter != 0) host_.redraw_graph(window);
+}
+
+void Download::newest_records()
+{
+    if (busy_) return;
+    FlowGuard guard(busy_, host_);
+    if (!pointer_usable()) return;
+
+    host_.show_tip(QStringLiteral("DOWNLOADNUMREC"));
+    const std::optional<QString> answer =
+        g_.ui ? g_.ui->input_box(mess(16), mess(17), QString()) : std::nullopt;
+    if (!answer || answer->trimmed().isEmpty()) return;
+    bool ok = false;
+    const int n = answer->trimmed().toInt(&ok);
+    if (!ok) {
+        message(QStringLiteral("'%1' is not a valid integer value").arg(*answer));
+        return;
+    }
+    if (n < 1) return;
+
+    if (g_.ident.type_code == old_format_type) {
+        old_newest(n);
+        return;
+    }
+    const int ring = g_.ident.ring_size;
+    if (n > ring) {
+        message(mess(7) + QString::number(ring) + mess(8));
+        return;
+    }
+
+    RecordSink* window = host_.open_text_window(QStringLiteral("Untitled"),
+                                                QStringLiteral("Download: ") + g_.status.mission_name);
+    g_.transfer.record_counter = 0;
+    g_.transfer.write_to_database = true;
+    g_.transfer.store_marks = false;
+    transfer(n, window);
+    host_.set_window_modified(window, true);
+    g_.transfer.write_to_database = false;
+    finish(window, false);
+}
+
+// ---------------------------------------------------------------------------
+// Old-format logger (type 55)
+
+// The old-format calibration answer to command 11 with parameter 159 brings
+// the coefficients of the old-format records.
+bool Download::old_read_calibration()
+{
+    const auto answer = decode_old_calibration(view(g_.link.rx_buffer), g_.status.change_threshold);
+    g_.link.rx_buffer.clear();
+    if (!answer) return false;
+    g_.coef.old_a0 = answer->a0;
+    g_.coef.old_a1 = answer->a1;
+    g_.coef.old_a2 = answer->a2;
+    return true;
+}
+
+void Download::old_new_records()
+{
+    UiPort* ui = g_.ui;
+    g_.link.show_progress(QStringLiteral("Prenos..."));
+    if (ui) {
+        ui->progress_clear_log();
+        ui->progress_range(5500);
+    }
+    g_.link.send_frame_only(cmd::old_stream, 1);
+    g_.link.delay(200);
+    old_record_stream(false, 5500);
+    if (ui) {
+        ui->progress_range(100);
+        ui->progress_hide();
+    }
+}
+
+void Download::old_newest(int n)
+{
+    UiPort* ui = g_.ui;
+    if (g_.status.record_pointer < 0 || g_.status.record_pointer > old_pointer_limit) {
+        message(QStringLiteral("Pripojený prístroj obsahuje chybu v ukazovateli záznamov\n"
+                               "Nie je možné vykonať prenos údajov\nSpustite MISIU tlačidlom ŠTART"));
+        return;
+    }
+    // The count goes out as two bytes, the high one plus 1; the memory holds
+    // no more than old_pointer_limit records anyway.
+    if (n > old_pointer_limit) {
+        message(mess(7) + QString::number(old_pointer_limit) + mess(8));
+        return;
+    }
+    g_.link.show_progress(QStringLiteral("Download records..."));
+    if (ui) {
+        ui->progress_label(QStringLiteral("GET CALIBS"));
+        ui->progress_position(10);
+    }
+    g_.link.delay(100);
+    bool calibrated = false;
+    for (int attempt = 0; attempt < 6 && !calibrated && !g_.link.comm_abort; ++attempt) {
+        g_.link.send_frame_only(cmd::old_calib, param::old_calib);
+        g_.link.delay(200);
+        calibrated = old_read_calibration();
+    }
+    if (!calibrated) {
+        if (ui) ui->progress_hide();
+        if (!g_.link.comm_abort) message(QStringLiteral("Prístroj neodpovedá"));
+        return;
+    }
+    if (ui) {
+        ui->progress_label(QStringLiteral("LO..."));
+        ui->progress_position(20);
+    }
+    g_.link.send_frame_only(cmd::old_newest_lo, static_cast<std::uint8_t>(n % 256));
+    g_.link.delay(200);
+    if (ui) {
+        ui->progress_label(QStringLiteral("HI..."));
+        ui->progress_position(30);
+    }
+    g_.link.send_frame_only(cmd::old_newest_hi, static_cast<std::uint8_t>(n / 256 + 1));
+    g_.link.delay(200);
+    old_record_stream(true, n);
+    if (ui) {
+        ui->progress_range(100);
+        ui->progress_hide();
+    }
+}
+
+// Takes 7-byte records from the reply buffer until none comes for a second
+// or the user cancels; returns the number of records accepted.
+int Download::old_record_stream(bool newest, int bar_max)
+{
+    UiPort* ui = g_.ui;
+    if (ui) {
+        ui->progress_label(QStringLiteral("Record: "));
+        ui->progress_range(bar_max);
+        ui->progress_position(0);
+    }
+    const QString title = QStringLiteral("Download: ") + QString::number(g_.status.serial);
+    RecordSink* window = host_.open_text_window(title, title);
+
+    // The echo of the last frame sent comes first.
+    g_.link.rx_buffer.remove(0, 5);
+    const int year = g_.now().date().year();
+    QStringList lines;
+    int taken = 0, skipped = 0;
+    constexpr int record_size = 7;
+    while (!g_.link.comm_abort) {
+        if (g_.link.rx_buffer.size() < record_size && !g_.link.wait_length(record_size, 20)) break;
+        const QByteArray bytes = g_.link.rx_buffer.left(record_size);
+        g_.link.rx_buffer.remove(0, record_size);
+        ++taken;
+        if (const auto rec = parse_old_record(view(bytes), year, g_.coef))
+            lines << old_record_line(*rec);
+        else
+            ++skipped;
+        if (taken % 10 == 0 && ui) {
+            ui->progress_position(taken);
+            ui->progress_label(QStringLiteral("Record: ") + QString::number(taken));
+        }
+    }
+    g_.link.rx_buffer.clear();
+    if (ui && skipped > 0) ui->progress_log(QStringLiteral("Skipped records: %1").arg(skipped));
+
+    g_.transfer.record_counter = static_cast<std::uint16_t>(lines.size());
+    host_.set_status_text(QString::number(lines.size()) + QStringLiteral(" záznamov"));
+    if (lines.isEmpty()) {
+        host_.set_window_modified(window, newest);
+        if (g_.ui) g_.ui->plain_message(QStringLiteral("Žiadne nové záznamy nie sú v prístroji"));
+        return 0;
+    }
+    for (const QString& line : lines)
+        window->add_line(line);
+    host_.set_window_modified(window, newest);
+
+    const QString path = old_format_database_path(g_);
+    if (append_record_lines(g_, path, lines)) {
+        sort_after_download(g_);
+        host_.refresh_database_browser();
+    }
+    host_.redraw_graph(window);
+    return static_cast<int>(lines.size());
+}
+
+} // namespace vx

@@ -1,0 +1,121 @@
+#pragma once
+// Record download: moves stored records from the logger's ring to the
+// computer.
+//
+// The logger keeps its records in a ring (see ring.h) and reports the
+// position of its next write. Records are read in blocks of ten through the
+// link's read_block (command 11 with the low address byte, acknowledged;
+// command 12 with the high byte, answered by ten records and a sum). Every
+// block read goes to record decoding, which shows its lines in a text window
+// and appends them to the mission's record file. Per mission a download mark
+// in the per-user store remembers how far records have been fetched, so that
+// the next new-records download takes only what the logger wrote since.
+//
+// The old-format logger (type 55) has no addressable memory: it streams its
+// records as 7-byte records after command 47 (new records) or commands 45 and
+// 46 (the newest N), without acknowledgements.
+#include "logger/ring.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace vx
+{
+
+struct Global;
+class RecordSink;
+
+// What the download needs from the main window.
+class DownloadHost
+{
+public:
+    virtual ~DownloadHost() = default;
+
+    // Opens a new, empty text window captioned caption whose first line is
+    // first_line; decoded lines are added to the returned sink. The sink
+    // stays valid until the flow has ended.
+    virtual RecordSink* open_text_window(const QString& caption, const QString& first_line) = 0;
+    // Marks the text window as (not) modified.
+    virtual void set_window_modified(RecordSink* window, bool modified) = 0;
+    // Redraws the text window's graph from its records.
+    virtual void redraw_graph(RecordSink* window) = 0;
+    // The database browser reads its file list again.
+    virtual void refresh_database_browser() = 0;
+    // Status panel 0: the last transfer's record count.
+    virtual void set_status_text(const QString& text) = 0;
+    // "Nové záznamy:" (PannewRec).
+    virtual void set_new_records_text(const QString& text) = 0;
+    // The record pointer as the "Ukazovatel" panel (panptr) shows it: empty
+    // with no logger, a text containing "Err" for a broken pointer.
+    virtual QString pointer_text() const = 0;
+    // The poll timer (Timer1).
+    virtual void stop_poll() = 0;
+    virtual void start_poll() = 0;
+    // A contextual tip by key.
+    virtual void show_tip(const QString& key) = 0;
+};
+
+// What one transfer did.
+struct TransferResult {
+    int requested = 0;   // records asked for
+    int fetched = 0;     // records of the blocks read successfully
+    bool failed = false; // a block could not be read even after the retries
+    bool cancelled = false;
+    bool write_failed = false; // the record file could not be written
+};
+
+class Download
+{
+public:
+    // Reads of one block before the transfer gives up on it.
+    static constexpr int block_reads = 4;
+    // Highest record pointer of the old-format logger that can be trusted.
+    static constexpr int old_pointer_limit = 5400;
+
+    Download(Global& g, DownloadHost& host);
+
+    // Fetches the n records that end just before the record pointer into
+    // the window, in blocks of at most ten in the order the logger wrote
+    // them. With g.transfer.store_marks the mission's mark follows every
+    // block read. A block that still fails after block_reads reads ends the
+    // transfer ("Timeout ..." is shown); the mark then stays at that block,
+    // so the next new-records download starts there. Cancel (the progress
+    // window) ends it after the current block.
+    TransferResult transfer(int n, RecordSink* window);
+
+    // The check after every good name block of the poll: counts the new
+    // records, stores a first mark for a logger met for the first time, and
+    // offers once per connection to fetch them.
+    void check_new_records();
+
+    // "Prenos" (F5): fetches the records written since the last download.
+    void new_records();
+
+    // "Prenos záznamov" (F6): fetches the newest N records, N typed by the user.
+    void newest_records();
+
+    // True while a flow runs; the flows ignore a second start meanwhile.
+    bool busy() const { return busy_; }
+
+private:
+    void new_records_steps(bool from_check);
+    bool pointer_usable();
+    void finish(RecordSink* window, bool from_check);
+    void message(const QString& text);
+    QString mess(int n) const;
+    int read_mark(const QString& name) const;
+    void write_mark(const QString& name, int mark);
+
+    // Old-format logger (type 55).
+    void old_new_records();
+    void old_newest(int n);
+    bool old_read_calibration();
+    int old_record_stream(bool newest, int bar_max);
+
+    Global& g_;
+    DownloadHost& host_;
+    bool busy_ = false;
+};
+
+} // namespace vx
