@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -447,6 +448,19 @@ void TEditForm::set_text(const QString& text)
 {
     editor_->setPlainText(text);
     set_modified(false);
+}
+
+bool TEditForm::open_file(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    QString text = from_cp1250(f.readAll());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    set_text(QStringLiteral("TEXT FILE:") + path + QLatin1Char('\n') + text);
+    set_file_name(path);
+    set_modified(false);
+    setWindowTitle(QFileInfo(path).fileName());
+    return true;
 }
 
 QString TEditForm::text() const

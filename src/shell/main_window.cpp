@@ -1097,15 +1097,11 @@ void TForm1::add_viewer(TEditForm* viewer)
 
 TEditForm* TForm1::open_text_file(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return nullptr;
-    QString text = from_cp1250(f.readAll());
-    text.replace("\r\n", "\n");
     auto* viewer = new TEditForm(g_);
-    viewer->set_text(QStringLiteral("TEXT FILE:") + path + '\n' + text);
-    viewer->set_file_name(path);
-    viewer->set_modified(false);
-    viewer->setWindowTitle(QFileInfo(path).fileName());
+    if (!viewer->open_file(path)) {
+        delete viewer;
+        return nullptr;
+    }
     add_viewer(viewer);
     viewer->RedrawGraph();
     return viewer;
