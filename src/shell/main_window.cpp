@@ -1089,6 +1089,10 @@ void TForm1::add_viewer(TEditForm* viewer)
         menu_window->menuAction()->setEnabled(false);
     });
     menu_window->menuAction()->setEnabled(true);
+    // The viewer's designed size, as far as the document area has room.
+    const QSize room = mdi_->viewport()->size();
+    sub->resize(std::min(viewer->width() + 8, std::max(room.width(), 300)),
+                std::min(viewer->height() + 30, std::max(room.height(), 200)));
     if (read_panmaximize(g_))
         sub->showMaximized();
     else
