@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -39,6 +40,9 @@ class WholeUnitTicker : public QCPAxisTicker
 {
 public:
     explicit WholeUnitTicker(int intervals) : intervals_(intervals) {}
+    // On a narrow chart only every n-th tick is labelled, so that the date
+    // labels do not overlap; the ticks and their grid lines stay.
+    void set_label_every(int n) { label_every_ = std::max(n, 1); }
 
 protected:
     double getTickStep(const QCPRange& range) override { return choose_time_step(range.size(), intervals_); }
@@ -60,8 +64,18 @@ protected:
         return ticks;
     }
 
+    QVector<QString> createLabelVector(const QVector<double>& ticks, const QLocale& locale, QChar format,
+                                       int precision) override
+    {
+        QVector<QString> labels = QCPAxisTicker::createLabelVector(ticks, locale, format, precision);
+        for (qsizetype i = 0; i < labels.size(); ++i)
+            if (i % label_every_ != 0) labels[i].clear();
+        return labels;
+    }
+
 private:
     int intervals_;
+    int label_every_ = 1;
 };
 
 QCPScatterStyle point_style(int kind, const QColor& line, const QColor& fill)
@@ -146,7 +160,16 @@ void TEditForm::build_chart()
     line2_->setObjectName(QStringLiteral("sp_XYLine2"));
     line2_->setName(QStringLiteral("sp_XYLine2"));
 
-    plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new WholeUnitTicker(time_intervals_)));
+    auto ticker = QSharedPointer<WholeUnitTicker>::create(time_intervals_);
+    plot_->xAxis->setTicker(ticker);
+    // As many labels as the axis has room for.
+    connect(plot_, &QCustomPlot::beforeReplot, this, [this, ticker] {
+        const int label =
+            QFontMetrics(plot_->xAxis->tickLabelFont()).horizontalAdvance(QStringLiteral("30.12.2026")) + 12;
+        const int room = plot_->axisRect()->width() / std::max(label, 1);
+        const int ticks = time_intervals_ + 1;
+        ticker->set_label_every(room >= ticks ? 1 : (ticks + std::max(room, 1) - 1) / std::max(room, 1));
+    });
     for (QCPAxis* axis : {plot_->yAxis, plot_->yAxis2}) {
         axis->setNumberFormat(QStringLiteral("g"));
         axis->setNumberPrecision(6);
@@ -447,6 +470,19 @@ void TEditForm::set_text(const QString& text)
 {
     editor_->setPlainText(text);
     set_modified(false);
+}
+
+bool TEditForm::open_file(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    QString text = from_cp1250(f.readAll());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    set_text(QStringLiteral("TEXT FILE:") + path + QLatin1Char('\n') + text);
+    set_file_name(path);
+    set_modified(false);
+    setWindowTitle(QFileInfo(path).fileName());
+    return true;
 }
 
 QString TEditForm::text() const

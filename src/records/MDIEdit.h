@@ -58,6 +58,11 @@ public:
     void set_modified(bool modified);
     QString file_name() const { return file_name_; }
     void set_file_name(const QString& path) { file_name_ = path; }
+    // Loads a record text file (code page 1250, CR LF or LF lines) as
+    // "TEXT FILE:" and the path, then the file's lines; the viewer takes the
+    // path as its file name and the bare file name as its caption, not
+    // modified. false when the file cannot be read.
+    bool open_file(const QString& path);
     // Width of the text pane in pixels (177 at creation).
     void set_text_width(int pixels);
 

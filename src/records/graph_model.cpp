@@ -14,18 +14,52 @@ int span_days(int span_index)
     return days[std::clamp(span_index, 0, int(days.size()) - 1)];
 }
 
+namespace
+{
+
+// Local date and time of day to seconds since the epoch, as
+// logger_local_time converts them, with the zone looked up once per date
+// instead of once per record: a day whose offset is the same at its start
+// and at its end is counted by seconds from its midnight; the days of a
+// clock change take the full conversion.
+class LocalSeconds
+{
+public:
+    qint64 operator()(const QDate& date, int seconds)
+    {
+        if (date != date_) {
+            date_ = date;
+            const QDateTime start = logger_local_time(date, QTime(0, 0));
+            const QDateTime end = logger_local_time(date, QTime(23, 59, 59));
+            uniform_ = start.isValid() && end.isValid() && start.offsetFromUtc() == end.offsetFromUtc() &&
+                       end.toSecsSinceEpoch() - start.toSecsSinceEpoch() == 86399;
+            midnight_ = start.toSecsSinceEpoch();
+        }
+        if (uniform_) return midnight_ + seconds;
+        return logger_local_time(date, QTime::fromMSecsSinceStartOfDay(seconds * 1000)).toSecsSinceEpoch();
+    }
+
+private:
+    QDate date_;
+    bool uniform_ = false;
+    qint64 midnight_ = 0;
+};
+
+} // namespace
+
 GraphSeries build_series(const QStringList& lines)
 {
     GraphSeries s;
+    LocalSeconds local_seconds;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QString& line = lines[i];
         if (line.size() <= 10) continue;
-        const RecordLine r = parse_record_line(line);
+        const RecordFields r = parse_record_fields(line);
         if (r.count < 1) {
             ++s.skipped;
             continue;
         }
-        const double t = double(r.time.toSecsSinceEpoch());
+        const double t = double(local_seconds(r.date, r.seconds));
         s.first = std::min(s.first, t);
         s.last = std::max(s.last, t);
         ++s.points;

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QSaveFile>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -103,15 +104,25 @@ template <typename Ch> std::optional<Stamp> read_stamp(const Ch* begin, const Ch
 }
 
 // A value field: a decimal number with a comma or a point, blanks around.
+// Read without allocating: files hold a million of them.
 std::optional<double> read_value(QStringView field)
 {
     field = field.trimmed();
-    if (field.isEmpty()) return std::nullopt;
-    QString text = field.toString();
-    text.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double v = QLocale::c().toDouble(text, &ok);
-    if (!ok || !std::isfinite(v)) return std::nullopt;
+    if (field.isEmpty() || field.size() > 63) return std::nullopt;
+    char buf[64];
+    qsizetype n = 0;
+    for (QChar c : field) {
+        const char16_t u = c.unicode();
+        if (u > 0x7F) return std::nullopt;
+        buf[n++] = u == u',' ? '.' : char(u);
+    }
+    const char* begin = buf;
+    const char* end = buf + n;
+    // A plus sign is allowed before the number, as before a decimal point.
+    if (*begin == '+' && end - begin > 1 && *(begin + 1) != '-' && *(begin + 1) != '+') ++begin;
+    double v = 0;
+    const auto [stop, ec] = std::from_chars(begin, end, v);
+    if (ec != std::errc() || stop != end || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 
@@ -204,28 +215,41 @@ std::optional<QDateTime> line_time(const QString& line)
     return parse_time_stamp(QStringView(line).left(tab));
 }
 
-RecordLine parse_record_line(const QString& line)
+RecordFields parse_record_fields(QStringView line)
 {
-    RecordLine out;
+    RecordFields out;
     if (line.size() < 8) return out;
     const qsizetype tab = line.indexOf(QLatin1Char('\t'));
     if (tab < 0) return out;
-    const auto time = parse_time_stamp(QStringView(line).left(tab));
-    if (!time) return out;
+    const QStringView stamp_text = line.left(tab);
+    const auto stamp = read_stamp(stamp_text.data(), stamp_text.data() + stamp_text.size());
+    if (!stamp) return out;
 
     qsizetype start = tab + 1;
     int count = 0;
     while (count < int(out.values.size())) {
         qsizetype next = line.indexOf(QLatin1Char('\t'), start);
         const qsizetype stop = next < 0 ? line.size() : next;
-        const auto v = read_value(QStringView(line).mid(start, stop - start));
+        const auto v = read_value(line.mid(start, stop - start));
         if (!v) break;
         out.values[count++] = *v;
         if (next < 0) break;
         start = next + 1;
     }
     out.count = count;
-    out.time = *time;
+    out.date = stamp->date;
+    out.seconds = stamp->hour * 3600 + stamp->minute * 60 + stamp->second;
+    return out;
+}
+
+RecordLine parse_record_line(const QString& line)
+{
+    RecordLine out;
+    const RecordFields f = parse_record_fields(line);
+    if (!f.date.isValid()) return out;
+    out.count = f.count;
+    out.values = f.values;
+    out.time = logger_local_time(f.date, QTime::fromMSecsSinceStartOfDay(f.seconds * 1000));
     return out;
 }
 

@@ -43,6 +43,16 @@ QString display_time_stamp(const QDateTime& t, std::uint16_t type_code);
 std::optional<QDateTime> line_time(const QString& line);
 // The common reader of record lines (reads comma and point decimals).
 RecordLine parse_record_line(const QString& line);
+// The same without placing the stamp in a time zone: its date and its time
+// of day in seconds, for readers of many lines that convert times themselves
+// (see logger_local_time for the conversion parse_record_line makes).
+struct RecordFields {
+    int count = 0;
+    QDate date;
+    int seconds = 0;
+    std::array<double, 10> values{};
+};
+RecordFields parse_record_fields(QStringView line);
 // Reads "d.M.yyyy", optionally followed by blanks and "h:mm" or "h:mm:ss"
 // (blanks around allowed); nullopt when the text is not such a date-time.
 std::optional<QDateTime> parse_time_stamp(QStringView text);

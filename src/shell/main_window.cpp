@@ -12,6 +12,7 @@
 #include "shell/serial_change.h"
 #include "shell/tip_window.h"
 #include "shell/ui_port.h"
+#include "shell/viewer_sink.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -175,12 +176,19 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
     fgprop = new Tfgprop(g_, this);
     poll_ = std::make_unique<PollCycle>(g_, *this);
     serial_change_ = std::make_unique<SerialNumberChange>(g_);
+    download_ = std::make_unique<Download>(g_, *this);
 
     connect_actions();
     setGeometry(10, 10, 400, 500);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The viewers go with the window's children, after its menus: they must
+    // not reach back into the window then.
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        disconnect(sub, nullptr, this, nullptr);
+}
 
 // ---------------------------------------------------------------- layout
 
@@ -582,7 +590,10 @@ void TForm1::build_status_bar()
 
 void TForm1::connect_actions()
 {
-    connect(Timer1, &QTimer::timeout, this, [this] { poll_->tick(); });
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        poll_->tick();
+        since_tick_.restart();
+    });
 
     connect(openbase, &QAction::triggered, this, [this] {
         show_tip(QStringLiteral("OPENBASE"));
@@ -598,19 +609,15 @@ void TForm1::connect_actions()
     connect(N7koniec1, &QAction::triggered, this, &QWidget::close);
 
     connect(startmission, &QAction::triggered, this, &TForm1::on_start_mission);
-    connect(act_newrecords, &QAction::triggered, this, [this] {
-        if (hooks.download_new) hooks.download_new();
-    });
-    connect(Prenoszznamov1, &QAction::triggered, this, [this] {
-        if (hooks.download_newest) hooks.download_newest();
-    });
+    connect(act_newrecords, &QAction::triggered, this, [this] { download_->new_records(); });
+    connect(Prenoszznamov1, &QAction::triggered, this, [this] { download_->newest_records(); });
     connect(set_time, &QAction::triggered, this, &TForm1::on_set_time);
     connect(Nastaveniaprogramu1, &QAction::triggered, this, &TForm1::on_program_settings);
 
     connect(win_next, &QAction::triggered, mdi_, &QMdiArea::activateNextSubWindow);
     connect(win_prev, &QAction::triggered, mdi_, &QMdiArea::activatePreviousSubWindow);
     connect(win_max, &QAction::triggered, this, [this] {
-        if (QMdiSubWindow* w = mdi_->activeSubWindow()) w->showMaximized();
+        if (QMdiSubWindow* w = current_subwindow()) w->showMaximized();
     });
     // Side by side: one column per window; one under the other: one row each.
     auto tile = [this](bool side_by_side) {
@@ -631,7 +638,9 @@ void TForm1::connect_actions()
     connect(win_tile_h, &QAction::triggered, this, [tile] { tile(false); });
     connect(win_cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(Act_graph, &QAction::triggered, this, &TForm1::on_graph);
-    connect(win_close, &QAction::triggered, mdi_, &QMdiArea::closeActiveSubWindow);
+    connect(win_close, &QAction::triggered, this, [this] {
+        if (QMdiSubWindow* w = current_subwindow()) w->close();
+    });
 
     connect(find_act, &QAction::triggered, this, [this] { send_viewer_command(viewer_cmd::find); });
     connect(Agr_Property, &QAction::triggered, this, [this] {
@@ -914,7 +923,24 @@ void TForm1::show_mission_name(const QString& name)
 
 void TForm1::stop_poll()
 {
+    const bool was_running = Timer1->isActive();
     Timer1->stop();
+    // Inside a tick (poll busy) the answer has been taken and nothing is in flight.
+    if (!was_running || g_.poll.busy || !g_.link.port_open) return;
+    // The last tick sent its request without waiting for the answer, which
+    // may still be arriving: let it end, then drop it, so that the exchange
+    // that stopped the poll does not take it for its own reply.
+    constexpr qint64 reply_ms = 150;
+    constexpr int quiet_ms = 30;
+    if (since_tick_.isValid() && since_tick_.elapsed() < reply_ms) {
+        g_.link.delay(int(reply_ms - since_tick_.elapsed()));
+        for (int i = 0; i < 10; ++i) {
+            const qsizetype before = g_.link.rx_buffer.size();
+            g_.link.delay(quiet_ms);
+            if (g_.link.rx_buffer.size() == before) break;
+        }
+    }
+    g_.link.rx_buffer.clear();
 }
 void TForm1::start_poll()
 {
@@ -932,7 +958,50 @@ void TForm1::first_tick()
 
 void TForm1::new_records_check()
 {
-    if (hooks.new_records_check) hooks.new_records_check();
+    download_->check_new_records();
+}
+
+// ---------------------------------------------------------------- DownloadHost
+
+RecordSink* TForm1::open_text_window(const QString& caption, const QString& first_line)
+{
+    auto* viewer = new TEditForm(g_);
+    viewer->set_text(first_line);
+    viewer->set_file_name(last_open_file_);
+    viewer->setWindowTitle(caption);
+    add_viewer(viewer);
+    return sinks_.emplace_back(std::make_unique<ViewerSink>(viewer)).get();
+}
+
+void TForm1::set_window_modified(RecordSink* window, bool modified)
+{
+    if (TEditForm* v = window ? static_cast<ViewerSink*>(window)->viewer() : nullptr)
+        v->set_modified(modified);
+}
+
+void TForm1::redraw_graph(RecordSink* window)
+{
+    if (TEditForm* v = window ? static_cast<ViewerSink*>(window)->viewer() : nullptr) v->RedrawGraph();
+}
+
+void TForm1::refresh_database_browser()
+{
+    if (hooks.refresh_database) hooks.refresh_database();
+}
+
+void TForm1::set_status_text(const QString& text)
+{
+    stbar0->setText(text);
+}
+
+void TForm1::set_new_records_text(const QString& text)
+{
+    PannewRec->setText(text);
+}
+
+QString TForm1::pointer_text() const
+{
+    return panptr->text();
 }
 
 // ---------------------------------------------------------------- tips
@@ -986,13 +1055,24 @@ void TForm1::on_show_tip()
 
 // ---------------------------------------------------------------- actions
 
+QMdiSubWindow* TForm1::current_subwindow() const
+{
+    if (QMdiSubWindow* sub = mdi_->activeSubWindow()) return sub;
+    const QList<QMdiSubWindow*> all = mdi_->subWindowList(QMdiArea::CreationOrder);
+    return all.isEmpty() ? nullptr : all.last();
+}
+
+TEditForm* TForm1::current_viewer() const
+{
+    QMdiSubWindow* sub = current_subwindow();
+    return sub ? qobject_cast<TEditForm*>(sub->widget()) : nullptr;
+}
+
 bool TForm1::send_viewer_command(int code, int parameter)
 {
-    (void)parameter; // every command of the window goes with parameter 1
-    QMdiSubWindow* sub = mdi_->activeSubWindow();
-    if (!sub && !mdi_->subWindowList().isEmpty()) sub = mdi_->subWindowList().last();
-    if (!sub) return false;
-    auto* viewer = qobject_cast<TEditForm*>(sub->widget());
+    // The viewer takes commands with parameter 1 only.
+    if (parameter != 1) return false;
+    TEditForm* viewer = current_viewer();
     return viewer && viewer->command(code);
 }
 
@@ -1001,21 +1081,31 @@ void TForm1::add_viewer(TEditForm* viewer)
     viewer->set_controls_source([this] { return graph_controls(); });
     QMdiSubWindow* sub = mdi_->addSubWindow(viewer);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the last viewer disables "Okno" again. The sub-window is only
+    // compared here, never used: it is gone when this runs.
+    connect(sub, &QObject::destroyed, this, [this, sub] {
+        for (QMdiSubWindow* w : mdi_->subWindowList())
+            if (w != sub) return;
+        menu_window->menuAction()->setEnabled(false);
+    });
     menu_window->menuAction()->setEnabled(true);
-    sub->show();
+    // The viewer's designed size, as far as the document area has room.
+    const QSize room = mdi_->viewport()->size();
+    sub->resize(std::min(viewer->width() + 8, std::max(room.width(), 300)),
+                std::min(viewer->height() + 30, std::max(room.height(), 200)));
+    if (read_panmaximize(g_))
+        sub->showMaximized();
+    else
+        sub->show();
 }
 
 TEditForm* TForm1::open_text_file(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return nullptr;
-    QString text = from_cp1250(f.readAll());
-    text.replace("\r\n", "\n");
     auto* viewer = new TEditForm(g_);
-    viewer->set_text(QStringLiteral("TEXT FILE:") + path + '\n' + text);
-    viewer->set_file_name(path);
-    viewer->set_modified(false);
-    viewer->setWindowTitle(QFileInfo(path).fileName());
+    if (!viewer->open_file(path)) {
+        delete viewer;
+        return nullptr;
+    }
     add_viewer(viewer);
     viewer->RedrawGraph();
     return viewer;
@@ -1046,6 +1136,7 @@ void TForm1::on_open_text()
     const QString file = QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR,
                                                       QStringLiteral("Textové súbory (*.txt)"));
     if (file.isEmpty()) return;
+    last_open_file_ = file;
     menu_window->menuAction()->setEnabled(true);
     open_text_file(file);
 }
@@ -1137,7 +1228,7 @@ void TForm1::on_connect(bool down)
 void TForm1::on_serial_double_click()
 {
     const bool was_running = Timer1->isActive();
-    Timer1->stop();
+    stop_poll();
     serial_change_->run();
     if (was_running || started_) Timer1->start();
 }

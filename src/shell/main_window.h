@@ -5,12 +5,15 @@
 // window only gathers inputs and shows results: the poll, the clock and the
 // service flows live in their own classes.
 #include "logger/display.h"
+#include "logger/download.h"
 #include "records/graph_model.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -20,6 +23,7 @@ class QDockWidget;
 class QGroupBox;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QSpinBox;
 class QTabWidget;
@@ -35,6 +39,7 @@ class PollCycle;
 class SerialNumberChange;
 class TEditForm;
 class TCommPortDriver;
+class ViewerSink;
 class TipWindow;
 class Tfcalini;
 class Tfgprop;
@@ -44,17 +49,15 @@ struct MainWindowHooks {
     std::function<void()> open_database;               // "Otvoriť Databázu záznamov"
     std::function<QWidget*(const QString&)> open_text; // a new viewer over a record text file
     std::function<void()> start_mission;               // the modal mission-start window
-    std::function<void()> download_new;                // F5
-    std::function<void()> download_newest;             // F6
     std::function<void()> print_settings;              // "Nastavenia tlače"
     std::function<void()> about;                       // "O programe"
     std::function<void()> database_browser_first_tick; // created at the first tick with an open link
-    std::function<void()> new_records_check;           // after a good name block
+    std::function<void()> refresh_database;            // the browser reads its file list again
     // Starts an external program without activating it; true when it started.
     std::function<bool(const QString&)> start_program;
 };
 
-class TForm1 : public QMainWindow, public LoggerDisplay
+class TForm1 : public QMainWindow, public LoggerDisplay, public DownloadHost
 {
     Q_OBJECT
 public:
@@ -79,6 +82,21 @@ public:
     void show_tip(const QString& key) override;
     void new_records_check() override;
 
+    // DownloadHost: the record downloads open their viewers here and report
+    // into the window's panels. stop_poll, start_poll and show_tip above
+    // serve both.
+    RecordSink* open_text_window(const QString& caption, const QString& first_line) override;
+    void set_window_modified(RecordSink* window, bool modified) override;
+    void redraw_graph(RecordSink* window) override;
+    void refresh_database_browser() override;
+    void set_status_text(const QString& text) override;
+    void set_new_records_text(const QString& text) override;
+    QString pointer_text() const override;
+
+    // The downloads of "Prenos" (F5), "Prenos záznamov" (F6) and the check
+    // after every good name block.
+    Download* download() const { return download_.get(); }
+
     // Copies the main window's captions, hints and menu texts from the
     // language table (only when a language section was loaded).
     void ChangeLanguage();
@@ -87,6 +105,10 @@ public:
     GraphControls graph_controls() const;
     // Sends a command to the active record viewer; false when there is none.
     bool send_viewer_command(int code, int parameter = 1);
+    // The active viewer's sub-window; when none is active (the main window
+    // itself lacks focus) the one opened last; nullptr without viewers.
+    QMdiSubWindow* current_subwindow() const;
+    TEditForm* current_viewer() const;
     QMdiArea* mdi() const { return mdi_; }
     // Adds a record viewer to the multiple-document area and enables "Okno".
     void add_viewer(TEditForm* viewer);
@@ -141,7 +163,14 @@ private:
     Global& g_;
     std::unique_ptr<PollCycle> poll_;
     std::unique_ptr<SerialNumberChange> serial_change_;
+    std::unique_ptr<Download> download_;
+    // The download targets handed out, one per download viewer; they outlive
+    // their viewers, which the user may close while a transfer runs.
+    std::vector<std::unique_ptr<ViewerSink>> sinks_;
+    // The file last chosen in the open dialog: new viewers propose it when saved.
+    QString last_open_file_;
     bool graph_program_started_ = false;
+    QElapsedTimer since_tick_; // since the last poll request went out
     bool started_ = false;
 
 public:

@@ -160,6 +160,8 @@ TEST_F(Viewer, TooFewRecordLinesShowNoGraphAndKeepTheAxes)
 
 TEST_F(Viewer, NinetyMinutesOfRecordsUseTenMinuteTicks)
 {
+    form->resize(1600, 500); // room for a label at every tick
+    QApplication::processEvents();
     form->set_text(record_text(QDateTime(QDate(2026, 12, 6), QTime(10, 0)), 10, 10, false));
     form->command(604);
     EXPECT_EQ(form->graph_points(), 10);
