@@ -17,8 +17,9 @@ int FakeUi::count(const QString& prefix) const
     return n;
 }
 
-int FakeUi::show_message(const QString& text, int)
+int FakeUi::show_message(const QString& text, int buttons)
 {
+    messages.append({text, buttons});
     int answer = default_answer;
     if (!message_answers.empty()) {
         answer = message_answers.front();
@@ -30,6 +31,7 @@ int FakeUi::show_message(const QString& text, int)
 
 void FakeUi::plain_message(const QString& text)
 {
+    plain << text;
     record("plain_message:" + text);
 }
 
@@ -63,6 +65,7 @@ void FakeUi::progress_hide()
 void FakeUi::progress_label(const QString& text)
 {
     progress_label_text = text;
+    labels << text;
     record("progress_label:" + text);
 }
 

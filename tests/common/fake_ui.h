@@ -3,6 +3,8 @@
 // answers show_message and input_box from queues the test fills.
 #include "shell/ui_port.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -27,6 +29,12 @@ public:
 
     // Called after each recorded call (e.g. to press cancel at a chosen moment).
     std::function<void(const QString& call)> on_call;
+
+    // show_message texts with their button sets, plain messages and progress
+    // labels, in order.
+    QList<QPair<QString, int>> messages;
+    QStringList plain;
+    QStringList labels;
 
     bool progress_visible = false;
     QString progress_caption;

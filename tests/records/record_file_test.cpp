@@ -1,6 +1,6 @@
 // The record file on disk: appends, header, safe file names and the sort.
 #include "common/temp_home.h"
-#include "fake_ui.h"
+#include "common/fake_ui.h"
 #include "records/record_file.h"
 #include "shell/global.h"
 
@@ -25,7 +25,7 @@ QByteArray golden(const QString& name)
 
 struct FileFixture {
     vxtest::TempHome home;
-    vxtest::RecordingUi ui;
+    vxtest::FakeUi ui;
     Global g;
     FileFixture()
     {
@@ -83,7 +83,7 @@ TEST(WriteRecord, UncreatableLogDirShowsMessageAndFails)
     f.g.settings.LOGDIR = f.home.path("blocker/Log");
     EXPECT_FALSE(write_record(f.g, database_path(f.g, "M"), "5.3.2026\t1"));
     ASSERT_EQ(f.ui.messages.size(), 1);
-    EXPECT_EQ(f.ui.messages[0],
+    EXPECT_EQ(f.ui.messages[0].first,
               QString::fromUtf8("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"));
     EXPECT_FALSE(write_header(f.g, database_path(f.g, "M"), sample_header(85)));
 }
@@ -188,7 +188,7 @@ TEST(SortRecordFile, OverlappingDownloadsLeaveEachTimeStampOnce)
                 "5.3.2026 00:50\t second\r\n";
     EXPECT_EQ(f.home.read("Log/M.txt"), expected);
     EXPECT_TRUE(f.ui.labels.contains("SORTING"));
-    EXPECT_FALSE(f.ui.shown);
+    EXPECT_FALSE(f.ui.progress_visible);
 }
 
 TEST(SortRecordFile, RecordsAfter2030SecondsAndClockChangeHourAreOrdered)

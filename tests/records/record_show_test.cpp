@@ -1,7 +1,7 @@
 // The download's block hand-off: lines to the viewer, the record counter and
 // the mission's record file.
 #include "common/temp_home.h"
-#include "fake_ui.h"
+#include "common/fake_ui.h"
 #include "records/record_decode.h"
 #include "records/record_file.h"
 #include "shell/global.h"
@@ -39,7 +39,7 @@ Bytes block8(const std::vector<std::array<int, 5>>& records)
 
 struct ShowFixture {
     vxtest::TempHome home;
-    vxtest::RecordingUi ui;
+    vxtest::FakeUi ui;
     Global g;
     CollectingSink sink;
     ShowFixture(std::uint16_t type)

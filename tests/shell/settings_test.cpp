@@ -1,5 +1,5 @@
 #include "common/temp_home.h"
-#include "fake_ui.h"
+#include "common/fake_ui.h"
 #include "shell/global.h"
 #include "shell/ini_file.h"
 #include "shell/settings.h"
@@ -18,7 +18,7 @@ namespace
 struct SettingsFixture : ::testing::Test {
     vxtest::TempHome home;
     Global g;
-    RecordingUi ui;
+    vxtest::FakeUi ui;
 
     SettingsFixture()
     {
