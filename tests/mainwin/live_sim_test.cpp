@@ -3,6 +3,7 @@
 // status, and a logger that answers again fills them once more.
 #include "common/sim_process.h"
 #include "common/temp_home.h"
+#include "common/window_on_sim.h"
 #include "mainwin/scripted_ui.h"
 #include "shell/global.h"
 #include "shell/main_window.h"
@@ -27,15 +28,7 @@ protected:
     TForm1& start(const QStringList& args)
     {
         EXPECT_TRUE(sim.start(args)) << sim.errors().toStdString();
-        QDir().mkpath(home.path("Log"));
-        home.write("vorlanix.ini",
-                   QString("[GLOBAL]\r\nComPort=1\r\nSHOWTIP=0\r\nLOGDIR=%1\r\n[PORTS]\r\nCOM1=%2\r\n")
-                       .arg(home.path("Log"), sim.link())
-                       .toUtf8());
-        g.program_dir = home.dir();
-        g.ui = &ui;
-        w = std::make_unique<TForm1>(g);
-        w->start();
+        w = vxtest::start_window_on(g, ui, home, sim.link());
         return *w;
     }
     // Waits (running the event loop) until the panel shows text.

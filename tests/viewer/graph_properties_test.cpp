@@ -11,27 +11,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include "common/fake_ui.h"
 
 using namespace vx;
 
 namespace
 {
-
-class RecordingUi : public UiPort
-{
-public:
-    QStringList plain;
-    int show_message(const QString&, int) override { return 0; }
-    void plain_message(const QString& text) override { plain << text; }
-    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return {}; }
-    void progress_show(const QString&) override {}
-    void progress_hide() override {}
-    void progress_label(const QString&) override {}
-    void progress_range(int) override {}
-    void progress_position(int) override {}
-    void progress_log(const QString&) override {}
-    void progress_clear_log() override {}
-};
 
 // key=value lines of one section, in file order.
 QStringList section_lines(const QByteArray& file, const QString& section)
@@ -59,7 +44,7 @@ protected:
     }
     vxtest::TempHome home;
     Global g;
-    RecordingUi ui;
+    vxtest::FakeUi ui;
 };
 
 } // namespace

@@ -17,6 +17,7 @@
 
 #include <deque>
 #include <memory>
+#include "common/fake_ui.h"
 
 using namespace vx;
 
@@ -29,34 +30,6 @@ QT_END_NAMESPACE
 
 namespace
 {
-
-class ScriptedUi : public UiPort
-{
-public:
-    std::deque<int> answers;
-    QStringList asked;
-    QList<int> button_sets;
-    QStringList plain;
-
-    int show_message(const QString& text, int buttons) override
-    {
-        asked << text;
-        button_sets << buttons;
-        if (answers.empty()) return 0;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void plain_message(const QString& text) override { plain << text; }
-    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return {}; }
-    void progress_show(const QString&) override {}
-    void progress_hide() override {}
-    void progress_label(const QString&) override {}
-    void progress_range(int) override {}
-    void progress_position(int) override {}
-    void progress_log(const QString&) override {}
-    void progress_clear_log() override {}
-};
 
 double at(int d, int mo, int y, int h, int mi)
 {
@@ -112,7 +85,11 @@ protected:
 
     vxtest::TempHome home;
     Global g;
-    ScriptedUi ui;
+    vxtest::FakeUi ui = [] {
+        vxtest::FakeUi u;
+        u.default_answer = 0; // an unanswered question keeps the window
+        return u;
+    }();
     std::unique_ptr<TEditForm> form;
 };
 
@@ -444,27 +421,27 @@ TEST_F(Viewer, CloseQuestionYesNoCancel)
 {
     // Not modified: closes without a question.
     EXPECT_TRUE(form->close());
-    EXPECT_TRUE(ui.asked.isEmpty());
+    EXPECT_TRUE(ui.messages.isEmpty());
 
     form->show();
     form->add_line("6.12.2026 10:00\t 21,5");
-    ui.answers = {mr::cancel};
+    ui.message_answers = {mr::cancel};
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
-    ASSERT_EQ(ui.asked.size(), 1);
-    EXPECT_EQ(ui.asked[0], g.lang.mess(41));
-    EXPECT_TRUE(ui.asked[0].startsWith(QString::fromUtf8("Zmenili ste údaje")));
-    EXPECT_EQ(ui.button_sets[0], btn::yes | btn::no | btn::cancel);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].first, g.lang.mess(41));
+    EXPECT_TRUE(ui.messages[0].first.startsWith(QString::fromUtf8("Zmenili ste údaje")));
+    EXPECT_EQ(ui.messages[0].second, btn::yes | btn::no | btn::cancel);
 
     // Yes, but the save dialog is cancelled: the window and its text stay.
     form->ask_text_path = [](const QString&) { return QString(); };
-    ui.answers = {mr::yes};
+    ui.message_answers = {mr::yes};
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->is_modified());
 
     // Yes with a file: saved, then closed.
     form->ask_text_path = [&](const QString&) { return home.path("kept.txt"); };
-    ui.answers = {mr::yes};
+    ui.message_answers = {mr::yes};
     EXPECT_TRUE(form->close());
     EXPECT_EQ(home.read("kept.txt"), QByteArray("6.12.2026 10:00\t 21,5\r\n"));
 
@@ -472,14 +449,14 @@ TEST_F(Viewer, CloseQuestionYesNoCancel)
     form->show();
     form->add_line("more");
     form->ask_text_path = [&](const QString&) { return home.path("never.txt"); };
-    ui.answers = {mr::no};
+    ui.message_answers = {mr::no};
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(QFile::exists(home.path("never.txt")));
 
     // A message window already showing answers 0: keep the window.
     form->show();
     form->add_line("again");
-    ui.answers = {0};
+    ui.message_answers = {0};
     EXPECT_FALSE(form->close());
 }
 

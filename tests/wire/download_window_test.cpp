@@ -8,6 +8,7 @@
 // comma; the file writes a record at midnight with its date alone.
 #include "common/sim_process.h"
 #include "common/temp_home.h"
+#include "common/window_on_sim.h"
 #include "mainwin/scripted_ui.h"
 #include "records/MDIEdit.h"
 #include "records/marks.h"
@@ -125,15 +126,7 @@ protected:
     TForm1& start(const QStringList& args)
     {
         EXPECT_TRUE(sim.start(args)) << sim.errors().toStdString();
-        QDir().mkpath(home.path("Log"));
-        home.write("vorlanix.ini",
-                   QString("[GLOBAL]\r\nComPort=1\r\nSHOWTIP=0\r\nLOGDIR=%1\r\n[PORTS]\r\nCOM1=%2\r\n")
-                       .arg(home.path("Log"), sim.link())
-                       .toUtf8());
-        g.program_dir = home.dir();
-        g.ui = &ui;
-        w = std::make_unique<TForm1>(g);
-        w->start();
+        w = vxtest::start_window_on(g, ui, home, sim.link());
         return *w;
     }
     // Runs the event loop until the poll has read the mission name (the
