@@ -1,9 +1,10 @@
 // Record decoding, appending and sorting at database sizes.
 //   build/bench/records_bench
+#include "logger/program_state.h"
+#include "logger/record_handoff.h"
 #include "logger/state.h"
 #include "records/record_decode.h"
 #include "records/record_file.h"
-#include "shell/global.h"
 
 #include <QDir>
 #include <QFile>

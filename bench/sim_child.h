@@ -1,7 +1,7 @@
 #pragma once
 // Starts the simulated logger for a benchmark and opens it on a driver.
-#include "link/WCPDrv.h"
 #include "link/link.h"
+#include "link/serial_port.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>

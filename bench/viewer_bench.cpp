@@ -1,7 +1,7 @@
 // Rebuilding a graph from a full logger memory of record lines, and writing
 // a chart-sized GIF picture.
-#include "records/gif_writer.h"
 #include "records/graph_model.h"
+#include "viewer/gif_writer.h"
 
 #include <QDateTime>
 #include <QDir>

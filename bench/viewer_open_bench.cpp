@@ -1,9 +1,9 @@
 // Opening a large record database file in a record viewer: the text loaded
 // into the pane and the chart built from it, as "Otvoriť textový súbor" does.
 //   QT_QPA_PLATFORM is set to offscreen here; run build/bench/viewer_open_bench
-#include "records/MDIEdit.h"
-#include "shell/cp1250.h"
-#include "shell/global.h"
+#include "base/code_page.h"
+#include "logger/program_state.h"
+#include "viewer/record_viewer.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -8,10 +8,10 @@
 // when it has exactly the expected bytes.
 #include "link/link.h"
 
-#include "link/WCPDrv.h"
+#include "base/code_page.h"
+#include "base/ui_port.h"
 #include "link/bytes.h"
-#include "shell/cp1250.h"
-#include "shell/ui_port.h"
+#include "link/serial_port.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -8,7 +8,7 @@
 // the string being its built-in default. "\n" in a text is a line break.
 #include "logger/catalogue.h"
 
-#include "shell/language.h"
+#include "base/language.h"
 
 #include <algorithm>
 #include <iterator>

@@ -2,11 +2,11 @@
 // see clock.h for the commands.
 #include "logger/clock.h"
 
+#include "base/ui_port.h"
 #include "link/frame.h"
 #include "logger/daynum.h"
 #include "logger/display.h"
-#include "shell/global.h"
-#include "shell/ui_port.h"
+#include "logger/program_state.h"
 
 #include <cstdlib>
 

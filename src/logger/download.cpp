@@ -1,12 +1,12 @@
 #include "logger/download.h"
 
+#include "base/ui_port.h"
 #include "link/bytes.h"
 #include "logger/live.h"
+#include "logger/program_state.h"
+#include "logger/record_handoff.h"
 #include "records/marks.h"
-#include "records/record_decode.h"
 #include "records/record_file.h"
-#include "shell/global.h"
-#include "shell/ui_port.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -415,7 +415,7 @@ int Download::old_record_stream(bool newest, int bar_max)
     host_.set_window_modified(window, newest);
 
     const QString path = old_format_database_path(g_);
-    if (append_record_lines(g_, path, lines)) {
+    if (append_record_lines(path, lines, g_.ui)) {
         sort_after_download(g_);
         host_.refresh_database_browser();
     }

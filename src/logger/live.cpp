@@ -1,8 +1,9 @@
 // Live readings of the status reply; see live.h for the byte layout.
 #include "logger/live.h"
 
-#include "shell/calib.h"
-#include "shell/cp1250.h"
+#include "base/calibration.h"
+#include "base/code_page.h"
+#include "base/number_format.h"
 
 #include <QFile>
 #include <QLocale>
@@ -81,61 +82,6 @@ int folded(int byte)
 }
 
 } // namespace
-
-QString format_number(const char* pattern, double value)
-{
-    QString s = QString::asprintf(pattern, value);
-    const QString point = QLocale().decimalPoint();
-    if (point != QLatin1String(".")) s.replace(QLatin1Char('.'), point);
-    return s;
-}
-
-double digital_temperature(std::uint16_t raw)
-{
-    if (raw >= 2000) return -(65535.0 - raw) / 16.0;
-    return raw / 16.0;
-}
-
-float polynomial(const Coefficients& c, double r)
-{
-    const float x = static_cast<float>(r);
-    return c.a0 + c.a1 * x + c.a2 * x * x;
-}
-
-double capacitive_humidity(double r, const Coefficients& c, bool diagnostic)
-{
-    if (diagnostic) return r;
-    if (r > c.F0 || c.S == 0) return 0;
-    double h = ((c.F0 - r) * 16.0 / c.S + c.K) / 2.0;
-    if (h > 99) h = 99.9;
-    if (h < 0) h = 0;
-    return h;
-}
-
-double saturation_pressure(double t)
-{
-    return 610.78 * std::exp(17.2694 * t / (238.3 + t));
-}
-
-double psychrometric_humidity(double dry, double wet)
-{
-    if (wet >= dry) return 99.9;
-    double rh = (saturation_pressure(wet) - (dry - wet) * 66.7) / saturation_pressure(dry) * 100.0;
-    if (rh < 0) rh = 0;
-    if (rh > 100) rh = 99.9;
-    return rh;
-}
-
-double fahrenheit(double celsius)
-{
-    return celsius * 1.8 + 32;
-}
-
-float correction_value(std::uint8_t byte)
-{
-    const float magnitude = static_cast<float>(byte & 0x7F) / 16.0f;
-    return (byte & 0x80) ? -magnitude : magnitude;
-}
 
 bool read_coefficients(ByteView reply, std::uint16_t type, Coefficients& c)
 {
@@ -468,51 +414,6 @@ std::optional<OldCalibration> decode_old_calibration(ByteView reply, int raw_thr
     oc.value_text = format_number("%5.1f", oc.a0 + oc.a1 * r + oc.a2 * r * r);
     oc.threshold_text = format_number("%5.1f", std::fabs(raw_threshold * static_cast<double>(oc.a1)));
     return oc;
-}
-
-KeyList::Result KeyList::lookup(int key, QString* name) const
-{
-    QFile f(path_);
-    if (!f.open(QIODevice::ReadOnly)) return no_file;
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    bool in_section = false;
-    for (QByteArray line : lines) {
-        if (line.endsWith('\r')) line.chop(1);
-        if (!in_section) {
-            in_section = line.contains("[IDKEY]");
-            continue;
-        }
-        const int comma = line.indexOf(',');
-        if (comma < 0) continue;
-        bool ok = false;
-        const int n = line.left(comma).trimmed().toInt(&ok);
-        if (ok && n == key) {
-            if (name) *name = from_cp1250(line.mid(comma + 1));
-            return found;
-        }
-    }
-    return in_section ? not_listed : no_section;
-}
-
-bool KeyList::append(int key, const QString& name) const
-{
-    QByteArray existing;
-    {
-        QFile f(path_);
-        if (f.exists() && f.open(QIODevice::ReadOnly)) existing = f.readAll();
-    }
-    QByteArray out;
-    if (!existing.contains("[IDKEY]")) {
-        // A list without its header line would never be found again.
-        if (!existing.isEmpty() && !existing.endsWith('\n')) out += "\r\n";
-        out += "[IDKEY]\r\n";
-    } else if (!existing.isEmpty() && !existing.endsWith('\n')) {
-        out += "\r\n";
-    }
-    out += QByteArray::number(key) + ',' + to_cp1250(name) + "\r\n";
-    QFile f(path_);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-    return f.write(out) == out.size();
 }
 
 } // namespace vx

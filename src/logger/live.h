@@ -18,6 +18,7 @@
 #include "logger/catalogue.h"
 #include "logger/state.h"
 #include "logger/status_view.h"
+#include "records/conversions.h"
 
 #include <QString>
 #include <cstdint>
@@ -27,25 +28,6 @@ namespace vx
 {
 
 class Calibration;
-
-// A printf pattern ("%5.1f", "%1.0f %%", ...) with the locale's decimal
-// separator (QLocale()).
-QString format_number(const char* pattern, double value);
-
-// Conversions.
-double digital_temperature(std::uint16_t raw);
-// a0 + a1 r + a2 r^2 (single precision, as the logger's coefficients).
-float polynomial(const Coefficients& c, double r);
-// Capacitive humidity from the trim F0, S, K; the raw count in diagnostic mode.
-double capacitive_humidity(double r, const Coefficients& c, bool diagnostic);
-// Saturation vapour pressure in Pa at t degrees C.
-double saturation_pressure(double t);
-// Relative humidity from dry and wet temperature; 99.9 when wet >= dry.
-double psychrometric_humidity(double dry, double wet);
-double fahrenheit(double celsius);
-
-// Sign-magnitude correction byte (bit 7 = negative) in degrees C.
-float correction_value(std::uint8_t byte);
 
 // Reads the coefficient block of the model into c, falling back as the model
 // requires when the block is short or its sum is wrong. Returns whether the
@@ -89,28 +71,5 @@ struct OldCalibration {
 };
 // nullopt when the answer is shorter than 25 bytes or its sum is wrong.
 std::optional<OldCalibration> decode_old_calibration(ByteView reply, int raw_threshold);
-
-// The key list "kluce.txt" (code page 1250): after the line "[IDKEY]", lines
-// of the form number "," name.
-class KeyList
-{
-public:
-    enum Result {
-        found = 0,
-        no_file = 1,
-        no_section = 2, // no "[IDKEY]" line
-        not_listed = 3,
-    };
-    explicit KeyList(QString path) : path_(std::move(path)) {}
-
-    // Looks up key; on found, name receives everything after the first comma.
-    Result lookup(int key, QString* name) const;
-    // Appends the line key "," name (CR LF), writing "[IDKEY]" first when the
-    // file or that line is missing. False when the file cannot be written.
-    bool append(int key, const QString& name) const;
-
-private:
-    QString path_;
-};
 
 } // namespace vx

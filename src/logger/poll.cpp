@@ -1,14 +1,15 @@
 // The poll cycle of Timer1; see poll.h.
 #include "logger/poll.h"
 
+#include "base/ui_port.h"
 #include "link/bytes.h"
 #include "link/frame.h"
 #include "logger/catalogue.h"
 #include "logger/display.h"
 #include "logger/live.h"
+#include "logger/program_state.h"
 #include "logger/status.h"
-#include "shell/global.h"
-#include "shell/ui_port.h"
+#include "records/key_list.h"
 
 namespace vx
 {

@@ -1,11 +1,12 @@
 // Identification and decoding of status replies; see status.h for the layout.
 #include "logger/status.h"
 
+#include "base/code_page.h"
+#include "base/language.h"
+#include "base/number_format.h"
 #include "logger/catalogue.h"
 #include "logger/daynum.h"
 #include "logger/live.h"
-#include "shell/cp1250.h"
-#include "shell/language.h"
 
 #include <QColor>
 

@@ -1,10 +1,9 @@
 #include "records/record_decode.h"
 
-#include "logger/live.h"
-
-#include "logger/state.h"
+#include "base/number_format.h"
+#include "records/conversions.h"
+#include "records/key_list.h"
 #include "records/record_file.h"
-#include "shell/cp1250.h"
 
 #include <QFile>
 #include <QLocale>
@@ -125,56 +124,6 @@ float humi_cap(const DecodeContext& c, std::uint16_t r)
     return h;
 }
 
-QString format_fixed(double value, int width, int precision)
-{
-    const QByteArray pattern = "%" + QByteArray::number(width) + "." + QByteArray::number(precision) + "f";
-    return format_number(pattern.constData(), value);
-}
-
-KeyLookup key_name(const QString& program_dir, int key)
-{
-    KeyLookup out;
-    QFile f(program_dir + QStringLiteral("kluce.txt"));
-    if (!f.open(QIODevice::ReadOnly)) {
-        out.result = 1;
-        return out;
-    }
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    qsizetype i = 0;
-    for (; i < lines.size(); ++i)
-        if (lines[i].contains("[IDKEY]")) break;
-    if (i == lines.size()) {
-        out.result = 2;
-        return out;
-    }
-    for (++i; i < lines.size(); ++i) {
-        QByteArray line = lines[i];
-        if (line.endsWith('\r')) line.chop(1);
-        const qsizetype comma = line.indexOf(',');
-        if (comma < 0) continue;
-        bool ok = false;
-        const int number = line.left(comma).trimmed().toInt(&ok);
-        if (ok && number == key) {
-            out.result = 0;
-            out.name = from_cp1250(line.mid(comma + 1));
-            return out;
-        }
-    }
-    out.result = 3;
-    return out;
-}
-
-bool add_key_name(const QString& program_dir, int key, const QString& name)
-{
-    QFile f(program_dir + QStringLiteral("kluce.txt"));
-    const bool existed = f.exists();
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-    QByteArray text;
-    if (!existed) text += "[IDKEY]\r\n";
-    text += QByteArray::number(key) + ',' + to_cp1250(name) + "\r\n";
-    return f.write(text) == text.size();
-}
-
 bool is_wide_type(std::uint16_t t)
 {
     switch (t) {
@@ -243,8 +192,10 @@ QString record_values(const DecodeContext& c, const RawRecord& rec)
     case 102:
         return format_fixed(A, 5, 1);
     case 93: {
-        const KeyLookup key = key_name(c.program_dir, rec.a);
-        return key.result == 0 ? key.name : QStringLiteral("[%1]").arg(rec.a);
+        QString name;
+        if (KeyList(c.program_dir + QStringLiteral("kluce.txt")).lookup(rec.a, &name) == KeyList::found)
+            return name;
+        return QStringLiteral("[%1]").arg(rec.a);
     }
     case 99: {
         const float dry = temp16(c, rec.a);

@@ -28,7 +28,6 @@
 namespace vx
 {
 
-struct Global;
 struct Coefficients;
 
 // One record as stored by the logger, before conversion.
@@ -57,8 +56,6 @@ struct DecodeContext {
     // Empty when no definition is active.
     std::function<QString(float)> calibrated;
     QString program_dir; // where the key list "kluce.txt" lives (with trailing '/')
-
-    static DecodeContext from(const Global& g);
 };
 
 // Conversions from a raw count to a physical value, in single precision.
@@ -68,19 +65,6 @@ float poly_value(const DecodeContext& c, std::uint16_t r); // a0 + a1 r + a2 r^2
 float humi_value(const DecodeContext& c,
                  std::uint16_t r); // poly_value limited to 0..100 (not in diagnostic mode)
 float humi_cap(const DecodeContext& c, std::uint16_t r); // capacitive humidity from F0, S and trim byte T
-
-// printf-style "%<width>.<precision>f" with the locale's decimal separator.
-QString format_fixed(double value, int width, int precision);
-
-// Name of an identification key from program_dir + "kluce.txt".
-// Result 0 = found (name set), 1 = no file, 2 = no "[IDKEY]" line, 3 = no such key.
-struct KeyLookup {
-    int result = 1;
-    QString name;
-};
-KeyLookup key_name(const QString& program_dir, int key);
-// Appends "key,name" to the key list, creating it with "[IDKEY]" first.
-bool add_key_name(const QString& program_dir, int key, const QString& name);
 
 // Whether the viewer shows records of this type in the wide (two-column) pane.
 bool is_wide_type(std::uint16_t type_code);
@@ -106,7 +90,6 @@ struct DecodeResult {
 // (five echoed bytes, records, sum byte). Records past the end of the reply
 // count as skipped.
 DecodeResult decode_block(const DecodeContext& c, int record_length, ByteView reply, int count);
-DecodeResult decode_block(const Global& g, ByteView reply, int count);
 
 // Where decoded lines go: the text pane of the record viewer.
 class RecordSink
@@ -117,17 +100,6 @@ public:
     // Called with true for the types shown in the two-column pane.
     virtual void set_wide(bool wide) { (void)wide; }
 };
-
-struct ShowResult {
-    int accepted = 0;
-    int skipped = 0;
-    bool write_failed = false; // a database append failed; the download should end
-};
-
-// The block hand-off of a download: every accepted record goes to the sink,
-// increments g.transfer.record_counter and, with
-// g.transfer.write_to_database, is appended to the mission's record file.
-ShowResult show_records(Global& g, ByteView reply, int count, RecordSink& sink);
 
 // Old-format (type 55) record of exactly 7 bytes. pc_year is the current
 // year of the computer clock; the record's year is the latest year not after

@@ -1,8 +1,7 @@
 #include "records/record_file.h"
 
-#include "shell/cp1250.h"
-#include "shell/global.h"
-#include "shell/ui_port.h"
+#include "base/code_page.h"
+#include "base/ui_port.h"
 
 #include <QDir>
 #include <QFile>
@@ -255,10 +254,10 @@ RecordLine parse_record_line(const QString& line)
 
 // ---- The record file on disk ----
 
-QString log_dir(const Global& g)
+QString log_dir(const QString& logdir_setting, const QString& program_dir)
 {
-    if (!g.settings.LOGDIR.isEmpty()) return g.settings.LOGDIR;
-    return g.program_dir + QStringLiteral("Log");
+    if (!logdir_setting.isEmpty()) return logdir_setting;
+    return program_dir + QStringLiteral("Log");
 }
 
 QString safe_file_name(const QString& mission_name)
@@ -278,31 +277,30 @@ QString safe_file_name(const QString& mission_name)
     return out;
 }
 
-QString database_path(const Global& g, const QString& mission_name)
+QString database_path(const QString& log_dir, const QString& mission_name)
 {
-    return QDir(log_dir(g)).filePath(safe_file_name(mission_name) + QStringLiteral(".txt"));
+    return QDir(log_dir).filePath(safe_file_name(mission_name) + QStringLiteral(".txt"));
 }
 
-QString old_format_database_path(const Global& g)
+QString old_format_database_path(const QString& log_dir, std::uint16_t serial)
 {
-    return QDir(log_dir(g)).filePath(QString::number(g.status.serial) + QStringLiteral(".txt"));
+    return QDir(log_dir).filePath(QString::number(serial) + QStringLiteral(".txt"));
 }
 
-bool ensure_log_dir(Global& g)
+bool ensure_log_dir(const QString& dir, UiPort* ui)
 {
-    const QString dir = log_dir(g);
     if (QFileInfo(dir).isDir() || QDir().mkpath(dir)) return true;
-    if (g.ui)
-        g.ui->show_message(QStringLiteral("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"),
-                           btn::ok);
+    if (ui)
+        ui->show_message(QStringLiteral("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"),
+                         btn::ok);
     return false;
 }
 
 namespace
 {
-bool append_bytes(Global& g, const QString& path, const QByteArray& bytes)
+bool append_bytes(const QString& path, const QByteArray& bytes, UiPort* ui)
 {
-    if (!ensure_log_dir(g)) return false;
+    if (!ensure_log_dir(QFileInfo(path).absolutePath(), ui)) return false;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
     const bool ok = f.write(bytes) == bytes.size();
@@ -311,17 +309,17 @@ bool append_bytes(Global& g, const QString& path, const QByteArray& bytes)
 }
 } // namespace
 
-bool write_record(Global& g, const QString& path, const QString& line)
+bool write_record(const QString& path, const QString& line, UiPort* ui)
 {
-    return append_bytes(g, path, to_cp1250(line) + "\r\n");
+    return append_bytes(path, to_cp1250(line) + "\r\n", ui);
 }
 
-bool append_record_lines(Global& g, const QString& path, const QStringList& lines)
+bool append_record_lines(const QString& path, const QStringList& lines, UiPort* ui)
 {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += to_cp1250(line) + "\r\n";
-    return append_bytes(g, path, bytes);
+    return append_bytes(path, bytes, ui);
 }
 
 int header_line_count(std::uint16_t type_code)
@@ -343,9 +341,9 @@ QStringList header_lines(const RecordFileHeader& h)
     return lines;
 }
 
-bool write_header(Global& g, const QString& path, const RecordFileHeader& h)
+bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui)
 {
-    if (!ensure_log_dir(g)) return false;
+    if (!ensure_log_dir(QFileInfo(path).absolutePath(), ui)) return false;
     QByteArray bytes;
     for (const QString& line : header_lines(h))
         bytes += to_cp1250(line) + "\r\n";
@@ -490,34 +488,6 @@ SortResult sort_records_in_file(const QString& path, int header_count, const Sor
     }
     result.sorted = true;
     return result;
-}
-
-SortResult sort_record_file(Global& g, const QString& path, int header_count)
-{
-    if (g.ident.type_code == 93 || !g.settings.SORTFILE || !QFileInfo::exists(path)) return {};
-    UiPort* ui = g.ui;
-    if (ui) {
-        QString caption = g.lang.table[45].mess;
-        if (caption.isEmpty()) caption = QStringLiteral("Komunikácia");
-        ui->progress_show(caption);
-        ui->progress_label(QStringLiteral("SORTING"));
-        ui->progress_range(100);
-    }
-    SortOptions options;
-    options.progress = [ui](qint64 done, qint64 total) {
-        if (ui && total > 0) ui->progress_position(int(done * 100 / total));
-        return true;
-    };
-    const SortResult result = sort_records_in_file(path, header_count, options);
-    if (ui) ui->progress_hide();
-    return result;
-}
-
-SortResult sort_after_download(Global& g)
-{
-    const std::uint16_t type = g.ident.type_code;
-    const QString path = type == 55 ? old_format_database_path(g) : database_path(g, g.status.mission_name);
-    return sort_record_file(g, path, header_line_count(type));
 }
 
 } // namespace vx

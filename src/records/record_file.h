@@ -17,7 +17,7 @@
 namespace vx
 {
 
-struct Global;
+class UiPort;
 
 // One parsed record line. count is the number of leading value fields that
 // converted; 0 means the line is not a record line.
@@ -62,25 +62,26 @@ std::optional<QDateTime> parse_time_stamp_bytes(const char* begin, const char* e
 // ---- The record file on disk ----
 
 // The log directory: the LOGDIR setting, or "Log" beside the program when unset.
-QString log_dir(const Global& g);
+QString log_dir(const QString& logdir_setting, const QString& program_dir);
 // The file name part for a mission name: the name itself, except that '%',
 // path separators and control characters are written as "%XX", so that no
 // name can reach outside the log directory and different names stay apart.
 QString safe_file_name(const QString& mission_name);
 // log_dir + "/" + safe_file_name(mission_name) + ".txt".
-QString database_path(const Global& g, const QString& mission_name);
+QString database_path(const QString& log_dir, const QString& mission_name);
 // The old-format logger's file: named by its serial number.
-QString old_format_database_path(const Global& g);
+QString old_format_database_path(const QString& log_dir, std::uint16_t serial);
 
-// Makes sure the log directory exists; on failure shows "Adresár \LOG nie je
-// možné vytvoriť, Závažná chyba Vášho PC" through g.ui and returns false.
-bool ensure_log_dir(Global& g);
+// Makes sure the directory exists; on failure shows "Adresár \LOG nie je
+// možné vytvoriť, Závažná chyba Vášho PC" through ui (when given) and
+// returns false.
+bool ensure_log_dir(const QString& dir, UiPort* ui);
 // Appends one record line (CR LF, code page 1250) to path, creating the file
-// when missing; the file is opened and closed for this one line. false when
-// the directory or the file cannot be written.
-bool write_record(Global& g, const QString& path, const QString& line);
+// and its directory when missing; the file is opened and closed for this one
+// line. false when the directory or the file cannot be written.
+bool write_record(const QString& path, const QString& line, UiPort* ui);
 // Appends several lines in one write (the old-format download).
-bool append_record_lines(Global& g, const QString& path, const QStringList& lines);
+bool append_record_lines(const QString& path, const QStringList& lines, UiPort* ui);
 
 // The header a mission start writes.
 struct RecordFileHeader {
@@ -98,7 +99,7 @@ int header_line_count(std::uint16_t type_code);
 // The header lines: 5, or 6 for types 102 and 130.
 QStringList header_lines(const RecordFileHeader& h);
 // Creates (or overwrites) path with the header; false when it cannot be written.
-bool write_header(Global& g, const QString& path, const RecordFileHeader& h);
+bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui);
 
 // ---- Sorting ----
 
@@ -122,13 +123,5 @@ struct SortOptions {
 // are kept, in their order, after the records, and counted. The new file is
 // written beside the old one and replaces it only when complete.
 SortResult sort_records_in_file(const QString& path, int header_lines, const SortOptions& options = {});
-
-// The sort after a download: nothing for type 93, with SORTFILE off or when
-// the file does not exist; otherwise "SORTING" in the progress window.
-SortResult sort_record_file(Global& g, const QString& path, int header_lines);
-// The sort at the end of a download that decoded records: the attached
-// logger's record file (type 55: the serial-number file) with its model's
-// header line count.
-SortResult sort_after_download(Global& g);
 
 } // namespace vx

@@ -1,7 +1,7 @@
 #pragma once
 // A scripted user-interface port for tests: records every call in order and
 // answers show_message and input_box from queues the test fills.
-#include "shell/ui_port.h"
+#include "base/ui_port.h"
 
 #include <QList>
 #include <QPair>

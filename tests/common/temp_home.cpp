@@ -3,7 +3,8 @@
 #include <QFileInfo>
 #include <cstdlib>
 
-namespace vxtest {
+namespace vxtest
+{
 
 TempHome::TempHome()
 {
@@ -14,8 +15,10 @@ TempHome::TempHome()
 
 TempHome::~TempHome()
 {
-    if (had_home_) qputenv("VORLANIX_HOME", old_home_);
-    else qunsetenv("VORLANIX_HOME");
+    if (had_home_)
+        qputenv("VORLANIX_HOME", old_home_);
+    else
+        qunsetenv("VORLANIX_HOME");
 }
 
 void TempHome::write(const QString& name, const QByteArray& bytes) const

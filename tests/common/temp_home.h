@@ -7,9 +7,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
-namespace vxtest {
+namespace vxtest
+{
 
-class TempHome {
+class TempHome
+{
 public:
     TempHome();
     ~TempHome();

@@ -1,6 +1,6 @@
 // The serial port driver: its property rules, opening devices, sending and
 // the receive tick, against a pseudo-terminal peer.
-#include "link/WCPDrv.h"
+#include "link/serial_port.h"
 #include "pty_peer.h"
 
 #include <QElapsedTimer>

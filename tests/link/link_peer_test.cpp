@@ -1,8 +1,8 @@
 // The link layer against a scripted pseudo-terminal peer: frame bytes,
 // acknowledged exchanges, the data reads, cancel and the waits.
 #include "common/fake_ui.h"
-#include "link/WCPDrv.h"
 #include "link/link.h"
+#include "link/serial_port.h"
 #include "pty_peer.h"
 
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 // logger received (its frame log) and how the exchanges fare with its faults.
 #include "common/fake_ui.h"
 #include "common/sim_process.h"
-#include "link/WCPDrv.h"
 #include "link/link.h"
+#include "link/serial_port.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -2,11 +2,11 @@
 #include "common/sim_process.h"
 #include "common/temp_home.h"
 #include "fakes.h"
-#include "link/WCPDrv.h"
+#include "link/serial_port.h"
 #include "logger/clock.h"
 #include "logger/poll.h"
+#include "logger/program_state.h"
 #include "reply_builder.h"
-#include "shell/global.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,7 @@ protected:
     vxtest::TempHome home;
     Global g;
     vxtest::FakeDisplay display;
-    vxtest::FakeUi ui;
+    vxtest::LoggerUi ui;
     ClockCheck check{g, display};
 };
 
@@ -114,12 +114,12 @@ namespace
 {
 
 // A UI that runs a hook whenever the bar moves (to press cancel mid-flow).
-class HookedUi : public vxtest::FakeUi
+class HookedUi : public vxtest::LoggerUi
 {
 public:
     void progress_position(int position) override
     {
-        FakeUi::progress_position(position);
+        LoggerUi::progress_position(position);
         if (on_position) on_position(position);
     }
     std::function<void(int)> on_position;

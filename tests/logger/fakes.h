@@ -1,7 +1,7 @@
 #pragma once
 // A recording main window and a scripted user-interface port.
+#include "base/ui_port.h"
 #include "logger/display.h"
-#include "shell/ui_port.h"
 
 #include <QString>
 #include <QStringList>
@@ -42,7 +42,7 @@ public:
     QStringList names, tips;
 };
 
-class FakeUi : public vx::UiPort
+class LoggerUi : public vx::UiPort
 {
 public:
     int show_message(const QString& text, int buttons) override

@@ -1,11 +1,11 @@
 // Live readings: conversions, coefficient blocks, per-model rules, the old
-// calibration answer and the key list.
+// calibration answer.
+#include "base/calibration.h"
+#include "base/code_page.h"
 #include "common/temp_home.h"
 #include "logger/live.h"
 #include "logger/status.h"
 #include "reply_builder.h"
-#include "shell/calib.h"
-#include "shell/cp1250.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -45,13 +45,6 @@ Reply with_block(int type, std::size_t length, std::size_t from, float a0, float
 }
 
 } // namespace
-
-TEST(Conversions, NumbersUseTheLocaleSeparator)
-{
-    EXPECT_EQ(format_number("%5.1f", 25.0), " 25,0");
-    EXPECT_EQ(format_number("%7.2f", -3.5), "  -3,50");
-    EXPECT_EQ(format_number("%1.0f %%", 99), "99 %");
-}
 
 TEST(Conversions, DigitalTemperature)
 {
@@ -334,42 +327,4 @@ TEST(OldCalibration, AnswerOfTheOldFormatLogger)
     r.u8(29, (sum + 1) & 0xFF);
     EXPECT_FALSE(decode_old_calibration(r.view(), 32).has_value());
     EXPECT_FALSE(decode_old_calibration(Reply(29).view(), 32).has_value());
-}
-
-TEST(KeyList, LookupAndAppend)
-{
-    vxtest::TempHome home;
-    KeyList keys(home.path("kluce.txt"));
-    QString name;
-    EXPECT_EQ(keys.lookup(17, &name), KeyList::no_file);
-
-    home.write("kluce.txt", QByteArray("nazvy\r\n12,Ignored\r\n"));
-    EXPECT_EQ(keys.lookup(12, &name), KeyList::no_section);
-
-    home.write("kluce.txt", "[IDKEY]\r\nbez ciarky\r\n12,Vr\xe1tnik\r\n017,Sklad, zadn\xe9\r\n");
-    EXPECT_EQ(keys.lookup(12, &name), KeyList::found);
-    EXPECT_EQ(name, q("Vrátnik"));
-    EXPECT_EQ(keys.lookup(17, &name), KeyList::found);
-    EXPECT_EQ(name, q("Sklad, zadné"));
-    EXPECT_EQ(keys.lookup(99, &name), KeyList::not_listed);
-
-    ASSERT_TRUE(keys.append(99, q("Šéf")));
-    EXPECT_EQ(keys.lookup(99, &name), KeyList::found);
-    EXPECT_EQ(name, q("Šéf"));
-    EXPECT_TRUE(home.read("kluce.txt").endsWith("99,\x8a\xe9\x66\r\n"));
-}
-
-TEST(KeyList, AppendCreatesTheHeader)
-{
-    vxtest::TempHome home;
-    KeyList keys(home.path("kluce.txt"));
-    ASSERT_TRUE(keys.append(5, "Dvere"));
-    EXPECT_EQ(home.read("kluce.txt"), QByteArray("[IDKEY]\r\n5,Dvere\r\n"));
-    // A file without the header line gets it, so the new name can be found.
-    home.write("kluce.txt", "poznamka");
-    ASSERT_TRUE(keys.append(6, "Brana"));
-    EXPECT_EQ(home.read("kluce.txt"), QByteArray("poznamka\r\n[IDKEY]\r\n6,Brana\r\n"));
-    QString name;
-    EXPECT_EQ(keys.lookup(6, &name), KeyList::found);
-    EXPECT_FALSE(KeyList(home.path("missing/dir/kluce.txt")).append(1, "x"));
 }

@@ -4,10 +4,10 @@
 #include "common/sim_process.h"
 #include "common/temp_home.h"
 #include "fakes.h"
-#include "link/WCPDrv.h"
+#include "link/serial_port.h"
 #include "logger/catalogue.h"
 #include "logger/poll.h"
-#include "shell/global.h"
+#include "logger/program_state.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +66,7 @@ protected:
     TCommPortDriver driver;
     Global g;
     vxtest::FakeDisplay display;
-    vxtest::FakeUi ui;
+    vxtest::LoggerUi ui;
     PollCycle poll{g, display};
 };
 

@@ -3,8 +3,8 @@
 #include "common/temp_home.h"
 #include "fakes.h"
 #include "logger/poll.h"
+#include "logger/program_state.h"
 #include "reply_builder.h"
-#include "shell/global.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +71,7 @@ protected:
     vxtest::TempHome home;
     Global g;
     vxtest::FakeDisplay display;
-    vxtest::FakeUi ui;
+    vxtest::LoggerUi ui;
     PollCycle poll{g, display};
     std::vector<Request> sent;
 };

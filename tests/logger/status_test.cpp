@@ -1,10 +1,10 @@
 // Identification and status decoding against replies built byte by byte.
+#include "base/language.h"
 #include "logger/catalogue.h"
 #include "logger/daynum.h"
 #include "logger/live.h"
 #include "logger/status.h"
 #include "reply_builder.h"
-#include "shell/language.h"
 
 #include <QColor>
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 // Record decoding: record layout, conversions and the per-model lines, from
 // record bytes written out here by the layout rules.
+#include "base/number_format.h"
 #include "common/temp_home.h"
-#include "logger/state.h"
+#include "records/conversions.h"
 #include "records/record_decode.h"
 
 #include <gtest/gtest.h>
@@ -309,39 +310,20 @@ TEST(DecodeBlock, InvalidRecordsAreSkippedAndCounted)
     EXPECT_EQ(decode_block(f.ctx, 6, bv(reply), 10).skipped, 10);
 }
 
-TEST(KeyNames, LookupResultsAndBracketedNumberWhenMissing)
+TEST(KeyNames, ShownByNameOrAsBracketedNumber)
 {
     vxtest::TempHome home;
     Fixture f(93);
     f.ctx.program_dir = home.dir();
-    const Bytes reply = block({record(0, 9, 1, 17)});
-
-    EXPECT_EQ(key_name(home.dir(), 17).result, 1);
-    EXPECT_EQ(decode_block(f.ctx, 6, bv(reply), 1).lines[0].values, "[17]");
-
-    home.write("kluce.txt", "5,Peter\r\n");
-    EXPECT_EQ(key_name(home.dir(), 5).result, 2); // names only count after [IDKEY]
-
+    const Bytes reply = block({record(0, 9, 1, 17), record(0, 9, 1, 5)});
+    const auto values = [&] {
+        const DecodeResult r = decode_block(f.ctx, 6, bv(reply), 2);
+        return QStringList{r.lines[0].values, r.lines[1].values};
+    };
+    EXPECT_EQ(values(), QStringList({"[17]", "[5]"})); // no list
     // "\xe8" is c with caron in code page 1250.
-    home.write("kluce.txt", "[IDKEY]\r\nno comma here\r\n 170 ,Jana\r\n5,Peter, vr\xe8\r\n");
-    EXPECT_EQ(key_name(home.dir(), 17).result, 3);
-    EXPECT_EQ(decode_block(f.ctx, 6, bv(reply), 1).lines[0].values, "[17]");
-    const KeyLookup peter = key_name(home.dir(), 5);
-    EXPECT_EQ(peter.result, 0);
-    EXPECT_EQ(peter.name, QString::fromUtf8("Peter, vrč"));
-    EXPECT_EQ(key_name(home.dir(), 170).name, "Jana");
-}
-
-TEST(KeyNames, AddingCreatesTheListWithItsSectionLine)
-{
-    vxtest::TempHome home;
-    ASSERT_TRUE(add_key_name(home.dir(), 17, QString::fromUtf8("Vrátnica")));
-    ASSERT_TRUE(add_key_name(home.dir(), 3, "Sklad"));
-    EXPECT_EQ(home.read("kluce.txt"), QByteArray("[IDKEY]\r\n17,Vr\xe1tnica\r\n3,Sklad\r\n"));
-    Fixture f(93);
-    f.ctx.program_dir = home.dir();
-    EXPECT_EQ(decode_block(f.ctx, 6, bv(block({record(0, 9, 1, 17)})), 1).lines[0].values,
-              QString::fromUtf8("Vrátnica"));
+    home.write("kluce.txt", "[IDKEY]\r\n5,Peter, vr\xe8\r\n");
+    EXPECT_EQ(values(), QStringList({"[17]", QString::fromUtf8("Peter, vrč")}));
 }
 
 namespace

@@ -1,8 +1,7 @@
 // The record file on disk: appends, header, safe file names and the sort.
-#include "common/temp_home.h"
 #include "common/fake_ui.h"
+#include "common/temp_home.h"
 #include "records/record_file.h"
-#include "shell/global.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -26,13 +25,7 @@ QByteArray golden(const QString& name)
 struct FileFixture {
     vxtest::TempHome home;
     vxtest::FakeUi ui;
-    Global g;
-    FileFixture()
-    {
-        g.program_dir = home.dir();
-        g.settings.LOGDIR = home.path("Log");
-        g.ui = &ui;
-    }
+    QString log = home.path("Log");
     QString log_file(const QString& name) const { return home.path("Log/" + name); }
     // Every file below the temporary program directory, relative to it.
     QStringList all_files() const
@@ -65,13 +58,13 @@ RecordFileHeader sample_header(std::uint16_t type)
 TEST(WriteRecord, CreatesLogDirAndAppendsCrLfLinesInCodePage1250)
 {
     FileFixture f;
-    const QString path = database_path(f.g, "MISIA 1");
-    ASSERT_TRUE(write_record(f.g, path, QString::fromUtf8("5.3.2026 08:20\t 21,5\tkľúč")));
-    ASSERT_TRUE(write_record(f.g, path, "5.3.2026\t 20,0"));
+    const QString path = database_path(f.log, "MISIA 1");
+    ASSERT_TRUE(write_record(path, QString::fromUtf8("5.3.2026 08:20\t 21,5\tkľúč"), &f.ui));
+    ASSERT_TRUE(write_record(path, "5.3.2026\t 20,0", &f.ui));
     EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), QByteArray("5.3.2026 08:20\t 21,5\tk\xbe\xfa\xe8\r\n"
                                                          "5.3.2026\t 20,0\r\n"));
     EXPECT_TRUE(f.ui.messages.isEmpty());
-    ASSERT_TRUE(append_record_lines(f.g, path, {"6.3.2026 10:00\t  1,0", "6.3.2026 10:10\t  2,0"}));
+    ASSERT_TRUE(append_record_lines(path, {"6.3.2026 10:00\t  1,0", "6.3.2026 10:10\t  2,0"}, &f.ui));
     EXPECT_TRUE(
         f.home.read("Log/MISIA 1.txt").endsWith("6.3.2026 10:00\t  1,0\r\n6.3.2026 10:10\t  2,0\r\n"));
 }
@@ -80,19 +73,19 @@ TEST(WriteRecord, UncreatableLogDirShowsMessageAndFails)
 {
     FileFixture f;
     f.home.write("blocker", "a file where the directory should be");
-    f.g.settings.LOGDIR = f.home.path("blocker/Log");
-    EXPECT_FALSE(write_record(f.g, database_path(f.g, "M"), "5.3.2026\t1"));
+    f.log = f.home.path("blocker/Log");
+    EXPECT_FALSE(write_record(database_path(f.log, "M"), "5.3.2026\t1", &f.ui));
     ASSERT_EQ(f.ui.messages.size(), 1);
     EXPECT_EQ(f.ui.messages[0].first,
               QString::fromUtf8("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"));
-    EXPECT_FALSE(write_header(f.g, database_path(f.g, "M"), sample_header(85)));
+    EXPECT_FALSE(write_header(database_path(f.log, "M"), sample_header(85), &f.ui));
 }
 
 TEST(WriteRecord, UnwritableFileFails)
 {
     FileFixture f;
     QDir().mkpath(f.log_file("M.txt")); // a directory in the file's place
-    EXPECT_FALSE(write_record(f.g, f.log_file("M.txt"), "5.3.2026\t1"));
+    EXPECT_FALSE(write_record(f.log_file("M.txt"), "5.3.2026\t1", &f.ui));
 }
 
 TEST(RecordHeader, FiveLinesOrSixForFlowAndCurrentModels)
@@ -104,8 +97,8 @@ TEST(RecordHeader, FiveLinesOrSixForFlowAndCurrentModels)
     EXPECT_EQ(header_line_count(130), 6);
     for (std::uint16_t type : {85, 102, 130}) {
         SCOPED_TRACE(type);
-        const QString path = database_path(f.g, "MISIA 1");
-        ASSERT_TRUE(write_header(f.g, path, sample_header(type)));
+        const QString path = database_path(f.log, "MISIA 1");
+        ASSERT_TRUE(write_header(path, sample_header(type), &f.ui));
         EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden(QString("header_%1.txt").arg(type)));
         EXPECT_EQ(header_lines(sample_header(type)).size(), header_line_count(type));
     }
@@ -119,9 +112,9 @@ TEST(DatabasePath, PlainNamesUnchangedUnsafeNamesStayInsideLogDir)
 {
     FileFixture f;
     const QString log = QDir(f.home.path("Log")).absolutePath();
-    EXPECT_EQ(database_path(f.g, "MISIA 1"), log + "/MISIA 1.txt");
+    EXPECT_EQ(database_path(f.log, "MISIA 1"), log + "/MISIA 1.txt");
     const QString slovak = QString::fromUtf8("Pivnica č.2 - sever_Ľ.á");
-    EXPECT_EQ(database_path(f.g, slovak), log + "/" + slovak + ".txt");
+    EXPECT_EQ(database_path(f.log, slovak), log + "/" + slovak + ".txt");
     EXPECT_EQ(safe_file_name("../x"), "..%2Fx");
     EXPECT_EQ(safe_file_name("a/b"), "a%2Fb");
     EXPECT_EQ(safe_file_name("a\\b"), "a%5Cb");
@@ -132,17 +125,16 @@ TEST(DatabasePath, PlainNamesUnchangedUnsafeNamesStayInsideLogDir)
     const QStringList names = {"../x",          "a/b", "a\\b", "..", "../../etc/passwd",
                                QString("x\ny"), "a_b", "a%2Fb"};
     for (const QString& name : names) {
-        const QString path = database_path(f.g, name);
+        const QString path = database_path(f.log, name);
         EXPECT_EQ(QFileInfo(path).absolutePath(), log) << name.toStdString();
-        ASSERT_TRUE(write_record(f.g, path, "5.3.2026\t1")) << name.toStdString();
+        ASSERT_TRUE(write_record(path, "5.3.2026\t1", &f.ui)) << name.toStdString();
     }
     // Nothing appeared outside the log directory, and every name got its own file.
     const QStringList files = f.all_files();
     EXPECT_EQ(files.size(), names.size());
     for (const QString& file : files)
         EXPECT_TRUE(file.startsWith("Log/")) << file.toStdString();
-    f.g.status.serial = 4711;
-    EXPECT_EQ(old_format_database_path(f.g), log + "/4711.txt");
+    EXPECT_EQ(old_format_database_path(log, 4711), log + "/4711.txt");
 }
 
 TEST(SortRecordFile, GoldenTypeCurrentFileKeepsHeaderDropsLaterDuplicatesAndKeepsUndated)
@@ -166,17 +158,16 @@ TEST(SortRecordFile, GoldenTypeCurrentFileKeepsHeaderDropsLaterDuplicatesAndKeep
 TEST(SortRecordFile, OverlappingDownloadsLeaveEachTimeStampOnce)
 {
     FileFixture f;
-    f.g.ident.type_code = 85;
-    const QString path = database_path(f.g, "M");
-    ASSERT_TRUE(write_header(f.g, path, sample_header(85)));
+    const QString path = database_path(f.log, "M");
+    ASSERT_TRUE(write_header(path, sample_header(85), &f.ui));
     auto stamp = [](int minute) {
         return format_time_stamp(QDateTime(QDate(2026, 3, 5), QTime(0, 0)).addSecs(minute * 60));
     };
     for (int m = 0; m < 30; m += 10)
-        ASSERT_TRUE(write_record(f.g, path, stamp(m) + "\t first"));
+        ASSERT_TRUE(write_record(path, stamp(m) + "\t first", &f.ui));
     for (int m = 10; m < 60; m += 10)
-        ASSERT_TRUE(write_record(f.g, path, stamp(m) + "\t second"));
-    const SortResult r = sort_record_file(f.g, path, 5);
+        ASSERT_TRUE(write_record(path, stamp(m) + "\t second", &f.ui));
+    const SortResult r = sort_records_in_file(path, 5);
     EXPECT_TRUE(r.sorted);
     EXPECT_EQ(r.duplicates, 2);
     QByteArray expected = golden("header_85.txt");
@@ -187,8 +178,6 @@ TEST(SortRecordFile, OverlappingDownloadsLeaveEachTimeStampOnce)
                 "5.3.2026 00:40\t second\r\n"
                 "5.3.2026 00:50\t second\r\n";
     EXPECT_EQ(f.home.read("Log/M.txt"), expected);
-    EXPECT_TRUE(f.ui.labels.contains("SORTING"));
-    EXPECT_FALSE(f.ui.progress_visible);
 }
 
 TEST(SortRecordFile, RecordsAfter2030SecondsAndClockChangeHourAreOrdered)
@@ -266,44 +255,4 @@ TEST(SortRecordFile, UnwritableDirectoryLeavesOldFileIntact)
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_TRUE(r.failed);
     EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), before);
-}
-
-TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
-{
-    FileFixture f;
-    const QByteArray before = golden("unsorted_130.txt");
-    f.home.write("Log/K.txt", before);
-    f.g.ident.type_code = 93;
-    EXPECT_FALSE(sort_record_file(f.g, f.log_file("K.txt"), 5).sorted);
-    f.g.ident.type_code = 130;
-    f.g.settings.SORTFILE = false;
-    EXPECT_FALSE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
-    EXPECT_EQ(f.home.read("Log/K.txt"), before);
-    EXPECT_TRUE(f.ui.labels.isEmpty());
-    f.g.settings.SORTFILE = true;
-    const SortResult missing = sort_record_file(f.g, f.log_file("none.txt"), 6);
-    EXPECT_FALSE(missing.sorted);
-    EXPECT_FALSE(missing.failed);
-    EXPECT_FALSE(QFile::exists(f.log_file("none.txt")));
-    EXPECT_TRUE(sort_records_in_file(f.log_file("none.txt"), 6).failed);
-    EXPECT_TRUE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
-    EXPECT_EQ(f.home.read("Log/K.txt"), golden("sorted_130.txt"));
-}
-
-TEST(SortRecordFile, AfterDownloadSortsTheAttachedLoggersFile)
-{
-    FileFixture f;
-    f.g.ident.type_code = 130;
-    f.g.status.mission_name = "MISIA 1";
-    f.home.write("Log/MISIA 1.txt", golden("unsorted_130.txt"));
-    const SortResult r = sort_after_download(f.g);
-    EXPECT_TRUE(r.sorted);
-    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
-    // The old-format logger's file is named by its serial number and has five header lines.
-    f.g.ident.type_code = 55;
-    f.g.status.serial = 812;
-    f.home.write("Log/812.txt", "812\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
-                                "2.1.2026 10:00\t  2,0\r\n1.1.2026 10:00\t  1,0\r\n");
-    EXPECT_EQ(sort_after_download(f.g).records, 2);
-    EXPECT_TRUE(f.home.read("Log/812.txt").endsWith("1.1.2026 10:00\t  1,0\r\n2.1.2026 10:00\t  2,0\r\n"));
 }

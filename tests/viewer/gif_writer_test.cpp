@@ -1,5 +1,5 @@
 // GIF pictures: palette reduction and files another decoder reads.
-#include "records/gif_writer.h"
+#include "viewer/gif_writer.h"
 
 #include <QPainter>
 #include <QProcess>

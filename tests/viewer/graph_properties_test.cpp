@@ -1,17 +1,17 @@
 // The graph properties dialog: picks go into the shared style table and are
 // applied at once; OK writes the 22 keys of [GRAPH] in their fixed order.
+#include "base/code_page.h"
+#include "base/ui_port.h"
 #include "common/temp_home.h"
-#include "records/ugrprop.h"
-#include "shell/cp1250.h"
-#include "shell/global.h"
-#include "shell/ui_port.h"
+#include "logger/program_state.h"
+#include "viewer/graph_properties_dialog.h"
 
+#include "common/fake_ui.h"
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <gtest/gtest.h>
-#include "common/fake_ui.h"
 
 using namespace vx;
 

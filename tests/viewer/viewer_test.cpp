@@ -1,9 +1,9 @@
 // The record viewer window: graph building from its text, zoom and mouse
 // handling, saving pictures and text, and the close question.
+#include "base/ui_port.h"
 #include "common/temp_home.h"
-#include "records/MDIEdit.h"
-#include "shell/global.h"
-#include "shell/ui_port.h"
+#include "logger/program_state.h"
+#include "viewer/record_viewer.h"
 
 #include <qcustomplot.h>
 
@@ -15,9 +15,9 @@
 #include <QStatusBar>
 #include <gtest/gtest.h>
 
+#include "common/fake_ui.h"
 #include <deque>
 #include <memory>
-#include "common/fake_ui.h"
 
 using namespace vx;
 

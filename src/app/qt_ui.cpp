@@ -1,0 +1,80 @@
+#include "app/qt_ui.h"
+
+#include "app/message_window.h"
+#include "app/progress_window.h"
+#include "logger/program_state.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace vx
+{
+
+QtUi::QtUi(Global& g, QWidget* parent) : g_(g), parent_(parent), progress_(std::make_unique<Tfrmprogress>())
+{
+    progress_->set_cancel_handler([this] { g_.link.abort(); });
+}
+
+QtUi::~QtUi()
+{
+    if (fmess_ && !fmess_->parent()) delete fmess_;
+}
+
+void QtUi::set_parent(QWidget* parent)
+{
+    parent_ = parent;
+    if (fmess_ && !fmess_->parent()) {
+        delete fmess_;
+        fmess_ = nullptr;
+    }
+}
+
+int QtUi::show_message(const QString& text, int buttons)
+{
+    if (!fmess_) fmess_ = new Tfmess(parent_);
+    return fmess_->show_message(text, buttons);
+}
+
+void QtUi::plain_message(const QString& text)
+{
+    QMessageBox::information(parent_, QString(), text);
+}
+
+std::optional<QString> QtUi::input_box(const QString& caption, const QString& prompt, const QString& value)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, value, &ok);
+    if (!ok) return std::nullopt;
+    return answer;
+}
+
+void QtUi::progress_show(const QString& caption)
+{
+    progress_->start(caption);
+}
+void QtUi::progress_hide()
+{
+    progress_->hide();
+}
+void QtUi::progress_label(const QString& text)
+{
+    progress_->set_label(text);
+}
+void QtUi::progress_range(int maximum)
+{
+    progress_->set_range(maximum);
+}
+void QtUi::progress_position(int position)
+{
+    progress_->set_position(position);
+}
+void QtUi::progress_log(const QString& line)
+{
+    progress_->log(line);
+}
+void QtUi::progress_clear_log()
+{
+    progress_->clear_log();
+}
+
+} // namespace vx

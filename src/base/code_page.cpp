@@ -1,0 +1,68 @@
+#include "base/code_page.h"
+
+#include <QList>
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+namespace vx
+{
+namespace
+{
+
+// One conversion with iconv; on an invalid or unmappable sequence the
+// replacement is emitted and the offending input unit is skipped.
+QByteArray convert(const char* to, const char* from, const QByteArray& in, const QByteArray& replacement,
+                   int unit)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+    QByteArray out;
+    out.reserve(in.size() * 2 + 16);
+    std::vector<char> buf(4096);
+    char* src = const_cast<char*>(in.constData());
+    size_t src_left = static_cast<size_t>(in.size());
+    while (src_left > 0) {
+        char* dst = buf.data();
+        size_t dst_left = buf.size();
+        size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
+        out.append(buf.data(), static_cast<qsizetype>(buf.size() - dst_left));
+        if (r == static_cast<size_t>(-1)) {
+            if (errno == E2BIG) continue;
+            // EILSEQ or EINVAL: replace one input unit and go on.
+            out.append(replacement);
+            size_t skip = std::min<size_t>(static_cast<size_t>(unit), src_left);
+            src += skip;
+            src_left -= skip;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+} // namespace
+
+QString from_cp1250(const QByteArray& bytes)
+{
+    return QString::fromUtf8(convert("UTF-8", "CP1250", bytes, QByteArray("\xEF\xBF\xBD"), 1));
+}
+
+QByteArray to_cp1250(const QString& text)
+{
+    // Go through UTF-32 so that an unmappable character is skipped whole.
+    QByteArray u32;
+    u32.reserve(text.size() * 4);
+    for (char32_t c : text.toUcs4()) {
+        u32.append(static_cast<char>(c & 0xFF));
+        u32.append(static_cast<char>((c >> 8) & 0xFF));
+        u32.append(static_cast<char>((c >> 16) & 0xFF));
+        u32.append(static_cast<char>((c >> 24) & 0xFF));
+    }
+    return convert("CP1250", "UTF-32LE", u32, QByteArray("?"), 4);
+}
+
+} // namespace vx

@@ -1,0 +1,325 @@
+#include "base/ini_file.h"
+
+#include "base/code_page.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vx
+{
+namespace
+{
+
+// What one line of the file is.
+struct LineKind {
+    enum { other, section, key } kind = other;
+    QString name;  // section or key name, trimmed
+    QString value; // key lines: value, trimmed
+};
+
+LineKind classify(const QString& raw)
+{
+    LineKind k;
+    const QString line = raw.trimmed();
+    if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) return k;
+    if (line.startsWith('[')) {
+        const qsizetype close = line.indexOf(']');
+        k.kind = LineKind::section;
+        k.name = line.mid(1, close < 0 ? -1 : close - 1).trimmed();
+        return k;
+    }
+    const qsizetype eq = line.indexOf('=');
+    if (eq <= 0) return k;
+    k.name = line.left(eq).trimmed();
+    if (k.name.isEmpty()) return k;
+    k.kind = LineKind::key;
+    k.value = line.mid(eq + 1).trimmed();
+    return k;
+}
+
+bool same_name(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// One raw line of a file with its own terminator ("\r\n", "\n" or none).
+struct RawLine {
+    QByteArray text;
+    QByteArray eol;
+};
+
+QList<RawLine> split_lines(const QByteArray& bytes)
+{
+    QList<RawLine> lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        const qsizetype nl = bytes.indexOf('\n', start);
+        if (nl < 0) {
+            lines.append({bytes.mid(start), {}});
+            break;
+        }
+        qsizetype end = nl;
+        QByteArray eol("\n");
+        if (end > start && bytes[end - 1] == '\r') {
+            --end;
+            eol = "\r\n";
+        }
+        lines.append({bytes.mid(start, end - start), eol});
+        start = nl + 1;
+    }
+    return lines;
+}
+
+// A value must stay on its line.
+QByteArray encode_value(const QString& value)
+{
+    QString v = value;
+    v.replace('\r', ' ').replace('\n', ' ');
+    return to_cp1250(v);
+}
+
+bool write_all(int fd, const QByteArray& data)
+{
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<int> parse_ini_int(const QString& text)
+{
+    const QString t = text.trimmed();
+    bool ok = false;
+    qlonglong v = 0;
+    if (t.startsWith("0x", Qt::CaseInsensitive)) {
+        const QString digits = t.mid(2);
+        // toLongLong would accept a sign or blanks after the prefix.
+        if (digits.isEmpty() || digits[0] == '+' || digits[0] == '-' || digits[0].isSpace())
+            return std::nullopt;
+        v = digits.toLongLong(&ok, 16);
+        // Hexadecimal values are bit patterns: 0xFFFFFFFF is -1.
+        if (ok && v > 0xFFFFFFFFLL) ok = false;
+        if (ok) return static_cast<int>(static_cast<quint32>(v));
+        return std::nullopt;
+    }
+    v = t.toLongLong(&ok, 10);
+    if (!ok || v < INT_MIN || v > INT_MAX) return std::nullopt;
+    return static_cast<int>(v);
+}
+
+IniFile IniFile::parse(const QByteArray& bytes)
+{
+    IniFile ini;
+    Section* current = nullptr;
+    // One conversion for the whole file: the code page maps CR and LF to
+    // themselves, so lines split the same way afterwards.
+    for (const QString& line : from_cp1250(bytes).split('\n')) {
+        const LineKind k = classify(line);
+        if (k.kind == LineKind::section) {
+            current = nullptr;
+            for (Section& s : ini.sections_)
+                if (same_name(s.name, k.name)) current = &s;
+            if (!current) {
+                ini.sections_.append(Section{k.name, {}, {}});
+                current = &ini.sections_.last();
+            }
+        } else if (k.kind == LineKind::key && current) {
+            const QString lower = k.name.toLower();
+            if (!current->index.contains(lower)) {
+                current->index.insert(lower, current->entries.size());
+                current->entries.append({k.name, k.value.left(max_ini_string)});
+            }
+        }
+    }
+    return ini;
+}
+
+std::optional<IniFile> IniFile::load(const QString& path)
+{
+    QFile f(path);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return std::nullopt;
+    return parse(f.readAll());
+}
+
+const IniFile::Section* IniFile::find(const QString& section) const
+{
+    for (const Section& s : sections_)
+        if (same_name(s.name, section)) return &s;
+    return nullptr;
+}
+
+bool IniFile::has_section(const QString& section) const
+{
+    const Section* s = find(section);
+    return s && !s->entries.isEmpty();
+}
+
+QStringList IniFile::keys(const QString& section) const
+{
+    QStringList out;
+    if (const Section* s = find(section))
+        for (const auto& e : s->entries)
+            out.append(e.first);
+    return out;
+}
+
+std::optional<QString> IniFile::value(const QString& section, const QString& key) const
+{
+    if (const Section* s = find(section)) {
+        const auto it = s->index.constFind(key.toLower());
+        if (it != s->index.constEnd()) return s->entries[*it].second;
+    }
+    return std::nullopt;
+}
+
+QString IniFile::read_string(const QString& section, const QString& key, const QString& def) const
+{
+    return value(section, key).value_or(def);
+}
+
+int IniFile::read_int(const QString& section, const QString& key, int def) const
+{
+    const auto v = value(section, key);
+    if (!v) return def;
+    return parse_ini_int(*v).value_or(def);
+}
+
+bool IniFile::read_bool(const QString& section, const QString& key, bool def) const
+{
+    const auto v = value(section, key);
+    if (!v) return def;
+    const auto i = parse_ini_int(*v);
+    return i ? *i != 0 : def;
+}
+
+QByteArray edit_ini_bytes(const QByteArray& original, const QString& section,
+                          const QList<QPair<QString, QString>>& values)
+{
+    QList<RawLine> lines = split_lines(original);
+    // New lines take the file's own line ending; a new file gets CR LF.
+    QByteArray eol("\r\n");
+    for (const RawLine& l : lines)
+        if (!l.eol.isEmpty()) {
+            eol = l.eol;
+            break;
+        }
+
+    for (const auto& [key, value] : values) {
+        const QByteArray new_line = to_cp1250(key) + '=' + encode_value(value);
+        // Find the first section of that name and the extent of its body.
+        qsizetype header = -1, end = lines.size();
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const LineKind k = classify(from_cp1250(lines[i].text));
+            if (k.kind != LineKind::section) continue;
+            if (header >= 0) {
+                end = i;
+                break;
+            }
+            if (same_name(k.name, section)) header = i;
+        }
+        if (header < 0) {
+            if (!lines.isEmpty() && lines.last().eol.isEmpty()) lines.last().eol = eol;
+            lines.append({'[' + to_cp1250(section) + ']', eol});
+            lines.append({new_line, eol});
+            continue;
+        }
+        bool replaced = false;
+        qsizetype last_content = header;
+        for (qsizetype i = header + 1; i < end; ++i) {
+            const LineKind k = classify(from_cp1250(lines[i].text));
+            if (!lines[i].text.trimmed().isEmpty()) last_content = i;
+            if (k.kind == LineKind::key && same_name(k.name, key)) {
+                // Keep the key as spelled and any blanks around '='.
+                QByteArray& text = lines[i].text;
+                qsizetype cut = text.indexOf('=') + 1;
+                while (cut < text.size() && (text[cut] == ' ' || text[cut] == '\t'))
+                    ++cut;
+                text = text.left(cut) + encode_value(value);
+                replaced = true;
+                break;
+            }
+        }
+        if (replaced) continue;
+        // A new key goes after the last non-blank line of its section, so
+        // blank lines that separate sections stay where they were.
+        if (lines[last_content].eol.isEmpty()) lines[last_content].eol = eol;
+        lines.insert(last_content + 1, {new_line, eol});
+    }
+
+    QByteArray out;
+    out.reserve(original.size() + 64);
+    for (const RawLine& l : lines)
+        out += l.text + l.eol;
+    return out;
+}
+
+bool write_ini_values(const QString& path, const QString& section,
+                      const QList<QPair<QString, QString>>& values, QString* error)
+{
+    auto fail = [&] {
+        if (error) *error = QString("Unable to write to %1").arg(path);
+        return false;
+    };
+    // A link is followed, so that the link itself survives the replacement.
+    const QFileInfo link(path);
+    const QFileInfo fi(link.isSymLink() ? link.symLinkTarget() : path);
+    const QByteArray native = QFile::encodeName(fi.absoluteFilePath());
+
+    QByteArray original;
+    mode_t mode = 0;
+    struct stat st {
+    };
+    if (::stat(native.constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) return fail();
+        QFile f(fi.absoluteFilePath());
+        // An existing file that cannot be read must not be replaced by a
+        // file that holds only the new key.
+        if (!f.open(QIODevice::ReadOnly)) return fail();
+        original = f.readAll();
+        if (f.error() != QFileDevice::NoError) return fail();
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    const QByteArray data = edit_ini_bytes(original, section, values);
+
+    QByteArray tmpl =
+        QFile::encodeName(fi.absolutePath()) + "/." + QFile::encodeName(fi.fileName()) + ".XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) return fail();
+    bool ok = ::fchmod(fd, mode) == 0 && write_all(fd, data) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(tmpl.constData(), native.constData()) == 0;
+    if (!ok) {
+        ::unlink(tmpl.constData());
+        return fail();
+    }
+    // Make the rename itself durable.
+    const int dfd = ::open(QFile::encodeName(fi.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+} // namespace vx

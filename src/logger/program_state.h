@@ -1,0 +1,48 @@
+#pragma once
+// The one program-wide state object: the link, what is known of the attached
+// logger, the settings, the language table and the calibration definition.
+// main() (or a test fixture) owns it and hands it to the windows and flows.
+#include "base/calibration.h"
+#include "base/language.h"
+#include "base/program_dir.h"
+#include "base/settings.h"
+#include "base/tips.h"
+#include "link/link.h"
+#include "logger/state.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+namespace vx
+{
+
+class UiPort;
+
+struct Global {
+    QString program_dir; // with its trailing '/'
+    Settings settings;
+    Language lang;
+    Calibration calib;
+    Tips tips;
+    Link link;
+    Identification ident;
+    Status status;
+    Coefficients coef;
+    PollState poll;
+    TransferState transfer;
+    UiPort* ui = nullptr;
+    // The computer's clock; tests replace it to run on a fixed date.
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+
+    // Path of a file beside the program.
+    QString path(const QString& file_name) const { return program_dir + file_name; }
+};
+
+// Reads the whole settings file into g.settings, builds the language table
+// from it and resets the run-time state the file does not hold. A log
+// directory that does not exist falls back to "Log" beside the program, with
+// message 9.
+void load_settings(Global& g);
+
+} // namespace vx

@@ -1,0 +1,94 @@
+#include "logger/record_handoff.h"
+
+#include "base/calibration.h"
+#include "base/ui_port.h"
+#include "logger/program_state.h"
+
+#include <QFileInfo>
+
+namespace vx
+{
+
+DecodeContext decode_context(const Global& g)
+{
+    DecodeContext c;
+    c.type_code = g.ident.type_code;
+    c.corr1 = g.status.corr1;
+    c.corr2 = g.status.corr2;
+    c.coef = &g.coef;
+    c.diagnostic = g.poll.diagnostic;
+    if (g.calib.calib_active) {
+        const Calibration* calib = &g.calib;
+        c.calibrated = [calib](float x) { return calib->format_value(calib->calib_value(x)); };
+    }
+    c.program_dir = g.program_dir;
+    return c;
+}
+
+DecodeResult decode_block(const Global& g, ByteView reply, int count)
+{
+    return decode_block(decode_context(g), g.ident.record_length, reply, count);
+}
+
+QString log_dir(const Global& g)
+{
+    return log_dir(g.settings.LOGDIR, g.program_dir);
+}
+
+QString database_path(const Global& g, const QString& mission_name)
+{
+    return database_path(log_dir(g), mission_name);
+}
+
+QString old_format_database_path(const Global& g)
+{
+    return old_format_database_path(log_dir(g), g.status.serial);
+}
+
+ShowResult show_records(Global& g, ByteView reply, int count, RecordSink& sink)
+{
+    const DecodeResult block = decode_block(g, reply, count);
+    ShowResult out;
+    out.skipped = block.skipped;
+    if (block.wide) sink.set_wide(true);
+    const QString path = g.transfer.write_to_database ? database_path(g, g.status.mission_name) : QString();
+    for (const DecodedLine& line : block.lines) {
+        sink.add_line(line.display_line);
+        ++g.transfer.record_counter;
+        ++out.accepted;
+        // After a failed append the download ends; no further line is tried.
+        if (g.transfer.write_to_database && !out.write_failed && !write_record(path, line.file_line, g.ui))
+            out.write_failed = true;
+    }
+    return out;
+}
+
+SortResult sort_record_file(Global& g, const QString& path, int header_count)
+{
+    if (g.ident.type_code == 93 || !g.settings.SORTFILE || !QFileInfo::exists(path)) return {};
+    UiPort* ui = g.ui;
+    if (ui) {
+        QString caption = g.lang.table[45].mess;
+        if (caption.isEmpty()) caption = QStringLiteral("Komunikácia");
+        ui->progress_show(caption);
+        ui->progress_label(QStringLiteral("SORTING"));
+        ui->progress_range(100);
+    }
+    SortOptions options;
+    options.progress = [ui](qint64 done, qint64 total) {
+        if (ui && total > 0) ui->progress_position(int(done * 100 / total));
+        return true;
+    };
+    const SortResult result = sort_records_in_file(path, header_count, options);
+    if (ui) ui->progress_hide();
+    return result;
+}
+
+SortResult sort_after_download(Global& g)
+{
+    const std::uint16_t type = g.ident.type_code;
+    const QString path = type == 55 ? old_format_database_path(g) : database_path(g, g.status.mission_name);
+    return sort_record_file(g, path, header_line_count(type));
+}
+
+} // namespace vx

@@ -1,0 +1,44 @@
+#pragma once
+// Where a download's records go, seen from the attached logger: decoding
+// with its model, corrections and coefficients, its mission's record file in
+// the configured log directory, the viewer's text pane, and the sort at the
+// end of a transfer.
+#include "link/bytes.h"
+#include "records/record_decode.h"
+#include "records/record_file.h"
+
+namespace vx
+{
+
+struct Global;
+
+// The conversions of the attached logger as record decoding needs them.
+DecodeContext decode_context(const Global& g);
+DecodeResult decode_block(const Global& g, ByteView reply, int count);
+
+// The configured log directory, and the record files of a mission and of
+// the old-format logger (named by its serial number) in it.
+QString log_dir(const Global& g);
+QString database_path(const Global& g, const QString& mission_name);
+QString old_format_database_path(const Global& g);
+
+struct ShowResult {
+    int accepted = 0;
+    int skipped = 0;
+    bool write_failed = false; // a database append failed; the download should end
+};
+
+// The block hand-off of a download: every accepted record goes to the sink,
+// increments g.transfer.record_counter and, with
+// g.transfer.write_to_database, is appended to the mission's record file.
+ShowResult show_records(Global& g, ByteView reply, int count, RecordSink& sink);
+
+// The sort after a download: nothing for type 93, with SORTFILE off or when
+// the file does not exist; otherwise "SORTING" in the progress window.
+SortResult sort_record_file(Global& g, const QString& path, int header_lines);
+// The sort at the end of a download that decoded records: the attached
+// logger's record file (type 55: the serial-number file) with its model's
+// header line count.
+SortResult sort_after_download(Global& g);
+
+} // namespace vx

@@ -1,0 +1,188 @@
+// The download's block hand-off: lines to the viewer, the record counter and
+// the mission's record file, and the sort at the end of a download.
+#include "common/fake_ui.h"
+#include "common/temp_home.h"
+#include "logger/program_state.h"
+#include "logger/record_handoff.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace vx;
+
+namespace
+{
+
+using Bytes = std::vector<std::uint8_t>;
+
+class CollectingSink : public RecordSink
+{
+public:
+    void add_line(const QString& line) override { lines << line; }
+    void set_wide(bool w) override { wide = w; }
+    QStringList lines;
+    bool wide = false;
+};
+
+// Five echoed bytes, 8-byte records (minute, hour, day, A, B low byte first), a sum byte.
+Bytes block8(const std::vector<std::array<int, 5>>& records)
+{
+    Bytes out = {0x0D, 0x0A, 12, 4, 0x92};
+    for (const auto& r : records)
+        for (int v : {r[0], r[1], r[2] & 0xFF, r[2] >> 8, r[3] & 0xFF, r[3] >> 8, r[4] & 0xFF, r[4] >> 8})
+            out.push_back(std::uint8_t(v));
+    out.push_back(0);
+    return out;
+}
+
+struct ShowFixture {
+    vxtest::TempHome home;
+    vxtest::FakeUi ui;
+    Global g;
+    CollectingSink sink;
+    ShowFixture(std::uint16_t type)
+    {
+        g.program_dir = home.dir();
+        g.settings.LOGDIR = home.path("Log");
+        g.ui = &ui;
+        g.ident.type_code = type;
+        g.ident.record_length = 8;
+        g.status.mission_name = "MISIA 1";
+        g.status.corr1 = 0.5f;
+        g.coef.a0 = 2;
+        g.coef.a1 = 0.5f;
+        g.coef.a2 = 0;
+    }
+};
+
+QByteArray golden(const QString& name)
+{
+    QFile f(QStringLiteral(VORLANIX_TEST_DATA "/records/") + name);
+    if (!f.open(QIODevice::ReadOnly)) ADD_FAILURE() << "missing golden file " << name.toStdString();
+    return f.readAll();
+}
+
+struct FileFixture {
+    vxtest::TempHome home;
+    vxtest::FakeUi ui;
+    Global g;
+    FileFixture()
+    {
+        g.program_dir = home.dir();
+        g.settings.LOGDIR = home.path("Log");
+        g.ui = &ui;
+    }
+    QString log_file(const QString& name) const { return home.path("Log/" + name); }
+};
+
+} // namespace
+
+TEST(ShowRecords, LinesGoToViewerCounterAndDatabaseFile)
+{
+    ShowFixture f(87);
+    f.g.transfer.record_counter = 5;
+    f.g.transfer.write_to_database = true;
+    // Second record has hour 24 and is skipped; the third lies at midnight.
+    const Bytes reply = block8({{5, 7, 366, 400, 20}, {0, 24, 366, 400, 20}, {0, 0, 367, 65519, 100}});
+    const ShowResult r = show_records(f.g, ByteView(reply.data(), reply.size()), 3, f.sink);
+    EXPECT_EQ(r.accepted, 2);
+    EXPECT_EQ(r.skipped, 1);
+    EXPECT_FALSE(r.write_failed);
+    EXPECT_EQ(f.g.transfer.record_counter, 7);
+    EXPECT_TRUE(f.sink.wide);
+    EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t 25,5\t 12,5", "2.1.2001 00:00\t -0,5\t 52,5"}));
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), QByteArray("1.1.2001 07:05\t 25,5\t 12,5\r\n"
+                                                         "2.1.2001\t -0,5\t 52,5\r\n"));
+}
+
+TEST(ShowRecords, WithoutDatabaseFlagNothingIsWrittenAndCounterWraps)
+{
+    ShowFixture f(85);
+    f.g.ident.record_length = 6;
+    f.g.transfer.record_counter = 65535;
+    Bytes reply = {0x0D, 0x0A, 12, 4, 0x92, 1, 2, 3, 0, 0x90, 0x01, 0};
+    const ShowResult r = show_records(f.g, ByteView(reply.data(), reply.size()), 1, f.sink);
+    EXPECT_EQ(r.accepted, 1);
+    EXPECT_EQ(f.g.transfer.record_counter, 0); // a 16-bit count
+    EXPECT_FALSE(f.sink.wide);
+    EXPECT_EQ(f.sink.lines, QStringList({"4.1.2000 02:01\t 25,5"}));
+    EXPECT_FALSE(QFile::exists(f.home.path("Log/MISIA 1.txt")));
+}
+
+TEST(ShowRecords, FailedAppendIsReportedOnceAndEndsWriting)
+{
+    ShowFixture f(87);
+    f.g.transfer.write_to_database = true;
+    f.home.write("blocker", "x");
+    f.g.settings.LOGDIR = f.home.path("blocker/Log");
+    const Bytes reply = block8({{5, 7, 366, 400, 20}, {6, 7, 366, 400, 20}});
+    const ShowResult r = show_records(f.g, ByteView(reply.data(), reply.size()), 2, f.sink);
+    EXPECT_TRUE(r.write_failed);
+    EXPECT_EQ(f.sink.lines.size(), 2);
+    EXPECT_EQ(f.ui.messages.size(), 1);
+}
+
+TEST(ShowRecords, CurrentLoopUsesTheActiveCalibrationDefinition)
+{
+    ShowFixture f(130);
+    f.g.transfer.write_to_database = true;
+    f.g.calib.calib_active = true;
+    f.g.calib.CAL0 = 1;
+    f.g.calib.CAL1 = 10;
+    f.g.calib.CAL2 = 0;
+    f.g.calib.MinValue = 0;
+    f.g.calib.MaxValue = 50;
+    f.g.calib.ValueFormat = "0.0";
+    // A = 4: 2 + 2 + 0.5 = 4.5 -> 46.0; A = 10: 7.5 -> 76 limited to 50.
+    const Bytes reply = block8({{5, 7, 366, 4, 12}, {6, 7, 366, 10, 13}});
+    show_records(f.g, ByteView(reply.data(), reply.size()), 2, f.sink);
+    EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t46,0\t     12", "1.1.2001 07:06\t50,0\t     13"}));
+    f.g.calib.calib_active = false;
+    f.sink.lines.clear();
+    show_records(f.g, ByteView(reply.data(), reply.size()), 1, f.sink);
+    EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t  4,50\t     12"}));
+}
+
+TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
+{
+    FileFixture f;
+    const QByteArray before = golden("unsorted_130.txt");
+    f.home.write("Log/K.txt", before);
+    f.g.ident.type_code = 93;
+    EXPECT_FALSE(sort_record_file(f.g, f.log_file("K.txt"), 5).sorted);
+    f.g.ident.type_code = 130;
+    f.g.settings.SORTFILE = false;
+    EXPECT_FALSE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
+    EXPECT_EQ(f.home.read("Log/K.txt"), before);
+    EXPECT_TRUE(f.ui.labels.isEmpty());
+    f.g.settings.SORTFILE = true;
+    const SortResult missing = sort_record_file(f.g, f.log_file("none.txt"), 6);
+    EXPECT_FALSE(missing.sorted);
+    EXPECT_FALSE(missing.failed);
+    EXPECT_FALSE(QFile::exists(f.log_file("none.txt")));
+    EXPECT_TRUE(sort_records_in_file(f.log_file("none.txt"), 6).failed);
+    EXPECT_TRUE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
+    EXPECT_EQ(f.home.read("Log/K.txt"), golden("sorted_130.txt"));
+    EXPECT_TRUE(f.ui.labels.contains("SORTING"));
+    EXPECT_FALSE(f.ui.progress_visible);
+}
+
+TEST(SortRecordFile, AfterDownloadSortsTheAttachedLoggersFile)
+{
+    FileFixture f;
+    f.g.ident.type_code = 130;
+    f.g.status.mission_name = "MISIA 1";
+    f.home.write("Log/MISIA 1.txt", golden("unsorted_130.txt"));
+    const SortResult r = sort_after_download(f.g);
+    EXPECT_TRUE(r.sorted);
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
+    // The old-format logger's file is named by its serial number and has five header lines.
+    f.g.ident.type_code = 55;
+    f.g.status.serial = 812;
+    f.home.write("Log/812.txt", "812\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
+                                "2.1.2026 10:00\t  2,0\r\n1.1.2026 10:00\t  1,0\r\n");
+    EXPECT_EQ(sort_after_download(f.g).records, 2);
+    EXPECT_TRUE(f.home.read("Log/812.txt").endsWith("1.1.2026 10:00\t  1,0\r\n2.1.2026 10:00\t  2,0\r\n"));
+}
