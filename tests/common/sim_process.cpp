@@ -20,8 +20,6 @@ SimProcess::~SimProcess()
 bool SimProcess::start(const QStringList& args)
 {
     kill();
-    args_ = args;
-    device_.clear();
     QStringList all = args;
     all << "--link" << link() << "--log" << dir_.path() + "/frames.log"
         << "--dump-ring" << dir_.path() + "/ring.txt";
@@ -43,12 +41,6 @@ bool SimProcess::start(const QStringList& args)
     return false;
 }
 
-bool SimProcess::restart(const QStringList& args)
-{
-    const QStringList copy = args;
-    return start(copy);
-}
-
 void SimProcess::kill()
 {
     if (proc_.state() == QProcess::NotRunning) return;
@@ -57,13 +49,6 @@ void SimProcess::kill()
         proc_.kill();
         proc_.waitForFinished(3000);
     }
-}
-
-bool SimProcess::running() const
-{
-    // The state only changes while Qt looks at the child, so look briefly.
-    if (proc_.state() != QProcess::NotRunning) proc_.waitForFinished(1);
-    return proc_.state() != QProcess::NotRunning;
 }
 
 QVector<SimFrame> SimProcess::frames() const
@@ -91,12 +76,12 @@ QVector<SimFrame> SimProcess::frames(int cmd) const
 bool SimProcess::wait_frames(int count, int ms) const
 {
     QDeadlineTimer deadline(ms);
-    for (;;) {
-        if (frames().size() >= count) return true;
+    while (frames().size() < count) {
         if (deadline.hasExpired()) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(10);
     }
+    return true;
 }
 
 QStringList SimProcess::ring() const
