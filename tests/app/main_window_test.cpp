@@ -1,27 +1,26 @@
 // The main window without a logger: geometry kept in the settings file, the
-// graph tab's controls, context tips, language texts and the start-up
-// message of a port that does not open.
+// graph tab, language texts, a port that does not open, and the viewer
+// commands and "Okno" items that reach the active record viewer.
 #include "app/main_window.h"
-#include "app/scripted_ui.h"
-#include "app/tip_window.h"
-#include "common/temp_home.h"
-#include "logger/program_state.h"
+#include "common/qt_print.h"
+#include "common/test_state.h"
 #include "viewer/graph_properties_dialog.h"
 #include "viewer/record_viewer.h"
 
+#include <qcustomplot.h>
+
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
-#include <QGroupBox>
+#include <QDialog>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QTest>
-#include <QTimer>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 using vx::TForm1;
@@ -29,15 +28,21 @@ using vx::TForm1;
 namespace
 {
 
-class MainWindowTest : public ::testing::Test
+// Twelve hourly records of temperature and humidity on 6.3.2024 from first_hour.
+QByteArray record_file(int first_hour)
+{
+    QByteArray text = "SKLAD\r\nRemark: \r\nSTART: 6.3.2024 07:00\r\nPERIOD: 60\r\nGRADIENT: 0\r\n";
+    for (int i = 0; i < 12; ++i)
+        text += QString("6.3.2024 %1:00\t 2%2,5\t 6%2,0\r\n")
+                    .arg(first_hour + i, 2, 10, QChar('0'))
+                    .arg(i % 10)
+                    .toLatin1();
+    return text;
+}
+
+class MainWindowTest : public ::testing::Test, protected vxtest::TestState
 {
 protected:
-    void SetUp() override
-    {
-        g.program_dir = home.dir();
-        g.ui = &ui;
-        g.link.attach_ui(&ui);
-    }
     // Creates and starts the window over the files written so far.
     TForm1& make()
     {
@@ -45,54 +50,52 @@ protected:
         w->start();
         return *w;
     }
-    QString ini() const { return QString::fromLatin1(home.read("vorlanix.ini")); }
+    // The window shown and active, with two record files in viewers, B active.
+    std::pair<vx::TEditForm*, vx::TEditForm*> with_two_viewers()
+    {
+        home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=9\r\nSHOWTIP=0\r\n");
+        home.write("Log/A.txt", record_file(8));
+        home.write("Log/B.txt", record_file(10));
+        make().resize(900, 700);
+        w->show();
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        vx::TEditForm* a = w->open_text_file(home.path("Log/A.txt"));
+        vx::TEditForm* b = w->open_text_file(home.path("Log/B.txt"));
+        w->mdi()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(b->parentWidget()));
+        return {a, b};
+    }
+    // Presses a key in the main window as the user would.
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), k, mods);
+    }
 
-    vxtest::TempHome home;
-    vx::Global g;
-    vxtest::ScriptedUi ui;
     std::unique_ptr<TForm1> w;
 };
 
-TEST_F(MainWindowTest, NarrowWindowLeavesGeometryKeysUnchangedAtClose)
+TEST_F(MainWindowTest, GeometryIsSavedAtCloseOnlyAbove200By200AndTakenOnlyWithinItsLimits)
 {
     const QByteArray original = "[GLOBAL]\r\nWIDTH=640\r\nHEIGHT=480\r\nLEFT=30\r\nTOP=40\r\n";
     home.write("vorlanix.ini", original);
     TForm1& f = make();
-    f.resize(150, 400);
-    ASSERT_EQ(f.width(), 150) << "minimum " << f.minimumSizeHint().width();
-    f.close();
-    EXPECT_EQ(home.read("vorlanix.ini"), original);
+    for (QSize size : {QSize(150, 400), QSize(400, 200)}) {
+        f.resize(size);
+        ASSERT_EQ(f.size(), size);
+        f.close();
+        EXPECT_EQ(home.read("vorlanix.ini"), original);
+        f.show();
+    }
+    TForm1& fresh = make(); // not shown yet, so the layout's minimum does not apply
+    fresh.resize(201, 201);
+    fresh.move(55, 66);
+    fresh.close();
+    EXPECT_EQ(home.read("vorlanix.ini"),
+              QByteArray("[GLOBAL]\r\nWIDTH=201\r\nHEIGHT=201\r\nLEFT=55\r\nTOP=66\r\n"));
 
-    f.show();
-    f.resize(400, 200); // not taller than 200
-    ASSERT_EQ(f.height(), 200) << "minimum " << f.minimumSizeHint().height();
-    f.close();
-    EXPECT_EQ(home.read("vorlanix.ini"), original);
-}
-
-TEST_F(MainWindowTest, WindowAbove200By200IsSavedAtClose)
-{
-    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=3\r\n");
-    TForm1& f = make();
-    f.resize(201, 201);
-    f.move(55, 66);
-    f.close();
-    const QString text = ini();
-    EXPECT_TRUE(text.contains("WIDTH=201\r\n")) << text.toStdString();
-    EXPECT_TRUE(text.contains("HEIGHT=201\r\n")) << text.toStdString();
-    EXPECT_TRUE(text.contains("LEFT=55\r\n")) << text.toStdString();
-    EXPECT_TRUE(text.contains("TOP=66\r\n")) << text.toStdString();
-    EXPECT_TRUE(text.contains("ComPort=3\r\n"));
-}
-
-TEST_F(MainWindowTest, StoredGeometryIsTakenOnlyWithinItsLimits)
-{
     home.write("vorlanix.ini", "[GLOBAL]\r\nWIDTH=201\r\nHEIGHT=200\r\nLEFT=0\r\nTOP=25\r\n");
-    TForm1& f = make();
-    EXPECT_EQ(f.width(), 201);
-    EXPECT_EQ(f.height(), 500); // 200 is not above 200: the designed height stays
-    EXPECT_EQ(f.x(), 10);       // LEFT 0: the designed left stays
-    EXPECT_EQ(f.y(), 25);
+    const QRect r = make().geometry();
+    EXPECT_EQ(r, QRect(10, 25, 201, 500)); // height 200 and left 0 are not taken: the designed ones stay
 }
 
 TEST_F(MainWindowTest, PortThatDoesNotOpenShowsMess1AndPollStillRuns)
@@ -100,187 +103,130 @@ TEST_F(MainWindowTest, PortThatDoesNotOpenShowsMess1AndPollStillRuns)
     home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=7\r\nSHOWTIP=0\r\n");
     TForm1& f = make();
     // The missing log directory is reported by the settings load, before the port.
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_TRUE(ui.messages[0].text.startsWith("Nie je možné nájsť adresár LOG"));
-    EXPECT_EQ(ui.messages[1].text,
-              QString("Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - "
-                      "nastavenia programu"));
-    EXPECT_EQ(ui.messages[1].buttons, vx::btn::ok);
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_TRUE(ui.messages[0].first.startsWith("Nie je možné nájsť adresár LOG"));
+    EXPECT_EQ(ui.messages[1],
+              qMakePair(QString("Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU "
+                                "Služby - nastavenia programu"),
+                        vx::btn::ok));
     EXPECT_FALSE(g.link.port_open);
     EXPECT_FALSE(f.A_conn->isChecked());
     EXPECT_TRUE(f.poll_running());
     EXPECT_EQ(f.Timer1->interval(), 700);
 }
 
-TEST_F(MainWindowTest, AutoScaleTickDisablesTheFourAxisSpinEdits)
+TEST_F(MainWindowTest, WithoutAViewerEveryCommandDoesNothing)
 {
+    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=9\r\nSHOWTIP=0\r\n");
     TForm1& f = make();
-    const QList<QSpinBox*> spins{f.SpinEdit1, f.SpinEdit2, f.SpinEdit3, f.SpinEdit4};
-    EXPECT_TRUE(f.CheckBox1->isChecked());
-    for (QSpinBox* s : spins)
-        EXPECT_FALSE(s->isEnabled()) << s->objectName().toStdString();
-
-    int redraws = 0;
-    QObject::connect(&f, &TForm1::graph_changed, [&] { ++redraws; });
-    f.CheckBox1->setChecked(false);
-    for (QSpinBox* s : spins)
-        EXPECT_TRUE(s->isEnabled()) << s->objectName().toStdString();
-    f.SpinEdit1->stepBy(1);
-    EXPECT_EQ(f.SpinEdit1->value(), 45);
-    f.CheckBox1->setChecked(true);
-    for (QSpinBox* s : spins)
-        EXPECT_FALSE(s->isEnabled());
-    EXPECT_EQ(redraws, 3);
-
-    const vx::GraphControls r = f.graph_controls();
-    EXPECT_TRUE(r.auto_scale);
-    EXPECT_EQ(r.temp_max, 45);
-    EXPECT_EQ(r.temp_min, 0);
-    EXPECT_EQ(r.humi_max, 80);
-    EXPECT_EQ(r.humi_min, 20);
-}
-
-TEST_F(MainWindowTest, GraphTabControlsStartAsDesigned)
-{
-    TForm1& f = make();
-    EXPECT_FALSE(f.DateTimePicker1Check->isChecked());
-    EXPECT_FALSE(f.ComboBox1->isEnabled());
-    ASSERT_EQ(f.ComboBox1->count(), 8);
-    EXPECT_EQ(f.ComboBox1->itemText(0), QString("1-deň"));
-    EXPECT_EQ(f.ComboBox1->itemText(7), QString("6-mesiacov"));
-    EXPECT_EQ(f.SpinEdit1->minimum(), -40);
-    EXPECT_EQ(f.SpinEdit1->maximum(), 100);
-    EXPECT_EQ(f.SpinEdit3->minimum(), 0);
-    EXPECT_EQ(f.SpinEdit4->singleStep(), 5);
-    f.DateTimePicker1Check->setChecked(true);
-    EXPECT_TRUE(f.ComboBox1->isEnabled());
-    f.DateTimePicker1Check->setChecked(false);
-    EXPECT_FALSE(f.ComboBox1->isEnabled());
-}
-
-TEST_F(MainWindowTest, ControlsCarryTheirNamesAndCaptions)
-{
-    TForm1& f = make();
-    for (const char* name :
-         {"PanTime",       "pansn",           "panbat",     "pantype",   "Panmisname",   "PannewRec",
-          "LBLaktval",     "pantemp",         "BevelHumi",  "LBLhumi",   "panhumi",      "panIBname",
-          "PanTempFahren", "panmisname2",     "CHKmission", "CHKroll",   "Panel3",       "PANdelay",
-          "PanPeriod",     "panptr",          "PanGrad",    "Hranice",   "panLo",        "PanHI",
-          "chkpriemer",    "DateTimePicker1", "ComboBox1",  "SpinEdit1", "SpinEdit2",    "SpinEdit3",
-          "SpinEdit4",     "CheckBox1",       "stbar",      "ToolBar1",  "PageControl1", "btCOM"})
-        EXPECT_NE(f.findChild<QWidget*>(name), nullptr) << name;
-    for (const char* name : {"Act_save",     "openbase",       "print",         "Act_graph",
-                             "find_act",     "act_newrecords", "help_action",   "startmission",
-                             "A_conn",       "actopentext",    "Kalibransbor2", "Nastaveniatlae1",
-                             "N7koniec1",    "Prenoszznamov1", "set_time",      "Nastaveniaprogramu1",
-                             "Agr_Property", "agr_zoomin",     "agr_zoomout",   "agr_save",
-                             "agr_copy",     "agr_Print",      "Oprograme1",    "Act_showtip"})
-        EXPECT_NE(f.findChild<QAction*>(name), nullptr) << name;
-    EXPECT_EQ(f.PageControl1->count(), 5);
-    EXPECT_EQ(f.PageControl1->tabText(0), QString("Obecné"));
-    EXPECT_EQ(f.PageControl1->tabText(4), QString("Graf"));
-    EXPECT_EQ(f.A_conn->toolTip(), QString("Pripojit / Odpojit COM"));
-    EXPECT_EQ(f.act_newrecords->shortcut(), QKeySequence(Qt::Key_F5));
-    EXPECT_EQ(f.win_close->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F10));
-    EXPECT_FALSE(f.startmission->isEnabled());
-    EXPECT_FALSE(f.panIBname->isVisibleTo(&f));
-    EXPECT_FALSE(f.Hranice->isVisibleTo(&f));
-}
-
-TEST_F(MainWindowTest, LanguageSectionWithOnlyMess1ReplacesEveryMainWindowText)
-{
-    home.write("vorlan.lng", "[SLOVAK]\r\nMESS1=Port nejde\\notvorit\r\n");
-    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=9\r\n");
-    TForm1& f = make();
-    EXPECT_EQ(f.Act_save->iconText(), QString("CAP1"));
-    EXPECT_EQ(f.Act_save->toolTip(), QString("HINT1"));
-    EXPECT_EQ(f.openbase->text(), QString("MENU1"));
-    EXPECT_EQ(f.LBLaktval->text(), QString("LABEL10"));
-    EXPECT_EQ(f.ComboBox1->itemText(0), QString("MENU40"));
-    EXPECT_EQ(f.ComboBox1->currentIndex(), 2);
-    ASSERT_FALSE(ui.messages.empty());
-    EXPECT_EQ(ui.messages.back().text, QString("Port nejde\r\notvorit"));
-}
-
-TEST_F(MainWindowTest, NoLanguageFileKeepsDesignedTexts)
-{
-    TForm1& f = make();
-    EXPECT_EQ(f.Act_save->iconText(), QString("Uložiť"));
-    EXPECT_EQ(f.openbase->iconText(), QString("Otvoriť"));
-    EXPECT_EQ(f.openbase->text(), QString("Otvoriť Databázu záznamov"));
-    EXPECT_EQ(f.LBLaktval->text(), QString("Teplota:"));
-}
-
-} // namespace
-
-namespace
-{
-
-// Twelve hourly records of temperature and humidity from 6.12.2026 08:00.
-QByteArray record_file()
-{
-    QByteArray text = "Misia: SKLAD\r\nTyp: 87\r\nS/N: 870\r\nInterval: 60\r\nDatum\tTeplota\tVlhkos\x9d\r\n";
-    for (int i = 0; i < 12; ++i)
-        text += QString("6.12.2026 %1:00\t 2%2,5\t 6%2,0\r\n")
-                    .arg(8 + i, 2, 10, QChar('0'))
-                    .arg(i % 10)
-                    .toLatin1();
-    return text;
-}
-
-TEST_F(MainWindowTest, TextFileOpensInAViewerThatTakesTheWindowCommands)
-{
-    home.write("Log/SKLAD.txt", record_file());
-    TForm1& f = make();
+    f.show();
+    const auto messages = ui.messages.size();
+    QApplication::clipboard()->setText("unchanged");
     QStringList started;
-    f.hooks.start_program = [&](const QString& p) {
-        started << p;
-        return true;
-    };
-    f.Act_graph->trigger();
-    EXPECT_TRUE(started.isEmpty()); // no viewer: no external program
-    EXPECT_FALSE(f.send_viewer_command(vx::viewer_cmd::full_graph));
-    EXPECT_FALSE(f.menu_window->menuAction()->isEnabled());
+    f.hooks.start_program = [&](const QString& p) { return started << p, true; };
+    for (Qt::Key k :
+         {Qt::Key_S, Qt::Key_F, Qt::Key_N, Qt::Key_M, Qt::Key_G}) // save, find, next, previous, graph
+        key(k, Qt::ControlModifier);
+    key(Qt::Key_F10, Qt::ShiftModifier); // close
+    for (QAction* a : {f.win_tile_h, f.win_cascade, f.agr_full, f.agr_zoomin, f.agr_zoomout, f.agr_save,
+                       f.agr_copy, f.agr_style, f.Agr_Property})
+        a->trigger();
+    QTest::qWait(1200); // "Graf" would redraw a second later
+    for (QWidget* t : QApplication::topLevelWidgets())
+        EXPECT_TRUE(t == w.get() || !t->isVisible()) << t->objectName().toStdString();
+    EXPECT_EQ(ui.messages.size(), messages);
+    EXPECT_TRUE(started.isEmpty());
+    EXPECT_EQ(QApplication::clipboard()->text(), QString("unchanged"));
+    EXPECT_TRUE(f.isVisible()); // Shift+F10 closes a viewer, never the main window
+}
 
-    vx::TEditForm* viewer = f.open_text_file(home.path("Log/SKLAD.txt"));
-    ASSERT_NE(viewer, nullptr);
-    EXPECT_TRUE(f.menu_window->menuAction()->isEnabled());
-    EXPECT_EQ(viewer->windowTitle(), QString("SKLAD.txt"));
-    EXPECT_FALSE(viewer->is_modified());
-    EXPECT_TRUE(viewer->text().startsWith("TEXT FILE:" + home.path("Log/SKLAD.txt") + "\nMisia: SKLAD\n"));
-    EXPECT_TRUE(viewer->text().contains(QString("Vlhkos\u0165"))); // code page 1250 0x9D
-    EXPECT_EQ(viewer->graph_points(), 12);
+TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
+{
+    auto [a, b] = with_two_viewers();
+    TForm1& f = *w;
+    ASSERT_EQ(f.current_viewer(), b);
+    EXPECT_TRUE(b->text().startsWith("TEXT FILE:" + home.path("Log/B.txt") + "\nSKLAD\n"));
+    EXPECT_EQ(b->graph_points(), 12);
 
-    // Zoom in through the graph menu, back to the full graph from the tab.
-    const auto full = viewer->time_range();
+    // Ctrl+S: the active viewer's save dialog, proposing its own file; Ctrl+F its find dialog.
+    QStringList proposed;
+    a->ask_text_path = b->ask_text_path = [&](const QString& p) { return proposed << p, QString(); };
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(proposed, QStringList{home.path("Log/B.txt")});
+    key(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_NE(b->findChild<QDialog*>("FindDialog1"), nullptr);
+    EXPECT_EQ(a->findChild<QDialog*>("FindDialog1"), nullptr);
+    b->findChild<QDialog*>("FindDialog1")->hide();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+
+    // Zoom in, zoom out and "FULL" move only the active viewer.
+    const auto full_a = a->time_range(), full = b->time_range();
     f.agr_zoomin->trigger();
-    const auto zoomed = viewer->time_range();
-    EXPECT_LT(zoomed.second - zoomed.first, full.second - full.first);
-    f.CheckBox1->setChecked(false); // any change of the graph tab redraws the whole graph
-    EXPECT_EQ(viewer->time_range(), full);
+    EXPECT_DOUBLE_EQ(b->time_range().second - b->time_range().first, (full.second - full.first) / 2);
+    f.agr_zoomout->trigger();
+    f.agr_zoomout->trigger();
+    EXPECT_DOUBLE_EQ(b->time_range().second - b->time_range().first, (full.second - full.first) * 2);
+    EXPECT_EQ(a->time_range(), full_a);
+    f.agr_full->trigger();
+    EXPECT_EQ(b->time_range(), full);
+    // Any change of the graph tab redraws the whole graph, which reads the tab.
+    f.agr_zoomin->trigger();
+    f.CheckBox1->setChecked(false);
+    EXPECT_EQ(b->time_range(), full);
+    f.SpinEdit1->setValue(30);
+    EXPECT_EQ(b->plot()->yAxis->range().upper, 30);
 
     // "Graf": the external program once per run, then the redraw a second later.
+    QStringList started;
+    f.hooks.start_program = [&](const QString& p) { return started << p, true; };
     f.agr_zoomin->trigger();
     f.Act_graph->trigger();
     f.Act_graph->trigger();
-    ASSERT_EQ(started.size(), 1);
-    EXPECT_EQ(started[0], home.path("Kurvex.exe"));
-    EXPECT_NE(viewer->time_range(), full);
+    EXPECT_EQ(started, QStringList{home.path("Kurvex.exe")});
+    EXPECT_NE(b->time_range(), full);
     QTest::qWait(1300);
-    EXPECT_EQ(viewer->time_range(), full);
+    EXPECT_EQ(b->time_range(), full);
 
-    // "Vlastnosti": a colour picked in the graph properties reaches the viewer's chart.
+    // 607 asks for a picture file, 608 copies the chart, 610 applies the
+    // style table (COLOR1, red in the low byte: the surround).
+    int picture_asks = 0;
+    b->ask_picture_path = [&](bool*) { return ++picture_asks, QString(); };
+    f.agr_save->trigger();
+    EXPECT_EQ(picture_asks, 1);
+    QApplication::clipboard()->clear();
+    f.agr_copy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->image().size(), b->plot()->size());
+    g.settings.colors[0] = 0x1400C8;
+    f.agr_style->trigger();
+    EXPECT_EQ(QColor(b->picture().pixel(1, 1)), QColor(200, 0, 20));
+    // "Vlastnosti": a colour picked in the graph properties reaches the chart at once.
     f.Agr_Property->trigger();
     ASSERT_TRUE(f.fgprop->isVisible());
-    f.fgprop->select_target(0); // the chart's surroundings
-    f.fgprop->pick_color(QColor(200, 10, 20));
-    EXPECT_EQ(QColor(viewer->picture().pixel(1, 1)), QColor(200, 10, 20));
+    f.fgprop->select_target(0);
+    f.fgprop->pick_color(QColor(10, 200, 20));
+    EXPECT_EQ(QColor(b->picture().pixel(1, 1)), QColor(10, 200, 20));
     f.fgprop->hide();
 
-    // The graph tab is what the viewer reads when it draws.
-    f.SpinEdit1->setValue(30);
-    EXPECT_EQ(f.graph_controls().temp_max, 30);
-    EXPECT_FALSE(f.graph_controls().auto_scale);
+    // Ctrl+N / Ctrl+M step through the viewers.
+    key(Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(f.current_viewer(), a);
+    key(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(f.current_viewer(), b);
+
+    // Shift+F10 closes the active viewer, asking first for a modified one: Cancel keeps B, No closes
+    // it, then A; the last one disables the window menu.
+    b->add_line("7.3.2024 08:00\t 20,0\t 50,0");
+    ui.message_answers = {vx::mr::cancel, vx::mr::no};
+    for (int i = 0; i < 3; ++i) {
+        key(Qt::Key_F10, Qt::ShiftModifier);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(ui.args("show_message").mid(1),
+              QStringList(2, "Zmenili ste údaje\r\nŽeláte si ich zapísať do súboru?"));
+    EXPECT_TRUE(f.mdi()->subWindowList().isEmpty());
+    EXPECT_FALSE(f.menu_window->menuAction()->isEnabled());
+    EXPECT_TRUE(f.isVisible());
 }
 
 } // namespace

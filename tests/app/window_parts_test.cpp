@@ -3,11 +3,9 @@
 #include "app/calibration_editor.h"
 #include "app/progress_window.h"
 #include "app/qt_ui.h"
-#include "app/scripted_ui.h"
 #include "app/serial_number_change.h"
 #include "base/code_page.h"
-#include "common/temp_home.h"
-#include "logger/program_state.h"
+#include "common/test_state.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -26,15 +24,8 @@ TEST(ProgressWindow, CancelButtonAndEnterAbortTheLinkAndHide)
     vx::QtUi ui(g);
     g.ui = &ui;
     vx::Tfrmprogress* p = ui.progress();
-    EXPECT_EQ(p->cancel_button()->text(), QString("&Zrušiť"));
-
     ui.progress_show("Komunikácia");
-    EXPECT_TRUE(p->isVisible());
-    EXPECT_TRUE(p->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(p->windowTitle(), QString("Komunikácia"));
-    EXPECT_EQ(p->bar()->maximum(), 100);
-    EXPECT_EQ(p->bar()->value(), 0);
-    EXPECT_FALSE(g.link.comm_abort);
     QTest::mouseClick(p->cancel_button(), Qt::LeftButton);
     EXPECT_TRUE(g.link.comm_abort);
     EXPECT_FALSE(p->isVisible());
@@ -51,118 +42,55 @@ TEST(ProgressWindow, CancelButtonAndEnterAbortTheLinkAndHide)
     EXPECT_TRUE(g.link.comm_abort);
     EXPECT_FALSE(p->isVisible());
 
-    // Showing again starts from an empty label, log and bar.
-    ui.progress_show("Znova");
-    EXPECT_TRUE(p->label()->text().isEmpty());
-    EXPECT_TRUE(p->log_view()->toPlainText().isEmpty());
-    EXPECT_EQ(p->bar()->value(), 0);
+    ui.progress_show("Znova"); // showing again starts from an empty label, log and bar
+    EXPECT_TRUE(p->label()->text().isEmpty() && p->log_view()->toPlainText().isEmpty() &&
+                p->bar()->value() == 0);
     ui.progress_hide();
 }
 
-class CalibEditorTest : public ::testing::Test
+class WindowParts : public ::testing::Test, protected vxtest::TestState
 {
-protected:
-    void SetUp() override
-    {
-        g.program_dir = home.dir();
-        g.ui = &ui;
-    }
-    vxtest::TempHome home;
-    vx::Global g;
-    vxtest::ScriptedUi ui;
 };
 
-TEST_F(CalibEditorTest, MissingFileShowsItsNoteAndClosesWithoutQuestion)
+TEST_F(WindowParts, CalibrationEditorSavesInCodePage1250OnlyOnYes)
 {
     vx::Tfcalini ed(g);
-    EXPECT_EQ(ed.windowTitle(), QString("calib.ini"));
-    ed.show();
+    ed.show(); // a missing file shows its note and closes without a question
     EXPECT_EQ(ed.memo()->toPlainText(), QString("Kalibracny subor <calib.ini> neexistuje"));
-    EXPECT_FALSE(ed.changed());
     ed.close();
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_FALSE(QFile::exists(home.path("calib.ini")));
-}
 
-TEST_F(CalibEditorTest, ChangedTextIsSavedInCodePage1250OnYes)
-{
-    home.write("calib.ini", vx::to_cp1250("[1234]\r\nValueName=Hladina\r\n"));
-    vx::Tfcalini ed(g);
-    ed.show();
-    EXPECT_EQ(ed.memo()->toPlainText(), QString("[1234]\nValueName=Hladina\n"));
-    ed.memo()->moveCursor(QTextCursor::End);
-    ed.memo()->insertPlainText("ValueRange=čľ\n");
-    EXPECT_TRUE(ed.changed());
-    ui.message_answers = {vx::mr::yes};
-    ed.close();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, QString("Želáte si uložiť zmeny ?"));
-    EXPECT_EQ(ui.messages[0].buttons, vx::btn::yes | vx::btn::no);
-    // č is 0xE8 and ľ is 0xBE in code page 1250.
-    EXPECT_EQ(home.read("calib.ini"), QByteArray("[1234]\r\nValueName=Hladina\r\nValueRange=\xE8\xBE\r\n"));
-}
-
-TEST_F(CalibEditorTest, AnswerNoKeepsTheFile)
-{
-    const QByteArray original = "[7]\r\nCAL0=1\r\n";
+    const QByteArray original = "[1234]\r\nValueName=Hladina\r\n";
     home.write("calib.ini", original);
-    vx::Tfcalini ed(g);
-    ed.show();
-    ed.memo()->setPlainText("nothing");
-    ui.message_answers = {vx::mr::no};
-    ed.close();
-    EXPECT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(home.read("calib.ini"), original);
-    // Opened again, the file shows as it is, unchanged.
-    ed.show();
-    EXPECT_EQ(ed.memo()->toPlainText(), QString("[7]\nCAL0=1\n"));
-    EXPECT_FALSE(ed.changed());
-    ed.close();
-    EXPECT_EQ(ui.messages.size(), 1u);
-}
-
-class SerialChangeTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        g.program_dir = home.dir();
-        g.lang.build_language_tables(g.program_dir, "SLOVAK");
-        g.ui = &ui;
-        g.link.attach_ui(&ui);
-        g.status.serial = 1234;
+    ui.message_answers = {vx::mr::no, vx::mr::yes};
+    for (int answer = 0; answer < 2; ++answer) {
+        ed.show();
+        EXPECT_EQ(ed.memo()->toPlainText(), QString("[1234]\nValueName=Hladina\n"));
+        EXPECT_FALSE(ed.changed());
+        ed.memo()->moveCursor(QTextCursor::End);
+        ed.memo()->insertPlainText("ValueRange=čľ\n");
+        ed.close();
+        // No keeps the file; Yes writes it with č = 0xE8 and ľ = 0xBE.
+        EXPECT_EQ(home.read("calib.ini"), answer == 0 ? original : original + "ValueRange=\xE8\xBE\r\n");
     }
-    vxtest::TempHome home;
-    vx::Global g;
-    vxtest::ScriptedUi ui;
-};
-
-TEST_F(SerialChangeTest, WrongAccessCodeEndsWithoutAskingOrSending)
-{
-    vx::SerialNumberChange change(g);
-    ui.input_answers = {QString("402518")};
-    EXPECT_EQ(change.run(), vx::SerialNumberChange::Result::Refused);
-    EXPECT_EQ(ui.prompts, QStringList{"Enter password"});
-    EXPECT_TRUE(ui.progress_titles.isEmpty());
-    EXPECT_FALSE(change.unlocked());
-    // A cancelled code box is refused too.
-    EXPECT_EQ(change.run(), vx::SerialNumberChange::Result::Refused);
-    EXPECT_FALSE(change.unlocked());
+    EXPECT_EQ(ui.messages,
+              (QList<QPair<QString, int>>(2, {"Želáte si uložiť zmeny ?", vx::btn::yes | vx::btn::no})));
 }
 
-TEST_F(SerialChangeTest, RightCodeUnlocksForTheRestOfTheRun)
+TEST_F(WindowParts, SerialNumberChangeAsksTheAccessCodeOncePerRun)
 {
     vx::SerialNumberChange change(g);
-    ui.input_answers = {QString("402517"), std::nullopt};
-    EXPECT_EQ(change.run(), vx::SerialNumberChange::Result::Cancelled);
+    ui.input_answers = {QString("402518"), std::nullopt, QString("402517"), std::nullopt, QString("70000")};
+    EXPECT_EQ(change.run(), vx::SerialNumberChange::Result::Refused);   // a wrong code
+    EXPECT_EQ(change.run(), vx::SerialNumberChange::Result::Refused);   // a cancelled code box
+    EXPECT_EQ(change.run(), vx::SerialNumberChange::Result::Cancelled); // the right code, no number
     EXPECT_TRUE(change.unlocked());
-    EXPECT_EQ(ui.prompts, (QStringList{"Enter password", "Serial number"}));
-    ui.prompts.clear();
-    ui.input_answers = {QString("70000")};
-    EXPECT_EQ(change.run(), vx::SerialNumberChange::Result::Invalid);
-    EXPECT_EQ(ui.prompts, QStringList{"Serial number"}); // no second password
-    EXPECT_EQ(ui.plain.size(), 1);
-    EXPECT_TRUE(ui.progress_titles.isEmpty());
+    EXPECT_EQ(change.run(), vx::SerialNumberChange::Result::Invalid); // no second password
+    EXPECT_EQ(ui.prompts, (QStringList{"Enter password", "Enter password", "Enter password", "Serial number",
+                                       "Serial number"}));
+    EXPECT_EQ(ui.args("plain_message").size(), 1);
+    EXPECT_EQ(ui.count("progress_show"), 0);
 }
 
 TEST(SerialNumberText, WholeNumbersFrom0To65535Only)
@@ -170,11 +98,8 @@ TEST(SerialNumberText, WholeNumbersFrom0To65535Only)
     using vx::SerialNumberChange;
     EXPECT_EQ(SerialNumberChange::parse_serial("0"), 0);
     EXPECT_EQ(SerialNumberChange::parse_serial(" 65535 "), 65535);
-    EXPECT_EQ(SerialNumberChange::parse_serial("65536"), std::nullopt);
-    EXPECT_EQ(SerialNumberChange::parse_serial("-1"), std::nullopt);
-    EXPECT_EQ(SerialNumberChange::parse_serial("12a"), std::nullopt);
-    EXPECT_EQ(SerialNumberChange::parse_serial("1,5"), std::nullopt);
-    EXPECT_EQ(SerialNumberChange::parse_serial(""), std::nullopt);
+    for (const char* bad : {"65536", "-1", "12a", "1,5", ""})
+        EXPECT_EQ(SerialNumberChange::parse_serial(bad), std::nullopt) << bad;
 }
 
 } // namespace
