@@ -1,9 +1,11 @@
 // Setup of the attached logger; see device_setup.h.
 #include "programming/device_setup.h"
 
+#include "base/number_format.h"
 #include "base/ui_port.h"
 #include "link/frame.h"
 #include "logger/program_state.h"
+#include "logger/state.h"
 #include "programming/calibration_transfer.h"
 #include "programming/encoders.h"
 #include "records/marks.h"
@@ -78,6 +80,34 @@ std::uint8_t byte_of(const QString& text)
 }
 
 } // namespace
+
+LoggerSetupValues setup_values(std::uint16_t type, const Coefficients& c, const Status& s)
+{
+    LoggerSetupValues v;
+    v.t1 = format_number("%4.1f", s.corr1);
+    v.t2 = format_number("%4.1f", s.corr2);
+    if (humidity_model(type)) {
+        // The status carries the humidity cells: CAL0 and CAL1 as the trim's
+        // F0 and S, the humidity offset as K, cell 38 (folded) among the kept bytes.
+        v.coef = {QString::number(static_cast<int>(c.F0)), QString::number(static_cast<int>(c.S)),
+                  QString::number(static_cast<int>(c.K)), QString()};
+        if (type == 133) {
+            const int folded = c.kept[1]; // 128 + |p| stored as 127 minus it
+            v.coef[3] = QString::number(folded >= 0 ? folded : folded + 1);
+        } else {
+            v.celsius = c.kept[1] != 0;
+        }
+        for (std::size_t i = 0; i < 4; ++i)
+            v.pwm[i] = QString::number(c.kept[2 + i]);
+        v.temp4 = QString::number(c.kept[6]);
+        v.temp20 = QString::number(c.kept[7]);
+        return v;
+    }
+    v.coef = {shortest_text(c.a0), shortest_text(c.a1), shortest_text(c.a2), shortest_text(c.a3)};
+    const int conversion = static_cast<int>(c.a2);
+    v.flow_conversion = conversion >= 0 && conversion <= 2 ? conversion : -1;
+    return v;
+}
 
 DeviceSetup::DeviceSetup(Global& g, std::function<void(const QString&)> show_tip)
     : g_(g), show_tip_(std::move(show_tip))

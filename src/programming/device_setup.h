@@ -12,12 +12,29 @@
 // coefficients, flow constants and memory cells as calibration_transfer.h.
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <functional>
 
 namespace vx
 {
 
 struct Global;
+struct Coefficients;
+struct Status;
+
+// What the setup dialog shows of the attached logger, from its last status.
+struct LoggerSetupValues {
+    // A0..A3: the logger's coefficients in their shortest form; humidity
+    // models (100, 106, 133): the calibration words CAL0 and CAL1, the
+    // humidity offset and (133) the air pressure offset.
+    std::array<QString, 4> coef;
+    QString t1, t2;             // corrections 1 and 2, "%4.1f"
+    bool celsius = true;        // temperature notation (100, 106)
+    std::array<QString, 4> pwm; // current-output PWM values (106)
+    QString temp4, temp20;      // temperatures of 4 mA and 20 mA (106)
+    int flow_conversion = -1;   // 107: 0..2, -1 when the logger holds another value
+};
+LoggerSetupValues setup_values(std::uint16_t type, const Coefficients& c, const Status& s);
 
 // The device values of the setup dialog as typed.
 struct SetupForm {

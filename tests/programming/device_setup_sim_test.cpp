@@ -3,7 +3,7 @@
 // written out from the protocol, and what the logger holds afterwards.
 #include "programming/calibration_transfer.h"
 #include "programming/device_setup.h"
-#include "programming/logger_session.h"
+#include "common/logger_session.h"
 
 #include <gtest/gtest.h>
 

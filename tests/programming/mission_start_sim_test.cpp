@@ -2,7 +2,7 @@
 // model family: the frames the logger received, in order, against the
 // sequence written out from the protocol; what the logger holds afterwards;
 // the record file header and the download mark.
-#include "programming/logger_session.h"
+#include "common/logger_session.h"
 #include "programming/mission_start.h"
 #include "records/marks.h"
 

@@ -1,4 +1,4 @@
-#include "programming/logger_session.h"
+#include "common/logger_session.h"
 
 #include "link/bytes.h"
 #include "logger/status.h"
