@@ -1,5 +1,6 @@
 #include "app/setup_dialog.h"
 
+#include "app/dialog_controls.h"
 #include "app/serial_number_change.h"
 #include "app/up_down.h"
 #include "base/number_format.h"
@@ -31,18 +32,6 @@ namespace vx
 namespace
 {
 
-template <class W> W* named(W* w, const char* name, const char* hint = nullptr)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    if (hint) w->setToolTip(QString::fromUtf8(hint));
-    return w;
-}
-
-QString u(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-
 QLineEdit* edit(QWidget* parent, const char* name, const char* text = "0")
 {
     auto* e = named(new QLineEdit(QString::fromLatin1(text), parent), name);
@@ -64,6 +53,7 @@ Tfrmsetup::Tfrmsetup(Global& g, Hooks hooks, QWidget* parent)
 {
     setObjectName("frmsetup");
     setWindowTitle(u("Nastavenia"));
+    setMinimumWidth(480);
     build();
     connect_changes();
     // FormCreate: the switches as the settings file holds them.

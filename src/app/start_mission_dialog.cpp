@@ -1,5 +1,6 @@
 #include "app/start_mission_dialog.h"
 
+#include "app/dialog_controls.h"
 #include "app/up_down.h"
 #include "base/number_format.h"
 #include "logger/program_state.h"
@@ -30,18 +31,6 @@ const char* const limit_hint_lo = "Zapisovat len ak je teplota pod stanovenu hra
 const char* const limit_hint_hi = "Zapisovat len ak je teplota nad stanovenu hranicu";
 const char* const gradient_hint = "Zapíše teplotu len ak sa zmení o hodnotu";
 const char* const synchro_hint = "Zapis udaja v celistvej minute, napr: 8:00 8:10 8:20";
-
-template <class W> W* named(W* w, const char* name, const char* hint = nullptr)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    if (hint) w->setToolTip(QString::fromUtf8(hint));
-    return w;
-}
-
-QString u(const char* s)
-{
-    return QString::fromUtf8(s);
-}
 
 } // namespace
 

@@ -58,16 +58,6 @@ QString offset_message()
     return QStringLiteral("Nesprávny údaj posunu teploty\rPresvedčte sa aký desatinný oddelovač ste použili");
 }
 
-QString range_text(const QString& field, int low, int high)
-{
-    return QStringLiteral("%1: povolený rozsah %2..%3").arg(field).arg(low).arg(high);
-}
-
-QString not_a_number(const QString& field, const QString& text)
-{
-    return QStringLiteral("%1: '%2' nie je číslo").arg(field, text);
-}
-
 bool in_range(const QString& text, int low, int high)
 {
     const auto v = to_integer(text);

@@ -49,6 +49,16 @@ std::optional<int> to_integer(const QString& text)
     return v;
 }
 
+QString range_text(const QString& field, int low, int high)
+{
+    return QStringLiteral("%1: povolený rozsah %2..%3").arg(field).arg(low).arg(high);
+}
+
+QString not_a_number(const QString& field, const QString& text)
+{
+    return QStringLiteral("%1: '%2' nie je číslo").arg(field, text);
+}
+
 std::uint8_t gradient_code(const GradientInputs& in)
 {
     if (in.type == 107) {

@@ -38,6 +38,10 @@ class Calibration;
 std::optional<double> to_number(const QString& text);
 // A whole decimal number (blanks around allowed).
 std::optional<int> to_integer(const QString& text);
+// The messages of a refused value: "<field>: povolený rozsah <low>..<high>"
+// and "<field>: '<text>' nie je číslo".
+QString range_text(const QString& field, int low, int high);
+QString not_a_number(const QString& field, const QString& text);
 
 // ---- Record-on-change gradient and limits ----
 

@@ -27,16 +27,6 @@ constexpr int old_format_pause_ms = 200;
 constexpr int old_max_period = 99;
 constexpr int max_name_length = 15;
 
-QString range_text(const QString& field, int low, int high)
-{
-    return QStringLiteral("%1: povolený rozsah %2..%3").arg(field).arg(low).arg(high);
-}
-
-QString not_a_number(const QString& field, const QString& text)
-{
-    return QStringLiteral("%1: '%2' nie je číslo").arg(field, text);
-}
-
 QString without_trailing_blanks(QString s)
 {
     while (s.endsWith(QLatin1Char(' ')))
@@ -200,6 +190,15 @@ MissionStart::Result MissionStart::run(const MissionForm& f)
     return r;
 }
 
+bool MissionStart::send_word(std::uint8_t command_lo, std::uint8_t command_hi, int value, int bar)
+{
+    if (!g_.link.send_acknowledged(command_lo, static_cast<std::uint8_t>(value % 256))) return false;
+    g_.ui->progress_position(bar);
+    if (!g_.link.send_acknowledged(command_hi, static_cast<std::uint8_t>(value / 256))) return false;
+    g_.ui->progress_position(bar + 10);
+    return true;
+}
+
 bool MissionStart::read_logger_clock()
 {
     UiPort& ui = *g_.ui;
@@ -271,12 +270,8 @@ MissionStart::Result MissionStart::run_current(const MissionForm& f, const Check
     }
     ui.progress_label(QStringLiteral("DELAY"));
     ui.progress_log(mess(29));
-    if (!link.send_acknowledged(cmd::delay_lo, static_cast<std::uint8_t>(delay % 256)))
+    if (!send_word(cmd::delay_lo, cmd::delay_hi, static_cast<int>(delay), 50))
         return fail(QStringLiteral("odklad štartu"));
-    ui.progress_position(50);
-    if (!link.send_acknowledged(cmd::delay_hi, static_cast<std::uint8_t>(delay / 256)))
-        return fail(QStringLiteral("odklad štartu"));
-    ui.progress_position(60);
 
     ui.progress_label(QStringLiteral("MISSION Name"));
     ui.progress_log(mess(30));
@@ -300,12 +295,8 @@ MissionStart::Result MissionStart::run_current(const MissionForm& f, const Check
         ui.progress_log(mess(27));
         if (!f.pointer_shown) pointer = 0;
         ui.progress_label(QStringLiteral("Pointer clear"));
-        if (!link.send_acknowledged(cmd::pointer_lo, static_cast<std::uint8_t>(pointer % 256)))
+        if (!send_word(cmd::pointer_lo, cmd::pointer_hi, pointer, 70))
             return fail(QStringLiteral("ukazovateľ záznamov"));
-        ui.progress_position(70);
-        if (!link.send_acknowledged(cmd::pointer_hi, static_cast<std::uint8_t>(pointer / 256)))
-            return fail(QStringLiteral("ukazovateľ záznamov"));
-        ui.progress_position(80);
     }
     *pointer_out = pointer;
 

@@ -23,6 +23,7 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -87,6 +88,9 @@ private:
     Result run_current(const MissionForm& form, const Checked& c, int* pointer);
     Result run_old_format(const Checked& c);
     bool read_logger_clock();
+    // A 16-bit value as two acknowledged commands, low byte first; the bar
+    // goes to bar after the first and to bar + 10 after the second.
+    bool send_word(std::uint8_t command_lo, std::uint8_t command_hi, int value, int bar);
     Result fail(const QString& step);
     Result refuse(const QString& text);
     QString mess(int n) const;

@@ -39,7 +39,7 @@ TEST(SetupDialog, LogDirectoryAndClockCheckGoToTheSettingsFile)
     EXPECT_EQ(dlg.LBLlogdir->text(), s.home.path("Log"));
     EXPECT_FALSE(dlg.com_changed());
 
-    QTest::mouseClick(dlg.findChild<QCheckBox*>("chkchecktime"), Qt::LeftButton);
+    dlg.findChild<QCheckBox*>("chkchecktime")->click();
     EXPECT_FALSE(s.g.settings.CHECKTIME); // at once, before OK
     dlg.findChild<QLabel*>("LBLlogdir")->setText(s.home.path("Zaznamy"));
     dlg.findChild<QRadioButton*>("COM3")->click();

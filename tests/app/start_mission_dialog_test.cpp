@@ -102,10 +102,10 @@ TEST(StartMissionDialog, FilledAndStartedOnTheSimulator)
     child<vx::UpDown>(dlg, "UpDown1")->step(-1); // 30 - 5
     child<vx::UpDown>(dlg, "UDgrad")->step(1);   // 0 + 0.5
     EXPECT_FALSE(child<QSpinBox>(dlg, "SpinLo")->isEnabled());
-    QTest::mouseClick(child<QCheckBox>(dlg, "chkLo"), Qt::LeftButton);
+    child<QCheckBox>(dlg, "chkLo")->click();
     ASSERT_TRUE(child<QSpinBox>(dlg, "SpinLo")->isEnabled());
     child<QSpinBox>(dlg, "SpinLo")->setValue(-10);
-    QTest::mouseClick(child<QCheckBox>(dlg, "CHKrol"), Qt::LeftButton);
+    child<QCheckBox>(dlg, "CHKrol")->click();
     s.ui.message_answers = {vx::mr::yes}; // the confirmation
     QTest::mouseClick(child<QPushButton>(dlg, "BTok"), Qt::LeftButton);
 
