@@ -262,6 +262,11 @@ void Tfrmstart::prepare()
     grflowlcd->hide();
     grp_belsa->hide();
     Gprietok->hide();
+    if (!chkdelay->isChecked()) {
+        // Disabled until chkdelay, but showing a sensible moment.
+        datepicker->setDate(g_.now().date());
+        timePicker->setTime(g_.now().time());
+    }
 
     // A dialog that served another model before starts from its design.
     GroupBox2->show();
