@@ -69,34 +69,22 @@ TEST(RawThreshold, FirstCountAboveTheLimit)
     EXPECT_EQ(raw_threshold(15, Coefficients{0, 0.25f, 0, 1}, &doubled), (LimitBytes{31, 0}));
 }
 
-TEST(SettingCodes, OffsetsLimitsCellsAndBlocks)
+// The common cases go through the simulator (mission start and setup
+// tests); these are the edges.
+TEST(SettingCodes, EdgesOfTheEncodings)
 {
-    EXPECT_EQ(offset_code(7.9), 126);
-    EXPECT_EQ(offset_code(-0.5), 136);
     EXPECT_EQ(offset_code(-0.0625), 129);
     EXPECT_TRUE(offset_acceptable(7.99));
     EXPECT_FALSE(offset_acceptable(8.0));
     EXPECT_FALSE(offset_acceptable(-8.0));
-    EXPECT_EQ(signed_limit(-10), 246);
-    EXPECT_EQ(signed_limit(std::nullopt), 127);
-    EXPECT_EQ(humidity_offset_cell(-3), 134);
     EXPECT_EQ(humidity_offset_cell(50), 100);
-    EXPECT_EQ(pressure_offset_cell(-5), 133);
-    EXPECT_EQ(output_temperature_cell(-10), 137);
-    EXPECT_EQ(output_temperature_cell(-1), 128);
+    EXPECT_EQ(output_temperature_cell(-1), 128); // 127 - t, not 128 - t
     EXPECT_EQ(output_temperature_cell(80), 80);
-    EXPECT_EQ(old_gradient_quotient(2, 0.5f), 4);
     EXPECT_EQ(old_gradient_quotient(-3, 0.5f), 6);
-    EXPECT_EQ(old_gradient_quotient(100, 0.001f), std::nullopt);
-
-    const float values[] = {0, 1, 0};
-    const std::vector<std::uint8_t> bytes = float_bytes(values);
-    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0, 0, 0, 0, 0x00, 0x00, 0x80, 0x3F, 0, 0, 0, 0}));
-    EXPECT_EQ(check_byte(bytes), 0xEB); // sum 0xBF
-    const auto flow = flow_constant_bytes(1000, 300, 2);
+    EXPECT_EQ(old_gradient_quotient(100, 0.001f), std::nullopt); // above 65535
+    const auto flow = flow_constant_bytes(65535, 300, 2);
     EXPECT_EQ(std::vector<std::uint8_t>(flow.begin(), flow.end()),
-              (std::vector<std::uint8_t>{0xE8, 0x03, 44, 1, 2}));
-    EXPECT_EQ(coefficient_text("1.5"), QByteArray("1.5", 4));
+              (std::vector<std::uint8_t>{255, 255, 44, 1, 2}));
     EXPECT_EQ(coefficient_text(" 1,5"), QByteArray("1.5", 4)); // a decimal comma goes as a point
 }
 
@@ -105,7 +93,6 @@ TEST(TypedValues, CommaOrPointAndWholeNumbers)
     EXPECT_EQ(to_number("0,5"), 0.5);
     EXPECT_EQ(to_number(" 2.25 "), 2.25);
     EXPECT_EQ(to_number("abc"), std::nullopt);
-    EXPECT_EQ(to_number(""), std::nullopt);
     EXPECT_EQ(to_integer(" 42"), 42);
     EXPECT_EQ(to_integer("4.2"), std::nullopt);
     EXPECT_EQ(shortest_text(0.1f), "0,1"); // the test locale writes a comma
