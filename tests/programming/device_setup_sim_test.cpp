@@ -1,9 +1,10 @@
 // Setup sends against the simulated logger, one simulator session per
 // model: the frames the logger received, in order, against the sequence
 // written out from the protocol, and what the logger holds afterwards.
+#include "common/logger_session.h"
 #include "programming/calibration_transfer.h"
 #include "programming/device_setup.h"
-#include "common/logger_session.h"
+#include "records/marks.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,15 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .state = {{"corr1", "136"}, {"battery_replaced", "1"}}},
           {.label = "8.0 refused",
            .fill = [](SetupForm& f, SetupChanges&) { f.temp_offset = "8,0"; },
-           .shown = {"Nesprávny údaj posunu teploty"}}}},
+           .shown = {"Nesprávny údaj posunu teploty"}},
+          {.label = "Vymazať: the PC's pointer follows the logger's, nothing is sent",
+           .shown = {"Údaje sa v prístroji nevymažú", "Vykonané"},
+           .action =
+               [](vx::Global& g, DeviceSetup& d) {
+                   g.status.mission_name = "ALIGN";
+                   d.align_pointer();
+                   EXPECT_EQ(vx::MarkStore().read_mark("ALIGN"), 25); // the simulator's pointer
+               }}}},
         {{"--type", "86"},
          {{.label = "coefficients 0, 1, 0 and their check byte 0xEB",
            .fill =
