@@ -1,8 +1,9 @@
 #include "app/main_window.h"
 
 #include "app/calibration_editor.h"
-#include "app/program_settings_dialog.h"
 #include "app/serial_number_change.h"
+#include "app/setup_dialog.h"
+#include "app/start_mission_dialog.h"
 #include "app/tip_window.h"
 #include "base/code_page.h"
 #include "base/ui_port.h"
@@ -1150,10 +1151,17 @@ void TForm1::on_calibration_file()
 
 void TForm1::on_start_mission()
 {
-    if (!hooks.start_mission) return;
     show_tip(QStringLiteral("START MISSION"));
     g_.poll.busy = true;
-    hooks.start_mission();
+    if (hooks.start_mission) {
+        hooks.start_mission();
+    } else {
+        if (!frmstart)
+            frmstart = new Tfrmstart(
+                g_, {[this] { return poll_->decode_status(); }, [this] { refresh_database_browser(); }},
+                this);
+        frmstart->exec();
+    }
     poll_->clear_panels();
     g_.link.rx_buffer.clear();
     g_.poll.busy = false;
@@ -1168,9 +1176,23 @@ void TForm1::on_set_time()
 void TForm1::on_program_settings()
 {
     Timer1->stop();
-    ProgramSettingsDialog dlg(g_.settings.ComPort, g_.status.corr1, this);
-    if (dlg.exec() == QDialog::Accepted && dlg.com_port() != g_.settings.ComPort) {
-        const bool opened = change_com_port(g_, dlg.com_port());
+    if (!frmsetup) {
+        Tfrmsetup::Hooks h;
+        h.show_tip = [this](const QString& key) { show_tip(key); };
+        h.refresh_database = [this] { refresh_database_browser(); };
+        h.show_tips = [this](bool on) {
+            g_.tips.showtip = on;
+            if (on)
+                dock_tool_window(tip_, Qt::LeftDockWidgetArea);
+            else
+                tip_->close();
+        };
+        frmsetup = new Tfrmsetup(g_, h, this);
+    }
+    frmsetup->set_service_mode(serial_change_->unlocked());
+    frmsetup->prepare_for_show(g_.status.corr1, g_.settings.ComPort);
+    if (frmsetup->exec() != Tfrmsetup::cancelled && frmsetup->com_changed()) {
+        const bool opened = change_com_port(g_, frmsetup->selected_com());
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
         // A port that failed to open leaves the poll stopped.

@@ -43,12 +43,14 @@ class ViewerSink;
 class TipWindow;
 class Tfcalini;
 class Tfgprop;
+class Tfrmsetup;
+class Tfrmstart;
 
 // Work that other windows provide. An empty hook makes its action do nothing.
 struct MainWindowHooks {
     std::function<void()> open_database;               // "Otvoriť Databázu záznamov"
     std::function<QWidget*(const QString&)> open_text; // a new viewer over a record text file
-    std::function<void()> start_mission;               // the modal mission-start window
+    std::function<void()> start_mission;               // replaces the modal mission-start window
     std::function<void()> print_settings;              // "Nastavenia tlače"
     std::function<void()> about;                       // "O programe"
     std::function<void()> database_browser_first_tick; // created at the first tick with an open link
@@ -229,6 +231,8 @@ public:
     QTimer* Timer1 = nullptr;
     Tfcalini* fcalini = nullptr;
     Tfgprop* fgprop = nullptr;
+    Tfrmstart* frmstart = nullptr; // made at the first mission start
+    Tfrmsetup* frmsetup = nullptr; // made at the first "Nastavenia programu"
     TCommPortDriver* CommDrv = nullptr;
 };
 

@@ -175,6 +175,11 @@ bool Link::send_value(int k, std::uint8_t parameter)
     return acknowledged(static_cast<std::uint8_t>(k + cmd::value_base), parameter, ack_wait_ms, 0);
 }
 
+bool Link::send_acknowledged(std::uint8_t command, std::uint8_t parameter, int wait_ms)
+{
+    return acknowledged(command, parameter, wait_ms, 0);
+}
+
 bool Link::setup_exchange(std::uint8_t command, std::uint8_t parameter)
 {
     if (acknowledged(command, parameter, setup_ack_wait_ms, 0)) {

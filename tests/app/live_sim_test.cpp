@@ -2,7 +2,7 @@
 // poll fills the tabs, a lost logger is declared after the fourth failed
 // status, and a logger that answers again fills them once more.
 #include "app/main_window.h"
-#include "app/program_settings_dialog.h"
+#include "app/setup_dialog.h"
 #include "app/scripted_ui.h"
 #include "common/sim_process.h"
 #include "common/temp_home.h"

@@ -453,8 +453,12 @@ TEST(StatusDecode, FlagsCorrectionsAndInterval)
     EXPECT_EQ(d.view.CHKmission.checked, true);
     EXPECT_FLOAT_EQ(d.status.corr1, -3.0f / 16);
     EXPECT_FLOAT_EQ(d.status.corr2, 3.0f / 16);
-    // Only types 99, 105 and 108 carry a second correction.
-    EXPECT_FLOAT_EQ(decode(status_reply(85, 29).u8(23, 0x03)).status.corr2, 0.0f);
+    // Only types 99, 105 and 108 carry a second correction; on the others a
+    // value left by an earlier logger must not reach the records (131 adds it).
+    DecodeInputs after_105 = inputs();
+    after_105.status.corr2 = 3.0f / 16;
+    EXPECT_FLOAT_EQ(decode(status_reply(85, 29).u8(23, 0x03), after_105).status.corr2, 0.0f);
+    EXPECT_FLOAT_EQ(decode(status_reply(131, 32).u8(23, 0x03), after_105).status.corr2, 0.0f);
 
     EXPECT_EQ(decode(status_reply(132, 47).u8(18, 60)).view.PanPeriod.text, "60");
     EXPECT_EQ(decode(status_reply(132, 47).u8(18, 60)).view.LBLperiodunit.text, "min");

@@ -1,0 +1,106 @@
+// The setup dialog: program settings written when confirmed, the COM-port
+// change it reports, service mode, and a device send on the simulator.
+#include "app/setup_dialog.h"
+#include "common/logger_session.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using vx::Tfrmsetup;
+
+namespace
+{
+
+bool tab_shown(const Tfrmsetup& dlg, QWidget* tab)
+{
+    return dlg.PageControl1->isTabVisible(dlg.PageControl1->indexOf(tab));
+}
+
+} // namespace
+
+TEST(SetupDialog, LogDirectoryAndClockCheckGoToTheSettingsFile)
+{
+    vxtest::LoggerSession s;
+    s.home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=2\r\nCHECKTIME=1\r\nSHOWTIP=0\r\n");
+    int refreshed = 0;
+    std::vector<bool> tips;
+    Tfrmsetup dlg(s.g, {nullptr, [&] { ++refreshed; }, [&](bool on) { tips.push_back(on); }});
+    EXPECT_TRUE(dlg.chkchecktime->isChecked());
+    EXPECT_FALSE(dlg.chktip->isChecked());
+    dlg.prepare_for_show(0.5f, 2);
+    dlg.show();
+    EXPECT_FALSE(tab_shown(dlg, dlg.TabSheet3)); // no service mode
+    EXPECT_EQ(dlg.LBLlogdir->text(), s.home.path("Log"));
+    EXPECT_FALSE(dlg.com_changed());
+
+    dlg.findChild<QCheckBox*>("chkchecktime")->click();
+    EXPECT_FALSE(s.g.settings.CHECKTIME); // at once, before OK
+    dlg.findChild<QLabel*>("LBLlogdir")->setText(s.home.path("Zaznamy"));
+    dlg.findChild<QRadioButton*>("COM3")->click();
+    EXPECT_TRUE(dlg.com_changed());
+    EXPECT_EQ(dlg.selected_com(), 3);
+    QTest::mouseClick(dlg.findChild<QPushButton*>("btok"), Qt::LeftButton);
+
+    EXPECT_EQ(dlg.result(), Tfrmsetup::confirmed);
+    EXPECT_EQ(s.g.settings.LOGDIR, s.home.path("Zaznamy"));
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(tips, std::vector<bool>{false});
+    const QString ini = QString::fromLatin1(s.home.read("vorlanix.ini"));
+    EXPECT_TRUE(ini.contains("CHECKTIME=0\r\n")) << ini.toStdString();
+    EXPECT_TRUE(ini.contains("LOGDIR=" + s.home.path("Zaznamy") + "\r\n")) << ini.toStdString();
+    EXPECT_TRUE(ini.contains("AUTOGRAPH=1\r\n"));
+    EXPECT_TRUE(ini.contains("ComPort=2\r\n")); // the port is the caller's to store, once it opened
+
+    // Escape is not Cancel: the caller still reopens a changed port.
+    dlg.prepare_for_show(0.5f, 2);
+    dlg.show();
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    EXPECT_EQ(dlg.result(), Tfrmsetup::escaped);
+    dlg.show();
+    QTest::mouseClick(dlg.findChild<QPushButton*>("Button2"), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), Tfrmsetup::cancelled);
+}
+
+TEST(SetupDialog, ServiceModeSendsThePressureOffsetOnTheFirstSend)
+{
+    vxtest::LoggerSession s;
+    ASSERT_TRUE(s.start({"--type", "133"})) << s.sim.errors().toStdString();
+    Tfrmsetup dlg(s.g, {});
+    dlg.set_service_mode(true);
+    dlg.prepare_for_show(s.g.status.corr1, 1);
+    dlg.show();
+    EXPECT_TRUE(tab_shown(dlg, dlg.TabSheet3));
+    EXPECT_TRUE(tab_shown(dlg, dlg.TabLumeo));
+    EXPECT_TRUE(tab_shown(dlg, dlg.tabpress));
+    EXPECT_FALSE(tab_shown(dlg, dlg.tabvietor));
+    EXPECT_EQ(dlg.EDA0->text(), QString("3000")); // calibration word CAL0 as the logger holds it
+    EXPECT_TRUE(dlg.changes().pressure);          // not edited, yet it goes out with the first send
+    int before = s.frame_count();
+    ASSERT_TRUE(dlg.BTsend->isEnabled()); // the fields changed when they were filled
+    QTest::mouseClick(dlg.BTsend, Qt::LeftButton);
+    EXPECT_EQ(s.frames_from(before, 3), (vxtest::Frames{{38, 0}, {16, 38}, {17, 0}}));
+    EXPECT_FALSE(dlg.BTsend->isEnabled());
+    EXPECT_FALSE(dlg.changes().pressure);
+
+    dlg.edpress->setText("-5");
+    before = s.frame_count();
+    QTest::mouseClick(dlg.BTsend, Qt::LeftButton);
+    EXPECT_EQ(s.frames_from(before, 3), (vxtest::Frames{{38, 0}, {16, 38}, {17, 133}}));
+    EXPECT_EQ(s.state().value("mem38"), QString("133"));
+    EXPECT_TRUE(s.ui.messages.isEmpty());
+
+    // Opened again, the field shows what the logger now holds.
+    dlg.hide();
+    s.g.link.send_command(10, 160);
+    s.g.link.delay(400);
+    ASSERT_TRUE(s.decode_status());
+    dlg.show();
+    EXPECT_EQ(dlg.edpress->text(), QString("-5"));
+    EXPECT_TRUE(dlg.changes().pressure);
+}
