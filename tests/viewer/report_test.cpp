@@ -1,0 +1,183 @@
+// The HTML report of a record viewer: the page written from the template,
+// the chart pictures as GIF files read back by other decoders, and the cases
+// that write nothing.
+#include "common/fake_ui.h"
+#include "common/temp_home.h"
+#include "logger/program_state.h"
+#include "viewer/record_viewer.h"
+#include "viewer/report.h"
+
+#include <gif_lib.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QImageReader>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace
+{
+
+// Twelve hourly records from 10.3.2024 08:00, one or two values each.
+QString records(bool two_values)
+{
+    QString text = "SKLAD\n";
+    for (int i = 0; i < 12; ++i) {
+        text += QString("10.3.2024 %1:00\t 2%2,5").arg(8 + i, 2, 10, QChar('0')).arg(i % 10);
+        if (two_values) text += QString("\t 6%1,0").arg(9 - i % 10);
+        text += "\n";
+    }
+    return text;
+}
+
+struct GifInfo {
+    int width = 0, height = 0, colours = 0;
+};
+
+// Decoded by giflib's reader: size and the colours the pixels use.
+GifInfo giflib_read(const QString& path)
+{
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.toLocal8Bit().constData(), &error);
+    if (!gif) return {};
+    GifInfo info;
+    if (DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1) {
+        const SavedImage& image = gif->SavedImages[0];
+        info.width = image.ImageDesc.Width;
+        info.height = image.ImageDesc.Height;
+        std::set<int> used(image.RasterBits, image.RasterBits + info.width * info.height);
+        info.colours = int(used.size());
+    }
+    DGifCloseFile(gif, &error);
+    return info;
+}
+
+class ReportTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g.program_dir = home.dir();
+        g.ui = &ui;
+        g.lang.build_language_tables(g.program_dir, "SLOVAK");
+        viewer.resize(900, 500);
+        viewer.show();
+    }
+    vx::ReportResult run(const QString& text, std::function<void(vx::Tfreport&)> fill, bool confirm = true)
+    {
+        viewer.set_text(text);
+        viewer.RedrawGraph();
+        vx::ReportRun r;
+        r.ask = [&](vx::Tfreport& d) {
+            if (fill) fill(d);
+            return confirm;
+        };
+        r.open = [this](const QString& path) {
+            opened << path;
+            return true;
+        };
+        return vx::create_report(g, viewer, dialog, r);
+    }
+    QString page() const { return QString::fromUtf8(home.read("report.htm")); }
+
+    vxtest::TempHome home;
+    vx::Global g;
+    vxtest::FakeUi ui;
+    vx::TEditForm viewer{g};
+    vx::Tfreport dialog{g};
+    QStringList opened;
+};
+
+TEST_F(ReportTest, FillsTheTemplateFromTheDialogAndTheGraph)
+{
+    struct Case {
+        const char* name;
+        bool two_values;
+        std::function<void(vx::Tfreport&)> fill;
+        QString expected_body;
+        bool humi;
+    };
+    const Case cases[] = {
+        {"header left unchanged, one value", false, nullptr,
+         "<h1>Enter here Header</h1><p></p><p>|</p>  <img src=\"temp.gif\" >", false},
+        {"typed texts, two values", true,
+         [](vx::Tfreport& d) {
+             d.Edit1->setText("Sklad <script>alert(1)</script>");
+             d.Edit2->setText("Pozn\u00e1mka");
+             d.Edit5->setText("Mibra & syn");
+         },
+         "<h1>Sklad &lt;script&gt;alert(1)&lt;/script&gt;</h1><p>Pozn&#225;mka</p><p>Mibra &amp; syn|</p>"
+         "<img src=\"humi.gif\" > <img src=\"temp.gif\" >",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(home.path("humi.gif"));
+        home.write("muster.htm",
+                   "<html>?fromtime - ?totime\r\n<h1>?Header</h1><p>?Note1</p><p>?Footer|?Note3</p>"
+                   "<img src=\"humi.gif\" > <img src=\"temp.gif\" ></html>\r\n");
+        dialog.Edit1->setText("Enter here Header");
+        ASSERT_EQ(run(records(c.two_values), c.fill), vx::ReportResult::written);
+        // Records from 08:00 to 19:00 take two-hour steps; the axis starts one
+        // step before the first record and has ten steps.
+        EXPECT_EQ(page(), "<html>10.3.2024 06:00 - 11.3.2024 02:00\r\n" + c.expected_body + "</html>\r\n");
+        EXPECT_EQ(QFile::exists(home.path("humi.gif")), c.humi);
+        EXPECT_EQ(opened.size(), 1);
+        EXPECT_EQ(opened.last(), home.path("report.htm"));
+        opened.clear();
+    }
+}
+
+TEST_F(ReportTest, PicturesOpenInOtherDecoders)
+{
+    home.write("muster.htm", "<img src=\"temp.gif\" >");
+    ASSERT_EQ(run(records(true), nullptr), vx::ReportResult::written);
+    const QSize chart = viewer.series_picture(false).size();
+    for (const char* name : {"temp.gif", "humi.gif"}) {
+        SCOPED_TRACE(name);
+        QImageReader reader(home.path(name));
+        EXPECT_EQ(reader.format(), "gif");
+        const QImage image = reader.read();
+        EXPECT_EQ(image.size(), chart);
+        const GifInfo info = giflib_read(home.path(name));
+        EXPECT_EQ(QSize(info.width, info.height), chart);
+        EXPECT_GE(info.colours, 3); // background, axes, a curve
+    }
+    EXPECT_NE(home.read("temp.gif"), home.read("humi.gif"));
+}
+
+TEST_F(ReportTest, LongTemplateIsWrittenWhole)
+{
+    QByteArray page = "<html><h1>?Header</h1>\r\n";
+    while (page.size() < 100 * 1024)
+        page += "<tr><td>" + QByteArray::number(page.size()) + "</td></tr>\r\n";
+    home.write("muster.htm", page + "<p>?Footer</p></html>");
+    ASSERT_EQ(run(records(false), [](vx::Tfreport& d) { d.Edit5->setText("END"); }),
+              vx::ReportResult::written);
+    QByteArray expected = page + "<p>?Footer</p></html>";
+    expected.replace("?Header", "Enter here Header").replace("?Footer", "END");
+    EXPECT_EQ(home.read("report.htm"), expected);
+}
+
+TEST_F(ReportTest, NothingIsWrittenWithoutTemplateOrConfirmation)
+{
+    EXPECT_EQ(run(records(false), nullptr), vx::ReportResult::no_template);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].first,
+              "neexistuje súbor <muster.htm> \r\nPreinštalujte program\r\n-alebo kontaktujte dodávateľa");
+
+    home.write("muster.htm", "?Header");
+    EXPECT_EQ(run(records(false), nullptr, false), vx::ReportResult::cancelled);
+    EXPECT_FALSE(QFile::exists(home.path("report.htm")));
+    EXPECT_FALSE(QFile::exists(home.path("temp.gif")));
+
+    // Without "Otvoriť prehliadač" the page is written but not opened.
+    EXPECT_EQ(run(records(false), [](vx::Tfreport& d) { d.CheckBox1->setChecked(false); }),
+              vx::ReportResult::written);
+    EXPECT_EQ(home.read("report.htm"), "Enter here Header");
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+} // namespace
