@@ -18,6 +18,8 @@ namespace vx
 namespace
 {
 
+constexpr const char* column_names[4] = {"Názov", "Veľkosť", "Typ", "Zmenený"};
+
 // File times read as the record files write them: "d.M.yyyy hh:mm".
 class LogDirModel : public QFileSystemModel
 {
@@ -28,6 +30,12 @@ public:
         if (role == Qt::DisplayRole && index.column() == 3)
             return lastModified(index).toString(QStringLiteral("d.M.yyyy hh:mm"));
         return QFileSystemModel::data(index, role);
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4)
+            return QString::fromUtf8(column_names[section]);
+        return QFileSystemModel::headerData(section, orientation, role);
     }
 };
 

@@ -13,7 +13,7 @@ namespace vx
 
 namespace
 {
-const QString job_title = QStringLiteral("VORLANIXER");
+constexpr const char* job_title = "VORLANIXER";
 }
 
 PrintPageSize print_page_size(const QPrinter& printer)
@@ -31,7 +31,7 @@ bool printer_ready(const QPrinter& printer)
 bool print_grid(const QStringList& lines, const QString& caption, const PrintSettings& settings,
                 QPrinter& printer, const QDateTime& now)
 {
-    printer.setDocName(job_title);
+    printer.setDocName(QString::fromLatin1(job_title));
     const QList<PrintPage> pages =
         print_layout(lines, settings, caption, format_time_stamp(now), print_page_size(printer));
     QPainter painter;
@@ -52,7 +52,7 @@ bool print_grid(const QStringList& lines, const QString& caption, const PrintSet
 bool printmake(TEditForm& viewer, const PrintSettings& settings, QPrinter& printer, const QDateTime& now)
 {
     if (settings.rows == 1) {
-        printer.setDocName(job_title);
+        printer.setDocName(QString::fromLatin1(job_title));
         viewer.editor()->print(&printer);
         return true;
     }

@@ -34,7 +34,7 @@ QList<Page> pdf_words(const QString& path)
     p.start("pdftotext", {"-bbox", path, "-"});
     if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
     QList<Page> pages;
-    static const QRegularExpression word(
+    const QRegularExpression word(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re");
     for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
         if (line.contains("<page ")) pages.append(Page{});

@@ -161,6 +161,22 @@ TEST_F(ReportTest, LongTemplateIsWrittenWhole)
     EXPECT_EQ(home.read("report.htm"), expected);
 }
 
+TEST_F(ReportTest, ShippedTemplateLeavesNoPlaceholder)
+{
+    QFile shipped(VORLANIX_SHIPPED_DATA "/muster.htm");
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    home.write("muster.htm", shipped.readAll());
+    ASSERT_EQ(run(records(false), [](vx::Tfreport& d) { d.Edit3->setText("Sklad 2"); }),
+              vx::ReportResult::written);
+    const QString out = page();
+    for (const char* placeholder :
+         {"?fromtime", "?totime", "?Header", "?Footer", "?Note1", "?Note2", "?Note3", "humi.gif"})
+        EXPECT_FALSE(out.contains(placeholder)) << placeholder;
+    EXPECT_TRUE(out.contains("<h1>Enter here Header</h1>"));
+    EXPECT_TRUE(out.contains("<p>Sklad 2</p>"));
+    EXPECT_TRUE(out.contains("<img src=\"temp.gif\""));
+}
+
 TEST_F(ReportTest, NothingIsWrittenWithoutTemplateOrConfirmation)
 {
     EXPECT_EQ(run(records(false), nullptr), vx::ReportResult::no_template);
