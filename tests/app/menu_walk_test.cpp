@@ -11,11 +11,8 @@
 #include "viewer/print_dialog.h"
 #include "viewer/record_viewer.h"
 
-#include <qcustomplot.h>
-
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QMdiArea>
@@ -106,8 +103,9 @@ protected:
         // (Hiding a window that had the focus leaves the offscreen platform with no active window.)
         if (QApplication::activeWindow() != w.get()) QApplication::setActiveWindow(w.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
-        const QWidgetList tops = QApplication::topLevelWidgets();
-        const QSet<QWidget*> before(tops.begin(), tops.end());
+        QSet<QWidget*> before; // the windows already showing
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t->isVisible()) before << t;
         const auto messages = ui.messages.size() + ui.plain.size();
         QTimer closer;
         closer.setInterval(20);
@@ -244,6 +242,9 @@ TEST_F(MenuWalkTest, EveryItemActsOrIsDisabledWithoutAViewer)
     EXPECT_TRUE(f.isVisible());
 }
 
+// Save, find, zoom, whole graph, picture, copy, style and the window order
+// items reach the active viewer as tests/app/window_commands_test.cpp shows;
+// here the items that reach it through windows of their own.
 TEST_F(MenuWalkTest, ViewerItemsReachTheActiveViewer)
 {
     TForm1& f = *w;
@@ -252,60 +253,20 @@ TEST_F(MenuWalkTest, ViewerItemsReachTheActiveViewer)
     ASSERT_TRUE(a && b);
     auto sub = [](vx::TEditForm* v) { return qobject_cast<QMdiSubWindow*>(v->parentWidget()); };
     f.mdi()->setActiveSubWindow(sub(b));
-    QStringList asked;
-    b->ask_text_path = [&](const QString& p) {
-        asked << "save " + p;
-        return QString();
-    };
-    b->ask_picture_path = [&](bool*) {
-        asked << "picture";
-        return QString();
-    };
-    const auto full = b->time_range();
-    const double span = full.second - full.first;
-    auto b_span = [b] { return b->time_range().second - b->time_range().first; };
-
     struct Step {
         QAction* action;
         std::function<void(const Seen&)> check;
     };
     const Step steps[] = {
-        {f.Act_save, [&](const Seen&) { EXPECT_EQ(asked.takeFirst(), "save " + home.path("Log/B.txt")); }},
-        {f.find_act,
-         [&](const Seen&) {
-             auto* find = b->findChild<QDialog*>("FindDialog1");
-             ASSERT_NE(find, nullptr);
-             EXPECT_TRUE(find->isVisible());
-             find->hide();
-             f.activateWindow();
-             EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
-         }},
-        {f.print,
-         [&](const Seen&) {
-             QFile pdf(home.path("print.pdf"));
-             ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-             EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
-         }},
-        {f.agr_zoomin, [&](const Seen&) { EXPECT_DOUBLE_EQ(b_span(), span / 2); }},
-        {f.agr_zoomout, [&](const Seen&) { EXPECT_DOUBLE_EQ(b_span(), span); }},
-        {f.agr_full, [&](const Seen&) { EXPECT_EQ(b->time_range(), full); }},
-        {f.agr_save, [&](const Seen&) { EXPECT_EQ(asked.takeFirst(), "picture"); }},
-        {f.agr_copy,
-         [&](const Seen&) { EXPECT_EQ(QApplication::clipboard()->image().size(), b->plot()->size()); }},
-        {f.agr_style, [&](const Seen&) { EXPECT_EQ(QColor(b->picture().pixel(1, 1)), QColor(200, 0, 20)); }},
+        {f.print, // no printer chosen yet: the print dialog's PDF file
+         [&](const Seen&) { EXPECT_TRUE(home.read("print.pdf").startsWith("%PDF")); }},
         {f.agr_Print, [&](const Seen& s) { EXPECT_EQ(s.modal, QStringList{"vx::Tfreport:freport"}); }},
-        {f.Agr_Property,
-         [&](const Seen& s) { EXPECT_TRUE(s.windows.contains("fgprop") || f.fgprop->isVisible()); }},
+        {f.Agr_Property, [&](const Seen& s) { EXPECT_TRUE(s.windows.contains("fgprop")); }},
         {f.Act_graph, [&](const Seen&) { EXPECT_EQ(started, QStringList{home.path("Kurvex.exe")}); }},
-        {f.win_next, [&](const Seen&) { EXPECT_EQ(f.current_viewer(), a); }},
-        {f.win_prev, [&](const Seen&) { EXPECT_EQ(f.current_viewer(), b); }},
-        {f.win_tile_v, [&](const Seen&) { EXPECT_EQ(sub(a)->y(), sub(b)->y()); }},
-        {f.win_tile_h, [&](const Seen&) { EXPECT_EQ(sub(a)->x(), sub(b)->x()); }},
         {f.win_cascade, [&](const Seen&) { EXPECT_NE(sub(a)->pos(), sub(b)->pos()); }},
         {f.win_max, [&](const Seen&) { EXPECT_TRUE(sub(b)->isMaximized()); }},
         {f.win_close, [&](const Seen&) { EXPECT_EQ(f.mdi()->subWindowList().size(), 1); }},
     };
-    g.settings.colors[0] = 0x1400C8; // the chart's surround for the style command
     for (const Step& step : steps) {
         SCOPED_TRACE(step.action->objectName().toStdString());
         const Seen s = press(step.action);
