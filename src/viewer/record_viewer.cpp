@@ -649,12 +649,10 @@ bool TEditForm::command(int code)
         plot_->replot();
         return true;
     case viewer_cmd::print:
-        if (!on_print) return false;
-        on_print();
+        if (on_print) on_print();
         return true;
     case viewer_cmd::html_report:
-        if (!on_report) return false;
-        on_report();
+        if (on_report) on_report();
         return true;
     default:
         return false;
