@@ -6,44 +6,14 @@
 #include "viewer/database_browser.h"
 #include "viewer/file_list.h"
 #include "viewer/text_preview.h"
+#include "widget_bench.h"
 
-#include <QApplication>
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
-#include <QLocale>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
-
-#include <cmath>
-#include <cstdlib>
 
 namespace
 {
-
-// A two-channel logger's file: the mission header, then one record a minute.
-bool write_database(const QString& path, int records)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    QByteArray out = "BIG\r\nRemark: \r\nSTART: 1.1.2024 00:00\r\nPERIOD: 1\r\nGRADIENT: 0\r\n";
-    QDateTime t(QDate(2024, 1, 1), QTime(0, 1));
-    char values[64];
-    for (int i = 0; i < records; ++i, t = t.addSecs(60)) {
-        out += t.toString("d.M.yyyy hh:mm").toLatin1();
-        std::snprintf(values, sizeof values, "\t%5.1f\t%5.1f\r\n", 20 + 5 * std::sin(i * 0.001),
-                      50 + 20 * std::cos(i * 0.0007));
-        for (char* c = values; *c; ++c)
-            if (*c == '.') *c = ',';
-        out += values;
-        if (out.size() > (1 << 22)) {
-            f.write(out);
-            out.clear();
-        }
-    }
-    return f.write(out) == out.size();
-}
 
 void BM_BrowserPreviewAndStatistics(benchmark::State& state)
 {
@@ -51,7 +21,8 @@ void BM_BrowserPreviewAndStatistics(benchmark::State& state)
     const QString log = home.filePath("Log");
     QDir().mkpath(log);
     const int records = int(state.range(0));
-    if (!write_database(log + "/BIG.txt", records) || !write_database(log + "/SMALL.txt", 10)) {
+    if (!vxbench::write_big_database(log + "/BIG.txt", records) ||
+        !vxbench::write_big_database(log + "/SMALL.txt", 10)) {
         state.SkipWithError("file not written");
         return;
     }
@@ -91,12 +62,5 @@ BENCHMARK(BM_BrowserPreviewAndStatistics)->Arg(1000000)->Unit(benchmark::kMillis
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Slovak, QLocale::Slovakia));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vxbench::run_widget_benchmarks(argc, argv);
 }
