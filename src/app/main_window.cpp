@@ -11,8 +11,12 @@
 #include "logger/clock.h"
 #include "logger/poll.h"
 #include "logger/program_state.h"
+#include "viewer/database_browser.h"
 #include "viewer/graph_properties_dialog.h"
+#include "viewer/print_dialog.h"
+#include "viewer/printing.h"
 #include "viewer/record_viewer.h"
+#include "viewer/report.h"
 #include "viewer/viewer_sink.h"
 
 #include <QAction>
@@ -175,11 +179,14 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
 
     fcalini = new Tfcalini(g_, this);
     fgprop = new Tfgprop(g_, this);
+    frmprint = new Tfrmprint(g_, this);
+    freport = new Tfreport(g_, this);
     poll_ = std::make_unique<PollCycle>(g_, *this);
     serial_change_ = std::make_unique<SerialNumberChange>(g_);
     download_ = std::make_unique<Download>(g_, *this);
 
     connect_actions();
+    update_viewer_actions();
     setGeometry(10, 10, 400, 500);
 }
 
@@ -598,15 +605,13 @@ void TForm1::connect_actions()
 
     connect(openbase, &QAction::triggered, this, [this] {
         show_tip(QStringLiteral("OPENBASE"));
-        if (hooks.open_database) hooks.open_database();
+        open_database();
     });
     connect(actopentext, &QAction::triggered, this, &TForm1::on_open_text);
     connect(Act_save, &QAction::triggered, this, [this] { send_viewer_command(viewer_cmd::save); });
     connect(Kalibransbor2, &QAction::triggered, this, &TForm1::on_calibration_file);
     connect(print, &QAction::triggered, this, [this] { send_viewer_command(viewer_cmd::print); });
-    connect(Nastaveniatlae1, &QAction::triggered, this, [this] {
-        if (hooks.print_settings) hooks.print_settings();
-    });
+    connect(Nastaveniatlae1, &QAction::triggered, this, &TForm1::on_print_settings);
     connect(N7koniec1, &QAction::triggered, this, &QWidget::close);
 
     connect(startmission, &QAction::triggered, this, &TForm1::on_start_mission);
@@ -707,7 +712,11 @@ void TForm1::start()
     if (g_.program_dir.isEmpty()) g_.program_dir = find_program_dir();
     load_settings(g_);
     apply_geometry();
-    if (g_.lang.language_loaded) ChangeLanguage();
+    if (g_.lang.language_loaded) {
+        ChangeLanguage();
+        frmprint->ChangeLanguage();
+        freport->ChangeLanguage();
+    }
     g_.calib.calib_active = false;
     g_.transfer.already_asked = false;
 
@@ -954,7 +963,7 @@ bool TForm1::poll_running() const
 
 void TForm1::first_tick()
 {
-    if (hooks.database_browser_first_tick) hooks.database_browser_first_tick();
+    database_browser();
 }
 
 void TForm1::new_records_check()
@@ -987,7 +996,7 @@ void TForm1::redraw_graph(RecordSink* window)
 
 void TForm1::refresh_database_browser()
 {
-    if (hooks.refresh_database) hooks.refresh_database();
+    if (frmopenbase) frmopenbase->refresh();
 }
 
 void TForm1::set_status_text(const QString& text)
@@ -1080,16 +1089,14 @@ bool TForm1::send_viewer_command(int code, int parameter)
 void TForm1::add_viewer(TEditForm* viewer)
 {
     viewer->set_controls_source([this] { return graph_controls(); });
+    viewer->on_print = [this, viewer] { print_viewer(viewer); };
+    viewer->on_report = [this, viewer] { report_viewer(viewer); };
     QMdiSubWindow* sub = mdi_->addSubWindow(viewer);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    // Closing the last viewer disables "Okno" again. The sub-window is only
-    // compared here, never used: it is gone when this runs.
-    connect(sub, &QObject::destroyed, this, [this, sub] {
-        for (QMdiSubWindow* w : mdi_->subWindowList())
-            if (w != sub) return;
-        menu_window->menuAction()->setEnabled(false);
-    });
-    menu_window->menuAction()->setEnabled(true);
+    // Closing the last viewer disables "Okno" and the viewer commands again.
+    // The sub-window is only compared there, never used: it is gone when this runs.
+    connect(sub, &QObject::destroyed, this, [this, sub] { update_viewer_actions(sub); });
+    update_viewer_actions();
     // The viewer's designed size, as far as the document area has room.
     const QSize room = mdi_->viewport()->size();
     sub->resize(std::min(viewer->width() + 8, std::max(room.width(), 300)),
@@ -1132,14 +1139,72 @@ void TForm1::on_graph_control_changed()
     send_viewer_command(viewer_cmd::full_graph);
 }
 
+void TForm1::update_viewer_actions(QMdiSubWindow* leaving)
+{
+    bool any = false;
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (w != leaving) any = true;
+    menu_window->menuAction()->setEnabled(any);
+    for (QAction* a :
+         {print, Act_graph, win_next, win_prev, win_max, win_tile_v, win_tile_h, win_cascade, win_close,
+          Agr_Property, agr_zoomin, agr_zoomout, agr_save, agr_copy, agr_Print, agr_full, agr_style})
+        a->setEnabled(any);
+}
+
 void TForm1::on_open_text()
 {
     const QString file = QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR,
                                                       QStringLiteral("Textové súbory (*.txt)"));
     if (file.isEmpty()) return;
     last_open_file_ = file;
-    menu_window->menuAction()->setEnabled(true);
     open_text_file(file);
+}
+
+Tfrmopenbase* TForm1::database_browser()
+{
+    if (frmopenbase) return frmopenbase;
+    frmopenbase = new Tfrmopenbase(g_, this);
+    frmopenbase->new_viewer = [this] {
+        auto* viewer = new TEditForm(g_);
+        add_viewer(viewer);
+        return viewer;
+    };
+    frmopenbase->auto_graph = [this] {
+        if (read_autograph(g_.program_dir)) start_graph_program();
+    };
+    return frmopenbase;
+}
+
+void TForm1::open_database()
+{
+    Tfrmopenbase* browser = database_browser();
+    browser->show();
+    browser->raise();
+    browser->activateWindow();
+}
+
+void TForm1::on_print_settings()
+{
+    frmprint->load();
+    frmprint->exec();
+}
+
+void TForm1::print_viewer(TEditForm* viewer)
+{
+    QPrinter& printer = frmprint->printer();
+    // Without a printer the print dialog offers a PDF file instead.
+    if (!printer_ready(printer) && !frmprint->setup_printer()) return;
+    if (!printmake(*viewer, Tfrmprint::settings_of(g_), printer, g_.now()) && g_.ui)
+        g_.ui->plain_message(
+            QStringLiteral("Unable to print to %1")
+                .arg(printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName()));
+}
+
+void TForm1::report_viewer(TEditForm* viewer)
+{
+    ReportRun run;
+    run.position = geometry().topLeft();
+    create_report(g_, *viewer, *freport, run);
 }
 
 void TForm1::on_calibration_file()
@@ -1201,17 +1266,21 @@ void TForm1::on_program_settings()
     Timer1->start();
 }
 
+void TForm1::start_graph_program()
+{
+    if (graph_program_started_) return;
+    graph_program_started_ = true;
+    const QString program = g_.path(QStringLiteral("Kurvex.exe"));
+    if (hooks.start_program)
+        hooks.start_program(program);
+    else
+        QProcess::startDetached(program, {}, g_.program_dir);
+}
+
 void TForm1::on_graph()
 {
     if (mdi_->subWindowList().isEmpty()) return;
-    if (!graph_program_started_) {
-        graph_program_started_ = true;
-        const QString program = g_.path(QStringLiteral("Kurvex.exe"));
-        if (hooks.start_program)
-            hooks.start_program(program);
-        else
-            QProcess::startDetached(program, {}, g_.program_dir);
-    }
+    start_graph_program();
     QTimer::singleShot(1000, this, [this] { send_viewer_command(viewer_cmd::full_graph); });
 }
 
@@ -1229,7 +1298,10 @@ void TForm1::show_about()
 
 void TForm1::on_help()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(g_.path(QStringLiteral("html/index.html"))));
+    const QString page = g_.path(QStringLiteral("html/index.html"));
+    if (QFileInfo(page).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(page))) return;
+    if (g_.ui)
+        g_.ui->plain_message(QStringLiteral("Neexistuje súbor <%1>").arg(QDir::toNativeSeparators(page)));
 }
 
 void TForm1::on_connect(bool down)

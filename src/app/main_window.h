@@ -43,18 +43,17 @@ class ViewerSink;
 class TipWindow;
 class Tfcalini;
 class Tfgprop;
+class Tfrmopenbase;
+class Tfrmprint;
+class Tfreport;
 class Tfrmsetup;
 class Tfrmstart;
 
 // Work that other windows provide. An empty hook makes its action do nothing.
 struct MainWindowHooks {
-    std::function<void()> open_database;               // "Otvoriť Databázu záznamov"
     std::function<QWidget*(const QString&)> open_text; // a new viewer over a record text file
     std::function<void()> start_mission;               // replaces the modal mission-start window
-    std::function<void()> print_settings;              // "Nastavenia tlače"
     std::function<void()> about;                       // "O programe"
-    std::function<void()> database_browser_first_tick; // created at the first tick with an open link
-    std::function<void()> refresh_database;            // the browser reads its file list again
     // Starts an external program without activating it; true when it started.
     std::function<bool(const QString&)> start_program;
 };
@@ -118,6 +117,19 @@ public:
     // the file name, not modified, captioned with the bare file name, drawn.
     TEditForm* open_text_file(const QString& path);
 
+    // The database browser, created on first use (at the latest by the first
+    // poll tick with an open link).
+    Tfrmopenbase* database_browser();
+    // "Otvoriť Databázu záznamov": shows the browser.
+    void open_database();
+    // Commands 500 and 609 of a viewer: print it on the program's printer
+    // (asking for a printer or PDF file first when none is chosen), or make
+    // its HTML report.
+    void print_viewer(TEditForm* viewer);
+    void report_viewer(TEditForm* viewer);
+    // Starts the external graph program once per run.
+    void start_graph_program();
+
     PollCycle* poll() const { return poll_.get(); }
     TipWindow* tip_window() const { return tip_; }
     QTimer* timer() const { return Timer1; }
@@ -147,6 +159,9 @@ private:
     void tab_shown(int index);
     void show_day_tip();
     void dock_tool_window(QDockWidget* dock, Qt::DockWidgetArea area);
+    // Commands that act on a viewer are enabled only while one exists;
+    // leaving is a viewer's sub-window on its way out.
+    void update_viewer_actions(QMdiSubWindow* leaving = nullptr);
 
     // Action handlers.
     void on_open_text();
@@ -155,6 +170,7 @@ private:
     void on_set_time();
     void on_program_settings();
     void on_graph();
+    void on_print_settings();
     void on_help();
     void show_about();
     void on_show_tip();
@@ -233,6 +249,9 @@ public:
     Tfgprop* fgprop = nullptr;
     Tfrmstart* frmstart = nullptr; // made at the first mission start
     Tfrmsetup* frmsetup = nullptr; // made at the first "Nastavenia programu"
+    Tfrmopenbase* frmopenbase = nullptr;
+    Tfrmprint* frmprint = nullptr;
+    Tfreport* freport = nullptr;
     TCommPortDriver* CommDrv = nullptr;
 };
 

@@ -127,6 +127,11 @@ std::optional<double> read_value(QStringView field)
 
 } // namespace
 
+std::optional<double> parse_record_value(QStringView field)
+{
+    return read_value(field);
+}
+
 QDateTime logger_local_time(const QDate& date, const QTime& time)
 {
     QDateTime t(date, time);

@@ -43,6 +43,9 @@ QString display_time_stamp(const QDateTime& t, std::uint16_t type_code);
 std::optional<QDateTime> line_time(const QString& line);
 // The common reader of record lines (reads comma and point decimals).
 RecordLine parse_record_line(const QString& line);
+// One value field: a decimal number with a comma or a point, blanks around
+// allowed; nullopt for anything else.
+std::optional<double> parse_record_value(QStringView field);
 // The same without placing the stamp in a time zone: its date and its time
 // of day in seconds, for readers of many lines that convert times themselves
 // (see logger_local_time for the conversion parse_record_line makes).

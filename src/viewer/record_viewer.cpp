@@ -648,8 +648,11 @@ bool TEditForm::command(int code)
         ChangeGraphStyle();
         plot_->replot();
         return true;
-    case viewer_cmd::print:       // printing lives with the print settings
-    case viewer_cmd::html_report: // the report window drives its own rendering
+    case viewer_cmd::print:
+        if (on_print) on_print();
+        return true;
+    case viewer_cmd::html_report:
+        if (on_report) on_report();
         return true;
     default:
         return false;

@@ -45,8 +45,12 @@ public:
     ~TEditForm() override;
 
     // Runs a main-window command; false for numbers the viewer does not know.
-    // Printing (500) and the HTML report (609) are handled elsewhere.
+    // Printing (500) and the HTML report (609) run on_print and on_report.
     bool command(int code);
+    // Printing and the report use the program's printer and report window,
+    // which the main window owns: it sets these.
+    std::function<void()> on_print;
+    std::function<void()> on_report;
 
     // --- text ---
     void add_line(const QString& line); // appends one line to the text
