@@ -1133,8 +1133,10 @@ void TForm1::on_graph_control_changed()
 
 void TForm1::on_open_text()
 {
-    const QString file = QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR,
-                                                      QStringLiteral("Textové súbory (*.txt)"));
+    const QString file = hooks.choose_text_file
+                             ? hooks.choose_text_file()
+                             : QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR,
+                                                            QStringLiteral("Textové súbory (*.txt)"));
     if (file.isEmpty()) return;
     last_open_file_ = file;
     menu_window->menuAction()->setEnabled(true);

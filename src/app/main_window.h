@@ -48,6 +48,9 @@ class Tfgprop;
 struct MainWindowHooks {
     std::function<void()> open_database;               // "Otvoriť Databázu záznamov"
     std::function<QWidget*(const QString&)> open_text; // a new viewer over a record text file
+    // The open dialog of "Otvoriť textový súbor": the file chosen, empty for
+    // cancel. When unset the standard file dialog asks.
+    std::function<QString()> choose_text_file;
     std::function<void()> start_mission;               // the modal mission-start window
     std::function<void()> print_settings;              // "Nastavenia tlače"
     std::function<void()> about;                       // "O programe"

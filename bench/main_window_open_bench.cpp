@@ -1,0 +1,100 @@
+// The whole path a user takes to look at a large record file: "Súbor /
+// Otvoriť textový súbor" in the main window, the file chosen, up to the
+// first paint of the new viewer's text and chart. The open dialog is the only
+// part replaced. Counters: peak_rss_MB is the highest resident memory of the
+// process (main window included) up to the end of that run.
+//   QT_QPA_PLATFORM is set to offscreen here; run build/bench/main_window_open_bench
+#include "app/main_window.h"
+#include "base/ui_port.h"
+#include "logger/program_state.h"
+#include "viewer/record_viewer.h"
+#include "viewer_bench_kit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+namespace
+{
+
+// Answers every question with OK and shows nothing (no logger is attached,
+// so the start-up says the port did not open).
+class QuietUi : public vx::UiPort
+{
+public:
+    int show_message(const QString&, int) override { return vx::mr::ok; }
+    void plain_message(const QString&) override {}
+    std::optional<QString> input_box(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    void progress_show(const QString&) override {}
+    void progress_hide() override {}
+    void progress_label(const QString&) override {}
+    void progress_range(int) override {}
+    void progress_position(int) override {}
+    void progress_log(const QString&) override {}
+    void progress_clear_log() override {}
+};
+
+void BM_OpenTextFileFromMainWindow(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = vxbench::write_database(dir.path(), int(state.range(0)));
+    QuietUi ui;
+    vx::Global g;
+    g.program_dir = dir.path() + "/";
+    g.ui = &ui;
+    vx::TForm1 window(g);
+    window.resize(1400, 900);
+    window.show();
+    window.start();
+    window.hooks.choose_text_file = [&path] { return path; };
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        window.actopentext->trigger();
+        vx::TEditForm* viewer = window.current_viewer();
+        if (!viewer) {
+            state.SkipWithError("no viewer opened");
+            break;
+        }
+        vxbench::FirstPaint paint;
+        paint.start(viewer);
+        if (!paint.wait() || viewer->graph_points() != state.range(0)) {
+            state.SkipWithError("the viewer did not show every record");
+            break;
+        }
+        state.PauseTiming();
+        window.mdi()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["peak_rss_MB"] = vxbench::peak_rss_mb();
+}
+BENCHMARK(BM_OpenTextFileFromMainWindow)
+    ->Arg(250000)
+    ->Arg(500000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Slovak, QLocale::Slovakia));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

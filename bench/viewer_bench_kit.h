@@ -1,0 +1,107 @@
+#pragma once
+// What the viewer benchmarks share: a large record database file of a
+// two-channel logger, the process's peak resident memory and a watch for the
+// first paint of the viewer's text pane and chart.
+#include "viewer/record_viewer.h"
+
+#include <qcustomplot.h>
+
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QObject>
+
+#include <sys/resource.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace vxbench
+{
+
+// The five header lines of a mission start, then one record a minute with
+// temperature and humidity, as downloads write them (CR LF, decimal comma).
+inline QString write_database(const QString& dir, int records)
+{
+    const QString path = dir + "/BIG.txt";
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return {};
+    QByteArray out = "BIG\r\nRemark: \r\nSTART: 1.1.2024 00:00\r\nPERIOD: 1\r\nGRADIENT: 0\r\n";
+    QDateTime t(QDate(2024, 1, 1), QTime(0, 1));
+    char values[64];
+    for (int i = 0; i < records; ++i, t = t.addSecs(60)) {
+        out += t.toString("d.M.yyyy hh:mm").toLatin1();
+        std::snprintf(values, sizeof values, "\t%5.1f\t%5.1f\r\n", 20 + 5 * std::sin(i * 0.001),
+                      50 + 20 * std::cos(i * 0.0007));
+        for (char* c = values; *c; ++c)
+            if (*c == '.') *c = ',';
+        out += values;
+        if (out.size() > (1 << 22)) {
+            f.write(out);
+            out.clear();
+        }
+    }
+    f.write(out);
+    return path;
+}
+
+// The highest resident memory of this process so far, in megabytes.
+inline double peak_rss_mb()
+{
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return double(r.ru_maxrss) / 1024.0;
+}
+
+// The viewer's text pane (whatever widget shows the text) as a scroll area.
+inline QAbstractScrollArea* text_pane(vx::TEditForm* viewer)
+{
+    return viewer->findChild<QAbstractScrollArea*>(QStringLiteral("Editor"));
+}
+
+// Runs the event loop until both the text pane and the chart have painted
+// once since start(); false after ten seconds without.
+class FirstPaint : public QObject
+{
+public:
+    void start(vx::TEditForm* viewer)
+    {
+        text_ = chart_ = false;
+        if (QAbstractScrollArea* pane = text_pane(viewer)) {
+            pane_ = pane->viewport();
+            pane_->installEventFilter(this);
+        }
+        plot_ = viewer->plot();
+        plot_->installEventFilter(this);
+    }
+    bool wait()
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!(text_ && chart_) && t.elapsed() < 10000)
+            QCoreApplication::processEvents();
+        if (pane_) pane_->removeEventFilter(this);
+        plot_->removeEventFilter(this);
+        return text_ && chart_;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            if (watched == pane_) text_ = true;
+            if (watched == plot_) chart_ = true;
+        }
+        return false;
+    }
+
+private:
+    QObject* pane_ = nullptr;
+    QObject* plot_ = nullptr;
+    bool text_ = false, chart_ = false;
+};
+
+} // namespace vxbench
