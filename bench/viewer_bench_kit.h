@@ -62,45 +62,37 @@ inline QAbstractScrollArea* text_pane(vx::TEditForm* viewer)
     return viewer->findChild<QAbstractScrollArea*>(QStringLiteral("Editor"));
 }
 
-// Runs the event loop until both the text pane and the chart have painted
-// once since start(); false after ten seconds without.
+// Watches the whole application for the paint of a viewer's text pane and
+// of its chart, from start() on (so paints during the opening count too).
 class FirstPaint : public QObject
 {
 public:
-    void start(vx::TEditForm* viewer)
-    {
-        text_ = chart_ = false;
-        if (QAbstractScrollArea* pane = text_pane(viewer)) {
-            pane_ = pane->viewport();
-            pane_->installEventFilter(this);
-        }
-        plot_ = viewer->plot();
-        plot_->installEventFilter(this);
-    }
+    FirstPaint() { QCoreApplication::instance()->installEventFilter(this); }
+    ~FirstPaint() override { QCoreApplication::instance()->removeEventFilter(this); }
+    // Runs the event loop until both have painted; false after ten seconds
+    // without.
     bool wait()
     {
         QElapsedTimer t;
         t.start();
         while (!(text_ && chart_) && t.elapsed() < 10000)
             QCoreApplication::processEvents();
-        if (pane_) pane_->removeEventFilter(this);
-        plot_->removeEventFilter(this);
         return text_ && chart_;
     }
+    bool text_painted() const { return text_; }
+    bool chart_painted() const { return chart_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint) {
-            if (watched == pane_) text_ = true;
-            if (watched == plot_) chart_ = true;
+            if (watched->parent() && watched->parent()->objectName() == QLatin1String("Editor")) text_ = true;
+            if (watched->objectName() == QLatin1String("sp_XYPlot1")) chart_ = true;
         }
         return false;
     }
 
 private:
-    QObject* pane_ = nullptr;
-    QObject* plot_ = nullptr;
     bool text_ = false, chart_ = false;
 };
 

@@ -27,7 +27,6 @@ void BM_OpenDatabaseInViewer(benchmark::State& state)
         viewer.resize(1000, 700);
         viewer.show();
         vxbench::FirstPaint paint;
-        paint.start(&viewer);
         if (!viewer.open_file(path)) {
             state.SkipWithError("file not written");
             break;

@@ -30,13 +30,12 @@ struct Fixture {
     Fixture()
     {
         const QString path = vxbench::write_database(dir.path(), records);
+        vxbench::FirstPaint paint;
         viewer = std::make_unique<vx::TEditForm>(g);
         viewer->resize(1000, 700);
         viewer->show();
         viewer->open_file(path);
         viewer->RedrawGraph();
-        vxbench::FirstPaint paint;
-        paint.start(viewer.get());
         paint.wait();
     }
 };
