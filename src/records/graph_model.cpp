@@ -89,7 +89,7 @@ GraphSeries build_series(const QStringList& lines)
     return series_of_lines(lines.size(), [&lines](qsizetype i) { return QStringView(lines[i]); });
 }
 
-GraphSeries build_series(const RecordText& text)
+GraphSeries build_series_from(const RecordText& text)
 {
     return series_of_lines(text.line_count(), [&text](qsizetype i) { return text.line(i); });
 }

@@ -45,7 +45,7 @@ struct GraphSeries {
 // or fewer and lines that are not record lines give no point.
 GraphSeries build_series(const QStringList& lines);
 // The same over a viewer's text, read in place.
-GraphSeries build_series(const RecordText& text);
+GraphSeries build_series_from(const RecordText& text);
 
 // A time axis laid out in whole units: ticks at start + k * step, k = 0..intervals.
 struct TimeAxis {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
@@ -31,6 +32,8 @@ RecordTextView::RecordTextView(const RecordText& text, QWidget* parent)
     setFocusPolicy(Qt::WheelFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(20);
     update_font_metrics();
@@ -130,7 +133,7 @@ void RecordTextView::update_scroll_bars()
     v->setRange(0, int(std::max<qsizetype>(0, text_.line_count() - fit)));
     v->setPageStep(fit);
     QScrollBar* h = horizontalScrollBar();
-    const int width = int(std::ceil(widest_ + 2 * margin));
+    const int width = int(widest_ + 2 * margin);
     h->setRange(0, std::max(0, width - viewport()->width()));
     h->setPageStep(viewport()->width());
 }
@@ -174,8 +177,12 @@ void RecordTextView::set_selection(qsizetype anchor, qsizetype position)
 
 void RecordTextView::select_all()
 {
+    // As in the editable pane, the text does not scroll to the caret.
     anchor_ = 0;
-    move_to(text_.size(), true);
+    position_ = text_.size();
+    column_x_ = -1;
+    page_y_valid_ = false;
+    viewport()->update();
 }
 
 void RecordTextView::copy() const
@@ -188,6 +195,7 @@ void RecordTextView::move_to(qsizetype pos, bool keep_anchor, bool keep_column)
     position_ = std::clamp<qsizetype>(pos, 0, text_.size());
     if (!keep_anchor) anchor_ = position_;
     if (!keep_column) column_x_ = -1;
+    page_y_valid_ = false;
     ensure_caret_visible();
     restart_blink();
     viewport()->update();
@@ -195,13 +203,26 @@ void RecordTextView::move_to(qsizetype pos, bool keep_anchor, bool keep_column)
 
 void RecordTextView::ensure_caret_visible()
 {
+    // As the editable pane scrolls: a line above the pane comes to its top;
+    // a line reaching its bottom edge comes to the bottom, as many lines above
+    // it as fit wholly (the top margin counted when the first line is shown).
     const qsizetype line = text_.line_at(position_);
     QScrollBar* v = verticalScrollBar();
-    const int fit = std::max(visible_lines(), 1);
-    if (line < v->value())
+    const qreal height = viewport()->height();
+    const int first = v->value();
+    const qreal offset = first == 0 ? -margin : 0;
+    if ((line - first + 1) * line_height_ >= height + offset) {
+        qreal h = line_height_;
+        qsizetype top = line, below = line;
+        while (h < height && top > 0) {
+            below = top--;
+            h += line_height_;
+        }
+        if (h + (top == 0 ? margin : 0) > height) top = below;
+        v->setValue(int(top));
+    } else if ((line - first) * line_height_ < offset) {
         v->setValue(int(line));
-    else if (line >= v->value() + fit)
-        v->setValue(int(line - fit + 1));
+    }
 
     QScrollBar* h = horizontalScrollBar();
     const qreal x = x_of(position_);
@@ -265,19 +286,15 @@ void RecordTextView::paintEvent(QPaintEvent* e)
         lay_out(layout, i);
         const qsizetype start = text_.line_start(i), end = text_.line_end(i);
         QList<QTextLayout::FormatRange> ranges;
-        const qsizetype from = std::max(selection_start(), start), to = std::min(selection_end(), end);
+        // A selected line break is one place past the line's end; the layout
+        // draws it as a blank's width of selection.
+        const qsizetype from = std::max(selection_start(), start), to = std::min(selection_end(), end + 1);
         if (has_selection() && from < to) ranges.append({int(from - start), int(to - from), selected});
         const QPointF at(dx, top);
         layout.draw(&p, at, ranges);
         const QTextLine l = layout.lineAt(0);
-        // A selected line break shows as a blank's width of selection.
-        if (has_selection() && selection_start() <= end && selection_end() > end && l.isValid()) {
-            const qreal x = dx + l.cursorToX(int(end - start));
-            p.fillRect(
-                QRectF(x, top, QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')), line_height_),
-                palette().brush(QPalette::Highlight));
-        }
         if (caret && i == line_of_caret) layout.drawCursor(&p, at, int(position_ - start), 1);
+        if (drop_at_ >= start && drop_at_ <= end) layout.drawCursor(&p, at, int(drop_at_ - start), 1);
         if (l.isValid()) widest = std::max(widest, l.naturalTextWidth());
     }
     // A line wider than any measured before widens the horizontal range.
@@ -366,11 +383,6 @@ bool RecordTextView::handle_movement(QKeyEvent* e)
         target = std::clamp<qsizetype>(target, 0, text_.line_count() - 1);
         move_to(position_in_line(target, column_x_), keep, true);
     };
-    auto page = [&](int direction, bool keep) {
-        const int step = std::max(visible_lines(), 1) * direction;
-        verticalScrollBar()->setValue(verticalScrollBar()->value() + step);
-        vertical(line + step, keep);
-    };
     auto word = [&](bool forward) {
         QTextLayout layout;
         lay_out(layout, line);
@@ -418,6 +430,58 @@ bool RecordTextView::handle_movement(QKeyEvent* e)
         return true;
     }
     return false;
+}
+
+void RecordTextView::page(int direction, bool keep)
+{
+    // As the editable pane pages: the text scrolls by the lines wholly in
+    // view, and the caret keeps its height in the pane (the one it had at
+    // the first of several page keys), or goes to the first or last line
+    // when the text ends.
+    ensure_caret_visible();
+    QScrollBar* v = verticalScrollBar();
+    auto offset = [v] { return v->value() == 0 ? -margin : 0.0; }; // of the text below the pane's top
+    const qsizetype last = text_.line_count() - 1;
+    const int first = v->value();
+    qsizetype line = text_.line_at(position_);
+    if (!page_y_valid_) page_y_ = (line - first) * line_height_ - offset();
+    qreal target = page_y_;
+    if (column_x_ < 0) column_x_ = x_of(position_);
+    if (direction > 0) {
+        const qreal bottom = viewport()->height() + offset();
+        qsizetype top = first;
+        bool at_end = false;
+        for (qreal h = 0; h + line_height_ <= bottom; h += line_height_, ++top) {
+            if (top == last) {
+                at_end = true;
+                target = bottom;
+                break;
+            }
+        }
+        if (!at_end) v->setValue(int(top));
+        target += offset();
+        while (line < last && (++line - v->value()) * line_height_ < target) {
+        }
+    } else {
+        const qreal edge = offset() - viewport()->height();
+        qsizetype top = first;
+        bool at_start = false;
+        for (qreal h = 0; h >= edge; h -= line_height_, --top) {
+            if (top == 0) {
+                at_start = true;
+                if (first == 0) target = 0;
+                break;
+            }
+        }
+        // The first line wholly below the edge, but never the line that was on top.
+        if (!at_start && top + 1 != first) ++top;
+        v->setValue(int(top));
+        target += offset();
+        while (line > 0 && (--line - v->value()) * line_height_ > target) {
+        }
+    }
+    move_to(position_in_line(line, column_x_), keep, true);
+    page_y_valid_ = true;
 }
 
 void RecordTextView::keyPressEvent(QKeyEvent* e)
@@ -504,6 +568,37 @@ void RecordTextView::mouseDoubleClickEvent(QMouseEvent* e)
     anchor_ = word_start(pos);
     move_to(word_end(pos), true);
     triple_click_.start(QApplication::doubleClickInterval(), this);
+}
+
+// ---------------------------------------------------------------- dropping text
+
+void RecordTextView::dragEnterEvent(QDragEnterEvent* e)
+{
+    dragMoveEvent(e);
+}
+
+void RecordTextView::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (!e->mimeData()->hasText()) {
+        e->ignore();
+        return;
+    }
+    // Where the text would go shows as a second caret.
+    drop_at_ = position_at(e->position());
+    viewport()->update();
+    e->acceptProposedAction();
+}
+
+void RecordTextView::dragLeaveEvent(QDragLeaveEvent*)
+{
+    drop_at_ = -1;
+    viewport()->update();
+}
+
+void RecordTextView::dropEvent(QDropEvent* e)
+{
+    drop_at_ = -1;
+    emit edit_requested(e); // the editable pane inserts the text where it is dropped
 }
 
 // ---------------------------------------------------------------- focus and timers

@@ -54,8 +54,8 @@ public:
 
 signals:
     // The user began to change the text. event is what did it (a key press,
-    // an input method event, a middle-button press), to be given to the
-    // editable pane; nullptr when a command (cut, paste, delete) did it.
+    // an input method event, a middle-button press, a drop of text), to be
+    // given to the editable pane.
     void edit_requested(QEvent* event);
 
 protected:
@@ -69,6 +69,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dragLeaveEvent(QDragLeaveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
@@ -89,6 +93,7 @@ private:
     void measure_widest(); // widens widest_ to the longest line's width
     void restart_blink();
     bool handle_movement(QKeyEvent* e);
+    void page(int direction, bool keep_anchor); // 1 down, -1 up
     bool is_edit(QKeyEvent* e) const;
     qsizetype word_start(qsizetype pos) const;
     qsizetype word_end(qsizetype pos) const;
@@ -97,10 +102,13 @@ private:
     const RecordText& text_;
     qsizetype anchor_ = 0, position_ = 0;
     qreal column_x_ = -1; // the x that up and down keep; -1 when not set
+    qreal page_y_ = 0;    // the caret's height in the pane that page keys keep
+    bool page_y_valid_ = false;
     qreal tab_stop_ = 80;
     qreal line_height_ = 16;
     qreal widest_ = 0; // the widest line measured, in pixels
     bool caret_on_ = true;
+    qsizetype drop_at_ = -1; // where dragged text would be dropped; -1 when no drag is over the pane
     bool dragging_ = false;
     QPointF drag_pos_;
     QBasicTimer blink_;

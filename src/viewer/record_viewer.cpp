@@ -266,7 +266,8 @@ void TEditForm::RedrawGraph()
     line2_->data()->clear();
     second_series_ = false;
 
-    const GraphSeries s = editor_ ? build_series(RecordText(editor_->toPlainText())) : build_series(text_);
+    const GraphSeries s =
+        editor_ ? build_series_from(RecordText(editor_->toPlainText())) : build_series_from(text_);
     if (s.points < 2) {
         // Too few records for a graph: nothing is drawn and the axes stay.
         plot_->replot();
@@ -565,6 +566,7 @@ void TEditForm::begin_editing(QEvent* event)
     const QList<int> sizes = splitter_->sizes();
     view_->setObjectName(QString());
     splitter_->replaceWidget(0, edit);
+    view_->hide();
     splitter_->setSizes(sizes);
     edit->setObjectName(QStringLiteral("Editor"));
     view_->deleteLater();
@@ -577,8 +579,9 @@ void TEditForm::begin_editing(QEvent* event)
     QApplication::restoreOverrideCursor();
 
     if (!event) return;
-    // Keys and input go to the pane, clicks to the place clicked.
-    QObject* target = event->type() == QEvent::MouseButtonPress ? editor_->viewport() : editor_;
+    // Keys and input go to the pane, clicks and drops to the place of the mouse.
+    const bool at_mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Drop;
+    QObject* target = at_mouse ? editor_->viewport() : editor_;
     QCoreApplication::sendEvent(target, event);
 }
 
