@@ -7,17 +7,21 @@
 #include <qcustomplot.h>
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QLocale>
 #include <QObject>
+#include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace vxbench
 {
@@ -48,12 +52,22 @@ inline QString write_database(const QString& dir, int records)
     return path;
 }
 
-// The highest resident memory of this process so far, in megabytes.
+// The highest resident memory of this process since the last
+// reset_peak_rss() (since the start without one), in megabytes.
 inline double peak_rss_mb()
 {
     rusage r{};
     getrusage(RUSAGE_SELF, &r);
     return double(r.ru_maxrss) / 1024.0;
+}
+
+// Lowers the recorded peak to what the process holds now, so that each run
+// reports its own peak (Linux: "5" to /proc/self/clear_refs). false when the
+// system does not allow it: the peaks then add up over the runs.
+inline bool reset_peak_rss()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
 }
 
 // The viewer's text pane (whatever widget shows the text) as a scroll area.
@@ -95,5 +109,19 @@ protected:
 private:
     bool text_ = false, chart_ = false;
 };
+
+// main() of a viewer benchmark: widgets on the offscreen platform, the
+// Slovak locale of the record files, then the registered benchmarks.
+inline int run_benchmarks(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Slovak, QLocale::Slovakia));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
 
 } // namespace vxbench

@@ -1,19 +1,15 @@
 // What the first change of the text costs in a viewer holding a large record
 // file: the editable pane takes the view's place with the whole text (a key
 // typed into the pane, as the user would). Counters: peak_rss_MB is the
-// highest resident memory of the process up to the end of that run.
-//   QT_QPA_PLATFORM is set to offscreen here; run build/bench/viewer_edit_bench
+// highest resident memory of the process during that run.
+//   Runs on the offscreen platform: build/bench/viewer_edit_bench
 #include "logger/program_state.h"
 #include "viewer/record_viewer.h"
 #include "viewer_bench_kit.h"
 
-#include <QApplication>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-
-#include <cstdlib>
 
 namespace
 {
@@ -23,6 +19,7 @@ void BM_FirstKeyTypedIntoTheText(benchmark::State& state)
     QTemporaryDir dir;
     const QString path = vxbench::write_database(dir.path(), int(state.range(0)));
     vx::Global g;
+    vxbench::reset_peak_rss();
     for (auto _ : state) {
         state.PauseTiming();
         vx::TEditForm viewer(g);
@@ -51,12 +48,5 @@ BENCHMARK(BM_FirstKeyTypedIntoTheText)
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Slovak, QLocale::Slovakia));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vxbench::run_benchmarks(argc, argv);
 }

@@ -2,18 +2,15 @@
 // scrolled by a page and by a jump of the scroll bar, the chart panned and
 // zoomed from the whole graph. Each iteration is one change and one complete
 // repaint; the viewer is opened once per benchmark, outside the timing.
-//   QT_QPA_PLATFORM is set to offscreen here; run build/bench/viewer_repaint_bench
+//   Runs on the offscreen platform: build/bench/viewer_repaint_bench
 #include "logger/program_state.h"
 #include "viewer/record_viewer.h"
 #include "viewer_bench_kit.h"
 
-#include <QApplication>
-#include <QLocale>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 
 namespace
@@ -99,12 +96,5 @@ BENCHMARK(BM_ZoomChart)->Unit(benchmark::kMillisecond)->Iterations(40);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Slovak, QLocale::Slovakia));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vxbench::run_benchmarks(argc, argv);
 }

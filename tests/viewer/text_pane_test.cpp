@@ -14,6 +14,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 using namespace vx;
@@ -30,6 +31,28 @@ QString sample_text()
         text += QString("6.12.2026 10:%1\t 21,%2\t 55,0\n").arg(i, 2, 10, QChar('0')).arg(i % 10);
     return text + "a line that is much wider than the narrow pane of the viewer, far to the right";
 }
+
+// The view and the editable pane side by side over the same text, set up
+// alike (tab stops, scroll bars, size).
+struct Twins {
+    RecordText text{sample_text()};
+    RecordTextView view{text};
+    QPlainTextEdit edit;
+    Twins()
+    {
+        edit.setLineWrapMode(QPlainTextEdit::NoWrap);
+        edit.setPlainText(sample_text());
+        const qreal tab = QFontMetricsF(edit.font()).horizontalAdvance("00");
+        edit.setTabStopDistance(tab);
+        view.set_tab_stop_distance(tab);
+        for (QAbstractScrollArea* pane : panes()) {
+            pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            pane->resize(260, 300);
+            pane->show();
+        }
+    }
+    std::array<QAbstractScrollArea*, 2> panes() { return {&view, &edit}; }
+};
 
 class TextPane : public ::testing::Test
 {
@@ -56,20 +79,9 @@ public:
 
 TEST(TextView, PaintsAndScrollsAsTheEditablePane)
 {
-    const RecordText text(sample_text());
-    RecordTextView view(text);
-    QPlainTextEdit edit;
-    edit.setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit.setPlainText(sample_text());
-    const qreal tab = QFontMetricsF(edit.font()).horizontalAdvance("00");
-    edit.setTabStopDistance(tab);
-    view.set_tab_stop_distance(tab);
-    for (QAbstractScrollArea* pane :
-         {static_cast<QAbstractScrollArea*>(&view), static_cast<QAbstractScrollArea*>(&edit)}) {
-        pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        pane->resize(260, 300);
-        pane->show();
-    }
+    Twins t;
+    RecordTextView& view = t.view;
+    QPlainTextEdit& edit = t.edit;
     struct Case {
         const char* name;
         int top, left;
@@ -80,7 +92,7 @@ TEST(TextView, PaintsAndScrollsAsTheEditablePane)
         {"scrolled", 20, 0, 0, 0},
         {"selection over line breaks", 0, 0, 40, 130},
         {"end, scrolled right", 1000, 50, 0, 0},
-        {"selection at the end of the text", 1000, 0, text.size() - 20, text.size()},
+        {"selection at the end of the text", 1000, 0, t.text.size() - 20, t.text.size()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -89,8 +101,7 @@ TEST(TextView, PaintsAndScrollsAsTheEditablePane)
         cursor.setPosition(int(c.anchor));
         cursor.setPosition(int(c.position), QTextCursor::KeepAnchor);
         edit.setTextCursor(cursor);
-        for (QAbstractScrollArea* pane :
-             {static_cast<QAbstractScrollArea*>(&view), static_cast<QAbstractScrollArea*>(&edit)}) {
+        for (QAbstractScrollArea* pane : t.panes()) {
             pane->verticalScrollBar()->setValue(c.top);
             pane->horizontalScrollBar()->setValue(c.left);
         }
@@ -105,16 +116,9 @@ TEST(TextView, PaintsAndScrollsAsTheEditablePane)
 
 TEST(TextView, MovementKeysMoveTheCaretAsInTheEditablePane)
 {
-    const RecordText text(sample_text());
-    RecordTextView view(text);
-    QPlainTextEdit edit;
-    edit.setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit.setPlainText(sample_text());
-    for (QAbstractScrollArea* pane :
-         {static_cast<QAbstractScrollArea*>(&view), static_cast<QAbstractScrollArea*>(&edit)}) {
-        pane->resize(260, 300);
-        pane->show();
-    }
+    Twins t;
+    RecordTextView& view = t.view;
+    QPlainTextEdit& edit = t.edit;
     // Line 1 "Vlhkosť" runs from 33 to its break at 40; line 2 starts at 41.
     struct Step {
         int key;
@@ -129,7 +133,7 @@ TEST(TextView, MovementKeysMoveTheCaretAsInTheEditablePane)
         {Qt::Key_End, shift},           {Qt::Key_Up, shift},           {Qt::Key_Down, none},
         {Qt::Key_Down, none},           {Qt::Key_PageDown, none},      {Qt::Key_PageDown, shift},
         {Qt::Key_PageUp, none},         {Qt::Key_Home, shift},         {Qt::Key_End, ctrl | shift},
-        {Qt::Key_Left, none},           {Qt::Key_Home, ctrl, 0, 0},    {Qt::Key_A, ctrl, 0, text.size()},
+        {Qt::Key_Left, none},           {Qt::Key_Home, ctrl, 0, 0},    {Qt::Key_A, ctrl, 0, t.text.size()},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(QKeySequence(s.key | s.mods).toString().toStdString());
