@@ -6,7 +6,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyleHints>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <cmath>
@@ -52,7 +51,6 @@ void RecordTextView::lay_out(QTextLayout& layout, qsizetype line) const
     option.setWrapMode(QTextOption::NoWrap);
     option.setTabStopDistance(tab_stop_);
     layout.setTextOption(option);
-    layout.setCacheEnabled(true);
     layout.beginLayout();
     QTextLine l = layout.createLine();
     if (l.isValid()) {
@@ -224,13 +222,11 @@ void RecordTextView::ensure_caret_visible()
         v->setValue(int(line));
     }
 
+    // A caret left or right of the pane comes to its middle.
     QScrollBar* h = horizontalScrollBar();
-    const qreal x = x_of(position_);
+    const int x = int(x_of(position_));
     const int width = viewport()->width();
-    if (x - h->value() < 0)
-        h->setValue(int(std::floor(x - margin)));
-    else if (x - h->value() >= width)
-        h->setValue(int(std::ceil(x - width + margin)));
+    if (x - h->value() < 0 || x - h->value() >= width) h->setValue(x - width / 2);
 }
 
 void RecordTextView::restart_blink()

@@ -127,13 +127,29 @@ TEST(TextView, MovementKeysMoveTheCaretAsInTheEditablePane)
     };
     const Qt::KeyboardModifiers none = Qt::NoModifier, shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
     const Step steps[] = {
-        {Qt::Key_Down, none, 33, 33},   {Qt::Key_End, none, 40, 40},   {Qt::Key_Right, none, 41, 41},
-        {Qt::Key_Right, shift, 41, 42}, {Qt::Key_Right, ctrl | shift}, {Qt::Key_Left, none},
-        {Qt::Key_Right, ctrl},          {Qt::Key_Right, ctrl},         {Qt::Key_Left, ctrl},
-        {Qt::Key_End, shift},           {Qt::Key_Up, shift},           {Qt::Key_Down, none},
-        {Qt::Key_Down, none},           {Qt::Key_PageDown, none},      {Qt::Key_PageDown, shift},
-        {Qt::Key_PageUp, none},         {Qt::Key_Home, shift},         {Qt::Key_End, ctrl | shift},
-        {Qt::Key_Left, none},           {Qt::Key_Home, ctrl, 0, 0},    {Qt::Key_A, ctrl, 0, t.text.size()},
+        {Qt::Key_Down, none, 33, 33},
+        {Qt::Key_End, none, 40, 40},
+        {Qt::Key_Right, none, 41, 41},
+        {Qt::Key_Right, shift, 41, 42},
+        {Qt::Key_Right, ctrl | shift},
+        {Qt::Key_Left, none},
+        {Qt::Key_Right, ctrl},
+        {Qt::Key_Right, ctrl},
+        {Qt::Key_Left, ctrl},
+        {Qt::Key_End, shift},
+        {Qt::Key_Up, shift},
+        {Qt::Key_Down, none},
+        {Qt::Key_Down, none},
+        {Qt::Key_PageDown, none},
+        {Qt::Key_PageDown, shift},
+        {Qt::Key_PageUp, none},
+        {Qt::Key_Home, shift},
+        {Qt::Key_End, ctrl | shift},
+        {Qt::Key_Down, shift},
+        {Qt::Key_Left, none},
+        {Qt::Key_Home, ctrl, 0, 0},
+        {Qt::Key_Up, none},
+        {Qt::Key_A, ctrl, 0, t.text.size()},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(QKeySequence(s.key | s.mods).toString().toStdString());
@@ -142,6 +158,7 @@ TEST(TextView, MovementKeysMoveTheCaretAsInTheEditablePane)
         EXPECT_EQ(view.anchor(), edit.textCursor().anchor());
         EXPECT_EQ(view.position(), edit.textCursor().position());
         EXPECT_EQ(view.verticalScrollBar()->value(), edit.verticalScrollBar()->value());
+        EXPECT_EQ(view.horizontalScrollBar()->value(), edit.horizontalScrollBar()->value());
         if (s.anchor >= 0) {
             EXPECT_EQ(view.anchor(), s.anchor);
             EXPECT_EQ(view.position(), s.position);
