@@ -145,7 +145,11 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     resize(800, 450);
 }
 
-TEditForm::~TEditForm() = default;
+TEditForm::~TEditForm()
+{
+    // The view shows text_, which would otherwise go before the child widgets.
+    delete view_;
+}
 
 void TEditForm::build_chart()
 {
