@@ -6,7 +6,7 @@
 #include "viewer/database_browser.h"
 #include "viewer/file_list.h"
 #include "viewer/text_preview.h"
-#include "widget_bench.h"
+#include "viewer_bench_kit.h"
 
 #include <QDir>
 #include <QLabel>
@@ -62,5 +62,5 @@ BENCHMARK(BM_BrowserPreviewAndStatistics)->Arg(1000000)->Unit(benchmark::kMillis
 
 int main(int argc, char** argv)
 {
-    return vxbench::run_widget_benchmarks(argc, argv);
+    return vxbench::run_benchmarks(argc, argv);
 }

@@ -1153,8 +1153,10 @@ void TForm1::update_viewer_actions(QMdiSubWindow* leaving)
 
 void TForm1::on_open_text()
 {
-    const QString file = QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR,
-                                                      QStringLiteral("Textové súbory (*.txt)"));
+    const QString file = hooks.choose_text_file
+                             ? hooks.choose_text_file()
+                             : QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR,
+                                                            QStringLiteral("Textové súbory (*.txt)"));
     if (file.isEmpty()) return;
     last_open_file_ = file;
     open_text_file(file);

@@ -52,6 +52,9 @@ class Tfrmstart;
 // Work that other windows provide. An empty hook makes its action do nothing.
 struct MainWindowHooks {
     std::function<QWidget*(const QString&)> open_text; // a new viewer over a record text file
+    // The open dialog of "Otvoriť textový súbor": the file chosen, empty for
+    // cancel. When unset the standard file dialog asks.
+    std::function<QString()> choose_text_file;
     std::function<void()> start_mission;               // replaces the modal mission-start window
     std::function<void()> about;                       // "O programe"
     // Starts an external program without activating it; true when it started.

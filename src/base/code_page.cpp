@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <vector>
 
@@ -44,11 +45,43 @@ QByteArray convert(const char* to, const char* from, const QByteArray& in, const
     return out;
 }
 
+// The character of every byte value as the system converter reads it (the
+// code page maps each byte on its own); undefined bytes read as U+FFFD.
+std::array<char16_t, 256> cp1250_characters()
+{
+    std::array<char16_t, 256> table;
+    table.fill(u'\uFFFD');
+    iconv_t cd = iconv_open("UTF-16LE", "CP1250");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return table;
+    for (int b = 0; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        unsigned char out[4];
+        char* src = &in;
+        char* dst = reinterpret_cast<char*>(out);
+        size_t src_left = 1, dst_left = sizeof out;
+        if (iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1) && dst_left == 2)
+            table[b] = static_cast<char16_t>(out[0] | out[1] << 8);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return table;
+}
+
 } // namespace
 
 QString from_cp1250(const QByteArray& bytes)
 {
     return QString::fromUtf8(convert("UTF-8", "CP1250", bytes, QByteArray("\xEF\xBF\xBD"), 1));
+}
+
+void append_cp1250(QString& text, QByteArrayView bytes)
+{
+    const std::array<char16_t, 256> table = cp1250_characters();
+    const qsizetype at = text.size();
+    text.resize(at + bytes.size());
+    char16_t* out = reinterpret_cast<char16_t*>(text.data()) + at;
+    for (const char b : bytes)
+        *out++ = table[static_cast<unsigned char>(b)];
 }
 
 QByteArray to_cp1250(const QString& text)

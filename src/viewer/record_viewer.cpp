@@ -4,6 +4,7 @@
 #include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "viewer/gif_writer.h"
+#include "viewer/record_text_view.h"
 
 #include <qcustomplot.h>
 
@@ -22,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextDocument>
@@ -105,22 +107,22 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(QStringLiteral("Untitled"));
 
-    editor_ = new QPlainTextEdit(this);
-    editor_->setObjectName(QStringLiteral("Editor"));
-    editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view_ = new RecordTextView(text_, this);
+    view_->setObjectName(QStringLiteral("Editor"));
+    view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Columns line up on short tab stops, so date, time and two values fit the
     // narrow pane.
-    editor_->setTabStopDistance(QFontMetricsF(editor_->font()).horizontalAdvance(QStringLiteral("00")));
-    editor_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(editor_, &QPlainTextEdit::customContextMenuRequested, this, &TEditForm::text_menu);
+    view_->set_tab_stop_distance(QFontMetricsF(view_->font()).horizontalAdvance(QStringLiteral("00")));
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &RecordTextView::customContextMenuRequested, this, &TEditForm::text_menu);
+    connect(view_, &RecordTextView::edit_requested, this, &TEditForm::begin_editing);
     // Ctrl+F itself belongs to the main window's find action (command 100);
     // a second shortcut here would make the key ambiguous.
 
     build_chart();
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
-    splitter_->addWidget(editor_);
+    splitter_->addWidget(view_);
     splitter_->addWidget(plot_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
@@ -143,7 +145,11 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     resize(800, 450);
 }
 
-TEditForm::~TEditForm() = default;
+TEditForm::~TEditForm()
+{
+    // The view shows text_, which would otherwise go before the child widgets.
+    delete view_;
+}
 
 void TEditForm::build_chart()
 {
@@ -264,14 +270,15 @@ void TEditForm::RedrawGraph()
     line2_->data()->clear();
     second_series_ = false;
 
-    const GraphSeries s = build_series(text().split(QLatin1Char('\n')));
+    const GraphSeries s =
+        editor_ ? build_series_from(RecordText(editor_->toPlainText())) : build_series_from(text_);
     if (s.points < 2) {
         // Too few records for a graph: nothing is drawn and the axes stay.
         plot_->replot();
         return;
     }
-    line1_->setData(s.t1, s.v1);
-    line2_->setData(s.t2, s.v2);
+    line1_->setData(s.t1, s.v1, s.sorted);
+    line2_->setData(s.t2, s.v2, s.sorted);
     second_series_ = s.second;
 
     const GraphControls c = controls();
@@ -320,7 +327,7 @@ void TEditForm::set_text_width(int pixels)
 {
     // The widths are meant for a font with characters 5 pixels wide on
     // average; wider fonts get a proportionally wider pane.
-    const double scale = std::max(1.0, QFontMetricsF(editor_->font()).averageCharWidth() / 5.0);
+    const double scale = std::max(1.0, QFontMetricsF(text_pane()->font()).averageCharWidth() / 5.0);
     pixels = int(std::lround(pixels * scale));
     const int total = splitter_->width() > pixels ? splitter_->width() : pixels + 600;
     splitter_->setSizes({pixels, total - pixels});
@@ -455,20 +462,42 @@ void TEditForm::GraphCopy()
 
 // ---------------------------------------------------------------- text
 
+QAbstractScrollArea* TEditForm::text_pane() const
+{
+    if (editor_) return editor_;
+    return view_;
+}
+
 void TEditForm::add_line(const QString& line)
 {
-    editor_->appendPlainText(line);
+    if (editor_) {
+        editor_->appendPlainText(line);
+        return;
+    }
+    if (text_.size() == 0 && line.isEmpty()) return; // nothing changes, as in the editable pane
+    text_.append_line(line);
+    view_->lines_appended();
+    modified_ = true;
 }
 
 void TEditForm::clear()
 {
-    editor_->clear();
-    set_modified(false);
+    replace_text(QString());
 }
 
 void TEditForm::set_text(const QString& text)
 {
-    editor_->setPlainText(text);
+    replace_text(text);
+}
+
+void TEditForm::replace_text(QString text)
+{
+    if (editor_) {
+        editor_->setPlainText(text);
+    } else {
+        text_.assign(std::move(text));
+        view_->text_replaced();
+    }
     set_modified(false);
 }
 
@@ -476,33 +505,88 @@ bool TEditForm::open_file(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return false;
-    QString text = from_cp1250(f.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    set_text(QStringLiteral("TEXT FILE:") + path + QLatin1Char('\n') + text);
+    QString text = QStringLiteral("TEXT FILE:") + path + QLatin1Char('\n');
+    // Read in pieces into the one string the pane keeps: a large file is
+    // never held twice.
+    text.reserve(text.size() + f.size());
+    for (QByteArray piece; !(piece = f.read(1 << 20)).isEmpty();)
+        append_cp1250(text, piece);
+    f.close();
+    replace_text(std::move(text));
     set_file_name(path);
-    set_modified(false);
     setWindowTitle(QFileInfo(path).fileName());
     return true;
 }
 
 QString TEditForm::text() const
 {
-    return editor_->toPlainText();
+    return editor_ ? editor_->toPlainText() : text_.text();
 }
 
 int TEditForm::line_count() const
 {
-    return editor_->document()->blockCount();
+    return editor_ ? editor_->document()->blockCount() : int(text_.line_count());
 }
 
 bool TEditForm::is_modified() const
 {
-    return editor_->document()->isModified();
+    return editor_ ? editor_->document()->isModified() : modified_;
 }
 
 void TEditForm::set_modified(bool modified)
 {
-    editor_->document()->setModified(modified);
+    if (editor_)
+        editor_->document()->setModified(modified);
+    else
+        modified_ = modified;
+}
+
+QPlainTextEdit* TEditForm::editor()
+{
+    begin_editing(nullptr);
+    return editor_;
+}
+
+void TEditForm::begin_editing(QEvent* event)
+{
+    if (editor_) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto* edit = new QPlainTextEdit;
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setTabStopDistance(QFontMetricsF(edit->font()).horizontalAdvance(QStringLiteral("00")));
+    edit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(edit, &QPlainTextEdit::customContextMenuRequested, this, &TEditForm::text_menu);
+    edit->setPlainText(text_.text());
+    edit->document()->setModified(modified_);
+    QTextCursor cursor(edit->document());
+    cursor.setPosition(int(view_->anchor()));
+    cursor.setPosition(int(view_->position()), QTextCursor::KeepAnchor);
+    edit->setTextCursor(cursor);
+
+    // The view is the sender of a running event: it goes later, with the text it shows.
+    const bool focused = view_->hasFocus();
+    const int top = view_->verticalScrollBar()->value(), left = view_->horizontalScrollBar()->value();
+    const QList<int> sizes = splitter_->sizes();
+    view_->setObjectName(QString());
+    splitter_->replaceWidget(0, edit);
+    view_->hide();
+    splitter_->setSizes(sizes);
+    edit->setObjectName(QStringLiteral("Editor"));
+    view_->deleteLater();
+    view_ = nullptr;
+    editor_ = edit;
+    text_.clear();
+    editor_->verticalScrollBar()->setValue(top);
+    editor_->horizontalScrollBar()->setValue(left);
+    if (focused) editor_->setFocus();
+    QApplication::restoreOverrideCursor();
+
+    if (!event) return;
+    // Keys and input go to the pane, clicks and drops to the place of the mouse.
+    const bool at_mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Drop;
+    QObject* target = at_mouse ? editor_->viewport() : editor_;
+    QCoreApplication::sendEvent(target, event);
 }
 
 bool TEditForm::save()
@@ -532,11 +616,21 @@ bool TEditForm::save()
 
 bool TEditForm::save_to(const QString& path, QString* error)
 {
-    QStringList lines = text().split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    const RecordText edited = editor_ ? RecordText(editor_->toPlainText()) : RecordText();
+    const RecordText& t = editor_ ? edited : text_;
+    // Every line ends with CR LF; an empty last line is not written.
+    const qsizetype lines = t.line_count() - (t.line(t.line_count() - 1).isEmpty() ? 1 : 0);
     QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += to_cp1250(line) + "\r\n";
+    QString chunk;
+    for (qsizetype i = 0; i < lines; ++i) {
+        chunk += t.line(i);
+        chunk += QLatin1String("\r\n");
+        // Converted in pieces: the converter needs four bytes a character.
+        if (chunk.size() > (1 << 16) || i + 1 == lines) {
+            bytes += to_cp1250(chunk);
+            chunk.clear();
+        }
+    }
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
@@ -552,6 +646,13 @@ bool TEditForm::save_to(const QString& path, QString* error)
 bool TEditForm::find_next(const QString& what)
 {
     if (what.isEmpty()) return false;
+    if (!editor_) {
+        const qsizetype hit = text_.find(what, view_->selection_end());
+        if (hit < 0) return false;
+        view_->set_selection(hit, hit + what.size());
+        view_->setFocus();
+        return true;
+    }
     const int from = editor_->textCursor().selectionEnd();
     const QTextCursor hit = editor_->document()->find(what, from, QTextDocument::FindCaseSensitively);
     if (hit.isNull()) return false;
@@ -582,16 +683,24 @@ void TEditForm::show_find()
 void TEditForm::text_menu(const QPoint& pos)
 {
     QMenu menu(this);
-    const bool selected = editor_->textCursor().hasSelection();
-    QAction* cut = menu.addAction(QStringLiteral("Cu&t"), editor_, &QPlainTextEdit::cut);
+    const bool selected = editor_ ? editor_->textCursor().hasSelection() : view_->has_selection();
+    QAction* cut = menu.addAction(QStringLiteral("Cu&t"), this, [this] { editor()->cut(); });
     cut->setEnabled(selected);
-    QAction* copy = menu.addAction(QStringLiteral("&Copy"), editor_, &QPlainTextEdit::copy);
+    QAction* copy = menu.addAction(QStringLiteral("&Copy"), this, [this] {
+        if (editor_)
+            editor_->copy();
+        else
+            view_->copy();
+    });
     copy->setEnabled(selected);
-    menu.addAction(QStringLiteral("&Paste"), editor_, &QPlainTextEdit::paste);
+    menu.addAction(QStringLiteral("&Paste"), this, [this] {
+        // Nothing to paste changes nothing: the view stays.
+        if (editor_ || !QApplication::clipboard()->text().isEmpty()) editor()->paste();
+    });
     menu.addSeparator();
     QAction* find = menu.addAction(QStringLiteral("Hľadať"), this, &TEditForm::show_find);
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    menu.exec(editor_->mapToGlobal(pos));
+    menu.exec(text_pane()->viewport()->mapToGlobal(pos));
 }
 
 // ---------------------------------------------------------------- closing

@@ -2,7 +2,14 @@
 // The record viewer: a child window of the main window's document area with
 // the record text on the left and its chart on the right. The chart is always
 // rebuilt from the text; the main window drives the viewer through command().
+//
+// The text pane starts as a view over the text held in one piece
+// (RecordText), which opens a file of a million lines at once; when the user
+// begins to change the text, an editable QPlainTextEdit takes its place for
+// the rest of the viewer's life, with the same text, caret, selection, place
+// and modified flag.
 #include "records/graph_model.h"
+#include "records/record_text.h"
 
 #include <QString>
 #include <QWidget>
@@ -10,6 +17,8 @@
 
 class QCustomPlot;
 class QCPGraph;
+class QAbstractScrollArea;
+class QEvent;
 class QLabel;
 class QPlainTextEdit;
 class QSplitter;
@@ -21,6 +30,7 @@ namespace vx
 {
 
 struct Global;
+class RecordTextView;
 
 // Commands the main window sends to the active viewer.
 namespace viewer_cmd
@@ -121,7 +131,13 @@ public:
     // Asks MESS41 when the text is modified; true when the window may close.
     bool query_close();
 
-    QPlainTextEdit* editor() const { return editor_; }
+    // The editable text pane. The first call turns the pane editable (see
+    // above); a large text takes a moment.
+    QPlainTextEdit* editor();
+    // Whether the editable pane has taken the view's place.
+    bool editing() const { return editor_ != nullptr; }
+    // The text pane, view or editable.
+    QAbstractScrollArea* text_pane() const;
     QCustomPlot* plot() const { return plot_; }
 
 protected:
@@ -130,12 +146,20 @@ protected:
 
 private:
     void build_chart();
+    // Puts the editable pane in the view's place and gives it event (the
+    // key, input or click that began the editing), when there is one.
+    void begin_editing(QEvent* event);
+    void replace_text(QString text);
     void text_menu(const QPoint& pos);
     void mouse_readout(QMouseEvent* event);
     void set_time_range(double a, double b);
     GraphControls controls() const;
 
     Global& g_;
+    // The text while the view shows it; empty once the editable pane holds it.
+    RecordText text_;
+    RecordTextView* view_ = nullptr;
+    bool modified_ = false; // the modified flag while the view shows the text
     QPlainTextEdit* editor_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QStatusBar* status_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 using namespace vx;
 
 TEST(Cp1250, SlovakLettersRoundTrip)
@@ -20,4 +22,21 @@ TEST(Cp1250, UnmappableCharactersBecomeQuestionMarks)
                                                                  "b?c"));
     // 0x98 is undefined in code page 1250.
     EXPECT_EQ(from_cp1250(QByteArray("x\x98y")), QString::fromUtf8("x\uFFFDy"));
+}
+
+TEST(Cp1250, AppendedPiecesReadEveryByteAsTheCodePageDoes)
+{
+    QString text = QString::fromUtf8("TEXT FILE:č\n");
+    append_cp1250(text, QByteArray("\x8A\x9D\xE8\xBE\x80", 5)); // Š ť č ľ €
+    append_cp1250(text, QByteArray("A\x00\xA0\x98\xFF", 5));    // NUL, no-break space, undefined 0x98, ˙
+    using namespace std::string_view_literals;
+    const std::u16string_view expected = u"TEXT FILE:č\nŠťčľ€A\u0000\u00A0\uFFFD\u02D9"sv;
+    EXPECT_EQ(text, QString::fromUtf16(expected.data(), qsizetype(expected.size())));
+    // Byte for byte the same reading as the whole-text conversion.
+    QByteArray all(256, 0);
+    for (int b = 0; b < 256; ++b)
+        all[b] = char(b);
+    QString appended;
+    append_cp1250(appended, all);
+    EXPECT_EQ(appended, from_cp1250(all));
 }

@@ -1,6 +1,8 @@
 // The chart's pure side: points from record text, the whole-unit time axis,
 // zoom and ranges, and the style table's colours.
 #include "records/graph_model.h"
+#include "records/record_file.h"
+#include "records/record_text.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,43 @@ TEST(BuildSeries, SkipsNameLineShortLinesAndNonRecords)
     EXPECT_DOUBLE_EQ(s.first, at(6, 12, 2026, 10, 10));
     EXPECT_DOUBLE_EQ(s.last, at(6, 12, 2026, 10, 30));
     EXPECT_EQ(s.skipped, 3); // remark, key line, garbage
+}
+
+TEST(BuildSeries, ViewerTextGivesTheRecordLinesOfTheCommonReader)
+{
+    // Read in place from the viewer's text, every record line gives the time
+    // and values parse_record_line gives it; other lines give no point.
+    const QString text = "TEXT FILE: x.txt\r\n"
+                         "Remark: none\r\n"
+                         "31.3.2024 01:30\t 3,5\t 61,0\r\n"
+                         "31.3.2024 03:30\t+5,5\r\n" // after the spring clock change
+                         "31.3.2024 04:00\tKEY0001\r\n"
+                         "1.4.2024\t 6.5\t-1,25\t7\r\n"
+                         "short\t1\r\n";
+    const GraphSeries s = build_series_from(RecordText(text));
+    QVector<double> t1, v1, t2, v2;
+    for (const QString& line : text.split("\r\n").mid(1)) {
+        const RecordLine r = parse_record_line(line);
+        if (line.size() <= 10 || r.count < 1) continue;
+        t1 << double(r.time.toSecsSinceEpoch());
+        v1 << r.values[0];
+        if (r.count < 2) continue;
+        t2 << t1.back();
+        v2 << r.values[1];
+    }
+    ASSERT_EQ(t1.size(), 3);
+    EXPECT_EQ(s.t1, t1);
+    EXPECT_EQ(s.v1, (QVector<double>{3.5, 5.5, 6.5}));
+    EXPECT_EQ(s.v1, v1);
+    EXPECT_EQ(s.t2, t2);
+    EXPECT_EQ(s.v2, (QVector<double>{61.0, -1.25}));
+    EXPECT_EQ(s.v2, v2);
+    EXPECT_EQ(s.skipped, 2); // the remark and the key line
+    EXPECT_TRUE(s.sorted);
+
+    // A time going back marks the series unsorted, for the chart to sort.
+    EXPECT_FALSE(build_series_from(RecordText("x\n1.1.2026 10:00\t1\n1.1.2026 09:00\t2\n")).sorted);
+    EXPECT_TRUE(build_series_from(RecordText("x\n1.1.2026 10:00\t1\n1.1.2026 10:00\t2\n")).sorted);
 }
 
 TEST(BuildSeries, EmptyAndSingleValueTexts)

@@ -99,7 +99,7 @@ TEST_F(Viewer, StartsUntitledAndUnmodifiedWithItsNamedParts)
 {
     EXPECT_EQ(form->windowTitle(), "Untitled");
     EXPECT_FALSE(form->is_modified());
-    EXPECT_TRUE(form->findChild<QPlainTextEdit*>("Editor"));
+    EXPECT_TRUE(form->findChild<QAbstractScrollArea*>("Editor")); // the text pane, a view until edited
     EXPECT_TRUE(form->findChild<QCustomPlot*>("sp_XYPlot1"));
     EXPECT_EQ(form->plot()->graph(0)->objectName(), "sp_XYLine1");
     EXPECT_EQ(form->plot()->graph(1)->objectName(), "sp_XYLine2");
