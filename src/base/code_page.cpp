@@ -14,12 +14,13 @@ namespace
 {
 
 // One conversion with iconv; on an invalid or unmappable sequence the
-// replacement is emitted and the offending input unit is skipped.
-QByteArray convert(const char* to, const char* from, const QByteArray& in, const QByteArray& replacement,
-                   int unit)
+// replacement is emitted and the offending input unit is skipped. nullopt
+// when iconv has no such conversion.
+std::optional<QByteArray> convert(const char* to, const char* from, const QByteArray& in,
+                                  const QByteArray& replacement, int unit)
 {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     QByteArray out;
     out.reserve(in.size() * 2 + 16);
     std::vector<char> buf(4096);
@@ -48,10 +49,29 @@ QByteArray convert(const char* to, const char* from, const QByteArray& in, const
 
 QString from_cp1250(const QByteArray& bytes)
 {
-    return QString::fromUtf8(convert("UTF-8", "CP1250", bytes, QByteArray("\xEF\xBF\xBD"), 1));
+    // Without a converter the ASCII part still reads (every other byte as U+FFFD).
+    if (const auto utf8 = convert("UTF-8", "CP1250", bytes, QByteArray("\xEF\xBF\xBD"), 1))
+        return QString::fromUtf8(*utf8);
+    QString out(bytes.size(), QChar(0xFFFD));
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) out[i] = QLatin1Char(bytes[i]);
+    return out;
 }
 
-QByteArray to_cp1250(const QString& text)
+QString from_cp1250_distinct(const QByteArray& bytes)
+{
+    // Every character of the code page lies in the first plane: one
+    // character per byte, so each U+FFFD stands where its byte stood.
+    QString out = from_cp1250(bytes);
+    if (out.size() != bytes.size()) return out;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (out[i] == QChar(0xFFFD) && b >= 0x80) out[i] = QChar(b);
+    }
+    return out;
+}
+
+std::optional<QByteArray> to_cp1250(const QString& text)
 {
     // Go through UTF-32 so that an unmappable character is skipped whole.
     QByteArray u32;

@@ -534,12 +534,10 @@ bool TEditForm::save_to(const QString& path, QString* error)
 {
     QStringList lines = text().split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += to_cp1250(line) + "\r\n";
-
+    const auto bytes =
+        to_cp1250(lines.isEmpty() ? QString() : lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!bytes || !file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
         if (error) *error = QStringLiteral("Unable to write to %1").arg(path);
         return false;
     }

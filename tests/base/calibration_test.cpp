@@ -4,6 +4,8 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace vx;
 
 namespace
@@ -128,4 +130,34 @@ TEST(FormatPattern, SectionsAndTheEmptyPattern)
     EXPECT_EQ(format_pattern("", 17), "17");
     EXPECT_EQ(format_pattern("", 0.5), "0,5");
     EXPECT_EQ(format_pattern("", -2.25), "-2,25");
+}
+
+TEST(Calibration, CoefficientsBeyondSinglePrecisionShowOutOfRange)
+{
+    // 1e39 does not fit a single-precision coefficient; whatever the raw
+    // value, the display says so instead of a clamp or "n.n".
+    struct Case {
+        const char* section;
+        float raw;
+    };
+    const Case cases[] = {
+        {"CAL0=0\r\nCAL1=1e39\r\nCAL2=0\r\n", 0},  {"CAL0=0\r\nCAL1=1e39\r\nCAL2=0\r\n", 5},
+        {"CAL0=1e39\r\nCAL1=1\r\nCAL2=0\r\n", 5},  {"CAL0=0\r\nCAL1=1\r\nCAL2=-1e39\r\n", 2},
+        {"CAL0=-1e39\r\nCAL1=1\r\nCAL2=0\r\n", 0},
+    };
+    vxtest::TempHome home;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + " x=" + std::to_string(c.raw));
+        home.write("calib.ini",
+                   QByteArray("[7]\r\nValueFormat=0.0\r\nMaxValue=100\r\nMinValue=-100\r\n") + c.section);
+        Calibration cal;
+        ASSERT_TRUE(cal.load_calibration(home.dir(), 7));
+        EXPECT_EQ(cal.format_value(cal.calib_value(c.raw)), "out of range");
+    }
+    // A result that overflows from finite coefficients is clamped as usual.
+    home.write("calib.ini", "[7]\r\nValueFormat=0.0\r\nCAL2=1e38\r\nMaxValue=100\r\nMinValue=-100\r\n");
+    Calibration cal;
+    ASSERT_TRUE(cal.load_calibration(home.dir(), 7));
+    EXPECT_EQ(cal.format_value(cal.calib_value(1e10f)), "100,0");
+    EXPECT_EQ(format_pattern("", std::numeric_limits<double>::quiet_NaN()), "out of range");
 }

@@ -386,3 +386,28 @@ TEST_F(SettingsFixture, GeometryIsSavedOnlyForALargeEnoughWindow)
     EXPECT_TRUE(save_window_geometry(g.program_dir, QRect(5, 6, 201, 201)));
     EXPECT_EQ(ini_bytes(), QByteArray("[GLOBAL]\r\nTOP=6\r\nWIDTH=201\r\nHEIGHT=201\r\nLEFT=5\r\n"));
 }
+
+TEST(IniEdit, BlanksBeforeAValueDoNotGrowWhenItIsWrittenBack)
+{
+    struct Case {
+        QByteArray before;
+        QString value;
+        QByteArray after;
+    };
+    const Case cases[] = {
+        {"[P]\r\nHEAD=  Firma\r\n", "  Firma", "[P]\r\nHEAD=  Firma\r\n"}, // written back as it was
+        {"[P]\r\nHEAD=  Firma\r\n", "Firma", "[P]\r\nHEAD=  Firma\r\n"},   // the file's blanks stay
+        {"[P]\r\nHEAD=Firma\r\n", "  Firma", "[P]\r\nHEAD=  Firma\r\n"},
+        {"[P]\r\nHEAD = x\r\n", "y", "[P]\r\nHEAD = y\r\n"},
+        {"[P]\r\nHEAD=\t x\r\n", " y", "[P]\r\nHEAD= y\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before.constData());
+        QByteArray text = c.before;
+        for (int write = 0; write < 3; ++write)
+            text = edit_ini_bytes(text, "P", {{"HEAD", c.value}}).value_or("(failed)");
+        EXPECT_EQ(text, c.after);
+        // Reading drops the blanks before a value.
+        EXPECT_EQ(IniFile::parse(text).read_string("P", "HEAD", {}), c.value.trimmed());
+    }
+}

@@ -290,7 +290,7 @@ TEST_F(DownloadFlow, NewRecordsKeepTheHeaderOfTheDatabaseFile)
 {
     connect(model87, 45, {});
     const QStringList header{"MISIA1", "Remark: x", "START: 1.1.2024", "PERIOD: 10", "GRADIENT: 0"};
-    home.write("Log/MISIA1.txt", vx::to_cp1250(header.join("\r\n") + "\r\n"));
+    home.write("Log/MISIA1.txt", *vx::to_cp1250(header.join("\r\n") + "\r\n"));
     set_mark(20);
     download->new_records();
 
