@@ -35,6 +35,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -707,6 +708,8 @@ void TForm1::start()
     load_settings(g_);
     apply_geometry();
     if (g_.lang.language_loaded) ChangeLanguage();
+    // Windows made with this one take their texts now that the table exists.
+    fgprop->ChangeLanguage();
     g_.calib.calib_active = false;
     g_.transfer.already_asked = false;
 
@@ -1199,9 +1202,15 @@ void TForm1::show_about()
     const Partner& p = g_.settings.partner;
     QMessageBox box(this);
     box.setObjectName("AboutBox");
-    box.setWindowTitle(QStringLiteral("O programe"));
-    box.setText(QStringLiteral("VORLANIX\n\n%1\n%2\nTel: %3\nFax: %4\nE-mail: %5\nWWW: %6")
-                    .arg(p.NAME, p.LOCATION, p.TEL, p.FAX, p.EMAIL, p.WWW));
+    const Language& L = g_.lang;
+    // Designed texts, or CAPT100..CAPT102 from a language section.
+    const bool loaded = L.language_loaded;
+    box.setWindowTitle(loaded ? L.capt(100) : QStringLiteral("O programe"));
+    const QString heading = loaded ? L.capt(101) : QStringLiteral("VORLANIX");
+    box.setText(heading + QStringLiteral("\n\n%1\n%2\nTel: %3\nFax: %4\nE-mail: %5\nWWW: %6")
+                              .arg(p.NAME, p.LOCATION, p.TEL, p.FAX, p.EMAIL, p.WWW));
+    QPushButton* ok = box.addButton(loaded ? L.capt(102) : QStringLiteral("OK"), QMessageBox::AcceptRole);
+    ok->setObjectName("OKButton");
     box.exec();
 }
 

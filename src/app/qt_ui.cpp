@@ -50,6 +50,9 @@ std::optional<QString> QtUi::input_box(const QString& caption, const QString& pr
 
 void QtUi::progress_show(const QString& caption)
 {
+    // The language table is built after this window: its button text is
+    // taken when the window is shown.
+    if (g_.lang.language_loaded) progress_->set_cancel_caption(g_.lang.mess(46));
     progress_->start(caption);
 }
 void QtUi::progress_hide()
