@@ -548,6 +548,34 @@ TEST_F(DownloadFlow, NewestRecordsAnswersThatEndTheFlow)
     EXPECT_TRUE(host.poll_running);
 }
 
+TEST_F(DownloadFlow, NewRecordsShowTheMissionNameReadAgain)
+{
+    connect(model89, 130, {});
+    set_mark(120);
+    g.status.mission_name = QStringLiteral("STARA");
+    download->new_records();
+    EXPECT_EQ(host.mission_name_shown, mission);
+    EXPECT_EQ(g.status.mission_name, mission);
+}
+
+TEST_F(DownloadFlow, NewestRecordsOfNoneOpenAnEmptyWindowAndCountZero)
+{
+    connect(model87, 50, {});
+    for (const char* answer : {"0", "-5"}) {
+        SCOPED_TRACE(answer);
+        host.windows.clear();
+        host.status_text.clear();
+        ui.input_answers.push_back(QString::fromLatin1(answer));
+        download->newest_records();
+        ASSERT_EQ(host.windows.size(), 1u);
+        EXPECT_EQ(host.windows.front().lines, QStringList{"Download: MISIA1"});
+        EXPECT_TRUE(host.windows.front().modified);
+        EXPECT_EQ(host.status_text, "0 záznamov");
+    }
+    EXPECT_TRUE(sim.frames().isEmpty());
+    EXPECT_TRUE(host.poll_running);
+}
+
 TEST_F(DownloadFlow, NewestRecordsAcceptTheWholeRing)
 {
     connect(model87, 50, {"--wrap"});
