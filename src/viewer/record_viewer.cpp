@@ -78,6 +78,13 @@ private:
     int label_every_ = 1;
 };
 
+// Value axis labels in the viewer's own number pattern.
+class ValueTicker : public QCPAxisTicker
+{
+protected:
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override { return value_label(tick); }
+};
+
 QCPScatterStyle point_style(int kind, const QColor& line, const QColor& fill)
 {
     switch (kind) {
@@ -134,6 +141,10 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
         panels_[i]->setMinimumWidth(widths[i]);
         status_->addWidget(panels_[i], i == 3 ? 1 : 0);
     }
+    // Status panel 0 counts the lines of the text.
+    panels_[0]->setText(QString::number(line_count()));
+    connect(editor_, &QPlainTextEdit::blockCountChanged, this,
+            [this](int count) { panels_[0]->setText(QString::number(count)); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -170,10 +181,8 @@ void TEditForm::build_chart()
         const int ticks = time_intervals_ + 1;
         ticker->set_label_every(room >= ticks ? 1 : (ticks + std::max(room, 1) - 1) / std::max(room, 1));
     });
-    for (QCPAxis* axis : {plot_->yAxis, plot_->yAxis2}) {
-        axis->setNumberFormat(QStringLiteral("g"));
-        axis->setNumberPrecision(6);
-    }
+    for (QCPAxis* axis : {plot_->yAxis, plot_->yAxis2})
+        axis->setTicker(QSharedPointer<ValueTicker>::create());
     plot_->yAxis2->setVisible(false);
     plot_->yAxis2->grid()->setVisible(false);
     plot_->xAxis2->setVisible(false);
@@ -187,6 +196,20 @@ void TEditForm::build_chart()
     rect->setRangeDragAxes({plot_->xAxis}, {plot_->yAxis, plot_->yAxis2});
     rect->setRangeZoomAxes({plot_->xAxis}, {plot_->yAxis, plot_->yAxis2});
     plot_->setSelectionRectMode(QCP::srmNone);
+
+    // The chart's pop-up menu: back to the whole graph, zoom, picture.
+    chart_menu_ = new QMenu(this);
+    chart_menu_->setObjectName(QStringLiteral("PopupMenu1"));
+    chart_menu_->addAction(QStringLiteral("&FULL Graph"), this, &TEditForm::RedrawGraph)
+        ->setObjectName(QStringLiteral("popup_full"));
+    chart_menu_->addAction(QStringLiteral("Zoom &In"), this, &TEditForm::GraphZoomIn);
+    chart_menu_->addAction(QStringLiteral("Zoom &Out"), this, &TEditForm::GraphZoomOut);
+    chart_menu_->addSeparator();
+    chart_menu_->addAction(QStringLiteral("&Save"), this, &TEditForm::GraphSave);
+    chart_menu_->addAction(QStringLiteral("&Copy"), this, &TEditForm::GraphCopy);
+    plot_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(plot_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { chart_menu_->popup(plot_->mapToGlobal(pos)); });
 
     plot_->installEventFilter(this);
     connect(plot_, &QCustomPlot::mouseMove, this, &TEditForm::mouse_readout);

@@ -16,6 +16,7 @@ class QSplitter;
 class QStatusBar;
 class QDialog;
 class QLineEdit;
+class QMenu;
 
 namespace vx
 {
@@ -93,7 +94,8 @@ public:
     QString readout_time(double pixel_x) const;
     QString readout_value(double pixel_y) const;
     QString status_text(int panel) const;
-    // Status bar panels 0..3 (0: line count or messages).
+    // Status bar panels 0..3 (0: the line count, kept current as the text
+    // changes, or messages).
     void set_status(int panel, const QString& text);
 
     // --- saving the text ---
@@ -119,6 +121,8 @@ public:
 
     QPlainTextEdit* editor() const { return editor_; }
     QCustomPlot* plot() const { return plot_; }
+    // The chart's pop-up menu ("&FULL Graph" returns to the whole graph).
+    QMenu* chart_menu() const { return chart_menu_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -139,6 +143,7 @@ private:
     QCustomPlot* plot_ = nullptr;
     QCPGraph* line1_ = nullptr;
     QCPGraph* line2_ = nullptr;
+    QMenu* chart_menu_ = nullptr;
     QDialog* find_dialog_ = nullptr;
     QLineEdit* find_edit_ = nullptr;
     QString file_name_;

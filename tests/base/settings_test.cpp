@@ -79,10 +79,11 @@ TEST_F(SettingsFixture, MissingFileGivesDefaultsAndCreatesNothing)
     EXPECT_EQ(s.ComPort, 2);
     EXPECT_EQ(s.LANGUAGE, "SLOVAK");
     EXPECT_EQ(s.LOGDIR, home.dir() + "Log");
-    EXPECT_EQ(s.TOP, 10);
-    EXPECT_EQ(s.LEFT, 10);
-    EXPECT_EQ(s.WIDTH, 400);
-    EXPECT_EQ(s.HEIGHT, 500);
+    // No stored geometry: the window keeps its designed bounds.
+    EXPECT_EQ(s.TOP, 0);
+    EXPECT_EQ(s.LEFT, 0);
+    EXPECT_EQ(s.WIDTH, 0);
+    EXPECT_EQ(s.HEIGHT, 0);
     EXPECT_TRUE(s.CHECKTIME);
     EXPECT_TRUE(s.SORTFILE);
     EXPECT_TRUE(s.SHOWTIP);
@@ -132,7 +133,7 @@ TEST_F(SettingsFixture, ValuesOfWrongTypeTakeTheirDefaults)
     EXPECT_TRUE(s.CHECKTIME);
     EXPECT_FALSE(s.SORTFILE);
     EXPECT_TRUE(s.SHOWTIP);
-    EXPECT_EQ(s.TOP, 10);
+    EXPECT_EQ(s.TOP, 0);
     EXPECT_EQ(s.LEFT, -20);
     EXPECT_EQ(s.LOGDIR, home.dir() + "Log");
     EXPECT_TRUE(ui.messages.isEmpty()); // the default directory exists

@@ -174,3 +174,21 @@ TEST(GraphColors, RedInLowByteAndDesignedColoursForUntouchedTable)
     user[9] = 0x0000FF; // one colour set by the user: the table is used as it is
     EXPECT_EQ(effective_graph_colors(user), user);
 }
+
+TEST(ValueLabel, HashZeroPointHashHashWithoutExponent)
+{
+    struct Case {
+        double value;
+        const char* label;
+    };
+    const Case cases[] = {
+        {25.125, "25,13"}, {25.124, "25,12"},
+        {-2.005, "-2,01"}, {20, "20"},
+        {20.5, "20,5"},    {0.3, "0,3"},
+        {0, "0"},          {-0.001, "0"},
+        {1e6, "1000000"},  {1234567.891, "1234567,89"},
+        {0.004, "0"},      {0.005, "0,01"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(vx::value_label(c.value), QString(c.label)) << c.value;
+}
