@@ -95,16 +95,14 @@ TEST_F(StartOrder, ProgressWindowCancelButtonTakesMess46)
 TEST_F(StartOrder, AboutBoxTakesCapt100To102)
 {
     start("CAPT100=About\r\nCAPT101=The program\r\nCAPT102=\r\n");
-    QString title, text, button;
+    QString title, text, button = "(no button)";
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(box);
+        if (!box) return;
         title = box->windowTitle();
         text = box->text();
-        auto* ok = box->findChild<QPushButton*>("OKButton");
-        ASSERT_TRUE(ok);
-        button = ok->text();
-        ok->click();
+        if (auto* ok = box->findChild<QPushButton*>("OKButton")) button = ok->text();
+        box->done(0);
     });
     w->Oprograme1->trigger();
     EXPECT_EQ(title, "About");
