@@ -200,8 +200,7 @@ void TEditForm::build_chart()
     // The chart's pop-up menu: back to the whole graph, zoom, picture.
     chart_menu_ = new QMenu(this);
     chart_menu_->setObjectName(QStringLiteral("PopupMenu1"));
-    chart_menu_->addAction(QStringLiteral("&FULL Graph"), this, &TEditForm::RedrawGraph)
-        ->setObjectName(QStringLiteral("popup_full"));
+    chart_menu_->addAction(QStringLiteral("&FULL Graph"), this, &TEditForm::RedrawGraph);
     chart_menu_->addAction(QStringLiteral("Zoom &In"), this, &TEditForm::GraphZoomIn);
     chart_menu_->addAction(QStringLiteral("Zoom &Out"), this, &TEditForm::GraphZoomOut);
     chart_menu_->addSeparator();

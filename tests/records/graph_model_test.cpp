@@ -177,18 +177,8 @@ TEST(GraphColors, RedInLowByteAndDesignedColoursForUntouchedTable)
 
 TEST(ValueLabel, HashZeroPointHashHashWithoutExponent)
 {
-    struct Case {
-        double value;
-        const char* label;
-    };
-    const Case cases[] = {
-        {25.125, "25,13"}, {25.124, "25,12"},
-        {-2.005, "-2,01"}, {20, "20"},
-        {20.5, "20,5"},    {0.3, "0,3"},
-        {0, "0"},          {-0.001, "0"},
-        {1e6, "1000000"},  {1234567.891, "1234567,89"},
-        {0.004, "0"},      {0.005, "0,01"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(vx::value_label(c.value), QString(c.label)) << c.value;
+    const std::pair<double, const char*> cases[] = {
+        {25.125, "25,13"}, {-2.005, "-2,01"}, {20, "20"}, {1e6, "1000000"}};
+    for (const auto& [value, label] : cases)
+        EXPECT_EQ(vx::value_label(value), QString(label));
 }
