@@ -32,6 +32,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
@@ -40,6 +41,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -187,7 +189,7 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
 
     connect_actions();
     update_viewer_actions();
-    setGeometry(10, 10, 400, 500);
+    setGeometry(designed_bounds());
 }
 
 TForm1::~TForm1()
@@ -212,6 +214,9 @@ void TForm1::build_actions()
                             QKeySequence(Qt::CTRL | Qt::Key_G));
     find_act = make_action(this, "find_act", QStringLiteral("Hľadať"), QStringLiteral("Hľadať"),
                            QKeySequence(Qt::CTRL | Qt::Key_F));
+    // Both act on a viewer: enabled while one exists.
+    Act_save->setEnabled(false);
+    find_act->setEnabled(false);
     act_newrecords = make_action(this, "act_newrecords", QStringLiteral("Prenos len nové záznamy"),
                                  QStringLiteral("Prenos"), QKeySequence(Qt::Key_F5));
     help_action = make_action(this, "help_action", QStringLiteral("HELP"), QStringLiteral("HELP"),
@@ -717,6 +722,8 @@ void TForm1::start()
         frmprint->ChangeLanguage();
         freport->ChangeLanguage();
     }
+    // Windows made with this one take their texts now that the table exists.
+    fgprop->ChangeLanguage();
     g_.calib.calib_active = false;
     g_.transfer.already_asked = false;
 
@@ -736,16 +743,38 @@ void TForm1::start()
     Timer1->start();
 }
 
+QRect TForm1::designed_bounds() const
+{
+    // Two thirds of the desktop's free area, in its middle.
+    const QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect free_area = sc ? sc->availableGeometry() : QRect(0, 0, 1024, 768);
+    QRect r(0, 0, free_area.width() * 2 / 3, free_area.height() * 2 / 3);
+    r.moveCenter(free_area.center());
+    return r;
+}
+
 void TForm1::apply_geometry()
 {
-    const QSize screen = this->screen() ? this->screen()->geometry().size() : QSize(1024, 768);
-    const QRect r = apply_geometry_rules(g_.settings, screen, QRect(pos(), size()));
+    const QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QSize screen_size = sc ? sc->geometry().size() : QSize(1024, 768);
+    const QRect r = apply_geometry_rules(g_.settings, screen_size, designed_bounds());
     resize(r.size());
     move(r.topLeft());
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // A modified viewer (a hand edit, or an N-newest download, which is
+    // left modified on purpose) is not dropped without a question.
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        auto* viewer = qobject_cast<TEditForm*>(sub->widget());
+        if (!viewer || !viewer->is_modified()) continue;
+        mdi_->setActiveSubWindow(sub);
+        if (!viewer->query_close()) {
+            event->ignore();
+            return;
+        }
+    }
     QString error;
     if (!save_window_geometry(g_.program_dir, QRect(x(), y(), width(), height()), &error) && g_.ui)
         g_.ui->plain_message(error);
@@ -1097,14 +1126,33 @@ void TForm1::add_viewer(TEditForm* viewer)
     // The sub-window is only compared there, never used: it is gone when this runs.
     connect(sub, &QObject::destroyed, this, [this, sub] { update_viewer_actions(sub); });
     update_viewer_actions();
-    // The viewer's designed size, as far as the document area has room.
+    place_viewer(sub, viewer->size());
+}
+
+void TForm1::place_viewer(QMdiSubWindow* sub, const QSize& designed)
+{
+    // The designed size with the frame, as far as the document area has
+    // room, wholly inside it.
     const QSize room = mdi_->viewport()->size();
-    sub->resize(std::min(viewer->width() + 8, std::max(room.width(), 300)),
-                std::min(viewer->height() + 30, std::max(room.height(), 200)));
-    if (read_panmaximize(g_.program_dir))
+    const QSize frame(8, 30);
+    const QSize size = (designed + frame).boundedTo(room);
+    // Smallest frame in which the text and the chart can still be read.
+    const QSize readable(480, 300);
+    if (read_panmaximize(g_.program_dir) || room.width() < readable.width() ||
+        room.height() < readable.height()) {
+        // Placed first, so that it comes back inside the area when another
+        // viewer takes the maximised place.
+        sub->setGeometry(QRect(QPoint(0, 0), size));
         sub->showMaximized();
-    else
-        sub->show();
+        return;
+    }
+    sub->resize(size);
+    sub->show();
+    QRect r = sub->geometry();
+    r.setSize(r.size().boundedTo(room));
+    r.moveLeft(std::clamp(r.left(), 0, room.width() - r.width()));
+    r.moveTop(std::clamp(r.top(), 0, room.height() - r.height()));
+    sub->setGeometry(r);
 }
 
 TEditForm* TForm1::open_text_file(const QString& path)
@@ -1145,9 +1193,9 @@ void TForm1::update_viewer_actions(QMdiSubWindow* leaving)
     for (QMdiSubWindow* w : mdi_->subWindowList())
         if (w != leaving) any = true;
     menu_window->menuAction()->setEnabled(any);
-    for (QAction* a :
-         {print, Act_graph, win_next, win_prev, win_max, win_tile_v, win_tile_h, win_cascade, win_close,
-          Agr_Property, agr_zoomin, agr_zoomout, agr_save, agr_copy, agr_Print, agr_full, agr_style})
+    for (QAction* a : {Act_save, find_act, print, Act_graph, win_next, win_prev, win_max, win_tile_v,
+                       win_tile_h, win_cascade, win_close, Agr_Property, agr_zoomin, agr_zoomout, agr_save,
+                       agr_copy, agr_Print, agr_full, agr_style})
         a->setEnabled(any);
 }
 
@@ -1292,9 +1340,15 @@ void TForm1::show_about()
     const Partner& p = g_.settings.partner;
     QMessageBox box(this);
     box.setObjectName("AboutBox");
-    box.setWindowTitle(QStringLiteral("O programe"));
-    box.setText(QStringLiteral("VORLANIX\n\n%1\n%2\nTel: %3\nFax: %4\nE-mail: %5\nWWW: %6")
-                    .arg(p.NAME, p.LOCATION, p.TEL, p.FAX, p.EMAIL, p.WWW));
+    const Language& L = g_.lang;
+    // Designed texts, or CAPT100..CAPT102 from a language section.
+    const bool loaded = L.language_loaded;
+    box.setWindowTitle(loaded ? L.capt(100) : QStringLiteral("O programe"));
+    const QString heading = loaded ? L.capt(101) : QStringLiteral("VORLANIX");
+    box.setText(heading + QStringLiteral("\n\n%1\n%2\nTel: %3\nFax: %4\nE-mail: %5\nWWW: %6")
+                              .arg(p.NAME, p.LOCATION, p.TEL, p.FAX, p.EMAIL, p.WWW));
+    QPushButton* ok = box.addButton(loaded ? L.capt(102) : QStringLiteral("OK"), QMessageBox::AcceptRole);
+    ok->setObjectName("OKButton");
     box.exec();
 }
 

@@ -114,7 +114,11 @@ public:
     QMdiSubWindow* current_subwindow() const;
     TEditForm* current_viewer() const;
     QMdiArea* mdi() const { return mdi_; }
-    // Adds a record viewer to the multiple-document area and enables "Okno".
+    // Adds a record viewer to the multiple-document area and enables "Okno",
+    // "Uložiť" and "Hľadať" (disabled again when the last viewer closes). The
+    // viewer opens wholly inside the document area at its designed size, as
+    // far as there is room; maximised with PANMAXIMIZE or when the area is
+    // too small to read it otherwise.
     void add_viewer(TEditForm* viewer);
     // Opens a record text file in a new viewer: first line "TEXT FILE:" and
     // the file name, not modified, captioned with the bare file name, drawn.
@@ -147,6 +151,8 @@ signals:
     void graph_changed();
 
 protected:
+    // Asks MESS41 for every modified viewer first (Cancel keeps the program
+    // open), then stores the geometry.
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -158,7 +164,11 @@ private:
     void build_tabs();
     void build_status_bar();
     void connect_actions();
+    // The bounds without stored geometry: two thirds of the desktop's free
+    // area, centred.
+    QRect designed_bounds() const;
     void apply_geometry();
+    void place_viewer(QMdiSubWindow* sub, const QSize& designed);
     void tab_shown(int index);
     void show_day_tip();
     void dock_tool_window(QDockWidget* dock, Qt::DockWidgetArea area);

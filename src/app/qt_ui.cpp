@@ -55,6 +55,9 @@ void QtUi::progress_show(const QString& caption)
     // as well, or its cancel button would take no click.
     if (progress_->isHidden())
         progress_->setWindowModality(QApplication::activeModalWidget() ? Qt::ApplicationModal : Qt::NonModal);
+    // The language table is built after this window: its button text is
+    // taken when the window is shown.
+    if (g_.lang.language_loaded) progress_->set_cancel_caption(g_.lang.mess(46));
     progress_->start(caption);
 }
 void QtUi::progress_hide()

@@ -15,12 +15,13 @@ namespace
 {
 
 // One conversion with iconv; on an invalid or unmappable sequence the
-// replacement is emitted and the offending input unit is skipped.
-QByteArray convert(const char* to, const char* from, const QByteArray& in, const QByteArray& replacement,
-                   int unit)
+// replacement is emitted and the offending input unit is skipped. nullopt
+// when iconv has no such conversion.
+std::optional<QByteArray> convert(const char* to, const char* from, const QByteArray& in,
+                                  const QByteArray& replacement, int unit)
 {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     QByteArray out;
     out.reserve(in.size() * 2 + 16);
     std::vector<char> buf(4096);
@@ -47,10 +48,13 @@ QByteArray convert(const char* to, const char* from, const QByteArray& in, const
 
 // The character of every byte value as the system converter reads it (the
 // code page maps each byte on its own); undefined bytes read as U+FFFD.
+// Without a converter the ASCII half still reads.
 std::array<char16_t, 256> cp1250_characters()
 {
     std::array<char16_t, 256> table;
     table.fill(u'\uFFFD');
+    for (int b = 0; b < 0x80; ++b)
+        table[b] = char16_t(b);
     iconv_t cd = iconv_open("UTF-16LE", "CP1250");
     if (cd == reinterpret_cast<iconv_t>(-1)) return table;
     for (int b = 0; b < 256; ++b) {
@@ -71,7 +75,9 @@ std::array<char16_t, 256> cp1250_characters()
 
 QString from_cp1250(const QByteArray& bytes)
 {
-    return QString::fromUtf8(convert("UTF-8", "CP1250", bytes, QByteArray("\xEF\xBF\xBD"), 1));
+    QString out;
+    append_cp1250(out, bytes);
+    return out;
 }
 
 void append_cp1250(QString& text, QByteArrayView bytes)
@@ -84,7 +90,18 @@ void append_cp1250(QString& text, QByteArrayView bytes)
         *out++ = table[static_cast<unsigned char>(b)];
 }
 
-QByteArray to_cp1250(const QString& text)
+QString from_cp1250_distinct(const QByteArray& bytes)
+{
+    // One character per byte, so each U+FFFD stands where its byte stood.
+    QString out = from_cp1250(bytes);
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (out[i] == QChar(0xFFFD) && b >= 0x80) out[i] = QChar(b);
+    }
+    return out;
+}
+
+std::optional<QByteArray> to_cp1250(const QString& text)
 {
     // Go through UTF-32 so that an unmappable character is skipped whole.
     QByteArray u32;

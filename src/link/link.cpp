@@ -223,7 +223,7 @@ bool Link::read_misname()
         if (comm_abort) break;
     }
     if (ok) {
-        QString name = from_cp1250(rx_buffer.mid(5, 16));
+        QString name = from_cp1250_distinct(rx_buffer.mid(5, 16));
         while (name.endsWith(QLatin1Char(' ')))
             name.chop(1);
         mission_name = name;

@@ -205,6 +205,7 @@ void Download::new_records_steps(bool from_check)
     if (!g_.link.read_misname()) return;
     const QString mission = g_.link.mission_name;
     g_.status.mission_name = mission;
+    host_.show_mission_name(mission);
 
     const int ring = g_.ident.ring_size;
     const int pointer = g_.status.record_pointer;
@@ -261,9 +262,8 @@ void Download::newest_records()
         message(QStringLiteral("'%1' is not a valid integer value").arg(*answer));
         return;
     }
-    if (n < 1) return;
-
-    if (g_.ident.type_code == old_format_type) {
+    // Nothing to ask the logger for: the empty window and "0 záznamov".
+    if (g_.ident.type_code == old_format_type && n >= 1) {
         old_newest(n);
         return;
     }

@@ -46,6 +46,8 @@ public:
     virtual void set_status_text(const QString& text) = 0;
     // "Nové záznamy:" (PannewRec).
     virtual void set_new_records_text(const QString& text) = 0;
+    // "Názov:" (Panmisname): the mission name read again before a download.
+    virtual void show_mission_name(const QString& name) = 0;
     // The record pointer as the "Ukazovatel" panel (panptr) shows it: empty
     // with no logger, a text containing "Err" for a broken pointer.
     virtual QString pointer_text() const = 0;
@@ -92,7 +94,8 @@ public:
     // "Prenos" (F5): fetches the records written since the last download.
     void new_records();
 
-    // "Prenos záznamov" (F6): fetches the newest N records, N typed by the user.
+    // "Prenos záznamov" (F6): fetches the newest N records, N typed by the
+    // user; N of 0 or less opens an empty window and reports 0 records.
     void newest_records();
 
     // True while a flow runs; the flows ignore a second start meanwhile.

@@ -53,9 +53,11 @@ bool send_flow_constants(Global& g, int a, int b, int conversion)
 
 bool send_coefficient_text(Global& g, int index, const QString& text)
 {
+    const auto bytes = coefficient_text(text);
+    if (!bytes) return false;
     if (g.ui) g.ui->progress_label(QStringLiteral("SEND LCD A%1").arg(index));
     if (!g.link.setup_exchange(cmd::coef_text_begin, text_begin_parameter)) return false;
-    for (char c : coefficient_text(text))
+    for (char c : *bytes)
         if (!g.link.setup_exchange(cmd::coef_text_char, static_cast<std::uint8_t>(c))) return false;
     g.link.setup_send(cmd::coef_text_store, static_cast<std::uint8_t>(index));
     g.link.delay(200);
@@ -64,6 +66,9 @@ bool send_coefficient_text(Global& g, int index, const QString& text)
 
 bool send_analog_text_block(Global& g, const std::array<QString, 3>& texts)
 {
+    // Nothing goes out unless every text converts.
+    for (const QString& text : texts)
+        if (!coefficient_text(text)) return false;
     g.link.show_progress(QString());
     bool ok = true;
     for (int n = 0; n < 3 && ok; ++n)

@@ -163,12 +163,12 @@ std::array<std::uint8_t, 5> flow_constant_bytes(int a, int b, int conversion)
             static_cast<std::uint8_t>(conversion)};
 }
 
-QByteArray coefficient_text(const QString& text)
+std::optional<QByteArray> coefficient_text(const QString& text)
 {
     QString t = text.trimmed();
     t.replace(QLatin1Char(','), QLatin1Char('.'));
-    QByteArray bytes = to_cp1250(t);
-    bytes.append('\0');
+    auto bytes = to_cp1250(t);
+    if (bytes) bytes->append('\0');
     return bytes;
 }
 

@@ -97,8 +97,9 @@ std::vector<std::uint8_t> float_bytes(std::span<const float> values);
 // B low, B high, type.
 std::array<std::uint8_t, 5> flow_constant_bytes(int a, int b, int conversion);
 // The characters of a coefficient text and the closing zero. A decimal comma
-// goes out as a point, the way the logger reads numbers.
-QByteArray coefficient_text(const QString& text);
+// goes out as a point, the way the logger reads numbers. nullopt when the
+// text cannot be converted to the logger's code page.
+std::optional<QByteArray> coefficient_text(const QString& text);
 
 inline constexpr int humidity_offset_limit = 50;  // -50..50
 inline constexpr int pressure_offset_limit = 127; // -127..127

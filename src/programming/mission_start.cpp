@@ -49,6 +49,7 @@ struct MissionStart::Checked {
     int period = 0;      // the interval byte as sent
     double gradient = 0; // EDgrad
     int pointer = 0;     // EDptr when shown
+    QByteArray name;     // EDname in the logger's code page, padded to 16 characters
 };
 
 MissionStart::MissionStart(Global& g, Hooks hooks) : g_(g), hooks_(std::move(hooks)) {}
@@ -92,6 +93,9 @@ std::optional<MissionStart::Checked> MissionStart::check(const MissionForm& f)
         return refused(mess(22));
     if (f.name.size() > max_name_length)
         return refused(QStringLiteral("Názov misie: najviac %1 znakov").arg(max_name_length));
+    const auto name = to_cp1250(f.name);
+    if (!name) return refused(QStringLiteral("Názov misie: chýba prevod do kódovej stránky 1250"));
+    c.name = name->leftJustified(16, ' ', true);
 
     const auto gradient = to_number(f.gradient);
     if (!gradient) return refused(not_a_number(QStringLiteral("Zápis pri zmene"), f.gradient));
@@ -276,7 +280,7 @@ MissionStart::Result MissionStart::run_current(const MissionForm& f, const Check
     ui.progress_label(QStringLiteral("MISSION Name"));
     ui.progress_log(mess(30));
     if (!f.name.isEmpty()) {
-        const QByteArray name = to_cp1250(f.name).leftJustified(16, ' ', true);
+        const QByteArray& name = c.name;
         for (int i = 1; i <= 16; ++i) {
             const QString step = QStringLiteral("názov misie (znak %1)").arg(i);
             if (!link.send_value(cmd::name_first - k + i - 1, static_cast<std::uint8_t>(name[i - 1])))

@@ -1,5 +1,6 @@
 #include "records/graph_model.h"
 
+#include "base/calibration.h"
 #include "records/record_file.h"
 #include "records/record_text.h"
 
@@ -180,6 +181,11 @@ std::pair<double, double> value_range(const QVector<double>& values)
     if (*hi - *lo < 1e-9) return {*lo - 1, *hi + 1};
     const double pad = (*hi - *lo) * 0.05;
     return {*lo - pad, *hi + pad};
+}
+
+QString value_label(double value)
+{
+    return format_pattern(QStringLiteral("###0.##"), value);
 }
 
 QColor color_from_setting(int value)

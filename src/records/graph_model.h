@@ -82,6 +82,10 @@ std::pair<double, double> start_date_range(const QDate& date, int span_index);
 // series gets one unit each side. {0, 1} for no values.
 std::pair<double, double> value_range(const QVector<double>& values);
 
+// A value axis label: the pattern "###0.##" (at most two decimals, rounded
+// half away from zero, the locale's decimal separator, never an exponent).
+QString value_label(double value);
+
 // Style table colours are integers with red in the low byte, then green, then blue.
 QColor color_from_setting(int value);
 int color_to_setting(const QColor& color);

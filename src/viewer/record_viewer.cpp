@@ -80,6 +80,13 @@ private:
     int label_every_ = 1;
 };
 
+// Value axis labels in the viewer's own number pattern.
+class ValueTicker : public QCPAxisTicker
+{
+protected:
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override { return value_label(tick); }
+};
+
 QCPScatterStyle point_style(int kind, const QColor& line, const QColor& fill)
 {
     switch (kind) {
@@ -136,6 +143,7 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
         panels_[i]->setMinimumWidth(widths[i]);
         status_->addWidget(panels_[i], i == 3 ? 1 : 0);
     }
+    show_line_count();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -176,10 +184,8 @@ void TEditForm::build_chart()
         const int ticks = time_intervals_ + 1;
         ticker->set_label_every(room >= ticks ? 1 : (ticks + std::max(room, 1) - 1) / std::max(room, 1));
     });
-    for (QCPAxis* axis : {plot_->yAxis, plot_->yAxis2}) {
-        axis->setNumberFormat(QStringLiteral("g"));
-        axis->setNumberPrecision(6);
-    }
+    for (QCPAxis* axis : {plot_->yAxis, plot_->yAxis2})
+        axis->setTicker(QSharedPointer<ValueTicker>::create());
     plot_->yAxis2->setVisible(false);
     plot_->yAxis2->grid()->setVisible(false);
     plot_->xAxis2->setVisible(false);
@@ -193,6 +199,19 @@ void TEditForm::build_chart()
     rect->setRangeDragAxes({plot_->xAxis}, {plot_->yAxis, plot_->yAxis2});
     rect->setRangeZoomAxes({plot_->xAxis}, {plot_->yAxis, plot_->yAxis2});
     plot_->setSelectionRectMode(QCP::srmNone);
+
+    // The chart's pop-up menu: back to the whole graph, zoom, picture.
+    chart_menu_ = new QMenu(this);
+    chart_menu_->setObjectName(QStringLiteral("PopupMenu1"));
+    chart_menu_->addAction(QStringLiteral("&FULL Graph"), this, &TEditForm::RedrawGraph);
+    chart_menu_->addAction(QStringLiteral("Zoom &In"), this, &TEditForm::GraphZoomIn);
+    chart_menu_->addAction(QStringLiteral("Zoom &Out"), this, &TEditForm::GraphZoomOut);
+    chart_menu_->addSeparator();
+    chart_menu_->addAction(QStringLiteral("&Save"), this, &TEditForm::GraphSave);
+    chart_menu_->addAction(QStringLiteral("&Copy"), this, &TEditForm::GraphCopy);
+    plot_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(plot_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { chart_menu_->popup(plot_->mapToGlobal(pos)); });
 
     plot_->installEventFilter(this);
     connect(plot_, &QCustomPlot::mouseMove, this, &TEditForm::mouse_readout);
@@ -478,6 +497,13 @@ void TEditForm::add_line(const QString& line)
     text_.append_line(line);
     view_->lines_appended();
     modified_ = true;
+    show_line_count();
+}
+
+void TEditForm::show_line_count()
+{
+    // Status panel 0 counts the lines of the text.
+    if (panels_[0]) panels_[0]->setText(QString::number(line_count()));
 }
 
 void TEditForm::clear()
@@ -497,6 +523,7 @@ void TEditForm::replace_text(QString text)
     } else {
         text_.assign(std::move(text));
         view_->text_replaced();
+        show_line_count();
     }
     set_modified(false);
 }
@@ -577,6 +604,7 @@ void TEditForm::begin_editing(QEvent* event)
     view_ = nullptr;
     editor_ = edit;
     text_.clear();
+    connect(editor_, &QPlainTextEdit::blockCountChanged, this, &TEditForm::show_line_count);
     editor_->verticalScrollBar()->setValue(top);
     editor_->horizontalScrollBar()->setValue(left);
     if (focused) editor_->setFocus();
@@ -620,20 +648,25 @@ bool TEditForm::save_to(const QString& path, QString* error)
     const RecordText& t = editor_ ? edited : text_;
     // Every line ends with CR LF; an empty last line is not written.
     const qsizetype lines = t.line_count() - (t.line(t.line_count() - 1).isEmpty() ? 1 : 0);
-    QByteArray bytes;
+    std::optional<QByteArray> bytes = QByteArray();
     QString chunk;
     for (qsizetype i = 0; i < lines; ++i) {
         chunk += t.line(i);
         chunk += QLatin1String("\r\n");
         // Converted in pieces: the converter needs four bytes a character.
         if (chunk.size() > (1 << 16) || i + 1 == lines) {
-            bytes += to_cp1250(chunk);
+            const auto piece = to_cp1250(chunk);
+            if (!piece) {
+                bytes.reset();
+                break;
+            }
+            *bytes += *piece;
             chunk.clear();
         }
     }
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!bytes || !file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
         if (error) *error = QStringLiteral("Unable to write to %1").arg(path);
         return false;
     }

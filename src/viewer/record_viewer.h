@@ -25,6 +25,7 @@ class QSplitter;
 class QStatusBar;
 class QDialog;
 class QLineEdit;
+class QMenu;
 
 namespace vx
 {
@@ -107,7 +108,8 @@ public:
     QString readout_time(double pixel_x) const;
     QString readout_value(double pixel_y) const;
     QString status_text(int panel) const;
-    // Status bar panels 0..3 (0: line count or messages).
+    // Status bar panels 0..3 (0: the line count, kept current as the text
+    // changes, or messages).
     void set_status(int panel, const QString& text);
 
     // --- saving the text ---
@@ -139,6 +141,8 @@ public:
     // The text pane, view or editable.
     QAbstractScrollArea* text_pane() const;
     QCustomPlot* plot() const { return plot_; }
+    // The chart's pop-up menu ("&FULL Graph" returns to the whole graph).
+    QMenu* chart_menu() const { return chart_menu_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -146,6 +150,7 @@ protected:
 
 private:
     void build_chart();
+    void show_line_count();
     // Puts the editable pane in the view's place and gives it event (the
     // key, input or click that began the editing), when there is one.
     void begin_editing(QEvent* event);
@@ -167,6 +172,7 @@ private:
     QCustomPlot* plot_ = nullptr;
     QCPGraph* line1_ = nullptr;
     QCPGraph* line2_ = nullptr;
+    QMenu* chart_menu_ = nullptr;
     QDialog* find_dialog_ = nullptr;
     QLineEdit* find_edit_ = nullptr;
     QString file_name_;

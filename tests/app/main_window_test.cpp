@@ -17,6 +17,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -89,9 +90,13 @@ TEST_F(MainWindowTest, StoredGeometryIsTakenOnlyWithinItsLimits)
 {
     home.write("vorlanix.ini", "[GLOBAL]\r\nWIDTH=201\r\nHEIGHT=200\r\nLEFT=0\r\nTOP=25\r\n");
     TForm1& f = make();
+    // The designed bounds: two thirds of the desktop's free area, centred.
+    const QRect free_area = f.screen()->availableGeometry();
+    QRect designed(0, 0, free_area.width() * 2 / 3, free_area.height() * 2 / 3);
+    designed.moveCenter(free_area.center());
     EXPECT_EQ(f.width(), 201);
-    EXPECT_EQ(f.height(), 500); // 200 is not above 200: the designed height stays
-    EXPECT_EQ(f.x(), 10);       // LEFT 0: the designed left stays
+    EXPECT_EQ(f.height(), designed.height()); // 200 is not above 200: the designed height stays
+    EXPECT_EQ(f.x(), designed.x());           // LEFT 0: the designed left stays
     EXPECT_EQ(f.y(), 25);
 }
 

@@ -9,6 +9,7 @@
 #include "common/temp_home.h"
 #include "logger/program_state.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -86,7 +87,7 @@ TEST_F(CalibEditorTest, MissingFileShowsItsNoteAndClosesWithoutQuestion)
 
 TEST_F(CalibEditorTest, ChangedTextIsSavedInCodePage1250OnYes)
 {
-    home.write("calib.ini", vx::to_cp1250("[1234]\r\nValueName=Hladina\r\n"));
+    home.write("calib.ini", *vx::to_cp1250("[1234]\r\nValueName=Hladina\r\n"));
     vx::Tfcalini ed(g);
     ed.show();
     EXPECT_EQ(ed.memo()->toPlainText(), QString("[1234]\nValueName=Hladina\n"));
@@ -119,6 +120,19 @@ TEST_F(CalibEditorTest, AnswerNoKeepsTheFile)
     EXPECT_FALSE(ed.changed());
     ed.close();
     EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(CalibEditorTest, FailedSaveKeepsTheEditorOpenWithItsText)
+{
+    vx::Tfcalini ed(g);
+    ed.show();
+    ed.memo()->setPlainText("[7]\nCAL0=1\n");
+    QDir().mkpath(home.path("calib.ini")); // a directory in the file's place
+    ui.message_answers = {vx::mr::yes};
+    ed.close();
+    EXPECT_TRUE(ed.isVisible());
+    EXPECT_EQ(ed.memo()->toPlainText(), QString("[7]\nCAL0=1\n"));
+    EXPECT_EQ(ui.plain, QStringList{"Unable to write to " + home.path("calib.ini")});
 }
 
 class SerialChangeTest : public ::testing::Test

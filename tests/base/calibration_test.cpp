@@ -129,3 +129,18 @@ TEST(FormatPattern, SectionsAndTheEmptyPattern)
     EXPECT_EQ(format_pattern("", 0.5), "0,5");
     EXPECT_EQ(format_pattern("", -2.25), "-2,25");
 }
+
+TEST(Calibration, CoefficientsBeyondSinglePrecisionShowOutOfRange)
+{
+    // 1e39 does not fit a single-precision coefficient: no clamped value, no "n.n".
+    vxtest::TempHome home;
+    for (const char* coef : {"CAL1=1e39", "CAL0=-1e39", "CAL2=1e39"}) {
+        // The first occurrence of a key counts.
+        home.write("calib.ini",
+                   "[7]\r\n" + QByteArray(coef) + "\r\nCAL1=1\r\nMaxValue=100\r\nMinValue=-100\r\n");
+        Calibration cal;
+        ASSERT_TRUE(cal.load_calibration(home.dir(), 7));
+        for (float raw : {0.0f, 5.0f})
+            EXPECT_EQ(cal.format_value(cal.calib_value(raw)), "out of range") << coef << " " << raw;
+    }
+}

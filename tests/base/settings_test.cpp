@@ -79,10 +79,11 @@ TEST_F(SettingsFixture, MissingFileGivesDefaultsAndCreatesNothing)
     EXPECT_EQ(s.ComPort, 2);
     EXPECT_EQ(s.LANGUAGE, "SLOVAK");
     EXPECT_EQ(s.LOGDIR, home.dir() + "Log");
-    EXPECT_EQ(s.TOP, 10);
-    EXPECT_EQ(s.LEFT, 10);
-    EXPECT_EQ(s.WIDTH, 400);
-    EXPECT_EQ(s.HEIGHT, 500);
+    // No stored geometry: the window keeps its designed bounds.
+    EXPECT_EQ(s.TOP, 0);
+    EXPECT_EQ(s.LEFT, 0);
+    EXPECT_EQ(s.WIDTH, 0);
+    EXPECT_EQ(s.HEIGHT, 0);
     EXPECT_TRUE(s.CHECKTIME);
     EXPECT_TRUE(s.SORTFILE);
     EXPECT_TRUE(s.SHOWTIP);
@@ -132,7 +133,7 @@ TEST_F(SettingsFixture, ValuesOfWrongTypeTakeTheirDefaults)
     EXPECT_TRUE(s.CHECKTIME);
     EXPECT_FALSE(s.SORTFILE);
     EXPECT_TRUE(s.SHOWTIP);
-    EXPECT_EQ(s.TOP, 10);
+    EXPECT_EQ(s.TOP, 0);
     EXPECT_EQ(s.LEFT, -20);
     EXPECT_EQ(s.LOGDIR, home.dir() + "Log");
     EXPECT_TRUE(ui.messages.isEmpty()); // the default directory exists
@@ -385,4 +386,16 @@ TEST_F(SettingsFixture, GeometryIsSavedOnlyForALargeEnoughWindow)
     EXPECT_EQ(ini_bytes(), before);
     EXPECT_TRUE(save_window_geometry(g.program_dir, QRect(5, 6, 201, 201)));
     EXPECT_EQ(ini_bytes(), QByteArray("[GLOBAL]\r\nTOP=6\r\nWIDTH=201\r\nHEIGHT=201\r\nLEFT=5\r\n"));
+}
+
+TEST(IniEdit, BlanksBeforeAValueDoNotGrowWhenItIsWrittenBack)
+{
+    // Reading drops the blanks before a value; writing it back, with or without them, keeps the line.
+    for (const QString& value : {"  Firma", "Firma"}) {
+        QByteArray text = "[P]\r\nHEAD=  Firma\r\n";
+        for (int write = 0; write < 3; ++write)
+            text = edit_ini_bytes(text, "P", {{"HEAD", value}}).value_or("(failed)");
+        EXPECT_EQ(text, "[P]\r\nHEAD=  Firma\r\n");
+    }
+    EXPECT_EQ(edit_ini_bytes("[P]\r\nHEAD=x\r\n", "P", {{"HEAD", " y"}}), "[P]\r\nHEAD= y\r\n");
 }

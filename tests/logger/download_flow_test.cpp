@@ -251,6 +251,7 @@ TEST_F(DownloadFlow, NewRecordsFetchFromTheMarkToThePointer)
 
     EXPECT_EQ(block_positions(), (std::vector<int>{100, 110, 120}));
     EXPECT_EQ(sim.frames(13).size(), 1) << "the mission name is read again";
+    EXPECT_EQ(host.mission_name_shown, "MISIA1");
     EXPECT_EQ(database(), file_lines(range(100, 130)));
     EXPECT_EQ(mark(), 130);
 
@@ -290,7 +291,7 @@ TEST_F(DownloadFlow, NewRecordsKeepTheHeaderOfTheDatabaseFile)
 {
     connect(model87, 45, {});
     const QStringList header{"MISIA1", "Remark: x", "START: 1.1.2024", "PERIOD: 10", "GRADIENT: 0"};
-    home.write("Log/MISIA1.txt", vx::to_cp1250(header.join("\r\n") + "\r\n"));
+    home.write("Log/MISIA1.txt", *vx::to_cp1250(header.join("\r\n") + "\r\n"));
     set_mark(20);
     download->new_records();
 
@@ -546,6 +547,18 @@ TEST_F(DownloadFlow, NewestRecordsAnswersThatEndTheFlow)
     EXPECT_TRUE(sim.frames().isEmpty());
     EXPECT_TRUE(host.windows.empty());
     EXPECT_TRUE(host.poll_running);
+}
+
+TEST_F(DownloadFlow, NewestRecordsOfNoneOpenAnEmptyWindowAndCountZero)
+{
+    connect(model87, 50, {});
+    ui.input_answers = {QStringLiteral("0"), QStringLiteral("-5")};
+    download->newest_records();
+    download->newest_records();
+    ASSERT_EQ(host.windows.size(), 2u);
+    EXPECT_EQ(host.windows.back().lines, QStringList{"Download: MISIA1"});
+    EXPECT_EQ(host.status_text, "0 záznamov");
+    EXPECT_TRUE(sim.frames().isEmpty());
 }
 
 TEST_F(DownloadFlow, NewestRecordsAcceptTheWholeRing)

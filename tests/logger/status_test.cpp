@@ -1,5 +1,6 @@
 // Identification and status decoding against replies built byte by byte.
 #include "base/language.h"
+#include "common/temp_home.h"
 #include "logger/catalogue.h"
 #include "logger/daynum.h"
 #include "logger/live.h"
@@ -526,4 +527,46 @@ TEST(NameBlock, SumAndTrailingBlanks)
     r.u8(21, (sum + 1) & 0xFF);
     EXPECT_EQ(decode_name_block(r.view()), std::nullopt);
     EXPECT_EQ(decode_name_block(Reply(21).view()), std::nullopt);
+}
+
+TEST(NameBlock, BytesWithoutACharacterStayDistinct)
+{
+    std::set<QString> names;
+    for (int b : {0x81, 0x83, 0x88, 0x90, 0x98}) {
+        Reply r(22);
+        r.u8(5, 'A').u8(6, b).u8(21, 'A' + b);
+        for (int i = 7; i < 21; ++i)
+            r.u8(i, ' ').u8(21, r.view()[21] + ' ');
+        names.insert(decode_name_block(r.view()).value_or("(none)"));
+    }
+    EXPECT_EQ(names.size(), 5u);
+}
+
+TEST(StatusDecode, CaptionsComeBackAsTheLanguageFileGaveThem)
+{
+    vxtest::TempHome home;
+    home.write("vorlan.lng",
+               "[EN]\r\nLABEL2=Battery:\r\nLABEL6=Humidity:\r\nLABEL11=deg C\r\nLABEL24=minutes\r\n"
+               "LABEL32=Low\r\nHINT19=Fahrenheit\r\nHINT30=On change\r\n");
+    Language lang;
+    lang.build_language_tables(home.dir(), "EN");
+    DecodeInputs in = inputs();
+    in.lang = &lang;
+    const StatusView v = decode(status_reply(85, 29), in).view;
+    const std::optional<QString> shown[] = {v.LBLbat.text,        v.LBLhumi.text, v.LBLunit1.text,
+                                            v.LBLperiodunit.text, v.LBLlo.text,   v.PanTempFahren.hint,
+                                            v.PanGrad.hint};
+    const char* expected[] = {"Battery:", "Humidity:", "deg C", "minutes", "Low", "Fahrenheit", "On change"};
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(shown[i], QString(expected[i])) << i;
+}
+
+TEST(StatusDecode, ReplyTooShortForLiveValuesLeavesTheLivePanelsAlone)
+{
+    // 100 and 106 need 44 bytes for their live values, 133 needs 45.
+    for (const auto& [type, length] : {std::pair{100, 43}, std::pair{106, 43}, std::pair{133, 44}}) {
+        const StatusDecode d = decode(status_reply(type, std::size_t(length)));
+        EXPECT_TRUE(d.recognised && d.view.PanTempFahren == ControlView{} && d.view.pantemp == ControlView{})
+            << type;
+    }
 }

@@ -213,3 +213,11 @@ TEST(GraphColors, RedInLowByteAndDesignedColoursForUntouchedTable)
     user[9] = 0x0000FF; // one colour set by the user: the table is used as it is
     EXPECT_EQ(effective_graph_colors(user), user);
 }
+
+TEST(ValueLabel, HashZeroPointHashHashWithoutExponent)
+{
+    const std::pair<double, const char*> cases[] = {
+        {25.125, "25,13"}, {-2.005, "-2,01"}, {20, "20"}, {1e6, "1000000"}};
+    for (const auto& [value, label] : cases)
+        EXPECT_EQ(vx::value_label(value), QString(label));
+}

@@ -115,7 +115,7 @@ TEST(DatabasePath, PlainNamesUnchangedUnsafeNamesStayInsideLogDir)
     EXPECT_EQ(database_path(f.log, "MISIA 1"), log + "/MISIA 1.txt");
     const QString slovak = QString::fromUtf8("Pivnica č.2 - sever_Ľ.á");
     EXPECT_EQ(database_path(f.log, slovak), log + "/" + slovak + ".txt");
-    EXPECT_EQ(safe_file_name("../x"), "..%2Fx");
+    EXPECT_EQ(safe_file_name("../x"), "%2E.%2Fx");
     EXPECT_EQ(safe_file_name("a/b"), "a%2Fb");
     EXPECT_EQ(safe_file_name("a\\b"), "a%5Cb");
     EXPECT_EQ(safe_file_name(QString("a\nb\tc") + QChar(0x7F)), "a%0Ab%09c%7F");

@@ -129,9 +129,10 @@ TEST_F(GraphProperties, UnwritableSettingsKeepTheDialogOpen)
 
 TEST_F(GraphProperties, LanguageFileTextsReplaceTheDesignedOnes)
 {
-    home.write("vorlan.lng", to_cp1250("[ENGLISH]\r\nCAPT140=Graph properties\r\nCAPT141=More colours\r\n"
-                                       "CAPT142=Surround\r\nCAPT154=Humidity points\r\nCAPT155=None\r\n"
-                                       "CAPT157=Circles\r\nLABEL140=Temperature:\r\nLABEL141=Humidity:\r\n"));
+    home.write("vorlan.lng",
+               *to_cp1250("[ENGLISH]\r\nCAPT140=Graph properties\r\nCAPT141=More colours\r\n"
+                          "CAPT142=Surround\r\nCAPT154=Humidity points\r\nCAPT155=None\r\n"
+                          "CAPT157=Circles\r\nLABEL140=Temperature:\r\nLABEL141=Humidity:\r\n"));
     g.lang.build_language_tables(g.program_dir, "ENGLISH");
     ASSERT_TRUE(g.lang.language_loaded);
     Tfgprop dlg(g);

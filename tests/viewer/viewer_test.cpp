@@ -10,8 +10,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <gtest/gtest.h>
 
@@ -476,4 +478,25 @@ TEST_F(Viewer, FindIsCaseSensitiveAndContinuesAfterTheSelection)
     EXPECT_TRUE(form->find_next("Abc"));
     EXPECT_EQ(form->editor()->textCursor().selectionStart(), 4);
     EXPECT_FALSE(form->find_next(""));
+}
+
+TEST_F(Viewer, LineCountPopupMenuAndValueLabels)
+{
+    // A counter near one million: labels in "###0.##", never an exponent.
+    QString text = "TEXT FILE: c.txt\n";
+    for (int i = 0; i < 6; ++i)
+        text += QString("6.12.2026 1%1:00\t%2\n").arg(i).arg(1000000 + 7 * i);
+    form->set_text(text);
+    EXPECT_EQ(form->status_text(0), "8"); // panel 0 counts the lines
+    form->RedrawGraph();
+    for (const QString& l : form->plot()->yAxis->tickVectorLabels())
+        EXPECT_TRUE(QRegularExpression("^[0-9]+$").match(l).hasMatch()) << l.toStdString();
+    // The pop-up menu's first item returns to the whole graph.
+    const auto whole = form->time_range();
+    form->GraphZoomIn();
+    ASSERT_EQ(form->plot()->contextMenuPolicy(), Qt::CustomContextMenu);
+    QMenu* menu = form->findChild<QMenu*>("PopupMenu1");
+    ASSERT_TRUE(menu);
+    menu->actions().first()->trigger();
+    EXPECT_EQ(form->time_range(), whole);
 }
