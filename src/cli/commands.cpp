@@ -341,6 +341,14 @@ public:
         this->recognised = recognised;
         if (ui.interrupted()) return QStringLiteral("interrupted");
         if (!recognised) return QStringLiteral("no logger answers on %1").arg(port_name);
+        if (g.ident.type_code == 55) {
+            // The old-format logger's reading comes with its calibration answer, asked for
+            // where the poll asks for a mission name.
+            g.link.send_command(cmd::old_calib, param::old_calib);
+            g.link.delay(status_reply_ms);
+            poll.decode_name();
+            g.link.rx_buffer.clear();
+        }
         // The old-format logger (and an unidentified one) has no mission name.
         if (!with_name || g.ident.type_code < 85) return {};
         if (!g.link.read_misname())
@@ -413,18 +421,23 @@ int download_command(const Options& o, std::FILE* out, std::FILE* err)
     }
     const int records = g.transfer.record_counter;
     const QString mission = g.status.mission_name;
-    const QString file = g.ident.type_code == 55 ? old_format_database_path(g) : database_path(g, mission);
+    // The old-format logger has no mission name and no marks: its file is named by its serial number.
+    const bool old_format = g.ident.type_code == 55;
+    const QString file = old_format ? old_format_database_path(g) : database_path(g, mission);
+    const QString logger = old_format ? QStringLiteral("logger %1").arg(g.status.serial)
+                                      : QStringLiteral("mission %1").arg(mission);
     const QString stored = QStringLiteral("%1 record(s) stored in %2").arg(records).arg(file);
+    const bool marked = !o.last && !old_format;
     const int mark = MarkStore().read_mark(mission);
 
     using D = DownloadOutcome;
     switch (outcome) {
     case D::done:
-        print(out, stored + (o.last ? QString() : QStringLiteral("; download mark %1").arg(mark)) +
+        print(out, stored + (marked ? QStringLiteral("; download mark %1").arg(mark) : QString()) +
                        QLatin1Char('\n'));
         return exit_ok;
     case D::nothing_new:
-        print(out, QStringLiteral("no new records of mission %1\n").arg(mission));
+        print(out, QStringLiteral("no new records of %1\n").arg(logger));
         return exit_ok;
     case D::first_contact:
         print(out,
@@ -435,7 +448,7 @@ int download_command(const Options& o, std::FILE* out, std::FILE* err)
         return exit_ok;
     case D::cancelled:
         s.ui.show_message(QStringLiteral("interrupted: ") + stored +
-                              (o.last ? QString() : QStringLiteral("; download mark %1").arg(mark)),
+                              (marked ? QStringLiteral("; download mark %1").arg(mark) : QString()),
                           btn::ok);
         return s.interrupted_status();
     case D::not_registered:
@@ -451,12 +464,12 @@ int download_command(const Options& o, std::FILE* out, std::FILE* err)
     case D::no_count:
         return failed(s, QStringLiteral("no number of records to fetch"));
     case D::too_many:
-        return failed(s, QStringLiteral("the logger holds at most %1 records").arg(g.ident.ring_size));
+        return failed(s, QStringLiteral("the logger holds at most %1 records")
+                             .arg(old_format ? Download::old_pointer_limit : g.ident.ring_size));
     case D::failed:
-        return failed(s,
-                      QStringLiteral("the logger stopped answering; ") + stored +
-                          (o.last ? QString()
-                                  : QStringLiteral("; the next download continues from mark %1").arg(mark)));
+        return failed(s, QStringLiteral("the logger stopped answering; ") + stored +
+                             (marked ? QStringLiteral("; the next download continues from mark %1").arg(mark)
+                                     : QString()));
     case D::write_failed:
         return failed(s, QStringLiteral("cannot write the record file %1").arg(file));
     case D::busy:
