@@ -44,7 +44,6 @@ void TerminalUi::print(const QString& line)
 bool TerminalUi::confirm(const QString& question)
 {
     const QString q = one_line(question);
-    messages_ << q;
     switch (answers_) {
     case Answers::yes:
         print(q + QStringLiteral(" [y/N] y (--yes)"));
@@ -78,7 +77,6 @@ int TerminalUi::show_message(const QString& text, int buttons)
 {
     if (buttons & btn::yes) return confirm(text) ? mr::yes : mr::no;
     const QString line = one_line(text);
-    messages_ << line;
     print(line);
     return (buttons & btn::ok) || buttons == 0 ? mr::ok : mr::cancel;
 }

@@ -7,7 +7,6 @@
 
 #include <QMap>
 #include <QString>
-#include <QStringList>
 #include <cstdio>
 #include <functional>
 
@@ -38,8 +37,6 @@ public:
     bool interrupted() const { return interrupted_; }
     // True when a question was answered No because nobody could be asked.
     bool unanswered() const { return unanswered_; }
-    // Every message shown, flattened to one line each.
-    const QStringList& messages() const { return messages_; }
 
     // One line for the terminal: line breaks become blanks, blanks are merged.
     static QString one_line(const QString& text);
@@ -66,7 +63,6 @@ private:
     std::function<void()> abort_;
     std::FILE* err_;
     QMap<QString, QString> inputs_;
-    QStringList messages_;
     bool interrupted_ = false;
     bool unanswered_ = false;
     bool shown_ = false; // the bar is on the screen
