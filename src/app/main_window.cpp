@@ -738,7 +738,7 @@ void TForm1::start()
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
     }
-    if (!opened && g_.ui) g_.ui->show_message(g_.lang.mess(1), btn::ok);
+    if (!opened && g_.ui) g_.ui->show_message(port_failure_text(g_), btn::ok);
 
     Timer1->start();
 }
@@ -1371,7 +1371,7 @@ void TForm1::on_connect(bool down)
     if (!g_.link.open_comport(g_.settings.ComPort, g_.settings.port_devices)) {
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(false);
-        if (g_.ui) g_.ui->show_message(g_.lang.mess(1), btn::ok);
+        if (g_.ui) g_.ui->show_message(port_failure_text(g_), btn::ok);
     }
 }
 

@@ -5,6 +5,8 @@
 #include "app/up_down.h"
 #include "base/number_format.h"
 #include "base/ui_port.h"
+#include "link/serial_devices.h"
+#include "link/serial_port.h"
 #include "logger/catalogue.h"
 #include "logger/program_state.h"
 #include "logger/record_handoff.h"
@@ -13,6 +15,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -111,6 +114,14 @@ QWidget* Tfrmsetup::build_general()
         grid->addWidget(b, (n - 1) / 4, (n - 1) % 4);
     }
     lay->addWidget(RGcomport);
+    auto* device_row = new QHBoxLayout;
+    LBLcomdevice = named(new QLabel(tab), "LBLcomdevice");
+    CBcomdevice = named(new QComboBox(tab), "CBcomdevice", "Zariadenie, ktoré tento COM port otvára");
+    CBcomdevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    CBcomdevice->setMinimumContentsLength(28);
+    device_row->addWidget(LBLcomdevice);
+    device_row->addWidget(CBcomdevice, 1);
+    lay->addLayout(device_row);
     CHKautograph = named(new QCheckBox(u("Automaticky otvárať graf"), tab), "CHKautograph");
     CHKmaxim = named(new QCheckBox(u("Maximalizovať okno údajov"), tab), "CHKmaxim");
     chktip = named(new QCheckBox(u("Zobrazovať tipy"), tab), "chktip");
@@ -119,7 +130,13 @@ QWidget* Tfrmsetup::build_general()
         lay->addWidget(c);
     lay->addStretch();
     connect(com_buttons, &QButtonGroup::idToggled, this, [this](int, bool on) {
-        if (on) com_changed_ = true;
+        if (!on) return;
+        com_changed_ = true;
+        show_com_device();
+    });
+    connect(CBcomdevice, &QComboBox::activated, this, [this](int index) {
+        new_devices_[selected_com()] = CBcomdevice->itemData(index).toString();
+        show_com_device();
     });
     connect(chkchecktime, &QCheckBox::clicked, this, [this](bool on) { g_.settings.CHECKTIME = on; });
     return tab;
@@ -434,8 +451,47 @@ void Tfrmsetup::ChangeLanguage()
 void Tfrmsetup::prepare_for_show(float correction1, int com_port)
 {
     EDtempoff->setText(format_number("%5.1f", correction1));
+    new_devices_.clear();
     if (QAbstractButton* b = com_buttons->button(com_port)) b->setChecked(true);
     com_changed_ = false;
+}
+
+QString Tfrmsetup::mapped_device(int com) const
+{
+    return new_devices_.value(com, com_device(com, g_.settings.port_devices));
+}
+
+void Tfrmsetup::show_com_device()
+{
+    for (QAbstractButton* b : com_buttons->buttons())
+        b->setToolTip(mapped_device(com_buttons->id(b)));
+    const int com = selected_com();
+    const QString device = mapped_device(com);
+    LBLcomdevice->setText(QStringLiteral("COM%1:").arg(com));
+    // The devices present, and the mapped one even when it is not there now.
+    const QSignalBlocker block(CBcomdevice);
+    CBcomdevice->clear();
+    for (const SerialDevice& d : list_serial_devices(device_root))
+        CBcomdevice->addItem(d.target.isEmpty() ? d.path : d.path + QString::fromUtf8(" → ") + d.target,
+                             d.path);
+    if (CBcomdevice->findData(device) < 0)
+        CBcomdevice->insertItem(0, device + QString::fromUtf8(" (nie je pripojené)"), device);
+    CBcomdevice->setCurrentIndex(CBcomdevice->findData(device));
+}
+
+bool Tfrmsetup::store_port_devices(QString* error)
+{
+    for (auto it = new_devices_.cbegin(); it != new_devices_.cend(); ++it) {
+        if (it.value() == com_device(it.key(), g_.settings.port_devices)) continue;
+        if (!write_setting_string(g_.program_dir, key::PORTS, QStringLiteral("COM%1").arg(it.key()),
+                                  it.value(), error))
+            return false;
+        g_.settings.port_devices[it.key()] = it.value();
+        // The open port now stands for another device: the caller reopens it.
+        if (it.key() == selected_com()) com_changed_ = true;
+    }
+    new_devices_.clear();
+    return true;
 }
 
 int Tfrmsetup::selected_com() const
@@ -458,6 +514,7 @@ void Tfrmsetup::prepare()
 {
     changes_ = {};
     LBLlogdir->setText(log_dir(g_));
+    show_com_device();
     for (QWidget* tab : {TabSheet3, TabSheet5, TabLumeo, TabTHIOUT, tablcdflow, tabvietor, tabpress})
         show_tab(tab, false);
     if (!service_) return;
@@ -658,6 +715,7 @@ void Tfrmsetup::btokClick()
                                                            {key::CHECKTIME, chkchecktime}};
     for (const auto& [name, box] : switches)
         if (!stored(write_setting_bool(g_.program_dir, key::GLOBAL, name, box->isChecked(), &error))) return;
+    if (!stored(store_port_devices(&error))) return;
     g_.settings.CHECKTIME = chkchecktime->isChecked();
     g_.settings.SHOWTIP = chktip->isChecked();
     if (hooks_.show_tips) hooks_.show_tips(chktip->isChecked());
@@ -689,13 +747,21 @@ bool change_com_port(Global& g, int new_port)
     g.settings.ComPort = new_port;
     if (!g.link.open_comport(new_port, g.settings.port_devices)) {
         g.link.port_open = false;
-        if (g.ui) g.ui->show_message(g.lang.mess(1), btn::ok);
+        if (g.ui) g.ui->show_message(port_failure_text(g), btn::ok);
         return false;
     }
     QString error;
     if (!write_setting_int(g.program_dir, key::GLOBAL, key::ComPort, new_port, &error) && g.ui)
         g.ui->plain_message(error);
     return true;
+}
+
+QString port_failure_text(const Global& g)
+{
+    const TCommPortDriver* driver = g.link.driver();
+    if (!driver) return g.lang.mess(1);
+    const QString advice = open_fault_advice(driver->last_fault(), driver->device_path());
+    return advice.isEmpty() ? g.lang.mess(1) : g.lang.mess(1) + QStringLiteral("\r\n") + advice;
 }
 
 } // namespace vx

@@ -6,10 +6,12 @@
 #include "programming/device_setup.h"
 
 #include <QDialog>
+#include <QMap>
 #include <functional>
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -58,6 +60,12 @@ public:
         *tabpress;
     QGroupBox* RGcomport;
     QButtonGroup* com_buttons;
+    // The device the selected COM number maps to, chosen among the serial
+    // devices present; stored in section PORTS when the dialog is confirmed.
+    QLabel* LBLcomdevice;
+    QComboBox* CBcomdevice;
+    // Where the serial devices are looked for ("/dev"; tests give a tree of their own).
+    QString device_root = QStringLiteral("/dev");
     QCheckBox *CHKautograph, *CHKmaxim, *chktip, *chkchecktime;
     QGroupBox* GroupBox1;
     QLabel *Label1, *LBLbatlo, *LBLmeaslen, *LBLA0, *LBLA1, *LBLA2, *LBLlogdir;
@@ -104,6 +112,9 @@ private:
     void btokClick();
     void BTsendClick();
     void send_wind_text(int index, const QString& text);
+    QString mapped_device(int com) const;
+    void show_com_device();
+    bool store_port_devices(QString* error);
 
     Global& g_;
     Hooks hooks_;
@@ -111,12 +122,18 @@ private:
     SetupChanges changes_;
     bool service_ = false;
     bool com_changed_ = false;
+    QMap<int, QString> new_devices_; // COM number -> device chosen in this showing
 };
 
 // Moves the link to COM port new_port: closes the port when open, takes the
-// number, reopens. On failure shows MESS1 and leaves the link closed (the
-// number is kept in memory, not in the file); on success writes "ComPort"
-// into the settings file. True when the port is open afterwards.
+// number, reopens. On failure shows MESS1 with what to do about it (see
+// port_failure_text) and leaves the link closed (the number is kept in
+// memory, not in the file); on success writes "ComPort" into the settings
+// file. True when the port is open afterwards.
 bool change_com_port(Global& g, int new_port);
+
+// MESS1, and below it what the user can do about the reason the port did
+// not open (no permission: the dialout group; in use by another program).
+QString port_failure_text(const Global& g);
 
 } // namespace vx

@@ -3,6 +3,7 @@
 #include "base/code_page.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
+#include "records/record_csv.h"
 #include "viewer/gif_writer.h"
 #include "viewer/record_text_view.h"
 
@@ -620,21 +621,41 @@ void TEditForm::begin_editing(QEvent* event)
 bool TEditForm::save()
 {
     QString path;
+    const QString csv_filter = QStringLiteral("CSV (*.csv)");
+    bool csv = false;
     if (ask_text_path) {
         path = ask_text_path(file_name_);
     } else {
         QFileDialog dialog(this);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilters({QStringLiteral("Textové súbory (*.txt)"),
-                               QStringLiteral("Rich text files (*.rtf)"), QStringLiteral("All files (*)")});
+                               QStringLiteral("Rich text files (*.rtf)"), csv_filter,
+                               QStringLiteral("All files (*)")});
         dialog.setDefaultSuffix(QStringLiteral("txt"));
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, csv_filter](const QString& f) {
+            dialog.setDefaultSuffix(f == csv_filter ? QStringLiteral("csv") : QStringLiteral("txt"));
+        });
         if (!file_name_.isEmpty()) dialog.selectFile(file_name_);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         path = dialog.selectedFiles().first();
+        csv = dialog.selectedNameFilter() == csv_filter;
     }
     if (path.isEmpty()) return false;
+    // A CSV never lands on a record file: its name always ends in ".csv".
+    if (csv && !path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) path += QStringLiteral(".csv");
     QString error;
-    if (save_to(path, &error)) return true;
+    // A CSV copy is an export: the viewer keeps its own file and state.
+    if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+        const QStringList lines = text().split(QLatin1Char('\n'));
+        CsvOptions options;
+        // The records of a download of the attached logger are of its model.
+        if (g_.ident.type_code != 0 && !lines.isEmpty() &&
+            lines.first() == QStringLiteral("Download: ") + g_.status.mission_name)
+            options.type_code = g_.ident.type_code;
+        if (write_csv_file(path, records_to_csv(lines, options).text, &error)) return true;
+    } else if (save_to(path, &error)) {
+        return true;
+    }
     if (g_.ui)
         g_.ui->plain_message(error);
     else

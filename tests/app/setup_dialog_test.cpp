@@ -4,6 +4,8 @@
 #include "common/logger_session.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -103,4 +105,68 @@ TEST(SetupDialog, ServiceModeSendsThePressureOffsetOnTheFirstSend)
     dlg.show();
     EXPECT_EQ(dlg.edpress->text(), QString("-5"));
     EXPECT_TRUE(dlg.changes().pressure);
+}
+
+TEST(SetupDialog, ComNumberMapsToADevicePresent)
+{
+    vxtest::LoggerSession s;
+    const QString dev = s.home.path("dev");
+    QDir().mkpath(dev + "/serial/by-id");
+    s.home.write("dev/ttyUSB0", {});
+    s.home.write("dev/ttyS0", {});
+    const QString stable = dev + "/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0";
+    ASSERT_TRUE(QFile::link("../../ttyUSB0", stable));
+    s.home.write("vorlanix.ini",
+                 ("[GLOBAL]\r\nComPort=3\r\n[PORTS]\r\nCOM3=" + dev + "/ttyUSB0\r\n").toUtf8());
+    s.g.settings = vx::read_settings(s.home.dir());
+
+    Tfrmsetup dlg(s.g, {});
+    dlg.device_root = dev;
+    dlg.prepare_for_show(0, 3);
+    dlg.show();
+    EXPECT_EQ(dlg.LBLcomdevice->text(), "COM3:");
+    EXPECT_EQ(dlg.CBcomdevice->currentData().toString(), dev + "/ttyUSB0");
+    EXPECT_EQ(dlg.findChild<QRadioButton*>("COM3")->toolTip(), dev + "/ttyUSB0");
+    EXPECT_EQ(dlg.findChild<QRadioButton*>("COM5")->toolTip(), "/dev/ttyS4");
+    QStringList items;
+    for (int i = 0; i < dlg.CBcomdevice->count(); ++i)
+        items << dlg.CBcomdevice->itemText(i);
+    EXPECT_EQ(items, (QStringList{stable + " → " + dev + "/ttyUSB0", dev + "/ttyUSB0", dev + "/ttyS0"}));
+
+    // A COM number whose device is not there offers it all the same.
+    dlg.findChild<QRadioButton*>("COM5")->click();
+    EXPECT_EQ(dlg.LBLcomdevice->text(), "COM5:");
+    EXPECT_EQ(dlg.CBcomdevice->currentText(), "/dev/ttyS4 (nie je pripojené)");
+
+    // COM3 to the stable name: written on OK, and the open port is reopened by the caller.
+    dlg.prepare_for_show(0, 3);
+    EXPECT_FALSE(dlg.com_changed());
+    emit dlg.CBcomdevice->activated(0);
+    EXPECT_EQ(dlg.findChild<QRadioButton*>("COM3")->toolTip(), stable);
+    QTest::mouseClick(dlg.btok, Qt::LeftButton);
+    EXPECT_TRUE(dlg.com_changed());
+    EXPECT_EQ(s.g.settings.port_devices.value(3), stable);
+    EXPECT_EQ(vx::read_settings(s.home.dir()).port_devices.value(3), stable);
+    EXPECT_TRUE(
+        QString::fromUtf8(s.home.read("vorlanix.ini")).contains("[PORTS]\r\nCOM3=" + stable + "\r\n"));
+}
+
+TEST(SetupDialog, PortInUseSaysSoBelowMess1)
+{
+    vxtest::LoggerSession s; // holds the simulated logger's port
+    ASSERT_TRUE(s.start({"--type", "89"}));
+    vx::TCommPortDriver driver;
+    vx::Global g;
+    vxtest::FakeUi ui;
+    g.program_dir = s.home.dir();
+    g.lang.build_language_tables(g.program_dir, "SLOVAK");
+    g.ui = &ui;
+    g.link.attach_driver(&driver);
+    g.settings.port_devices[7] = s.sim.device();
+    EXPECT_FALSE(vx::change_com_port(g, 7));
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].first,
+              "Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - "
+              "nastavenia programu\r\nZariadenie " +
+                  s.sim.device() + " práve používa iný program (napríklad vorlanix-cli).");
 }

@@ -9,12 +9,16 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "common/fake_ui.h"
@@ -417,6 +421,45 @@ TEST_F(Viewer, SaveWritesCodePage1250WithCrLfUnderTheProposedName)
     EXPECT_FALSE(form->save());
     EXPECT_TRUE(form->is_modified());
     ASSERT_EQ(ui.plain.size(), 1);
+}
+
+TEST_F(Viewer, SaveOffersCsvAndExportsWithoutTakingTheFile)
+{
+    QDir().mkpath(home.path("Log"));
+    home.write("Log/mission.txt", "kept\r\n");
+    form->set_file_name(home.path("Log/mission.txt"));
+    form->set_text("Download: VETER");
+    form->add_line("6.12.2026 10:00\t  3,5\t 270,0");
+    // A download of the attached wind logger names its columns.
+    g.ident.type_code = 111;
+    g.status.mission_name = "VETER";
+    form->ask_text_path = [&](const QString&) { return home.path("out.CSV"); };
+    ASSERT_TRUE(form->save());
+    EXPECT_EQ(
+        home.read("out.CSV"),
+        QByteArray("Time,Wind speed [m/s],Wind direction [\xC2\xB0]\r\n2026-12-06T10:00:00,3.5,270.0\r\n"));
+    EXPECT_EQ(form->file_name(), home.path("Log/mission.txt"));
+    EXPECT_TRUE(form->is_modified());
+
+    // The dialog: choosing the CSV filter turns the proposed record file's name into a .csv one.
+    form->ask_text_path = nullptr;
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        filters = dialog->nameFilters();
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        if (!types) return dialog->reject();
+        const int csv = types->findText("CSV (*.csv)");
+        types->setCurrentIndex(csv);
+        emit types->activated(csv);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    ASSERT_TRUE(form->save());
+    EXPECT_EQ(filters, (QStringList{"Textové súbory (*.txt)", "Rich text files (*.rtf)", "CSV (*.csv)",
+                                    "All files (*)"}));
+    EXPECT_EQ(home.read("Log/mission.txt"), QByteArray("kept\r\n"));
+    EXPECT_TRUE(home.read("Log/mission.csv").startsWith("Time,Wind speed [m/s]"));
 }
 
 TEST_F(Viewer, CloseQuestionYesNoCancel)
