@@ -1,83 +1,128 @@
-// Opening a large record database file in a record viewer: the text loaded
-// into the pane and the chart built from it, as "Otvoriť textový súbor" does.
-//   QT_QPA_PLATFORM is set to offscreen here; run build/bench/viewer_open_bench
-#include "base/code_page.h"
+// Opening a large record database file in a record viewer, up to the first
+// paint of its text and chart: the viewer alone, and the whole path a user
+// takes ("Súbor / Otvoriť textový súbor" in the main window, the file chosen;
+// only the open dialog is replaced). Counters: peak_rss_MB is the highest
+// resident memory of the whole process during that run (the main window
+// included).
+//   Runs on the offscreen platform: build/bench/viewer_open_bench
+#include "app/main_window.h"
+#include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "viewer/record_viewer.h"
+#include "viewer_bench_kit.h"
 
-#include <QApplication>
-#include <QDateTime>
-#include <QFile>
-#include <QLocale>
+#include <QAction>
+#include <QMdiArea>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-
-#include <cmath>
-#include <cstdlib>
 
 namespace
 {
 
-// A database file of a two-channel logger: the five header lines of a mission
-// start, then one record a minute with temperature and humidity.
-QString write_database(const QString& dir, int records)
-{
-    const QString path = dir + "/BIG.txt";
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return {};
-    QByteArray out = "BIG\r\nRemark: \r\nSTART: 1.1.2024 00:00\r\nPERIOD: 1\r\nGRADIENT: 0\r\n";
-    QDateTime t(QDate(2024, 1, 1), QTime(0, 1));
-    char values[64];
-    for (int i = 0; i < records; ++i, t = t.addSecs(60)) {
-        out += t.toString("d.M.yyyy hh:mm").toLatin1();
-        std::snprintf(values, sizeof values, "\t%5.1f\t%5.1f\r\n", 20 + 5 * std::sin(i * 0.001),
-                      50 + 20 * std::cos(i * 0.0007));
-        for (char* c = values; *c; ++c)
-            if (*c == '.') *c = ',';
-        out += values;
-        if (out.size() > (1 << 22)) {
-            f.write(out);
-            out.clear();
-        }
-    }
-    f.write(out);
-    return path;
-}
-
 void BM_OpenDatabaseInViewer(benchmark::State& state)
 {
     QTemporaryDir dir;
-    const QString path = write_database(dir.path(), int(state.range(0)));
+    const QString path = vxbench::write_database(dir.path(), int(state.range(0)));
     vx::Global g;
+    vxbench::reset_peak_rss();
     for (auto _ : state) {
         vx::TEditForm viewer(g);
         viewer.resize(1000, 700);
         viewer.show();
+        vxbench::FirstPaint paint;
         if (!viewer.open_file(path)) {
             state.SkipWithError("file not written");
             break;
         }
         viewer.RedrawGraph();
-        QCoreApplication::processEvents(); // the first paint of text and chart
+        if (!paint.wait()) {
+            state.SkipWithError("text or chart never painted");
+            break;
+        }
         if (viewer.graph_points() != state.range(0)) {
             state.SkipWithError("not every record reached the chart");
             break;
         }
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["peak_rss_MB"] = vxbench::peak_rss_mb();
 }
-BENCHMARK(BM_OpenDatabaseInViewer)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenDatabaseInViewer)
+    ->Arg(250000)
+    ->Arg(500000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// Answers every question with OK and shows nothing (no logger is attached,
+// so the start-up says the port did not open).
+class QuietUi : public vx::UiPort
+{
+public:
+    int show_message(const QString&, int) override { return vx::mr::ok; }
+    void plain_message(const QString&) override {}
+    std::optional<QString> input_box(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    void progress_show(const QString&) override {}
+    void progress_hide() override {}
+    void progress_label(const QString&) override {}
+    void progress_range(int) override {}
+    void progress_position(int) override {}
+    void progress_log(const QString&) override {}
+    void progress_clear_log() override {}
+};
+
+void BM_OpenTextFileFromMainWindow(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = vxbench::write_database(dir.path(), int(state.range(0)));
+    QuietUi ui;
+    vx::Global g;
+    g.program_dir = dir.path() + "/";
+    g.ui = &ui;
+    vx::TForm1 window(g);
+    window.show();
+    window.start();
+    window.resize(1400, 900); // after the start, which sets the geometry of the settings
+    window.hooks.choose_text_file = [&path] { return path; };
+    QCoreApplication::processEvents();
+    vxbench::reset_peak_rss();
+    for (auto _ : state) {
+        vxbench::FirstPaint paint;
+        window.actopentext->trigger();
+        vx::TEditForm* viewer = window.current_viewer();
+        if (!viewer) {
+            state.SkipWithError("no viewer opened");
+            break;
+        }
+        if (!paint.wait()) {
+            state.SkipWithError(paint.text_painted() ? "the chart never painted" : "the text never painted");
+            break;
+        }
+        if (viewer->graph_points() != state.range(0)) {
+            state.SkipWithError("not every record reached the chart");
+            break;
+        }
+        state.PauseTiming();
+        window.mdi()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["peak_rss_MB"] = vxbench::peak_rss_mb();
+}
+BENCHMARK(BM_OpenTextFileFromMainWindow)
+    ->Arg(250000)
+    ->Arg(500000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Slovak, QLocale::Slovakia));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vxbench::run_benchmarks(argc, argv);
 }

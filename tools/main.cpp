@@ -16,6 +16,7 @@
 #include <deque>
 #include <fcntl.h>
 #include <iterator>
+#include <map>
 #include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
@@ -61,6 +62,8 @@ Readings:
   --coef a0,a1,a2[,a3]  conversion coefficients sent in the status
 Faults:
   --drop-acks N         drop the first N acknowledgements
+  --drop-acks-of CMD:N  drop the first N acknowledgements of command CMD
+                        (repeatable)
   --corrupt-block K     the K-th block reply (1-based) carries a wrong sum
   --corrupt-block-times T   corrupt that block reply T times (default 1)
   --reply-delay MS      delay every reply
@@ -72,6 +75,14 @@ Output:
   --log FILE            append "<ms> <cmd> <param>" per valid frame received
   --dump-ring FILE      write "pos<TAB>yyyy-mm-dd hh:mm:ss<TAB>raw1[<TAB>raw2..]"
                         for every written ring position, then go on serving
+  --state FILE          keep FILE holding every setting of the logger, one
+                        "key=value" line each, rewritten after every frame:
+                        type serial name mission rollover interval gradient
+                        delay pointer corr1 corr2 limit_lo limit_hi averaging
+                        battery battery_replaced (count of command 31)
+                        battery_low (14) measure_length (15) coef (a0,a1,a2,a3;
+                        107: A,B,type) mem32..mem44 (memory cells) text0..text2
+                        (coefficient texts stored by 197) text_series_ends (198)
 
 Records: record number k lies at ring position k mod ring size and is stamped
 start + k * interval (whole minutes; type 132 with an interval above 60 steps
@@ -94,6 +105,7 @@ as a mission start does) erases the memory; records written later (see
 
 struct Faults {
     int drop_acks = 0;
+    std::map<int, int> drop_acks_of; // command -> acknowledgements still to drop
     int corrupt_block = 0;
     int corrupt_times = 1;
     int reply_delay_ms = 0;
@@ -104,7 +116,7 @@ struct Faults {
 struct Config {
     sim::Options logger;
     Faults faults;
-    std::string link, log, dump;
+    std::string link, log, dump, state;
     int record_every_ms = 0;
 };
 
@@ -210,7 +222,11 @@ bool parse_args(int argc, char** argv, Config& cfg)
             ok = ok && (o.coef.size() == 3 || o.coef.size() == 4);
         } else if (a == "--drop-acks")
             ok = number(cfg.faults.drop_acks);
-        else if (a == "--corrupt-block")
+        else if (a == "--drop-acks-of") {
+            int command = 0, count = 0;
+            ok = value(s) && std::sscanf(s, "%d:%d", &command, &count) == 2;
+            if (ok) cfg.faults.drop_acks_of[command] += count;
+        } else if (a == "--corrupt-block")
             ok = number(cfg.faults.corrupt_block);
         else if (a == "--corrupt-block-times")
             ok = number(cfg.faults.corrupt_times);
@@ -228,6 +244,9 @@ bool parse_args(int argc, char** argv, Config& cfg)
         } else if (a == "--log") {
             ok = value(s);
             if (ok) cfg.log = s;
+        } else if (a == "--state") {
+            ok = value(s);
+            if (ok) cfg.state = s;
         } else if (a == "--dump-ring") {
             ok = value(s);
             if (ok) cfg.dump = s;
@@ -262,6 +281,7 @@ public:
         : cfg_(cfg), logger_(logger), master_(master), start_ms_(sim::mono_ms())
     {
         if (!cfg.log.empty()) log_ = std::fopen(cfg.log.c_str(), "a");
+        write_state();
     }
     ~Device()
     {
@@ -356,17 +376,24 @@ private:
         }
         if (cfg_.faults.silent) return;
         sim::Reply r = logger_.handle(c, p);
+        write_state();
         const std::int64_t due = now + cfg_.faults.reply_delay_ms;
         bool last = false;
         switch (r.what) {
         case sim::Reply::What::none:
             return;
-        case sim::Reply::What::ack:
+        case sim::Reply::What::ack: {
             if (acks_dropped_ < cfg_.faults.drop_acks) {
                 ++acks_dropped_;
                 return;
             }
+            const auto of = drop_acks_of_.find(c);
+            if (of != drop_acks_of_.end() && of->second > 0) {
+                --of->second;
+                return;
+            }
             break;
+        }
         case sim::Reply::What::data:
             break;
         case sim::Reply::What::block: {
@@ -381,6 +408,19 @@ private:
         queue(std::move(r.bytes), due, last);
     }
 
+    // The settings file of --state, replaced whole so a reader never sees half of it.
+    void write_state()
+    {
+        if (cfg_.state.empty()) return;
+        const std::string tmp = cfg_.state + ".tmp";
+        std::FILE* f = std::fopen(tmp.c_str(), "w");
+        if (!f) return;
+        const std::string text = logger_.dump_state();
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+        std::rename(tmp.c_str(), cfg_.state.c_str());
+    }
+
     const Config& cfg_;
     sim::Logger& logger_;
     int master_;
@@ -390,6 +430,7 @@ private:
     std::deque<Pending> out_;
     std::int64_t next_us_ = 0;
     int acks_dropped_ = 0;
+    std::map<int, int> drop_acks_of_ = cfg_.faults.drop_acks_of;
     int blocks_ = 0;
     bool exit_now_ = false;
 };

@@ -17,6 +17,7 @@
 #include "sim_logger.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace sim
@@ -364,6 +365,44 @@ std::string Logger::dump_ring() const
     return out;
 }
 
+std::string Logger::dump_state() const
+{
+    std::string out;
+    auto line = [&](const std::string& key, const std::string& value) { out += key + '=' + value + '\n'; };
+    auto num = [&](const std::string& key, long long v) { line(key, std::to_string(v)); };
+    num("type", model_.type);
+    num("serial", serial_);
+    line("name", name_);
+    num("mission", mission_);
+    num("rollover", rollover_);
+    num("interval", interval_);
+    num("gradient", gradient_);
+    num("delay", delay_);
+    num("pointer", pointer_);
+    num("corr1", corr1_);
+    num("corr2", corr2_);
+    num("limit_lo", limit_lo_);
+    num("limit_hi", limit_hi_);
+    num("averaging", averaging_);
+    num("battery", battery_);
+    num("battery_replaced", battery_replaced_);
+    num("battery_low", setup_value_);
+    num("measure_length", setup_sensor_);
+    std::string coef;
+    for (float f : coef_) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(f));
+        coef += (coef.empty() ? "" : ",") + std::string(buf);
+    }
+    line("coef", coef);
+    for (int cell = 32; cell <= 44; ++cell)
+        num("mem" + std::to_string(cell), memory_[static_cast<std::size_t>(cell)]);
+    for (std::size_t i = 0; i < coef_texts_.size(); ++i)
+        line("text" + std::to_string(i), coef_texts_[i]);
+    num("text_series_ends", text_series_ends_);
+    return out;
+}
+
 Bytes Logger::name_answer() const
 {
     Bytes b(16, ' ');
@@ -431,14 +470,19 @@ Bytes Logger::status_answer() const
         const std::size_t end = at + 4 * static_cast<std::size_t>(count);
         put8(b, end, check170(b, at, end));
     };
-    // Capacitive humidity trim: F0, S, stored trim byte, K byte, spare.
+    // Capacitive humidity trim: F0 and S from the calibration words (cells
+    // 32..35), the humidity offset cell 37 twice (stored byte and trim K),
+    // cell 38 (notation; 133: pressure offset), and on 106 the current-output
+    // cells 39..44.
     auto cap_trim = [&](std::size_t at) {
-        // F0 and S from the calibration words, then the humidity offset cell.
         put16(b, at, memory_[32] | memory_[33] << 8);
         put16(b, at + 2, memory_[34] | memory_[35] << 8);
         put8(b, at + 4, memory_[37]);
-        put8(b, at + 5, 0);
+        put8(b, at + 5, memory_[37]);
         put8(b, at + 6, memory_[38]);
+        if (t == 106)
+            for (std::size_t i = 0; i < 6; ++i)
+                put8(b, at + 7 + i, memory_[39 + i]);
     };
 
     switch (model_.kind) {
@@ -623,6 +667,7 @@ Reply Logger::handle(std::uint8_t command, std::uint8_t parameter)
         break;
     case 31:
         battery_ = fresh_battery_raw(model_.type);
+        ++battery_replaced_;
         break;
     case 32:
         serial_ = (serial_ & 0xFF00) | parameter;
@@ -666,12 +711,14 @@ Reply Logger::handle(std::uint8_t command, std::uint8_t parameter)
         coef_text_.clear();
         break;
     case 196:
-        coef_text_ += static_cast<char>(parameter);
+        // A zero closes the text.
+        if (parameter != 0) coef_text_ += static_cast<char>(parameter);
         break;
     case 197:
         if (parameter < coef_texts_.size()) coef_texts_[parameter] = coef_text_;
         return r; // stored without an answer
     case 198:
+        ++text_series_ends_;
         break;
     default:
         if (command >= 48 && command <= 63) {

@@ -102,6 +102,8 @@ public:
     Bytes record_at(int position) const;
     // One line per written position: "pos\tyyyy-mm-dd hh:mm:ss\traw...".
     std::string dump_ring() const;
+    // Every setting the logger holds, one "key=value" line each (see --help).
+    std::string dump_state() const;
 
     int pointer() const { return pointer_; }
     // Writes the next record, as a running mission does at each interval.
@@ -145,8 +147,10 @@ private:
     int limit_lo_ = 127, limit_hi_ = 127; // type 101 signed bytes; 103/129 raw 16-bit
     int battery_ = 10;
     int averaging_ = 0;
-    int setup_value_ = 0;
-    int setup_sensor_ = 0;
+    int setup_value_ = 0;  // 14: battery-low level
+    int setup_sensor_ = 0; // 15: measuring length (99: also the sensor identification)
+    int battery_replaced_ = 0;
+    int text_series_ends_ = 0;
     int mem_cell_ = 0;
     int address_lo_ = 0;
     std::array<std::uint8_t, 256> memory_{};

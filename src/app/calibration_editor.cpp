@@ -69,9 +69,13 @@ bool Tfcalini::save()
     QString text = memo_->toPlainText();
     text.replace('\n', "\r\n");
     if (!text.isEmpty() && !text.endsWith("\r\n")) text += "\r\n";
+    const auto bytes = to_cp1250(text);
     QSaveFile f(g_.path(calib_file));
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    f.write(to_cp1250(text));
+    if (!bytes || !f.open(QIODevice::WriteOnly) || f.write(*bytes) != bytes->size()) {
+        f.cancelWriting();
+        f.commit();
+        return false;
+    }
     return f.commit();
 }
 
@@ -81,8 +85,11 @@ void Tfcalini::done(int result)
         const int answer =
             g_.ui ? g_.ui->show_message(QStringLiteral("Želáte si uložiť zmeny ?"), btn::yes | btn::no)
                   : mr::no;
-        if (answer == mr::yes && !save() && g_.ui)
-            g_.ui->plain_message(QStringLiteral("Unable to write to %1").arg(g_.path(calib_file)));
+        if (answer == mr::yes && !save()) {
+            // The text stays, so the user can save it elsewhere or try again.
+            if (g_.ui) g_.ui->plain_message(QStringLiteral("Unable to write to %1").arg(g_.path(calib_file)));
+            return;
+        }
         changed_ = false;
     }
     QDialog::done(result);

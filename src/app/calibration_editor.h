@@ -28,7 +28,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // Every way of closing passes here: ask to save when the text changed.
+    // Every way of closing passes here: ask to save when the text changed;
+    // a save that fails keeps the window open with its text.
     void done(int result) override;
 
 private:

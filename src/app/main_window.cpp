@@ -1,8 +1,9 @@
 #include "app/main_window.h"
 
 #include "app/calibration_editor.h"
-#include "app/program_settings_dialog.h"
 #include "app/serial_number_change.h"
+#include "app/setup_dialog.h"
+#include "app/start_mission_dialog.h"
 #include "app/tip_window.h"
 #include "base/code_page.h"
 #include "base/ui_port.h"
@@ -10,8 +11,12 @@
 #include "logger/clock.h"
 #include "logger/poll.h"
 #include "logger/program_state.h"
+#include "viewer/database_browser.h"
 #include "viewer/graph_properties_dialog.h"
+#include "viewer/print_dialog.h"
+#include "viewer/printing.h"
 #include "viewer/record_viewer.h"
+#include "viewer/report.h"
 #include "viewer/viewer_sink.h"
 
 #include <QAction>
@@ -27,6 +32,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
@@ -35,6 +41,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -174,12 +181,15 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
 
     fcalini = new Tfcalini(g_, this);
     fgprop = new Tfgprop(g_, this);
+    frmprint = new Tfrmprint(g_, this);
+    freport = new Tfreport(g_, this);
     poll_ = std::make_unique<PollCycle>(g_, *this);
     serial_change_ = std::make_unique<SerialNumberChange>(g_);
     download_ = std::make_unique<Download>(g_, *this);
 
     connect_actions();
-    setGeometry(10, 10, 400, 500);
+    update_viewer_actions();
+    setGeometry(designed_bounds());
 }
 
 TForm1::~TForm1()
@@ -204,6 +214,9 @@ void TForm1::build_actions()
                             QKeySequence(Qt::CTRL | Qt::Key_G));
     find_act = make_action(this, "find_act", QStringLiteral("Hľadať"), QStringLiteral("Hľadať"),
                            QKeySequence(Qt::CTRL | Qt::Key_F));
+    // Both act on a viewer: enabled while one exists.
+    Act_save->setEnabled(false);
+    find_act->setEnabled(false);
     act_newrecords = make_action(this, "act_newrecords", QStringLiteral("Prenos len nové záznamy"),
                                  QStringLiteral("Prenos"), QKeySequence(Qt::Key_F5));
     help_action = make_action(this, "help_action", QStringLiteral("HELP"), QStringLiteral("HELP"),
@@ -597,15 +610,13 @@ void TForm1::connect_actions()
 
     connect(openbase, &QAction::triggered, this, [this] {
         show_tip(QStringLiteral("OPENBASE"));
-        if (hooks.open_database) hooks.open_database();
+        open_database();
     });
     connect(actopentext, &QAction::triggered, this, &TForm1::on_open_text);
     connect(Act_save, &QAction::triggered, this, [this] { send_viewer_command(viewer_cmd::save); });
     connect(Kalibransbor2, &QAction::triggered, this, &TForm1::on_calibration_file);
     connect(print, &QAction::triggered, this, [this] { send_viewer_command(viewer_cmd::print); });
-    connect(Nastaveniatlae1, &QAction::triggered, this, [this] {
-        if (hooks.print_settings) hooks.print_settings();
-    });
+    connect(Nastaveniatlae1, &QAction::triggered, this, &TForm1::on_print_settings);
     connect(N7koniec1, &QAction::triggered, this, &QWidget::close);
 
     connect(startmission, &QAction::triggered, this, &TForm1::on_start_mission);
@@ -706,7 +717,13 @@ void TForm1::start()
     if (g_.program_dir.isEmpty()) g_.program_dir = find_program_dir();
     load_settings(g_);
     apply_geometry();
-    if (g_.lang.language_loaded) ChangeLanguage();
+    if (g_.lang.language_loaded) {
+        ChangeLanguage();
+        frmprint->ChangeLanguage();
+        freport->ChangeLanguage();
+    }
+    // Windows made with this one take their texts now that the table exists.
+    fgprop->ChangeLanguage();
     g_.calib.calib_active = false;
     g_.transfer.already_asked = false;
 
@@ -721,21 +738,43 @@ void TForm1::start()
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
     }
-    if (!opened && g_.ui) g_.ui->show_message(g_.lang.mess(1), btn::ok);
+    if (!opened && g_.ui) g_.ui->show_message(port_failure_text(g_), btn::ok);
 
     Timer1->start();
 }
 
+QRect TForm1::designed_bounds() const
+{
+    // Two thirds of the desktop's free area, in its middle.
+    const QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect free_area = sc ? sc->availableGeometry() : QRect(0, 0, 1024, 768);
+    QRect r(0, 0, free_area.width() * 2 / 3, free_area.height() * 2 / 3);
+    r.moveCenter(free_area.center());
+    return r;
+}
+
 void TForm1::apply_geometry()
 {
-    const QSize screen = this->screen() ? this->screen()->geometry().size() : QSize(1024, 768);
-    const QRect r = apply_geometry_rules(g_.settings, screen, QRect(pos(), size()));
+    const QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QSize screen_size = sc ? sc->geometry().size() : QSize(1024, 768);
+    const QRect r = apply_geometry_rules(g_.settings, screen_size, designed_bounds());
     resize(r.size());
     move(r.topLeft());
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // A modified viewer (a hand edit, or an N-newest download, which is
+    // left modified on purpose) is not dropped without a question.
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        auto* viewer = qobject_cast<TEditForm*>(sub->widget());
+        if (!viewer || !viewer->is_modified()) continue;
+        mdi_->setActiveSubWindow(sub);
+        if (!viewer->query_close()) {
+            event->ignore();
+            return;
+        }
+    }
     QString error;
     if (!save_window_geometry(g_.program_dir, QRect(x(), y(), width(), height()), &error) && g_.ui)
         g_.ui->plain_message(error);
@@ -953,7 +992,7 @@ bool TForm1::poll_running() const
 
 void TForm1::first_tick()
 {
-    if (hooks.database_browser_first_tick) hooks.database_browser_first_tick();
+    database_browser();
 }
 
 void TForm1::new_records_check()
@@ -986,7 +1025,7 @@ void TForm1::redraw_graph(RecordSink* window)
 
 void TForm1::refresh_database_browser()
 {
-    if (hooks.refresh_database) hooks.refresh_database();
+    if (frmopenbase) frmopenbase->refresh();
 }
 
 void TForm1::set_status_text(const QString& text)
@@ -1079,24 +1118,41 @@ bool TForm1::send_viewer_command(int code, int parameter)
 void TForm1::add_viewer(TEditForm* viewer)
 {
     viewer->set_controls_source([this] { return graph_controls(); });
+    viewer->on_print = [this, viewer] { print_viewer(viewer); };
+    viewer->on_report = [this, viewer] { report_viewer(viewer); };
     QMdiSubWindow* sub = mdi_->addSubWindow(viewer);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    // Closing the last viewer disables "Okno" again. The sub-window is only
-    // compared here, never used: it is gone when this runs.
-    connect(sub, &QObject::destroyed, this, [this, sub] {
-        for (QMdiSubWindow* w : mdi_->subWindowList())
-            if (w != sub) return;
-        menu_window->menuAction()->setEnabled(false);
-    });
-    menu_window->menuAction()->setEnabled(true);
-    // The viewer's designed size, as far as the document area has room.
+    // Closing the last viewer disables "Okno" and the viewer commands again.
+    // The sub-window is only compared there, never used: it is gone when this runs.
+    connect(sub, &QObject::destroyed, this, [this, sub] { update_viewer_actions(sub); });
+    update_viewer_actions();
+    place_viewer(sub, viewer->size());
+}
+
+void TForm1::place_viewer(QMdiSubWindow* sub, const QSize& designed)
+{
+    // The designed size with the frame, as far as the document area has
+    // room, wholly inside it.
     const QSize room = mdi_->viewport()->size();
-    sub->resize(std::min(viewer->width() + 8, std::max(room.width(), 300)),
-                std::min(viewer->height() + 30, std::max(room.height(), 200)));
-    if (read_panmaximize(g_.program_dir))
+    const QSize frame(8, 30);
+    const QSize size = (designed + frame).boundedTo(room);
+    // Smallest frame in which the text and the chart can still be read.
+    const QSize readable(480, 300);
+    if (read_panmaximize(g_.program_dir) || room.width() < readable.width() ||
+        room.height() < readable.height()) {
+        // Placed first, so that it comes back inside the area when another
+        // viewer takes the maximised place.
+        sub->setGeometry(QRect(QPoint(0, 0), size));
         sub->showMaximized();
-    else
-        sub->show();
+        return;
+    }
+    sub->resize(size);
+    sub->show();
+    QRect r = sub->geometry();
+    r.setSize(r.size().boundedTo(room));
+    r.moveLeft(std::clamp(r.left(), 0, room.width() - r.width()));
+    r.moveTop(std::clamp(r.top(), 0, room.height() - r.height()));
+    sub->setGeometry(r);
 }
 
 TEditForm* TForm1::open_text_file(const QString& path)
@@ -1131,14 +1187,74 @@ void TForm1::on_graph_control_changed()
     send_viewer_command(viewer_cmd::full_graph);
 }
 
+void TForm1::update_viewer_actions(QMdiSubWindow* leaving)
+{
+    bool any = false;
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (w != leaving) any = true;
+    menu_window->menuAction()->setEnabled(any);
+    for (QAction* a : {Act_save, find_act, print, Act_graph, win_next, win_prev, win_max, win_tile_v,
+                       win_tile_h, win_cascade, win_close, Agr_Property, agr_zoomin, agr_zoomout, agr_save,
+                       agr_copy, agr_Print, agr_full, agr_style})
+        a->setEnabled(any);
+}
+
 void TForm1::on_open_text()
 {
-    const QString file = QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR,
-                                                      QStringLiteral("Textové súbory (*.txt)"));
+    const QString file = hooks.choose_text_file
+                             ? hooks.choose_text_file()
+                             : QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR,
+                                                            QStringLiteral("Textové súbory (*.txt)"));
     if (file.isEmpty()) return;
     last_open_file_ = file;
-    menu_window->menuAction()->setEnabled(true);
     open_text_file(file);
+}
+
+Tfrmopenbase* TForm1::database_browser()
+{
+    if (frmopenbase) return frmopenbase;
+    frmopenbase = new Tfrmopenbase(g_, this);
+    frmopenbase->new_viewer = [this] {
+        auto* viewer = new TEditForm(g_);
+        add_viewer(viewer);
+        return viewer;
+    };
+    frmopenbase->auto_graph = [this] {
+        if (read_autograph(g_.program_dir)) start_graph_program();
+    };
+    return frmopenbase;
+}
+
+void TForm1::open_database()
+{
+    Tfrmopenbase* browser = database_browser();
+    browser->show();
+    browser->raise();
+    browser->activateWindow();
+}
+
+void TForm1::on_print_settings()
+{
+    frmprint->load();
+    frmprint->exec();
+}
+
+void TForm1::print_viewer(TEditForm* viewer)
+{
+    QPrinter& printer = frmprint->printer();
+    // Without a printer the print dialog offers a PDF file instead.
+    if (!printer_ready(printer) && !frmprint->setup_printer()) return;
+    if (!printmake(*viewer, Tfrmprint::settings_of(g_), printer, g_.now()) && g_.ui)
+        g_.ui->plain_message(
+            QStringLiteral("Unable to print to %1")
+                .arg(printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName()));
+}
+
+void TForm1::report_viewer(TEditForm* viewer)
+{
+    ReportRun run;
+    run.position = geometry().topLeft();
+    create_report(g_, *viewer, *freport, run);
 }
 
 void TForm1::on_calibration_file()
@@ -1150,10 +1266,17 @@ void TForm1::on_calibration_file()
 
 void TForm1::on_start_mission()
 {
-    if (!hooks.start_mission) return;
     show_tip(QStringLiteral("START MISSION"));
     g_.poll.busy = true;
-    hooks.start_mission();
+    if (hooks.start_mission) {
+        hooks.start_mission();
+    } else {
+        if (!frmstart)
+            frmstart = new Tfrmstart(
+                g_, {[this] { return poll_->decode_status(); }, [this] { refresh_database_browser(); }},
+                this);
+        frmstart->exec();
+    }
     poll_->clear_panels();
     g_.link.rx_buffer.clear();
     g_.poll.busy = false;
@@ -1168,9 +1291,23 @@ void TForm1::on_set_time()
 void TForm1::on_program_settings()
 {
     Timer1->stop();
-    ProgramSettingsDialog dlg(g_.settings.ComPort, g_.status.corr1, this);
-    if (dlg.exec() == QDialog::Accepted && dlg.com_port() != g_.settings.ComPort) {
-        const bool opened = change_com_port(g_, dlg.com_port());
+    if (!frmsetup) {
+        Tfrmsetup::Hooks h;
+        h.show_tip = [this](const QString& key) { show_tip(key); };
+        h.refresh_database = [this] { refresh_database_browser(); };
+        h.show_tips = [this](bool on) {
+            g_.tips.showtip = on;
+            if (on)
+                dock_tool_window(tip_, Qt::LeftDockWidgetArea);
+            else
+                tip_->close();
+        };
+        frmsetup = new Tfrmsetup(g_, h, this);
+    }
+    frmsetup->set_service_mode(serial_change_->unlocked());
+    frmsetup->prepare_for_show(g_.status.corr1, g_.settings.ComPort);
+    if (frmsetup->exec() != Tfrmsetup::cancelled && frmsetup->com_changed()) {
+        const bool opened = change_com_port(g_, frmsetup->selected_com());
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
         // A port that failed to open leaves the poll stopped.
@@ -1179,17 +1316,21 @@ void TForm1::on_program_settings()
     Timer1->start();
 }
 
+void TForm1::start_graph_program()
+{
+    if (graph_program_started_) return;
+    graph_program_started_ = true;
+    const QString program = g_.path(QStringLiteral("Kurvex.exe"));
+    if (hooks.start_program)
+        hooks.start_program(program);
+    else
+        QProcess::startDetached(program, {}, g_.program_dir);
+}
+
 void TForm1::on_graph()
 {
     if (mdi_->subWindowList().isEmpty()) return;
-    if (!graph_program_started_) {
-        graph_program_started_ = true;
-        const QString program = g_.path(QStringLiteral("Kurvex.exe"));
-        if (hooks.start_program)
-            hooks.start_program(program);
-        else
-            QProcess::startDetached(program, {}, g_.program_dir);
-    }
+    start_graph_program();
     QTimer::singleShot(1000, this, [this] { send_viewer_command(viewer_cmd::full_graph); });
 }
 
@@ -1199,15 +1340,24 @@ void TForm1::show_about()
     const Partner& p = g_.settings.partner;
     QMessageBox box(this);
     box.setObjectName("AboutBox");
-    box.setWindowTitle(QStringLiteral("O programe"));
-    box.setText(QStringLiteral("VORLANIX\n\n%1\n%2\nTel: %3\nFax: %4\nE-mail: %5\nWWW: %6")
-                    .arg(p.NAME, p.LOCATION, p.TEL, p.FAX, p.EMAIL, p.WWW));
+    const Language& L = g_.lang;
+    // Designed texts, or CAPT100..CAPT102 from a language section.
+    const bool loaded = L.language_loaded;
+    box.setWindowTitle(loaded ? L.capt(100) : QStringLiteral("O programe"));
+    const QString heading = loaded ? L.capt(101) : QStringLiteral("VORLANIX");
+    box.setText(heading + QStringLiteral("\n\n%1\n%2\nTel: %3\nFax: %4\nE-mail: %5\nWWW: %6")
+                              .arg(p.NAME, p.LOCATION, p.TEL, p.FAX, p.EMAIL, p.WWW));
+    QPushButton* ok = box.addButton(loaded ? L.capt(102) : QStringLiteral("OK"), QMessageBox::AcceptRole);
+    ok->setObjectName("OKButton");
     box.exec();
 }
 
 void TForm1::on_help()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(g_.path(QStringLiteral("html/index.html"))));
+    const QString page = g_.path(QStringLiteral("html/index.html"));
+    if (QFileInfo(page).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(page))) return;
+    if (g_.ui)
+        g_.ui->plain_message(QStringLiteral("Neexistuje súbor <%1>").arg(QDir::toNativeSeparators(page)));
 }
 
 void TForm1::on_connect(bool down)
@@ -1221,7 +1371,7 @@ void TForm1::on_connect(bool down)
     if (!g_.link.open_comport(g_.settings.ComPort, g_.settings.port_devices)) {
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(false);
-        if (g_.ui) g_.ui->show_message(g_.lang.mess(1), btn::ok);
+        if (g_.ui) g_.ui->show_message(port_failure_text(g_), btn::ok);
     }
 }
 

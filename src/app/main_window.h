@@ -43,16 +43,20 @@ class ViewerSink;
 class TipWindow;
 class Tfcalini;
 class Tfgprop;
+class Tfrmopenbase;
+class Tfrmprint;
+class Tfreport;
+class Tfrmsetup;
+class Tfrmstart;
 
 // Work that other windows provide. An empty hook makes its action do nothing.
 struct MainWindowHooks {
-    std::function<void()> open_database;               // "Otvoriť Databázu záznamov"
     std::function<QWidget*(const QString&)> open_text; // a new viewer over a record text file
-    std::function<void()> start_mission;               // the modal mission-start window
-    std::function<void()> print_settings;              // "Nastavenia tlače"
+    // The open dialog of "Otvoriť textový súbor": the file chosen, empty for
+    // cancel. When unset the standard file dialog asks.
+    std::function<QString()> choose_text_file;
+    std::function<void()> start_mission;               // replaces the modal mission-start window
     std::function<void()> about;                       // "O programe"
-    std::function<void()> database_browser_first_tick; // created at the first tick with an open link
-    std::function<void()> refresh_database;            // the browser reads its file list again
     // Starts an external program without activating it; true when it started.
     std::function<bool(const QString&)> start_program;
 };
@@ -110,11 +114,28 @@ public:
     QMdiSubWindow* current_subwindow() const;
     TEditForm* current_viewer() const;
     QMdiArea* mdi() const { return mdi_; }
-    // Adds a record viewer to the multiple-document area and enables "Okno".
+    // Adds a record viewer to the multiple-document area and enables "Okno",
+    // "Uložiť" and "Hľadať" (disabled again when the last viewer closes). The
+    // viewer opens wholly inside the document area at its designed size, as
+    // far as there is room; maximised with PANMAXIMIZE or when the area is
+    // too small to read it otherwise.
     void add_viewer(TEditForm* viewer);
     // Opens a record text file in a new viewer: first line "TEXT FILE:" and
     // the file name, not modified, captioned with the bare file name, drawn.
     TEditForm* open_text_file(const QString& path);
+
+    // The database browser, created on first use (at the latest by the first
+    // poll tick with an open link).
+    Tfrmopenbase* database_browser();
+    // "Otvoriť Databázu záznamov": shows the browser.
+    void open_database();
+    // Commands 500 and 609 of a viewer: print it on the program's printer
+    // (asking for a printer or PDF file first when none is chosen), or make
+    // its HTML report.
+    void print_viewer(TEditForm* viewer);
+    void report_viewer(TEditForm* viewer);
+    // Starts the external graph program once per run.
+    void start_graph_program();
 
     PollCycle* poll() const { return poll_.get(); }
     TipWindow* tip_window() const { return tip_; }
@@ -130,6 +151,8 @@ signals:
     void graph_changed();
 
 protected:
+    // Asks MESS41 for every modified viewer first (Cancel keeps the program
+    // open), then stores the geometry.
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -141,10 +164,17 @@ private:
     void build_tabs();
     void build_status_bar();
     void connect_actions();
+    // The bounds without stored geometry: two thirds of the desktop's free
+    // area, centred.
+    QRect designed_bounds() const;
     void apply_geometry();
+    void place_viewer(QMdiSubWindow* sub, const QSize& designed);
     void tab_shown(int index);
     void show_day_tip();
     void dock_tool_window(QDockWidget* dock, Qt::DockWidgetArea area);
+    // Commands that act on a viewer are enabled only while one exists;
+    // leaving is a viewer's sub-window on its way out.
+    void update_viewer_actions(QMdiSubWindow* leaving = nullptr);
 
     // Action handlers.
     void on_open_text();
@@ -153,6 +183,7 @@ private:
     void on_set_time();
     void on_program_settings();
     void on_graph();
+    void on_print_settings();
     void on_help();
     void show_about();
     void on_show_tip();
@@ -229,6 +260,11 @@ public:
     QTimer* Timer1 = nullptr;
     Tfcalini* fcalini = nullptr;
     Tfgprop* fgprop = nullptr;
+    Tfrmstart* frmstart = nullptr; // made at the first mission start
+    Tfrmsetup* frmsetup = nullptr; // made at the first "Nastavenia programu"
+    Tfrmopenbase* frmopenbase = nullptr;
+    Tfrmprint* frmprint = nullptr;
+    Tfreport* freport = nullptr;
     TCommPortDriver* CommDrv = nullptr;
 };
 

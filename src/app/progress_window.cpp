@@ -36,7 +36,7 @@ Tfrmprogress::Tfrmprogress(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Win
 
 void Tfrmprogress::set_cancel_caption(const QString& caption)
 {
-    if (!caption.isEmpty()) cancel_->setText(caption);
+    cancel_->setText(caption);
 }
 
 void Tfrmprogress::start(const QString& caption)

@@ -21,7 +21,8 @@ public:
     explicit Tfrmprogress(QWidget* parent = nullptr);
 
     void set_cancel_handler(std::function<void()> handler) { on_cancel_ = std::move(handler); }
-    // Caption of the cancel button (language text MESS46, "&Zrušiť").
+    // Caption of the cancel button (language text MESS46, "&Zrušiť"); an
+    // empty text leaves the button blank.
     void set_cancel_caption(const QString& caption);
 
     // Shows the window with an empty label and log, the bar 0..100 at 0.

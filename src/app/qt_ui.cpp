@@ -4,6 +4,7 @@
 #include "app/progress_window.h"
 #include "logger/program_state.h"
 
+#include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -50,6 +51,13 @@ std::optional<QString> QtUi::input_box(const QString& caption, const QString& pr
 
 void QtUi::progress_show(const QString& caption)
 {
+    // Above a modal dialog (mission start, setup) the window has to be modal
+    // as well, or its cancel button would take no click.
+    if (progress_->isHidden())
+        progress_->setWindowModality(QApplication::activeModalWidget() ? Qt::ApplicationModal : Qt::NonModal);
+    // The language table is built after this window: its button text is
+    // taken when the window is shown.
+    if (g_.lang.language_loaded) progress_->set_cancel_caption(g_.lang.mess(46));
     progress_->start(caption);
 }
 void QtUi::progress_hide()

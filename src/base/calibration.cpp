@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <limits>
 
 namespace vx
 {
@@ -152,6 +153,7 @@ double parse_decimal(const QString& text, bool* ok)
 
 QString format_pattern(const QString& pattern, double value)
 {
+    if (!std::isfinite(value)) return QStringLiteral("out of range");
     if (pattern.isEmpty()) return QLocale().toString(value, 'g', 15);
     // Up to three sections: positive; negative; zero.
     QStringList sections;
@@ -206,6 +208,10 @@ bool Calibration::load_calibration(const QString& program_dir, std::uint16_t ser
 float Calibration::calib_value(float x) const
 {
     if (!calib_active) return 0.0f;
+    // A coefficient beyond single precision gives no value at all, rather
+    // than a clamp that looks like a reading.
+    if (!std::isfinite(CAL0) || !std::isfinite(CAL1) || !std::isfinite(CAL2))
+        return std::numeric_limits<float>::quiet_NaN();
     float y = x * CAL1 + CAL0;
     y = x * x * CAL2 + y;
     if (y > MaxValue) y = MaxValue;

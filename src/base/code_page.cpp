@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <vector>
 
@@ -14,12 +15,13 @@ namespace
 {
 
 // One conversion with iconv; on an invalid or unmappable sequence the
-// replacement is emitted and the offending input unit is skipped.
-QByteArray convert(const char* to, const char* from, const QByteArray& in, const QByteArray& replacement,
-                   int unit)
+// replacement is emitted and the offending input unit is skipped. nullopt
+// when iconv has no such conversion.
+std::optional<QByteArray> convert(const char* to, const char* from, const QByteArray& in,
+                                  const QByteArray& replacement, int unit)
 {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     QByteArray out;
     out.reserve(in.size() * 2 + 16);
     std::vector<char> buf(4096);
@@ -44,14 +46,62 @@ QByteArray convert(const char* to, const char* from, const QByteArray& in, const
     return out;
 }
 
+// The character of every byte value as the system converter reads it (the
+// code page maps each byte on its own); undefined bytes read as U+FFFD.
+// Without a converter the ASCII half still reads.
+std::array<char16_t, 256> cp1250_characters()
+{
+    std::array<char16_t, 256> table;
+    table.fill(u'\uFFFD');
+    for (int b = 0; b < 0x80; ++b)
+        table[b] = char16_t(b);
+    iconv_t cd = iconv_open("UTF-16LE", "CP1250");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return table;
+    for (int b = 0; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        unsigned char out[4];
+        char* src = &in;
+        char* dst = reinterpret_cast<char*>(out);
+        size_t src_left = 1, dst_left = sizeof out;
+        if (iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1) && dst_left == 2)
+            table[b] = static_cast<char16_t>(out[0] | out[1] << 8);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return table;
+}
+
 } // namespace
 
 QString from_cp1250(const QByteArray& bytes)
 {
-    return QString::fromUtf8(convert("UTF-8", "CP1250", bytes, QByteArray("\xEF\xBF\xBD"), 1));
+    QString out;
+    append_cp1250(out, bytes);
+    return out;
 }
 
-QByteArray to_cp1250(const QString& text)
+void append_cp1250(QString& text, QByteArrayView bytes)
+{
+    const std::array<char16_t, 256> table = cp1250_characters();
+    const qsizetype at = text.size();
+    text.resize(at + bytes.size());
+    char16_t* out = reinterpret_cast<char16_t*>(text.data()) + at;
+    for (const char b : bytes)
+        *out++ = table[static_cast<unsigned char>(b)];
+}
+
+QString from_cp1250_distinct(const QByteArray& bytes)
+{
+    // One character per byte, so each U+FFFD stands where its byte stood.
+    QString out = from_cp1250(bytes);
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (out[i] == QChar(0xFFFD) && b >= 0x80) out[i] = QChar(b);
+    }
+    return out;
+}
+
+std::optional<QByteArray> to_cp1250(const QString& text)
 {
     // Go through UTF-32 so that an unmappable character is skipped whole.
     QByteArray u32;

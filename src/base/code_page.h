@@ -1,7 +1,9 @@
 #pragma once
 // Texts in files use the Windows Central European code page (1250).
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <optional>
 
 namespace vx
 {
@@ -9,7 +11,17 @@ namespace vx
 // Bytes in code page 1250 to text. Bytes that the code page leaves
 // undefined become U+FFFD.
 QString from_cp1250(const QByteArray& bytes);
+// Appends bytes in code page 1250 to text, each byte as from_cp1250 reads
+// it, without going through an intermediate copy: for files of many
+// megabytes, read in pieces.
+void append_cp1250(QString& text, QByteArrayView bytes);
+// The same, except that the undefined bytes (0x81, 0x83, 0x88, 0x90, 0x98)
+// become the control characters of the same number (U+0081 ...), so that
+// texts that differ in such bytes stay different (names read from a logger).
+QString from_cp1250_distinct(const QByteArray& bytes);
 // Text to code page 1250; characters the code page lacks become '?'.
-QByteArray to_cp1250(const QString& text);
+// nullopt when the system offers no conversion to the code page at all:
+// writers then fail rather than write empty text.
+std::optional<QByteArray> to_cp1250(const QString& text);
 
 } // namespace vx

@@ -77,7 +77,7 @@ QList<RawLine> split_lines(const QByteArray& bytes)
 }
 
 // A value must stay on its line.
-QByteArray encode_value(const QString& value)
+std::optional<QByteArray> encode_value(const QString& value)
 {
     QString v = value;
     v.replace('\r', ' ').replace('\n', ' ');
@@ -208,9 +208,11 @@ bool IniFile::read_bool(const QString& section, const QString& key, bool def) co
     return i ? *i != 0 : def;
 }
 
-QByteArray edit_ini_bytes(const QByteArray& original, const QString& section,
-                          const QList<QPair<QString, QString>>& values)
+std::optional<QByteArray> edit_ini_bytes(const QByteArray& original, const QString& section,
+                                         const QList<QPair<QString, QString>>& values)
 {
+    const auto section_bytes = to_cp1250(section);
+    if (!section_bytes) return std::nullopt;
     QList<RawLine> lines = split_lines(original);
     // New lines take the file's own line ending; a new file gets CR LF.
     QByteArray eol("\r\n");
@@ -221,7 +223,10 @@ QByteArray edit_ini_bytes(const QByteArray& original, const QString& section,
         }
 
     for (const auto& [key, value] : values) {
-        const QByteArray new_line = to_cp1250(key) + '=' + encode_value(value);
+        const auto key_bytes = to_cp1250(key);
+        const auto value_bytes = encode_value(value);
+        if (!key_bytes || !value_bytes) return std::nullopt;
+        const QByteArray new_line = *key_bytes + '=' + *value_bytes;
         // Find the first section of that name and the extent of its body.
         qsizetype header = -1, end = lines.size();
         for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -235,7 +240,7 @@ QByteArray edit_ini_bytes(const QByteArray& original, const QString& section,
         }
         if (header < 0) {
             if (!lines.isEmpty() && lines.last().eol.isEmpty()) lines.last().eol = eol;
-            lines.append({'[' + to_cp1250(section) + ']', eol});
+            lines.append({'[' + *section_bytes + ']', eol});
             lines.append({new_line, eol});
             continue;
         }
@@ -245,12 +250,16 @@ QByteArray edit_ini_bytes(const QByteArray& original, const QString& section,
             const LineKind k = classify(from_cp1250(lines[i].text));
             if (!lines[i].text.trimmed().isEmpty()) last_content = i;
             if (k.kind == LineKind::key && same_name(k.name, key)) {
-                // Keep the key as spelled and any blanks around '='.
+                // Keep the key as spelled and any blanks around '=', unless
+                // the value brings blanks of its own: reading drops the
+                // blanks before a value, so a value read back and written
+                // again must not gain the old ones on top.
                 QByteArray& text = lines[i].text;
                 qsizetype cut = text.indexOf('=') + 1;
-                while (cut < text.size() && (text[cut] == ' ' || text[cut] == '\t'))
+                const bool own_blanks = value.startsWith(' ') || value.startsWith('\t');
+                while (!own_blanks && cut < text.size() && (text[cut] == ' ' || text[cut] == '\t'))
                     ++cut;
-                text = text.left(cut) + encode_value(value);
+                text = text.left(cut) + *value_bytes;
                 replaced = true;
                 break;
             }
@@ -300,7 +309,9 @@ bool write_ini_values(const QString& path, const QString& section,
         mode = 0666 & ~mask;
     }
 
-    const QByteArray data = edit_ini_bytes(original, section, values);
+    const auto edited = edit_ini_bytes(original, section, values);
+    if (!edited) return fail();
+    const QByteArray& data = *edited;
 
     QByteArray tmpl =
         QFile::encodeName(fi.absolutePath()) + "/." + QFile::encodeName(fi.fileName()) + ".XXXXXX";

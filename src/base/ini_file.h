@@ -63,8 +63,12 @@ std::optional<int> parse_ini_int(const QString& text);
 bool write_ini_values(const QString& path, const QString& section,
                       const QList<QPair<QString, QString>>& values, QString* error = nullptr);
 
-// The edit itself, without any file access: the new file contents.
-QByteArray edit_ini_bytes(const QByteArray& original, const QString& section,
-                          const QList<QPair<QString, QString>>& values);
+// The edit itself, without any file access: the new file contents; nullopt
+// when the texts cannot be put into the code page. A key that is there keeps
+// its spelling and the blanks around '=', except that a value beginning
+// with blanks replaces the old blanks after '=' (so writing back what was
+// read never adds blanks).
+std::optional<QByteArray> edit_ini_bytes(const QByteArray& original, const QString& section,
+                                         const QList<QPair<QString, QString>>& values);
 
 } // namespace vx

@@ -43,10 +43,10 @@ Settings read_settings(const QString& program_dir, bool* logdir_missing)
     s.LEFTPOINTS = ini.read_int(GRAPH, LEFTPOINTS, 0);
     s.RIGHTPOINTS = ini.read_int(GRAPH, RIGHTPOINTS, 0);
 
-    s.TOP = ini.read_int(GLOBAL, TOP, 10);
-    s.LEFT = ini.read_int(GLOBAL, LEFT, 10);
-    s.WIDTH = ini.read_int(GLOBAL, WIDTH, 400);
-    s.HEIGHT = ini.read_int(GLOBAL, HEIGHT, 500);
+    s.TOP = ini.read_int(GLOBAL, TOP, 0);
+    s.LEFT = ini.read_int(GLOBAL, LEFT, 0);
+    s.WIDTH = ini.read_int(GLOBAL, WIDTH, 0);
+    s.HEIGHT = ini.read_int(GLOBAL, HEIGHT, 0);
 
     const bool missing = !QFileInfo(s.LOGDIR).isDir();
     if (missing) s.LOGDIR = default_log;

@@ -57,7 +57,9 @@ struct Settings {
     int ComPort = 2;
     QString LANGUAGE = "SLOVAK";
     QString LOGDIR; // program directory + "Log" by default
-    int TOP = 10, LEFT = 10, WIDTH = 400, HEIGHT = 500;
+    // The main window's stored bounds; 0 when not stored (the window then
+    // keeps its designed bounds, see apply_geometry_rules).
+    int TOP = 0, LEFT = 0, WIDTH = 0, HEIGHT = 0;
     bool CHECKTIME = true;
     bool SORTFILE = true;
     bool SHOWTIP = true;

@@ -175,6 +175,11 @@ bool Link::send_value(int k, std::uint8_t parameter)
     return acknowledged(static_cast<std::uint8_t>(k + cmd::value_base), parameter, ack_wait_ms, 0);
 }
 
+bool Link::send_acknowledged(std::uint8_t command, std::uint8_t parameter, int wait_ms)
+{
+    return acknowledged(command, parameter, wait_ms, 0);
+}
+
 bool Link::setup_exchange(std::uint8_t command, std::uint8_t parameter)
 {
     if (acknowledged(command, parameter, setup_ack_wait_ms, 0)) {
@@ -218,7 +223,7 @@ bool Link::read_misname()
         if (comm_abort) break;
     }
     if (ok) {
-        QString name = from_cp1250(rx_buffer.mid(5, 16));
+        QString name = from_cp1250_distinct(rx_buffer.mid(5, 16));
         while (name.endsWith(QLatin1Char(' ')))
             name.chop(1);
         mission_name = name;

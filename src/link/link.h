@@ -74,6 +74,10 @@ public:
     // Acknowledged exchanges of the wire command unchanged (setup window).
     bool setup_exchange(std::uint8_t command, std::uint8_t parameter);
     bool setup_exchange_quiet(std::uint8_t command, std::uint8_t parameter);
+    // The send_value loop for a wire command without the offset 32 (start
+    // delay, record pointer, battery replaced): at most seven frames, each
+    // waited for up to wait_ms; no message on failure.
+    bool send_acknowledged(std::uint8_t command, std::uint8_t parameter, int wait_ms = 200);
     // Clears rx_buffer, sends, waits 200 ms; always true.
     bool setup_send(std::uint8_t command, std::uint8_t parameter);
     // Clears rx_buffer and sends without touching last_frame; true when the

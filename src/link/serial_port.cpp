@@ -1,5 +1,6 @@
 #include "link/serial_port.h"
 
+#include "link/serial_devices.h"
 #include "link/serial_speed.h"
 
 #include <QElapsedTimer>
@@ -210,19 +211,71 @@ QString TCommPortDriver::device_path() const
         });
         bool ok = false;
         const int n = digits.toInt(&ok);
-        if (all_digits && ok && n >= 1) return devices_.value(n, QStringLiteral("/dev/ttyS%1").arg(n - 1));
+        if (all_digits && ok && n >= 1) return com_device(n, devices_);
     }
     return port_name_;
+}
+
+TCommPortDriver::OpenFault open_fault_of_errno(int error)
+{
+    using F = TCommPortDriver::OpenFault;
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR:
+        return F::missing;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return F::permission;
+    case EBUSY:
+    case EWOULDBLOCK:
+        return F::busy;
+    default:
+        return F::other;
+    }
+}
+
+QString open_fault_advice(TCommPortDriver::OpenFault fault, const QString& device)
+{
+    using F = TCommPortDriver::OpenFault;
+    switch (fault) {
+    case F::permission:
+        return QString::fromUtf8(
+                   "Na zariadenie %1 nemáte prístupové práva: pridajte svojho používateľa do "
+                   "skupiny dialout (sudo usermod -aG dialout $USER), potom sa odhláste a znova "
+                   "prihláste.")
+            .arg(device);
+    case F::busy:
+        return QString::fromUtf8("Zariadenie %1 práve používa iný program (napríklad vorlanix-cli).")
+            .arg(device);
+    default:
+        return {};
+    }
 }
 
 int TCommPortDriver::open_device()
 {
     const QByteArray path = QFile::encodeName(device_path());
-    if (path.isEmpty()) return -1;
+    if (path.isEmpty()) {
+        fault_ = OpenFault::missing;
+        return -1;
+    }
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        fault_ = open_fault_of_errno(errno);
+        return -1;
+    }
     // Exclusive use: another process holding the device (or its lock) makes this fail.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !isatty(fd) || ioctl(fd, TIOCEXCL) != 0) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        fault_ = open_fault_of_errno(errno);
+        ::close(fd);
+        return -1;
+    }
+    if (!isatty(fd) || ioctl(fd, TIOCEXCL) != 0) {
+        fault_ = isatty(fd) ? OpenFault::other : OpenFault::not_a_port;
+        flock(fd, LOCK_UN);
         ::close(fd);
         return -1;
     }
@@ -234,6 +287,7 @@ int TCommPortDriver::open_device()
         close_device(fd);
         fd_ = old_fd;
         is_pty_ = old_pty;
+        fault_ = OpenFault::settings;
         return -1;
     }
     fd_ = old_fd;
@@ -246,6 +300,7 @@ bool TCommPortDriver::Connect()
     if (Connected()) return true;
     try {
         if (static_cast<quint32>(scratch_.size()) != in_buf_size_) scratch_.assign(in_buf_size_, 0);
+        fault_ = OpenFault::none;
         const int fd = open_device();
         if (fd < 0) return false;
         fd_ = fd;
@@ -257,6 +312,7 @@ bool TCommPortDriver::Connect()
         if (fd_ >= 0) close_device(fd_);
         fd_ = -1;
         is_pty_ = false;
+        fault_ = OpenFault::other;
         return false;
     }
 }

@@ -10,6 +10,12 @@
 // so a reply is not held back until the next period. There is no reader
 // thread, so bytes are delivered only while that thread runs its event loop.
 //
+// Exclusive use: an open takes a non-blocking exclusive flock() on the
+// device and sets TIOCEXCL; a second open of the same device (in this or
+// another process, by any of its names) is refused while the first holds it,
+// and Disconnect releases it. flock is what keeps root out as well, since
+// root ignores TIOCEXCL.
+//
 // A device that hangs up while open (a USB adapter pulled, a simulated logger
 // ended) stays "connected" for the program; the tick then tries to open the
 // same device path again every half second and carries on with it once it is
@@ -118,6 +124,17 @@ public:
     static constexpr std::uint32_t max_buf_size = 8192;
     static constexpr std::uint16_t min_polling_delay = 5;
 
+    // Why the last Connect failed.
+    enum class OpenFault {
+        none,
+        missing,    // no such device
+        busy,       // another program (or driver) holds the device
+        permission, // the user may not open the device
+        not_a_port, // the path is no terminal device
+        settings,   // the device refused the line settings
+        other,
+    };
+
     // Bits of ModemLines.
     static constexpr std::uint32_t line_cts = 1;
     static constexpr std::uint32_t line_dsr = 2;
@@ -191,6 +208,8 @@ public:
     // (also when it already was); false when the device is missing, busy,
     // not accessible or refuses the settings. Never throws.
     bool Connect();
+    // Why the last attempt to open the device failed; none after a successful Connect.
+    OpenFault last_fault() const { return fault_; }
     // Stops the tick and closes the device; nothing when closed.
     void Disconnect();
     bool Connected() const { return fd_ >= 0; }
@@ -251,6 +270,7 @@ private:
     bool check_line_status_ = false;
 
     QMap<int, QString> devices_;
+    OpenFault fault_ = OpenFault::none;
     int fd_ = -1;
     bool is_pty_ = false;
     std::vector<std::uint8_t> scratch_;
@@ -263,9 +283,19 @@ private:
 
     void start_reception();
     void stop_reception();
-    // Opens, locks and configures the device path; the new descriptor or -1.
+    // Opens, locks and configures the device path; the new descriptor, or -1
+    // with fault_ set.
     int open_device();
     void try_reopen();
 };
+
+// The fault of an open() that failed with errno error.
+TCommPortDriver::OpenFault open_fault_of_errno(int error);
+
+// What the user can do about a port that would not open, one line to show
+// below the generic message: for a device the user may not open (the
+// dialout group) and for one that another program holds; empty otherwise.
+// device is the path the port maps to.
+QString open_fault_advice(TCommPortDriver::OpenFault fault, const QString& device);
 
 } // namespace vx

@@ -47,6 +47,14 @@ QString progress_text(int done, int n)
     return QStringLiteral("%1 / %2").arg(done).arg(n);
 }
 
+DownloadOutcome outcome_of(const TransferResult& r)
+{
+    if (r.write_failed) return DownloadOutcome::write_failed;
+    if (r.failed) return DownloadOutcome::failed;
+    if (r.cancelled) return DownloadOutcome::cancelled;
+    return DownloadOutcome::done;
+}
+
 } // namespace
 
 Download::Download(Global& g, DownloadHost& host) : g_(g), host_(host) {}
@@ -142,19 +150,28 @@ TransferResult Download::transfer(int n, RecordSink* window)
     return r;
 }
 
-bool Download::pointer_usable()
+DownloadOutcome Download::pointer_check()
 {
     const QString ptr = host_.pointer_text();
     if (ptr.isEmpty()) {
         message(mess(5));
-        return false;
+        return DownloadOutcome::no_logger;
     }
     if (ptr.contains(QStringLiteral("Err")) ||
         (g_.ident.type_code != old_format_type && g_.status.record_pointer < 0)) {
         message(mess(6));
-        return false;
+        return DownloadOutcome::broken_pointer;
     }
-    return true;
+    return DownloadOutcome::done;
+}
+
+DownloadOutcome Download::first_mark(const QString& mission, int pointer)
+{
+    if (!host_.confirm_first_contact(mission, pointer)) return DownloadOutcome::not_registered;
+    message(mess(10));
+    // A pointer just past the end of the ring names position 0.
+    write_mark(mission, ring_position(pointer, g_.ident.ring_size));
+    return DownloadOutcome::first_contact;
 }
 
 void Download::check_new_records()
@@ -169,9 +186,7 @@ void Download::check_new_records()
     const QString mission = g_.status.mission_name;
     const int mark = read_mark(mission);
     if (mark < 0 || mark > ring) {
-        message(mess(10));
-        // A pointer just past the end of the ring names position 0.
-        write_mark(mission, ring_position(pointer, ring));
+        first_mark(mission, pointer);
         return;
     }
     const int count = count_new_records(mark, pointer, ring);
@@ -187,38 +202,31 @@ void Download::check_new_records()
         g_.transfer.already_asked = true;
 }
 
-void Download::new_records()
+DownloadOutcome Download::new_records()
 {
-    if (busy_) return;
+    if (busy_) return DownloadOutcome::busy;
     FlowGuard guard(busy_, host_);
     host_.set_status_text(QString());
-    if (!pointer_usable()) return;
-    if (g_.ident.type_code == old_format_type) {
-        old_new_records();
-        return;
-    }
-    new_records_steps(false);
+    if (const DownloadOutcome refused = pointer_check(); refused != DownloadOutcome::done) return refused;
+    if (g_.ident.type_code == old_format_type) return old_new_records();
+    return new_records_steps(false);
 }
 
-void Download::new_records_steps(bool from_check)
+DownloadOutcome Download::new_records_steps(bool from_check)
 {
-    if (!g_.link.read_misname()) return;
+    if (!g_.link.read_misname()) return DownloadOutcome::no_name;
     const QString mission = g_.link.mission_name;
     g_.status.mission_name = mission;
+    host_.show_mission_name(mission);
 
     const int ring = g_.ident.ring_size;
     const int pointer = g_.status.record_pointer;
     const int mark = read_mark(mission);
-    if (mark < 0 || mark > ring) {
-        message(mess(10));
-        // A pointer just past the end of the ring names position 0.
-        write_mark(mission, ring_position(pointer, ring));
-        return;
-    }
+    if (mark < 0 || mark > ring) return first_mark(mission, pointer);
     const int count = count_new_records(mark, pointer, ring);
     if (count == 0) {
         message(mess(11));
-        return;
+        return DownloadOutcome::nothing_new;
     }
 
     RecordSink* window =
@@ -232,6 +240,7 @@ void Download::new_records_steps(bool from_check)
     // What is left is what the stored mark still counts as new.
     host_.set_new_records_text(QString::number(count - r.fetched));
     finish(window, from_check);
+    return outcome_of(r);
 }
 
 void Download::finish(RecordSink* window, bool from_check)
@@ -245,32 +254,29 @@ void Download::finish(RecordSink* window, bool from_check)
     if (!from_check || counter != 0) host_.redraw_graph(window);
 }
 
-void Download::newest_records()
+DownloadOutcome Download::newest_records()
 {
-    if (busy_) return;
+    if (busy_) return DownloadOutcome::busy;
     FlowGuard guard(busy_, host_);
-    if (!pointer_usable()) return;
+    if (const DownloadOutcome refused = pointer_check(); refused != DownloadOutcome::done) return refused;
 
     host_.show_tip(QStringLiteral("DOWNLOADNUMREC"));
     const std::optional<QString> answer =
         g_.ui ? g_.ui->input_box(mess(16), mess(17), QString()) : std::nullopt;
-    if (!answer || answer->trimmed().isEmpty()) return;
+    if (!answer || answer->trimmed().isEmpty()) return DownloadOutcome::no_count;
     bool ok = false;
     const int n = answer->trimmed().toInt(&ok);
     if (!ok) {
         message(QStringLiteral("'%1' is not a valid integer value").arg(*answer));
-        return;
+        return DownloadOutcome::no_count;
     }
-    if (n < 1) return;
-
-    if (g_.ident.type_code == old_format_type) {
-        old_newest(n);
-        return;
-    }
+    // N of 0 or less asks the logger for nothing: below, the empty window and
+    // "0 záznamov".
+    if (g_.ident.type_code == old_format_type && n >= 1) return old_newest(n);
     const int ring = g_.ident.ring_size;
     if (n > ring) {
         message(mess(7) + QString::number(ring) + mess(8));
-        return;
+        return DownloadOutcome::too_many;
     }
 
     RecordSink* window = host_.open_text_window(QStringLiteral("Untitled"),
@@ -278,10 +284,11 @@ void Download::newest_records()
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
     g_.transfer.store_marks = false;
-    transfer(n, window);
+    const TransferResult r = transfer(n, window);
     host_.set_window_modified(window, true);
     g_.transfer.write_to_database = false;
     finish(window, false);
+    return outcome_of(r);
 }
 
 // ---------------------------------------------------------------------------
@@ -300,7 +307,7 @@ bool Download::old_read_calibration()
     return true;
 }
 
-void Download::old_new_records()
+DownloadOutcome Download::old_new_records()
 {
     UiPort* ui = g_.ui;
     g_.link.show_progress(QStringLiteral("Prenos..."));
@@ -310,26 +317,27 @@ void Download::old_new_records()
     }
     g_.link.send_frame_only(cmd::old_stream, 1);
     g_.link.delay(200);
-    old_record_stream(false, 5500);
+    const int records = old_record_stream(false, 5500);
     if (ui) {
         ui->progress_range(100);
         ui->progress_hide();
     }
+    return old_outcome(records);
 }
 
-void Download::old_newest(int n)
+DownloadOutcome Download::old_newest(int n)
 {
     UiPort* ui = g_.ui;
     if (g_.status.record_pointer < 0 || g_.status.record_pointer > old_pointer_limit) {
         message(QStringLiteral("Pripojený prístroj obsahuje chybu v ukazovateli záznamov\n"
                                "Nie je možné vykonať prenos údajov\nSpustite MISIU tlačidlom ŠTART"));
-        return;
+        return DownloadOutcome::broken_pointer;
     }
     // The count goes out as two bytes, the high one plus 1; the memory holds
     // no more than old_pointer_limit records anyway.
     if (n > old_pointer_limit) {
         message(mess(7) + QString::number(old_pointer_limit) + mess(8));
-        return;
+        return DownloadOutcome::too_many;
     }
     g_.link.show_progress(QStringLiteral("Download records..."));
     if (ui) {
@@ -345,8 +353,9 @@ void Download::old_newest(int n)
     }
     if (!calibrated) {
         if (ui) ui->progress_hide();
-        if (!g_.link.comm_abort) message(QStringLiteral("Prístroj neodpovedá"));
-        return;
+        if (g_.link.comm_abort) return DownloadOutcome::cancelled;
+        message(QStringLiteral("Prístroj neodpovedá"));
+        return DownloadOutcome::failed;
     }
     if (ui) {
         ui->progress_label(QStringLiteral("LO..."));
@@ -360,15 +369,24 @@ void Download::old_newest(int n)
     }
     g_.link.send_frame_only(cmd::old_newest_hi, static_cast<std::uint8_t>(n / 256 + 1));
     g_.link.delay(200);
-    old_record_stream(true, n);
+    const int records = old_record_stream(true, n);
     if (ui) {
         ui->progress_range(100);
         ui->progress_hide();
     }
+    return old_outcome(records);
+}
+
+DownloadOutcome Download::old_outcome(int records) const
+{
+    if (records < 0) return DownloadOutcome::write_failed;
+    if (g_.link.comm_abort) return DownloadOutcome::cancelled;
+    return records > 0 ? DownloadOutcome::done : DownloadOutcome::nothing_new;
 }
 
 // Takes 7-byte records from the reply buffer until none comes for a second
-// or the user cancels; returns the number of records accepted.
+// or the user cancels; returns the number of records accepted, -1 when they
+// could not be written to the record file.
 int Download::old_record_stream(bool newest, int bar_max)
 {
     UiPort* ui = g_.ui;
@@ -415,12 +433,13 @@ int Download::old_record_stream(bool newest, int bar_max)
     host_.set_window_modified(window, newest);
 
     const QString path = old_format_database_path(g_);
-    if (append_record_lines(path, lines, g_.ui)) {
+    const bool written = append_record_lines(path, lines, g_.ui);
+    if (written) {
         sort_after_download(g_);
         host_.refresh_database_browser();
     }
     host_.redraw_graph(window);
-    return static_cast<int>(lines.size());
+    return written ? static_cast<int>(lines.size()) : -1;
 }
 
 } // namespace vx

@@ -46,6 +46,8 @@ public:
     virtual void set_status_text(const QString& text) = 0;
     // "Nové záznamy:" (PannewRec).
     virtual void set_new_records_text(const QString& text) = 0;
+    // "Názov:" (Panmisname): the mission name read again before a download.
+    virtual void show_mission_name(const QString& name) = 0;
     // The record pointer as the "Ukazovatel" panel (panptr) shows it: empty
     // with no logger, a text containing "Err" for a broken pointer.
     virtual QString pointer_text() const = 0;
@@ -54,6 +56,32 @@ public:
     virtual void start_poll() = 0;
     // A contextual tip by key.
     virtual void show_tip(const QString& key) = 0;
+    // A logger met for the first time (no mark for its mission): true lets the
+    // flow store the record pointer as the mission's first mark. The window
+    // agrees at once (the notice MESS10 follows); the command line asks.
+    virtual bool confirm_first_contact(const QString& mission, int pointer)
+    {
+        (void)mission;
+        (void)pointer;
+        return true;
+    }
+};
+
+// How a download flow ended.
+enum class DownloadOutcome {
+    done,           // the transfer ran to its end (g.transfer.record_counter records decoded)
+    nothing_new,    // no new records (MESS11), or the old-format logger sent none
+    first_contact,  // no mark yet: the record pointer became the mark, nothing fetched
+    not_registered, // no mark yet and the first mark was not agreed to; nothing stored
+    no_logger,      // no logger attached (MESS5)
+    broken_pointer, // the logger's record pointer is broken (MESS6)
+    no_name,        // the mission name could not be read again
+    no_count,       // the N-newest question was left empty or not answered with a number
+    too_many,       // more records asked for than the ring holds (MESS7, MESS8)
+    failed,         // the logger stopped answering ("Timeout ...", "Prístroj neodpovedá")
+    write_failed,   // the record file could not be written
+    cancelled,      // the progress window's cancel ended it
+    busy,           // another flow is running
 };
 
 // What one transfer did.
@@ -90,17 +118,21 @@ public:
     void check_new_records();
 
     // "Prenos" (F5): fetches the records written since the last download.
-    void new_records();
+    DownloadOutcome new_records();
 
-    // "Prenos záznamov" (F6): fetches the newest N records, N typed by the user.
-    void newest_records();
+    // "Prenos záznamov" (F6): fetches the newest N records, N typed by the
+    // user; N of 0 or less opens an empty window and reports 0 records.
+    DownloadOutcome newest_records();
 
     // True while a flow runs; the flows ignore a second start meanwhile.
     bool busy() const { return busy_; }
 
 private:
-    void new_records_steps(bool from_check);
-    bool pointer_usable();
+    DownloadOutcome new_records_steps(bool from_check);
+    // Stores the first mark of a mission met for the first time (when the
+    // host agrees); first_contact or not_registered.
+    DownloadOutcome first_mark(const QString& mission, int pointer);
+    DownloadOutcome pointer_check();
     void finish(RecordSink* window, bool from_check);
     void message(const QString& text);
     QString mess(int n) const;
@@ -108,10 +140,11 @@ private:
     void write_mark(const QString& name, int mark);
 
     // Old-format logger (type 55).
-    void old_new_records();
-    void old_newest(int n);
+    DownloadOutcome old_new_records();
+    DownloadOutcome old_newest(int n);
     bool old_read_calibration();
     int old_record_stream(bool newest, int bar_max);
+    DownloadOutcome old_outcome(int records) const;
 
     Global& g_;
     DownloadHost& host_;

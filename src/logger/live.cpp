@@ -367,7 +367,9 @@ LiveResult decode_live(ByteView reply, const ModelRow& row, const LiveInputs& in
                 high = calibrated(high);
                 low = calibrated(low);
             }
-            view.PanGrad.text = format_number("%5.1f", std::fabs(high - low));
+            const double step = std::fabs(high - low);
+            view.PanGrad.text =
+                std::isfinite(step) ? format_number("%5.1f", step) : format_pattern(QString(), step);
         }
         show_humidity(current);
         break;

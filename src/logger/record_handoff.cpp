@@ -51,15 +51,18 @@ ShowResult show_records(Global& g, ByteView reply, int count, RecordSink& sink)
     ShowResult out;
     out.skipped = block.skipped;
     if (block.wide) sink.set_wide(true);
-    const QString path = g.transfer.write_to_database ? database_path(g, g.status.mission_name) : QString();
+    QStringList file_lines;
     for (const DecodedLine& line : block.lines) {
         sink.add_line(line.display_line);
         ++g.transfer.record_counter;
         ++out.accepted;
-        // After a failed append the download ends; no further line is tried.
-        if (g.transfer.write_to_database && !out.write_failed && !write_record(path, line.file_line, g.ui))
-            out.write_failed = true;
+        file_lines.append(line.file_line);
     }
+    // The block goes to the file in one append that is on the disk before
+    // the caller moves the download mark past it.
+    if (g.transfer.write_to_database && !file_lines.isEmpty() &&
+        !append_record_lines(database_path(g, g.status.mission_name), file_lines, g.ui))
+        out.write_failed = true;
     return out;
 }
 

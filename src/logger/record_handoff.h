@@ -28,9 +28,10 @@ struct ShowResult {
     bool write_failed = false; // a database append failed; the download should end
 };
 
-// The block hand-off of a download: every accepted record goes to the sink,
-// increments g.transfer.record_counter and, with
-// g.transfer.write_to_database, is appended to the mission's record file.
+// The block hand-off of a download: every accepted record goes to the sink
+// and increments g.transfer.record_counter; with
+// g.transfer.write_to_database the block's records are appended to the
+// mission's record file in one append that is flushed to the disk.
 ShowResult show_records(Global& g, ByteView reply, int count, RecordSink& sink);
 
 // The sort after a download: nothing for type 93, with SORTFILE off or when

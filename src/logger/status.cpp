@@ -31,26 +31,40 @@ QString hint_text(QString s)
 
 const char* not_available = "Nedostupný pre tento model";
 
+// The texts the main window shows when no model adapts them: its designed
+// ones, or, with a language section loaded, the entries its ChangeLanguage
+// gives these controls.
+struct Designed {
+    const Language* lang;
+    QString label(int n, const char* designed) const { return loaded() ? lang->label(n) : text(designed); }
+    QString hint(int n, const char* designed) const
+    {
+        return loaded() ? hint_text(lang->hint(n)) : text(designed);
+    }
+    bool loaded() const { return lang && lang->language_loaded; }
+};
+
 // Every decode sets the adaptable captions of the window, so a logger that
 // replaces another one on the cable never inherits the other's adaptations.
 void form_defaults(StatusView& v, const ModelRow& row, const Language* lang)
 {
-    QString label1 = text("Teplota:");
+    const Designed d{lang};
+    QString label1 = d.label(main_text::LBLaktval, "Teplota:");
     if (row.label1_language && lang) {
         const QString t = lang->label(10);
         if (!t.isEmpty()) label1 = t;
     }
     if (row.label1) label1 = text(row.label1);
     v.LBLaktval.text = label1;
-    v.LBLunit1.text = row.unit1 ? text(row.unit1) : text("'C");
+    v.LBLunit1.text = row.unit1 ? text(row.unit1) : d.label(main_text::LBLunit1, "'C");
     v.LBLunit1.visible = !row.unit1_hidden;
-    v.LBLhumi.text = row.label2 ? text(row.label2) : text("Vlhkost:");
-    v.LBLunit2.text = row.unit2 ? text(row.unit2) : text("%RH");
-    v.pantemp.hint = row.hint1 ? hint_text(text(row.hint1)) : QString();
-    v.panhumi.hint = row.hint2 ? hint_text(text(row.hint2)) : QString();
+    v.LBLhumi.text = row.label2 ? text(row.label2) : d.label(main_text::LBLhumi, "Vlhkost:");
+    v.LBLunit2.text = row.unit2 ? text(row.unit2) : d.label(main_text::LBLunit2, "%RH");
+    v.pantemp.hint = row.hint1 ? hint_text(text(row.hint1)) : d.hint(main_text::pantemp_hint, "");
+    v.panhumi.hint = row.hint2 ? hint_text(text(row.hint2)) : d.hint(main_text::panhumi_hint, "");
     v.panhumi.visible = true;
     v.PanTempFahren.visible = false;
-    v.PanTempFahren.hint = text("Aktuálna teplota [Fahrenheit]");
+    v.PanTempFahren.hint = d.hint(main_text::PanTempFahren_hint, "Aktuálna teplota [Fahrenheit]");
     v.panIBname.visible = row.key_list;
     v.chkpriemer.visible = false;
 
@@ -58,25 +72,26 @@ void form_defaults(StatusView& v, const ModelRow& row, const Language* lang)
     v.tab_conditions_visible = !key_logger;
     v.mission_timing_visible = !key_logger;
     v.start_timing_inputs_visible = !key_logger;
-    v.LBLperiodunit.text = text("min");
+    v.LBLperiodunit.text = d.label(main_text::LBLperiodunit, "min");
 
     const bool threshold_shown = row.type != 102;
     v.LBLgrad.visible = threshold_shown;
     v.PanGrad.visible = threshold_shown;
     v.LBLgradunit.visible = threshold_shown && row.type != 107;
-    v.LBLgradunit.text = text("'C");
-    v.PanGrad.hint =
-        row.type == 107 ? text("zapíše údaj pre zmene množstva") : text("Zapíše pri zmene teploty o");
+    v.LBLgradunit.text = d.label(main_text::LBLgradunit, "'C");
+    v.PanGrad.hint = row.type == 107 ? text("zapíše údaj pre zmene množstva")
+                                     : d.hint(main_text::PanGrad_hint, "Zapíše pri zmene teploty o");
 
     v.Hranice.visible = row.type == 101 || row.type == 103 || row.type == 129;
-    v.LBLlo.text = text("Spodna");
-    v.LBLhi.text = text("Horna");
+    v.LBLlo.text = d.label(main_text::LBLlo, "Spodna");
+    v.LBLhi.text = d.label(main_text::LBLhi, "Horna");
     v.LBLlo.visible = row.type != 107;
     v.panLo.visible = row.type != 107;
     v.LBLhi.visible = true;
     v.PanHI.visible = true;
 
-    v.LBLbat.text = text("Batéria:");
+    v.LBLbat.text = d.label(main_text::LBLbat, "Batéria:");
+    v.panbat.hint = d.hint(main_text::panbat_hint, "");
     v.LBLbat.visible = row.battery != BatteryRule::hidden;
     v.panbat.visible = row.battery != BatteryRule::hidden;
     if (row.setup_calib_group >= 0) v.setup_calib_group_visible = row.setup_calib_group == 1;
@@ -298,6 +313,12 @@ StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in)
     live_in.calib = calib;
     const LiveResult live = decode_live(reply, *row, live_in, d.coef, v);
     if (live.outcome == LiveResult::not_readable) return d;
+    if (live.outcome == LiveResult::unchanged) {
+        // Too short for this model's live values: the live panels keep what
+        // they show, the Fahrenheit or air-pressure panel included.
+        for (ControlView* c : {&v.pantemp, &v.panhumi, &v.PanTempFahren, &v.panIBname, &v.BevelHumi})
+            *c = ControlView{};
+    }
     s.corr1 = live.corr1;
     s.corr2 = live.corr2;
     d.coef.humidity_block_valid = live.humidity_block_valid;
@@ -328,7 +349,7 @@ std::optional<QString> decode_name_block(ByteView reply)
     const auto check = u8_at(reply, 21);
     if (!sum || !check || *sum != *check) return std::nullopt;
     const QByteArray raw(reinterpret_cast<const char*>(reply.data() + 5), 16);
-    QString name = from_cp1250(raw);
+    QString name = from_cp1250_distinct(raw);
     while (name.endsWith(QLatin1Char(' ')))
         name.chop(1);
     return name;

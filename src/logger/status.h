@@ -60,7 +60,8 @@ struct StatusDecode {
 StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in);
 
 // The mission name of a name block: nullopt when the reply is shorter than
-// 22 bytes or its sum is wrong; trailing blanks removed.
+// 22 bytes or its sum is wrong; trailing blanks removed. Bytes the code page
+// leaves undefined stay distinct (see from_cp1250_distinct).
 std::optional<QString> decode_name_block(ByteView reply);
 
 // The logger date-time text of PanTime: short date, a blank, "hh:mm:ss".

@@ -11,6 +11,26 @@
 namespace vx
 {
 
+// The language entries that the main window's ChangeLanguage gives the
+// controls whose texts a status decode resets (LABELn and HINTn).
+namespace main_text
+{
+inline constexpr int LBLbat = 2;
+inline constexpr int LBLhumi = 6;
+inline constexpr int LBLaktval = 10;
+inline constexpr int LBLunit1 = 11;
+inline constexpr int LBLperiodunit = 24;
+inline constexpr int LBLunit2 = 26;
+inline constexpr int LBLgradunit = 31;
+inline constexpr int LBLlo = 32;
+inline constexpr int LBLhi = 33;
+inline constexpr int panbat_hint = 12;
+inline constexpr int pantemp_hint = 16;
+inline constexpr int panhumi_hint = 17;
+inline constexpr int PanTempFahren_hint = 19;
+inline constexpr int PanGrad_hint = 30;
+} // namespace main_text
+
 // One control of the main window.
 struct ControlView {
     std::optional<QString> text; // caption of a label or panel

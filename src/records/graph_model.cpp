@@ -1,6 +1,8 @@
 #include "records/graph_model.h"
 
+#include "base/calibration.h"
 #include "records/record_file.h"
+#include "records/record_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,21 +47,28 @@ private:
     qint64 midnight_ = 0;
 };
 
-} // namespace
-
-GraphSeries build_series(const QStringList& lines)
+// Lines 1 .. count-1 of a text, line(i) giving each as a view.
+template <typename Line> GraphSeries series_of_lines(qsizetype count, Line line)
 {
     GraphSeries s;
+    // Room for every line: pages never written are never resident, and the
+    // columns of a large file are not copied while they grow.
+    const qsizetype room = std::max<qsizetype>(count - 1, 0);
+    s.t1.reserve(room);
+    s.v1.reserve(room);
+    s.t2.reserve(room);
+    s.v2.reserve(room);
     LocalSeconds local_seconds;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QString& line = lines[i];
-        if (line.size() <= 10) continue;
-        const RecordFields r = parse_record_fields(line);
+    for (qsizetype i = 1; i < count; ++i) {
+        const QStringView text = line(i);
+        if (text.size() <= 10) continue;
+        const RecordFields r = parse_record_fields(text);
         if (r.count < 1) {
             ++s.skipped;
             continue;
         }
         const double t = double(local_seconds(r.date, r.seconds));
+        if (t < s.last) s.sorted = false;
         s.first = std::min(s.first, t);
         s.last = std::max(s.last, t);
         ++s.points;
@@ -72,6 +81,18 @@ GraphSeries build_series(const QStringList& lines)
         }
     }
     return s;
+}
+
+} // namespace
+
+GraphSeries build_series(const QStringList& lines)
+{
+    return series_of_lines(lines.size(), [&lines](qsizetype i) { return QStringView(lines[i]); });
+}
+
+GraphSeries build_series_from(const RecordText& text)
+{
+    return series_of_lines(text.line_count(), [&text](qsizetype i) { return text.line(i); });
 }
 
 const std::array<double, 21>& time_steps()
@@ -160,6 +181,11 @@ std::pair<double, double> value_range(const QVector<double>& values)
     if (*hi - *lo < 1e-9) return {*lo - 1, *hi + 1};
     const double pad = (*hi - *lo) * 0.05;
     return {*lo - pad, *hi + pad};
+}
+
+QString value_label(double value)
+{
+    return format_pattern(QStringLiteral("###0.##"), value);
 }
 
 QColor color_from_setting(int value)

@@ -28,7 +28,9 @@ struct GraphControls {
 // Days shown for a span index; indexes outside 0..7 are clamped.
 int span_days(int span_index);
 
-// The two series of a record text.
+class RecordText;
+
+// The two series of a record text, as columns: times and values in file order.
 struct GraphSeries {
     QVector<double> t1, v1;            // first value of each record line (left axis)
     QVector<double> t2, v2;            // second value, when a line carries one (right axis)
@@ -36,11 +38,14 @@ struct GraphSeries {
     int points = 0;                    // record lines with at least one value
     bool second = false;               // some line carried a second value
     int skipped = 0;                   // lines after the first that are not record lines
+    bool sorted = true;                // the times never go back (t1 and t2 ascend)
 };
 
 // Reads every line after the first (the name line); lines of 10 characters
 // or fewer and lines that are not record lines give no point.
 GraphSeries build_series(const QStringList& lines);
+// The same over a viewer's text, read in place.
+GraphSeries build_series_from(const RecordText& text);
 
 // A time axis laid out in whole units: ticks at start + k * step, k = 0..intervals.
 struct TimeAxis {
@@ -76,6 +81,10 @@ std::pair<double, double> start_date_range(const QDate& date, int span_index);
 // A value axis range that shows every value with a little room; a flat
 // series gets one unit each side. {0, 1} for no values.
 std::pair<double, double> value_range(const QVector<double>& values);
+
+// A value axis label: the pattern "###0.##" (at most two decimals, rounded
+// half away from zero, the locale's decimal separator, never an exponent).
+QString value_label(double value);
 
 // Style table colours are integers with red in the low byte, then green, then blue.
 QColor color_from_setting(int value);

@@ -46,7 +46,9 @@ bool KeyList::append(int key, const QString& name) const
     } else if (!existing.isEmpty() && !existing.endsWith('\n')) {
         out += "\r\n";
     }
-    out += QByteArray::number(key) + ',' + to_cp1250(name) + "\r\n";
+    const auto encoded = to_cp1250(name);
+    if (!encoded) return false;
+    out += QByteArray::number(key) + ',' + *encoded + "\r\n";
     QFile f(path_);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
     return f.write(out) == out.size();

@@ -17,6 +17,8 @@ QString MarkStore::key_for(const QString& mission_name)
             key += QStringLiteral("%2F");
         else if (ch == QLatin1Char('\\'))
             key += QStringLiteral("%5C");
+        else if (ch.unicode() >= 0x80 && ch.unicode() < 0xA0)
+            key += QLatin1Char('%') + QString::number(ch.unicode(), 16).toUpper();
         else
             key += ch;
     }

@@ -18,8 +18,9 @@ public:
     void remove_mark(const QString& mission_name);
 
     // The store key of a mission name: the name itself, with '%', '/' and '\'
-    // written as "%XX" (the store reads them as group separators), and "%20"
-    // for an empty name.
+    // written as "%XX" (the store reads them as group separators), the
+    // characters U+0080..U+009F (bytes of a logger's name that the code page
+    // leaves undefined) as "%XX" too, and "%20" for an empty name.
     static QString key_for(const QString& mission_name);
 };
 

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <vector>
 
+#include <unistd.h>
+
 namespace vx
 {
 
@@ -126,6 +128,11 @@ std::optional<double> read_value(QStringView field)
 }
 
 } // namespace
+
+std::optional<double> parse_record_value(QStringView field)
+{
+    return read_value(field);
+}
 
 QDateTime logger_local_time(const QDate& date, const QTime& time)
 {
@@ -262,12 +269,19 @@ QString log_dir(const QString& logdir_setting, const QString& program_dir)
 
 QString safe_file_name(const QString& mission_name)
 {
+    // A name of blanks only (the logger reads it as empty) would make a
+    // hidden ".txt"; it is named as its download mark is.
+    if (std::all_of(mission_name.begin(), mission_name.end(), [](QChar c) { return c == QLatin1Char(' '); }))
+        return QStringLiteral("%20");
     QString out;
     out.reserve(mission_name.size());
-    for (const QChar ch : mission_name) {
+    for (qsizetype i = 0; i < mission_name.size(); ++i) {
+        const QChar ch = mission_name[i];
         const char16_t u = ch.unicode();
-        const bool unsafe =
-            u == '%' || u == '/' || u == '\\' || u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0);
+        // A leading dot would hide the file, a leading colon would make the
+        // path a resource path.
+        const bool unsafe = u == '%' || u == '/' || u == '\\' || u < 0x20 || (u >= 0x7F && u < 0xA0) ||
+                            (i == 0 && (u == '.' || u == ':'));
         if (unsafe)
             out +=
                 QLatin1Char('%') + QString::number(int(u), 16).rightJustified(2, QLatin1Char('0')).toUpper();
@@ -298,28 +312,70 @@ bool ensure_log_dir(const QString& dir, UiPort* ui)
 
 namespace
 {
-bool append_bytes(const QString& path, const QByteArray& bytes, UiPort* ui)
+
+void report_unwritable(const QString& path, UiPort* ui)
+{
+    if (ui) ui->plain_message(QStringLiteral("Unable to write to %1").arg(path));
+}
+
+// Lines in code page 1250, each ended by CR LF; nullopt without a converter.
+std::optional<QByteArray> encode_lines(const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        const auto encoded = to_cp1250(line);
+        if (!encoded) return std::nullopt;
+        bytes += *encoded + "\r\n";
+    }
+    return bytes;
+}
+
+// An append killed part-way leaves a last line without its end. When that
+// fragment is the start of one of the lines about to be written (the same
+// record fetched again), it is dropped; any other unended line is ended, so
+// the new lines never run on into it.
+bool end_torn_line(QFile& f, const QByteArray& bytes)
+{
+    const qint64 size = f.size();
+    if (size == 0) return true;
+    const qint64 look = std::min<qint64>(size, 4096);
+    if (!f.seek(size - look)) return false;
+    const QByteArray tail = f.read(look);
+    if (tail.size() != look) return false;
+    if (tail.endsWith('\n')) return true;
+    const qsizetype line_start = tail.lastIndexOf('\n') + 1;
+    const QByteArray fragment = tail.mid(line_start);
+    const bool whole_fragment = line_start > 0 || look == size;
+    if (whole_fragment && (bytes.startsWith(fragment) || bytes.contains("\n" + fragment)))
+        return f.resize(size - fragment.size());
+    return f.write(fragment.endsWith('\r') ? QByteArray("\n") : QByteArray("\r\n")) > 0;
+}
+
+// One open, write and close per append; the bytes are on the disk (fsync)
+// before it returns true.
+bool append_bytes(const QString& path, const std::optional<QByteArray>& bytes, UiPort* ui)
 {
     if (!ensure_log_dir(QFileInfo(path).absolutePath(), ui)) return false;
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-    const bool ok = f.write(bytes) == bytes.size();
+    bool ok = bytes && f.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered) &&
+              end_torn_line(f, *bytes) && f.write(*bytes) == bytes->size() && f.flush() &&
+              ::fdatasync(f.handle()) == 0;
     f.close();
-    return ok && f.error() == QFileDevice::NoError;
+    ok = ok && f.error() == QFileDevice::NoError;
+    if (!ok) report_unwritable(path, ui);
+    return ok;
 }
+
 } // namespace
 
 bool write_record(const QString& path, const QString& line, UiPort* ui)
 {
-    return append_bytes(path, to_cp1250(line) + "\r\n", ui);
+    return append_bytes(path, encode_lines({line}), ui);
 }
 
 bool append_record_lines(const QString& path, const QStringList& lines, UiPort* ui)
 {
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += to_cp1250(line) + "\r\n";
-    return append_bytes(path, bytes, ui);
+    return append_bytes(path, encode_lines(lines), ui);
 }
 
 int header_line_count(std::uint16_t type_code)
@@ -344,17 +400,17 @@ QStringList header_lines(const RecordFileHeader& h)
 bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui)
 {
     if (!ensure_log_dir(QFileInfo(path).absolutePath(), ui)) return false;
-    QByteArray bytes;
-    for (const QString& line : header_lines(h))
-        bytes += to_cp1250(line) + "\r\n";
+    const auto bytes = encode_lines(header_lines(h));
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(bytes) != bytes.size()) {
+    if (!bytes || !f.open(QIODevice::WriteOnly) || f.write(*bytes) != bytes->size()) {
         f.cancelWriting();
         f.commit();
+        report_unwritable(path, ui);
         return false;
     }
-    return f.commit();
+    if (f.commit()) return true;
+    report_unwritable(path, ui);
+    return false;
 }
 
 // ---- Sorting ----
@@ -417,16 +473,24 @@ SortResult sort_records_in_file(const QString& path, int header_count, const Sor
     }
 
     const char* base = data.constData();
+    std::vector<std::optional<qint64>> keys(lines.size());
+    size_t records_end = 0; // one past the last dated line
+    for (size_t i = 0; i < lines.size(); ++i) {
+        keys[i] = line_key(base + lines[i].begin, lines[i].size);
+        if (keys[i]) records_end = i + 1;
+    }
     std::vector<Span> header, undated;
     std::vector<Entry> entries;
     entries.reserve(lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
         const Span s = lines[i];
-        const auto key = line_key(base + s.begin, s.size);
-        if (key) {
+        if (keys[i]) {
             // A file first created by a download has no header: its first records sort too.
-            entries.push_back({*key, s});
-        } else if (qsizetype(i) < header_count) {
+            entries.push_back({*keys[i], s});
+        } else if (qsizetype(i) < header_count && (i < records_end || records_end == 0)) {
+            // Undated lines after the last record stay after the records even
+            // among the first lines, so a second sort finds them where the
+            // first one put them.
             header.push_back(s);
         } else if (!is_blank_line(base + s.begin, s.size)) {
             undated.push_back(s);

@@ -43,6 +43,9 @@ QString display_time_stamp(const QDateTime& t, std::uint16_t type_code);
 std::optional<QDateTime> line_time(const QString& line);
 // The common reader of record lines (reads comma and point decimals).
 RecordLine parse_record_line(const QString& line);
+// One value field: a decimal number with a comma or a point, blanks around
+// allowed; nullopt for anything else.
+std::optional<double> parse_record_value(QStringView field);
 // The same without placing the stamp in a time zone: its date and its time
 // of day in seconds, for readers of many lines that convert times themselves
 // (see logger_local_time for the conversion parse_record_line makes).
@@ -64,8 +67,11 @@ std::optional<QDateTime> parse_time_stamp_bytes(const char* begin, const char* e
 // The log directory: the LOGDIR setting, or "Log" beside the program when unset.
 QString log_dir(const QString& logdir_setting, const QString& program_dir);
 // The file name part for a mission name: the name itself, except that '%',
-// path separators and control characters are written as "%XX", so that no
-// name can reach outside the log directory and different names stay apart.
+// path separators, control characters (also U+007F..U+009F) and a leading
+// '.' or ':' are written as "%XX", so that no name can reach outside the log
+// directory, hide its file or turn into a resource path, and different names
+// stay apart. An empty name or one of blanks only (which the logger reads as
+// empty) is "%20".
 QString safe_file_name(const QString& mission_name);
 // log_dir + "/" + safe_file_name(mission_name) + ".txt".
 QString database_path(const QString& log_dir, const QString& mission_name);
@@ -78,9 +84,13 @@ QString old_format_database_path(const QString& log_dir, std::uint16_t serial);
 bool ensure_log_dir(const QString& dir, UiPort* ui);
 // Appends one record line (CR LF, code page 1250) to path, creating the file
 // and its directory when missing; the file is opened and closed for this one
-// line. false when the directory or the file cannot be written.
+// append. A last line left without its end by an earlier append that was cut
+// off is ended first (or dropped when it is the start of a line written now),
+// so a new line never runs on into it. True only when the line is on the
+// disk (flushed and synced); on failure "Unable to write to <path>" is shown
+// through ui (when given) and false returned.
 bool write_record(const QString& path, const QString& line, UiPort* ui);
-// Appends several lines in one write (the old-format download).
+// Appends several lines in one write, as write_record does for one.
 bool append_record_lines(const QString& path, const QStringList& lines, UiPort* ui);
 
 // The header a mission start writes.
@@ -98,7 +108,8 @@ struct RecordFileHeader {
 int header_line_count(std::uint16_t type_code);
 // The header lines: 5, or 6 for types 102 and 130.
 QStringList header_lines(const RecordFileHeader& h);
-// Creates (or overwrites) path with the header; false when it cannot be written.
+// Creates (or overwrites) path with the header; false (with "Unable to write
+// to <path>" through ui) when it cannot be written.
 bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui);
 
 // ---- Sorting ----
@@ -118,10 +129,12 @@ struct SortOptions {
 };
 
 // Sorts the record lines of path by time stamp, keeping the first header_lines
-// lines (except dated record lines among them) at the top. Of lines with equal
-// time stamps the first in file order stays. Lines that carry no time stamp
-// are kept, in their order, after the records, and counted. The new file is
-// written beside the old one and replaces it only when complete.
+// lines (except dated record lines among them, and undated lines that follow
+// the last record) at the top. Of lines with equal time stamps the first in
+// file order stays. Other lines that carry no time stamp are kept, in their
+// order, after the records, and counted. Sorting a sorted file changes
+// nothing. The new file is written beside the old one and replaces it only
+// when complete.
 SortResult sort_records_in_file(const QString& path, int header_lines, const SortOptions& options = {});
 
 } // namespace vx

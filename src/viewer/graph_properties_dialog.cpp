@@ -126,28 +126,24 @@ Tfgprop::Tfgprop(Global& g, QWidget* parent) : QDialog(parent), g_(g)
     top->addLayout(right);
 
     connect(LBcolors, &QListWidget::currentRowChanged, this, [this] { show_sample(); });
-    apply_language();
+    ChangeLanguage();
     LBcolors->setCurrentRow(0);
 }
 
-void Tfgprop::apply_language()
+void Tfgprop::ChangeLanguage()
 {
     const Language& l = g_.lang;
     if (!l.language_loaded) return;
-    auto set = [](const QString& text, auto&& assign) {
-        if (!text.isEmpty()) assign(text);
-    };
-    set(l.capt(140), [this](const QString& t) { setWindowTitle(t); });
-    set(l.capt(141), [this](const QString& t) { BTmore->setText(t); });
+    setWindowTitle(l.capt(140));
+    BTmore->setText(l.capt(141));
     for (int i = 0; i < used_graph_colors; ++i)
-        set(l.capt(142 + i), [this, i](const QString& t) { LBcolors->item(i)->setText(t); });
-    for (int i = 0; i < 3; ++i)
-        set(l.capt(155 + i), [this, i](const QString& t) {
-            CBleft->setItemText(i, t);
-            CBright->setItemText(i, t);
-        });
+        LBcolors->item(i)->setText(l.capt(142 + i));
+    for (int i = 0; i < 3; ++i) {
+        CBleft->setItemText(i, l.capt(155 + i));
+        CBright->setItemText(i, l.capt(155 + i));
+    }
     for (int i = 0; i < 5; ++i)
-        set(l.label(140 + i), [this, i](const QString& t) { labels_[i]->setText(t); });
+        labels_[i]->setText(l.label(140 + i));
 }
 
 void Tfgprop::showEvent(QShowEvent* event)

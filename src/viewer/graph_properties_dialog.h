@@ -40,6 +40,11 @@ public:
     bool write_settings(QString* error = nullptr);
     // Shows the table's current state in the controls.
     void load();
+    // Takes the captions and list items from the language table when a
+    // language section was loaded (an empty text blanks its control). The
+    // dialog runs it when created; the main window runs it again once the
+    // table is built at start-up.
+    void ChangeLanguage();
 
     void accept() override;
 
@@ -55,7 +60,6 @@ protected:
 
 private:
     void show_sample();
-    void apply_language();
 
     Global& g_;
     QLabel* labels_[5] = {};

@@ -3,7 +3,9 @@
 #include "base/code_page.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
+#include "records/record_csv.h"
 #include "viewer/gif_writer.h"
+#include "viewer/record_text_view.h"
 
 #include <qcustomplot.h>
 
@@ -22,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextDocument>
@@ -78,6 +81,13 @@ private:
     int label_every_ = 1;
 };
 
+// Value axis labels in the viewer's own number pattern.
+class ValueTicker : public QCPAxisTicker
+{
+protected:
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override { return value_label(tick); }
+};
+
 QCPScatterStyle point_style(int kind, const QColor& line, const QColor& fill)
 {
     switch (kind) {
@@ -105,22 +115,22 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(QStringLiteral("Untitled"));
 
-    editor_ = new QPlainTextEdit(this);
-    editor_->setObjectName(QStringLiteral("Editor"));
-    editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view_ = new RecordTextView(text_, this);
+    view_->setObjectName(QStringLiteral("Editor"));
+    view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Columns line up on short tab stops, so date, time and two values fit the
     // narrow pane.
-    editor_->setTabStopDistance(QFontMetricsF(editor_->font()).horizontalAdvance(QStringLiteral("00")));
-    editor_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(editor_, &QPlainTextEdit::customContextMenuRequested, this, &TEditForm::text_menu);
+    view_->set_tab_stop_distance(QFontMetricsF(view_->font()).horizontalAdvance(QStringLiteral("00")));
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &RecordTextView::customContextMenuRequested, this, &TEditForm::text_menu);
+    connect(view_, &RecordTextView::edit_requested, this, &TEditForm::begin_editing);
     // Ctrl+F itself belongs to the main window's find action (command 100);
     // a second shortcut here would make the key ambiguous.
 
     build_chart();
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
-    splitter_->addWidget(editor_);
+    splitter_->addWidget(view_);
     splitter_->addWidget(plot_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
@@ -134,6 +144,7 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
         panels_[i]->setMinimumWidth(widths[i]);
         status_->addWidget(panels_[i], i == 3 ? 1 : 0);
     }
+    show_line_count();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -143,7 +154,11 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     resize(800, 450);
 }
 
-TEditForm::~TEditForm() = default;
+TEditForm::~TEditForm()
+{
+    // The view shows text_, which would otherwise go before the child widgets.
+    delete view_;
+}
 
 void TEditForm::build_chart()
 {
@@ -170,10 +185,8 @@ void TEditForm::build_chart()
         const int ticks = time_intervals_ + 1;
         ticker->set_label_every(room >= ticks ? 1 : (ticks + std::max(room, 1) - 1) / std::max(room, 1));
     });
-    for (QCPAxis* axis : {plot_->yAxis, plot_->yAxis2}) {
-        axis->setNumberFormat(QStringLiteral("g"));
-        axis->setNumberPrecision(6);
-    }
+    for (QCPAxis* axis : {plot_->yAxis, plot_->yAxis2})
+        axis->setTicker(QSharedPointer<ValueTicker>::create());
     plot_->yAxis2->setVisible(false);
     plot_->yAxis2->grid()->setVisible(false);
     plot_->xAxis2->setVisible(false);
@@ -187,6 +200,19 @@ void TEditForm::build_chart()
     rect->setRangeDragAxes({plot_->xAxis}, {plot_->yAxis, plot_->yAxis2});
     rect->setRangeZoomAxes({plot_->xAxis}, {plot_->yAxis, plot_->yAxis2});
     plot_->setSelectionRectMode(QCP::srmNone);
+
+    // The chart's pop-up menu: back to the whole graph, zoom, picture.
+    chart_menu_ = new QMenu(this);
+    chart_menu_->setObjectName(QStringLiteral("PopupMenu1"));
+    chart_menu_->addAction(QStringLiteral("&FULL Graph"), this, &TEditForm::RedrawGraph);
+    chart_menu_->addAction(QStringLiteral("Zoom &In"), this, &TEditForm::GraphZoomIn);
+    chart_menu_->addAction(QStringLiteral("Zoom &Out"), this, &TEditForm::GraphZoomOut);
+    chart_menu_->addSeparator();
+    chart_menu_->addAction(QStringLiteral("&Save"), this, &TEditForm::GraphSave);
+    chart_menu_->addAction(QStringLiteral("&Copy"), this, &TEditForm::GraphCopy);
+    plot_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(plot_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { chart_menu_->popup(plot_->mapToGlobal(pos)); });
 
     plot_->installEventFilter(this);
     connect(plot_, &QCustomPlot::mouseMove, this, &TEditForm::mouse_readout);
@@ -264,14 +290,15 @@ void TEditForm::RedrawGraph()
     line2_->data()->clear();
     second_series_ = false;
 
-    const GraphSeries s = build_series(text().split(QLatin1Char('\n')));
+    const GraphSeries s =
+        editor_ ? build_series_from(RecordText(editor_->toPlainText())) : build_series_from(text_);
     if (s.points < 2) {
         // Too few records for a graph: nothing is drawn and the axes stay.
         plot_->replot();
         return;
     }
-    line1_->setData(s.t1, s.v1);
-    line2_->setData(s.t2, s.v2);
+    line1_->setData(s.t1, s.v1, s.sorted);
+    line2_->setData(s.t2, s.v2, s.sorted);
     second_series_ = s.second;
 
     const GraphControls c = controls();
@@ -320,7 +347,7 @@ void TEditForm::set_text_width(int pixels)
 {
     // The widths are meant for a font with characters 5 pixels wide on
     // average; wider fonts get a proportionally wider pane.
-    const double scale = std::max(1.0, QFontMetricsF(editor_->font()).averageCharWidth() / 5.0);
+    const double scale = std::max(1.0, QFontMetricsF(text_pane()->font()).averageCharWidth() / 5.0);
     pixels = int(std::lround(pixels * scale));
     const int total = splitter_->width() > pixels ? splitter_->width() : pixels + 600;
     splitter_->setSizes({pixels, total - pixels});
@@ -455,20 +482,50 @@ void TEditForm::GraphCopy()
 
 // ---------------------------------------------------------------- text
 
+QAbstractScrollArea* TEditForm::text_pane() const
+{
+    if (editor_) return editor_;
+    return view_;
+}
+
 void TEditForm::add_line(const QString& line)
 {
-    editor_->appendPlainText(line);
+    if (editor_) {
+        editor_->appendPlainText(line);
+        return;
+    }
+    if (text_.size() == 0 && line.isEmpty()) return; // nothing changes, as in the editable pane
+    text_.append_line(line);
+    view_->lines_appended();
+    modified_ = true;
+    show_line_count();
+}
+
+void TEditForm::show_line_count()
+{
+    // Status panel 0 counts the lines of the text.
+    if (panels_[0]) panels_[0]->setText(QString::number(line_count()));
 }
 
 void TEditForm::clear()
 {
-    editor_->clear();
-    set_modified(false);
+    replace_text(QString());
 }
 
 void TEditForm::set_text(const QString& text)
 {
-    editor_->setPlainText(text);
+    replace_text(text);
+}
+
+void TEditForm::replace_text(QString text)
+{
+    if (editor_) {
+        editor_->setPlainText(text);
+    } else {
+        text_.assign(std::move(text));
+        view_->text_replaced();
+        show_line_count();
+    }
     set_modified(false);
 }
 
@@ -476,53 +533,129 @@ bool TEditForm::open_file(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return false;
-    QString text = from_cp1250(f.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    set_text(QStringLiteral("TEXT FILE:") + path + QLatin1Char('\n') + text);
+    QString text = QStringLiteral("TEXT FILE:") + path + QLatin1Char('\n');
+    // Read in pieces into the one string the pane keeps: a large file is
+    // never held twice.
+    text.reserve(text.size() + f.size());
+    for (QByteArray piece; !(piece = f.read(1 << 20)).isEmpty();)
+        append_cp1250(text, piece);
+    f.close();
+    replace_text(std::move(text));
     set_file_name(path);
-    set_modified(false);
     setWindowTitle(QFileInfo(path).fileName());
     return true;
 }
 
 QString TEditForm::text() const
 {
-    return editor_->toPlainText();
+    return editor_ ? editor_->toPlainText() : text_.text();
 }
 
 int TEditForm::line_count() const
 {
-    return editor_->document()->blockCount();
+    return editor_ ? editor_->document()->blockCount() : int(text_.line_count());
 }
 
 bool TEditForm::is_modified() const
 {
-    return editor_->document()->isModified();
+    return editor_ ? editor_->document()->isModified() : modified_;
 }
 
 void TEditForm::set_modified(bool modified)
 {
-    editor_->document()->setModified(modified);
+    if (editor_)
+        editor_->document()->setModified(modified);
+    else
+        modified_ = modified;
+}
+
+QPlainTextEdit* TEditForm::editor()
+{
+    begin_editing(nullptr);
+    return editor_;
+}
+
+void TEditForm::begin_editing(QEvent* event)
+{
+    if (editor_) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto* edit = new QPlainTextEdit;
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setTabStopDistance(QFontMetricsF(edit->font()).horizontalAdvance(QStringLiteral("00")));
+    edit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(edit, &QPlainTextEdit::customContextMenuRequested, this, &TEditForm::text_menu);
+    edit->setPlainText(text_.text());
+    edit->document()->setModified(modified_);
+    QTextCursor cursor(edit->document());
+    cursor.setPosition(int(view_->anchor()));
+    cursor.setPosition(int(view_->position()), QTextCursor::KeepAnchor);
+    edit->setTextCursor(cursor);
+
+    // The view is the sender of a running event: it goes later, with the text it shows.
+    const bool focused = view_->hasFocus();
+    const int top = view_->verticalScrollBar()->value(), left = view_->horizontalScrollBar()->value();
+    const QList<int> sizes = splitter_->sizes();
+    view_->setObjectName(QString());
+    splitter_->replaceWidget(0, edit);
+    view_->hide();
+    splitter_->setSizes(sizes);
+    edit->setObjectName(QStringLiteral("Editor"));
+    view_->deleteLater();
+    view_ = nullptr;
+    editor_ = edit;
+    text_.clear();
+    connect(editor_, &QPlainTextEdit::blockCountChanged, this, &TEditForm::show_line_count);
+    editor_->verticalScrollBar()->setValue(top);
+    editor_->horizontalScrollBar()->setValue(left);
+    if (focused) editor_->setFocus();
+    QApplication::restoreOverrideCursor();
+
+    if (!event) return;
+    // Keys and input go to the pane, clicks and drops to the place of the mouse.
+    const bool at_mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Drop;
+    QObject* target = at_mouse ? editor_->viewport() : editor_;
+    QCoreApplication::sendEvent(target, event);
 }
 
 bool TEditForm::save()
 {
     QString path;
+    const QString csv_filter = QStringLiteral("CSV (*.csv)");
+    bool csv = false;
     if (ask_text_path) {
         path = ask_text_path(file_name_);
     } else {
         QFileDialog dialog(this);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilters({QStringLiteral("Textové súbory (*.txt)"),
-                               QStringLiteral("Rich text files (*.rtf)"), QStringLiteral("All files (*)")});
+                               QStringLiteral("Rich text files (*.rtf)"), csv_filter,
+                               QStringLiteral("All files (*)")});
         dialog.setDefaultSuffix(QStringLiteral("txt"));
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, csv_filter](const QString& f) {
+            dialog.setDefaultSuffix(f == csv_filter ? QStringLiteral("csv") : QStringLiteral("txt"));
+        });
         if (!file_name_.isEmpty()) dialog.selectFile(file_name_);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         path = dialog.selectedFiles().first();
+        csv = dialog.selectedNameFilter() == csv_filter;
     }
     if (path.isEmpty()) return false;
+    // A CSV never lands on a record file: its name always ends in ".csv".
+    if (csv && !path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) path += QStringLiteral(".csv");
     QString error;
-    if (save_to(path, &error)) return true;
+    // A CSV copy is an export: the viewer keeps its own file and state.
+    if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+        const QStringList lines = text().split(QLatin1Char('\n'));
+        CsvOptions options;
+        // The records of a download of the attached logger are of its model.
+        if (g_.ident.type_code != 0 && !lines.isEmpty() &&
+            lines.first() == QStringLiteral("Download: ") + g_.status.mission_name)
+            options.type_code = g_.ident.type_code;
+        if (write_csv_file(path, records_to_csv(lines, options).text, &error)) return true;
+    } else if (save_to(path, &error)) {
+        return true;
+    }
     if (g_.ui)
         g_.ui->plain_message(error);
     else
@@ -532,14 +665,29 @@ bool TEditForm::save()
 
 bool TEditForm::save_to(const QString& path, QString* error)
 {
-    QStringList lines = text().split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += to_cp1250(line) + "\r\n";
+    const RecordText edited = editor_ ? RecordText(editor_->toPlainText()) : RecordText();
+    const RecordText& t = editor_ ? edited : text_;
+    // Every line ends with CR LF; an empty last line is not written.
+    const qsizetype lines = t.line_count() - (t.line(t.line_count() - 1).isEmpty() ? 1 : 0);
+    std::optional<QByteArray> bytes = QByteArray();
+    QString chunk;
+    for (qsizetype i = 0; i < lines; ++i) {
+        chunk += t.line(i);
+        chunk += QLatin1String("\r\n");
+        // Converted in pieces: the converter needs four bytes a character.
+        if (chunk.size() > (1 << 16) || i + 1 == lines) {
+            const auto piece = to_cp1250(chunk);
+            if (!piece) {
+                bytes.reset();
+                break;
+            }
+            *bytes += *piece;
+            chunk.clear();
+        }
+    }
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!bytes || !file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
         if (error) *error = QStringLiteral("Unable to write to %1").arg(path);
         return false;
     }
@@ -552,6 +700,13 @@ bool TEditForm::save_to(const QString& path, QString* error)
 bool TEditForm::find_next(const QString& what)
 {
     if (what.isEmpty()) return false;
+    if (!editor_) {
+        const qsizetype hit = text_.find(what, view_->selection_end());
+        if (hit < 0) return false;
+        view_->set_selection(hit, hit + what.size());
+        view_->setFocus();
+        return true;
+    }
     const int from = editor_->textCursor().selectionEnd();
     const QTextCursor hit = editor_->document()->find(what, from, QTextDocument::FindCaseSensitively);
     if (hit.isNull()) return false;
@@ -582,16 +737,24 @@ void TEditForm::show_find()
 void TEditForm::text_menu(const QPoint& pos)
 {
     QMenu menu(this);
-    const bool selected = editor_->textCursor().hasSelection();
-    QAction* cut = menu.addAction(QStringLiteral("Cu&t"), editor_, &QPlainTextEdit::cut);
+    const bool selected = editor_ ? editor_->textCursor().hasSelection() : view_->has_selection();
+    QAction* cut = menu.addAction(QStringLiteral("Cu&t"), this, [this] { editor()->cut(); });
     cut->setEnabled(selected);
-    QAction* copy = menu.addAction(QStringLiteral("&Copy"), editor_, &QPlainTextEdit::copy);
+    QAction* copy = menu.addAction(QStringLiteral("&Copy"), this, [this] {
+        if (editor_)
+            editor_->copy();
+        else
+            view_->copy();
+    });
     copy->setEnabled(selected);
-    menu.addAction(QStringLiteral("&Paste"), editor_, &QPlainTextEdit::paste);
+    menu.addAction(QStringLiteral("&Paste"), this, [this] {
+        // Nothing to paste changes nothing: the view stays.
+        if (editor_ || !QApplication::clipboard()->text().isEmpty()) editor()->paste();
+    });
     menu.addSeparator();
     QAction* find = menu.addAction(QStringLiteral("Hľadať"), this, &TEditForm::show_find);
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    menu.exec(editor_->mapToGlobal(pos));
+    menu.exec(text_pane()->viewport()->mapToGlobal(pos));
 }
 
 // ---------------------------------------------------------------- closing
@@ -648,8 +811,11 @@ bool TEditForm::command(int code)
         ChangeGraphStyle();
         plot_->replot();
         return true;
-    case viewer_cmd::print:       // printing lives with the print settings
-    case viewer_cmd::html_report: // the report window drives its own rendering
+    case viewer_cmd::print:
+        if (on_print) on_print();
+        return true;
+    case viewer_cmd::html_report:
+        if (on_report) on_report();
         return true;
     default:
         return false;

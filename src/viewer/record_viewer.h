@@ -2,7 +2,14 @@
 // The record viewer: a child window of the main window's document area with
 // the record text on the left and its chart on the right. The chart is always
 // rebuilt from the text; the main window drives the viewer through command().
+//
+// The text pane starts as a view over the text held in one piece
+// (RecordText), which opens a file of a million lines at once; when the user
+// begins to change the text, an editable QPlainTextEdit takes its place for
+// the rest of the viewer's life, with the same text, caret, selection, place
+// and modified flag.
 #include "records/graph_model.h"
+#include "records/record_text.h"
 
 #include <QString>
 #include <QWidget>
@@ -10,17 +17,21 @@
 
 class QCustomPlot;
 class QCPGraph;
+class QAbstractScrollArea;
+class QEvent;
 class QLabel;
 class QPlainTextEdit;
 class QSplitter;
 class QStatusBar;
 class QDialog;
 class QLineEdit;
+class QMenu;
 
 namespace vx
 {
 
 struct Global;
+class RecordTextView;
 
 // Commands the main window sends to the active viewer.
 namespace viewer_cmd
@@ -45,8 +56,12 @@ public:
     ~TEditForm() override;
 
     // Runs a main-window command; false for numbers the viewer does not know.
-    // Printing (500) and the HTML report (609) are handled elsewhere.
+    // Printing (500) and the HTML report (609) run on_print and on_report.
     bool command(int code);
+    // Printing and the report use the program's printer and report window,
+    // which the main window owns: it sets these.
+    std::function<void()> on_print;
+    std::function<void()> on_report;
 
     // --- text ---
     void add_line(const QString& line); // appends one line to the text
@@ -93,7 +108,8 @@ public:
     QString readout_time(double pixel_x) const;
     QString readout_value(double pixel_y) const;
     QString status_text(int panel) const;
-    // Status bar panels 0..3 (0: line count or messages).
+    // Status bar panels 0..3 (0: the line count, kept current as the text
+    // changes, or messages).
     void set_status(int panel, const QString& text);
 
     // --- saving the text ---
@@ -117,8 +133,16 @@ public:
     // Asks MESS41 when the text is modified; true when the window may close.
     bool query_close();
 
-    QPlainTextEdit* editor() const { return editor_; }
+    // The editable text pane. The first call turns the pane editable (see
+    // above); a large text takes a moment.
+    QPlainTextEdit* editor();
+    // Whether the editable pane has taken the view's place.
+    bool editing() const { return editor_ != nullptr; }
+    // The text pane, view or editable.
+    QAbstractScrollArea* text_pane() const;
     QCustomPlot* plot() const { return plot_; }
+    // The chart's pop-up menu ("&FULL Graph" returns to the whole graph).
+    QMenu* chart_menu() const { return chart_menu_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -126,12 +150,21 @@ protected:
 
 private:
     void build_chart();
+    void show_line_count();
+    // Puts the editable pane in the view's place and gives it event (the
+    // key, input or click that began the editing), when there is one.
+    void begin_editing(QEvent* event);
+    void replace_text(QString text);
     void text_menu(const QPoint& pos);
     void mouse_readout(QMouseEvent* event);
     void set_time_range(double a, double b);
     GraphControls controls() const;
 
     Global& g_;
+    // The text while the view shows it; empty once the editable pane holds it.
+    RecordText text_;
+    RecordTextView* view_ = nullptr;
+    bool modified_ = false; // the modified flag while the view shows the text
     QPlainTextEdit* editor_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QStatusBar* status_ = nullptr;
@@ -139,6 +172,7 @@ private:
     QCustomPlot* plot_ = nullptr;
     QCPGraph* line1_ = nullptr;
     QCPGraph* line2_ = nullptr;
+    QMenu* chart_menu_ = nullptr;
     QDialog* find_dialog_ = nullptr;
     QLineEdit* find_edit_ = nullptr;
     QString file_name_;

@@ -2,7 +2,7 @@
 // poll fills the panels of each model, a lost logger is declared after the
 // fourth failed status and found again, and the service actions reach it.
 #include "app/main_window.h"
-#include "app/program_settings_dialog.h"
+#include "app/setup_dialog.h"
 #include "common/qt_print.h"
 #include "common/test_state.h"
 #include "common/window_on_sim.h"

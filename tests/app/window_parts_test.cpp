@@ -7,6 +7,7 @@
 #include "base/code_page.h"
 #include "common/test_state.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -76,6 +77,17 @@ TEST_F(WindowParts, CalibrationEditorSavesInCodePage1250OnlyOnYes)
     }
     EXPECT_EQ(ui.messages,
               (QList<QPair<QString, int>>(2, {"Želáte si uložiť zmeny ?", vx::btn::yes | vx::btn::no})));
+
+    // A failed save keeps the editor open with its text.
+    ed.show();
+    ed.memo()->setPlainText("[7]\nCAL0=1\n");
+    QFile::remove(home.path("calib.ini"));
+    QDir().mkpath(home.path("calib.ini")); // a directory in the file's place
+    ui.message_answers = {vx::mr::yes};
+    ed.close();
+    EXPECT_TRUE(ed.isVisible());
+    EXPECT_EQ(ed.memo()->toPlainText(), QString("[7]\nCAL0=1\n"));
+    EXPECT_EQ(ui.plain, QStringList{"Unable to write to " + home.path("calib.ini")});
 }
 
 TEST_F(WindowParts, SerialNumberChangeAsksTheAccessCodeOncePerRun)

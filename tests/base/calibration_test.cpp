@@ -101,3 +101,18 @@ TEST(NumberFormat, PatternsWithTheLocaleSeparatorAndHalvesAwayFromZero)
     EXPECT_EQ(format_fixed(-2.25, 7, 2), "  -2.25");
     QLocale::setDefault(QLocale(QLocale::Slovak, QLocale::Slovakia));
 }
+
+TEST(Calibration, CoefficientsBeyondSinglePrecisionShowOutOfRange)
+{
+    // 1e39 does not fit a single-precision coefficient: no clamped value, no "n.n".
+    vxtest::TempHome home;
+    for (const char* coef : {"CAL1=1e39", "CAL0=-1e39", "CAL2=1e39"}) {
+        // The first occurrence of a key counts.
+        home.write("calib.ini",
+                   "[7]\r\n" + QByteArray(coef) + "\r\nCAL1=1\r\nMaxValue=100\r\nMinValue=-100\r\n");
+        Calibration cal;
+        ASSERT_TRUE(cal.load_calibration(home.dir(), 7));
+        for (float raw : {0.0f, 5.0f})
+            EXPECT_EQ(cal.format_value(cal.calib_value(raw)), "out of range") << coef << " " << raw;
+    }
+}

@@ -79,4 +79,17 @@ TEST(Cp1250, SlovakLettersRoundTripAndUnmappableCharactersBecomeQuestionMarks)
     EXPECT_EQ(to_cp1250(QString::fromUtf8("a€b漢c")), QByteArray("a\x80"
                                                                  "b?c"));
     EXPECT_EQ(from_cp1250(QByteArray("x\x98y")), QString::fromUtf8("x\uFFFDy")); // 0x98 is undefined
+
+    // Pieces appended read every byte as the whole text does: Š ť č ľ €, NUL,
+    // no-break space, the undefined 0x98, ˙.
+    QString text = QString::fromUtf8("č");
+    append_cp1250(text, QByteArray("\x8A\x9D\xE8\xBE\x80", 5));
+    append_cp1250(text, QByteArray("A\x00\xA0\x98\xFF", 5));
+    EXPECT_EQ(text, QString::fromUtf16(u"čŠťčľ€A\u0000\u00A0\uFFFD\u02D9", 11));
+    QByteArray all(256, 0);
+    for (int b = 0; b < 256; ++b)
+        all[b] = char(b);
+    QString appended;
+    append_cp1250(appended, all);
+    EXPECT_EQ(appended, from_cp1250(all));
 }

@@ -72,7 +72,7 @@ TEST_F(SettingsFixture, ValuesOfWrongTypeTakeTheirDefaultsAndLongValuesAreCut)
     EXPECT_TRUE(s.CHECKTIME);
     EXPECT_FALSE(s.SORTFILE);
     EXPECT_TRUE(s.SHOWTIP);
-    EXPECT_EQ(s.TOP, 10);
+    EXPECT_EQ(s.TOP, 0);
     EXPECT_EQ(s.LEFT, -20);
     EXPECT_EQ(s.LOGDIR, home.dir() + "Log");
     EXPECT_TRUE(ui.messages.isEmpty()); // the default directory exists
@@ -138,7 +138,7 @@ TEST_F(SettingsFixture, WriteKeepsEveryOtherLineByteForByte)
     EXPECT_EQ(home.read("real/settings.ini"), QByteArray("[GLOBAL]\r\nTOP=2\r\n"));
 }
 
-TEST(IniEdit, LineFeedFilesAndFilesWithoutFinalLineBreak)
+TEST(IniEdit, LineFeedFilesFilesWithoutFinalLineBreakAndLeadingBlanks)
 {
     EXPECT_EQ(edit_ini_bytes("[A]\nk=1\n[B]\nj=2", "b", {{"j", "3"}, {"n", "4"}}),
               QByteArray("[A]\nk=1\n[B]\nj=3\nn=4\n"));
@@ -149,6 +149,14 @@ TEST(IniEdit, LineFeedFilesAndFilesWithoutFinalLineBreak)
     // Only the first section of a name and the first key of a name change.
     EXPECT_EQ(edit_ini_bytes("[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\n", "A", {{"K", "9"}}),
               QByteArray("[A]\r\nk=9\r\nk=2\r\n[a]\r\nk=3\r\n"));
+    // Reading drops the blanks before a value; writing it back, with or without them, keeps the line.
+    for (const char* value : {"  Firma", "Firma"}) {
+        QByteArray text = "[P]\r\nHEAD=  Firma\r\n";
+        for (int write = 0; write < 3; ++write)
+            text = edit_ini_bytes(text, "P", {{"HEAD", value}}).value_or("(failed)");
+        EXPECT_EQ(text, "[P]\r\nHEAD=  Firma\r\n");
+    }
+    EXPECT_EQ(edit_ini_bytes("[P]\r\nHEAD=x\r\n", "P", {{"HEAD", " y"}}), "[P]\r\nHEAD= y\r\n");
 }
 
 TEST_F(SettingsFixture, FailedWriteReportsThePathAndKeepsTheFile)

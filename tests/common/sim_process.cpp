@@ -22,7 +22,8 @@ bool SimProcess::start(const QStringList& args)
     kill();
     QStringList all = args;
     all << "--link" << link() << "--log" << dir_.path() + "/frames.log"
-        << "--dump-ring" << dir_.path() + "/ring.txt";
+        << "--dump-ring" << dir_.path() + "/ring.txt"
+        << "--state" << dir_.path() + "/state.txt";
     proc_.setProcessChannelMode(QProcess::SeparateChannels);
     proc_.start(QStringLiteral(VORLAN_SIM_PATH), all);
     if (!proc_.waitForStarted(5000)) return false;
@@ -89,6 +90,18 @@ QStringList SimProcess::ring() const
     QFile f(dir_.path() + "/ring.txt");
     if (!f.open(QIODevice::ReadOnly)) return {};
     return QString::fromLatin1(f.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QMap<QString, QString> SimProcess::state() const
+{
+    QMap<QString, QString> out;
+    QFile f(dir_.path() + "/state.txt");
+    if (!f.open(QIODevice::ReadOnly)) return out;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0) out.insert(QString::fromLatin1(line.left(eq)), QString::fromLatin1(line.mid(eq + 1)));
+    }
+    return out;
 }
 
 QString SimProcess::errors() const

@@ -2,8 +2,10 @@
 // The simulated logger as a child process, for tests that cross the serial line.
 //
 // start() runs the simulator with the given arguments plus a symlink, a frame
-// log and a ring dump in a temporary folder, and waits for its "PTY ..." line.
+// log, a ring dump and a file of the settings it holds in a temporary folder,
+// and waits for its "PTY ..." line.
 // The symlink path stays the same across restart(), as a COM port name would.
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -48,6 +50,8 @@ public:
     bool wait_frames(int count, int ms = 3000) const;
     // Lines of the ring dump: "pos\tyyyy-mm-dd hh:mm:ss\traw1...".
     QStringList ring() const;
+    // The settings the simulated logger holds now ("key" -> "value").
+    QMap<QString, QString> state() const;
     // What the simulator wrote to stderr.
     QString errors() const;
 

@@ -155,6 +155,7 @@ TEST_F(DownloadFlow, NewRecordsFetchFromTheMarkToThePointer)
 
     EXPECT_EQ(block_positions(), (Positions{100, 110, 120}));
     EXPECT_EQ(frames(13).size(), 1) << "the mission name is read again";
+    EXPECT_EQ(host.mission_name_shown, "MISIA1");
     EXPECT_EQ(database(), file_lines(range(100, 130)));
     EXPECT_EQ(mark(), 130);
     ASSERT_EQ(host.windows.size(), 1u);
@@ -360,6 +361,16 @@ TEST_F(DownloadFlow, NewestRecordsEndJustBeforeThePointer)
     ASSERT_EQ(host.windows.size(), 1u);
     EXPECT_TRUE(host.windows.front().modified);
     EXPECT_EQ(ui.progress_lines, (QStringList{"10 / 25", "20 / 25", "25 / 25"}));
+
+    // None (0 or less) opens an empty window and counts zero, without a frame.
+    const auto sent = frames().size();
+    ui.input_answers = {QString("0"), QString("-5")};
+    download->newest_records();
+    download->newest_records();
+    ASSERT_EQ(host.windows.size(), 3u);
+    EXPECT_EQ(host.windows.back().lines, QStringList{"Download: MISIA1"});
+    EXPECT_EQ(host.status_text, "0 záznamov");
+    EXPECT_EQ(frames().size(), sent);
 }
 
 TEST_F(DownloadFlow, CheckStoresAFirstMarkThenAsksOnceAndDownloadsOnYes)

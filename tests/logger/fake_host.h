@@ -41,6 +41,7 @@ public:
     void refresh_database_browser() override { ++browser_refreshes; }
     void set_status_text(const QString& text) override { status_text = text; }
     void set_new_records_text(const QString& text) override { new_records_text = text; }
+    void show_mission_name(const QString& name) override { mission_name_shown = name; }
     QString pointer_text() const override { return pointer; }
     void stop_poll() override
     {
@@ -56,6 +57,7 @@ public:
     QStringList tips;
     QString status_text = QStringLiteral("(untouched)");
     QString new_records_text = QStringLiteral("(untouched)");
+    QString mission_name_shown = QStringLiteral("(untouched)");
     bool poll_running = true;
     int poll_stops = 0;
     int browser_refreshes = 0;

@@ -2,6 +2,7 @@
 // byte by byte.
 #include "base/calibration.h"
 #include "base/language.h"
+#include "common/temp_home.h"
 #include "logger/catalogue.h"
 #include "logger/daynum.h"
 #include "logger/live.h"
@@ -231,8 +232,12 @@ TEST(StatusDecode, FlagsColoursAndVisibility)
     EXPECT_EQ(d.view.CHKmission.checked, true);
     EXPECT_FLOAT_EQ(d.status.corr1, -3.0f / 16);
     EXPECT_FLOAT_EQ(d.status.corr2, 3.0f / 16);
-    // Only types 99, 105 and 108 carry a second correction.
-    EXPECT_FLOAT_EQ(decode(status_reply(85, 29).u8(23, 0x03)).status.corr2, 0.0f);
+    // Only types 99, 105 and 108 carry a second correction; on the others a
+    // value left by an earlier logger must not reach the records (131 adds it).
+    DecodeInputs after_105 = inputs();
+    after_105.status.corr2 = 3.0f / 16;
+    for (auto [type, length] : {std::pair{85, 29}, {131, 32}})
+        EXPECT_FLOAT_EQ(decode(status_reply(type, length).u8(23, 0x03), after_105).status.corr2, 0.0f);
     // 81 / 30 is 2.7 V exactly: not below 2.7, so white; 108: 192 gives 6.99 V (red), 193 7.02 V.
     for (auto [type, length, raw, colour] : {std::tuple{128, 29, 81, Qt::white},
                                              {128, 29, 80, Qt::red},
@@ -281,6 +286,18 @@ TEST(StatusDecode, ModelAdaptationsAndTheirResetAndLanguageTexts)
     EXPECT_EQ(decode(status_reply(85, 29), in).view.LBLaktval.text, "Temperature:");
     EXPECT_EQ(find_model(88)->caption.resolve(&lang), "Zelin EN");
     EXPECT_EQ(find_model(89)->caption.resolve(&lang), "VORLAN Olvek"); // an empty text keeps the default
+
+    // Every caption and hint the status sets comes back as the language file gave it.
+    vxtest::TempHome home;
+    home.write("vorlan.lng", "[EN]\r\nLABEL2=Battery:\r\nLABEL6=Humidity:\r\nLABEL11=deg C\r\n"
+                             "LABEL24=minutes\r\nLABEL32=Low\r\nHINT19=Fahrenheit\r\nHINT30=On change\r\n");
+    lang.build_language_tables(home.dir(), "EN");
+    const StatusView e = decode(status_reply(85, 29), in).view;
+    EXPECT_EQ(
+        (QList<std::optional<QString>>{e.LBLbat.text, e.LBLhumi.text, e.LBLunit1.text, e.LBLperiodunit.text,
+                                       e.LBLlo.text, e.PanTempFahren.hint, e.PanGrad.hint}),
+        (QList<std::optional<QString>>{"Battery:", "Humidity:", "deg C", "minutes", "Low", "Fahrenheit",
+                                       "On change"}));
 }
 
 TEST(Identification, ReplyLengthRulesAndBounds)
@@ -298,11 +315,14 @@ TEST(Identification, ReplyLengthRulesAndBounds)
     // Below 29 bytes nothing is recognised and the type code is 0.
     EXPECT_EQ(decode(Reply(27).u8(5, 85)).ident.type_code, 0);
     EXPECT_FALSE(decode(Reply(0)).recognised);
-    // Models that name the bytes their readings need keep their panels when shorter.
-    const StatusDecode d = decode(status_reply(100, 43));
-    ASSERT_TRUE(d.recognised);
-    EXPECT_FALSE(d.view.pantemp.text.has_value());
-    EXPECT_EQ(d.view.pansn.text, "4321");
+    // Models that name the bytes their readings need (100 and 106: 44, 133: 45)
+    // leave the live panels alone when shorter.
+    for (auto [type, length] : {std::pair{100, 43}, {106, 43}, {133, 44}}) {
+        const StatusDecode d = decode(status_reply(type, std::size_t(length)));
+        ASSERT_TRUE(d.recognised) << type;
+        EXPECT_TRUE(d.view.PanTempFahren == ControlView{} && d.view.pantemp == ControlView{}) << type;
+        EXPECT_EQ(d.view.pansn.text, "4321");
+    }
 }
 
 TEST(CoefficientBlocks, ValidInvalidAndFallbacks)
@@ -393,4 +413,17 @@ TEST(OldFormat, StatusChecksumModelAndFields)
     EXPECT_EQ(oc->threshold_text, " 16,0");
     EXPECT_FALSE(
         decode_old_calibration(vxtest::old_calibration(0x0100, 1, 0.5f, 0).sum(5, 29, 29, 1).view(), 32));
+}
+
+TEST(NameBlock, BytesWithoutACharacterStayDistinct)
+{
+    std::set<QString> names;
+    for (int b : {0x81, 0x83, 0x88, 0x90, 0x98}) {
+        Reply r(22);
+        r.u8(5, 'A').u8(6, b).u8(21, 'A' + b);
+        for (int i = 7; i < 21; ++i)
+            r.u8(i, ' ').u8(21, r.view()[21] + ' ');
+        names.insert(decode_name_block(r.view()).value_or("(none)"));
+    }
+    EXPECT_EQ(names.size(), 5u);
 }

@@ -1,6 +1,7 @@
 // The chart's pure side: points from record text, the whole-unit time axis,
 // zoom and ranges, and the style table's colours.
 #include "records/graph_model.h"
+#include "records/record_text.h"
 
 #include <gtest/gtest.h>
 
@@ -24,27 +25,37 @@ double at_offset(int y, int mo, int d, int h, int mi, int offset_hours)
 
 } // namespace
 
-TEST(BuildSeries, SkipsNameLineShortLinesAndNonRecords)
+TEST(BuildSeries, SkipsNameLineShortLinesAndNonRecordsFromLinesOrTheViewerText)
 {
     const QStringList lines{
-        "6.12.2026 10:00\t1,0\t2,0", // first line is the name line even when it looks like a record
+        "31.3.2024 01:00\t1,0\t2,0", // first line is the name line even when it looks like a record
         "Remark: none",
-        "6.12.2026 10:10\t21,5",
-        "short\t1",                 // 10 characters or fewer
-        "6.12.2026 10:20\tKEY0001", // a key name, not a value
-        "6.12.2026 10:30\t22.5\t55,0",
+        "31.3.2024 01:30\t21,5",
+        "short\t1",                    // 10 characters or fewer
+        "31.3.2024 01:40\tKEY0001",    // a key name, not a value
+        "31.3.2024 03:30\t22.5\t55,0", // after the spring clock change
         "garbage line without tab",
+        "1.4.2024\t+6,5\t-1,25\t7", // midnight without its time; a third value is not charted
     };
-    const GraphSeries s = build_series(lines);
-    EXPECT_EQ(s.points, 2);
-    EXPECT_EQ(s.t1, (QVector<double>{at(6, 12, 2026, 10, 10), at(6, 12, 2026, 10, 30)}));
-    EXPECT_EQ(s.v1, (QVector<double>{21.5, 22.5}));
-    EXPECT_EQ(s.t2, QVector<double>{at(6, 12, 2026, 10, 30)});
-    EXPECT_EQ(s.v2, QVector<double>{55.0});
-    EXPECT_TRUE(s.second);
-    EXPECT_DOUBLE_EQ(s.first, at(6, 12, 2026, 10, 10));
-    EXPECT_DOUBLE_EQ(s.last, at(6, 12, 2026, 10, 30));
-    EXPECT_EQ(s.skipped, 3); // remark, key line, garbage
+    // The viewer's text is read in place, lines ended by CR LF or LF.
+    for (const GraphSeries& s :
+         {build_series(lines), build_series_from(RecordText(lines.join("\r\n") + "\r\n")),
+          build_series_from(RecordText(lines.join('\n')))}) {
+        EXPECT_EQ(s.points, 3);
+        EXPECT_EQ(s.t1,
+                  (QVector<double>{at(31, 3, 2024, 1, 30), at(31, 3, 2024, 3, 30), at(1, 4, 2024, 0, 0)}));
+        EXPECT_EQ(s.v1, (QVector<double>{21.5, 22.5, 6.5}));
+        EXPECT_EQ(s.t2, (QVector<double>{at(31, 3, 2024, 3, 30), at(1, 4, 2024, 0, 0)}));
+        EXPECT_EQ(s.v2, (QVector<double>{55.0, -1.25}));
+        EXPECT_TRUE(s.second);
+        EXPECT_DOUBLE_EQ(s.first, at(31, 3, 2024, 1, 30));
+        EXPECT_DOUBLE_EQ(s.last, at(1, 4, 2024, 0, 0));
+        EXPECT_EQ(s.skipped, 3); // remark, key line, garbage
+        EXPECT_TRUE(s.sorted);
+    }
+    // A time going back marks the series unsorted, for the chart to sort; an equal one does not.
+    EXPECT_FALSE(build_series_from(RecordText("x\n1.1.2026 10:00\t1\n1.1.2026 09:00\t2\n")).sorted);
+    EXPECT_TRUE(build_series_from(RecordText("x\n1.1.2026 10:00\t1\n1.1.2026 10:00\t2\n")).sorted);
     EXPECT_EQ(build_series({"name"}).points, 0);
     EXPECT_FALSE(build_series({"name", "1.1.2026 00:00\t5,0", "1.1.2026 01:00\t6,0"}).second);
 }
@@ -135,4 +146,12 @@ TEST(SeriesTime, LinesAcrossBothClockChangesGetTheirLocalOffsets)
     EXPECT_EQ(s.v2, (QVector<double>{60.0, 61.0}));
     EXPECT_EQ(s.first, t.front());
     EXPECT_EQ(s.last, t.back());
+}
+
+TEST(ValueLabel, HashZeroPointHashHashWithoutExponent)
+{
+    const std::pair<double, const char*> cases[] = {
+        {25.125, "25,13"}, {-2.005, "-2,01"}, {20, "20"}, {1e6, "1000000"}};
+    for (const auto& [value, label] : cases)
+        EXPECT_EQ(vx::value_label(value), QString(label));
 }

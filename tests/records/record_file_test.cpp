@@ -98,8 +98,8 @@ TEST(DatabasePath, PlainNamesUnchangedUnsafeNamesStayInsideLogDir)
     EXPECT_EQ(database_path(f.log, "MISIA 1"), log + "/MISIA 1.txt");
     const QString slovak = QString::fromUtf8("Pivnica č.2 - sever_Ľ.á");
     EXPECT_EQ(database_path(f.log, slovak), log + "/" + slovak + ".txt");
-    // Separators, control characters and the escape character itself are escaped one to one.
-    EXPECT_EQ(safe_file_name(QString("../a\\b\nc") + QChar(0x7F) + "%2F"), "..%2Fa%5Cb%0Ac%7F%252F");
+    // A leading dot, separators, control characters and the escape character itself are escaped one to one.
+    EXPECT_EQ(safe_file_name(QString("../a\\b\nc") + QChar(0x7F) + "%2F"), "%2E.%2Fa%5Cb%0Ac%7F%252F");
 
     const QStringList names = {"../x",          "a/b", "a\\b", "..", "../../etc/passwd",
                                QString("x\ny"), "a_b", "a%2Fb"};

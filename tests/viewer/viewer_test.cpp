@@ -10,9 +10,15 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QStatusBar>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -281,6 +287,38 @@ TEST_F(Viewer, SaveWritesCodePage1250WithCrLfAndTheCloseQuestionKeepsUnsavedText
     EXPECT_FALSE(form->close());
 }
 
+TEST_F(Viewer, SaveAsCsvExportsWithoutTakingTheFile)
+{
+    home.write("Log/mission.txt", "kept\r\n");
+    form->set_file_name(home.path("Log/mission.txt"));
+    form->set_text("Download: VETER");
+    form->add_line("6.12.2026 10:00\t  3,5\t 270,0");
+    // A download of the attached wind logger names its columns.
+    g.ident.type_code = 111;
+    g.status.mission_name = "VETER";
+    form->ask_text_path = [&](const QString&) { return home.path("out.CSV"); };
+    ASSERT_TRUE(form->save());
+    EXPECT_EQ(
+        home.read("out.CSV"),
+        QByteArray("Time,Wind speed [m/s],Wind direction [\xC2\xB0]\r\n2026-12-06T10:00:00,3.5,270.0\r\n"));
+    EXPECT_EQ(form->file_name(), home.path("Log/mission.txt"));
+    EXPECT_TRUE(form->is_modified());
+
+    // In the dialog, the CSV filter turns the proposed record file's name into a .csv one.
+    form->ask_text_path = nullptr;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* types = dialog ? dialog->findChild<QComboBox*>("fileTypeCombo") : nullptr;
+        if (!types) return dialog ? dialog->reject() : void();
+        types->setCurrentIndex(types->findText("CSV (*.csv)"));
+        emit types->activated(types->currentIndex());
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    ASSERT_TRUE(form->save());
+    EXPECT_EQ(home.read("Log/mission.txt"), QByteArray("kept\r\n"));
+    EXPECT_TRUE(home.read("Log/mission.csv").startsWith("Time,Wind speed [m/s]"));
+}
+
 TEST_F(Viewer, NarrowChartLabelsOnlyTicksThatFitWideChartEveryTick)
 {
     form->set_text(record_text(QDateTime(QDate(2026, 12, 6), QTime(10, 0)), 10, false));
@@ -303,4 +341,25 @@ TEST_F(Viewer, NarrowChartLabelsOnlyTicksThatFitWideChartEveryTick)
         }
         EXPECT_TRUE(width == 520 ? shown > 1 && shown < 11 : shown == 11) << shown;
     }
+}
+
+TEST_F(Viewer, LineCountPopupMenuAndValueLabels)
+{
+    // A counter near one million: labels in "###0.##", never an exponent.
+    QString text = "TEXT FILE: c.txt\n";
+    for (int i = 0; i < 6; ++i)
+        text += QString("6.12.2026 1%1:00\t%2\n").arg(i).arg(1000000 + 7 * i);
+    form->set_text(text);
+    EXPECT_EQ(form->status_text(0), "8"); // panel 0 counts the lines
+    form->RedrawGraph();
+    for (const QString& l : form->plot()->yAxis->tickVectorLabels())
+        EXPECT_TRUE(QRegularExpression("^[0-9]+$").match(l).hasMatch()) << l.toStdString();
+    // The pop-up menu's first item returns to the whole graph.
+    const auto whole = form->time_range();
+    form->GraphZoomIn();
+    ASSERT_EQ(form->plot()->contextMenuPolicy(), Qt::CustomContextMenu);
+    QMenu* menu = form->findChild<QMenu*>("PopupMenu1");
+    ASSERT_TRUE(menu);
+    menu->actions().first()->trigger();
+    EXPECT_EQ(form->time_range(), whole);
 }

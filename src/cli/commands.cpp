@@ -1,0 +1,575 @@
+#include "cli/commands.h"
+
+#include "base/code_page.h"
+#include "cli/cli_host.h"
+#include "cli/interrupt.h"
+#include "cli/status_report.h"
+#include "cli/terminal_ui.h"
+#include "link/frame.h"
+#include "link/serial_devices.h"
+#include "link/serial_port.h"
+#include "logger/clock.h"
+#include "logger/download.h"
+#include "logger/poll.h"
+#include "logger/program_state.h"
+#include "logger/record_handoff.h"
+#include "records/marks.h"
+#include "records/record_csv.h"
+#include "records/record_file.h"
+
+#include <QFile>
+#include <unistd.h>
+
+namespace vx::cli
+{
+
+namespace
+{
+
+const char* const main_help = R"(Usage: vorlanix-cli COMMAND [OPTIONS]
+
+The command line of Vorlanix: reads a data logger on a serial port, and its
+record files, without the desktop window. It uses the desktop program's
+settings file (vorlanix.ini), log directory and download marks, so records
+land in the same record files either way. The program directory is
+$VORLANIX_HOME when set, otherwise the directory of the program.
+
+Commands:
+  status       identify the attached logger; show its status and readings
+  download     fetch the new records, or the newest N, into the record file
+  set-clock    set the logger clock from this computer's clock
+  export       write a record file as CSV
+
+Options:
+  -h, --help   show this help; "vorlanix-cli COMMAND --help" shows a command's
+
+One program at a time uses a serial port: while the desktop program holds the
+port, the commands that talk to a logger refuse with a message.
+
+Exit status: 0 done; 1 failed (the last line on stderr says why); 2 wrong
+usage; 130 interrupted by Ctrl+C (143 by SIGTERM), what was fetched is kept.
+
+Examples:
+  vorlanix-cli status
+  vorlanix-cli download new --yes
+  vorlanix-cli export Log/MISIA1.txt --csv > misia1.csv
+)";
+
+const char* const status_help = R"(Usage: vorlanix-cli status [--port N] [--json]
+
+Identifies the attached logger (status request, then the mission name) and
+shows its model, serial number, clock and its offset against this computer,
+record pointer, battery, mission name and live readings.
+
+Options:
+  --port N     the COM port number (default: ComPort of vorlanix.ini); section
+               [PORTS] maps COMn to a device, else it is /dev/ttyS(N-1); a
+               device path (--port /dev/ttyUSB0) may stand for the number
+  --json       print one JSON object instead of text
+  -h, --help   show this help
+
+Example:
+  vorlanix-cli status --port 3 --json
+)";
+
+const char* const download_help = R"(Usage: vorlanix-cli download new [--yes] [--port N]
+       vorlanix-cli download --last N [--port N]
+
+Fetches records from the attached logger into its mission's record file in
+the log directory, sorted afterwards, as the desktop program does:
+  new          the records written since the last download; the mission's
+               download mark moves with every block
+  --last N     the newest N records; the mark stays where it is
+
+A logger met for the first time has no mark yet: its record pointer becomes
+the mark and nothing is fetched. That question is asked on a terminal,
+answered by --yes, and answered No when there is nobody to ask.
+
+Options:
+  --yes        answer Yes to the questions
+  --port N     the COM port number, as for status
+  -h, --help   show this help
+
+A progress bar is drawn on stderr when it is a terminal. Ctrl+C stops after
+the current block: what was fetched stays in the file and in the mark, and
+the exit status is 130. Safe to run from cron while the desktop program is
+closed (while it runs, it holds the port and the download refuses).
+
+Example (crontab, every hour):
+  0 * * * * VORLANIX_HOME=/home/lab/vorlanix /usr/local/bin/vorlanix-cli download new --yes >> /home/lab/vorlanix/download.log 2>&1
+)";
+
+const char* const set_clock_help = R"(Usage: vorlanix-cli set-clock [--yes] [--port N]
+
+Sets the clock of the attached logger from this computer's clock, field by
+field, each acknowledged by the logger. Asks first (on a terminal; --yes
+answers Yes; with nobody to ask nothing is set).
+
+Options:
+  --yes        answer Yes to the question
+  --port N     the COM port number, as for status
+  -h, --help   show this help
+
+Example:
+  vorlanix-cli set-clock --yes
+)";
+
+const char* const export_help =
+    R"(Usage: vorlanix-cli export FILE --csv [--from T] [--to T] [--model TYPE] [--output OUT]
+
+Writes the records of a record file as CSV (RFC 4180, UTF-8, CR LF): a
+header row "Time" and the channels of the logger's model with their units,
+then one row per record with its ISO 8601 time (the logger's local time)
+and the values with a decimal point. A record file does not name its model:
+it is told from the file (header lines, values per line, number format)
+unless --model gives the type code.
+
+Options:
+  --csv          CSV (the one format there is)
+  --from T       leave out the records before T
+  --to T         leave out the records after T (a date alone: its whole day)
+                 T: 2024-03-01, 2024-03-01T10:15, "2024-03-01 10:15" or "1.3.2024 10:15"
+  --model TYPE   the logger's type code, e.g. 87 (temperature and humidity)
+  --output OUT   write to OUT instead of stdout
+  -h, --help     show this help
+
+Example:
+  vorlanix-cli export Log/MISIA1.txt --csv --from 2024-03-01 --to 2024-03-07 > week.csv
+)";
+
+// A status request gets one poll tick to be answered.
+constexpr int status_reply_ms = 700;
+// Status requests before the logger counts as absent (the poll's rule).
+constexpr int status_tries = 4;
+
+struct Options {
+    QString command;
+    bool help = false;
+    QString port;
+    bool json = false;
+    bool yes = false;
+    bool new_records = false;
+    std::optional<int> last;
+    QString file;
+    bool csv = false;
+    std::optional<QDateTime> from, to;
+    std::optional<std::uint16_t> model;
+    QString output;
+};
+
+const char* help_of(const QString& command)
+{
+    if (command == QLatin1String("status")) return status_help;
+    if (command == QLatin1String("download")) return download_help;
+    if (command == QLatin1String("set-clock")) return set_clock_help;
+    if (command == QLatin1String("export")) return export_help;
+    return main_help;
+}
+
+// Reads the options of one command; an error text, or empty.
+QString parse(const QStringList& args, Options& o)
+{
+    if (args.isEmpty()) return QStringLiteral("a command is missing");
+    o.command = args.first();
+    if (o.command == QLatin1String("-h") || o.command == QLatin1String("--help")) {
+        o.command.clear();
+        o.help = true;
+        return {};
+    }
+    const bool talks = o.command == QLatin1String("status") || o.command == QLatin1String("download") ||
+                       o.command == QLatin1String("set-clock");
+    if (!talks && o.command != QLatin1String("export"))
+        return QStringLiteral("unknown command '%1'").arg(o.command);
+
+    for (int i = 1; i < args.size(); ++i) {
+        QString a = args[i];
+        std::optional<QString> inline_value;
+        if (a.startsWith(QLatin1String("--")) && a.contains(QLatin1Char('='))) {
+            inline_value = a.mid(a.indexOf(QLatin1Char('=')) + 1);
+            a = a.left(a.indexOf(QLatin1Char('=')));
+        }
+        auto value = [&](QString& out) {
+            if (inline_value) {
+                out = *inline_value;
+                return true;
+            }
+            if (i + 1 >= args.size()) return false;
+            out = args[++i];
+            return true;
+        };
+        auto is = [&](const char* name, bool allowed) { return allowed && a == QLatin1String(name); };
+        const bool download = o.command == QLatin1String("download");
+        const bool exporting = o.command == QLatin1String("export");
+        QString v;
+        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            o.help = true;
+        } else if (is("--port", talks)) {
+            if (!value(o.port)) return QStringLiteral("--port needs a COM number");
+            bool ok = false;
+            const int n = o.port.toInt(&ok);
+            if ((!ok || n < 1) && !o.port.contains(QLatin1Char('/')))
+                return QStringLiteral("--port takes a COM number from 1, or a device path");
+        } else if (is("--json", o.command == QLatin1String("status"))) {
+            o.json = true;
+        } else if (is("--yes", download || o.command == QLatin1String("set-clock")) ||
+                   is("-y", download || o.command == QLatin1String("set-clock"))) {
+            o.yes = true;
+        } else if (is("new", download)) {
+            o.new_records = true;
+        } else if (is("--last", download)) {
+            bool ok = false;
+            const int n = value(v) ? v.toInt(&ok) : 0;
+            if (!ok || n < 1) return QStringLiteral("--last needs a number of records from 1");
+            o.last = n;
+        } else if (is("--csv", exporting)) {
+            o.csv = true;
+        } else if (is("--from", exporting) || is("--to", exporting)) {
+            const bool to = a == QLatin1String("--to");
+            const auto t = value(v) ? parse_cli_time(v, to) : std::nullopt;
+            if (!t) return QStringLiteral("%1 needs a time such as 2024-03-01 or 2024-03-01T10:15").arg(a);
+            (to ? o.to : o.from) = t;
+        } else if (is("--model", exporting)) {
+            bool ok = false;
+            const int n = value(v) ? v.toInt(&ok) : 0;
+            if (!ok || n < 1 || n > 65535) return QStringLiteral("--model needs a logger type code");
+            o.model = static_cast<std::uint16_t>(n);
+        } else if (is("--output", exporting) || is("-o", exporting)) {
+            if (!value(o.output)) return QStringLiteral("--output needs a file name");
+        } else if (exporting && !a.startsWith(QLatin1Char('-')) && o.file.isEmpty()) {
+            o.file = a;
+        } else {
+            return QStringLiteral("unknown argument '%1' for %2").arg(args[i], o.command);
+        }
+    }
+    if (o.help) return {};
+    if (o.command == QLatin1String("download") && o.new_records == o.last.has_value())
+        return QStringLiteral("download needs either 'new' or '--last N'");
+    if (o.command == QLatin1String("export") && o.file.isEmpty())
+        return QStringLiteral("export needs the record file");
+    return {};
+}
+
+void print(std::FILE* f, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), f);
+    std::fflush(f);
+}
+
+// The program state of one command that talks to a logger, wired as the
+// main window wires its own: the settings file, the driver, the link, and
+// this terminal as the user-interface port.
+class Session
+{
+public:
+    Session(const Options& o, std::FILE* err)
+        : ui(
+              o.yes                                         ? TerminalUi::Answers::yes
+              : isatty(STDIN_FILENO) && isatty(fileno(err)) ? TerminalUi::Answers::ask
+                                                            : TerminalUi::Answers::no,
+              isatty(fileno(err)) != 0, [this] { g.link.abort(); }, err),
+          host(ui), interrupt([this](int signal) {
+              signal_ = signal;
+              ui.interrupt();
+          })
+    {
+        g.ui = &ui;
+        g.program_dir = find_program_dir();
+        load_settings(g);
+        driver.setBaudRateValue(19200);
+        g.link.attach_driver(&driver);
+        g.link.attach_ui(&ui);
+    }
+    ~Session() { g.link.close_comport(); }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Opens the port of --port (else the settings' ComPort); the reason it
+    // did not open, or empty.
+    QString open_port(const QString& port)
+    {
+        int com = g.settings.ComPort;
+        QMap<int, QString> devices = g.settings.port_devices;
+        bool number = false;
+        const int n = port.toInt(&number);
+        if (number)
+            com = n;
+        else if (!port.isEmpty())
+            devices[com] = port;
+        const QString device = com_device(com, devices);
+        port_name = QStringLiteral("COM%1 (%2)").arg(com).arg(device);
+        if (g.link.open_comport(com, devices)) return {};
+        using F = TCommPortDriver::OpenFault;
+        switch (driver.last_fault()) {
+        case F::busy:
+            return QStringLiteral("%1 is in use by another program (the desktop Vorlanix?); close it and try "
+                                  "again")
+                .arg(port_name);
+        case F::permission:
+            return QStringLiteral(
+                       "no permission to open %1: add your user to the group dialout (sudo usermod "
+                       "-aG dialout $USER), then log in again")
+                .arg(port_name);
+        case F::missing:
+            return QStringLiteral("%1 does not exist; map the COM number to a device in section [PORTS] of "
+                                  "vorlanix.ini, or give --port")
+                .arg(port_name);
+        case F::not_a_port:
+            return QStringLiteral("%1 is no serial port").arg(port_name);
+        default:
+            return QStringLiteral("cannot open %1").arg(port_name);
+        }
+    }
+
+    // Identifies the logger: status requests until one is recognised (the
+    // same decode as the poll of the main window), then, with with_name, the
+    // mission name. The reason it failed, or empty.
+    QString identify(bool with_name)
+    {
+        PollCycle poll(g, host);
+        bool recognised = false;
+        for (int attempt = 0; attempt < status_tries && !recognised && !ui.interrupted(); ++attempt) {
+            g.link.rx_buffer.clear();
+            g.link.send_command(cmd::status, param::status_poll);
+            // The logger reads its clock as it answers, at once; whole seconds on both sides.
+            computer_time = g.now();
+            computer_time.setTime(QTime(computer_time.time().hour(), computer_time.time().minute(),
+                                        computer_time.time().second()));
+            g.link.delay(status_reply_ms);
+            recognised = poll.decode_status();
+        }
+        g.link.rx_buffer.clear();
+        this->recognised = recognised;
+        if (ui.interrupted()) return QStringLiteral("interrupted");
+        if (!recognised) return QStringLiteral("no logger answers on %1").arg(port_name);
+        if (g.ident.type_code == 55) {
+            // The old-format logger's reading comes with its calibration answer, asked for
+            // where the poll asks for a mission name.
+            g.link.send_command(cmd::old_calib, param::old_calib);
+            g.link.delay(status_reply_ms);
+            poll.decode_name();
+            g.link.rx_buffer.clear();
+        }
+        // The old-format logger (and an unidentified one) has no mission name.
+        if (!with_name || g.ident.type_code < 85) return {};
+        if (!g.link.read_misname())
+            return ui.interrupted() ? QStringLiteral("interrupted")
+                                    : QStringLiteral("the logger did not send its mission name");
+        g.status.mission_name = g.link.mission_name;
+        name_read = true;
+        return {};
+    }
+
+    int interrupted_status() const { return 128 + (signal_ > 0 ? signal_ : 2); }
+
+    Global g;
+    TCommPortDriver driver;
+    TerminalUi ui;
+    CliHost host;
+    InterruptNotifier interrupt;
+    QString port_name;
+    QDateTime computer_time;
+    bool recognised = false; // a status reply was recognised
+    bool name_read = false;
+
+private:
+    int signal_ = 0;
+};
+
+int failed(Session& s, const QString& reason)
+{
+    if (s.ui.interrupted()) {
+        s.ui.show_message(QStringLiteral("interrupted"), btn::ok);
+        return s.interrupted_status();
+    }
+    s.ui.show_message(reason, btn::ok);
+    return exit_failed;
+}
+
+int status_command(const Options& o, std::FILE* out, std::FILE* err)
+{
+    Session s(o, err);
+    if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
+    // The report shows the clock's offset; the window's warning would repeat it.
+    s.g.settings.CHECKTIME = false;
+    const QString why = s.identify(true);
+    if (!s.recognised) return failed(s, why);
+
+    std::optional<QDateTime> logger_time;
+    if (s.g.status.logger_time.isValid()) logger_time = s.g.status.logger_time;
+    std::optional<QString> mission;
+    if (s.name_read) mission = s.g.status.mission_name;
+    const StatusReport r = collect_report(s.host, s.g.ident.type_code, s.g.status.serial, logger_time,
+                                          s.computer_time, s.g.status.record_pointer, mission);
+    print(out, o.json ? QString::fromUtf8(report_json(r)) : report_text(r));
+    return why.isEmpty() ? exit_ok : failed(s, why);
+}
+
+int download_command(const Options& o, std::FILE* out, std::FILE* err)
+{
+    Session s(o, err);
+    if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
+    if (const QString why = s.identify(true); !why.isEmpty()) return failed(s, why);
+
+    Global& g = s.g;
+    Download download(g, s.host);
+    DownloadOutcome outcome;
+    if (o.last) {
+        s.ui.preset_input(g.lang.mess(16), QString::number(*o.last));
+        outcome = download.newest_records();
+    } else {
+        outcome = download.new_records();
+    }
+    const int records = g.transfer.record_counter;
+    const QString mission = g.status.mission_name;
+    // The old-format logger has no mission name and no marks: its file is named by its serial number.
+    const bool old_format = g.ident.type_code == 55;
+    const QString file = old_format ? old_format_database_path(g) : database_path(g, mission);
+    const QString logger = old_format ? QStringLiteral("logger %1").arg(g.status.serial)
+                                      : QStringLiteral("mission %1").arg(mission);
+    const QString stored = QStringLiteral("%1 record(s) stored in %2").arg(records).arg(file);
+    const bool marked = !o.last && !old_format;
+    const int mark = MarkStore().read_mark(mission);
+
+    using D = DownloadOutcome;
+    switch (outcome) {
+    case D::done:
+        print(out, stored + (marked ? QStringLiteral("; download mark %1").arg(mark) : QString()) +
+                       QLatin1Char('\n'));
+        return exit_ok;
+    case D::nothing_new:
+        print(out, QStringLiteral("no new records of %1\n").arg(logger));
+        return exit_ok;
+    case D::first_contact:
+        print(out,
+              QStringLiteral("mission %1 met for the first time: download mark set to %2; later downloads "
+                             "fetch the records written from now on\n")
+                  .arg(mission)
+                  .arg(mark));
+        return exit_ok;
+    case D::cancelled:
+        s.ui.show_message(QStringLiteral("interrupted: ") + stored +
+                              (marked ? QStringLiteral("; download mark %1").arg(mark) : QString()),
+                          btn::ok);
+        return s.interrupted_status();
+    case D::not_registered:
+        return failed(s, QStringLiteral("mission %1 is met for the first time and its download mark was not "
+                                        "stored (--yes answers the question)")
+                             .arg(mission));
+    case D::no_logger:
+        return failed(s, QStringLiteral("no logger attached"));
+    case D::broken_pointer:
+        return failed(s, QStringLiteral("the logger's record pointer is broken; start a new mission"));
+    case D::no_name:
+        return failed(s, QStringLiteral("the logger did not send its mission name"));
+    case D::no_count:
+        return failed(s, QStringLiteral("no number of records to fetch"));
+    case D::too_many:
+        return failed(s, QStringLiteral("the logger holds at most %1 records")
+                             .arg(old_format ? Download::old_pointer_limit : g.ident.ring_size));
+    case D::failed:
+        return failed(s, QStringLiteral("the logger stopped answering; ") + stored +
+                             (marked ? QStringLiteral("; the next download continues from mark %1").arg(mark)
+                                     : QString()));
+    case D::write_failed:
+        return failed(s, QStringLiteral("cannot write the record file %1").arg(file));
+    case D::busy:
+        break;
+    }
+    return failed(s, QStringLiteral("a download is already running"));
+}
+
+int set_clock_command(const Options& o, std::FILE* out, std::FILE* err)
+{
+    Session s(o, err);
+    if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
+    s.g.settings.CHECKTIME = false;
+    if (const QString why = s.identify(false); !why.isEmpty()) return failed(s, why);
+    SetClock clock(s.g, s.host);
+    using R = SetClock::Result;
+    switch (clock.run()) {
+    case R::done:
+        print(out, QStringLiteral("clock of logger %1 set to %2\n")
+                       .arg(s.g.status.serial)
+                       .arg(s.g.now().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))));
+        return exit_ok;
+    case R::declined:
+        return failed(s, s.ui.unanswered()
+                             ? QStringLiteral("clock not set: nobody to ask (--yes answers yes)")
+                             : QStringLiteral("clock not set"));
+    case R::cancelled:
+        return failed(s, QStringLiteral("interrupted"));
+    case R::not_acknowledged:
+        return failed(s, QStringLiteral("the logger did not acknowledge the clock; it may be set in part"));
+    case R::out_of_range:
+        break;
+    }
+    return failed(s, QStringLiteral("this computer's date lies outside the logger's calendar"));
+}
+
+int export_command(const Options& o, std::FILE* out, std::FILE* err)
+{
+    QFile f(o.file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        print(err, QStringLiteral("vorlanix-cli: cannot read %1\n").arg(o.file));
+        return exit_failed;
+    }
+    QStringList lines = from_cp1250(f.readAll()).split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    CsvOptions options;
+    options.type_code = o.model;
+    options.from = o.from;
+    options.to = o.to;
+    const CsvExport csv = records_to_csv(lines, options);
+    if (o.output.isEmpty()) {
+        const QByteArray bytes = csv.text.toUtf8();
+        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), out);
+        std::fflush(out);
+        return exit_ok;
+    }
+    QString error;
+    if (write_csv_file(o.output, csv.text, &error)) return exit_ok;
+    print(err, QStringLiteral("vorlanix-cli: %1\n").arg(error));
+    return exit_failed;
+}
+
+} // namespace
+
+std::optional<QDateTime> parse_cli_time(const QString& text, bool end_of_day)
+{
+    const QString t = text.trimmed();
+    const QDate date = QDate::fromString(t, QStringLiteral("yyyy-MM-dd"));
+    if (date.isValid()) return logger_local_time(date, end_of_day ? QTime(23, 59, 59) : QTime(0, 0));
+    for (const char* pattern :
+         {"yyyy-MM-ddTHH:mm:ss", "yyyy-MM-ddTHH:mm", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm"}) {
+        const QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(pattern));
+        if (dt.isValid()) return logger_local_time(dt.date(), dt.time());
+    }
+    const auto stamp = parse_time_stamp(t);
+    if (stamp && end_of_day && !t.contains(QLatin1Char(':')))
+        return logger_local_time(stamp->date(), QTime(23, 59, 59));
+    return stamp;
+}
+
+int run(const QStringList& args, std::FILE* out, std::FILE* err)
+{
+    Options o;
+    const QString error = parse(args, o);
+    if (!error.isEmpty()) {
+        print(err, QStringLiteral("vorlanix-cli: %1\nTry 'vorlanix-cli %2--help'.\n")
+                       .arg(error, o.command.isEmpty() || error.startsWith(QLatin1String("unknown command"))
+                                       ? QString()
+                                       : o.command + QLatin1Char(' ')));
+        return exit_usage;
+    }
+    if (o.help) {
+        print(out, QString::fromUtf8(help_of(o.command)));
+        return exit_ok;
+    }
+    if (o.command == QLatin1String("status")) return status_command(o, out, err);
+    if (o.command == QLatin1String("download")) return download_command(o, out, err);
+    if (o.command == QLatin1String("set-clock")) return set_clock_command(o, out, err);
+    return export_command(o, out, err);
+}
+
+} // namespace vx::cli

@@ -1,0 +1,121 @@
+#include "cli/status_report.h"
+
+#include "cli/cli_host.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace vx::cli
+{
+
+namespace
+{
+
+QString caption(QString text)
+{
+    text = text.trimmed();
+    if (text.endsWith(QLatin1Char(':'))) text.chop(1);
+    return text.trimmed();
+}
+
+QJsonValue number_of(const QString& text)
+{
+    bool ok = false;
+    const double v = QString(text).trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    return ok ? QJsonValue(v) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue text_or_null(const std::optional<QString>& s)
+{
+    return s ? QJsonValue(*s) : QJsonValue(QJsonValue::Null);
+}
+
+} // namespace
+
+std::optional<qint64> StatusReport::clock_difference() const
+{
+    if (!logger_time) return std::nullopt;
+    return computer_time.secsTo(*logger_time);
+}
+
+StatusReport collect_report(const CliHost& host, std::uint16_t type, std::uint16_t serial,
+                            std::optional<QDateTime> logger_time, const QDateTime& computer_time, int pointer,
+                            std::optional<QString> mission)
+{
+    StatusReport r;
+    r.type = type;
+    r.serial = serial;
+    r.model = host.text_of(&StatusView::pantype).value_or(QString());
+    r.clock_text = host.text_of(&StatusView::PanTime).value_or(QString());
+    r.logger_time = logger_time;
+    r.computer_time = computer_time;
+    r.pointer = pointer;
+    r.pointer_text = host.text_of(&StatusView::panptr).value_or(QString());
+    if (host.visible_of(&StatusView::panbat).value_or(true))
+        r.battery = host.text_of(&StatusView::panbat).value_or(QString());
+    r.mission = std::move(mission);
+
+    auto shown = [&](ControlView StatusView::*c) { return host.visible_of(c).value_or(true); };
+    auto text = [&](ControlView StatusView::*c) { return host.text_of(c).value_or(QString()); };
+    r.values.append({caption(text(&StatusView::LBLaktval)), text(&StatusView::pantemp).trimmed(),
+                     shown(&StatusView::LBLunit1) ? text(&StatusView::LBLunit1) : QString()});
+    if (host.visible_of(&StatusView::BevelHumi).value_or(false) && shown(&StatusView::panhumi))
+        r.values.append({caption(text(&StatusView::LBLhumi)), text(&StatusView::panhumi).trimmed(),
+                         text(&StatusView::LBLunit2)});
+    if (host.visible_of(&StatusView::PanTempFahren).value_or(false))
+        // The panel has no caption of its own; its hint says what it holds.
+        r.values.append({caption(host.hint_of(&StatusView::PanTempFahren).value_or(QString())),
+                         text(&StatusView::PanTempFahren).trimmed(), QString()});
+    if (host.visible_of(&StatusView::panIBname).value_or(false) && !text(&StatusView::panIBname).isEmpty())
+        r.values.append({QString::fromUtf8("Názov klúča"), text(&StatusView::panIBname), QString()});
+    return r;
+}
+
+QString report_text(const StatusReport& r)
+{
+    QString out;
+    auto line = [&](const QString& label, const QString& value) {
+        out += (label + QLatin1Char(':')).leftJustified(16) + value + QLatin1Char('\n');
+    };
+    line(QStringLiteral("Model"), QStringLiteral("%1 %2").arg(r.type).arg(r.model));
+    line(QStringLiteral("Serial number"), QString::number(r.serial));
+    line(QStringLiteral("Logger clock"), r.clock_text);
+    if (const auto d = r.clock_difference())
+        line(QStringLiteral("Clock offset"), QStringLiteral("%1%2 s against this computer")
+                                                 .arg(*d > 0 ? QStringLiteral("+") : QString())
+                                                 .arg(*d));
+    line(QStringLiteral("Record pointer"), r.pointer_text);
+    if (r.battery) line(QStringLiteral("Battery"), *r.battery);
+    line(QStringLiteral("Mission name"), r.mission.value_or(QStringLiteral("-")));
+    for (const LiveValue& v : r.values)
+        line(v.name, v.unit.isEmpty() ? v.text : v.text + QLatin1Char(' ') + v.unit);
+    return out;
+}
+
+QByteArray report_json(const StatusReport& r)
+{
+    QJsonObject o;
+    o[QStringLiteral("type")] = r.type;
+    o[QStringLiteral("model")] = r.model;
+    o[QStringLiteral("serial")] = r.serial;
+    const QString iso = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
+    o[QStringLiteral("logger_time")] =
+        r.logger_time ? QJsonValue(r.logger_time->toString(iso)) : QJsonValue(QJsonValue::Null);
+    o[QStringLiteral("computer_time")] = r.computer_time.toString(iso);
+    const auto d = r.clock_difference();
+    o[QStringLiteral("clock_offset_s")] = d ? QJsonValue(double(*d)) : QJsonValue(QJsonValue::Null);
+    o[QStringLiteral("pointer")] = r.pointer >= 0 ? QJsonValue(r.pointer) : QJsonValue(QJsonValue::Null);
+    o[QStringLiteral("battery")] = text_or_null(r.battery);
+    o[QStringLiteral("mission")] = text_or_null(r.mission);
+    QJsonArray values;
+    for (const LiveValue& v : r.values)
+        values.append(QJsonObject{{QStringLiteral("name"), v.name},
+                                  {QStringLiteral("text"), v.text},
+                                  {QStringLiteral("value"), number_of(v.text)},
+                                  {QStringLiteral("unit"), v.unit}});
+    o[QStringLiteral("values")] = values;
+    return QJsonDocument(o).toJson(QJsonDocument::Indented);
+}
+
+} // namespace vx::cli

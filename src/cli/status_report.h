@@ -1,0 +1,54 @@
+#pragma once
+// What "vorlanix-cli status" prints: the attached logger's model, serial
+// number, clock and its difference to this computer, record pointer,
+// battery, mission name and live values, as text or as JSON.
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace vx::cli
+{
+
+class CliHost;
+
+// One live value as the main window shows it.
+struct LiveValue {
+    QString name; // the window's caption, without the colon
+    QString text; // the value as shown ("23,5", "Error", a key name)
+    QString unit; // empty when none is shown
+};
+
+struct StatusReport {
+    std::uint16_t type = 0;
+    QString model; // the model caption
+    std::uint16_t serial = 0;
+    QString clock_text;                   // the logger clock as shown ("Error" when invalid)
+    std::optional<QDateTime> logger_time; // nullopt when the clock was invalid
+    QDateTime computer_time;              // this computer's clock at the decode
+    int pointer = -1;                     // -1: none or broken
+    QString pointer_text;                 // as shown ("Error" for a broken pointer)
+    std::optional<QString> battery;       // as shown; nullopt when the model shows none
+    std::optional<QString> mission;       // nullopt: the model has none, or it was not read
+    QList<LiveValue> values;
+
+    // Seconds the logger clock is ahead of the computer (negative: behind).
+    std::optional<qint64> clock_difference() const;
+};
+
+// Collects the report from what the status decode showed (host) and the
+// decoded variables.
+StatusReport collect_report(const CliHost& host, std::uint16_t type, std::uint16_t serial,
+                            std::optional<QDateTime> logger_time, const QDateTime& computer_time, int pointer,
+                            std::optional<QString> mission);
+
+// "Label: value" lines.
+QString report_text(const StatusReport& r);
+// One JSON object; numbers that the window shows with a decimal comma are
+// numbers here ("value"), beside the text as shown ("text"); "value" is null
+// for a text that is no number.
+QByteArray report_json(const StatusReport& r);
+
+} // namespace vx::cli

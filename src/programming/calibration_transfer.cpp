@@ -1,0 +1,90 @@
+// Calibration transfers; see calibration_transfer.h for the wire forms.
+#include "programming/calibration_transfer.h"
+
+#include "base/ui_port.h"
+#include "link/frame.h"
+#include "logger/program_state.h"
+#include "programming/encoders.h"
+
+namespace vx
+{
+
+namespace
+{
+
+constexpr int coef_k = cmd::coef_first - cmd::value_base; // k of the first coefficient byte
+constexpr std::uint8_t text_begin_parameter = 52;
+constexpr std::uint8_t text_series_end_parameter = 1;
+
+void log(Global& g, const QString& line)
+{
+    if (g.ui) g.ui->progress_log(line);
+}
+
+} // namespace
+
+bool send_float_block(Global& g, std::span<const float> values, int bar_base, int bar_step)
+{
+    const std::vector<std::uint8_t> bytes = float_bytes(values);
+    for (std::size_t n = 0; n < values.size(); ++n) {
+        if (g.ui) g.ui->progress_position(bar_base + bar_step * static_cast<int>(n));
+        log(g, QStringLiteral("CAL%1").arg(n));
+        for (std::size_t j = 0; j < 4; ++j) {
+            const std::size_t i = 4 * n + j;
+            if (!g.link.send_value(coef_k + static_cast<int>(i), bytes[i])) return false;
+        }
+    }
+    return g.link.send_value(coef_k + static_cast<int>(bytes.size()), check_byte(bytes));
+}
+
+bool send_flow_constants(Global& g, int a, int b, int conversion)
+{
+    const auto bytes = flow_constant_bytes(a, b, conversion);
+    const char* lines[] = {"konstanta A", "konstanta A", "konstanta B", "konstanta B", "Typ prepoctu"};
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (!g.link.send_value(coef_k + static_cast<int>(i), bytes[i])) return false;
+        g.link.delay(200);
+        log(g, QString::fromLatin1(lines[i]));
+    }
+    if (!g.link.send_value(coef_k + static_cast<int>(bytes.size()), check_byte(bytes))) return false;
+    g.link.delay(200);
+    return true;
+}
+
+bool send_coefficient_text(Global& g, int index, const QString& text)
+{
+    const auto bytes = coefficient_text(text);
+    if (!bytes) return false;
+    if (g.ui) g.ui->progress_label(QStringLiteral("SEND LCD A%1").arg(index));
+    if (!g.link.setup_exchange(cmd::coef_text_begin, text_begin_parameter)) return false;
+    for (char c : *bytes)
+        if (!g.link.setup_exchange(cmd::coef_text_char, static_cast<std::uint8_t>(c))) return false;
+    g.link.setup_send(cmd::coef_text_store, static_cast<std::uint8_t>(index));
+    g.link.delay(200);
+    return true;
+}
+
+bool send_analog_text_block(Global& g, const std::array<QString, 3>& texts)
+{
+    // Nothing goes out unless every text converts.
+    for (const QString& text : texts)
+        if (!coefficient_text(text)) return false;
+    g.link.show_progress(QString());
+    bool ok = true;
+    for (int n = 0; n < 3 && ok; ++n)
+        ok = send_coefficient_text(g, n, texts[static_cast<std::size_t>(n)]);
+    if (ok) ok = g.link.setup_exchange(cmd::coef_text_end, text_series_end_parameter);
+    if (g.ui) g.ui->progress_hide();
+    return ok;
+}
+
+bool write_memory_cell(Global& g, int cell, std::uint8_t value, int pause_ms)
+{
+    if (!g.link.setup_exchange(cmd::mem_select, static_cast<std::uint8_t>(cell))) return false;
+    g.link.delay(pause_ms);
+    const bool stored = g.link.setup_exchange(cmd::mem_store, value);
+    g.link.delay(pause_ms);
+    return stored;
+}
+
+} // namespace vx

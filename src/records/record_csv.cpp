@@ -1,0 +1,234 @@
+#include "records/record_csv.h"
+
+#include "records/record_file.h"
+
+#include <QSaveFile>
+#include <algorithm>
+
+namespace vx
+{
+
+namespace
+{
+
+QString u(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+const CsvChannel temperature{u("Temperature"), u("°C")};
+const CsvChannel humidity{u("Humidity"), u("%RH")};
+
+// A value field as a number: optional sign, digits, optional comma or point
+// and digits. Returns the digits after the separator (0 for a whole number),
+// or -1 when the field is no number.
+int decimals_of(QStringView field)
+{
+    qsizetype i = 0;
+    if (i < field.size() && (field[i] == QLatin1Char('-') || field[i] == QLatin1Char('+'))) ++i;
+    int before = 0, after = 0;
+    while (i < field.size() && field[i].isDigit()) {
+        ++i;
+        ++before;
+    }
+    bool separator = false;
+    if (i < field.size() && (field[i] == QLatin1Char(',') || field[i] == QLatin1Char('.'))) {
+        separator = true;
+        ++i;
+        while (i < field.size() && field[i].isDigit()) {
+            ++i;
+            ++after;
+        }
+    }
+    if (i != field.size() || before == 0 || (separator && after == 0)) return -1;
+    return after;
+}
+
+// One record line split into its stamp and its value fields (blanks trimmed).
+struct SplitLine {
+    QDateTime time;
+    bool seconds = false; // the stamp carries seconds
+    QStringList fields;
+};
+
+std::optional<SplitLine> split_record_line(const QString& line)
+{
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+    if (line.size() < 8 || tab < 0) return std::nullopt;
+    const QStringView stamp = QStringView(line).left(tab);
+    const auto time = parse_time_stamp(stamp);
+    if (!time) return std::nullopt;
+    SplitLine out;
+    out.time = *time;
+    out.seconds = stamp.count(QLatin1Char(':')) == 2;
+    for (const QString& f : line.mid(tab + 1).split(QLatin1Char('\t')))
+        out.fields << f.trimmed();
+    // A trailing tab adds no value.
+    while (!out.fields.isEmpty() && out.fields.last().isEmpty())
+        out.fields.removeLast();
+    return out;
+}
+
+bool header_has(const QStringList& lines, const char* key)
+{
+    return std::any_of(lines.begin(), lines.end(), [key](const QString& l) {
+        return l.startsWith(QLatin1String(key)) && !split_record_line(l);
+    });
+}
+
+QString csv_field(const QString& field)
+{
+    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
+        !field.contains(QLatin1Char('\r')) && !field.contains(QLatin1Char('\n')))
+        return field;
+    QString quoted = field;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// A value as CSV holds it: numbers with a decimal point, anything else as written.
+QString csv_value(const QString& field)
+{
+    if (decimals_of(field) < 0) return csv_field(field);
+    QString v = field;
+    v.replace(QLatin1Char(','), QLatin1Char('.'));
+    return v;
+}
+
+} // namespace
+
+QList<CsvChannel> record_channels(std::uint16_t type_code)
+{
+    switch (type_code) {
+    case 55:
+    case 85:
+    case 86:
+    case 89:
+    case 94:
+    case 95:
+    case 96:
+    case 101:
+    case 103:
+    case 128:
+    case 129:
+        return {temperature};
+    case 87:
+    case 88:
+    case 92:
+    case 99:
+    case 100:
+    case 106:
+        return {temperature, humidity};
+    case 90:
+    case 102:
+        return {{u("Pulses"), {}}};
+    case 93:
+        return {{u("Key"), {}}};
+    case 97:
+        return {{u("Value"), {}}};
+    case 105:
+    case 108:
+    case 131:
+        return {{u("Temperature 1"), u("°C")}, {u("Temperature 2"), u("°C")}};
+    case 107:
+        return {{u("Quantity"), {}}};
+    case 111:
+        return {{u("Wind speed"), u("m/s")}, {u("Wind direction"), u("°")}};
+    case 130:
+        return {{u("Current"), u("mA")}, {u("Pulses"), {}}};
+    case 132:
+        return {{u("Level"), u("cm")}};
+    case 133:
+        return {temperature, humidity, {u("Air pressure"), u("hPa")}};
+    default:
+        return {};
+    }
+}
+
+std::uint16_t guess_record_model(const QStringList& lines)
+{
+    if (header_has(lines, "CONST:")) return 102;
+    if (header_has(lines, "STATUS:")) return 130;
+    std::optional<SplitLine> first;
+    qsizetype most = 0;
+    bool seconds = false, text_values = false;
+    for (const QString& line : lines) {
+        const auto rec = split_record_line(line);
+        if (!rec || rec->fields.isEmpty()) continue;
+        if (!first) first = rec;
+        most = std::max(most, rec->fields.size());
+        seconds = seconds || rec->seconds;
+        text_values = text_values || decimals_of(rec->fields.first()) < 0;
+    }
+    if (!first) return 0;
+    if (seconds) return 132;
+    if (text_values) return 93;
+    if (most >= 3) return 133;
+    if (most == 2) {
+        // The shape of the first line that carries both values decides.
+        for (const QString& line : lines) {
+            const auto rec = split_record_line(line);
+            if (!rec || rec->fields.size() < 2) continue;
+            if (decimals_of(rec->fields[1]) == 0) return 130;
+            if (decimals_of(rec->fields[0]) == 2) return 105;
+            break;
+        }
+        return 87;
+    }
+    return decimals_of(first->fields.first()) == 0 ? 107 : 85;
+}
+
+CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options)
+{
+    CsvExport out;
+    out.type_code = options.type_code ? *options.type_code : guess_record_model(lines);
+    const QList<CsvChannel> channels = record_channels(out.type_code);
+
+    QList<SplitLine> rows;
+    qsizetype columns = channels.size();
+    for (const QString& line : lines) {
+        auto rec = split_record_line(line);
+        if (!rec) continue;
+        if (options.from && rec->time < *options.from) continue;
+        if (options.to && rec->time > *options.to) continue;
+        columns = std::max(columns, rec->fields.size());
+        rows.append(std::move(*rec));
+    }
+
+    const QString eol = QStringLiteral("\r\n");
+    QString& csv = out.text;
+    csv += QStringLiteral("Time");
+    for (qsizetype c = 0; c < columns; ++c) {
+        QString name = QStringLiteral("Value %1").arg(c + 1);
+        if (c < channels.size()) {
+            name = channels[c].name;
+            if (!channels[c].unit.isEmpty())
+                name += QStringLiteral(" [") + channels[c].unit + QLatin1Char(']');
+        }
+        csv += QLatin1Char(',') + csv_field(name);
+    }
+    csv += eol;
+    for (const SplitLine& r : rows) {
+        csv += r.time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+        for (qsizetype c = 0; c < columns; ++c) {
+            csv += QLatin1Char(',');
+            if (c < r.fields.size()) csv += csv_value(r.fields[c]);
+        }
+        csv += eol;
+    }
+    out.rows = static_cast<int>(rows.size());
+    return out;
+}
+
+bool write_csv_file(const QString& path, const QString& text, QString* error)
+{
+    const QByteArray bytes = text.toUtf8();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error) *error = QStringLiteral("Unable to write to %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+} // namespace vx

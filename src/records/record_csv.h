@@ -1,0 +1,74 @@
+#pragma once
+// Record texts as CSV for other programs (RFC 4180): one header row naming
+// the channels of the model with their units, then one row per record line:
+// the time in ISO 8601 ("2024-03-01T10:15:00", the logger's local time, no
+// zone), then the values with a decimal point. Fields that hold a comma, a
+// double quote or a line break are quoted, their quotes doubled. Rows end
+// with CR LF; the text is UTF-8.
+//
+// A record file does not name the model of its logger. When the caller does
+// not know it, the model is told from the text itself (guess_record_model):
+//   - a header line "CONST:" .............................. 102 (flow counter)
+//   - a header line "STATUS:" ............................. 130 (current loop)
+//   - time stamps with seconds ............................ 132 (level)
+//   - a first value that is no number ..................... 93 (iButton keys)
+//   - three values ........................................ 133 (temperature,
+//                                                            humidity, pressure)
+//   - two values, the second a whole number ............... 130
+//   - two values with two decimals ........................ 105 (two temperatures)
+//   - two values otherwise ................................ 87 (temperature and
+//                                                            humidity)
+//   - one value, a whole number ........................... 107 (flow quantity)
+//   - one value otherwise ................................. 85 (temperature)
+// Files of models that look alike (108 and 111 look like 87; 90, 97 and
+// analog inputs like 85) get the names of the look-alike unless the model is
+// given.
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+namespace vx
+{
+
+// One value column: its name and unit ("" when the quantity has none).
+struct CsvChannel {
+    QString name;
+    QString unit;
+    bool operator==(const CsvChannel&) const = default;
+};
+
+// The value columns of a model's record lines, in file order; empty for
+// type codes that are no model.
+QList<CsvChannel> record_channels(std::uint16_t type_code);
+
+// The model a record text stands for (rules above); 0 when the text holds
+// no record line.
+std::uint16_t guess_record_model(const QStringList& lines);
+
+struct CsvOptions {
+    std::optional<std::uint16_t> type_code; // the model; guessed from the lines when unset
+    std::optional<QDateTime> from;          // earliest record written (inclusive)
+    std::optional<QDateTime> to;            // latest record written (inclusive)
+};
+
+struct CsvExport {
+    QString text;                // header row and records, CR LF rows
+    std::uint16_t type_code = 0; // the model the columns are named after
+    int rows = 0;                // record rows written
+};
+
+// The record lines of lines (a record file or a viewer's text: lines whose
+// text before the first tab is a time stamp; others are left out) as CSV.
+// Rows with fewer values than columns get empty fields; values beyond the
+// model's channels get columns "Value n".
+CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options = {});
+
+// Writes text as UTF-8 to path, replacing the file only when complete. On
+// failure returns false and sets error to "Unable to write to <path>".
+bool write_csv_file(const QString& path, const QString& text, QString* error = nullptr);
+
+} // namespace vx

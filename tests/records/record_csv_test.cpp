@@ -1,0 +1,125 @@
+// Record texts as CSV: the header row of the model, ISO times, point
+// decimals, RFC 4180 quoting, the time filter, and how a file's model is told
+// from the file itself.
+#include "records/record_csv.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using vx::CsvOptions;
+
+namespace
+{
+
+QDateTime at(int y, int mo, int d, int h, int mi)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi));
+}
+
+} // namespace
+
+TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
+{
+    const QStringList two_channels = {"MISIA1",
+                                      "Remark: sklad",
+                                      "START: 1.3.2024 10:00",
+                                      "PERIOD: 10",
+                                      "GRADIENT: 0",
+                                      "1.3.2024 10:00\t 21,5\t 45,0",
+                                      "1.3.2024 10:10\t-0,3\t 100,0",
+                                      "not a record line",
+                                      "2.3.2024\t 22,0\t 50,5"};
+    struct Case {
+        const char* name;
+        QStringList lines;
+        CsvOptions options;
+        QString expected;
+    };
+    CsvOptions range;
+    range.from = at(2024, 3, 1, 10, 5);
+    range.to = at(2024, 3, 2, 0, 0);
+    CsvOptions model_108;
+    model_108.type_code = 108;
+    const Case cases[] = {
+        {"two channels: header lines and other text left out, midnight stamp, comma decimals",
+         two_channels,
+         {},
+         "Time,Temperature [°C],Humidity [%RH]\r\n"
+         "2024-03-01T10:00:00,21.5,45.0\r\n"
+         "2024-03-01T10:10:00,-0.3,100.0\r\n"
+         "2024-03-02T00:00:00,22.0,50.5\r\n"},
+        {"a range keeps the records within it, both ends included", two_channels, range,
+         "Time,Temperature [°C],Humidity [%RH]\r\n"
+         "2024-03-01T10:10:00,-0.3,100.0\r\n"
+         "2024-03-02T00:00:00,22.0,50.5\r\n"},
+        {"a given model names the columns", two_channels, model_108,
+         "Time,Temperature 1 [°C],Temperature 2 [°C]\r\n"
+         "2024-03-01T10:00:00,21.5,45.0\r\n"
+         "2024-03-01T10:10:00,-0.3,100.0\r\n"
+         "2024-03-02T00:00:00,22.0,50.5\r\n"},
+        {"key names are quoted when they hold a comma, a quote or a line break",
+         {"Download: KLUCE", "1.3.2024 08:00\tNovák, Ján", "1.3.2024 08:05\tDvere \"A\"",
+          "1.3.2024 08:07\t[17]", "1.3.2024 08:09\tKľúč 2"},
+         {},
+         "Time,Key\r\n"
+         "2024-03-01T08:00:00,\"Novák, Ján\"\r\n"
+         "2024-03-01T08:05:00,\"Dvere \"\"A\"\"\"\r\n"
+         "2024-03-01T08:07:00,[17]\r\n"
+         "2024-03-01T08:09:00,Kľúč 2\r\n"},
+        {"rows of fewer values get empty fields; more values get columns of their own",
+         {"1.3.2024 10:00\t 21,5", "1.3.2024 10:10\t 21,6\t 40,0\t 7"},
+         {},
+         "Time,Temperature [°C],Humidity [%RH],Air pressure [hPa]\r\n"
+         "2024-03-01T10:00:00,21.5,,\r\n"
+         "2024-03-01T10:10:00,21.6,40.0,7\r\n"},
+        {"no record line: the header row alone", {"MISIA1", "Remark: "}, {}, "Time\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(vx::records_to_csv(c.lines, c.options).text.toStdString(), c.expected.toStdString());
+    }
+    CsvOptions extra;
+    extra.type_code = 85;
+    EXPECT_EQ(vx::records_to_csv({"1.3.2024 10:00\t 1,0\t 2,0"}, extra).text,
+              QString("Time,Temperature [°C],Value 2\r\n2024-03-01T10:00:00,1.0,2.0\r\n"));
+}
+
+TEST(RecordCsv, ModelIsToldFromTheFile)
+{
+    struct Case {
+        const char* name;
+        QStringList lines;
+        int model;
+    };
+    const Case cases[] = {
+        {"flow counter header", {"M", "STATUS: \t120", "CONST: \t10", "1.3.2024 10:00\t  12,0"}, 102},
+        {"current loop header", {"M", "STATUS: \t5", "GRADIENT: 1", "1.3.2024 10:00\t  4,25\t   17"}, 130},
+        {"stamps with seconds", {"01.03.2024 10:00:30\t 120,50"}, 132},
+        {"a word as value", {"1.3.2024 10:00\t[17]"}, 93},
+        {"three values", {"1.3.2024 10:00\t 21,5\t 45,0\t1013"}, 133},
+        {"two values, the second whole", {"1.3.2024 10:00\t  4,25\t     17"}, 130},
+        {"two values with two decimals", {"1.3.2024 10:00\t 21,50\t 22,25"}, 105},
+        {"two values", {"1.3.2024 10:00\t 21,5\t 45,0"}, 87},
+        {"one whole value", {"1.3.2024 10:00\t345"}, 107},
+        {"one value", {"1.3.2024 10:00\t 21,5"}, 85},
+        {"no records", {"M", "Remark: "}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(vx::guess_record_model(c.lines), c.model);
+    }
+}
+
+TEST(RecordCsv, FileIsWrittenAsUtf8OrReportsWhereNot)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.csv");
+    ASSERT_TRUE(vx::write_csv_file(path, "Time,Key\r\n2024-03-01T08:09:00,Kľúč\r\n"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("Time,Key\r\n2024-03-01T08:09:00,K\xc4\xbe\xc3\xba\xc4\x8d\r\n"));
+
+    QString error;
+    EXPECT_FALSE(vx::write_csv_file(dir.filePath("no/such/dir/out.csv"), "x", &error));
+    EXPECT_EQ(error, "Unable to write to " + dir.filePath("no/such/dir/out.csv"));
+}

@@ -1,0 +1,111 @@
+// The viewer's text held in one piece: its lines, their positions and the
+// search, read as a plain-text pane reads a text.
+#include "base/code_page.h"
+#include "records/record_text.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+using vx::RecordText;
+
+namespace
+{
+
+QStringList lines_of(const RecordText& t)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < t.line_count(); ++i)
+        out << t.line(i).toString();
+    return out;
+}
+
+QString decoded(const QByteArray& bytes)
+{
+    QString text;
+    vx::append_cp1250(text, bytes);
+    return text;
+}
+
+} // namespace
+
+TEST(RecordText, LineBreaksAsThePaneReadsThem)
+{
+    struct Case {
+        const char* name;
+        QString input;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"CR LF",
+         "1.1.2024 00:01\t 20,0\r\n1.1.2024 00:02\t 20,1\r\n",
+         {"1.1.2024 00:01\t 20,0", "1.1.2024 00:02\t 20,1", ""}},
+        {"LF", "a\nb\n", {"a", "b", ""}},
+        {"last line without a break", "a\r\nb", {"a", "b"}},
+        {"empty", "", {""}},
+        {"only a break", "\r\n", {"", ""}},
+        {"empty lines kept", "a\n\n\r\nb", {"a", "", "", "b"}},
+        {"lone CR", "a\rb\r\rc", {"a", "b", "", "c"}},
+        {"CR LF split only as a pair", "a\n\rb", {"a", "", "b"}},
+        {"paragraph and line separators", QString::fromUtf16(u"a\u2029b\u2028c"), {"a", "b", "c"}},
+        {"no-break space reads as a blank", QString::fromUtf16(u"1\u00A0000"), {"1 000"}},
+        {"code page 1250",
+         decoded("Misia: SKLAD \xE8.1\r\nVlhkos\x9D\t\x8A\r\n"),
+         {QString::fromUtf8("Misia: SKLAD č.1"), QString::fromUtf8("Vlhkosť\tŠ"), ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RecordText t(c.input);
+        EXPECT_EQ(lines_of(t), c.lines);
+        EXPECT_EQ(t.text(), c.lines.join('\n'));
+        EXPECT_EQ(t.line_count(), c.lines.size());
+        for (qsizetype i = 0; i < t.line_count(); ++i)
+            EXPECT_EQ(t.text().mid(t.line_start(i), t.line_end(i) - t.line_start(i)), c.lines[i]);
+    }
+}
+
+TEST(RecordText, AppendedLinesFollowThePanesParagraphs)
+{
+    struct Case {
+        QString before, line, after;
+    };
+    const Case cases[] = {
+        {"", "x", "x"},            // an empty text takes the line as it is
+        {"", "", ""},              //
+        {"a", "x", "a\nx"},        //
+        {"a", "", "a\n"},          //
+        {"a\n", "x", "a\n\nx"},    // also after a final empty line
+        {"a", "x\r\ny", "a\nx\ny"} // breaks inside the line make lines
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.before + "|" + c.line).toStdString());
+        RecordText t(c.before);
+        t.append_line(c.line);
+        EXPECT_EQ(t.text(), c.after);
+        EXPECT_EQ(lines_of(t), c.after.split('\n'));
+    }
+}
+
+TEST(RecordText, PositionsLinesLongestAndSearch)
+{
+    RecordText t(QString("name\r\n6.12.2026 10:00\t 21,5\r\nabc Abc\r\n"));
+    ASSERT_EQ(t.text(), "name\n6.12.2026 10:00\t 21,5\nabc Abc\n");
+    // Positions count each line break as one character.
+    const std::pair<qsizetype, qsizetype> at[] = {{0, 0},  {4, 0},  {5, 1},  {26, 1}, {27, 2},
+                                                  {34, 2}, {35, 3}, {99, 3}, {-5, 0}};
+    for (const auto& [pos, line] : at)
+        EXPECT_EQ(t.line_at(pos), line) << pos;
+    EXPECT_EQ(t.longest_line(), 1);
+
+    struct Find {
+        const char* what;
+        qsizetype from, hit;
+    };
+    const Find finds[] = {{"abc", 0, 27},  {"Abc", 0, 31}, {"abc", 28, -1},   {"ABC", 0, -1},
+                          {"21,5", 5, 22}, {"", 0, -1},    {"name\n6", 0, -1}}; // no hit across lines
+    for (const Find& f : finds)
+        EXPECT_EQ(t.find(QString::fromUtf8(f.what), f.from), f.hit) << f.what << " from " << f.from;
+
+    t.clear();
+    EXPECT_EQ(t.line_count(), 1);
+    EXPECT_EQ(t.size(), 0);
+}

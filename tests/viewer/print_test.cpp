@@ -1,0 +1,201 @@
+// Printing a viewer's text to a PDF file and reading the words back with
+// their positions (pdftotext from poppler-utils): columns, pages, header,
+// footer, tabs; the plain print; the print settings dialog.
+#include "common/fake_ui.h"
+#include "common/temp_home.h"
+#include "logger/program_state.h"
+#include "viewer/print_dialog.h"
+#include "viewer/printing.h"
+#include "viewer/record_viewer.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct Word {
+    QString text;
+    double x, y; // top-left, in points
+    double right;
+};
+using Page = QList<Word>;
+
+// The words of every page as pdftotext finds them in the file.
+QList<Page> pdf_words(const QString& path)
+{
+    QProcess p;
+    p.start("pdftotext", {"-bbox", path, "-"});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
+    QList<Page> pages;
+    const QRegularExpression word(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re");
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
+        if (line.contains("<page ")) pages.append(Page{});
+        const auto m = word.match(line);
+        if (m.hasMatch() && !pages.isEmpty())
+            pages.last().append({m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(),
+                                 m.captured(3).toDouble()});
+    }
+    return pages;
+}
+
+const Word* find(const Page& page, const QString& text)
+{
+    for (const Word& w : page)
+        if (w.text == text) return &w;
+    return nullptr;
+}
+
+class PrintTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g.program_dir = home.dir();
+        g.ui = &ui;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(home.path("out.pdf"));
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        viewer.setWindowTitle("SKLAD.txt");
+    }
+    // The name line, then lines "L1" .. "Ln".
+    void fill(int n)
+    {
+        QStringList lines{"SKLAD"};
+        for (int i = 1; i <= n; ++i)
+            lines << QString("L%1").arg(i);
+        viewer.set_text(lines.join('\n'));
+    }
+    QList<Page> print(const vx::PrintSettings& s)
+    {
+        EXPECT_TRUE(vx::printmake(viewer, s, printer, QDateTime(QDate(2024, 3, 12), QTime(10, 5))));
+        return pdf_words(home.path("out.pdf"));
+    }
+
+    vxtest::TempHome home;
+    vx::Global g;
+    vxtest::FakeUi ui;
+    vx::TEditForm viewer{g};
+    QPrinter printer{QPrinter::HighResolution};
+};
+
+TEST_F(PrintTest, ColumnsFillDownThenAcrossThenOntoTheNextPage)
+{
+    fill(101);
+    const QList<Page> pages = print({2, 50, "Sklad ", "Mibra"});
+    ASSERT_EQ(pages.size(), 2);
+    const Word* l1 = find(pages[0], "L1");
+    ASSERT_NE(l1, nullptr);
+    EXPECT_EQ(find(pages[0], "SKLAD"), nullptr); // the name line is not printed
+    for (int i = 2; i <= 100; ++i) {
+        SCOPED_TRACE(i);
+        const Word* w = find(pages[0], QString("L%1").arg(i));
+        ASSERT_NE(w, nullptr);
+        const Word* above = find(pages[0], QString("L%1").arg(i == 51 ? 1 : i - 1));
+        if (i <= 50) {
+            EXPECT_NEAR(w->x, l1->x, 0.5);
+            EXPECT_GT(w->y, above->y + 5);
+        } else if (i == 51) {
+            EXPECT_GT(w->x, l1->x + 150); // the right column, at the top
+            EXPECT_NEAR(w->y, l1->y, 0.5);
+        } else {
+            EXPECT_NEAR(w->x, find(pages[0], "L51")->x, 0.5);
+            EXPECT_NEAR(w->y - above->y, find(pages[0], "L2")->y - l1->y, 0.5);
+        }
+    }
+    const Word* l101 = find(pages[1], "L101");
+    ASSERT_NE(l101, nullptr);
+    EXPECT_NEAR(l101->x, l1->x, 0.5);
+    EXPECT_NEAR(l101->y, l1->y, 0.5);
+    // Header on both pages; the footer of a full page: number, text, time.
+    for (const Page& p : pages) {
+        ASSERT_NE(find(p, "SKLAD.txt"), nullptr);
+        EXPECT_LT(find(p, "SKLAD.txt")->y, l1->y);
+    }
+    for (const char* footer : {"Strana", "1", "Mibra", "12.3.2024", "10:05"}) {
+        SCOPED_TRACE(footer);
+        const Word* w = find(pages[0], footer);
+        ASSERT_NE(w, nullptr);
+        EXPECT_GT(w->y, find(pages[0], "L50")->y);
+    }
+    EXPECT_EQ(find(pages[1], "Strana"), nullptr);
+}
+
+TEST_F(PrintTest, TextEndingAtAPageBoundaryGivesAPageWithOnlyTheHeader)
+{
+    fill(100);
+    const QList<Page> pages = print({2, 50, "", ""});
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_NE(find(pages[0], "L100"), nullptr);
+    ASSERT_EQ(pages[1].size(), 1);
+    EXPECT_EQ(pages[1][0].text, "SKLAD.txt");
+}
+
+TEST_F(PrintTest, TabsPrintAsBlanksAndOneRowPrintsThePlainText)
+{
+    viewer.set_text("SKLAD\n10.3.2024 08:00\t21,5\t60,0");
+    QList<Page> pages = print({2, 50, "", ""});
+    ASSERT_EQ(pages.size(), 1);
+    const QStringList words{"10.3.2024", "08:00", "21,5", "60,0"};
+    for (const QString& w : words)
+        ASSERT_NE(find(pages[0], w), nullptr) << w.toStdString();
+    const double blank = find(pages[0], "08:00")->x - find(pages[0], "10.3.2024")->right;
+    EXPECT_GT(blank, 0.5);
+    for (int i = 2; i < words.size(); ++i) {
+        SCOPED_TRACE(words[i].toStdString());
+        const Word* before = find(pages[0], words[i - 1]);
+        const Word* w = find(pages[0], words[i]);
+        EXPECT_NEAR(w->y, before->y, 0.5);             // one printed line
+        EXPECT_NEAR(w->x - before->right, blank, 0.5); // one blank, as between date and time
+    }
+
+    // ROWS = 1: the text as the pane holds it, name line included, no header or footer.
+    pages = print({2, 1, "HEAD", "FOOT"});
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_NE(find(pages[0], "SKLAD"), nullptr);
+    EXPECT_NE(find(pages[0], "21,5"), nullptr);
+    EXPECT_EQ(find(pages[0], "HEAD"), nullptr);
+    EXPECT_EQ(find(pages[0], "Strana"), nullptr);
+}
+
+TEST_F(PrintTest, SettingsDialogWritesItsKeysOnOkOnly)
+{
+    home.write("vorlanix.ini", "[PRINTER]\r\nCOLS=3\r\n[OTHER]\r\nA=1\r\n");
+    g.settings = vx::read_settings(g.program_dir);
+    vx::Tfrmprint dlg(g);
+    dlg.load();
+    EXPECT_EQ(dlg.Ednumcols->value(), 3);
+    EXPECT_EQ(dlg.EDnumrows->value(), 50);
+    dlg.Ednumcols->setValue(1);
+    dlg.EDhead->setText("Firma ");
+    dlg.reject();
+    EXPECT_EQ(g.settings.print_cols, 3);
+
+    dlg.load();
+    dlg.EDnumrows->setValue(40);
+    dlg.EDpata->setText("strana pata");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(home.read("vorlanix.ini"),
+              "[PRINTER]\r\nCOLS=3\r\nROWS=40\r\nHEAD=\r\nFOOT=strana pata\r\n[OTHER]\r\nA=1\r\n");
+    EXPECT_EQ(vx::Tfrmprint::settings_of(g).rows, 40);
+
+    // "Nastavenie" lets the user choose a PDF file; the list shows it.
+    dlg.ask_printer = [&](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(home.path("chosen.pdf"));
+        return true;
+    };
+    dlg.BTsetup->click();
+    EXPECT_EQ(dlg.ComboBox1->currentText(), "PDF: " + home.path("chosen.pdf"));
+    EXPECT_TRUE(vx::printer_ready(dlg.printer()));
+}
+
+} // namespace
