@@ -1,28 +1,50 @@
 // The main window without a logger: geometry kept in the settings file, the
-// graph tab, language texts, a port that does not open, and the viewer
-// commands and "Okno" items that reach the active record viewer.
+// graph tab, a port that does not open, every item of its menus, tool bars
+// and shortcuts pressed as the user would (each opens its window, reaches the
+// viewer, says why it cannot act, or is disabled), and the viewer commands
+// and "Okno" items that reach the active record viewer; the database
+// browser's life in the window; and, started in the program's own order,
+// viewers inside the document area, no modified viewer dropped at close, the
+// COM button, and the language file in the windows made before it was read.
 #include "app/main_window.h"
+#include "app/progress_window.h"
+#include "app/qt_ui.h"
+#include "app/tip_window.h"
 #include "common/qt_print.h"
 #include "common/test_state.h"
+#include "viewer/database_browser.h"
+#include "viewer/file_list.h"
 #include "viewer/graph_properties_dialog.h"
+#include "viewer/print_dialog.h"
 #include "viewer/record_viewer.h"
+#include "viewer/report.h"
 
 #include <qcustomplot.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
+#include <QDesktopServices>
 #include <QDialog>
-#include <QLabel>
+#include <QGroupBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
 
 using vx::TForm1;
 
@@ -41,9 +63,50 @@ QByteArray record_file(int first_hour)
     return text;
 }
 
+// Receives what the window asks the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+// What pressing an item did.
+struct Seen {
+    QStringList modal;   // class and object name of each modal window that came up
+    QStringList windows; // object names of top-level windows that came up
+    int messages = 0;    // messages and plain message boxes
+    bool enabled = true;
+};
+
 class MainWindowTest : public ::testing::Test, protected vxtest::TestState
 {
 protected:
+    void TearDown() override { QDesktopServices::unsetUrlHandler("file"); }
+    // The program's own start order: the progress window and the main window
+    // are made before start() reads the settings (COM1 on no device) and the
+    // language file's section EN; until then they have no texts.
+    TForm1& run_program(const QByteArray& global = {}, const QByteArray& language = {})
+    {
+        home.write("vorlanix.ini", "[GLOBAL]\r\nSHOWTIP=0\r\nLANGUAGE=EN\r\nComPort=1\r\n" + global +
+                                       "[PORTS]\r\nCOM1=/nonexistent\r\n");
+        if (!language.isEmpty()) home.write("vorlan.lng", "[EN]\r\n" + language);
+        g.lang = vx::Language{};
+        qt = std::make_unique<vx::QtUi>(g);
+        g.ui = &ui;
+        w = std::make_unique<TForm1>(g);
+        w->show();
+        w->start();
+        ui.messages.clear();
+        QApplication::processEvents();
+        return *w;
+    }
+    void open_viewer(bool modified)
+    {
+        w->set_window_modified(w->open_text_window("Untitled", "Download: M"), modified);
+    }
     // Creates and starts the window over the files written so far.
     TForm1& make()
     {
@@ -51,16 +114,33 @@ protected:
         w->start();
         return *w;
     }
-    // The window shown and active, with two record files in viewers, B active.
-    std::pair<vx::TEditForm*, vx::TEditForm*> with_two_viewers()
+    // The window shown and active over A.txt and B.txt in the log folder; what
+    // it asks the desktop, the graph program and the printer is caught.
+    TForm1& shown(const QByteArray& global = "AUTOGRAPH=0\r\n")
     {
-        home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=9\r\nSHOWTIP=0\r\n");
+        home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=9\r\nSHOWTIP=0\r\n" + global +
+                                       "[PORTS]\r\nCOM9=/nonexistent/tty\r\n");
         home.write("Log/A.txt", record_file(8));
         home.write("Log/B.txt", record_file(10));
-        make().resize(900, 700);
+        home.write("muster.htm", "<h1>?Header</h1>");
+        home.write("html/index.html", "<html></html>");
+        QDesktopServices::setUrlHandler("file", &urls, "open");
+        make().resize(1000, 750);
+        w->hooks.start_program = [this](const QString& p) { return started << p, true; };
+        w->frmprint->ask_printer = [this](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(home.path("print.pdf"));
+            return true;
+        };
         w->show();
         w->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        return *w;
+    }
+    // shown(), with the two record files in viewers, B active.
+    std::pair<vx::TEditForm*, vx::TEditForm*> with_two_viewers()
+    {
+        shown();
         vx::TEditForm* a = w->open_text_file(home.path("Log/A.txt"));
         vx::TEditForm* b = w->open_text_file(home.path("Log/B.txt"));
         w->mdi()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(b->parentWidget()));
@@ -71,8 +151,48 @@ protected:
     {
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), k, mods);
     }
+    // Presses the item: its first shortcut, else its menu or tool bar entry.
+    // Modal windows that come up are recorded and closed.
+    Seen press(QAction* a)
+    {
+        Seen seen;
+        seen.enabled = a->isEnabled();
+        // The keys belong to the main window: it is the active one when they are pressed.
+        // (Hiding a window that had the focus leaves the offscreen platform with no active window.)
+        if (QApplication::activeWindow() != w.get()) QApplication::setActiveWindow(w.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        QSet<QWidget*> before; // the windows already showing
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t->isVisible()) before << t;
+        const auto messages = ui.messages.size() + ui.count("plain_message");
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* m = QApplication::activeModalWidget()) {
+                seen.modal << QString(m->metaObject()->className()) + ":" + m->objectName();
+                if (auto* d = qobject_cast<QDialog*>(m))
+                    d->reject();
+                else
+                    m->close();
+            }
+        });
+        closer.start();
+        if (!a->shortcut().isEmpty())
+            key(a->shortcut()[0].key(), a->shortcut()[0].keyboardModifiers());
+        else if (a->isEnabled())
+            a->trigger(); // as its menu item or tool button does
+        QTest::qWait(30);
+        closer.stop();
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t->isVisible() && !before.contains(t) && t != w.get()) seen.windows << t->objectName();
+        seen.messages = int(ui.messages.size() + ui.count("plain_message") - messages);
+        return seen;
+    }
 
+    std::unique_ptr<vx::QtUi> qt;
     std::unique_ptr<TForm1> w;
+    UrlCatcher urls;
+    QStringList started;
 };
 
 TEST_F(MainWindowTest, GeometryIsSavedAtCloseOnlyAbove200By200AndTakenOnlyWithinItsLimits)
@@ -97,11 +217,13 @@ TEST_F(MainWindowTest, GeometryIsSavedAtCloseOnlyAbove200By200AndTakenOnlyWithin
     home.write("vorlanix.ini", "[GLOBAL]\r\nWIDTH=201\r\nHEIGHT=200\r\nLEFT=0\r\nTOP=25\r\n");
     TForm1& limited = make();
     // Height 200 and left 0 are not taken: the designed ones (two thirds of the
-    // desktop's free area, centred) stay.
+    // desktop's free area, centred) stay, as at a first start.
     const QRect free_area = limited.screen()->availableGeometry();
     QRect designed(0, 0, free_area.width() * 2 / 3, free_area.height() * 2 / 3);
     designed.moveCenter(free_area.center());
     EXPECT_EQ(limited.geometry(), QRect(designed.x(), 25, 201, designed.height()));
+    QFile::remove(home.path("vorlanix.ini"));
+    EXPECT_EQ(make().geometry(), designed);
 }
 
 TEST_F(MainWindowTest, PortThatDoesNotOpenShowsMess1AndPollStillRuns)
@@ -121,26 +243,70 @@ TEST_F(MainWindowTest, PortThatDoesNotOpenShowsMess1AndPollStillRuns)
     EXPECT_EQ(f.Timer1->interval(), 700);
 }
 
-TEST_F(MainWindowTest, WithoutAViewerEveryCommandDoesNothing)
+TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)
 {
-    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=9\r\nSHOWTIP=0\r\n");
-    TForm1& f = make();
-    f.show();
-    const auto messages = ui.messages.size();
+    TForm1& f = shown();
     QApplication::clipboard()->setText("unchanged");
-    QStringList started;
-    f.hooks.start_program = [&](const QString& p) { return started << p, true; };
-    for (Qt::Key k :
-         {Qt::Key_S, Qt::Key_F, Qt::Key_N, Qt::Key_M, Qt::Key_G}) // save, find, next, previous, graph
-        key(k, Qt::ControlModifier);
-    key(Qt::Key_F10, Qt::ShiftModifier); // close
-    for (QAction* a : {f.win_tile_h, f.win_cascade, f.agr_full, f.agr_zoomin, f.agr_zoomout, f.agr_save,
-                       f.agr_copy, f.agr_style, f.Agr_Property})
-        a->trigger();
+    // Items that act on a viewer are disabled; the others do their own work now.
+    const QList<QAction*> viewer_items{
+        f.Act_save,   f.find_act,   f.print,       f.Act_graph, f.win_next,     f.win_prev,   f.win_max,
+        f.win_tile_v, f.win_tile_h, f.win_cascade, f.win_close, f.Agr_Property, f.agr_zoomin, f.agr_zoomout,
+        f.agr_save,   f.agr_copy,   f.agr_Print,   f.agr_full,  f.agr_style};
+    // What each opens: class:objectName of a modal window, object name of a window, "modal" or "message".
+    const std::pair<QAction*, QString> expected[] = {{f.openbase, "frmopenbase"},
+                                                     {f.actopentext, "QFileDialog:QFileDialog"},
+                                                     {f.Kalibransbor2, "vx::Tfcalini:fcalini"},
+                                                     {f.Nastaveniatlae1, "vx::Tfrmprint:frmprint"},
+                                                     {f.act_newrecords, "message"},
+                                                     {f.Prenoszznamov1, "message"},
+                                                     {f.set_time, "message"},
+                                                     {f.Nastaveniaprogramu1, "modal"},
+                                                     {f.Oprograme1, "QMessageBox:AboutBox"},
+                                                     {f.A_conn, "message"}};
+    QList<QAction*> walked;
+    QList<QAction*> items; // the menu bar, its sub-menus and the tool bars, each once
+    for (QAction* m : f.menuBar()->actions())
+        items << m->menu()->actions();
+    items << f.ToolBar1->actions() << f.ToolBar2->actions();
+    for (QAction* a : items) {
+        // "Koniec" closes the window: the last test does it.
+        if (a->isSeparator() || a->menu() || walked.contains(a) || a == f.N7koniec1) continue;
+        SCOPED_TRACE(a->objectName().toStdString());
+        const Seen s = press(a);
+        walked << a;
+        if (viewer_items.contains(a)) {
+            EXPECT_FALSE(s.enabled);
+            EXPECT_TRUE(s.modal.isEmpty() && s.windows.isEmpty() && s.messages == 0);
+        } else if (a == f.startmission) {
+            EXPECT_FALSE(s.enabled); // until a logger's mission name was read
+        } else if (a == f.Act_showtip) {
+            EXPECT_TRUE(f.tip_window()->isVisible()); // docked beside the viewers
+        } else if (a == f.help_action) {
+            EXPECT_EQ(urls.urls, QList<QUrl>{QUrl::fromLocalFile(home.path("html/index.html"))});
+        } else {
+            const auto it = std::find_if(std::begin(expected), std::end(expected),
+                                         [a](const auto& e) { return e.first == a; });
+            ASSERT_NE(it, std::end(expected)) << "no expectation for this item";
+            if (it->second == "message")
+                EXPECT_GT(s.messages, 0);
+            else if (it->second == "modal")
+                EXPECT_EQ(s.modal.size(), 1);
+            else if (it->second.contains(':'))
+                EXPECT_EQ(s.modal, QStringList{it->second});
+            else
+                EXPECT_TRUE(s.windows.contains(it->second)) << s.windows.join(",").toStdString();
+        }
+        // Windows that stay open are put away for the next item.
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t != w.get() && t->isVisible()) t->hide();
+        f.tip_window()->hide();
+    }
+    // Every item of the tables was reached by the walk.
+    for (QAction* a : viewer_items + QList<QAction*>{f.help_action, f.Act_showtip, f.startmission})
+        EXPECT_TRUE(walked.contains(a)) << a->objectName().toStdString();
+    for (const auto& [a, opens] : expected)
+        EXPECT_TRUE(walked.contains(a)) << a->objectName().toStdString();
     QTest::qWait(1200); // "Graf" would redraw a second later
-    for (QWidget* t : QApplication::topLevelWidgets())
-        EXPECT_TRUE(t == w.get() || !t->isVisible()) << t->objectName().toStdString();
-    EXPECT_EQ(ui.messages.size(), messages);
     EXPECT_TRUE(started.isEmpty());
     EXPECT_EQ(QApplication::clipboard()->text(), QString("unchanged"));
     EXPECT_TRUE(f.isVisible()); // Shift+F10 closes a viewer, never the main window
@@ -184,8 +350,6 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
     EXPECT_EQ(b->plot()->yAxis->range().upper, 30);
 
     // "Graf": the external program once per run, then the redraw a second later.
-    QStringList started;
-    f.hooks.start_program = [&](const QString& p) { return started << p, true; };
     f.agr_zoomin->trigger();
     f.Act_graph->trigger();
     f.Act_graph->trigger();
@@ -220,6 +384,16 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
     key(Qt::Key_M, Qt::ControlModifier);
     EXPECT_EQ(f.current_viewer(), b);
 
+    // Print (no printer chosen yet: the print dialog's PDF file), the report window, cascade, maximise.
+    press(f.print);
+    EXPECT_TRUE(home.read("print.pdf").startsWith("%PDF"));
+    EXPECT_EQ(press(f.agr_Print).modal, QStringList{"vx::Tfreport:freport"});
+    auto sub = [](vx::TEditForm* v) { return qobject_cast<QMdiSubWindow*>(v->parentWidget()); };
+    press(f.win_cascade);
+    EXPECT_NE(sub(a)->pos(), sub(b)->pos());
+    press(f.win_max);
+    EXPECT_TRUE(sub(b)->isMaximized());
+
     // Shift+F10 closes the active viewer, asking first for a modified one: Cancel keeps B, No closes
     // it, then A; the last one disables the window menu.
     b->add_line("7.3.2024 08:00\t 20,0\t 50,0");
@@ -231,8 +405,138 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
     EXPECT_EQ(ui.args("show_message").mid(1),
               QStringList(2, "Zmenili ste údaje\r\nŽeláte si ich zapísať do súboru?"));
     EXPECT_TRUE(f.mdi()->subWindowList().isEmpty());
-    EXPECT_FALSE(f.menu_window->menuAction()->isEnabled());
-    EXPECT_TRUE(f.isVisible());
+    for (QAction* item : {f.menu_window->menuAction(), f.print, f.agr_Print, f.find_act, f.Act_save})
+        EXPECT_FALSE(item->isEnabled()) << item->objectName().toStdString();
+    // F10 ends the program.
+    press(f.N7koniec1);
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST_F(MainWindowTest, DatabaseBrowserComesAtTheFirstTickAndOpensFilesInViewers)
+{
+    for (const char* autograph : {"AUTOGRAPH=0\r\n", ""}) { // on by default
+        SCOPED_TRACE(autograph);
+        started.clear();
+        TForm1& f = shown(autograph);
+        EXPECT_EQ(f.frmopenbase, nullptr);
+        f.first_tick();
+        ASSERT_NE(f.frmopenbase, nullptr);
+        EXPECT_FALSE(f.frmopenbase->isVisible());
+        f.openbase->trigger();
+        EXPECT_TRUE(f.frmopenbase->isVisible());
+        vx::Tfrmopenbase* b = f.database_browser();
+        EXPECT_EQ(b, f.frmopenbase); // one browser for the run
+        ASSERT_TRUE(QTest::qWaitFor([b] { return b->FExplorer->entries().contains("A.txt"); }));
+        ASSERT_TRUE(b->FExplorer->select_file(home.path("Log/A.txt")));
+        vx::TEditForm* first = b->make();
+        vx::TEditForm* second = b->make();
+        ASSERT_TRUE(first && second);
+        EXPECT_EQ(f.mdi()->subWindowList().size(), 2);
+        EXPECT_EQ(f.current_viewer(), second);
+        EXPECT_EQ(second->graph_points(), 12);
+        EXPECT_EQ(started.size(), *autograph ? 0 : 1); // the graph program once, when asked
+        // A download that wrote a new file has the list read again.
+        home.write("Log/NEW.txt", "NEW\r\n");
+        f.refresh_database_browser();
+        EXPECT_TRUE(QTest::qWaitFor([b] { return b->FExplorer->entries().contains("NEW.txt"); }));
+        QFile::remove(home.path("Log/NEW.txt"));
+    }
+}
+
+TEST_F(MainWindowTest, ViewersOpenWhollyInsideTheDocumentArea)
+{
+    struct Case {
+        QByteArray keys;
+        bool maximised;
+    };
+    const Case cases[] = {{"WIDTH=1200\r\nHEIGHT=900\r\n", false},
+                          {"WIDTH=600\r\nHEIGHT=480\r\n", true}, // too little room to read it otherwise
+                          {"WIDTH=1200\r\nHEIGHT=900\r\nPANMAXIMIZE=1\r\n", true}};
+    for (const Case& c : cases) {
+        TForm1& f = run_program(c.keys);
+        for (int i = 0; i < 3; ++i)
+            open_viewer(false);
+        QApplication::processEvents();
+        const QRect area(QPoint(0, 0), f.mdi()->viewport()->size());
+        EXPECT_EQ(f.current_subwindow()->isMaximized(), c.maximised) << c.keys.constData();
+        for (QMdiSubWindow* sub : f.mdi()->subWindowList()) {
+            EXPECT_TRUE(area.contains(sub->geometry())) << c.keys.constData();
+            EXPECT_TRUE(c.maximised || sub->width() >= std::min(800, area.width())) << c.keys.constData();
+        }
+    }
+}
+
+TEST_F(MainWindowTest, ClosingAsksAboutEveryModifiedViewerAndCancelKeepsTheProgram)
+{
+    using namespace vx::mr;
+    const std::pair<std::deque<int>, bool> cases[] = {
+        {{cancel}, false}, {{no, cancel}, false}, {{no, no}, true}};
+    for (const auto& [answers, closes] : cases) {
+        TForm1& f = run_program();
+        open_viewer(true);
+        open_viewer(false);
+        open_viewer(true);
+        ui.message_answers = answers;
+        EXPECT_EQ(f.close(), closes);
+        ASSERT_EQ(ui.messages.size(), qsizetype(answers.size()));
+        for (const auto& [text, buttons] : ui.messages)
+            EXPECT_TRUE(text == g.lang.mess(41) && buttons == (vx::btn::yes | vx::btn::no | vx::btn::cancel));
+        EXPECT_EQ(f.mdi()->subWindowList().size(), 3);
+    }
+}
+
+TEST_F(MainWindowTest, ComButtonUpClosesTheLinkDownOpensItOrShowsMess1AndPopsBackUp)
+{
+    const int pty = posix_openpt(O_RDWR | O_NOCTTY); // stands in for the COM port
+    ASSERT_TRUE(pty >= 0 && grantpt(pty) == 0 && unlockpt(pty) == 0);
+    TForm1& f = run_program();
+    g.settings.port_devices[1] = QString::fromLatin1(ptsname(pty));
+    QToolButton* bt = f.btCOM;
+    bt->click(); // down
+    EXPECT_TRUE(bt->isChecked() && g.link.port_open && f.CommDrv->Connected());
+    f.pansn->setText("4321");
+    bt->click(); // up
+    EXPECT_FALSE(bt->isChecked() || g.link.port_open || f.CommDrv->Connected());
+    EXPECT_EQ(f.pansn->text(), "");
+    g.settings.port_devices[1] = "/nonexistent";
+    bt->click(); // down, but the port is gone
+    EXPECT_FALSE(bt->isChecked() || f.A_conn->isChecked() || g.link.port_open);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].first, g.lang.mess(1));
+    ::close(pty);
+}
+
+TEST_F(MainWindowTest, LanguageFileReachesTheWindowsMadeBeforeItWasRead)
+{
+    TForm1& f = run_program({}, "CAPT140=Graph properties\r\nCAPT141=\r\nCAPT142=Surround\r\nMESS46=\r\n"
+                                "CAPT100=About\r\nCAPT101=The program\r\nCAPT102=Close\r\nCAPT80=Database\r\n"
+                                "LABEL92=Months\r\nCAPT110=Print settings\r\nLABEL125=Open browser\r\n");
+    EXPECT_EQ(f.fgprop->windowTitle(), "Graph properties");
+    EXPECT_EQ(f.fgprop->BTmore->text(), ""); // an empty text blanks its caption
+    EXPECT_EQ(f.fgprop->LBcolors->item(0)->text(), "Surround");
+    vx::Tfrmopenbase* b = f.database_browser();
+    EXPECT_EQ(b->windowTitle(), "Database");
+    EXPECT_EQ(b->RGdobaItems->button(3)->text(), "Months");
+    EXPECT_EQ(b->chkprev->text(), "CAP83"); // keys the section lacks show their names
+    EXPECT_EQ(f.frmprint->windowTitle(), "Print settings");
+    EXPECT_EQ(f.freport->CheckBox1->text(), "Open browser");
+    qt->progress_show("x");
+    EXPECT_EQ(qt->progress()->cancel_button()->text(), "");
+    qt->progress_hide();
+
+    QStringList about;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        about << box->windowTitle() << box->text().section('\n', 0, 0);
+        for (QAbstractButton* button : box->buttons())
+            about << button->text();
+        box->done(0);
+    });
+    f.Oprograme1->trigger();
+    EXPECT_EQ(about, QStringList({"About", "The program", "Close"}));
 }
 
 } // namespace
+
+#include "main_window_test.moc"

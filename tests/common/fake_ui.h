@@ -32,13 +32,11 @@ public:
     // Called after each recorded call (e.g. to press cancel at a chosen moment).
     std::function<void(const QString& call)> on_call;
 
-    // show_message texts with their button sets, plain messages, input-box
-    // prompts and progress labels, in order.
+    // show_message texts with their button sets and input-box prompts, in order.
     QList<QPair<QString, int>> messages;
-    QStringList plain, prompts, labels;
+    QStringList prompts;
 
     bool progress_visible = false;
-    QString progress_caption;
     QStringList progress_lines; // the progress log since it was last cleared
 
     // How many recorded calls start with prefix.
@@ -70,11 +68,7 @@ public:
         record("show_message:" + text);
         return answer;
     }
-    void plain_message(const QString& text) override
-    {
-        plain << text;
-        record("plain_message:" + text);
-    }
+    void plain_message(const QString& text) override { record("plain_message:" + text); }
     std::optional<QString> input_box(const QString& caption, const QString& prompt, const QString&) override
     {
         std::optional<QString> answer;
@@ -89,7 +83,6 @@ public:
     void progress_show(const QString& caption) override
     {
         progress_visible = true;
-        progress_caption = caption;
         record("progress_show:" + caption);
     }
     void progress_hide() override
@@ -97,11 +90,7 @@ public:
         progress_visible = false;
         record("progress_hide");
     }
-    void progress_label(const QString& text) override
-    {
-        labels << text;
-        record("progress_label:" + text);
-    }
+    void progress_label(const QString& text) override { record("progress_label:" + text); }
     void progress_range(int maximum) override { record("progress_range:" + QString::number(maximum)); }
     void progress_position(int position) override
     {

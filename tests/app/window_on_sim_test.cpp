@@ -1,14 +1,25 @@
 // The main window against the simulated logger over a pseudo-terminal: the
 // poll fills the panels of each model, a lost logger is declared after the
-// fourth failed status and found again, and the service actions reach it.
+// fourth failed status and found again, the service actions reach it, and
+// record downloads: the check after the name tick, "Prenos" (F5) and "Prenos
+// záznamov" (F6) open viewers with what went to the mission's record file
+// (whose lines the download flow tests check against the simulator's ring)
+// and keep the marks.
 #include "app/main_window.h"
 #include "app/setup_dialog.h"
 #include "common/qt_print.h"
+#include "common/test_data.h"
 #include "common/test_state.h"
 #include "common/window_on_sim.h"
+#include "records/marks.h"
+#include "viewer/record_viewer.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -18,9 +29,14 @@ using vx::TForm1;
 namespace
 {
 
-class LiveSimTest : public ::testing::Test, protected vxtest::TestState
+class WindowOnSim : public ::testing::Test, protected vxtest::TestState
 {
 protected:
+    void TearDown() override
+    {
+        w.reset();
+        vx::MarkStore().remove_mark("SKLAD");
+    }
     // Starts the simulator with args and the window on COM1 mapped to it.
     TForm1& start(const QStringList& args)
     {
@@ -45,11 +61,35 @@ protected:
         auto* widget = w->findChild<QWidget*>(name);
         return widget && !widget->isHidden();
     }
+    // A type 87 logger "SKLAD" with positions 0..fill-1 written, ten minutes
+    // apart from 5.3.2024 22:00 (record 12 falls on midnight).
+    QStringList logger(int fill) const
+    {
+        return {"--type",     "87",      "--serial", "870",
+                "--name",     "SKLAD",   "--fill",   QString::number(fill),
+                "--coef",     "2,0.1,0", "--start",  "2024-03-05T22:00",
+                "--interval", "10"};
+    }
+    // Waits until the poll has read the mission name (the automatic check runs
+    // in that same tick) and shows the pointer.
+    bool polled(int pointer)
+    {
+        return QTest::qWaitFor(
+            [&] { return w->Panmisname->text() == "SKLAD" && w->panptr->text() == QString::number(pointer); },
+            10000);
+    }
+    QList<vx::TEditForm*> viewers() const
+    {
+        QList<vx::TEditForm*> out;
+        for (QMdiSubWindow* s : w->mdi()->subWindowList(QMdiArea::CreationOrder))
+            if (auto* v = qobject_cast<vx::TEditForm*>(s->widget())) out << v;
+        return out;
+    }
 
     std::unique_ptr<TForm1> w;
 };
 
-TEST_F(LiveSimTest, PanelsOfEachModelThenALostLoggerAndItsReturn)
+TEST_F(WindowOnSim, PanelsOfEachModelThenALostLoggerAndItsReturn)
 {
     home.write("kluce.txt", "[IDKEY]\r\n4660,Vratnik\r\n");
     const struct {
@@ -109,7 +149,7 @@ TEST_F(LiveSimTest, PanelsOfEachModelThenALostLoggerAndItsReturn)
     ASSERT_TRUE(wait_text(f.pansn, "4321", 6000));
 }
 
-TEST_F(LiveSimTest, SerialNumberSetTimeAndComPortChanges)
+TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
 {
     g.now = [] { return QDateTime(QDate(2024, 3, 1), QTime(12, 34, 56)); };
     TForm1& f = start({"--type", "85", "--serial", "1234", "--raw1", "400"});
@@ -144,13 +184,91 @@ TEST_F(LiveSimTest, SerialNumberSetTimeAndComPortChanges)
     EXPECT_TRUE(ui.messages.back().first.startsWith("Nie je možné otvoriť COM port"));
     EXPECT_FALSE(g.link.port_open);
     EXPECT_TRUE(home.read("vorlanix.ini").contains("ComPort=1\r\n"));
-    // Back to the simulator's port: opened and written.
+    // The simulator's port while another program holds it: MESS1 and why.
+    vx::TCommPortDriver holder;
+    holder.setPortName(sim.link());
+    ASSERT_TRUE(holder.Connect());
+    EXPECT_FALSE(vx::change_com_port(g, 1));
+    EXPECT_EQ(ui.messages.back().first,
+              "Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - "
+              "nastavenia programu\r\nZariadenie " +
+                  sim.link() + " práve používa iný program (napríklad vorlanix-cli).");
+    holder.Disconnect();
+    // Free again: opened and written.
     home.write("vorlanix.ini",
                QString("[GLOBAL]\r\nComPort=5\r\n[PORTS]\r\nCOM1=%1\r\n").arg(sim.link()).toUtf8());
     EXPECT_TRUE(vx::change_com_port(g, 1));
     EXPECT_TRUE(g.link.port_open);
     EXPECT_TRUE(home.read("vorlanix.ini").contains("ComPort=1\r\n"));
-    EXPECT_EQ(ui.messages.size(), before + 1);
+    EXPECT_EQ(ui.messages.size(), before + 2);
+}
+
+TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeavesTheFileComplete)
+{
+    vx::MarkStore().write_mark("SKLAD", 20);
+    const QStringList header{"SKLAD", "Remark: ", "START: 5.3.2024 21:00", "PERIOD: 10", "GRADIENT: 0"};
+    home.write("Log/SKLAD.txt", (header.join("\r\n") + "\r\n").toLatin1());
+    TForm1& f = start(logger(57));
+    ASSERT_TRUE(polled(57));
+
+    // The check after the name tick: 37 new records, offered once; No keeps them.
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].first.startsWith("V zapisovači sú nové záznamy\r\npočet je: 37\r\n"));
+    EXPECT_EQ(ui.messages[0].second, vx::btn::yes | vx::btn::no);
+    EXPECT_EQ(f.PannewRec->text(), QString("37"));
+
+    f.act_newrecords->trigger();
+    ASSERT_EQ(viewers().size(), 1);
+    vx::TEditForm* v = viewers()[0];
+    // Records 20..56 are all after midnight, so the viewer's stamps are the file's.
+    const QStringList stored = vxtest::file_lines(home.path("Log/SKLAD.txt"));
+    ASSERT_EQ(stored.size(), header.size() + 37);
+    EXPECT_EQ(stored.mid(0, header.size()), header);
+    EXPECT_EQ(v->text().split('\n'), QStringList{"Download: SKLAD"} + stored.mid(header.size()));
+    EXPECT_EQ(v->windowTitle(), QString("Untitled"));
+    EXPECT_FALSE(v->is_modified());
+    EXPECT_EQ(v->graph_points(), 37);
+    EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
+    EXPECT_EQ(f.stbar0->text(), QString("37 záznamov"));
+    EXPECT_EQ(f.PannewRec->text(), QString("0"));
+    EXPECT_TRUE(f.menu_window->menuAction()->isEnabled());
+    EXPECT_FALSE(ui.progress_visible);
+    EXPECT_EQ(ui.messages.size(), 1); // nothing went wrong
+
+    // F6 with 5: the newest five in a second viewer, marked modified; the mark stays.
+    ui.input_answers = {QString("5")};
+    f.Prenoszznamov1->trigger();
+    EXPECT_EQ(ui.prompts, QStringList{"Zadajte počet najnovších záznamov"});
+    ASSERT_EQ(viewers().size(), 2);
+    EXPECT_EQ(viewers()[1]->text().split('\n'),
+              QStringList{"Download: SKLAD"} + stored.mid(stored.size() - 5));
+    EXPECT_TRUE(viewers()[1]->is_modified());
+    EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
+
+    // The logger wrote 13 more. After the first block of the next F5 the user
+    // closes every viewer (No to saving) and each is destroyed at once.
+    ASSERT_TRUE(sim.restart(logger(70)));
+    ASSERT_TRUE(polled(70));
+    QPointer<vx::TEditForm> receiving;
+    bool closed = false;
+    ui.on_call = [&](const QString& call) {
+        if (!call.startsWith("progress_log") || closed) return;
+        closed = true;
+        receiving = viewers().last();
+        while (!viewers().isEmpty()) {
+            f.win_close->trigger();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    };
+    f.act_newrecords->trigger();
+    ui.on_call = nullptr;
+    EXPECT_TRUE(receiving.isNull());
+    EXPECT_TRUE(viewers().isEmpty());
+    EXPECT_FALSE(f.menu_window->menuAction()->isEnabled());
+    EXPECT_EQ(vxtest::file_lines(home.path("Log/SKLAD.txt")).size(), header.size() + 50);
+    EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 70);
+    EXPECT_EQ(f.stbar0->text(), QString("13 záznamov"));
+    EXPECT_TRUE(f.poll_running());
 }
 
 } // namespace
