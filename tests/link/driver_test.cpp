@@ -1,18 +1,33 @@
-// The serial port driver: device names, exclusive opening with the line
-// settings, and sending that gives up, against a pseudo-terminal peer.
+// The serial port driver: device names, one holder at a time, why an open
+// failed and what to tell the user, the line settings, sending that gives up
+// (against a pseudo-terminal peer), and the serial devices present.
+#include "link/serial_devices.h"
 #include "link/serial_port.h"
 #include "pty_peer.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <termios.h>
 
+using vx::SerialDevice;
 using vx::TCommPortDriver;
 using vxtest::PtyPeer;
+using Fault = vx::TCommPortDriver::OpenFault;
 
 namespace
 {
+
+// Readable failure messages.
+std::string name_of(Fault f)
+{
+    const char* names[] = {"none", "missing", "busy", "permission", "not_a_port", "settings", "other"};
+    return names[static_cast<int>(f)];
+}
 
 // A driver connected to a fresh pseudo-terminal peer.
 struct OpenDriver {
@@ -50,16 +65,28 @@ TEST(CommPortDriver, ComNumbersMapToConfiguredDevicesElseTtyS)
     EXPECT_EQ(d.PortName(), QStringLiteral("\\\\.\\COM12"));
 }
 
-TEST(CommPortDriver, DevicesThatCannotServeGiveFalseAndAClosedPortDoesNothing)
+TEST(CommPortDriver, DevicesThatCannotServeGiveFalseWithTheirCauseAndAClosedPortDoesNothing)
 {
     TCommPortDriver d;
     d.set_port_devices({{9, "/nonexistent/ttyUSB9"}});
     // Missing, not a terminal, a directory, nothing, a COM number without a device.
-    for (const char* name : {"/nonexistent/ttyX", "/dev/null", "/tmp", "", "\\\\.\\COM9"}) {
+    for (auto [name, fault] : {std::pair{"/nonexistent/ttyX", Fault::missing},
+                               {"/dev/null", Fault::not_a_port},
+                               {"/tmp", Fault::other},
+                               {"", Fault::missing},
+                               {"\\\\.\\COM9", Fault::missing}}) {
         d.setPortName(name);
         EXPECT_FALSE(d.Connect()) << name;
         EXPECT_FALSE(d.Connected()) << name;
+        EXPECT_EQ(name_of(d.last_fault()), name_of(fault)) << name;
     }
+    // What open() reports; a user of no group that may use the device gets EACCES.
+    const std::pair<int, Fault> errors[] = {{ENOENT, Fault::missing},    {ENXIO, Fault::missing},
+                                            {EACCES, Fault::permission}, {EPERM, Fault::permission},
+                                            {EBUSY, Fault::busy},        {EWOULDBLOCK, Fault::busy},
+                                            {EIO, Fault::other}};
+    for (const auto& [error, fault] : errors)
+        EXPECT_EQ(name_of(vx::open_fault_of_errno(error)), name_of(fault)) << error;
     EXPECT_EQ(d.polling_interval(), 0);
     EXPECT_FALSE(d.SendByte(0x41));
     EXPECT_EQ(d.SendDataTimed("abc", 3, 10), 0u);
@@ -69,17 +96,29 @@ TEST(CommPortDriver, DevicesThatCannotServeGiveFalseAndAClosedPortDoesNothing)
     EXPECT_FALSE(delivered);
 }
 
-TEST(CommPortDriver, BusyDeviceGivesFalseUntilReleased)
+TEST(CommPortDriver, SecondOpenOfTheSameDeviceIsRefusedWhileTheFirstHoldsIt)
 {
     PtyPeer peer;
     ASSERT_TRUE(peer.ok());
-    TCommPortDriver a, b;
-    a.setPortName(peer.path());
-    b.setPortName(peer.path());
-    ASSERT_TRUE(a.Connect());
-    EXPECT_FALSE(b.Connect());
-    a.Disconnect();
-    EXPECT_TRUE(b.Connect());
+    QTemporaryDir dir;
+    const QString other_name = dir.filePath("ttyLOGGER");
+    ASSERT_TRUE(QFile::link(peer.path(), other_name));
+    TCommPortDriver first, second, third;
+    first.setPortName(peer.path());
+    ASSERT_TRUE(first.Connect());
+    EXPECT_EQ(first.last_fault(), Fault::none);
+    // By the same name and by another name of the same device.
+    second.setPortName(peer.path());
+    third.setPortName(other_name);
+    EXPECT_FALSE(second.Connect());
+    EXPECT_EQ(name_of(second.last_fault()), "busy");
+    EXPECT_FALSE(third.Connect());
+    EXPECT_EQ(name_of(third.last_fault()), "busy");
+    first.Disconnect();
+    EXPECT_TRUE(second.Connect());
+    EXPECT_EQ(second.last_fault(), Fault::none);
+    first.setPortName(other_name);
+    EXPECT_FALSE(first.Connect());
 }
 
 TEST(CommPortDriver, ConnectAppliesTheLineSettingsAndChangesApplyAtOnce)
@@ -115,4 +154,54 @@ TEST(CommPortDriver, SendingGivesUpWhenTheLineTakesNothing)
     EXPECT_GT(sent, 0u);
     EXPECT_LT(sent, std::uint32_t(big.size()));
     EXPECT_GE(t.elapsed(), 100);
+}
+
+TEST(CommPortDriver, AdviceTellsTheFixForPermission)
+{
+    EXPECT_EQ(
+        vx::open_fault_advice(Fault::permission, "/dev/ttyUSB0"),
+        QString("Na zariadenie /dev/ttyUSB0 nemáte prístupové práva: pridajte svojho používateľa do "
+                "skupiny dialout (sudo usermod -aG dialout $USER), potom sa odhláste a znova prihláste."));
+    // A port in use: window_on_sim_test; the other faults give no advice.
+    for (Fault f : {Fault::none, Fault::missing, Fault::not_a_port, Fault::settings, Fault::other})
+        EXPECT_TRUE(vx::open_fault_advice(f, "/dev/ttyS0").isEmpty()) << name_of(f);
+}
+
+TEST(SerialDevices, ListingOfADeviceTreeGroupsAndOrdersThem)
+{
+    QTemporaryDir root;
+    const QString dev = root.path();
+    for (const char* name : {"ttyS10", "ttyS2", "ttyS0", "ttyUSB1", "ttyUSB0", "ttyACM0", "tty0", "console",
+                             "ttyUSBfoo", "ttyprintk"}) {
+        QFile f(dev + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QDir(dev).mkpath("ttyS5"); // a directory is no device
+    QDir(dev).mkpath("serial/by-id");
+    const QString by_id = dev + "/serial/by-id/";
+    ASSERT_TRUE(QFile::link("../../ttyUSB1", by_id + "usb-FTDI_FT232R_A50285BI-if00-port0"));
+    ASSERT_TRUE(QFile::link("../../ttyACM0", by_id + "usb-Arduino_Uno_7563-if00"));
+    ASSERT_TRUE(QFile::link("../../ttyUSB9", by_id + "usb-Prolific_gone-if00-port0")); // pulled
+
+    const QList<SerialDevice> expected = {
+        {by_id + "usb-Arduino_Uno_7563-if00", dev + "/ttyACM0"},
+        {by_id + "usb-FTDI_FT232R_A50285BI-if00-port0", dev + "/ttyUSB1"},
+        {dev + "/ttyUSB0", {}},
+        {dev + "/ttyUSB1", {}},
+        {dev + "/ttyACM0", {}},
+        {dev + "/ttyS0", {}},
+        {dev + "/ttyS2", {}},
+        {dev + "/ttyS10", {}},
+    };
+    const QList<SerialDevice> listed = vx::list_serial_devices(dev);
+    ASSERT_EQ(listed.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(listed[i].path, expected[i].path);
+        EXPECT_EQ(listed[i].target, expected[i].target);
+    }
+    EXPECT_TRUE(vx::list_serial_devices(dev + "/nothing").isEmpty());
+
+    EXPECT_EQ(vx::com_device(3, {{3, "/dev/ttyUSB0"}}), "/dev/ttyUSB0");
+    EXPECT_EQ(vx::com_device(12, {{3, "/dev/ttyUSB0"}}), "/dev/ttyS11");
 }
