@@ -1,13 +1,18 @@
 // The record file on disk: appends, header, safe file names and the sort.
+#include "base/code_page.h"
 #include "common/fake_ui.h"
 #include "common/temp_home.h"
 #include "common/test_data.h"
+#include "records/marks.h"
 #include "records/record_file.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QSet>
 #include <gtest/gtest.h>
+
+#include <set>
 
 using namespace vx;
 
@@ -91,29 +96,45 @@ TEST(RecordHeader, FiveLinesOrSixForFlowAndCurrentModels)
     }
 }
 
-TEST(DatabasePath, PlainNamesUnchangedUnsafeNamesStayInsideLogDir)
+TEST(DatabasePath, VisibleDistinctNamesInsideTheLogDirectory)
 {
     FileFixture f;
-    const QString log = QDir(f.home.path("Log")).absolutePath();
-    EXPECT_EQ(database_path(f.log, "MISIA 1"), log + "/MISIA 1.txt");
+    const QString log = QDir(f.log).absolutePath();
+    // Plain names stay; empty or blank names, a leading dot or colon, separators, control characters,
+    // name bytes without a character and the escape character itself are escaped one to one.
     const QString slovak = QString::fromUtf8("Pivnica č.2 - sever_Ľ.á");
-    EXPECT_EQ(database_path(f.log, slovak), log + "/" + slovak + ".txt");
-    // A leading dot, separators, control characters and the escape character itself are escaped one to one.
-    EXPECT_EQ(safe_file_name(QString("../a\\b\nc") + QChar(0x7F) + "%2F"), "%2E.%2Fa%5Cb%0Ac%7F%252F");
-
-    const QStringList names = {"../x",          "a/b", "a\\b", "..", "../../etc/passwd",
-                               QString("x\ny"), "a_b", "a%2Fb"};
-    for (const QString& name : names) {
-        const QString path = database_path(f.log, name);
-        EXPECT_EQ(QFileInfo(path).absolutePath(), log) << name.toStdString();
-        ASSERT_TRUE(write_record(path, "5.3.2026\t1", &f.ui)) << name.toStdString();
+    const std::pair<QString, QString> cases[] = {
+        {"MISIA 1", "MISIA 1"},
+        {slovak, slovak},
+        {"Sklad: 1", "Sklad: 1"},
+        {"", "%20"},
+        {"   ", "%20"},
+        {".x", "%2Ex"},
+        {":x", "%3Ax"},
+        {"..", "%2E."},
+        {"../../etc/passwd", "%2E.%2F..%2Fetc%2Fpasswd"},
+        {QString("../a\\b\nc") + QChar(0x7F) + "%2F", "%2E.%2Fa%5Cb%0Ac%7F%252F"},
+        {from_cp1250_distinct("A\x81"), "A%81"}};
+    QSet<QString> expected;
+    for (const auto& [name, file] : cases) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_EQ(safe_file_name(name), file);
+        EXPECT_EQ(database_path(f.log, name), log + "/" + file + ".txt");
+        ASSERT_TRUE(write_record(database_path(f.log, name), "5.3.2026\t1", &f.ui));
+        expected << "Log/" + file + ".txt";
     }
-    // Nothing appeared outside the log directory, and every name got its own file.
-    const QStringList files = f.all_files();
-    EXPECT_EQ(files.size(), names.size());
-    for (const QString& file : files)
-        EXPECT_TRUE(file.startsWith("Log/")) << file.toStdString();
+    // Nothing appeared outside the log directory.
+    const QStringList files_written = f.all_files();
+    EXPECT_EQ(QSet<QString>(files_written.begin(), files_written.end()), expected);
     EXPECT_EQ(old_format_database_path(log, 4711), log + "/4711.txt");
+    // Name bytes without a character in the code page stay apart in file names and marks.
+    std::set<QString> files, keys;
+    for (const char* b : {"A\x81", "A\x83", "A\x88", "A\x90", "A\x98", "A?"}) {
+        files.insert(safe_file_name(from_cp1250_distinct(b)));
+        keys.insert(MarkStore::key_for(from_cp1250_distinct(b)));
+    }
+    EXPECT_EQ(files.size(), 6u);
+    EXPECT_EQ(keys.size(), 6u);
 }
 
 TEST(SortRecordFile, GoldenTypeCurrentFileKeepsHeaderDropsLaterDuplicatesAndKeepsUndated)
@@ -128,10 +149,20 @@ TEST(SortRecordFile, GoldenTypeCurrentFileKeepsHeaderDropsLaterDuplicatesAndKeep
     EXPECT_EQ(r.duplicates, 2);
     EXPECT_EQ(r.undated, 1);
     EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
-    // Sorting again changes nothing.
+    // Sorting again changes nothing, also where a later duplicate left out could pull
+    // the note after the records into the header.
     const SortResult again = sort_records_in_file(path, 6);
     EXPECT_EQ(again.duplicates, 0);
     EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
+    for (const QByteArray& file :
+         {QByteArray("H\r\nH\r\nH\r\n1.1.2024 10:00\t1\r\n1.1.2024 10:00\t1\r\nnote\r\n"),
+          QByteArray("H\r\n1.1.2024 10:00\t1\r\nH\r\n\r\nnote\r\n")}) {
+        f.home.write("Log/S.txt", file);
+        sort_records_in_file(f.log_file("S.txt"), 5);
+        const QByteArray once = f.home.read("Log/S.txt");
+        sort_records_in_file(f.log_file("S.txt"), 5);
+        EXPECT_EQ(f.home.read("Log/S.txt"), once) << file.constData();
+    }
 }
 
 TEST(SortRecordFile, OverlappingDownloadsLeaveEachTimeStampOnce)
