@@ -121,7 +121,7 @@ TEST_F(PrintTest, ColumnsFillDownThenAcrossThenOntoTheNextPage)
     EXPECT_EQ(find(pages[1], "Strana"), nullptr);
 }
 
-TEST_F(PrintTest, PageBoundariesNoTextAndColumnsBelowOne)
+TEST_F(PrintTest, PageBoundariesNoTextAndColumnsOrRowsBelowOne)
 {
     // A text ending at a page boundary gives a further page with only the header; so does no text.
     for (int lines : {100, 0}) {
@@ -132,14 +132,18 @@ TEST_F(PrintTest, PageBoundariesNoTextAndColumnsBelowOne)
         ASSERT_EQ(pages.last().size(), 1);
         EXPECT_EQ(pages.last()[0].text, "SKLAD.txt");
     }
-    // Columns below 1 count as one.
+    // Columns or rows below 1 (a hand-edited settings file) count as one.
     fill(3);
-    const QList<Page> pages = print({0, 2, "", ""});
-    ASSERT_EQ(pages.size(), 2);
-    const Word *l1 = find(pages[0], "L1"), *l2 = find(pages[0], "L2");
-    ASSERT_TRUE(l1 && l2);
-    EXPECT_NEAR(l2->x, l1->x, 0.5);
-    EXPECT_NE(find(pages[1], "L3"), nullptr);
+    for (const bool cols_below_one : {true, false}) {
+        SCOPED_TRACE(cols_below_one);
+        const QList<Page> pages =
+            print(cols_below_one ? vx::PrintSettings{0, 2, "", ""} : vx::PrintSettings{2, 0, "", ""});
+        ASSERT_EQ(pages.size(), 2);
+        const Word *l1 = find(pages[0], "L1"), *l2 = find(pages[0], "L2");
+        ASSERT_TRUE(l1 && l2);
+        EXPECT_NEAR(cols_below_one ? l2->x : l2->y, cols_below_one ? l1->x : l1->y, 0.5);
+        EXPECT_NE(find(pages[1], "L3"), nullptr);
+    }
 }
 
 TEST_F(PrintTest, TabsPrintAsBlanksAndOneRowPrintsThePlainText)
