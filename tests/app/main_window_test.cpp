@@ -1,43 +1,111 @@
 // The main window without a logger: geometry kept in the settings file, the
-// graph tab's controls, context tips, language texts and the start-up
-// message of a port that does not open.
+// graph tab, a port that does not open, every item of its menus, tool bars
+// and shortcuts pressed as the user would (each opens its window, reaches the
+// viewer, says why it cannot act, or is disabled), and the viewer commands
+// and "Okno" items that reach the active record viewer; the database
+// browser's life in the window; and, started in the program's own order,
+// viewers inside the document area, no modified viewer dropped at close, the
+// COM button, and the language file in the windows made before it was read.
 #include "app/main_window.h"
-#include "app/scripted_ui.h"
+#include "app/progress_window.h"
+#include "app/qt_ui.h"
 #include "app/tip_window.h"
-#include "common/temp_home.h"
-#include "logger/program_state.h"
+#include "common/qt_print.h"
+#include "common/test_state.h"
+#include "viewer/database_browser.h"
+#include "viewer/file_list.h"
 #include "viewer/graph_properties_dialog.h"
+#include "viewer/print_dialog.h"
 #include "viewer/record_viewer.h"
+#include "viewer/report.h"
+
+#include <qcustomplot.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
-#include <QComboBox>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDialog>
 #include <QGroupBox>
-#include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
-#include <QPlainTextEdit>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
 
 using vx::TForm1;
 
 namespace
 {
 
-class MainWindowTest : public ::testing::Test
+// Twelve hourly records of temperature and humidity on 6.3.2024 from first_hour.
+QByteArray record_file(int first_hour)
+{
+    QByteArray text = "SKLAD\r\nRemark: \r\nSTART: 6.3.2024 07:00\r\nPERIOD: 60\r\nGRADIENT: 0\r\n";
+    for (int i = 0; i < 12; ++i)
+        text += QString("6.3.2024 %1:00\t 2%2,5\t 6%2,0\r\n")
+                    .arg(first_hour + i, 2, 10, QChar('0'))
+                    .arg(i % 10)
+                    .toLatin1();
+    return text;
+}
+
+// Receives what the window asks the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+// What pressing an item did.
+struct Seen {
+    QStringList modal;   // class and object name of each modal window that came up
+    QStringList windows; // object names of top-level windows that came up
+    int messages = 0;    // messages and plain message boxes
+    bool enabled = true;
+};
+
+class MainWindowTest : public ::testing::Test, protected vxtest::TestState
 {
 protected:
-    void SetUp() override
+    void TearDown() override { QDesktopServices::unsetUrlHandler("file"); }
+    // The program's own start order: the progress window and the main window
+    // are made before start() reads the settings (COM1 on no device) and the
+    // language file's section EN; until then they have no texts.
+    TForm1& run_program(const QByteArray& global = {}, const QByteArray& language = {})
     {
-        g.program_dir = home.dir();
+        home.write("vorlanix.ini", "[GLOBAL]\r\nSHOWTIP=0\r\nLANGUAGE=EN\r\nComPort=1\r\n" + global +
+                                       "[PORTS]\r\nCOM1=/nonexistent\r\n");
+        if (!language.isEmpty()) home.write("vorlan.lng", "[EN]\r\n" + language);
+        g.lang = vx::Language{};
+        qt = std::make_unique<vx::QtUi>(g);
         g.ui = &ui;
-        g.link.attach_ui(&ui);
+        w = std::make_unique<TForm1>(g);
+        w->show();
+        w->start();
+        ui.messages.clear();
+        QApplication::processEvents();
+        return *w;
+    }
+    void open_viewer(bool modified)
+    {
+        w->set_window_modified(w->open_text_window("Untitled", "Download: M"), modified);
     }
     // Creates and starts the window over the files written so far.
     TForm1& make()
@@ -46,58 +114,116 @@ protected:
         w->start();
         return *w;
     }
-    QString ini() const { return QString::fromLatin1(home.read("vorlanix.ini")); }
+    // The window shown and active over A.txt and B.txt in the log folder; what
+    // it asks the desktop, the graph program and the printer is caught.
+    TForm1& shown(const QByteArray& global = "AUTOGRAPH=0\r\n")
+    {
+        home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=9\r\nSHOWTIP=0\r\n" + global +
+                                       "[PORTS]\r\nCOM9=/nonexistent/tty\r\n");
+        home.write("Log/A.txt", record_file(8));
+        home.write("Log/B.txt", record_file(10));
+        home.write("muster.htm", "<h1>?Header</h1>");
+        home.write("html/index.html", "<html></html>");
+        QDesktopServices::setUrlHandler("file", &urls, "open");
+        make().resize(1000, 750);
+        w->hooks.start_program = [this](const QString& p) { return started << p, true; };
+        w->frmprint->ask_printer = [this](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(home.path("print.pdf"));
+            return true;
+        };
+        w->show();
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        return *w;
+    }
+    // shown(), with the two record files in viewers, B active.
+    std::pair<vx::TEditForm*, vx::TEditForm*> with_two_viewers()
+    {
+        shown();
+        vx::TEditForm* a = w->open_text_file(home.path("Log/A.txt"));
+        vx::TEditForm* b = w->open_text_file(home.path("Log/B.txt"));
+        w->mdi()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(b->parentWidget()));
+        return {a, b};
+    }
+    // Presses a key in the main window as the user would.
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), k, mods);
+    }
+    // Presses the item: its first shortcut, else its menu or tool bar entry.
+    // Modal windows that come up are recorded and closed.
+    Seen press(QAction* a)
+    {
+        Seen seen;
+        seen.enabled = a->isEnabled();
+        // The keys belong to the main window: it is the active one when they are pressed.
+        // (Hiding a window that had the focus leaves the offscreen platform with no active window.)
+        if (QApplication::activeWindow() != w.get()) QApplication::setActiveWindow(w.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        QSet<QWidget*> before; // the windows already showing
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t->isVisible()) before << t;
+        const auto messages = ui.messages.size() + ui.count("plain_message");
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* m = QApplication::activeModalWidget()) {
+                seen.modal << QString(m->metaObject()->className()) + ":" + m->objectName();
+                if (auto* d = qobject_cast<QDialog*>(m))
+                    d->reject();
+                else
+                    m->close();
+            }
+        });
+        closer.start();
+        if (!a->shortcut().isEmpty())
+            key(a->shortcut()[0].key(), a->shortcut()[0].keyboardModifiers());
+        else if (a->isEnabled())
+            a->trigger(); // as its menu item or tool button does
+        QTest::qWait(30);
+        closer.stop();
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t->isVisible() && !before.contains(t) && t != w.get()) seen.windows << t->objectName();
+        seen.messages = int(ui.messages.size() + ui.count("plain_message") - messages);
+        return seen;
+    }
 
-    vxtest::TempHome home;
-    vx::Global g;
-    vxtest::ScriptedUi ui;
+    std::unique_ptr<vx::QtUi> qt;
     std::unique_ptr<TForm1> w;
+    UrlCatcher urls;
+    QStringList started;
 };
 
-TEST_F(MainWindowTest, NarrowWindowLeavesGeometryKeysUnchangedAtClose)
+TEST_F(MainWindowTest, GeometryIsSavedAtCloseOnlyAbove200By200AndTakenOnlyWithinItsLimits)
 {
     const QByteArray original = "[GLOBAL]\r\nWIDTH=640\r\nHEIGHT=480\r\nLEFT=30\r\nTOP=40\r\n";
     home.write("vorlanix.ini", original);
     TForm1& f = make();
-    f.resize(150, 400);
-    ASSERT_EQ(f.width(), 150) << "minimum " << f.minimumSizeHint().width();
-    f.close();
-    EXPECT_EQ(home.read("vorlanix.ini"), original);
+    for (QSize size : {QSize(150, 400), QSize(400, 200)}) {
+        f.resize(size);
+        ASSERT_EQ(f.size(), size);
+        f.close();
+        EXPECT_EQ(home.read("vorlanix.ini"), original);
+        f.show();
+    }
+    TForm1& fresh = make(); // not shown yet, so the layout's minimum does not apply
+    fresh.resize(201, 201);
+    fresh.move(55, 66);
+    fresh.close();
+    EXPECT_EQ(home.read("vorlanix.ini"),
+              QByteArray("[GLOBAL]\r\nWIDTH=201\r\nHEIGHT=201\r\nLEFT=55\r\nTOP=66\r\n"));
 
-    f.show();
-    f.resize(400, 200); // not taller than 200
-    ASSERT_EQ(f.height(), 200) << "minimum " << f.minimumSizeHint().height();
-    f.close();
-    EXPECT_EQ(home.read("vorlanix.ini"), original);
-}
-
-TEST_F(MainWindowTest, WindowAbove200By200IsSavedAtClose)
-{
-    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=3\r\n");
-    TForm1& f = make();
-    f.resize(201, 201);
-    f.move(55, 66);
-    f.close();
-    const QString text = ini();
-    EXPECT_TRUE(text.contains("WIDTH=201\r\n")) << text.toStdString();
-    EXPECT_TRUE(text.contains("HEIGHT=201\r\n")) << text.toStdString();
-    EXPECT_TRUE(text.contains("LEFT=55\r\n")) << text.toStdString();
-    EXPECT_TRUE(text.contains("TOP=66\r\n")) << text.toStdString();
-    EXPECT_TRUE(text.contains("ComPort=3\r\n"));
-}
-
-TEST_F(MainWindowTest, StoredGeometryIsTakenOnlyWithinItsLimits)
-{
     home.write("vorlanix.ini", "[GLOBAL]\r\nWIDTH=201\r\nHEIGHT=200\r\nLEFT=0\r\nTOP=25\r\n");
-    TForm1& f = make();
-    // The designed bounds: two thirds of the desktop's free area, centred.
-    const QRect free_area = f.screen()->availableGeometry();
+    TForm1& limited = make();
+    // Height 200 and left 0 are not taken: the designed ones (two thirds of the
+    // desktop's free area, centred) stay, as at a first start.
+    const QRect free_area = limited.screen()->availableGeometry();
     QRect designed(0, 0, free_area.width() * 2 / 3, free_area.height() * 2 / 3);
     designed.moveCenter(free_area.center());
-    EXPECT_EQ(f.width(), 201);
-    EXPECT_EQ(f.height(), designed.height()); // 200 is not above 200: the designed height stays
-    EXPECT_EQ(f.x(), designed.x());           // LEFT 0: the designed left stays
-    EXPECT_EQ(f.y(), 25);
+    EXPECT_EQ(limited.geometry(), QRect(designed.x(), 25, 201, designed.height()));
+    QFile::remove(home.path("vorlanix.ini"));
+    EXPECT_EQ(make().geometry(), designed);
 }
 
 TEST_F(MainWindowTest, PortThatDoesNotOpenShowsMess1AndPollStillRuns)
@@ -105,187 +231,312 @@ TEST_F(MainWindowTest, PortThatDoesNotOpenShowsMess1AndPollStillRuns)
     home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=7\r\nSHOWTIP=0\r\n");
     TForm1& f = make();
     // The missing log directory is reported by the settings load, before the port.
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_TRUE(ui.messages[0].text.startsWith("Nie je možné nájsť adresár LOG"));
-    EXPECT_EQ(ui.messages[1].text,
-              QString("Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - "
-                      "nastavenia programu"));
-    EXPECT_EQ(ui.messages[1].buttons, vx::btn::ok);
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_TRUE(ui.messages[0].first.startsWith("Nie je možné nájsť adresár LOG"));
+    EXPECT_EQ(ui.messages[1],
+              qMakePair(QString("Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU "
+                                "Služby - nastavenia programu"),
+                        vx::btn::ok));
     EXPECT_FALSE(g.link.port_open);
     EXPECT_FALSE(f.A_conn->isChecked());
     EXPECT_TRUE(f.poll_running());
     EXPECT_EQ(f.Timer1->interval(), 700);
 }
 
-TEST_F(MainWindowTest, AutoScaleTickDisablesTheFourAxisSpinEdits)
+TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)
 {
-    TForm1& f = make();
-    const QList<QSpinBox*> spins{f.SpinEdit1, f.SpinEdit2, f.SpinEdit3, f.SpinEdit4};
-    EXPECT_TRUE(f.CheckBox1->isChecked());
-    for (QSpinBox* s : spins)
-        EXPECT_FALSE(s->isEnabled()) << s->objectName().toStdString();
-
-    int redraws = 0;
-    QObject::connect(&f, &TForm1::graph_changed, [&] { ++redraws; });
-    f.CheckBox1->setChecked(false);
-    for (QSpinBox* s : spins)
-        EXPECT_TRUE(s->isEnabled()) << s->objectName().toStdString();
-    f.SpinEdit1->stepBy(1);
-    EXPECT_EQ(f.SpinEdit1->value(), 45);
-    f.CheckBox1->setChecked(true);
-    for (QSpinBox* s : spins)
-        EXPECT_FALSE(s->isEnabled());
-    EXPECT_EQ(redraws, 3);
-
-    const vx::GraphControls r = f.graph_controls();
-    EXPECT_TRUE(r.auto_scale);
-    EXPECT_EQ(r.temp_max, 45);
-    EXPECT_EQ(r.temp_min, 0);
-    EXPECT_EQ(r.humi_max, 80);
-    EXPECT_EQ(r.humi_min, 20);
+    TForm1& f = shown();
+    QApplication::clipboard()->setText("unchanged");
+    // Items that act on a viewer are disabled; the others do their own work now.
+    const QList<QAction*> viewer_items{
+        f.Act_save,   f.find_act,   f.print,       f.Act_graph, f.win_next,     f.win_prev,   f.win_max,
+        f.win_tile_v, f.win_tile_h, f.win_cascade, f.win_close, f.Agr_Property, f.agr_zoomin, f.agr_zoomout,
+        f.agr_save,   f.agr_copy,   f.agr_Print,   f.agr_full,  f.agr_style};
+    // What each opens: class:objectName of a modal window, object name of a window, "modal" or "message".
+    const std::pair<QAction*, QString> expected[] = {{f.openbase, "frmopenbase"},
+                                                     {f.actopentext, "QFileDialog:QFileDialog"},
+                                                     {f.Kalibransbor2, "vx::Tfcalini:fcalini"},
+                                                     {f.Nastaveniatlae1, "vx::Tfrmprint:frmprint"},
+                                                     {f.act_newrecords, "message"},
+                                                     {f.Prenoszznamov1, "message"},
+                                                     {f.set_time, "message"},
+                                                     {f.Nastaveniaprogramu1, "modal"},
+                                                     {f.Oprograme1, "QMessageBox:AboutBox"},
+                                                     {f.A_conn, "message"}};
+    QList<QAction*> walked;
+    QList<QAction*> items; // the menu bar, its sub-menus and the tool bars, each once
+    for (QAction* m : f.menuBar()->actions())
+        items << m->menu()->actions();
+    items << f.ToolBar1->actions() << f.ToolBar2->actions();
+    for (QAction* a : items) {
+        // "Koniec" closes the window: the last test does it.
+        if (a->isSeparator() || a->menu() || walked.contains(a) || a == f.N7koniec1) continue;
+        SCOPED_TRACE(a->objectName().toStdString());
+        const Seen s = press(a);
+        walked << a;
+        if (viewer_items.contains(a)) {
+            EXPECT_FALSE(s.enabled);
+            EXPECT_TRUE(s.modal.isEmpty() && s.windows.isEmpty() && s.messages == 0);
+        } else if (a == f.startmission) {
+            EXPECT_FALSE(s.enabled); // until a logger's mission name was read
+        } else if (a == f.Act_showtip) {
+            EXPECT_TRUE(f.tip_window()->isVisible()); // docked beside the viewers
+        } else if (a == f.help_action) {
+            EXPECT_EQ(urls.urls, QList<QUrl>{QUrl::fromLocalFile(home.path("html/index.html"))});
+        } else {
+            const auto it = std::find_if(std::begin(expected), std::end(expected),
+                                         [a](const auto& e) { return e.first == a; });
+            ASSERT_NE(it, std::end(expected)) << "no expectation for this item";
+            if (it->second == "message")
+                EXPECT_GT(s.messages, 0);
+            else if (it->second == "modal")
+                EXPECT_EQ(s.modal.size(), 1);
+            else if (it->second.contains(':'))
+                EXPECT_EQ(s.modal, QStringList{it->second});
+            else
+                EXPECT_TRUE(s.windows.contains(it->second)) << s.windows.join(",").toStdString();
+        }
+        // Windows that stay open are put away for the next item.
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t != w.get() && t->isVisible()) t->hide();
+        f.tip_window()->hide();
+    }
+    // Every item of the tables was reached by the walk.
+    for (QAction* a : viewer_items + QList<QAction*>{f.help_action, f.Act_showtip, f.startmission})
+        EXPECT_TRUE(walked.contains(a)) << a->objectName().toStdString();
+    for (const auto& [a, opens] : expected)
+        EXPECT_TRUE(walked.contains(a)) << a->objectName().toStdString();
+    QTest::qWait(1200); // "Graf" would redraw a second later
+    EXPECT_TRUE(started.isEmpty());
+    EXPECT_EQ(QApplication::clipboard()->text(), QString("unchanged"));
+    EXPECT_TRUE(f.isVisible()); // Shift+F10 closes a viewer, never the main window
 }
 
-TEST_F(MainWindowTest, GraphTabControlsStartAsDesigned)
+TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
 {
-    TForm1& f = make();
-    EXPECT_FALSE(f.DateTimePicker1Check->isChecked());
-    EXPECT_FALSE(f.ComboBox1->isEnabled());
-    ASSERT_EQ(f.ComboBox1->count(), 8);
-    EXPECT_EQ(f.ComboBox1->itemText(0), QString("1-deň"));
-    EXPECT_EQ(f.ComboBox1->itemText(7), QString("6-mesiacov"));
-    EXPECT_EQ(f.SpinEdit1->minimum(), -40);
-    EXPECT_EQ(f.SpinEdit1->maximum(), 100);
-    EXPECT_EQ(f.SpinEdit3->minimum(), 0);
-    EXPECT_EQ(f.SpinEdit4->singleStep(), 5);
-    f.DateTimePicker1Check->setChecked(true);
-    EXPECT_TRUE(f.ComboBox1->isEnabled());
-    f.DateTimePicker1Check->setChecked(false);
-    EXPECT_FALSE(f.ComboBox1->isEnabled());
-}
+    auto [a, b] = with_two_viewers();
+    TForm1& f = *w;
+    ASSERT_EQ(f.current_viewer(), b);
+    EXPECT_TRUE(b->text().startsWith("TEXT FILE:" + home.path("Log/B.txt") + "\nSKLAD\n"));
+    EXPECT_EQ(b->graph_points(), 12);
 
-TEST_F(MainWindowTest, ControlsCarryTheirNamesAndCaptions)
-{
-    TForm1& f = make();
-    for (const char* name :
-         {"PanTime",       "pansn",           "panbat",     "pantype",   "Panmisname",   "PannewRec",
-          "LBLaktval",     "pantemp",         "BevelHumi",  "LBLhumi",   "panhumi",      "panIBname",
-          "PanTempFahren", "panmisname2",     "CHKmission", "CHKroll",   "Panel3",       "PANdelay",
-          "PanPeriod",     "panptr",          "PanGrad",    "Hranice",   "panLo",        "PanHI",
-          "chkpriemer",    "DateTimePicker1", "ComboBox1",  "SpinEdit1", "SpinEdit2",    "SpinEdit3",
-          "SpinEdit4",     "CheckBox1",       "stbar",      "ToolBar1",  "PageControl1", "btCOM"})
-        EXPECT_NE(f.findChild<QWidget*>(name), nullptr) << name;
-    for (const char* name : {"Act_save",     "openbase",       "print",         "Act_graph",
-                             "find_act",     "act_newrecords", "help_action",   "startmission",
-                             "A_conn",       "actopentext",    "Kalibransbor2", "Nastaveniatlae1",
-                             "N7koniec1",    "Prenoszznamov1", "set_time",      "Nastaveniaprogramu1",
-                             "Agr_Property", "agr_zoomin",     "agr_zoomout",   "agr_save",
-                             "agr_copy",     "agr_Print",      "Oprograme1",    "Act_showtip"})
-        EXPECT_NE(f.findChild<QAction*>(name), nullptr) << name;
-    EXPECT_EQ(f.PageControl1->count(), 5);
-    EXPECT_EQ(f.PageControl1->tabText(0), QString("Obecné"));
-    EXPECT_EQ(f.PageControl1->tabText(4), QString("Graf"));
-    EXPECT_EQ(f.A_conn->toolTip(), QString("Pripojit / Odpojit COM"));
-    EXPECT_EQ(f.act_newrecords->shortcut(), QKeySequence(Qt::Key_F5));
-    EXPECT_EQ(f.win_close->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F10));
-    EXPECT_FALSE(f.startmission->isEnabled());
-    EXPECT_FALSE(f.panIBname->isVisibleTo(&f));
-    EXPECT_FALSE(f.Hranice->isVisibleTo(&f));
-}
+    // Ctrl+S: the active viewer's save dialog, proposing its own file; Ctrl+F its find dialog.
+    QStringList proposed;
+    a->ask_text_path = b->ask_text_path = [&](const QString& p) { return proposed << p, QString(); };
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(proposed, QStringList{home.path("Log/B.txt")});
+    key(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_NE(b->findChild<QDialog*>("FindDialog1"), nullptr);
+    EXPECT_EQ(a->findChild<QDialog*>("FindDialog1"), nullptr);
+    b->findChild<QDialog*>("FindDialog1")->hide();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
 
-TEST_F(MainWindowTest, LanguageSectionWithOnlyMess1ReplacesEveryMainWindowText)
-{
-    home.write("vorlan.lng", "[SLOVAK]\r\nMESS1=Port nejde\\notvorit\r\n");
-    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=9\r\n");
-    TForm1& f = make();
-    EXPECT_EQ(f.Act_save->iconText(), QString("CAP1"));
-    EXPECT_EQ(f.Act_save->toolTip(), QString("HINT1"));
-    EXPECT_EQ(f.openbase->text(), QString("MENU1"));
-    EXPECT_EQ(f.LBLaktval->text(), QString("LABEL10"));
-    EXPECT_EQ(f.ComboBox1->itemText(0), QString("MENU40"));
-    EXPECT_EQ(f.ComboBox1->currentIndex(), 2);
-    ASSERT_FALSE(ui.messages.empty());
-    EXPECT_EQ(ui.messages.back().text, QString("Port nejde\r\notvorit"));
-}
-
-TEST_F(MainWindowTest, NoLanguageFileKeepsDesignedTexts)
-{
-    TForm1& f = make();
-    EXPECT_EQ(f.Act_save->iconText(), QString("Uložiť"));
-    EXPECT_EQ(f.openbase->iconText(), QString("Otvoriť"));
-    EXPECT_EQ(f.openbase->text(), QString("Otvoriť Databázu záznamov"));
-    EXPECT_EQ(f.LBLaktval->text(), QString("Teplota:"));
-}
-
-} // namespace
-
-namespace
-{
-
-// Twelve hourly records of temperature and humidity from 6.12.2026 08:00.
-QByteArray record_file()
-{
-    QByteArray text = "Misia: SKLAD\r\nTyp: 87\r\nS/N: 870\r\nInterval: 60\r\nDatum\tTeplota\tVlhkos\x9d\r\n";
-    for (int i = 0; i < 12; ++i)
-        text += QString("6.12.2026 %1:00\t 2%2,5\t 6%2,0\r\n")
-                    .arg(8 + i, 2, 10, QChar('0'))
-                    .arg(i % 10)
-                    .toLatin1();
-    return text;
-}
-
-TEST_F(MainWindowTest, TextFileOpensInAViewerThatTakesTheWindowCommands)
-{
-    home.write("Log/SKLAD.txt", record_file());
-    TForm1& f = make();
-    QStringList started;
-    f.hooks.start_program = [&](const QString& p) {
-        started << p;
-        return true;
-    };
-    f.Act_graph->trigger();
-    EXPECT_TRUE(started.isEmpty()); // no viewer: no external program
-    EXPECT_FALSE(f.send_viewer_command(vx::viewer_cmd::full_graph));
-    EXPECT_FALSE(f.menu_window->menuAction()->isEnabled());
-
-    vx::TEditForm* viewer = f.open_text_file(home.path("Log/SKLAD.txt"));
-    ASSERT_NE(viewer, nullptr);
-    EXPECT_TRUE(f.menu_window->menuAction()->isEnabled());
-    EXPECT_EQ(viewer->windowTitle(), QString("SKLAD.txt"));
-    EXPECT_FALSE(viewer->is_modified());
-    EXPECT_TRUE(viewer->text().startsWith("TEXT FILE:" + home.path("Log/SKLAD.txt") + "\nMisia: SKLAD\n"));
-    EXPECT_TRUE(viewer->text().contains(QString("Vlhkos\u0165"))); // code page 1250 0x9D
-    EXPECT_EQ(viewer->graph_points(), 12);
-
-    // Zoom in through the graph menu, back to the full graph from the tab.
-    const auto full = viewer->time_range();
+    // Zoom in, zoom out and "FULL" move only the active viewer.
+    const auto full_a = a->time_range(), full = b->time_range();
     f.agr_zoomin->trigger();
-    const auto zoomed = viewer->time_range();
-    EXPECT_LT(zoomed.second - zoomed.first, full.second - full.first);
-    f.CheckBox1->setChecked(false); // any change of the graph tab redraws the whole graph
-    EXPECT_EQ(viewer->time_range(), full);
+    EXPECT_DOUBLE_EQ(b->time_range().second - b->time_range().first, (full.second - full.first) / 2);
+    f.agr_zoomout->trigger();
+    f.agr_zoomout->trigger();
+    EXPECT_DOUBLE_EQ(b->time_range().second - b->time_range().first, (full.second - full.first) * 2);
+    EXPECT_EQ(a->time_range(), full_a);
+    f.agr_full->trigger();
+    EXPECT_EQ(b->time_range(), full);
+    // Any change of the graph tab redraws the whole graph, which reads the tab.
+    f.agr_zoomin->trigger();
+    f.CheckBox1->setChecked(false);
+    EXPECT_EQ(b->time_range(), full);
+    f.SpinEdit1->setValue(30);
+    EXPECT_EQ(b->plot()->yAxis->range().upper, 30);
 
     // "Graf": the external program once per run, then the redraw a second later.
     f.agr_zoomin->trigger();
     f.Act_graph->trigger();
     f.Act_graph->trigger();
-    ASSERT_EQ(started.size(), 1);
-    EXPECT_EQ(started[0], home.path("Kurvex.exe"));
-    EXPECT_NE(viewer->time_range(), full);
+    EXPECT_EQ(started, QStringList{home.path("Kurvex.exe")});
+    EXPECT_NE(b->time_range(), full);
     QTest::qWait(1300);
-    EXPECT_EQ(viewer->time_range(), full);
+    EXPECT_EQ(b->time_range(), full);
 
-    // "Vlastnosti": a colour picked in the graph properties reaches the viewer's chart.
+    // 607 asks for a picture file, 608 copies the chart, 610 applies the
+    // style table (COLOR1, red in the low byte: the surround).
+    int picture_asks = 0;
+    b->ask_picture_path = [&](bool*) { return ++picture_asks, QString(); };
+    f.agr_save->trigger();
+    EXPECT_EQ(picture_asks, 1);
+    QApplication::clipboard()->clear();
+    f.agr_copy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->image().size(), b->plot()->size());
+    g.settings.colors[0] = 0x1400C8;
+    f.agr_style->trigger();
+    EXPECT_EQ(QColor(b->picture().pixel(1, 1)), QColor(200, 0, 20));
+    // "Vlastnosti": a colour picked in the graph properties reaches the chart at once.
     f.Agr_Property->trigger();
     ASSERT_TRUE(f.fgprop->isVisible());
-    f.fgprop->select_target(0); // the chart's surroundings
-    f.fgprop->pick_color(QColor(200, 10, 20));
-    EXPECT_EQ(QColor(viewer->picture().pixel(1, 1)), QColor(200, 10, 20));
+    f.fgprop->select_target(0);
+    f.fgprop->pick_color(QColor(10, 200, 20));
+    EXPECT_EQ(QColor(b->picture().pixel(1, 1)), QColor(10, 200, 20));
     f.fgprop->hide();
 
-    // The graph tab is what the viewer reads when it draws.
-    f.SpinEdit1->setValue(30);
-    EXPECT_EQ(f.graph_controls().temp_max, 30);
-    EXPECT_FALSE(f.graph_controls().auto_scale);
+    // Ctrl+N / Ctrl+M step through the viewers.
+    key(Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(f.current_viewer(), a);
+    key(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(f.current_viewer(), b);
+
+    // Print (no printer chosen yet: the print dialog's PDF file), the report window, cascade, maximise.
+    press(f.print);
+    EXPECT_TRUE(home.read("print.pdf").startsWith("%PDF"));
+    EXPECT_EQ(press(f.agr_Print).modal, QStringList{"vx::Tfreport:freport"});
+    auto sub = [](vx::TEditForm* v) { return qobject_cast<QMdiSubWindow*>(v->parentWidget()); };
+    press(f.win_cascade);
+    EXPECT_NE(sub(a)->pos(), sub(b)->pos());
+    press(f.win_max);
+    EXPECT_TRUE(sub(b)->isMaximized());
+
+    // Shift+F10 closes the active viewer, asking first for a modified one: Cancel keeps B, No closes
+    // it, then A; the last one disables the window menu.
+    b->add_line("7.3.2024 08:00\t 20,0\t 50,0");
+    ui.message_answers = {vx::mr::cancel, vx::mr::no};
+    for (int i = 0; i < 3; ++i) {
+        key(Qt::Key_F10, Qt::ShiftModifier);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(ui.args("show_message").mid(1),
+              QStringList(2, "Zmenili ste údaje\r\nŽeláte si ich zapísať do súboru?"));
+    EXPECT_TRUE(f.mdi()->subWindowList().isEmpty());
+    for (QAction* item : {f.menu_window->menuAction(), f.print, f.agr_Print, f.find_act, f.Act_save})
+        EXPECT_FALSE(item->isEnabled()) << item->objectName().toStdString();
+    // F10 ends the program.
+    press(f.N7koniec1);
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST_F(MainWindowTest, DatabaseBrowserComesAtTheFirstTickAndOpensFilesInViewers)
+{
+    for (const char* autograph : {"AUTOGRAPH=0\r\n", ""}) { // on by default
+        SCOPED_TRACE(autograph);
+        started.clear();
+        TForm1& f = shown(autograph);
+        EXPECT_EQ(f.frmopenbase, nullptr);
+        f.first_tick();
+        ASSERT_NE(f.frmopenbase, nullptr);
+        EXPECT_FALSE(f.frmopenbase->isVisible());
+        f.openbase->trigger();
+        EXPECT_TRUE(f.frmopenbase->isVisible());
+        vx::Tfrmopenbase* b = f.database_browser();
+        EXPECT_EQ(b, f.frmopenbase); // one browser for the run
+        ASSERT_TRUE(QTest::qWaitFor([b] { return b->FExplorer->entries().contains("A.txt"); }));
+        ASSERT_TRUE(b->FExplorer->select_file(home.path("Log/A.txt")));
+        vx::TEditForm* first = b->make();
+        vx::TEditForm* second = b->make();
+        ASSERT_TRUE(first && second);
+        EXPECT_EQ(f.mdi()->subWindowList().size(), 2);
+        EXPECT_EQ(f.current_viewer(), second);
+        EXPECT_EQ(second->graph_points(), 12);
+        EXPECT_EQ(started.size(), *autograph ? 0 : 1); // the graph program once, when asked
+        // A download that wrote a new file has the list read again.
+        home.write("Log/NEW.txt", "NEW\r\n");
+        f.refresh_database_browser();
+        EXPECT_TRUE(QTest::qWaitFor([b] { return b->FExplorer->entries().contains("NEW.txt"); }));
+        QFile::remove(home.path("Log/NEW.txt"));
+    }
+}
+
+TEST_F(MainWindowTest, ViewersOpenWhollyInsideTheDocumentArea)
+{
+    struct Case {
+        QByteArray keys;
+        bool maximised;
+    };
+    const Case cases[] = {{"WIDTH=1200\r\nHEIGHT=900\r\n", false},
+                          {"WIDTH=600\r\nHEIGHT=480\r\n", true}, // too little room to read it otherwise
+                          {"WIDTH=1200\r\nHEIGHT=900\r\nPANMAXIMIZE=1\r\n", true}};
+    for (const Case& c : cases) {
+        TForm1& f = run_program(c.keys);
+        for (int i = 0; i < 3; ++i)
+            open_viewer(false);
+        QApplication::processEvents();
+        const QRect area(QPoint(0, 0), f.mdi()->viewport()->size());
+        EXPECT_EQ(f.current_subwindow()->isMaximized(), c.maximised) << c.keys.constData();
+        for (QMdiSubWindow* sub : f.mdi()->subWindowList()) {
+            EXPECT_TRUE(area.contains(sub->geometry())) << c.keys.constData();
+            EXPECT_TRUE(c.maximised || sub->width() >= std::min(800, area.width())) << c.keys.constData();
+        }
+    }
+}
+
+TEST_F(MainWindowTest, ClosingAsksAboutEveryModifiedViewerAndCancelKeepsTheProgram)
+{
+    using namespace vx::mr;
+    const std::pair<std::deque<int>, bool> cases[] = {
+        {{cancel}, false}, {{no, cancel}, false}, {{no, no}, true}};
+    for (const auto& [answers, closes] : cases) {
+        TForm1& f = run_program();
+        open_viewer(true);
+        open_viewer(false);
+        open_viewer(true);
+        ui.message_answers = answers;
+        EXPECT_EQ(f.close(), closes);
+        ASSERT_EQ(ui.messages.size(), qsizetype(answers.size()));
+        for (const auto& [text, buttons] : ui.messages)
+            EXPECT_TRUE(text == g.lang.mess(41) && buttons == (vx::btn::yes | vx::btn::no | vx::btn::cancel));
+        EXPECT_EQ(f.mdi()->subWindowList().size(), 3);
+    }
+}
+
+TEST_F(MainWindowTest, ComButtonUpClosesTheLinkDownOpensItOrShowsMess1AndPopsBackUp)
+{
+    const int pty = posix_openpt(O_RDWR | O_NOCTTY); // stands in for the COM port
+    ASSERT_TRUE(pty >= 0 && grantpt(pty) == 0 && unlockpt(pty) == 0);
+    TForm1& f = run_program();
+    g.settings.port_devices[1] = QString::fromLatin1(ptsname(pty));
+    QToolButton* bt = f.btCOM;
+    bt->click(); // down
+    EXPECT_TRUE(bt->isChecked() && g.link.port_open && f.CommDrv->Connected());
+    f.pansn->setText("4321");
+    bt->click(); // up
+    EXPECT_FALSE(bt->isChecked() || g.link.port_open || f.CommDrv->Connected());
+    EXPECT_EQ(f.pansn->text(), "");
+    g.settings.port_devices[1] = "/nonexistent";
+    bt->click(); // down, but the port is gone
+    EXPECT_FALSE(bt->isChecked() || f.A_conn->isChecked() || g.link.port_open);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].first, g.lang.mess(1));
+    ::close(pty);
+}
+
+TEST_F(MainWindowTest, LanguageFileReachesTheWindowsMadeBeforeItWasRead)
+{
+    TForm1& f = run_program({}, "CAPT140=Graph properties\r\nCAPT141=\r\nCAPT142=Surround\r\nMESS46=\r\n"
+                                "CAPT100=About\r\nCAPT101=The program\r\nCAPT102=Close\r\nCAPT80=Database\r\n"
+                                "LABEL92=Months\r\nCAPT110=Print settings\r\nLABEL125=Open browser\r\n");
+    EXPECT_EQ(f.fgprop->windowTitle(), "Graph properties");
+    EXPECT_EQ(f.fgprop->BTmore->text(), ""); // an empty text blanks its caption
+    EXPECT_EQ(f.fgprop->LBcolors->item(0)->text(), "Surround");
+    vx::Tfrmopenbase* b = f.database_browser();
+    EXPECT_EQ(b->windowTitle(), "Database");
+    EXPECT_EQ(b->RGdobaItems->button(3)->text(), "Months");
+    EXPECT_EQ(b->chkprev->text(), "CAP83"); // keys the section lacks show their names
+    EXPECT_EQ(f.frmprint->windowTitle(), "Print settings");
+    EXPECT_EQ(f.freport->CheckBox1->text(), "Open browser");
+    qt->progress_show("x");
+    EXPECT_EQ(qt->progress()->cancel_button()->text(), "");
+    qt->progress_hide();
+
+    QStringList about;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        about << box->windowTitle() << box->text().section('\n', 0, 0);
+        for (QAbstractButton* button : box->buttons())
+            about << button->text();
+        box->done(0);
+    });
+    f.Oprograme1->trigger();
+    EXPECT_EQ(about, QStringList({"About", "The program", "Close"}));
 }
 
 } // namespace
+
+#include "main_window_test.moc"

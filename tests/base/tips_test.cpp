@@ -1,8 +1,10 @@
+// The tips file "vntip.tip": tips of the day and context tips by name, each
+// ending at the next bracket, and the same tip shown only once in a row.
 #include "base/language.h"
 #include "base/tips.h"
 #include "common/temp_home.h"
 
-#include <QMap>
+#include <QFile>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -20,121 +22,83 @@ struct TipsFixture : ::testing::Test {
     {
         tips.attach(home.dir(), nullptr);
         tips.sink = [this](const QString& t) { shown.append(t); };
+        home.write("vntip.tip",
+                   "Tipy programu\r\n[DAY000]\r\nPrvy tip\r\ndruhy riadok\r\n[DAY001]\r\nStla\xE8te F5\r\n"
+                   "[DAY002]\r\nTret\xED\r\n[TABACTUAL]\r\nAktu\xE1lne hodnoty\r\npozri klavesu [F5]\r\n"
+                   "toto sa neukaze\r\n[tabgrad]\r\nmaly nazov\r\n[OPENBASE]\r\nDatabaza\r\n\r\nkoniec\r\n");
     }
 };
 
-const QByteArray tips_file = "Tipy programu\r\n"
-                             "[DAY000]\r\n"
-                             "Prvy tip\r\n"
-                             "druhy riadok\r\n"
-                             "[DAY001]\r\n"
-                             "Stla\xE8te F5\r\n"
-                             "[DAY002]\r\n"
-                             "Tret\xED\r\n"
-                             "[TABACTUAL]\r\n"
-                             "Aktu\xE1lne hodnoty\r\n"
-                             "pozri klavesu [F5]\r\n"
-                             "toto sa neukaze\r\n"
-                             "[tabgrad]\r\n"
-                             "maly nazov\r\n"
-                             "[OPENBASE]\r\n"
-                             "Databaza\r\n"
-                             "\r\n"
-                             "koniec\r\n";
-
 } // namespace
 
-TEST(TipNames, AtLeastThreeDigits)
+TEST_F(TipsFixture, CountsDayTipsAndPicksEachOfThemAtRandom)
 {
-    EXPECT_EQ(Tips::day_tip_name(0), "DAY000");
-    EXPECT_EQ(Tips::day_tip_name(7), "DAY007");
-    EXPECT_EQ(Tips::day_tip_name(42), "DAY042");
-    EXPECT_EQ(Tips::day_tip_name(1234), "DAY1234");
-}
-
-TEST_F(TipsFixture, CountsDayTipsAndPicksOneOfThem)
-{
-    home.write("vntip.tip", tips_file);
     EXPECT_EQ(tips.count_day_tips(), 3);
-    EXPECT_EQ(tips.day_count, 3);
-    const QMap<QString, QString> bodies = {{"DAY000", "Prvy tip\ndruhy riadok"},
-                                           {"DAY001", QString::fromUtf8("Stlačte F5")},
-                                           {"DAY002", QString::fromUtf8("Tretí")}};
+    const QStringList bodies = {"Prvy tip\ndruhy riadok", QString::fromUtf8("Stlačte F5"),
+                                QString::fromUtf8("Tretí")};
     QSet<QString> names;
     for (int i = 0; i < 300; ++i) {
         const QString previous = tips.last_shown;
         const qsizetype before = shown.size();
         const QString name = tips.random_day_tip();
         names.insert(name);
-        ASSERT_TRUE(bodies.contains(name)) << name.toStdString();
-        if (name == previous) {
-            EXPECT_EQ(shown.size(), before);
-        } else {
-            ASSERT_EQ(shown.size(), before + 1);
-            EXPECT_EQ(shown.last(), bodies[name]);
-        }
+        ASSERT_TRUE(name.startsWith("DAY00") && name.mid(5).toInt() < 3) << name.toStdString();
+        ASSERT_EQ(shown.size(), before + (name == previous ? 0 : 1)); // the same tip is not shown again
+        EXPECT_EQ(shown.last(), bodies[name.mid(5).toInt()]);
     }
-    EXPECT_EQ(names, QSet<QString>({"DAY000", "DAY001", "DAY002"}));
+    EXPECT_EQ(names.size(), 3);
 }
 
-TEST_F(TipsFixture, NoFileMeansNoDayTipsAndTheMissingFileText)
+TEST_F(TipsFixture, ContextTipsEndAtABracketMatchCaseAndShowOnce)
 {
+    for (const char* name :
+         {"TABACTUAL", "TABACTUAL", "OPENBASE", "TABGRAD", "TABGRAD", "TABACTUAL", "DAY002", "TABGRAD"})
+        tips.show_tip(name);
+    // "[tabgrad]" is not TABGRAD: an unknown tip leaves the window as it was.
+    EXPECT_EQ(shown, (QStringList{QString::fromUtf8("Aktuálne hodnoty"), "Databaza\n\nkoniec",
+                                  QString::fromUtf8("Aktuálne hodnoty"), QString::fromUtf8("Tretí")}));
+    EXPECT_EQ(tips.last_shown, "TABGRAD");
+    // Switched off, nothing is shown.
+    tips.showtip = false;
+    tips.show_tip("OPENBASE");
+    tips.random_day_tip();
+    EXPECT_EQ(shown.size(), 4);
+}
+
+TEST_F(TipsFixture, MissingFileShowsItsTextFromTheLanguageTable)
+{
+    tips.attach(home.dir() + "elsewhere/", nullptr);
     EXPECT_EQ(tips.count_day_tips(), 0);
     EXPECT_EQ(tips.random_day_tip(), "DAY000");
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0], QString::fromUtf8("Neexistuje súbor tipov <VNTIP.TIP>"));
-    tips.show_tip("DAY000");
-    EXPECT_EQ(shown.size(), 1);
-    tips.show_tip("TABACTUAL");
-    EXPECT_EQ(shown.size(), 2);
-}
-
-TEST_F(TipsFixture, MissingFileTextComesFromTheLanguageTable)
-{
+    tips.show_tip("DAY000"); // the same name again: nothing new
+    EXPECT_EQ(shown, QStringList{QString::fromUtf8("Neexistuje súbor tipov <VNTIP.TIP>")});
     home.write("vorlan.lng", "[EN]\r\nMESS20=No tips file\r\n");
     Language lang;
     lang.build_language_tables(home.dir(), "EN");
     tips.attach(home.dir() + "elsewhere/", &lang);
     tips.show_tip("TABGLOBAL");
-    EXPECT_EQ(shown, QStringList({"No tips file"}));
+    EXPECT_EQ(shown.last(), "No tips file");
 }
 
-TEST_F(TipsFixture, TipEndsAtABracketAndTheSameTipIsShownOnce)
+TEST(ShippedTips, EveryTipTheProgramAsksForIsThere)
 {
-    home.write("vntip.tip", tips_file);
-    tips.show_tip("TABACTUAL");
-    tips.show_tip("TABACTUAL");
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0], QString::fromUtf8("Aktuálne hodnoty"));
-    tips.show_tip("OPENBASE");
-    EXPECT_EQ(shown.last(), "Databaza\n\nkoniec");
-    tips.show_tip("TABACTUAL");
-    EXPECT_EQ(shown.size(), 3);
-}
-
-TEST_F(TipsFixture, UnknownTipLeavesTheWindowUntilAnotherTipWasShown)
-{
-    home.write("vntip.tip", tips_file);
-    tips.show_tip("OPENBASE");
-    // Names match case-sensitively: "[tabgrad]" is not TABGRAD.
-    tips.show_tip("TABGRAD");
-    tips.show_tip("TABGRAD");
-    EXPECT_EQ(shown.size(), 1);
-    EXPECT_EQ(tips.last_shown, "TABGRAD");
-    tips.show_tip("DAY002");
-    tips.show_tip("TABGRAD");
-    EXPECT_EQ(shown, QStringList({"Databaza\n\nkoniec", QString::fromUtf8("Tretí")}));
-}
-
-TEST_F(TipsFixture, SwitchedOffShowsNothing)
-{
-    home.write("vntip.tip", tips_file);
-    tips.showtip = false;
-    tips.show_tip("TABACTUAL");
-    tips.random_day_tip();
-    EXPECT_TRUE(shown.isEmpty());
-    EXPECT_EQ(tips.last_shown, "");
-    tips.showtip = true;
-    tips.show_tip("TABACTUAL");
-    EXPECT_EQ(shown.size(), 1);
+    vxtest::TempHome home;
+    QFile shipped(QStringLiteral(VORLANIX_SHIPPED_DATA "/vntip.tip"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    home.write("vntip.tip", shipped.readAll());
+    Tips tips;
+    tips.attach(home.dir(), nullptr);
+    QString shown;
+    tips.sink = [&](const QString& text) { shown = text; };
+    EXPECT_EQ(tips.count_day_tips(), 6);
+    for (const char* name : {"DAY000", "DAY003", "DAY005", "TABGLOBAL", "TABACTUAL", "TABMISSION", "TABGRAD",
+                             "OPENBASE", "START MISSION", "DOWNLOADNUMREC", "ERRDEVPTROLDMODEL"}) {
+        shown.clear();
+        tips.show_tip(name);
+        EXPECT_FALSE(shown.trimmed().isEmpty() || shown.contains('[') || shown.contains(QChar(0xFFFD)))
+            << name;
+    }
+    tips.show_tip("DAY003");
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("zväčšíte")))
+        << shown.toStdString(); // read in code page 1250
 }

@@ -20,11 +20,10 @@ SimProcess::~SimProcess()
 bool SimProcess::start(const QStringList& args)
 {
     kill();
-    args_ = args;
-    device_.clear();
     QStringList all = args;
     all << "--link" << link() << "--log" << dir_.path() + "/frames.log"
-        << "--dump-ring" << dir_.path() + "/ring.txt";
+        << "--dump-ring" << dir_.path() + "/ring.txt"
+        << "--state" << dir_.path() + "/state.txt";
     proc_.setProcessChannelMode(QProcess::SeparateChannels);
     proc_.start(QStringLiteral(VORLAN_SIM_PATH), all);
     if (!proc_.waitForStarted(5000)) return false;
@@ -43,12 +42,6 @@ bool SimProcess::start(const QStringList& args)
     return false;
 }
 
-bool SimProcess::restart(const QStringList& args)
-{
-    const QStringList copy = args;
-    return start(copy);
-}
-
 void SimProcess::kill()
 {
     if (proc_.state() == QProcess::NotRunning) return;
@@ -57,13 +50,6 @@ void SimProcess::kill()
         proc_.kill();
         proc_.waitForFinished(3000);
     }
-}
-
-bool SimProcess::running() const
-{
-    // The state only changes while Qt looks at the child, so look briefly.
-    if (proc_.state() != QProcess::NotRunning) proc_.waitForFinished(1);
-    return proc_.state() != QProcess::NotRunning;
 }
 
 QVector<SimFrame> SimProcess::frames() const
@@ -91,12 +77,12 @@ QVector<SimFrame> SimProcess::frames(int cmd) const
 bool SimProcess::wait_frames(int count, int ms) const
 {
     QDeadlineTimer deadline(ms);
-    for (;;) {
-        if (frames().size() >= count) return true;
+    while (frames().size() < count) {
         if (deadline.hasExpired()) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(10);
     }
+    return true;
 }
 
 QStringList SimProcess::ring() const
@@ -104,6 +90,18 @@ QStringList SimProcess::ring() const
     QFile f(dir_.path() + "/ring.txt");
     if (!f.open(QIODevice::ReadOnly)) return {};
     return QString::fromLatin1(f.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QMap<QString, QString> SimProcess::state() const
+{
+    QMap<QString, QString> out;
+    QFile f(dir_.path() + "/state.txt");
+    if (!f.open(QIODevice::ReadOnly)) return out;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0) out.insert(QString::fromLatin1(line.left(eq)), QString::fromLatin1(line.mid(eq + 1)));
+    }
+    return out;
 }
 
 QString SimProcess::errors() const

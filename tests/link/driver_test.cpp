@@ -1,240 +1,132 @@
-// The serial port driver: its property rules, opening devices, sending and
-// the receive tick, against a pseudo-terminal peer.
+// The serial port driver: device names, one holder at a time, why an open
+// failed and what to tell the user, the line settings, sending that gives up
+// (against a pseudo-terminal peer), and the serial devices present.
+#include "link/serial_devices.h"
 #include "link/serial_port.h"
 #include "pty_peer.h"
 
+#include <QDir>
 #include <QElapsedTimer>
-#include <QTest>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <termios.h>
-#include <vector>
 
+using vx::SerialDevice;
 using vx::TCommPortDriver;
 using vxtest::PtyPeer;
+using Fault = vx::TCommPortDriver::OpenFault;
 
 namespace
 {
 
-struct Event {
-    QObject* sender;
-    QByteArray bytes;
-};
+// Readable failure messages.
+std::string name_of(Fault f)
+{
+    const char* names[] = {"none", "missing", "busy", "permission", "not_a_port", "settings", "other"};
+    return names[static_cast<int>(f)];
+}
 
-// Collects the receive events of a driver.
-struct Events {
-    std::vector<Event> list;
-    void attach(TCommPortDriver& d)
+// A driver connected to a fresh pseudo-terminal peer.
+struct OpenDriver {
+    PtyPeer peer;
+    TCommPortDriver d;
+    bool connect()
     {
-        d.OnReceiveData = [this](QObject* s, const void* data, std::uint32_t size) {
-            list.push_back({s, QByteArray(static_cast<const char*>(data), qsizetype(size))});
-        };
+        d.setPortName(peer.path());
+        return peer.ok() && d.Connect();
+    }
+    termios line() const
+    {
+        termios t{};
+        tcgetattr(peer.slave_fd(), &t);
+        return t;
     }
 };
 
-termios line_of(const PtyPeer& peer)
-{
-    termios t{};
-    tcgetattr(peer.slave_fd(), &t);
-    return t;
-}
-
 } // namespace
-
-TEST(CommPortDriver, DefaultsAreTheComponentDefaults)
-{
-    TCommPortDriver d;
-    EXPECT_EQ(d.Port(), TCommPortDriver::pnCOM2);
-    EXPECT_EQ(d.PortName(), QStringLiteral("\\\\.\\COM2"));
-    EXPECT_EQ(d.BaudRate(), TCommPortDriver::br9600);
-    EXPECT_EQ(d.BaudRateValue(), 9600u);
-    EXPECT_EQ(d.DataBits(), TCommPortDriver::db8BITS);
-    EXPECT_EQ(d.StopBits(), TCommPortDriver::sb1BITS);
-    EXPECT_EQ(d.Parity(), TCommPortDriver::ptNONE);
-    EXPECT_EQ(d.HwFlow(), TCommPortDriver::hfNONERTSON);
-    EXPECT_EQ(d.SwFlow(), TCommPortDriver::sfNONE);
-    EXPECT_EQ(d.InBufSize(), 2048u);
-    EXPECT_EQ(d.OutBufSize(), 2048u);
-    EXPECT_EQ(d.PacketSize(), -1);
-    EXPECT_EQ(d.PacketTimeout(), -1);
-    EXPECT_EQ(d.PacketMode(), TCommPortDriver::pmDiscard);
-    EXPECT_EQ(d.PollingDelay(), 50);
-    EXPECT_TRUE(d.EnableDTROnOpen());
-    EXPECT_EQ(d.OutputTimeout(), 500);
-    EXPECT_EQ(d.InputTimeout(), 200u);
-    EXPECT_FALSE(d.CheckLineStatus());
-    EXPECT_FALSE(d.Connected());
-    // The published properties are reachable by name, as the component's are.
-    EXPECT_EQ(d.property("PortName").toString(), QStringLiteral("\\\\.\\COM2"));
-    EXPECT_EQ(d.property("BaudRateValue").toUInt(), 9600u);
-    EXPECT_TRUE(d.setProperty("PollingDelay", 0));
-    EXPECT_EQ(d.PollingDelay(), 5);
-}
-
-TEST(CommPortDriver, PortAndPortNameAreCoupled)
-{
-    TCommPortDriver d;
-    d.setPort(TCommPortDriver::pnCOM12);
-    EXPECT_EQ(d.PortName(), QStringLiteral("\\\\.\\COM12"));
-    d.setPort(TCommPortDriver::pnCOM1);
-    EXPECT_EQ(d.PortName(), QStringLiteral("\\\\.\\COM1"));
-    d.setPortName("/dev/ttyACM0");
-    EXPECT_EQ(d.Port(), TCommPortDriver::pnCustom);
-    EXPECT_EQ(d.PortName(), QStringLiteral("/dev/ttyACM0"));
-    // Choosing "custom" keeps the name.
-    d.setPort(TCommPortDriver::pnCustom);
-    EXPECT_EQ(d.PortName(), QStringLiteral("/dev/ttyACM0"));
-}
-
-TEST(CommPortDriver, BaudRateAndValueAreCoupled)
-{
-    TCommPortDriver d;
-    d.setBaudRate(TCommPortDriver::br19200);
-    EXPECT_EQ(d.BaudRateValue(), 19200u);
-    d.setBaudRate(TCommPortDriver::br256000);
-    EXPECT_EQ(d.BaudRateValue(), 256000u);
-    d.setBaudRate(TCommPortDriver::br110);
-    EXPECT_EQ(d.BaudRateValue(), 110u);
-    d.setBaudRateValue(19200);
-    EXPECT_EQ(d.BaudRate(), TCommPortDriver::brCustom);
-    EXPECT_EQ(d.BaudRateValue(), 19200u);
-    // Custom leaves the value as it is.
-    d.setBaudRate(TCommPortDriver::br14400);
-    d.setBaudRate(TCommPortDriver::brCustom);
-    EXPECT_EQ(d.BaudRateValue(), 14400u);
-    const quint32 table[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
-                             19200, 38400, 56000, 57600, 115200, 128000, 256000};
-    for (int i = 0; i < 15; ++i)
-        EXPECT_EQ(TCommPortDriver::baud_of(TCommPortDriver::TBaudRate(i + 1)), table[i]) << i;
-}
-
-TEST(CommPortDriver, BufferSizesAreClampedAndPollingDelayHasAFloor)
-{
-    TCommPortDriver d;
-    d.setInBufSize(100);
-    EXPECT_EQ(d.InBufSize(), 128u);
-    d.setInBufSize(9000);
-    EXPECT_EQ(d.InBufSize(), 8192u);
-    d.setInBufSize(8193);
-    EXPECT_EQ(d.InBufSize(), 8192u);
-    d.setInBufSize(127);
-    EXPECT_EQ(d.InBufSize(), 128u);
-    d.setInBufSize(128);
-    EXPECT_EQ(d.InBufSize(), 128u);
-    d.setInBufSize(8192);
-    EXPECT_EQ(d.InBufSize(), 8192u);
-    d.setOutBufSize(0);
-    EXPECT_EQ(d.OutBufSize(), 128u);
-    d.setOutBufSize(1u << 31);
-    EXPECT_EQ(d.OutBufSize(), 8192u);
-    d.setOutBufSize(1000);
-    EXPECT_EQ(d.OutBufSize(), 1000u);
-
-    d.setPollingDelay(0);
-    EXPECT_EQ(d.PollingDelay(), 5);
-    d.setPollingDelay(4);
-    EXPECT_EQ(d.PollingDelay(), 5);
-    d.setPollingDelay(5);
-    EXPECT_EQ(d.PollingDelay(), 5);
-    d.setPollingDelay(700);
-    EXPECT_EQ(d.PollingDelay(), 700);
-}
-
-TEST(CommPortDriver, ClosedPortDoesNothing)
-{
-    TCommPortDriver d;
-    EXPECT_FALSE(d.SendByte(0x41));
-    const char data[] = "abc";
-    EXPECT_EQ(d.SendData(data, 3), 0u);
-    EXPECT_EQ(d.SendDataTimed(data, 3, 10), 0u);
-    EXPECT_EQ(d.OutputFreeSpace(), 65535u);
-    EXPECT_EQ(d.ModemLines(), 0u);
-    EXPECT_EQ(d.InputCount(), 0u);
-    EXPECT_FALSE(d.FlushBuffers(true, true));
-    EXPECT_FALSE(d.SetDTR(true));
-    EXPECT_FALSE(d.SetRTS(true));
-    EXPECT_EQ(d.polling_interval(), 0);
-    Events ev;
-    ev.attach(d);
-    d.poll_tick();
-    EXPECT_TRUE(ev.list.empty());
-    d.Disconnect(); // harmless when closed
-    EXPECT_FALSE(d.Connected());
-}
 
 TEST(CommPortDriver, ComNumbersMapToConfiguredDevicesElseTtyS)
 {
     TCommPortDriver d;
-    d.setPortName("\\\\.\\COM1");
-    EXPECT_EQ(d.device_path(), QStringLiteral("/dev/ttyS0"));
-    d.setPortName("\\\\.\\COM12");
-    EXPECT_EQ(d.device_path(), QStringLiteral("/dev/ttyS11"));
     d.set_port_devices({{3, "/dev/ttyUSB0"}, {12, "/dev/ttyACM1"}});
-    EXPECT_EQ(d.device_path(), QStringLiteral("/dev/ttyACM1"));
-    d.setPortName("\\\\.\\COM3");
-    EXPECT_EQ(d.device_path(), QStringLiteral("/dev/ttyUSB0"));
-    d.setPortName("\\\\.\\COM4");
-    EXPECT_EQ(d.device_path(), QStringLiteral("/dev/ttyS3"));
-    // Anything else is a path as it stands.
-    d.setPortName("/dev/pts/7");
-    EXPECT_EQ(d.device_path(), QStringLiteral("/dev/pts/7"));
-    d.setPortName("\\\\.\\COM0");
-    EXPECT_EQ(d.device_path(), QStringLiteral("\\\\.\\COM0"));
-    d.setPortName("\\\\.\\COM3x");
-    EXPECT_EQ(d.device_path(), QStringLiteral("\\\\.\\COM3x"));
+    for (auto [name, device] : {std::pair{"\\\\.\\COM1", "/dev/ttyS0"},
+                                {"\\\\.\\COM12", "/dev/ttyACM1"},
+                                {"\\\\.\\COM3", "/dev/ttyUSB0"},
+                                {"\\\\.\\COM4", "/dev/ttyS3"},
+                                {"/dev/pts/7", "/dev/pts/7"},
+                                {"\\\\.\\COM0", "\\\\.\\COM0"}}) {
+        d.setPortName(name);
+        EXPECT_EQ(d.device_path(), QString(device)) << name;
+    }
+    d.setPort(TCommPortDriver::pnCOM12);
+    EXPECT_EQ(d.PortName(), QStringLiteral("\\\\.\\COM12"));
 }
 
-TEST(CommPortDriver, DevicesThatCannotServeGiveFalse)
+TEST(CommPortDriver, DevicesThatCannotServeGiveFalseWithTheirCauseAndAClosedPortDoesNothing)
 {
     TCommPortDriver d;
-    d.setPortName("/nonexistent/ttyX");
-    EXPECT_FALSE(d.Connect());
-    EXPECT_FALSE(d.Connected());
-    // Not a terminal: the line settings cannot be applied.
-    d.setPortName("/dev/null");
-    EXPECT_FALSE(d.Connect());
-    EXPECT_FALSE(d.Connected());
-    d.setPortName("/tmp");
-    EXPECT_FALSE(d.Connect());
-    d.setPortName("");
-    EXPECT_FALSE(d.Connect());
-    // A COM number without a device behind it.
     d.set_port_devices({{9, "/nonexistent/ttyUSB9"}});
-    d.setPortName("\\\\.\\COM9");
-    EXPECT_FALSE(d.Connect());
-    EXPECT_FALSE(d.Connected());
+    // Missing, not a terminal, a directory, nothing, a COM number without a device.
+    for (auto [name, fault] : {std::pair{"/nonexistent/ttyX", Fault::missing},
+                               {"/dev/null", Fault::not_a_port},
+                               {"/tmp", Fault::other},
+                               {"", Fault::missing},
+                               {"\\\\.\\COM9", Fault::missing}}) {
+        d.setPortName(name);
+        EXPECT_FALSE(d.Connect()) << name;
+        EXPECT_FALSE(d.Connected()) << name;
+        EXPECT_EQ(name_of(d.last_fault()), name_of(fault)) << name;
+    }
+    // What open() reports; a user of no group that may use the device gets EACCES.
+    const std::pair<int, Fault> errors[] = {{ENOENT, Fault::missing},    {ENXIO, Fault::missing},
+                                            {EACCES, Fault::permission}, {EPERM, Fault::permission},
+                                            {EBUSY, Fault::busy},        {EWOULDBLOCK, Fault::busy},
+                                            {EIO, Fault::other}};
+    for (const auto& [error, fault] : errors)
+        EXPECT_EQ(name_of(vx::open_fault_of_errno(error)), name_of(fault)) << error;
     EXPECT_EQ(d.polling_interval(), 0);
+    EXPECT_FALSE(d.SendByte(0x41));
+    EXPECT_EQ(d.SendDataTimed("abc", 3, 10), 0u);
+    bool delivered = false;
+    d.OnReceiveData = [&](QObject*, const void*, std::uint32_t) { delivered = true; };
+    d.poll_tick();
+    EXPECT_FALSE(delivered);
 }
 
-TEST(CommPortDriver, BusyDeviceGivesFalseUntilReleased)
+TEST(CommPortDriver, SecondOpenOfTheSameDeviceIsRefusedWhileTheFirstHoldsIt)
 {
     PtyPeer peer;
     ASSERT_TRUE(peer.ok());
-    TCommPortDriver a, b;
-    a.setPortName(peer.path());
-    b.setPortName(peer.path());
-    ASSERT_TRUE(a.Connect());
-    EXPECT_FALSE(b.Connect());
-    EXPECT_FALSE(b.Connected());
-    a.Disconnect();
-    EXPECT_TRUE(b.Connect());
-    // Connecting again while open is a no-op that succeeds.
-    EXPECT_TRUE(b.Connect());
+    QTemporaryDir dir;
+    const QString other_name = dir.filePath("ttyLOGGER");
+    ASSERT_TRUE(QFile::link(peer.path(), other_name));
+    TCommPortDriver first, second, third;
+    first.setPortName(peer.path());
+    ASSERT_TRUE(first.Connect());
+    EXPECT_EQ(first.last_fault(), Fault::none);
+    // By the same name and by another name of the same device.
+    second.setPortName(peer.path());
+    third.setPortName(other_name);
+    EXPECT_FALSE(second.Connect());
+    EXPECT_EQ(name_of(second.last_fault()), "busy");
+    EXPECT_FALSE(third.Connect());
+    EXPECT_EQ(name_of(third.last_fault()), "busy");
+    first.Disconnect();
+    EXPECT_TRUE(second.Connect());
+    EXPECT_EQ(second.last_fault(), Fault::none);
+    first.setPortName(other_name);
+    EXPECT_FALSE(first.Connect());
 }
 
-TEST(CommPortDriver, ConnectAppliesTheLineSettings)
+TEST(CommPortDriver, ConnectAppliesTheLineSettingsAndChangesApplyAtOnce)
 {
-    PtyPeer peer;
-    ASSERT_TRUE(peer.ok());
-    TCommPortDriver d;
-    d.setPort(TCommPortDriver::pnCustom);
-    d.set_port_devices({{5, peer.path()}});
-    d.setPortName("\\\\.\\COM5");
-    d.setBaudRateValue(19200);
-    ASSERT_TRUE(d.Connect());
-    EXPECT_TRUE(d.is_pseudo_terminal());
-    EXPECT_EQ(d.polling_interval(), 50);
-    termios t = line_of(peer);
+    OpenDriver o;
+    o.d.setBaudRateValue(19200);
+    ASSERT_TRUE(o.connect());
+    termios t = o.line();
     EXPECT_EQ(cfgetospeed(&t), speed_t(B19200));
     EXPECT_EQ(cfgetispeed(&t), speed_t(B19200));
     EXPECT_EQ(t.c_cflag & CSIZE, tcflag_t(CS8));
@@ -243,229 +135,73 @@ TEST(CommPortDriver, ConnectAppliesTheLineSettings)
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
     EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL | INLCR), 0u);
     EXPECT_EQ(t.c_oflag & OPOST, 0u);
-    // Modem lines do not exist on a pseudo-terminal; raising them is harmless.
-    EXPECT_TRUE(d.SetDTR(true));
-    EXPECT_TRUE(d.SetRTS(true));
-
-    // Line settings change on the open device at once. (A pseudo-terminal
-    // carries eight data bits without parity only.)
-    d.setStopBits(TCommPortDriver::sb2BITS);
-    d.setSwFlow(TCommPortDriver::sfXONXOFF);
-    d.setHwFlow(TCommPortDriver::hfRTSCTS);
-    d.setBaudRate(TCommPortDriver::br9600);
-    t = line_of(peer);
-    EXPECT_TRUE(t.c_cflag & CSTOPB);
-    EXPECT_EQ(t.c_iflag & (IXON | IXOFF), tcflag_t(IXON | IXOFF));
-    EXPECT_EQ(t.c_cc[VSTART], 17);
-    EXPECT_EQ(t.c_cc[VSTOP], 19);
-    EXPECT_TRUE(t.c_cflag & CRTSCTS);
+    o.d.setBaudRate(TCommPortDriver::br9600); // applied on the open device at once
+    t = o.line();
     EXPECT_EQ(cfgetospeed(&t), speed_t(B9600));
-    d.setSwFlow(TCommPortDriver::sfNONE);
-    d.setHwFlow(TCommPortDriver::hfNONE);
-    d.setStopBits(TCommPortDriver::sb1BITS);
-    t = line_of(peer);
-    EXPECT_FALSE(t.c_cflag & (CSTOPB | CRTSCTS));
-    EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
-
-    // Rates outside the classic table still open.
-    d.Disconnect();
-    d.setBaudRate(TCommPortDriver::br14400);
-    EXPECT_TRUE(d.Connect());
-}
-
-TEST(CommPortDriver, SettersThatWaitForTheNextConnect)
-{
-    PtyPeer peer;
-    ASSERT_TRUE(peer.ok());
-    TCommPortDriver d;
-    d.setPortName(peer.path());
-    d.setInBufSize(512);
-    ASSERT_TRUE(d.Connect());
-    d.setPortName("/dev/ttyS3");
-    d.setPort(TCommPortDriver::pnCOM4);
-    EXPECT_EQ(d.PortName(), peer.path());
-    EXPECT_EQ(d.Port(), TCommPortDriver::pnCustom);
-    d.setInBufSize(4096);
-    d.setOutBufSize(4096);
-    EXPECT_EQ(d.InBufSize(), 512u);
-    EXPECT_EQ(d.OutBufSize(), 2048u);
-    // The polling delay is taken at once, the timer restarted.
-    d.setPollingDelay(120);
-    EXPECT_EQ(d.polling_interval(), 120);
-    d.setPollingDelay(1);
-    EXPECT_EQ(d.polling_interval(), 5);
-
-    d.Disconnect();
-    EXPECT_EQ(d.polling_interval(), 0);
-    d.setPortName("/dev/ttyS3");
-    EXPECT_EQ(d.PortName(), QStringLiteral("/dev/ttyS3"));
-    d.setInBufSize(4096);
-    EXPECT_EQ(d.InBufSize(), 4096u);
-}
-
-TEST(CommPortDriver, SendsBytesToTheLine)
-{
-    PtyPeer peer;
-    ASSERT_TRUE(peer.ok());
-    TCommPortDriver d;
-    d.setPortName(peer.path());
-    ASSERT_TRUE(d.Connect());
-    EXPECT_TRUE(d.SendByte(0x0D));
-    EXPECT_TRUE(d.SendByte(0xFF));
-    const unsigned char block[] = {1, 2, 3, 0, 250};
-    EXPECT_EQ(d.SendData(block, 5), 5u);
-    EXPECT_EQ(peer.read(7, 2000), QByteArray("\x0D\xFF\x01\x02\x03\x00\xFA", 7));
-    EXPECT_EQ(d.SendData(block, 0), 0u);
-    EXPECT_EQ(d.SendData(nullptr, 5), 0u);
-    EXPECT_GT(d.OutputFreeSpace(), 0u);
-    EXPECT_LE(d.OutputFreeSpace(), d.OutBufSize());
-    EXPECT_TRUE(d.FlushBuffers(true, false));
-    EXPECT_TRUE(d.FlushBuffers(false, true));
-    EXPECT_TRUE(d.FlushBuffers(true, true));
-}
-
-TEST(CommPortDriver, TickDeliversWhatWaitsInOneEvent)
-{
-    PtyPeer peer;
-    ASSERT_TRUE(peer.ok());
-    TCommPortDriver d;
-    d.setPortName(peer.path());
-    ASSERT_TRUE(d.Connect());
-    // Keep the timer out of the way and drive the ticks by hand.
-    d.setPollingDelay(60000);
-    Events ev;
-    ev.attach(d);
-
-    d.poll_tick();
-    EXPECT_TRUE(ev.list.empty());
-
-    peer.write(QByteArray("\x0D\x0A\x0D\x01\x9C\x00\x41", 7));
-    QTRY_COMPARE_WITH_TIMEOUT(d.InputCount(), 7u, 2000);
-    d.poll_tick();
-    ASSERT_EQ(ev.list.size(), 1u);
-    EXPECT_EQ(ev.list[0].sender, &d);
-    EXPECT_EQ(ev.list[0].bytes, QByteArray("\x0D\x0A\x0D\x01\x9C\x00\x41", 7));
-    d.poll_tick();
-    EXPECT_EQ(ev.list.size(), 1u);
-}
-
-TEST(CommPortDriver, TickReadsAtMostInBufSizeAndTheTimerDelivers)
-{
-    PtyPeer peer;
-    ASSERT_TRUE(peer.ok());
-    TCommPortDriver d;
-    d.setInBufSize(128);
-    d.setPortName(peer.path());
-    ASSERT_TRUE(d.Connect());
-    d.setPollingDelay(60000);
-    Events ev;
-    ev.attach(d);
-    QByteArray big(300, 'x');
-    big[0] = 'a';
-    big[299] = 'z';
-    peer.write(big);
-    QTRY_COMPARE_WITH_TIMEOUT(d.InputCount(), 300u, 2000);
-    d.poll_tick();
-    ASSERT_EQ(ev.list.size(), 1u);
-    EXPECT_EQ(ev.list[0].bytes.size(), 128);
-
-    // The running timer picks up the rest on its own.
-    d.setPollingDelay(10);
-    QTRY_COMPARE_WITH_TIMEOUT(d.InputCount(), 0u, 2000);
-    QByteArray all;
-    for (const Event& e : ev.list)
-        all += e.bytes;
-    EXPECT_EQ(all, big);
-}
-
-TEST(CommPortDriver, PacketModeDeliversWholePackets)
-{
-    PtyPeer peer;
-    ASSERT_TRUE(peer.ok());
-    TCommPortDriver d;
-    d.setPortName(peer.path());
-    d.setPacketSize(4);
-    d.setPacketTimeout(1);
-    d.setPacketMode(TCommPortDriver::pmPass);
-    ASSERT_TRUE(d.Connect());
-    d.setPollingDelay(60000);
-    std::vector<QByteArray> packets;
-    d.OnReceivePacket = [&](QObject*, const void* p, std::uint32_t n) {
-        packets.emplace_back(static_cast<const char*>(p), qsizetype(n));
-    };
-    bool plain_event = false;
-    d.OnReceiveData = [&](QObject*, const void*, std::uint32_t) { plain_event = true; };
-    peer.write("abcdefghij");
-    QTRY_COMPARE_WITH_TIMEOUT(d.InputCount(), 10u, 2000);
-    d.poll_tick();
-    ASSERT_GE(packets.size(), 2u);
-    EXPECT_EQ(packets[0], QByteArray("abcd"));
-    EXPECT_EQ(packets[1], QByteArray("efgh"));
-    QTest::qWait(5);
-    d.poll_tick();
-    // The incomplete rest is passed on once its time-out has passed.
-    ASSERT_EQ(packets.size(), 3u);
-    EXPECT_EQ(packets[2], QByteArray("ij"));
-    EXPECT_FALSE(plain_event);
-}
-
-TEST(CommPortDriver, PacketModeDropsAnIncompletePacketWhenDiscarding)
-{
-    PtyPeer peer;
-    ASSERT_TRUE(peer.ok());
-    TCommPortDriver d;
-    d.setPortName(peer.path());
-    d.setPacketSize(4);
-    d.setPacketTimeout(1);
-    ASSERT_TRUE(d.Connect());
-    d.setPollingDelay(60000);
-    std::vector<QByteArray> packets;
-    d.OnReceivePacket = [&](QObject*, const void* p, std::uint32_t n) {
-        packets.emplace_back(static_cast<const char*>(p), qsizetype(n));
-    };
-    peer.write("xyz");
-    QTRY_COMPARE_WITH_TIMEOUT(d.InputCount(), 3u, 2000);
-    d.poll_tick();
-    QTest::qWait(5);
-    d.poll_tick();
-    EXPECT_TRUE(packets.empty());
-    // The dropped bytes do not prefix the next packet.
-    peer.write("abcd");
-    QTRY_COMPARE_WITH_TIMEOUT(d.InputCount(), 4u, 2000);
-    d.poll_tick();
-    ASSERT_EQ(packets.size(), 1u);
-    EXPECT_EQ(packets[0], QByteArray("abcd"));
+    // The polling delay is taken at once, with a floor of 5 ms.
+    o.d.setPollingDelay(1);
+    EXPECT_EQ(o.d.polling_interval(), 5);
 }
 
 TEST(CommPortDriver, SendingGivesUpWhenTheLineTakesNothing)
 {
-    PtyPeer peer; // never reads, so the line fills up
-    ASSERT_TRUE(peer.ok());
-    TCommPortDriver d;
-    d.setPortName(peer.path());
-    ASSERT_TRUE(d.Connect());
+    OpenDriver o; // the peer never reads, so the line fills up
+    ASSERT_TRUE(o.connect());
     const QByteArray big(1 << 20, 'q');
     QElapsedTimer t;
     t.start();
-    const std::uint32_t sent = d.SendDataTimed(big.constData(), std::uint32_t(big.size()), 100);
+    const std::uint32_t sent = o.d.SendDataTimed(big.constData(), std::uint32_t(big.size()), 100);
     EXPECT_GT(sent, 0u);
     EXPECT_LT(sent, std::uint32_t(big.size()));
     EXPECT_GE(t.elapsed(), 100);
 }
 
-TEST(CommPortDriver, LineStatusCheckStopsSendingWithoutModemLines)
+TEST(CommPortDriver, AdviceTellsTheFixForPermission)
 {
-    PtyPeer peer;
-    ASSERT_TRUE(peer.ok());
-    TCommPortDriver d;
-    d.setPortName(peer.path());
-    ASSERT_TRUE(d.Connect());
-    // A pseudo-terminal reports no modem lines at all.
-    EXPECT_EQ(d.ModemLines(), 0u);
-    d.setCheckLineStatus(true);
-    EXPECT_EQ(d.SendData("abc", 3), 0u);
-    EXPECT_FALSE(d.SendByte('a'));
-    d.setCheckLineStatus(false);
-    EXPECT_TRUE(d.SendByte('a'));
-    EXPECT_EQ(peer.read(1, 2000), QByteArray("a"));
+    EXPECT_EQ(
+        vx::open_fault_advice(Fault::permission, "/dev/ttyUSB0"),
+        QString("Na zariadenie /dev/ttyUSB0 nemáte prístupové práva: pridajte svojho používateľa do "
+                "skupiny dialout (sudo usermod -aG dialout $USER), potom sa odhláste a znova prihláste."));
+    // A port in use: window_on_sim_test; the other faults give no advice.
+    for (Fault f : {Fault::none, Fault::missing, Fault::not_a_port, Fault::settings, Fault::other})
+        EXPECT_TRUE(vx::open_fault_advice(f, "/dev/ttyS0").isEmpty()) << name_of(f);
+}
+
+TEST(SerialDevices, ListingOfADeviceTreeGroupsAndOrdersThem)
+{
+    QTemporaryDir root;
+    const QString dev = root.path();
+    for (const char* name : {"ttyS10", "ttyS2", "ttyS0", "ttyUSB1", "ttyUSB0", "ttyACM0", "tty0", "console",
+                             "ttyUSBfoo", "ttyprintk"}) {
+        QFile f(dev + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QDir(dev).mkpath("ttyS5"); // a directory is no device
+    QDir(dev).mkpath("serial/by-id");
+    const QString by_id = dev + "/serial/by-id/";
+    ASSERT_TRUE(QFile::link("../../ttyUSB1", by_id + "usb-FTDI_FT232R_A50285BI-if00-port0"));
+    ASSERT_TRUE(QFile::link("../../ttyACM0", by_id + "usb-Arduino_Uno_7563-if00"));
+    ASSERT_TRUE(QFile::link("../../ttyUSB9", by_id + "usb-Prolific_gone-if00-port0")); // pulled
+
+    const QList<SerialDevice> expected = {
+        {by_id + "usb-Arduino_Uno_7563-if00", dev + "/ttyACM0"},
+        {by_id + "usb-FTDI_FT232R_A50285BI-if00-port0", dev + "/ttyUSB1"},
+        {dev + "/ttyUSB0", {}},
+        {dev + "/ttyUSB1", {}},
+        {dev + "/ttyACM0", {}},
+        {dev + "/ttyS0", {}},
+        {dev + "/ttyS2", {}},
+        {dev + "/ttyS10", {}},
+    };
+    const QList<SerialDevice> listed = vx::list_serial_devices(dev);
+    ASSERT_EQ(listed.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(listed[i].path, expected[i].path);
+        EXPECT_EQ(listed[i].target, expected[i].target);
+    }
+    EXPECT_TRUE(vx::list_serial_devices(dev + "/nothing").isEmpty());
+
+    EXPECT_EQ(vx::com_device(3, {{3, "/dev/ttyUSB0"}}), "/dev/ttyUSB0");
+    EXPECT_EQ(vx::com_device(12, {{3, "/dev/ttyUSB0"}}), "/dev/ttyS11");
 }

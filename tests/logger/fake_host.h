@@ -30,7 +30,6 @@ public:
         auto& w = windows.emplace_back();
         w.caption = caption;
         w.lines << first_line;
-        calls << QStringLiteral("open");
         if (on_open) on_open();
         return &w;
     }
@@ -38,16 +37,8 @@ public:
     {
         static_cast<FakeWindow*>(window)->modified = modified;
     }
-    void redraw_graph(vx::RecordSink* window) override
-    {
-        ++static_cast<FakeWindow*>(window)->redraws;
-        calls << QStringLiteral("redraw");
-    }
-    void refresh_database_browser() override
-    {
-        ++browser_refreshes;
-        calls << QStringLiteral("refresh");
-    }
+    void redraw_graph(vx::RecordSink* window) override { ++static_cast<FakeWindow*>(window)->redraws; }
+    void refresh_database_browser() override { ++browser_refreshes; }
     void set_status_text(const QString& text) override { status_text = text; }
     void set_new_records_text(const QString& text) override { new_records_text = text; }
     void show_mission_name(const QString& name) override { mission_name_shown = name; }
@@ -63,7 +54,6 @@ public:
     QString pointer = QStringLiteral("130");
     std::function<void()> on_open;  // called when a text window opens
     std::deque<FakeWindow> windows; // stable addresses
-    QStringList calls;
     QStringList tips;
     QString status_text = QStringLiteral("(untouched)");
     QString new_records_text = QStringLiteral("(untouched)");

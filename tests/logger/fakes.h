@@ -1,12 +1,9 @@
 #pragma once
-// A recording main window and a scripted user-interface port.
-#include "base/ui_port.h"
+// A recording stand-in for the main window's logger panels.
 #include "logger/display.h"
 
 #include <QString>
 #include <QStringList>
-#include <deque>
-#include <optional>
 #include <vector>
 
 namespace vxtest
@@ -40,49 +37,6 @@ public:
     bool running = true;
     QString link_status, clock_text;
     QStringList names, tips;
-};
-
-class LoggerUi : public vx::UiPort
-{
-public:
-    int show_message(const QString& text, int buttons) override
-    {
-        messages.push_back(text);
-        message_buttons.push_back(buttons);
-        if (answers.empty()) return vx::mr::ok;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void plain_message(const QString& text) override { plain.push_back(text); }
-    std::optional<QString> input_box(const QString& caption, const QString& prompt,
-                                     const QString& value) override
-    {
-        inputs.push_back(caption + "|" + prompt + "|" + value);
-        if (input_answers.empty()) return std::nullopt;
-        const auto a = input_answers.front();
-        input_answers.pop_front();
-        return a;
-    }
-    void progress_show(const QString& caption) override
-    {
-        progress_caption = caption;
-        progress_visible = true;
-    }
-    void progress_hide() override { progress_visible = false; }
-    void progress_label(const QString& text) override { labels.push_back(text); }
-    void progress_range(int maximum) override { range = maximum; }
-    void progress_position(int position) override { positions.push_back(position); }
-    void progress_log(const QString& line) override { log.push_back(line); }
-    void progress_clear_log() override { log.clear(); }
-
-    QStringList messages, plain, inputs, labels, log;
-    std::vector<int> message_buttons, positions;
-    std::deque<int> answers;
-    std::deque<std::optional<QString>> input_answers;
-    QString progress_caption;
-    bool progress_visible = false;
-    int range = 0;
 };
 
 } // namespace vxtest

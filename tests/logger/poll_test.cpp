@@ -1,9 +1,11 @@
-// The poll cycle with a recording window, a scripted user and the replies
-// placed in the reply buffer by the test.
-#include "common/temp_home.h"
+// The poll cycle with a recording window and a scripted user: with replies
+// placed in the reply buffer by the test, and over the real serial driver
+// against the simulated logger, where every model is recognised from what
+// the simulator sends and its records are read in blocks of its length.
+#include "common/test_state.h"
 #include "fakes.h"
+#include "logger/catalogue.h"
 #include "logger/poll.h"
-#include "logger/program_state.h"
 #include "reply_builder.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,8 @@
 #include <vector>
 
 using namespace vx;
+using vxtest::name_reply;
+using vxtest::old_status;
 using vxtest::Reply;
 using vxtest::status_reply;
 
@@ -22,16 +26,13 @@ using Request = std::pair<int, int>;
 const Request status_req{10, 160};
 const Request name_req{13, 1};
 
-class PollTest : public ::testing::Test
+class PollTest : public ::testing::Test, protected vxtest::TestState
 {
 protected:
     PollTest()
     {
-        g.program_dir = home.dir();
-        g.lang.build_language_tables(home.dir(), "SLOVAK");
-        g.ui = &ui;
-        g.link.port_open = true;
         g.now = [] { return QDateTime(QDate(2024, 3, 1), QTime(10, 45, 30)); };
+        g.link.port_open = true;
         poll.set_sender([this](std::uint8_t c, std::uint8_t p) { sent.emplace_back(c, p); });
     }
 
@@ -41,44 +42,26 @@ protected:
         g.link.rx_buffer = reply;
         poll.tick();
     }
-
-    static QByteArray name_block(const char* name16)
+    // The status and the name decode of a reply in the buffer.
+    bool status(const Reply& reply)
     {
-        Reply r(22);
-        int sum = 0;
-        for (int i = 0; i < 16; ++i) {
-            r.u8(5 + i, name16[i]);
-            sum += static_cast<unsigned char>(name16[i]);
-        }
-        r.u8(21, sum & 0xFF);
-        return r.bytes();
+        g.link.rx_buffer = reply.bytes();
+        return poll.decode_status();
+    }
+    void name(const Reply& reply)
+    {
+        g.link.rx_buffer = reply.bytes();
+        poll.decode_name();
     }
 
-    // Old-format status: serial 7, model byte 85, 10:45:30 on 1.3. (year bits 0),
-    // the given pointer, interval 5, raw threshold 10.
-    static QByteArray old_status(int pointer)
-    {
-        Reply s(28);
-        s.u8(5, 7).u8(7, 85).u8(10, 0x30).u8(11, 0x45).u8(12, 0x10).u8(13, 0x01).u8(14, 0x03);
-        s.u8(17, pointer >> 8).u8(18, pointer & 0xFF).u8(21, 5).u8(23, 0).u8(24, 10);
-        int sum = 0;
-        for (int i = 5; i < 27; ++i)
-            sum += s.view()[i];
-        s.u8(27, sum & 0xFF);
-        return s.bytes();
-    }
-
-    vxtest::TempHome home;
-    Global g;
     vxtest::FakeDisplay display;
-    vxtest::LoggerUi ui;
     PollCycle poll{g, display};
     std::vector<Request> sent;
 };
 
 } // namespace
 
-TEST_F(PollTest, ThreeStatusRequestsThenTheName)
+TEST_F(PollTest, ThreeStatusRequestsThenTheNameWithACounterThatWraps)
 {
     for (int i = 0; i < 8; ++i)
         poll.tick();
@@ -89,34 +72,23 @@ TEST_F(PollTest, ThreeStatusRequestsThenTheName)
     EXPECT_EQ(display.clock_text, "10:45");
     // The first tick decoded the empty buffer as a name reply: nothing changed.
     EXPECT_TRUE(display.names.isEmpty());
-    EXPECT_TRUE(g.link.rx_buffer.isEmpty());
-}
 
-TEST_F(PollTest, TickCounterWrapsAndOldFormatAsksForItsCalibration)
-{
+    sent.clear();
     g.poll.tick = 65534;
     poll.tick(); // 65534 -> 65535: status
     poll.tick(); // 65535 -> 0: name
-    EXPECT_EQ(g.poll.tick, 0);
     g.poll.tick = 3;
-    tick_with(old_status(300)); // identifies the old-format logger
-    EXPECT_EQ(g.ident.type_code, 55);
-    const std::vector<Request> expected = {status_req, name_req, {11, 159}};
-    EXPECT_EQ(sent, expected);
-}
+    tick_with(old_status(85, 0x01, 300).bytes()); // identifies the old-format logger: its calibration instead
+    EXPECT_EQ(sent, (std::vector<Request>{status_req, name_req, {11, 159}}));
 
-TEST_F(PollTest, BusyTickOrClosedLinkSendsNothing)
-{
+    // A busy tick or a closed link sends nothing.
+    sent.clear();
     g.poll.busy = true;
     poll.tick();
-    EXPECT_TRUE(sent.empty());
-    EXPECT_EQ(display.clock_text, "");
     g.poll.busy = false;
     g.link.port_open = false;
     poll.tick();
     EXPECT_TRUE(sent.empty());
-    EXPECT_EQ(display.clock_text, "10:45");
-    EXPECT_EQ(display.first_ticks, 0);
 }
 
 TEST_F(PollTest, FourUnrecognisedStatusRepliesDeclareTheLoggerLost)
@@ -131,7 +103,7 @@ TEST_F(PollTest, FourUnrecognisedStatusRepliesDeclareTheLoggerLost)
     EXPECT_EQ(g.poll.failures, 3);
     EXPECT_EQ(display.cleared, 0);
     EXPECT_NE(display.link_status, "Nepripojeny");
-    tick_with(name_block("MISIA1          ")); // name tick: not counted
+    tick_with(name_reply("MISIA1          ").bytes()); // name tick: not counted
     EXPECT_EQ(g.poll.failures, 3);
     tick_with(unknown);
     EXPECT_EQ(g.poll.failures, 4);
@@ -141,38 +113,20 @@ TEST_F(PollTest, FourUnrecognisedStatusRepliesDeclareTheLoggerLost)
     EXPECT_EQ(g.status.record_pointer, -1);
     EXPECT_FALSE(g.calib.calib_active);
 
-    // The next recognised status brings it back.
+    // The next recognised status brings it back and starts the count again.
     tick_with(status_reply(85, 29).bytes());
     EXPECT_EQ(g.poll.failures, 0);
     EXPECT_EQ(display.link_status, "OK");
-    ASSERT_FALSE(display.views.empty());
     EXPECT_EQ(display.views.back().pansn.text, "4321");
-}
-
-TEST_F(PollTest, ARecognisedStatusResetsTheFailureCount)
-{
-    g.poll.tick = 1;
-    const QByteArray unknown = status_reply(91, 29).bytes();
-    tick_with(unknown);
-    tick_with(unknown);
-    tick_with(status_reply(85, 29).bytes());
-    EXPECT_EQ(g.poll.failures, 0);
-    tick_with(QByteArray()); // name tick
     for (int i = 0; i < 3; ++i)
-        tick_with(unknown);
-    EXPECT_EQ(g.poll.failures, 3);
-    EXPECT_NE(display.link_status, "Nepripojeny");
+        tick_with(i == 1 ? QByteArray() : unknown); // the second is the name tick
+    EXPECT_EQ(g.poll.failures, 2);
 }
 
 TEST_F(PollTest, StatusFillsTheSharedState)
 {
-    Reply r = status_reply(87, 44);
-    r.u16(11, 321).u8(22, 0x83);
-    g.link.rx_buffer = r.bytes();
-    ASSERT_TRUE(poll.decode_status());
+    ASSERT_TRUE(status(status_reply(87, 44).u16(11, 321).u8(22, 0x83)));
     EXPECT_EQ(g.ident.type_code, 87);
-    EXPECT_EQ(g.ident.ring_size, 3901);
-    EXPECT_EQ(g.ident.record_length, 8);
     EXPECT_EQ(g.link.record_length, 8);
     EXPECT_EQ(g.status.serial, 4321);
     EXPECT_EQ(g.status.record_pointer, 321);
@@ -183,147 +137,140 @@ TEST_F(PollTest, StatusFillsTheSharedState)
     EXPECT_TRUE(ui.messages.isEmpty()); // clocks agree
 
     // Not recognised: the type code read stays, the display is not touched.
-    g.link.rx_buffer = status_reply(102, 30).bytes();
-    EXPECT_FALSE(poll.decode_status());
+    EXPECT_FALSE(status(status_reply(102, 30)));
     EXPECT_EQ(g.ident.type_code, 102);
     EXPECT_EQ(display.views.size(), 1u);
+
+    // The language text's line breaks arrive as CR LF; hints carry LF.
+    ASSERT_TRUE(status(status_reply(88, 44)));
+    EXPECT_TRUE(display.views.back().pantype.hint->startsWith(QString::fromUtf8("Teplota/vlhkosť\nsnímač")));
 }
 
 TEST_F(PollTest, NameTickShowsTheMissionAndStartsTheNewRecordsCheck)
 {
-    g.link.rx_buffer = status_reply(85, 29).bytes();
-    ASSERT_TRUE(poll.decode_status());
-    g.link.rx_buffer = name_block("MISIA1          ");
-    poll.decode_name();
+    ASSERT_TRUE(status(status_reply(85, 29)));
+    name(name_reply("MISIA1          "));
     EXPECT_EQ(display.names, QStringList{"MISIA1"});
     EXPECT_EQ(g.status.mission_name, "MISIA1");
     EXPECT_EQ(display.checks, 1);
 
     // A wrong sum empties the name and shows nothing.
-    QByteArray bad = name_block("DRUHA           ");
-    bad[21] = char(bad[21] + 1);
-    g.link.rx_buffer = bad;
-    poll.decode_name();
+    name(name_reply("DRUHA           ").sum(5, 21, 21, 1));
     EXPECT_EQ(g.status.mission_name, "");
     EXPECT_EQ(display.names.size(), 1);
     EXPECT_EQ(display.checks, 1);
 
     // An invalid humidity block suppresses the check but not the name.
-    Reply humid = status_reply(87, 44);
-    humid.u8(43, 1);
-    g.link.rx_buffer = humid.bytes();
-    ASSERT_TRUE(poll.decode_status());
+    ASSERT_TRUE(status(status_reply(87, 44).u8(43, 1)));
     EXPECT_FALSE(g.coef.humidity_block_valid);
-    g.link.rx_buffer = name_block("TRETIA          ");
-    poll.decode_name();
+    name(name_reply("TRETIA          "));
     EXPECT_EQ(display.names.last(), "TRETIA");
     EXPECT_EQ(display.checks, 1);
 
+    name(vxtest::Reply(21)); // one byte short: no name, and nothing read past the end
+    EXPECT_EQ(g.status.mission_name, "");
+    EXPECT_EQ(display.names.last(), "TRETIA");
+
     // Without an identified logger a name reply is ignored.
     g.ident.type_code = 0;
-    g.link.rx_buffer = name_block("STVRTA          ");
-    poll.decode_name();
-    EXPECT_EQ(g.status.mission_name, "TRETIA");
+    name(name_reply("STVRTA          "));
+    EXPECT_EQ(g.status.mission_name, "");
 }
 
 TEST_F(PollTest, OneTimeNoticePerLogger)
 {
-    auto decode130 = [this](int serial) {
-        Reply r = status_reply(130, 47);
-        r.u16(16, serial);
-        g.link.rx_buffer = r.bytes();
-        return poll.decode_status();
-    };
-    ASSERT_TRUE(decode130(500));
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0], QString::fromUtf8("Pripojeny je zapisovač TEMNIRA Belsa\r\n"
-                                                "Môžete definovať prepočet prúdu na fyzikálnu veličinu\r\n"
-                                                "v MENU Súbor-> Kalibračný súbor"));
-    EXPECT_EQ(ui.message_buttons[0], btn::ok);
-    ASSERT_TRUE(decode130(500));
-    ASSERT_TRUE(decode130(500));
-    EXPECT_EQ(ui.messages.size(), 1);
-    ASSERT_TRUE(decode130(501)); // another logger
-    ASSERT_TRUE(decode130(500)); // and the first one again
-    EXPECT_EQ(ui.messages.size(), 3);
+    auto decode130 = [this](int serial) { return status(status_reply(130, 47).u16(16, serial)); };
+    for (int serial : {500, 500, 500, 501, 500}) // once per logger: another one, and the first again
+        ASSERT_TRUE(decode130(serial));
+    ASSERT_EQ(ui.messages.size(), 3);
+    EXPECT_EQ(ui.messages[0], qMakePair(QString::fromUtf8("Pripojeny je zapisovač TEMNIRA Belsa\r\nMôžete "
+                                                          "definovať prepočet prúdu na fyzikálnu veličinu\r\n"
+                                                          "v MENU Súbor-> Kalibračný súbor"),
+                                        btn::ok));
 
-    Reply level = status_reply(132, 47);
-    level.u16(16, 777);
-    g.link.rx_buffer = level.bytes();
-    ASSERT_TRUE(poll.decode_status());
+    ASSERT_TRUE(status(status_reply(132, 47).u16(16, 777)));
     ASSERT_EQ(ui.messages.size(), 4);
-    EXPECT_TRUE(ui.messages[3].startsWith(QString::fromUtf8("Pripojeny je zapisovač TEMNIRA Parun\r\n")));
+    EXPECT_TRUE(
+        ui.messages[3].first.startsWith(QString::fromUtf8("Pripojeny je zapisovač TEMNIRA Parun\r\n")));
 }
 
 TEST_F(PollTest, UnknownKeyIsNamedByTheUser)
 {
-    auto decode_key = [this](int key) {
-        Reply r = status_reply(93, 29);
-        if (key < 0)
-            r.u8(26, 1);
-        else
-            r.u8(26, 0).u8(27, key & 0xFF).u8(28, key >> 8);
-        g.link.rx_buffer = r.bytes();
-        return poll.decode_status();
+    auto decode_key = [this](int key) { // -1: no key attached
+        return status(key < 0 ? status_reply(93, 29).u8(26, 1)
+                              : status_reply(93, 29).u8(26, 0).u8(27, key & 0xFF).u8(28, key >> 8));
     };
     ui.input_answers.push_back(QString("Dvere"));
     ASSERT_TRUE(decode_key(300));
-    ASSERT_EQ(ui.inputs.size(), 1);
-    EXPECT_EQ(ui.inputs[0], QString::fromUtf8("Nový klúc|Názov klúca|"));
-    EXPECT_EQ(display.stops, 1);
-    EXPECT_EQ(display.starts, 1);
+    EXPECT_EQ(ui.prompts, QStringList{QString::fromUtf8("Názov klúca")});
+    EXPECT_EQ(display.stops, 1); // the poll is held while the user types
     EXPECT_TRUE(display.running);
     EXPECT_EQ(home.read("kluce.txt"), QByteArray("[IDKEY]\r\n300,Dvere\r\n"));
     EXPECT_EQ(display.views.back().panIBname.text, "Dvere");
 
-    // Known now: shown without asking.
-    ASSERT_TRUE(decode_key(300));
-    EXPECT_EQ(ui.inputs.size(), 1);
-    EXPECT_EQ(display.views.back().panIBname.text, "Dvere");
+    ASSERT_TRUE(decode_key(300)); // known now: shown without asking
+    EXPECT_EQ(ui.prompts.size(), 1);
 
     // A declined name is not asked again while the key stays attached.
     ASSERT_TRUE(decode_key(301));
     ASSERT_TRUE(decode_key(301));
-    EXPECT_EQ(ui.inputs.size(), 2);
+    EXPECT_EQ(ui.prompts.size(), 2);
     EXPECT_EQ(home.read("kluce.txt"), QByteArray("[IDKEY]\r\n300,Dvere\r\n"));
     ASSERT_TRUE(decode_key(-1));
     ui.input_answers.push_back(QString()); // an empty answer adds nothing
     ASSERT_TRUE(decode_key(301));
-    EXPECT_EQ(ui.inputs.size(), 3);
+    EXPECT_EQ(ui.prompts.size(), 3);
     EXPECT_EQ(home.read("kluce.txt"), QByteArray("[IDKEY]\r\n300,Dvere\r\n"));
 }
 
 TEST_F(PollTest, OldFormatLogger)
 {
-    g.link.rx_buffer = old_status(6000);
-    ASSERT_TRUE(poll.decode_status());
+    ASSERT_TRUE(status(old_status(85, 0x01, 6000)));
     EXPECT_EQ(g.ident.type_code, 55);
-    EXPECT_EQ(g.status.change_threshold, 10);
+    EXPECT_EQ(g.status.change_threshold, 32);
     EXPECT_EQ(display.tips, QStringList{"ERRDEVPTROLDMODEL"});
 
     // Its name tick carries the calibration answer.
-    Reply c(30);
-    c.u8(5, 0x00).u8(6, 100).f32(9, 0).f32(13, 0.25f).f32(17, 0);
-    int sum = 0;
-    for (int i = 5; i < 29; ++i)
-        sum += c.view()[i];
-    c.u8(29, sum & 0xFF);
-    g.link.rx_buffer = c.bytes();
-    poll.decode_name();
+    name(vxtest::old_calibration(100, 0, 0.25f, 0));
     EXPECT_FLOAT_EQ(g.coef.old_a1, 0.25f);
     EXPECT_EQ(display.views.back().pantemp.text, " 25,0");
-    EXPECT_EQ(display.views.back().PanGrad.text, "  2,5");
+    EXPECT_EQ(display.views.back().PanGrad.text, "  8,0"); // raw threshold 32 x 0.25
     EXPECT_TRUE(display.names.isEmpty());
 }
 
-TEST_F(PollTest, CaptionsFromTheBuiltInLanguageTexts)
+TEST(PollSim, EveryModelIsRecognisedAndItsRecordsReadInBlocksOfItsLength)
 {
-    g.link.rx_buffer = status_reply(88, 44).bytes();
-    ASSERT_TRUE(poll.decode_status());
-    EXPECT_EQ(display.views.back().pantype.text, "VORLAN Zelin");
-    // The language text's line breaks arrive as CR LF; hints carry LF.
-    EXPECT_EQ(
-        display.views.back().pantype.hint,
-        QString::fromUtf8("Teplota/vlhkosť\nsnímač teploty DS182x\nSnímač vlhkosti PHILIPS\nZáznamov:000"));
-    EXPECT_EQ(display.views.back().LBLaktval.text, "Teplota:");
+    vxtest::TestState t;
+    t.g.now = [] { return QDateTime(QDate(2024, 3, 1), QTime(10, 45, 30)); };
+    vxtest::FakeDisplay display;
+    PollCycle poll(t.g, display);
+    for (const ModelRow& row : all_models()) {
+        SCOPED_TRACE(row.type);
+        display = vxtest::FakeDisplay{};
+        const int serial = 2000 + row.type;
+        ASSERT_TRUE(t.connect({"--type", QString::number(row.type), "--serial", QString::number(serial),
+                               "--clock", "2024-03-01T10:45:30"}))
+            << t.sim.errors().toStdString();
+        t.g.link.rx_buffer.clear(); // nothing of an earlier logger
+        // Tick until a status reply has been decoded, letting each reply arrive in full.
+        const int length = row.type == 55 ? 28 : row.status_length;
+        for (int i = 0; i < 8 && display.link_status != "OK"; ++i) {
+            poll.tick();
+            t.g.link.wait_length(length, 20);
+            t.g.link.delay(80);
+        }
+        EXPECT_EQ(t.g.ident.type_code, row.type);
+        EXPECT_EQ(t.g.status.serial, serial);
+        ASSERT_FALSE(display.views.empty());
+        EXPECT_EQ(display.views.back().PanTime.text, "1.3.2024 10:45:30");
+        // Clocks within a few seconds of each other: no warning; only the
+        // current-loop models bring their one-time notice.
+        EXPECT_EQ(t.ui.messages.size(), row.one_time_notice ? 1 : 0);
+        t.ui.messages.clear();
+        if (row.type == 55) continue; // it streams its records instead
+        // Record 1 at ring position 1 is stamped 1.1.2024 00:10 (day 8766 = 0x223E).
+        t.g.link.delay(100);
+        ASSERT_TRUE(t.g.link.read_block(1));
+        EXPECT_EQ(t.g.link.rx_buffer.mid(5, 4), QByteArray("\x0A\x00\x3E\x22", 4));
+    }
 }

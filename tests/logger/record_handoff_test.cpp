@@ -1,8 +1,8 @@
 // The download's block hand-off: lines to the viewer, the record counter and
 // the mission's record file, and the sort at the end of a download.
-#include "common/fake_ui.h"
-#include "common/temp_home.h"
-#include "logger/program_state.h"
+#include "common/test_data.h"
+#include "common/test_state.h"
+#include "logger/fake_host.h"
 #include "logger/record_handoff.h"
 
 #include <QFile>
@@ -17,15 +17,6 @@ namespace
 
 using Bytes = std::vector<std::uint8_t>;
 
-class CollectingSink : public RecordSink
-{
-public:
-    void add_line(const QString& line) override { lines << line; }
-    void set_wide(bool w) override { wide = w; }
-    QStringList lines;
-    bool wide = false;
-};
-
 // Five echoed bytes, 8-byte records (minute, hour, day, A, B low byte first), a sum byte.
 Bytes block8(const std::vector<std::array<int, 5>>& records)
 {
@@ -37,16 +28,10 @@ Bytes block8(const std::vector<std::array<int, 5>>& records)
     return out;
 }
 
-struct ShowFixture {
-    vxtest::TempHome home;
-    vxtest::FakeUi ui;
-    Global g;
-    CollectingSink sink;
-    ShowFixture(std::uint16_t type)
+struct Fixture : vxtest::TestState {
+    vxtest::FakeWindow sink;
+    explicit Fixture(std::uint16_t type)
     {
-        g.program_dir = home.dir();
-        g.settings.LOGDIR = home.path("Log");
-        g.ui = &ui;
         g.ident.type_code = type;
         g.ident.record_length = 8;
         g.status.mission_name = "MISIA 1";
@@ -55,33 +40,19 @@ struct ShowFixture {
         g.coef.a1 = 0.5f;
         g.coef.a2 = 0;
     }
+    QString log_file(const QString& name) const { return home.path("Log/" + name); }
 };
 
 QByteArray golden(const QString& name)
 {
-    QFile f(QStringLiteral(VORLANIX_TEST_DATA "/records/") + name);
-    if (!f.open(QIODevice::ReadOnly)) ADD_FAILURE() << "missing golden file " << name.toStdString();
-    return f.readAll();
+    return vxtest::test_data("records/" + name);
 }
-
-struct FileFixture {
-    vxtest::TempHome home;
-    vxtest::FakeUi ui;
-    Global g;
-    FileFixture()
-    {
-        g.program_dir = home.dir();
-        g.settings.LOGDIR = home.path("Log");
-        g.ui = &ui;
-    }
-    QString log_file(const QString& name) const { return home.path("Log/" + name); }
-};
 
 } // namespace
 
-TEST(ShowRecords, LinesGoToViewerCounterAndDatabaseFile)
+TEST(ShowRecords, LinesGoToViewerCounterAndDatabaseFileAndAFailedAppendIsReported)
 {
-    ShowFixture f(87);
+    Fixture f(87);
     f.g.transfer.record_counter = 5;
     f.g.transfer.write_to_database = true;
     // Second record has hour 24 and is skipped; the third lies at midnight.
@@ -95,38 +66,18 @@ TEST(ShowRecords, LinesGoToViewerCounterAndDatabaseFile)
     EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t 25,5\t 12,5", "2.1.2001 00:00\t -0,5\t 52,5"}));
     EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), QByteArray("1.1.2001 07:05\t 25,5\t 12,5\r\n"
                                                          "2.1.2001\t -0,5\t 52,5\r\n"));
-}
 
-TEST(ShowRecords, WithoutDatabaseFlagNothingIsWrittenAndCounterWraps)
-{
-    ShowFixture f(85);
-    f.g.ident.record_length = 6;
-    f.g.transfer.record_counter = 65535;
-    Bytes reply = {0x0D, 0x0A, 12, 4, 0x92, 1, 2, 3, 0, 0x90, 0x01, 0};
-    const ShowResult r = show_records(f.g, ByteView(reply.data(), reply.size()), 1, f.sink);
-    EXPECT_EQ(r.accepted, 1);
-    EXPECT_EQ(f.g.transfer.record_counter, 0); // a 16-bit count
-    EXPECT_FALSE(f.sink.wide);
-    EXPECT_EQ(f.sink.lines, QStringList({"4.1.2000 02:01\t 25,5"}));
-    EXPECT_FALSE(QFile::exists(f.home.path("Log/MISIA 1.txt")));
-}
-
-TEST(ShowRecords, FailedAppendIsReportedOnceAndEndsWriting)
-{
-    ShowFixture f(87);
-    f.g.transfer.write_to_database = true;
+    // A failed append is reported once; the lines still reach the viewer.
     f.home.write("blocker", "x");
     f.g.settings.LOGDIR = f.home.path("blocker/Log");
-    const Bytes reply = block8({{5, 7, 366, 400, 20}, {6, 7, 366, 400, 20}});
-    const ShowResult r = show_records(f.g, ByteView(reply.data(), reply.size()), 2, f.sink);
-    EXPECT_TRUE(r.write_failed);
-    EXPECT_EQ(f.sink.lines.size(), 2);
+    EXPECT_TRUE(show_records(f.g, ByteView(reply.data(), reply.size()), 3, f.sink).write_failed);
+    EXPECT_EQ(f.sink.lines.size(), 4);
     EXPECT_EQ(f.ui.messages.size(), 1);
 }
 
 TEST(ShowRecords, CurrentLoopUsesTheActiveCalibrationDefinition)
 {
-    ShowFixture f(130);
+    Fixture f(130);
     f.g.transfer.write_to_database = true;
     f.g.calib.calib_active = true;
     f.g.calib.CAL0 = 1;
@@ -147,33 +98,28 @@ TEST(ShowRecords, CurrentLoopUsesTheActiveCalibrationDefinition)
 
 TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
 {
-    FileFixture f;
+    Fixture f(93);
     const QByteArray before = golden("unsorted_130.txt");
     f.home.write("Log/K.txt", before);
-    f.g.ident.type_code = 93;
     EXPECT_FALSE(sort_record_file(f.g, f.log_file("K.txt"), 5).sorted);
     f.g.ident.type_code = 130;
     f.g.settings.SORTFILE = false;
     EXPECT_FALSE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
     EXPECT_EQ(f.home.read("Log/K.txt"), before);
-    EXPECT_TRUE(f.ui.labels.isEmpty());
+    EXPECT_TRUE(f.ui.args("progress_label").isEmpty());
     f.g.settings.SORTFILE = true;
     const SortResult missing = sort_record_file(f.g, f.log_file("none.txt"), 6);
-    EXPECT_FALSE(missing.sorted);
-    EXPECT_FALSE(missing.failed);
-    EXPECT_FALSE(QFile::exists(f.log_file("none.txt")));
+    EXPECT_FALSE(missing.sorted || missing.failed || QFile::exists(f.log_file("none.txt")));
     EXPECT_TRUE(sort_records_in_file(f.log_file("none.txt"), 6).failed);
     EXPECT_TRUE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
     EXPECT_EQ(f.home.read("Log/K.txt"), golden("sorted_130.txt"));
-    EXPECT_TRUE(f.ui.labels.contains("SORTING"));
+    EXPECT_TRUE(f.ui.args("progress_label").contains("SORTING"));
     EXPECT_FALSE(f.ui.progress_visible);
 }
 
 TEST(SortRecordFile, AfterDownloadSortsTheAttachedLoggersFile)
 {
-    FileFixture f;
-    f.g.ident.type_code = 130;
-    f.g.status.mission_name = "MISIA 1";
+    Fixture f(130);
     f.home.write("Log/MISIA 1.txt", golden("unsorted_130.txt"));
     const SortResult r = sort_after_download(f.g);
     EXPECT_TRUE(r.sorted);

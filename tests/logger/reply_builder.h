@@ -54,6 +54,16 @@ public:
         return *this;
     }
 
+    // Sets byte at to the plain 8-bit sum of bytes from .. to - 1, plus error.
+    Reply& sum(std::size_t from, std::size_t to, std::size_t at, int error = 0)
+    {
+        unsigned s = 0;
+        for (std::size_t i = from; i < to; ++i)
+            s += b_.at(i);
+        b_.at(at) = static_cast<std::uint8_t>(s + error);
+        return *this;
+    }
+
     std::size_t size() const { return b_.size(); }
     vx::ByteView view() const { return {b_.data(), b_.size()}; }
     QByteArray bytes() const { return QByteArray(reinterpret_cast<const char*>(b_.data()), int(b_.size())); }
@@ -73,6 +83,36 @@ inline Reply status_reply(int type, std::size_t length)
     r.u16(11, 100).u16(13, 0).u8(15, 10).u16(16, 4321);
     r.u8(18, 10).u8(19, 16).u8(20, 1).u8(21, 1).u8(22, 0).u8(23, 0);
     return r;
+}
+
+// The name block: echo, sixteen characters, their sum.
+inline Reply name_reply(const char* name16)
+{
+    Reply r(22);
+    for (int i = 0; i < 16; ++i)
+        r.u8(5 + i, static_cast<unsigned char>(name16[i]));
+    return r.sum(5, 21, 21);
+}
+
+// The old-format status (23 bytes after the echo, sum last): serial 12345 low
+// byte first, the model byte, 10:45:30 in BCD, the day byte (year bits 6..7,
+// BCD day), March, the pointer high byte first, interval 10, raw threshold 32.
+inline Reply old_status(int model_byte, int day_byte, int pointer)
+{
+    Reply r(28);
+    r.u8(5, 0x39).u8(6, 0x30).u8(7, model_byte);
+    r.u8(10, 0x30).u8(11, 0x45).u8(12, 0x10).u8(13, day_byte).u8(14, 0x03);
+    r.u8(17, pointer >> 8).u8(18, pointer & 0xFF).u8(21, 10).u8(23, 0x00).u8(24, 0x20);
+    return r.sum(5, 27, 27);
+}
+
+// The old-format calibration answer: raw value high byte first, a0, a1, a2 at
+// answer offsets 4, 8 and 12, the sum of the 24 bytes last.
+inline Reply old_calibration(int raw, float a0, float a1, float a2)
+{
+    Reply r(30);
+    r.u8(5, raw >> 8).u8(6, raw & 0xFF).f32(9, a0).f32(13, a1).f32(17, a2);
+    return r.sum(5, 29, 29);
 }
 
 } // namespace vxtest

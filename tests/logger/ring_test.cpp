@@ -1,6 +1,7 @@
 // Ring arithmetic of the record memory: which positions a download reads.
 #include "logger/ring.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -22,96 +23,59 @@ std::vector<int> positions_of(const std::vector<BlockSpan>& plan)
 
 } // namespace
 
-TEST(CountNewRecords, PointerAfterMark)
+TEST(CountNewRecords, FromTheMarkToThePositionBeforeThePointer)
 {
-    EXPECT_EQ(vx::count_new_records(100, 130, 10401), 30);
-    EXPECT_EQ(vx::count_new_records(0, 1, 5201), 1);
-    EXPECT_EQ(vx::count_new_records(0, 10400, 10401), 10400);
-}
-
-TEST(CountNewRecords, EqualPositionsGiveNothing)
-{
-    EXPECT_EQ(vx::count_new_records(130, 130, 10401), 0);
-    EXPECT_EQ(vx::count_new_records(0, 0, 10401), 0);
-    // A mark stored after a block that ended at the end of the ring names position 0.
-    EXPECT_EQ(vx::count_new_records(10401, 0, 10401), 0);
-}
-
-TEST(CountNewRecords, RangePassingTheEndOfTheRing)
-{
-    // Positions 10393..10400 and 0..4: 8 + 5 records.
-    EXPECT_EQ(vx::count_new_records(10393, 5, 10401), 13);
-    // From the last position to the one before 0: just the last position.
-    EXPECT_EQ(vx::count_new_records(10400, 0, 10401), 1);
-    // Mark 1, pointer 0: every position but position 0.
-    EXPECT_EQ(vx::count_new_records(1, 0, 10401), 10400);
-    // A mark at the end of the ring counts from position 0.
-    EXPECT_EQ(vx::count_new_records(10401, 7, 10401), 7);
-}
-
-TEST(CountNewRecords, DegenerateRing)
-{
-    EXPECT_EQ(vx::count_new_records(3, 5, 0), 0);
-    EXPECT_EQ(vx::count_new_records(3, 5, -4), 0);
+    const struct {
+        int mark, pointer, ring, expected;
+    } cases[] = {
+        {100, 130, 10401, 30},
+        {0, 1, 5201, 1},
+        {0, 10400, 10401, 10400},
+        {130, 130, 10401, 0},
+        {0, 0, 10401, 0},
+        {10401, 0, 10401, 0},  // a mark stored after a block that ended at the end of
+                               // the ring names position 0
+        {10393, 5, 10401, 13}, // positions 10393..10400 and 0..4
+        {10400, 0, 10401, 1},  // just the last position
+        {1, 0, 10401, 10400},  // every position but position 0
+        {10401, 7, 10401, 7},  // a mark at the end of the ring counts from position 0
+        {3, 5, 0, 0},
+        {3, 5, -4, 0}, // degenerate rings
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vx::count_new_records(c.mark, c.pointer, c.ring), c.expected)
+            << c.mark << " " << c.pointer << " " << c.ring;
 }
 
 TEST(NewestStart, StepsBackFromThePointer)
 {
-    EXPECT_EQ(vx::newest_start(50, 25, 10401), 25);
-    EXPECT_EQ(vx::newest_start(50, 50, 10401), 0);
-    EXPECT_EQ(vx::newest_start(5, 13, 10401), 10393);
-    EXPECT_EQ(vx::newest_start(0, 1, 10401), 10400);
-    // The whole ring starts at the pointer: the oldest record is the one it overwrites next.
-    EXPECT_EQ(vx::newest_start(130, 10401, 10401), 130);
-    EXPECT_EQ(vx::newest_start(130, 0, 10401), 130);
+    // The whole ring (n = 10401 or 0) starts at the pointer: the oldest record is the one it overwrites next.
+    // pointer:n:start
+    for (const QString& c :
+         QString("50:25:25 50:50:0 5:13:10393 0:1:10400 130:10401:130 130:0:130").split(' ')) {
+        const QStringList v = c.split(':');
+        EXPECT_EQ(vx::newest_start(v[0].toInt(), v[1].toInt(), 10401), v[2].toInt()) << c.toStdString();
+    }
 }
 
-TEST(PlanBlocks, TensFromTheMark)
+TEST(PlanBlocks, TensFromTheStartCutAtTheRingEndAndAtWhatIsLeft)
 {
-    const std::vector<BlockSpan> want{{100, 10}, {110, 10}, {120, 10}};
-    EXPECT_EQ(vx::plan_blocks(100, 30, 10401), want);
-}
-
-TEST(PlanBlocks, LastBlockCutToWhatIsLeft)
-{
-    const std::vector<BlockSpan> want{{25, 10}, {35, 10}, {45, 5}};
-    EXPECT_EQ(vx::plan_blocks(vx::newest_start(50, 25, 10401), 25, 10401), want);
-    const std::vector<BlockSpan> one{{7, 1}};
-    EXPECT_EQ(vx::plan_blocks(7, 1, 5201), one);
-}
-
-TEST(PlanBlocks, NothingToRead)
-{
-    EXPECT_TRUE(vx::plan_blocks(100, 0, 10401).empty());
-    EXPECT_TRUE(vx::plan_blocks(100, -3, 10401).empty());
-    EXPECT_TRUE(vx::plan_blocks(100, 5, 0).empty());
-}
-
-TEST(PlanBlocks, WrapReadsTheEndThenContinuesAtZero)
-{
-    // Start 8 positions before the end of the ring: a first block of 8.
-    const std::vector<BlockSpan> want{{10393, 8}, {0, 10}, {10, 3}};
-    EXPECT_EQ(vx::plan_blocks(10393, 21, 10401), want);
-
-    // The blocks from a mark to a pointer across the end: each record once, oldest first.
-    const int mark = 10395, pointer = 12, ring = 10401;
-    const int n = vx::count_new_records(mark, pointer, ring);
-    ASSERT_EQ(n, 18);
-    std::vector<int> expected;
-    for (int p = 10395; p <= 10400; ++p)
-        expected.push_back(p);
-    for (int p = 0; p <= 11; ++p)
-        expected.push_back(p);
-    EXPECT_EQ(positions_of(vx::plan_blocks(mark, n, ring)), expected);
-}
-
-TEST(PlanBlocks, BlockEndingExactlyAtTheRingEnd)
-{
-    // 5201 = 520 blocks of ten and one position; a start at 5191 fills one block to the end.
-    const std::vector<BlockSpan> want{{5191, 10}, {0, 2}};
-    EXPECT_EQ(vx::plan_blocks(5191, 12, 5201), want);
-    EXPECT_EQ(vx::mark_after(want[0]), 5201);
-    EXPECT_EQ(vx::count_new_records(vx::mark_after(want[0]), 2, 5201), 2);
+    const struct {
+        int start, n, ring;
+        std::vector<BlockSpan> expected;
+    } cases[] = {
+        {100, 30, 10401, {{100, 10}, {110, 10}, {120, 10}}},
+        {25, 25, 10401, {{25, 10}, {35, 10}, {45, 5}}},
+        {7, 1, 5201, {{7, 1}}},
+        {10393, 21, 10401, {{10393, 8}, {0, 10}, {10, 3}}}, // 8 positions before the end
+        {5191, 12, 5201, {{5191, 10}, {0, 2}}},             // a block ending exactly at the ring end
+        {100, 0, 10401, {}},
+        {100, -3, 10401, {}},
+        {100, 5, 0, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vx::plan_blocks(c.start, c.n, c.ring), c.expected) << c.start << " " << c.n;
+    EXPECT_EQ(vx::mark_after({5191, 10}), 5201);
 }
 
 TEST(PlanBlocks, WholeRingReadsEveryPositionOnce)
@@ -132,15 +96,19 @@ TEST(PlanBlocks, WholeRingReadsEveryPositionOnce)
     }
 }
 
-TEST(PlanBlocks, MarksAfterEachBlockAgreeWithWhatIsLeft)
+TEST(PlanBlocks, MarksAfterEachBlockLeaveExactlyTheUnreadRecordsAsNew)
 {
-    // After every block the stored mark leaves exactly the unread records as new.
-    const int ring = 10401, mark = 10390, pointer = 25;
-    const int n = vx::count_new_records(mark, pointer, ring);
-    int fetched = 0;
-    for (const auto& b : vx::plan_blocks(mark, n, ring)) {
-        fetched += b.count;
-        EXPECT_EQ(vx::count_new_records(vx::mark_after(b), pointer, ring), n - fetched);
+    for (auto [mark, pointer] : {std::pair{10390, 25}, {10395, 12}, {5, 130}}) {
+        const int ring = 10401;
+        const int n = vx::count_new_records(mark, pointer, ring);
+        int fetched = 0;
+        int expected_position = mark;
+        for (const auto& b : vx::plan_blocks(mark, n, ring)) {
+            EXPECT_EQ(b.position, expected_position % ring); // oldest first, each record once
+            expected_position = b.position + b.count;
+            fetched += b.count;
+            EXPECT_EQ(vx::count_new_records(vx::mark_after(b), pointer, ring), n - fetched);
+        }
+        EXPECT_EQ(fetched, n);
     }
-    EXPECT_EQ(fetched, n);
 }

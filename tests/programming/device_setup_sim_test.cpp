@@ -1,7 +1,7 @@
 // Setup sends against the simulated logger, one simulator session per
 // model: the frames the logger received, in order, against the sequence
 // written out from the protocol, and what the logger holds afterwards.
-#include "common/logger_session.h"
+#include "common/test_state.h"
 #include "programming/calibration_transfer.h"
 #include "programming/device_setup.h"
 #include "records/marks.h"
@@ -40,7 +40,7 @@ struct Send {
     const char* label;
     std::function<void(SetupForm&, SetupChanges&)> fill = {};
     Frames expected = {};
-    QMap<QString, QString> state = {};
+    QString state = {};
     QStringList shown = {};                                     // starts of the messages shown, in order
     std::function<void(vx::Global&, DeviceSetup&)> action = {}; // instead of the device send
 };
@@ -67,15 +67,11 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
           {.label = "7.9 is 126",
            .fill = [](SetupForm& f, SetupChanges&) { f.temp_offset = "7,9"; },
            .expected = {{38, 126}},
-           .state = {{"corr1", "126"}}},
+           .state = "corr1=126"},
           {.label = "-0.5 is 136; new battery",
-           .fill =
-               [](SetupForm& f, SetupChanges&) {
-                   f.temp_offset = "-0.5";
-                   f.new_battery = true;
-               },
+           .fill = [](SetupForm& f, SetupChanges&) { f.temp_offset = "-0.5", f.new_battery = true; },
            .expected = {{38, 136}, {31, 20}},
-           .state = {{"corr1", "136"}, {"battery_replaced", "1"}}},
+           .state = "corr1=136 battery_replaced=1"},
           {.label = "8.0 refused",
            .fill = [](SetupForm& f, SetupChanges&) { f.temp_offset = "8,0"; },
            .shown = {"Nesprávny údaj posunu teploty"}},
@@ -91,39 +87,32 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
          {{.label = "coefficients 0, 1, 0 and their check byte 0xEB",
            .fill =
                [](SetupForm& f, SetupChanges& c) {
-                   f.coef = {"0", "1", "0"};
-                   c.coef = true;
+                   f.coef = {"0", "1", "0"}, c.coef = true;
                },
            .expected = Frames{{38, 0}} + analog_0_1_0 + Frames{{76, 0xEB}},
-           .state = {{"coef", "0,1,0,0"}}},
+           .state = "coef=0,1,0,0"},
           {.label = "coefficient texts",
            .expected = text("1.5", 0) + text("2", 1) + text("-0.25", 2) + Frames{{198, 1}},
-           .state = {{"text0", "1.5"}, {"text1", "2"}, {"text2", "-0.25"}, {"text_series_ends", "1"}},
+           .state = "text0=1.5 text1=2 text2=-0.25 text_series_ends=1",
            .action =
                [](vx::Global& g, DeviceSetup&) {
                    vx::send_analog_text_block(g, {"1.5", "2", "-0,25"});
                }}}},
         {{"--type", "95"},
          {{.label = "battery-low above a byte refused",
-           .fill =
-               [](SetupForm& f, SetupChanges& c) {
-                   f.battery_low = "300";
-                   c.battery_low = true;
-               },
+           .fill = [](SetupForm& f, SetupChanges& c) { f.battery_low = "300", c.battery_low = true; },
            .shown = {"BATLO border: povolený rozsah 0..255"}},
           {.label = "battery-low and measuring time",
            .fill =
                [](SetupForm& f, SetupChanges& c) {
-                   f.battery_low = "180";
-                   f.measure_length = "30";
-                   c.battery_low = c.measure_length = true;
+                   f.battery_low = "180", f.measure_length = "30", c.battery_low = c.measure_length = true;
                },
            .expected = {{38, 0}, {14, 180}, {15, 30}},
-           .state = {{"battery_low", "180"}, {"measure_length", "30"}}}}},
+           .state = "battery_low=180 measure_length=30"}}},
         {{"--type", "99"},
          {{.label = "psychrometer offsets",
            .expected = {{38, 16}, {39, 144}},
-           .state = {{"corr1", "16"}, {"corr2", "144"}},
+           .state = "corr1=16 corr2=144",
            .shown = {"Posuny teploty odoslane uspesne"},
            .action = [](vx::Global&, DeviceSetup& d) { d.send_psychro_offsets("1", "-1"); }},
           {.label = "dry sensor identification",
@@ -134,64 +123,40 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
          {{.label = "two offsets, no float coefficients",
            .fill =
                [](SetupForm& f, SetupChanges& c) {
-                   f.coef = {"0,5", "-1", "7"};
-                   f.battery_low = "190";
-                   c.coef = c.battery_low = true;
+                   f.coef = {"0,5", "-1", "7"}, f.battery_low = "190", c.coef = c.battery_low = true;
                },
            .expected = {{38, 8}, {39, 144}, {14, 190}},
-           .state = {{"corr1", "8"}, {"corr2", "144"}, {"battery_low", "190"}}}}},
+           .state = "corr1=8 corr2=144 battery_low=190"}}},
         {{"--type", "106"},
          {{.label = "20 mA temperature not above the 4 mA one refused",
-           .fill =
-               [](SetupForm& f, SetupChanges& c) {
-                   f.temp4 = f.temp20 = "50";
-                   c.output_temps = true;
-               },
+           .fill = [](SetupForm& f, SetupChanges& c) { f.temp4 = f.temp20 = "50", c.output_temps = true; },
            .shown = {"!CHYBA! Teplota pre 20mA nemoze byt mensia alebo rovnaka ako pre 4mA"}},
           {.label = "humidity model memory cells",
            .fill =
                [](SetupForm& f, SetupChanges& c) {
-                   f.battery_low = "200";
-                   f.coef = {"3000", "160", ""};
-                   f.humidity_offset = "-3";
-                   f.pwm[0] = "100";
-                   f.temp4 = "-10";
-                   f.temp20 = "50";
-                   c.battery_low = c.coef = c.humidity_offset = c.notation = c.output_temps = true;
+                   f.battery_low = "200", f.coef = {"3000", "160", ""}, f.humidity_offset = "-3",
+                   f.pwm[0] = "100", f.temp4 = "-10", f.temp20 = "50",
+                   c.battery_low = c.coef = c.humidity_offset = c.notation = c.output_temps = true,
                    c.pwm[0] = true;
                },
            .expected = Frames{{38, 0}, {14, 200}} + cell(32, 184) + cell(33, 11) + cell(34, 160) +
                        cell(35, 0) + cell(37, 134) + cell(38, 1) + cell(39, 100) + cell(43, 137) +
                        cell(44, 50),
-           .state = {{"mem32", "184"},
-                     {"mem33", "11"},
-                     {"mem37", "134"},
-                     {"mem38", "1"},
-                     {"mem39", "100"},
-                     {"mem43", "137"},
-                     {"mem44", "50"}}}}},
+           .state = "mem32=184 mem33=11 mem37=134 mem38=1 mem39=100 mem43=137 mem44=50"}}},
         {{"--type", "107"},
          {{.label = "flow constant above 65535 refused",
            .fill = [](SetupForm& f, SetupChanges&) { f.flow_a = "70000", f.flow_b = "1"; },
            .shown = {"Konštanta A: povolený rozsah 0..65535"}},
           {.label = "A 1000 is 0xE8 0x03; battery-low 200",
-           .fill =
-               [](SetupForm& f, SetupChanges&) {
-                   f.flow_a = "1000";
-                   f.flow_b = "5";
-                   f.flow_conversion = 1;
-               },
+           .fill = [](SetupForm& f,
+                      SetupChanges&) { f.flow_a = "1000", f.flow_b = "5", f.flow_conversion = 1; },
            .expected = {{64, 0xE8}, {65, 0x03}, {66, 5}, {67, 0}, {68, 1}, {69, 185}, {14, 200}},
-           .state = {{"coef", "1000,5,1,0"}, {"battery_low", "200"}}}}},
+           .state = "coef=1000,5,1,0 battery_low=200"}}},
         {{"--type", "108"},
          {{.label = "T1 twice",
-           .fill =
-               [](SetupForm& f, SetupChanges&) {
-                   f.temp_offset = "1";
-                   f.offset2 = "-0,5";
-               },
+           .fill = [](SetupForm& f, SetupChanges&) { f.temp_offset = "1", f.offset2 = "-0,5"; },
            .expected = {{38, 16}, {39, 136}, {38, 16}},
-           .state = {{"corr1", "16"}, {"corr2", "136"}}}}},
+           .state = "corr1=16 corr2=136"}}},
         {{"--type", "111"},
          {{.label = "wind coefficients and battery-low 200",
            .fill =
@@ -199,36 +164,30 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
                    f.wind = {"0", "1", "0", "1"};
                },
            .expected = analog_0_1_0 + Frames{{76, 0}, {77, 0}, {78, 0x80}, {79, 0x3F}, {80, 44}, {14, 200}},
-           .state = {{"coef", "0,1,0,1"}, {"battery_low", "200"}}},
+           .state = "coef=0,1,0,1 battery_low=200"},
           {.label = "one wind text",
            .expected = text("1.5", 1),
-           .state = {{"text1", "1.5"}, {"text_series_ends", "0"}},
+           .state = "text1=1.5 text_series_ends=0",
            .action = [](vx::Global& g, DeviceSetup&) { vx::send_coefficient_text(g, 1, "1.5"); }}}},
         {{"--type", "131"},
          {{.label = "T1 twice",
-           .fill =
-               [](SetupForm& f, SetupChanges&) {
-                   f.temp_offset = "1";
-                   f.offset2 = "2";
-               },
+           .fill = [](SetupForm& f, SetupChanges&) { f.temp_offset = "1", f.offset2 = "2"; },
            .expected = {{38, 16}, {39, 32}, {38, 16}},
-           .state = {{"corr1", "16"}, {"corr2", "32"}}}}},
+           .state = "corr1=16 corr2=32"}}},
         {{"--type", "133"},
          {{.label = "calibration process and pressure -5",
            .fill =
                [](SetupForm& f, SetupChanges& c) {
-                   f.pressure = "-5";
-                   f.calib_process = true;
-                   c.pressure = c.calib_process = true;
+                   f.pressure = "-5", f.calib_process = true, c.pressure = c.calib_process = true;
                },
            .expected = Frames{{38, 0}} + cell(36, 1) + cell(38, 133),
-           .state = {{"mem36", "1"}, {"mem38", "133"}}}}},
+           .state = "mem36=1 mem38=133"}}},
     };
 
     for (const Model& model : models) {
         SCOPED_TRACE(model.args.join(' ').toStdString());
-        vxtest::LoggerSession s;
-        ASSERT_TRUE(s.start(model.args)) << s.sim.errors().toStdString();
+        vxtest::TestState s;
+        ASSERT_TRUE(s.start_logger(model.args)) << s.sim.errors().toStdString();
         s.ui.default_answer = vx::mr::yes;
         DeviceSetup setup(s.g);
         for (const Send& send : model.sends) {
@@ -243,9 +202,9 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
             else
                 setup.send(form, changes);
             EXPECT_EQ(s.frames_from(before, static_cast<int>(send.expected.size())), send.expected);
-            const auto state = s.state();
-            for (auto it = send.state.begin(); it != send.state.end(); ++it)
-                EXPECT_EQ(state.value(it.key()), it.value()) << it.key().toStdString();
+            const auto state = s.sim.state();
+            for (const QString& kv : send.state.split(' ', Qt::SkipEmptyParts))
+                EXPECT_EQ(state.value(kv.section('=', 0, 0)), kv.section('=', 1)) << kv.toStdString();
             ASSERT_EQ(s.ui.messages.size(), send.shown.size());
             for (int i = 0; i < send.shown.size(); ++i)
                 EXPECT_TRUE(s.ui.messages[i].first.startsWith(send.shown[i]))

@@ -1,5 +1,6 @@
 // Statistics, filters and flow totals of record files as the database
-// browser shows them. Expected lines are written joined by '|'.
+// browser shows them (which of them a file opens with: tests/viewer).
+// Expected lines are written joined by '|'.
 #include "records/database_view.h"
 
 #include <gtest/gtest.h>
@@ -111,40 +112,6 @@ TEST(FlowTotals, AddConstantTimesPulsesToTheInitialState)
         SCOPED_TRACE(text.toStdString());
         const auto lines = vx::prietok_make(text);
         EXPECT_EQ(lines ? joined(*lines) : "none", expected);
-    }
-}
-
-TEST(DatabaseView, FlowThenFilterThenTheWholeFile)
-{
-    using Kind = vx::DatabaseView::Kind;
-    vx::RecordFilter above;
-    above.above = true;
-    above.above_text = "20";
-    vx::RecordFilter invalid = above;
-    invalid.above_text = "?";
-    struct Case {
-        QString file;
-        bool flow;
-        vx::RecordFilter filter;
-        Kind kind;
-        QString lines;
-        QString message;
-    };
-    const Case cases[] = {
-        {"VODA\r\nSTATUS: \t0\r\nCONST: \t1\r\n10.3.2024 11:00\t4\r\n", true, above, Kind::flow,
-         "V.txt||Pociatocny stav=0,0|Konstanta prietokomera=1,0|10.3.2024 11:00\t4,0\tm3", ""},
-        {header + records, true, above, Kind::filtered,
-         "V.txt|Teploty nad: 20|11.3.2024 12:00\t 25,0\t 52,0|12.3.2024\t 21,0\t 53,0", ""},
-        {"A\r\n\r\n10.3.2024\t 1,0", false, {}, Kind::whole, "A||10.3.2024\t 1,0", ""},
-        {"A\r\n10.3.2024\t 1,0\r\n", false, invalid, Kind::whole, "A|10.3.2024\t 1,0",
-         "Nesprávna hodnota HI_TEMP vo filtroch"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file.toStdString());
-        const vx::DatabaseView v = vx::build_database_view(c.file, "V.txt", c.flow, c.filter);
-        EXPECT_EQ(v.kind, c.kind);
-        EXPECT_EQ(QString(v.text).replace('\n', '|'), c.lines);
-        EXPECT_EQ(v.message, c.message);
     }
 }
 

@@ -20,15 +20,11 @@ QDateTime at(int y, int mo, int d, int h, int mi)
 
 TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
 {
-    const QStringList two_channels = {"MISIA1",
-                                      "Remark: sklad",
-                                      "START: 1.3.2024 10:00",
-                                      "PERIOD: 10",
-                                      "GRADIENT: 0",
-                                      "1.3.2024 10:00\t 21,5\t 45,0",
-                                      "1.3.2024 10:10\t-0,3\t 100,0",
-                                      "not a record line",
-                                      "2.3.2024\t 22,0\t 50,5"};
+    const QStringList two_channels =
+        QString(
+            "MISIA1|Remark: sklad|START: 1.3.2024 10:00|PERIOD: 10|GRADIENT: 0|1.3.2024 10:00\t 21,5\t 45,0|"
+            "1.3.2024 10:10\t-0,3\t 100,0|not a record line|2.3.2024\t 22,0\t 50,5")
+            .split('|');
     struct Case {
         const char* name;
         QStringList lines;
@@ -38,8 +34,6 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
     CsvOptions range;
     range.from = at(2024, 3, 1, 10, 5);
     range.to = at(2024, 3, 2, 0, 0);
-    CsvOptions model_108;
-    model_108.type_code = 108;
     const Case cases[] = {
         {"two channels: header lines and other text left out, midnight stamp, comma decimals",
          two_channels,
@@ -50,11 +44,6 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
          "2024-03-02T00:00:00,22.0,50.5\r\n"},
         {"a range keeps the records within it, both ends included", two_channels, range,
          "Time,Temperature [°C],Humidity [%RH]\r\n"
-         "2024-03-01T10:10:00,-0.3,100.0\r\n"
-         "2024-03-02T00:00:00,22.0,50.5\r\n"},
-        {"a given model names the columns", two_channels, model_108,
-         "Time,Temperature 1 [°C],Temperature 2 [°C]\r\n"
-         "2024-03-01T10:00:00,21.5,45.0\r\n"
          "2024-03-01T10:10:00,-0.3,100.0\r\n"
          "2024-03-02T00:00:00,22.0,50.5\r\n"},
         {"key names are quoted when they hold a comma, a quote or a line break",
@@ -78,7 +67,7 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(vx::records_to_csv(c.lines, c.options).text.toStdString(), c.expected.toStdString());
     }
-    CsvOptions extra;
+    CsvOptions extra; // a given model names the columns; values beyond them get their own
     extra.type_code = 85;
     EXPECT_EQ(vx::records_to_csv({"1.3.2024 10:00\t 1,0\t 2,0"}, extra).text,
               QString("Time,Temperature [°C],Value 2\r\n2024-03-01T10:00:00,1.0,2.0\r\n"));
@@ -110,15 +99,9 @@ TEST(RecordCsv, ModelIsToldFromTheFile)
     }
 }
 
-TEST(RecordCsv, FileIsWrittenAsUtf8OrReportsWhereNot)
+TEST(RecordCsv, FailedWriteSaysWhere)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("out.csv");
-    ASSERT_TRUE(vx::write_csv_file(path, "Time,Key\r\n2024-03-01T08:09:00,Kľúč\r\n"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("Time,Key\r\n2024-03-01T08:09:00,K\xc4\xbe\xc3\xba\xc4\x8d\r\n"));
-
     QString error;
     EXPECT_FALSE(vx::write_csv_file(dir.filePath("no/such/dir/out.csv"), "x", &error));
     EXPECT_EQ(error, "Unable to write to " + dir.filePath("no/such/dir/out.csv"));

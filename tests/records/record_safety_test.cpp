@@ -1,11 +1,11 @@
-// No silent loss in record files: visible, distinct names; appends that
-// survive a kill part-way and are on the disk when they return; writes that
-// fail aloud without a code page converter; a sort that is stable.
+// No silent loss in record files: appends that survive a kill part-way and
+// are on the disk when they return; writes that fail aloud without a code
+// page converter. (Visible, distinct file names and a sort that is stable:
+// record_file_test.)
 #include "base/code_page.h"
 #include "base/settings.h"
 #include "common/fake_ui.h"
 #include "common/temp_home.h"
-#include "records/marks.h"
 #include "records/record_file.h"
 
 #include <QDir>
@@ -48,32 +48,6 @@ QString line_no(int i)
 }
 } // namespace
 
-TEST(RecordFileName, VisibleInsideTheLogDirectoryAndDistinct)
-{
-    const std::pair<QString, QString> cases[] = {{"MISIA 1", "MISIA 1"},
-                                                 {"Sklad: 1", "Sklad: 1"},
-                                                 {"", "%20"},
-                                                 {"   ", "%20"},
-                                                 {".x", "%2Ex"},
-                                                 {":x", "%3Ax"},
-                                                 {"a/b", "a%2Fb"},
-                                                 {from_cp1250_distinct("A\x81"), "A%81"}};
-    vxtest::TempHome home;
-    for (const auto& [name, file] : cases) {
-        EXPECT_EQ(safe_file_name(name), file);
-        ASSERT_TRUE(write_record(database_path(home.path("Log"), name), "1.1.2024\t1", nullptr));
-        EXPECT_TRUE(QFileInfo::exists(home.path("Log/" + file + ".txt"))) << file.toStdString();
-    }
-    // Name bytes without a character in the code page stay apart in file names and marks.
-    std::set<QString> files, keys;
-    for (const char* b : {"A\x81", "A\x83", "A\x88", "A\x90", "A\x98", "A?"}) {
-        files.insert(safe_file_name(from_cp1250_distinct(b)));
-        keys.insert(MarkStore::key_for(from_cp1250_distinct(b)));
-    }
-    EXPECT_EQ(files.size(), 6u);
-    EXPECT_EQ(keys.size(), 6u);
-}
-
 TEST(RecordAppend, UnendedLastLineIsEndedOrDroppedAndTheAppendIsSynced)
 {
     const QByteArray L1 = "1.1.2024 10:00\t1\r\n", L2 = "1.1.2024 10:01\t2\r\n";
@@ -107,8 +81,8 @@ TEST(CodePage, WritesFailAloudWithoutAConverter)
     g_no_converter = false;
     EXPECT_EQ(home.read("M.txt"), "1.1.2024\t?\xE8\r\n"); // '?' marks what the code page lacks
     EXPECT_EQ(home.read("vorlanix.ini"), "[GLOBAL]\r\n");
-    EXPECT_EQ(ui.plain, QStringList({"Unable to write to " + home.path("M.txt"),
-                                     "Unable to write to " + home.path("N.txt")}));
+    EXPECT_EQ(ui.args("plain_message"), QStringList({"Unable to write to " + home.path("M.txt"),
+                                                     "Unable to write to " + home.path("N.txt")}));
 }
 
 // Children append batches and report each once the append returned; each is
@@ -169,18 +143,4 @@ TEST(RecordAppend, KilledAppendsLoseNoReportedLine)
     }
     for (int i = 0; i < next; ++i)
         ASSERT_TRUE(present.count(line_no(i))) << "reported line " << i << " is lost";
-}
-
-TEST(SortRecords, SortingASortedFileChangesNothing)
-{
-    // A later duplicate left out must not pull the note after the records into the header.
-    for (const QByteArray file : {"H\r\nH\r\nH\r\n1.1.2024 10:00\t1\r\n1.1.2024 10:00\t1\r\nnote\r\n",
-                                  "H\r\n1.1.2024 10:00\t1\r\nH\r\n\r\nnote\r\n"}) {
-        vxtest::TempHome home;
-        home.write("M.txt", file);
-        sort_records_in_file(home.path("M.txt"), 5);
-        const QByteArray once = home.read("M.txt");
-        sort_records_in_file(home.path("M.txt"), 5);
-        EXPECT_EQ(home.read("M.txt"), once) << file.constData();
-    }
 }

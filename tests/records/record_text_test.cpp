@@ -1,6 +1,5 @@
 // The viewer's text held in one piece: its lines, their positions and the
 // search, read as a plain-text pane reads a text.
-#include "base/code_page.h"
 #include "records/record_text.h"
 
 #include <QStringList>
@@ -17,13 +16,6 @@ QStringList lines_of(const RecordText& t)
     for (qsizetype i = 0; i < t.line_count(); ++i)
         out << t.line(i).toString();
     return out;
-}
-
-QString decoded(const QByteArray& bytes)
-{
-    QString text;
-    vx::append_cp1250(text, bytes);
-    return text;
 }
 
 } // namespace
@@ -48,9 +40,6 @@ TEST(RecordText, LineBreaksAsThePaneReadsThem)
         {"CR LF split only as a pair", "a\n\rb", {"a", "", "b"}},
         {"paragraph and line separators", QString::fromUtf16(u"a\u2029b\u2028c"), {"a", "b", "c"}},
         {"no-break space reads as a blank", QString::fromUtf16(u"1\u00A0000"), {"1 000"}},
-        {"code page 1250",
-         decoded("Misia: SKLAD \xE8.1\r\nVlhkos\x9D\t\x8A\r\n"),
-         {QString::fromUtf8("Misia: SKLAD č.1"), QString::fromUtf8("Vlhkosť\tŠ"), ""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -64,9 +64,7 @@ TEST(ReportTemplate, LongTemplateIsNotCut)
     QByteArray expected = page;
     expected.replace("?Header", "Sklad 1");
     expected.replace("?Footer", "F");
-    EXPECT_EQ(out.size(), expected.size());
     EXPECT_EQ(out, expected);
-    EXPECT_TRUE(out.endsWith("<p>F</p></html>\r\n"));
 }
 
 } // namespace

@@ -2,9 +2,7 @@
 // selection shows, how the filter page and the flow box open a file, the
 // recent list and the switches kept in the settings file. (The filtering and
 // statistics themselves are tested in tests/records.)
-#include "common/fake_ui.h"
-#include "common/temp_home.h"
-#include "logger/program_state.h"
+#include "common/test_state.h"
 #include "viewer/database_browser.h"
 #include "viewer/file_list.h"
 #include "viewer/record_viewer.h"
@@ -28,7 +26,7 @@ const QByteArray temps =
     "TEMP\r\nRemark: \r\n9.3.2024 23:00\t 18,0\r\n10.3.2024\t 19,5\r\n12.3.2024\t 21,0\r\n"
     "12.3.2024 00:01\t 22,5\r\n";
 
-class BrowserTest : public ::testing::Test
+class BrowserTest : public ::testing::Test, protected vxtest::TestState
 {
 protected:
     void SetUp() override
@@ -40,8 +38,6 @@ protected:
         home.write("Log/VODA.txt",
                    "VODA\r\nRemark: studna\r\nSTATUS: \t100\r\nCONST: \t10\r\n1.3.2024 11:00\t1\r\n");
         home.write("Log/notes.dat", "x\r\n");
-        g.program_dir = home.dir();
-        g.ui = &ui;
         vx::load_settings(g);
         browser = make_browser();
         browser->show();
@@ -60,9 +56,6 @@ protected:
     }
     QString ini() const { return QString::fromUtf8(home.read("vorlanix.ini")); }
 
-    vxtest::TempHome home;
-    vx::Global g;
-    vxtest::FakeUi ui;
     std::unique_ptr<vx::Tfrmopenbase> browser;
     std::vector<std::unique_ptr<vx::TEditForm>> viewers;
     int graph_starts = 0;
@@ -123,9 +116,13 @@ TEST_F(BrowserTest, FilterPageAndFlowBoxDecideWhatOpens)
          },
          QString::fromLatin1(temps).trimmed().remove('\r').split('\n'),
          "Nesprávna hodnota HI_TEMP vo filtroch"},
-        {"flow totals",
+        {"flow totals, before a filter",
          "VODA.txt",
-         [](vx::Tfrmopenbase& b) { b.chkprietok->setChecked(true); },
+         [](vx::Tfrmopenbase& b) {
+             b.chkprietok->setChecked(true);
+             b.CHKhitemp->setChecked(true);
+             b.EDhi->setText("20");
+         },
          {"VODA.txt", "Remark: studna", "Pociatocny stav=100,0", "Konstanta prietokomera=10,0",
           "1.3.2024 11:00\t110,0\tm3"},
          ""},

@@ -1,0 +1,274 @@
+// The main window against the simulated logger over a pseudo-terminal: the
+// poll fills the panels of each model, a lost logger is declared after the
+// fourth failed status and found again, the service actions reach it, and
+// record downloads: the check after the name tick, "Prenos" (F5) and "Prenos
+// záznamov" (F6) open viewers with what went to the mission's record file
+// (whose lines the download flow tests check against the simulator's ring)
+// and keep the marks.
+#include "app/main_window.h"
+#include "app/setup_dialog.h"
+#include "common/qt_print.h"
+#include "common/test_data.h"
+#include "common/test_state.h"
+#include "common/window_on_sim.h"
+#include "records/marks.h"
+#include "viewer/record_viewer.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using vx::TForm1;
+
+namespace
+{
+
+class WindowOnSim : public ::testing::Test, protected vxtest::TestState
+{
+protected:
+    void TearDown() override
+    {
+        w.reset();
+        vx::MarkStore().remove_mark("SKLAD");
+    }
+    // Starts the simulator with args and the window on COM1 mapped to it.
+    TForm1& start(const QStringList& args)
+    {
+        EXPECT_TRUE(sim.start(args)) << sim.errors().toStdString();
+        w = vxtest::start_window_on(g, ui, home, sim.link());
+        return *w;
+    }
+    // Waits (running the event loop) until the panel shows text.
+    bool wait_text(QLabel* panel, const QString& text, int ms = 8000)
+    {
+        return QTest::qWaitFor([&] { return panel->text() == text; }, ms);
+    }
+    QString text(const QString& name) const
+    {
+        auto* l = w->findChild<QLabel*>(name);
+        return l ? l->text().trimmed() : QString("<no %1>").arg(name);
+    }
+    // Pages of tabs that are not current are hidden as a whole; the control's
+    // own state is what the decode sets.
+    bool shown(const QString& name) const
+    {
+        auto* widget = w->findChild<QWidget*>(name);
+        return widget && !widget->isHidden();
+    }
+    // A type 87 logger "SKLAD" with positions 0..fill-1 written, ten minutes
+    // apart from 5.3.2024 22:00 (record 12 falls on midnight).
+    QStringList logger(int fill) const
+    {
+        return {"--type",     "87",      "--serial", "870",
+                "--name",     "SKLAD",   "--fill",   QString::number(fill),
+                "--coef",     "2,0.1,0", "--start",  "2024-03-05T22:00",
+                "--interval", "10"};
+    }
+    // Waits until the poll has read the mission name (the automatic check runs
+    // in that same tick) and shows the pointer.
+    bool polled(int pointer)
+    {
+        return QTest::qWaitFor(
+            [&] { return w->Panmisname->text() == "SKLAD" && w->panptr->text() == QString::number(pointer); },
+            10000);
+    }
+    QList<vx::TEditForm*> viewers() const
+    {
+        QList<vx::TEditForm*> out;
+        for (QMdiSubWindow* s : w->mdi()->subWindowList(QMdiArea::CreationOrder))
+            if (auto* v = qobject_cast<vx::TEditForm*>(s->widget())) out << v;
+        return out;
+    }
+
+    std::unique_ptr<TForm1> w;
+};
+
+TEST_F(WindowOnSim, PanelsOfEachModelThenALostLoggerAndItsReturn)
+{
+    home.write("kluce.txt", "[IDKEY]\r\n4660,Vratnik\r\n");
+    const struct {
+        const char* args;   // the serial number is the second argument
+        const char* panels; // "name=trimmed text" separated by ';'
+        const char *shown, *hidden;
+    } cases[] = {
+        {"--serial 4321 --type 85 --name SKLAD --raw1 400 --battery 10 --interval 15 --fill 25",
+         "pantype=Zapisovač "
+         "teploty;pantemp=25,0;panbat=50%;Panmisname=SKLAD;panmisname2=SKLAD;PanPeriod=15;panptr=25",
+         "", "BevelHumi"},
+        {"--serial 93 --type 93 --raw1 4660 --err1 0", "pantemp=4660;panIBname=Vratnik;LBLaktval=Klúc",
+         "panIBname", "LBLunit1 PanPeriod"},
+        // -250 + 0.25 r: raw 1100 -> 25.0, limits 1000 -> 0.0 and 1200 -> 50.0.
+        {"--serial 1030 --type 103 --raw1 1100 --coef -250,0.25,0 --limit-lo 1000 --limit-hi 1200",
+         "pantemp=25,0;panLo=0,0;PanHI=50,0", "Hranice", "BevelHumi panIBname"},
+        // Capacitive humidity ((3000 - 2000) x 16 / 160) / 2, pressure 113 + 900 hPa, battery 8.1 - 100 x
+        // 0.03182.
+        {"--serial 1330 --type 133 --raw1 368 --raw2 2000 --raw3 113 --battery 100",
+         "pantype=SOLVA-Fenko;pantemp=23,0;panhumi=50,0;PanTempFahren=1013;panbat=4,9 V",
+         "BevelHumi PanTempFahren", "Hranice"},
+    };
+    TForm1& f = start(QString(cases[0].args).split(' '));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const QStringList args = QString(c.args).split(' ');
+        if (&c != &cases[0]) { // the same device path: the port finds it again
+            ASSERT_TRUE(sim.restart(args));
+        }
+        ASSERT_TRUE(wait_text(f.pansn, args[1])) << text("pansn").toStdString();
+        ASSERT_TRUE(wait_text(f.stbar1, "OK"));
+        EXPECT_EQ(f.windowTitle(), "VORLAN " + args[1]);
+        for (const QString& panel :
+             QString(c.panels).split(';')) { // the mission name comes with a later tick
+            const QString name = panel.section('=', 0, 0), value = panel.section('=', 1);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return text(name) == value; }, 3000))
+                << name.toStdString() << ": " << text(name).toStdString();
+        }
+        for (const QString& name : QString(c.shown).split(' ', Qt::SkipEmptyParts))
+            EXPECT_TRUE(shown(name)) << name.toStdString();
+        for (const QString& name : QString(c.hidden).split(' ', Qt::SkipEmptyParts))
+            EXPECT_FALSE(shown(name)) << name.toStdString();
+        EXPECT_EQ(f.PageControl1->isTabVisible(3), args[3] != "93"); // the key logger has no "Podmienky"
+        EXPECT_TRUE(f.startmission->isEnabled());
+    }
+
+    sim.kill();
+    // Three failed status replies are not enough; the fourth declares the logger lost.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g.poll.failures == 3; }, 6000));
+    EXPECT_EQ(f.stbar1->text(), QString("OK"));
+    EXPECT_EQ(f.pansn->text(), QString("1330"));
+    ASSERT_TRUE(wait_text(f.stbar1, "Nepripojeny", 3000));
+    EXPECT_TRUE(f.pansn->text().isEmpty() && f.pantype->text().isEmpty() && f.pantemp->text().isEmpty());
+    EXPECT_FALSE(f.startmission->isEnabled());
+    ASSERT_TRUE(sim.restart(QString(cases[0].args).split(' ')));
+    EXPECT_TRUE(g.link.port_open);
+    ASSERT_TRUE(wait_text(f.pansn, "4321", 6000));
+}
+
+TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
+{
+    g.now = [] { return QDateTime(QDate(2024, 3, 1), QTime(12, 34, 56)); };
+    TForm1& f = start({"--type", "85", "--serial", "1234", "--raw1", "400"});
+    ASSERT_TRUE(wait_text(f.pansn, "1234"));
+    ui.input_answers = {QString("402517"), QString("777")};
+    QTest::mouseDClick(f.pansn, Qt::LeftButton);
+    EXPECT_EQ(ui.prompts, (QStringList{"Enter password", "Serial number"}));
+    EXPECT_EQ(ui.args("progress_show"), QStringList{"Odosielam..."});
+    EXPECT_FALSE(ui.progress_visible);
+    // 777 = 3 x 256 + 9: command 32 with 9, then command 33 with 3.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sim.frames(33).isEmpty(); }, 3000));
+    EXPECT_EQ(sim.frames(32).last().param, 9);
+    EXPECT_EQ(sim.frames(33).last().param, 3);
+    ASSERT_TRUE(wait_text(f.pansn, "777"));
+
+    // Unlocked for the rest of the run: the second change asks no password.
+    ui.prompts.clear();
+    ui.input_answers = {QString("1234")};
+    QTest::mouseDClick(f.pansn, Qt::LeftButton);
+    EXPECT_EQ(ui.prompts, QStringList{"Serial number"});
+    ASSERT_TRUE(wait_text(f.pansn, "1234"));
+
+    // "Nastaviť čas" sends the computer's clock (the flow's own tests check every field).
+    ui.message_answers = {vx::mr::yes};
+    f.set_time->trigger();
+    EXPECT_EQ(sim.frames(25).value(0).param, 122); // day 8826 = 34 x 256 + 122
+    EXPECT_TRUE(f.poll_running());
+
+    // COM2 has no device: MESS1, the link stays closed, the file keeps COM1.
+    const auto before = ui.messages.size();
+    EXPECT_FALSE(vx::change_com_port(g, 2));
+    EXPECT_TRUE(ui.messages.back().first.startsWith("Nie je možné otvoriť COM port"));
+    EXPECT_FALSE(g.link.port_open);
+    EXPECT_TRUE(home.read("vorlanix.ini").contains("ComPort=1\r\n"));
+    // The simulator's port while another program holds it: MESS1 and why.
+    vx::TCommPortDriver holder;
+    holder.setPortName(sim.link());
+    ASSERT_TRUE(holder.Connect());
+    EXPECT_FALSE(vx::change_com_port(g, 1));
+    EXPECT_EQ(ui.messages.back().first,
+              "Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - "
+              "nastavenia programu\r\nZariadenie " +
+                  sim.link() + " práve používa iný program (napríklad vorlanix-cli).");
+    holder.Disconnect();
+    // Free again: opened and written.
+    home.write("vorlanix.ini",
+               QString("[GLOBAL]\r\nComPort=5\r\n[PORTS]\r\nCOM1=%1\r\n").arg(sim.link()).toUtf8());
+    EXPECT_TRUE(vx::change_com_port(g, 1));
+    EXPECT_TRUE(g.link.port_open);
+    EXPECT_TRUE(home.read("vorlanix.ini").contains("ComPort=1\r\n"));
+    EXPECT_EQ(ui.messages.size(), before + 2);
+}
+
+TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeavesTheFileComplete)
+{
+    vx::MarkStore().write_mark("SKLAD", 20);
+    const QStringList header{"SKLAD", "Remark: ", "START: 5.3.2024 21:00", "PERIOD: 10", "GRADIENT: 0"};
+    home.write("Log/SKLAD.txt", (header.join("\r\n") + "\r\n").toLatin1());
+    TForm1& f = start(logger(57));
+    ASSERT_TRUE(polled(57));
+
+    // The check after the name tick: 37 new records, offered once; No keeps them.
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].first.startsWith("V zapisovači sú nové záznamy\r\npočet je: 37\r\n"));
+    EXPECT_EQ(ui.messages[0].second, vx::btn::yes | vx::btn::no);
+    EXPECT_EQ(f.PannewRec->text(), QString("37"));
+
+    f.act_newrecords->trigger();
+    ASSERT_EQ(viewers().size(), 1);
+    vx::TEditForm* v = viewers()[0];
+    // Records 20..56 are all after midnight, so the viewer's stamps are the file's.
+    const QStringList stored = vxtest::file_lines(home.path("Log/SKLAD.txt"));
+    ASSERT_EQ(stored.size(), header.size() + 37);
+    EXPECT_EQ(stored.mid(0, header.size()), header);
+    EXPECT_EQ(v->text().split('\n'), QStringList{"Download: SKLAD"} + stored.mid(header.size()));
+    EXPECT_EQ(v->windowTitle(), QString("Untitled"));
+    EXPECT_FALSE(v->is_modified());
+    EXPECT_EQ(v->graph_points(), 37);
+    EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
+    EXPECT_EQ(f.stbar0->text(), QString("37 záznamov"));
+    EXPECT_EQ(f.PannewRec->text(), QString("0"));
+    EXPECT_TRUE(f.menu_window->menuAction()->isEnabled());
+    EXPECT_FALSE(ui.progress_visible);
+    EXPECT_EQ(ui.messages.size(), 1); // nothing went wrong
+
+    // F6 with 5: the newest five in a second viewer, marked modified; the mark stays.
+    ui.input_answers = {QString("5")};
+    f.Prenoszznamov1->trigger();
+    EXPECT_EQ(ui.prompts, QStringList{"Zadajte počet najnovších záznamov"});
+    ASSERT_EQ(viewers().size(), 2);
+    EXPECT_EQ(viewers()[1]->text().split('\n'),
+              QStringList{"Download: SKLAD"} + stored.mid(stored.size() - 5));
+    EXPECT_TRUE(viewers()[1]->is_modified());
+    EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
+
+    // The logger wrote 13 more. After the first block of the next F5 the user
+    // closes every viewer (No to saving) and each is destroyed at once.
+    ASSERT_TRUE(sim.restart(logger(70)));
+    ASSERT_TRUE(polled(70));
+    QPointer<vx::TEditForm> receiving;
+    bool closed = false;
+    ui.on_call = [&](const QString& call) {
+        if (!call.startsWith("progress_log") || closed) return;
+        closed = true;
+        receiving = viewers().last();
+        while (!viewers().isEmpty()) {
+            f.win_close->trigger();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    };
+    f.act_newrecords->trigger();
+    ui.on_call = nullptr;
+    EXPECT_TRUE(receiving.isNull());
+    EXPECT_TRUE(viewers().isEmpty());
+    EXPECT_FALSE(f.menu_window->menuAction()->isEnabled());
+    EXPECT_EQ(vxtest::file_lines(home.path("Log/SKLAD.txt")).size(), header.size() + 50);
+    EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 70);
+    EXPECT_EQ(f.stbar0->text(), QString("13 záznamov"));
+    EXPECT_TRUE(f.poll_running());
+}
+
+} // namespace
