@@ -101,6 +101,15 @@ QString from_cp1250_distinct(const QByteArray& bytes)
     return out;
 }
 
+QString without_trailing_blanks(QString text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && text[n - 1] == QLatin1Char(' '))
+        --n;
+    text.truncate(n);
+    return text;
+}
+
 std::optional<QByteArray> to_cp1250(const QString& text)
 {
     // Go through UTF-32 so that an unmappable character is skipped whole.

@@ -19,6 +19,9 @@ void append_cp1250(QString& text, QByteArrayView bytes);
 // become the control characters of the same number (U+0081 ...), so that
 // texts that differ in such bytes stay different (names read from a logger).
 QString from_cp1250_distinct(const QByteArray& bytes);
+// A text without the blanks at its end: names on a logger are padded with
+// blanks to their field, and the download marks key on the name without them.
+QString without_trailing_blanks(QString text);
 // Text to code page 1250; characters the code page lacks become '?'.
 // nullopt when the system offers no conversion to the code page at all:
 // writers then fail rather than write empty text.

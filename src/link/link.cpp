@@ -223,10 +223,7 @@ bool Link::read_misname()
         if (comm_abort) break;
     }
     if (ok) {
-        QString name = from_cp1250_distinct(rx_buffer.mid(5, 16));
-        while (name.endsWith(QLatin1Char(' ')))
-            name.chop(1);
-        mission_name = name;
+        mission_name = without_trailing_blanks(from_cp1250_distinct(rx_buffer.mid(5, 16)));
         if (on_mission_name) on_mission_name(mission_name);
     }
     if (ui_) ui_->progress_hide();

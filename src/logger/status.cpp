@@ -349,10 +349,7 @@ std::optional<QString> decode_name_block(ByteView reply)
     const auto check = u8_at(reply, 21);
     if (!sum || !check || *sum != *check) return std::nullopt;
     const QByteArray raw(reinterpret_cast<const char*>(reply.data() + 5), 16);
-    QString name = from_cp1250_distinct(raw);
-    while (name.endsWith(QLatin1Char(' ')))
-        name.chop(1);
-    return name;
+    return without_trailing_blanks(from_cp1250_distinct(raw));
 }
 
 } // namespace vx

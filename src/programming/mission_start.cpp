@@ -27,13 +27,6 @@ constexpr int old_format_pause_ms = 200;
 constexpr int old_max_period = 99;
 constexpr int max_name_length = 15;
 
-QString without_trailing_blanks(QString s)
-{
-    while (s.endsWith(QLatin1Char(' ')))
-        s.chop(1);
-    return s;
-}
-
 // Wall-clock minutes between two local date-times, as the logger counts them
 // (no clock change in between).
 qint64 wall_msecs(const QDateTime& from, const QDateTime& to)
