@@ -603,10 +603,7 @@ void TForm1::build_status_bar()
 
 void TForm1::connect_actions()
 {
-    connect(Timer1, &QTimer::timeout, this, [this] {
-        poll_->tick();
-        since_tick_.restart();
-    });
+    connect(Timer1, &QTimer::timeout, this, [this] { poll_->tick(); });
 
     connect(openbase, &QAction::triggered, this, [this] {
         show_tip(QStringLiteral("OPENBASE"));
@@ -964,22 +961,7 @@ void TForm1::stop_poll()
 {
     const bool was_running = Timer1->isActive();
     Timer1->stop();
-    // Inside a tick (poll busy) the answer has been taken and nothing is in flight.
-    if (!was_running || g_.poll.busy || !g_.link.port_open) return;
-    // The last tick sent its request without waiting for the answer, which
-    // may still be arriving: let it end, then drop it, so that the exchange
-    // that stopped the poll does not take it for its own reply.
-    constexpr qint64 reply_ms = 150;
-    constexpr int quiet_ms = 30;
-    if (since_tick_.isValid() && since_tick_.elapsed() < reply_ms) {
-        g_.link.delay(int(reply_ms - since_tick_.elapsed()));
-        for (int i = 0; i < 10; ++i) {
-            const qsizetype before = g_.link.rx_buffer.size();
-            g_.link.delay(quiet_ms);
-            if (g_.link.rx_buffer.size() == before) break;
-        }
-    }
-    g_.link.rx_buffer.clear();
+    if (was_running) poll_->settle();
 }
 void TForm1::start_poll()
 {

@@ -9,7 +9,6 @@
 #include "records/graph_model.h"
 
 #include <QDate>
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
@@ -201,7 +200,6 @@ private:
     // The file last chosen in the open dialog: new viewers propose it when saved.
     QString last_open_file_;
     bool graph_program_started_ = false;
-    QElapsedTimer since_tick_; // since the last poll request went out
     bool started_ = false;
 
 public:

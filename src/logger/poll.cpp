@@ -58,6 +58,23 @@ void PollCycle::tick()
     } else {
         send_(cmd::status, param::status_poll);
     }
+    since_request_.restart();
+}
+
+void PollCycle::settle()
+{
+    if (g_.poll.busy || !g_.link.port_open) return;
+    constexpr qint64 reply_ms = 150;
+    constexpr int quiet_ms = 30;
+    if (since_request_.isValid() && since_request_.elapsed() < reply_ms) {
+        g_.link.delay(int(reply_ms - since_request_.elapsed()));
+        for (int i = 0; i < 10; ++i) {
+            const qsizetype before = g_.link.rx_buffer.size();
+            g_.link.delay(quiet_ms);
+            if (g_.link.rx_buffer.size() == before) break;
+        }
+    }
+    g_.link.rx_buffer.clear();
 }
 
 bool PollCycle::decode_status()

@@ -7,6 +7,7 @@
 // replies in a row that are not recognised declare the logger lost.
 #include "logger/clock.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -39,6 +40,13 @@ public:
     // old-format calibration answer).
     void decode_name();
 
+    // Called when the timer has just been stopped: the last tick sent its
+    // request without waiting for the answer, which may still be arriving.
+    // Lets it end (150 ms after the request, then until 30 ms pass without a
+    // byte) and drops it, so that the exchange that stopped the poll does not
+    // take it for its own reply. Nothing to wait for inside a busy tick.
+    void settle();
+
     // The logger is gone (or the link was closed): clears the panels, resets
     // the record pointer and drops the active calibration.
     void clear_panels();
@@ -63,6 +71,7 @@ private:
     std::optional<std::uint16_t> notice_shown_for_; // serial of the last one-time notice
     std::optional<int> declined_key_;               // key whose name the user did not give
     std::function<void(std::uint8_t, std::uint8_t)> send_;
+    QElapsedTimer since_request_; // since the last request went out
 };
 
 } // namespace vx

@@ -8,6 +8,7 @@
 #include "logger/poll.h"
 #include "reply_builder.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -192,6 +193,26 @@ TEST_F(PollTest, OneTimeNoticePerLogger)
     ASSERT_EQ(ui.messages.size(), 4);
     EXPECT_TRUE(
         ui.messages[3].first.startsWith(QString::fromUtf8("Pripojeny je zapisovač TEMNIRA Parun\r\n")));
+}
+
+TEST_F(PollTest, StoppingDropsTheAnswerStillArrivingToTheLastRequest)
+{
+    // Pieces before the reply window ends, then two in the quiet times after it.
+    poll.tick();
+    for (const auto& [ms, piece] : {std::pair{20, "late "}, {60, "status "}, {170, "ans"}, {200, "wer"}})
+        QTimer::singleShot(ms, [this, piece] { g.link.rx_buffer += piece; });
+    poll.settle();
+    g.link.delay(200); // nothing of it may still come
+    EXPECT_TRUE(g.link.rx_buffer.isEmpty()) << g.link.rx_buffer.toStdString();
+
+    // Inside a busy tick the reply has been taken already; with the port closed nothing arrives.
+    g.link.rx_buffer = "kept";
+    g.poll.busy = true;
+    poll.settle();
+    g.poll.busy = false;
+    g.link.port_open = false;
+    poll.settle();
+    EXPECT_EQ(g.link.rx_buffer, "kept");
 }
 
 TEST_F(PollTest, UnknownKeyIsNamedByTheUser)
