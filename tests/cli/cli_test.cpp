@@ -3,6 +3,7 @@
 // Expected values are worked out here from the simulator's settings and its
 // record rule (record k at 2024-01-01 00:00 + 10k minutes; a digital
 // temperature logger stores t = 320 + (7k mod 160) sixteenths of a degree).
+#include "common/influx_server.h"
 #include "common/qt_print.h"
 #include "common/test_data.h"
 #include "common/test_state.h"
@@ -369,4 +370,128 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         EXPECT_TRUE((status ? run.err : run.out).startsWith(text)) << (run.out + run.err).toStdString();
         EXPECT_TRUE(status || run.out.contains("Example"));
     }
+}
+
+TEST_F(Cli, DownloadAndExportAsLineProtocolReadBackFromInfluxDb)
+{
+    vxtest::InfluxServer influx;
+    ASSERT_TRUE(influx.start()) << influx.errors().toStdString();
+    ASSERT_EQ(influx.execute("CREATE DATABASE lab"), 200);
+
+    // A mission name that needs escaping as a tag value.
+    const QString mission = "TEP LO,1=a";
+    start_sim({"--type", "89", "--serial", "4321", "--name", mission, "--fill", "40"});
+    marks.write_mark(mission, 20);
+    const CliRun download = cli({"download", "new", "--format", "influx"});
+    ASSERT_EQ(download.status, 0) << download.err.toStdString();
+    EXPECT_TRUE(last_line(download.err).startsWith("20 record(s) stored in")) << download.err.toStdString();
+    ASSERT_EQ(influx.write("lab", download.out.toUtf8()), 204);
+
+    // The export finds the logger the download noted, and gives the same points.
+    const QString file = home.path("Log/" + mission + ".txt");
+    const CliRun exported = cli({"export", file, "--format", "influx"});
+    ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+    EXPECT_EQ(exported.out, download.out);
+    ASSERT_EQ(influx.write("lab", exported.out.toUtf8()), 204);
+
+    // Worked out from the simulator's record rule; InfluxDB answers in UTC.
+    const QJsonObject series =
+        influx.query("lab", "SELECT Temperature, serial, model, mission FROM vorlanix");
+    const QJsonArray rows = series["values"].toArray();
+    ASSERT_EQ(rows.size(), 20) << QJsonDocument(series).toJson().toStdString();
+    for (int p = 20; p < 40; ++p) {
+        const QJsonArray row = rows[p - 20].toArray();
+        const QDateTime at = QDateTime(QDate(2024, 1, 1), QTime(0, 0)).addSecs(600LL * p).toUTC();
+        EXPECT_EQ(row[0].toString(), at.toString("yyyy-MM-ddTHH:mm:ssZ"));
+        EXPECT_EQ(row[1].toDouble(),
+                  vxtest::comma_fixed((320 + (7 * p) % 160) / 16.0, 0, 1).replace(',', '.').toDouble());
+        EXPECT_EQ(QStringList({row[2].toString(), row[3].toString(), row[4].toString()}),
+                  QStringList({"4321", "89", mission}));
+    }
+
+    // A file from before: the export names what it lacks until it is given.
+    home.write("Log/STARY.txt", "STARY\r\nRemark: \r\nSTART: 1.3.2024\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
+                                "1.3.2024 10:15\t 21,5\t 45,0\r\n1.3.2024 10:16\tError\t 46,0\r\n");
+    const CliRun missing = cli({"export", home.path("Log/STARY.txt"), "--format", "influx", "--model", "87"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(last_line(missing.err),
+              "vorlanix-cli: " + home.path("Log/STARY.txt") +
+                  ": no download has noted the serial number of its logger; give --serial N");
+    const CliRun old =
+        cli({"export", home.path("Log/STARY.txt"), "--format", "influx", "--model", "87", "--serial", "7"});
+    ASSERT_EQ(old.status, 0) << old.err.toStdString();
+    ASSERT_EQ(influx.write("lab", old.out.toUtf8()), 204);
+    const QJsonArray stary =
+        influx.query("lab", "SELECT Temperature, Humidity FROM vorlanix WHERE mission = 'STARY'")["values"]
+            .toArray();
+    EXPECT_EQ(QJsonDocument(stary).toJson(QJsonDocument::Compact),
+              R"([["2024-03-01T09:15:00Z",21.5,45],["2024-03-01T09:16:00Z",null,46]])");
+}
+
+TEST_F(Cli, StatusAsPrometheusMetricsPassesPromtool)
+{
+    start_sim({"--type", "87", "--coef", "-5,0.25,0", "--raw1", "448", "--raw2", "300", "--battery", "4",
+               "--serial", "4321", "--name", "SKLAD \"A\"\\", "--fill", "30", "--clock-offset", "-60"});
+    marks.write_mark("SKLAD \"A\"\\", 10);
+    ASSERT_EQ(cli({"download", "new"}).status, 0);
+    start_sim({"--type", "87", "--coef", "-5,0.25,0", "--raw1", "448", "--raw2", "300", "--battery", "4",
+               "--serial", "4321", "--name", "SKLAD \"A\"\\", "--fill", "45", "--clock-offset", "-60"});
+    const CliRun run = cli({"status", "--format", "prometheus"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+
+    QProcess promtool;
+    promtool.start("promtool", {"check", "metrics"});
+    ASSERT_TRUE(promtool.waitForStarted(5000))
+        << "promtool (Debian package prometheus; scripts/setup installs it)";
+    promtool.write(run.out.toUtf8());
+    promtool.closeWriteChannel();
+    ASSERT_TRUE(promtool.waitForFinished(20000));
+    EXPECT_EQ(promtool.exitCode(), 0) << promtool.readAll().toStdString() << run.out.toStdString();
+
+    const QString labels = R"({serial="4321",model="87",mission="SKLAD \"A\"\\")";
+    for (const QString& line :
+         {"vorlanix_battery_percent" + labels + "} 20", "vorlanix_records_waiting" + labels + "} 15",
+          "vorlanix_reading" + labels + R"(,channel="Temperature",unit="°C"} 28)",
+          "vorlanix_reading" + labels + R"(,channel="Humidity",unit="%RH"} 70)",
+          "vorlanix_mission_running" + labels + "} 1", QString("# TYPE vorlanix_clock_offset_seconds gauge")})
+        EXPECT_TRUE(run.out.contains(line + '\n')) << line.toStdString() << "\n" << run.out.toStdString();
+    const QRegularExpression offset("\nvorlanix_clock_offset_seconds\\{.*\\} -(59|60|61)\n");
+    const QRegularExpression since("\nvorlanix_seconds_since_last_download\\{.*\\} ([0-9.]+)\n");
+    EXPECT_TRUE(offset.match(run.out).hasMatch()) << run.out.toStdString();
+    EXPECT_LT(since.match(run.out).captured(1).toDouble(), 60) << run.out.toStdString();
+}
+
+TEST_F(Cli, MonitorStreamsFlushedLinesInEachFormat)
+{
+    start_sim({"--type", "87", "--coef", "-5,0.25,0", "--raw1", "448", "--raw2", "300", "--serial", "4321",
+               "--name", "TEP LO,1"});
+    const QString time = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d))";
+    const std::pair<const char*, QString> cases[] = {
+        {"csv", "time,Temperature \\[°C\\],Humidity \\[%RH\\]\n(" + time + ",28\\.0,70\\.0\n){2}"},
+        {"influx",
+         R"((vorlanix,serial=4321,model=87,mission=TEP\\ LO\\,1 Temperature=28,Humidity=70 \d{19}\n){2})"},
+        {"json",
+         R"((\{"mission":"TEP LO,1","model":87,"serial":4321,"time":")" + time +
+             R"(","units":\{"Humidity":"%RH","Temperature":"°C"\},"values":\{"Humidity":70,"Temperature":28\}\}\n){2})"},
+    };
+    for (const auto& [format, pattern] : cases) {
+        SCOPED_TRACE(format);
+        const CliRun run = cli({"monitor", "--count", "2", "--format", format});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_TRUE(QRegularExpression("^" + pattern + "$").match(run.out).hasMatch())
+            << run.out.toStdString();
+    }
+
+    // Without a count it streams until Ctrl+C; each line reaches the pipe at once.
+    QProcess p;
+    start(p, {"monitor"});
+    QDeadlineTimer deadline(20000);
+    while (p.bytesAvailable() < 100 && !deadline.hasExpired())
+        p.waitForReadyRead(500);
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[0], "time,Temperature [°C],Humidity [%RH]");
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 130);
 }
