@@ -105,23 +105,24 @@ TrendStats Trend::stats(int channel) const
     TrendStats s;
     if (channel < 0 || channel >= channel_count() || times_.empty()) return s;
     const auto& column = values_[static_cast<std::size_t>(channel)];
-    const auto first = std::lower_bound(times_.begin(), times_.end(), visible_range().first) - times_.begin();
-    // Welford's running mean and sum of squared deviations.
-    double mean = 0, m2 = 0;
-    for (std::size_t i = static_cast<std::size_t>(first), end = end_index(); i < end; ++i) {
-        const double v = column[i];
+    const auto begin = std::lower_bound(times_.begin(), times_.end(), visible_range().first) - times_.begin();
+    const auto end = std::max(begin, static_cast<std::ptrdiff_t>(end_index()));
+    // Sums of the values less the first one: one pass, no division per
+    // value, and no digits lost to values far from zero.
+    double shift = nan, sum = 0, squares = 0;
+    for (auto it = column.begin() + begin, stop = column.begin() + end; it != stop; ++it) {
+        const double v = *it;
         if (std::isnan(v)) continue;
-        if (s.count == 0) s.min = s.max = v;
+        if (s.count == 0) shift = s.min = s.max = v;
         s.min = std::min(s.min, v);
         s.max = std::max(s.max, v);
         ++s.count;
-        const double d = v - mean;
-        mean += d / s.count;
-        m2 += d * (v - mean);
+        sum += v - shift;
+        squares += (v - shift) * (v - shift);
     }
     if (s.count == 0) return s;
-    s.mean = mean;
-    s.sd = s.count > 1 ? std::sqrt(m2 / (s.count - 1)) : 0.0;
+    s.mean = shift + sum / s.count;
+    s.sd = s.count > 1 ? std::sqrt(std::max(0.0, (squares - sum * sum / s.count) / (s.count - 1))) : 0.0;
     return s;
 }
 
