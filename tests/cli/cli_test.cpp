@@ -3,10 +3,10 @@
 // Expected values are worked out here from the simulator's settings and its
 // record rule (record k at 2024-01-01 00:00 + 10k minutes; a digital
 // temperature logger stores t = 320 + (7k mod 160) sixteenths of a degree).
-#include "common/influx_server.h"
 #include "common/qt_print.h"
 #include "common/test_data.h"
 #include "common/test_state.h"
+#include "influx_server.h"
 #include "logger/download.h"
 #include "logger/fake_host.h"
 #include "records/marks.h"
@@ -375,8 +375,9 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
 TEST_F(Cli, DownloadAndExportAsLineProtocolReadBackFromInfluxDb)
 {
     vxtest::InfluxServer influx;
-    ASSERT_TRUE(influx.start()) << influx.errors().toStdString();
-    ASSERT_EQ(influx.execute("CREATE DATABASE lab"), 200);
+    const QString why = influx.start();
+    ASSERT_TRUE(why.isEmpty()) << why.toStdString();
+    ASSERT_EQ(influx.post("CREATE DATABASE lab"), 200);
 
     // A mission name that needs escaping as a tag value.
     const QString mission = "TEP LO,1=a";
@@ -385,57 +386,47 @@ TEST_F(Cli, DownloadAndExportAsLineProtocolReadBackFromInfluxDb)
     const CliRun download = cli({"download", "new", "--format", "influx"});
     ASSERT_EQ(download.status, 0) << download.err.toStdString();
     EXPECT_TRUE(last_line(download.err).startsWith("20 record(s) stored in")) << download.err.toStdString();
-    ASSERT_EQ(influx.write("lab", download.out.toUtf8()), 204);
-
     // The export finds the logger the download noted, and gives the same points.
-    const QString file = home.path("Log/" + mission + ".txt");
-    const CliRun exported = cli({"export", file, "--format", "influx"});
-    ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+    const CliRun exported = cli({"export", home.path("Log/" + mission + ".txt"), "--format", "influx"});
     EXPECT_EQ(exported.out, download.out);
-    ASSERT_EQ(influx.write("lab", exported.out.toUtf8()), 204);
+    for (const CliRun& run : {download, exported})
+        ASSERT_EQ(influx.post({}, "lab", run.out.toUtf8()), 204);
 
     // Worked out from the simulator's record rule; InfluxDB answers in UTC.
-    const QJsonObject series =
-        influx.query("lab", "SELECT Temperature, serial, model, mission FROM vorlanix");
-    const QJsonArray rows = series["values"].toArray();
-    ASSERT_EQ(rows.size(), 20) << QJsonDocument(series).toJson().toStdString();
-    for (int p = 20; p < 40; ++p) {
-        const QJsonArray row = rows[p - 20].toArray();
-        const QDateTime at = QDateTime(QDate(2024, 1, 1), QTime(0, 0)).addSecs(600LL * p).toUTC();
-        EXPECT_EQ(row[0].toString(), at.toString("yyyy-MM-ddTHH:mm:ssZ"));
-        EXPECT_EQ(row[1].toDouble(),
-                  vxtest::comma_fixed((320 + (7 * p) % 160) / 16.0, 0, 1).replace(',', '.').toDouble());
-        EXPECT_EQ(QStringList({row[2].toString(), row[3].toString(), row[4].toString()}),
-                  QStringList({"4321", "89", mission}));
-    }
+    QJsonArray want;
+    for (int p = 20; p < 40; ++p)
+        want.append(QJsonArray{
+            QDateTime(QDate(2024, 1, 1), QTime(0, 0)).addSecs(600LL * p).toUTC().toString(Qt::ISODate),
+            QString::number((320 + (7 * p) % 160) / 16.0, 'f', 1).toDouble(), "4321", "89", mission});
+    EXPECT_EQ(influx.query("lab", "SELECT Temperature, serial, model, mission FROM vorlanix")["values"],
+              want);
 
     // A file from before: the export names what it lacks until it is given.
+    const QString old = home.path("Log/STARY.txt");
     home.write("Log/STARY.txt", "STARY\r\nRemark: \r\nSTART: 1.3.2024\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
                                 "1.3.2024 10:15\t 21,5\t 45,0\r\n1.3.2024 10:16\tError\t 46,0\r\n");
-    const CliRun missing = cli({"export", home.path("Log/STARY.txt"), "--format", "influx", "--model", "87"});
+    const CliRun missing = cli({"export", old, "--format", "influx", "--model", "87"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(last_line(missing.err),
-              "vorlanix-cli: " + home.path("Log/STARY.txt") +
+              "vorlanix-cli: " + old +
                   ": no download has noted the serial number of its logger; give --serial N");
-    const CliRun old =
-        cli({"export", home.path("Log/STARY.txt"), "--format", "influx", "--model", "87", "--serial", "7"});
-    ASSERT_EQ(old.status, 0) << old.err.toStdString();
-    ASSERT_EQ(influx.write("lab", old.out.toUtf8()), 204);
-    const QJsonArray stary =
-        influx.query("lab", "SELECT Temperature, Humidity FROM vorlanix WHERE mission = 'STARY'")["values"]
-            .toArray();
-    EXPECT_EQ(QJsonDocument(stary).toJson(QJsonDocument::Compact),
-              R"([["2024-03-01T09:15:00Z",21.5,45],["2024-03-01T09:16:00Z",null,46]])");
+    const CliRun given = cli({"export", old, "--format", "influx", "--model", "87", "--serial", "7"});
+    ASSERT_EQ(influx.post({}, "lab", given.out.toUtf8()), 204);
+    EXPECT_EQ(
+        QJsonDocument(
+            influx.query("lab", "SELECT Temperature, Humidity FROM vorlanix WHERE serial = '7'")["values"]
+                .toArray())
+            .toJson(QJsonDocument::Compact),
+        R"([["2024-03-01T09:15:00Z",21.5,45],["2024-03-01T09:16:00Z",null,46]])");
 }
 
 TEST_F(Cli, StatusAsPrometheusMetricsPassesPromtool)
 {
+    // A name that needs escaping as a label value; 20 records after its mark, 5 of them downloaded.
     start_sim({"--type", "87", "--coef", "-5,0.25,0", "--raw1", "448", "--raw2", "300", "--battery", "4",
                "--serial", "4321", "--name", "SKLAD \"A\"\\", "--fill", "30", "--clock-offset", "-60"});
     marks.write_mark("SKLAD \"A\"\\", 10);
-    ASSERT_EQ(cli({"download", "new"}).status, 0);
-    start_sim({"--type", "87", "--coef", "-5,0.25,0", "--raw1", "448", "--raw2", "300", "--battery", "4",
-               "--serial", "4321", "--name", "SKLAD \"A\"\\", "--fill", "45", "--clock-offset", "-60"});
+    ASSERT_EQ(cli({"download", "--last", "5"}).status, 0);
     const CliRun run = cli({"status", "--format", "prometheus"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
 
@@ -450,7 +441,7 @@ TEST_F(Cli, StatusAsPrometheusMetricsPassesPromtool)
 
     const QString labels = R"({serial="4321",model="87",mission="SKLAD \"A\"\\")";
     for (const QString& line :
-         {"vorlanix_battery_percent" + labels + "} 20", "vorlanix_records_waiting" + labels + "} 15",
+         {"vorlanix_battery_percent" + labels + "} 20", "vorlanix_records_waiting" + labels + "} 20",
           "vorlanix_reading" + labels + R"(,channel="Temperature",unit="°C"} 28)",
           "vorlanix_reading" + labels + R"(,channel="Humidity",unit="%RH"} 70)",
           "vorlanix_mission_running" + labels + "} 1", QString("# TYPE vorlanix_clock_offset_seconds gauge")})

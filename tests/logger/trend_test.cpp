@@ -43,7 +43,6 @@ TEST(LiveReading, PanelsBecomeTheChannelsOfTheExport)
         QString expected; // channel [unit]=text (value); ...
     };
     const Case cases[] = {
-        {87, {" 28,0", " 70,0", "-", "-"}, false, "Temperature [°C]=28,0 (28); Humidity [%RH]=70,0 (70)"},
         {100,
          {" 21,5", "Error", " 70,7", "-"},
          false,
@@ -54,7 +53,6 @@ TEST(LiveReading, PanelsBecomeTheChannelsOfTheExport)
          "Temperature [°C]=20,0 (20); Humidity [%RH]=50,0 (50); Air pressure [hPa]=1013 (1013)"},
         {93, {"17", "-", "-", "Novák"}, false, "Key []=Novák (17)"},
         {93, {"17", "-", "-", ""}, false, "Key []=[17] (17)"},
-        {89, {"-", "-", "-", "-"}, false, "Temperature [°C]= (-)"},
         {130, {"  12,50", "   7", "-", "-"}, true, "Hladina [cm]=12,50 (12.5); Pulses []=7 (7)"},
     };
     for (const Case& c : cases) {
@@ -145,8 +143,7 @@ TEST(Trend, StableWhenTheSpreadStaysWithinTheToleranceForTheTime)
         {"an older excursion has left the window", QList<double>{25} + thirteen, 0.1, 120, true},
         {"an excursion within it", QList<double>{20.0, 20.0, 20.2} + thirteen.mid(3), 0.1, 120, false},
         {"a sensor error within it", QList<double>{20.0, err} + thirteen.mid(2), 0.1, 120, false},
-        {"a drift wider than the tolerance", {10.0, 10.1, 10.2, 10.3, 10.4, 10.5, 10.6}, 0.5, 60, false},
-        {"the same drift within a wider one", {10.0, 10.1, 10.2, 10.3, 10.4, 10.5, 10.6}, 0.6, 60, true},
+        {"a drift within a wider tolerance", {10.0, 10.1, 10.2, 10.3, 10.4, 10.5, 10.6}, 0.6, 60, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
