@@ -1,7 +1,6 @@
 #include "records/prometheus_text.h"
 
 #include <QLocale>
-#include <cmath>
 
 namespace vx
 {
@@ -26,13 +25,6 @@ QString escaped(const QString& text, bool quotes)
     return out;
 }
 
-QString value_text(double v)
-{
-    if (std::isnan(v)) return QStringLiteral("NaN");
-    if (std::isinf(v)) return v > 0 ? QStringLiteral("+Inf") : QStringLiteral("-Inf");
-    return QString::number(v, 'g', QLocale::FloatingPointShortest);
-}
-
 } // namespace
 
 QString prometheus_text(const QList<PrometheusMetric>& metrics)
@@ -51,7 +43,8 @@ QString prometheus_text(const QList<PrometheusMetric>& metrics)
                 }
                 out += QLatin1Char('}');
             }
-            out += QLatin1Char(' ') + value_text(s.value) + QLatin1Char('\n');
+            out += QLatin1Char(' ') + QString::number(s.value, 'g', QLocale::FloatingPointShortest) +
+                   QLatin1Char('\n');
         }
     }
     return out;

@@ -7,7 +7,6 @@
 //
 // In label values a backslash, a double quote and a line feed are written
 // as \\, \" and \n; in HELP texts a backslash and a line feed likewise.
-// Values are decimal numbers, "NaN", "+Inf" or "-Inf".
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -19,7 +18,7 @@ using PrometheusLabels = QList<QPair<QString, QString>>;
 
 struct PrometheusSample {
     PrometheusLabels labels;
-    double value = 0;
+    double value = 0; // a finite number
 };
 
 struct PrometheusMetric {

@@ -401,16 +401,19 @@ TEST_F(Cli, DownloadAndExportAsLineProtocolReadBackFromInfluxDb)
     EXPECT_EQ(influx.query("lab", "SELECT Temperature, serial, model, mission FROM vorlanix")["values"],
               want);
 
-    // A file from before: the export names what it lacks until it is given.
+    // A file from before: the export names what it lacks until it is given. A record
+    // without a single value is no point.
     const QString old = home.path("Log/STARY.txt");
     home.write("Log/STARY.txt", "STARY\r\nRemark: \r\nSTART: 1.3.2024\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
-                                "1.3.2024 10:15\t 21,5\t 45,0\r\n1.3.2024 10:16\tError\t 46,0\r\n");
+                                "1.3.2024 10:15\t 21,5\t 45,0\r\n1.3.2024 10:16\tError\t 46,0\r\n"
+                                "1.3.2024 10:17\tError\tError\r\n1.3.2024 10:18\t 22,0\t 47,0\r\n");
     const CliRun missing = cli({"export", old, "--format", "influx", "--model", "87"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(last_line(missing.err),
               "vorlanix-cli: " + old +
                   ": no download has noted the serial number of its logger; give --serial N");
-    const CliRun given = cli({"export", old, "--format", "influx", "--model", "87", "--serial", "7"});
+    const CliRun given = cli(
+        {"export", old, "--format", "influx", "--model", "87", "--serial", "7", "--to", "2024-03-01T10:17"});
     ASSERT_EQ(influx.post({}, "lab", given.out.toUtf8()), 204);
     EXPECT_EQ(
         QJsonDocument(

@@ -32,42 +32,32 @@ LiveReading reading(double seconds, std::optional<double> v1, std::uint16_t seri
 
 TEST(LiveReading, PanelsBecomeTheChannelsOfTheExport)
 {
-    vx::Calibration level;
+    vx::Calibration level; // the current loop (130) reads a level through it
     level.calib_active = true;
     level.ValueName = "Hladina:";
     level.ValueRange = "cm";
-    struct Case {
-        int type;
-        QStringList panels; // pantemp, panhumi, PanTempFahren, panIBname ("-": not set)
-        bool calibrated;
-        QString expected; // channel [unit]=text (value); ...
-    };
-    const Case cases[] = {
-        {100,
-         {" 21,5", "Error", " 70,7", "-"},
-         false,
-         "Temperature [°C]=21,5 (21.5); Humidity [%RH]=Error (-)"},
-        {133,
-         {" 20,0", " 50,0", "1013", "-"},
-         false,
+    const std::tuple<int, const char*, const char*> cases[] = {
+        // type, pantemp|panhumi|PanTempFahren|panIBname ("-": not set), channel [unit]=text (value); ...
+        {100, " 21,5|Error| 70,7|-", "Temperature [°C]=21,5 (21.5); Humidity [%RH]=Error (-)"},
+        {133, " 20,0| 50,0|1013|-",
          "Temperature [°C]=20,0 (20); Humidity [%RH]=50,0 (50); Air pressure [hPa]=1013 (1013)"},
-        {93, {"17", "-", "-", "Novák"}, false, "Key []=Novák (17)"},
-        {93, {"17", "-", "-", ""}, false, "Key []=[17] (17)"},
-        {130, {"  12,50", "   7", "-", "-"}, true, "Hladina [cm]=12,50 (12.5); Pulses []=7 (7)"},
+        {93, "17|-|-|Novák", "Key []=Novák (17)"},
+        {93, "17|-|-|", "Key []=[17] (17)"},
+        {130, "  12,50|   7|-|-", "Hladina [cm]=12,50 (12.5); Pulses []=7 (7)"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.type);
+    for (const auto& [type, texts, expected] : cases) {
+        SCOPED_TRACE(texts);
         vx::StatusView v;
         vx::ControlView* panels[] = {&v.pantemp, &v.panhumi, &v.PanTempFahren, &v.panIBname};
         for (int i = 0; i < 4; ++i)
-            if (c.panels[i] != "-") panels[i]->text = c.panels[i];
-        const LiveReading r = vx::live_reading(v, c.type, 1, c.calibrated ? &level : nullptr, t0);
+            if (QString(texts).split('|')[i] != "-") panels[i]->text = QString(texts).split('|')[i];
+        const LiveReading r = vx::live_reading(v, type, 1, type == 130 ? &level : nullptr, t0);
         QStringList got;
         for (qsizetype i = 0; i < r.channels.size(); ++i)
             got << QString("%1 [%2]=%3 (%4)")
                        .arg(r.channels[i].name, r.channels[i].unit, r.texts[i],
                             r.values[i] ? QString::number(*r.values[i]) : "-");
-        EXPECT_EQ(got.join("; "), c.expected);
+        EXPECT_EQ(got.join("; "), expected);
     }
 }
 
