@@ -28,9 +28,18 @@ std::optional<bool> CliHost::visible_of(ControlView StatusView::*control) const
     return latest(control, &ControlView::visible);
 }
 
+StatusView CliHost::live_panels() const
+{
+    StatusView v;
+    for (ControlView StatusView::*c :
+         {&StatusView::pantemp, &StatusView::panhumi, &StatusView::PanTempFahren, &StatusView::panIBname})
+        (v.*c).text = text_of(c);
+    return v;
+}
+
 RecordSink* CliHost::open_text_window(const QString&, const QString&)
 {
-    return &window_;
+    return sink_ ? sink_ : &window_;
 }
 
 bool CliHost::confirm_first_contact(const QString& mission, int pointer)

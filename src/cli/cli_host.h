@@ -27,6 +27,13 @@ public:
     std::optional<QString> text_of(ControlView StatusView::*control) const;
     std::optional<bool> visible_of(ControlView StatusView::*control) const;
     std::optional<QString> hint_of(ControlView StatusView::*control) const;
+    // The live value panels (pantemp, panhumi, PanTempFahren, panIBname)
+    // with the latest texts they were given.
+    StatusView live_panels() const;
+
+    // Where a download's decoded lines go (nullptr: nowhere; they are in the
+    // record file already).
+    void set_record_sink(RecordSink* sink) { sink_ = sink; }
 
     // LoggerDisplay
     void apply(const StatusView& view) override { views_.push_back(view); }
@@ -62,6 +69,7 @@ private:
     TerminalUi& ui_;
     std::vector<StatusView> views_;
     NoWindow window_;
+    RecordSink* sink_ = nullptr;
 };
 
 } // namespace vx::cli

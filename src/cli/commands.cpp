@@ -2,7 +2,10 @@
 
 #include "base/code_page.h"
 #include "cli/cli_host.h"
+#include "cli/influx_output.h"
 #include "cli/interrupt.h"
+#include "cli/monitor.h"
+#include "cli/status_metrics.h"
 #include "cli/status_report.h"
 #include "cli/terminal_ui.h"
 #include "link/frame.h"
@@ -38,7 +41,8 @@ Commands:
   status       identify the attached logger; show its status and readings
   download     fetch the new records, or the newest N, into the record file
   set-clock    set the logger clock from this computer's clock
-  export       write a record file as CSV
+  export       write a record file as CSV or InfluxDB line protocol
+  monitor      stream the live readings as CSV, line protocol or JSON
 
 Options:
   -h, --help   show this help; "vorlanix-cli COMMAND --help" shows a command's
@@ -53,9 +57,10 @@ Examples:
   vorlanix-cli status
   vorlanix-cli download new --yes
   vorlanix-cli export Log/MISIA1.txt --csv > misia1.csv
+  vorlanix-cli monitor --format influx
 )";
 
-const char* const status_help = R"(Usage: vorlanix-cli status [--port N] [--json]
+const char* const status_help = R"(Usage: vorlanix-cli status [--port N] [--json] [--format prometheus]
 
 Identifies the attached logger (status request, then the mission name) and
 shows its model, serial number, clock and its offset against this computer,
@@ -66,14 +71,22 @@ Options:
                [PORTS] maps COMn to a device, else it is /dev/ttyS(N-1); a
                device path (--port /dev/ttyUSB0) may stand for the number
   --json       print one JSON object instead of text
+  --format prometheus
+               print Prometheus metrics (for node_exporter's textfile
+               collector), each with the labels serial, model and mission:
+               vorlanix_battery_percent or vorlanix_battery_volts,
+               vorlanix_clock_offset_seconds, vorlanix_records_waiting,
+               vorlanix_seconds_since_last_download, vorlanix_reading (labels
+               channel and unit), vorlanix_mission_running
   -h, --help   show this help
 
-Example:
+Examples:
   vorlanix-cli status --port 3 --json
+  vorlanix-cli status --format prometheus > /var/lib/prometheus/node-exporter/vorlanix.prom.tmp
 )";
 
-const char* const download_help = R"(Usage: vorlanix-cli download new [--yes] [--port N]
-       vorlanix-cli download --last N [--port N]
+const char* const download_help = R"(Usage: vorlanix-cli download new [--yes] [--port N] [--format influx]
+       vorlanix-cli download --last N [--port N] [--format influx]
 
 Fetches records from the attached logger into its mission's record file in
 the log directory, sorted afterwards, as the desktop program does:
@@ -88,6 +101,10 @@ answered by --yes, and answered No when there is nobody to ask.
 Options:
   --yes        answer Yes to the questions
   --port N     the COM port number, as for status
+  --format influx
+               also print the records stored as InfluxDB line protocol on
+               stdout (as in export --format influx); the summary then goes
+               to stderr
   -h, --help   show this help
 
 A progress bar is drawn on stderr when it is a terminal. Ctrl+C stops after
@@ -116,6 +133,7 @@ Example:
 
 const char* const export_help =
     R"(Usage: vorlanix-cli export FILE --csv [--from T] [--to T] [--model TYPE] [--output OUT]
+       vorlanix-cli export FILE --format influx [--serial N --model TYPE] [--from T] [--to T] [--output OUT]
 
 Writes the records of a record file as CSV (RFC 4180, UTF-8, CR LF): a
 header row "Time" and the channels of the logger's model with their units,
@@ -125,7 +143,14 @@ it is told from the file (header lines, values per line, number format)
 unless --model gives the type code.
 
 Options:
-  --csv          CSV (the one format there is)
+  --csv          CSV (the default)
+  --format F     csv, or influx: InfluxDB line protocol, one point per record
+                 (measurement vorlanix, tags serial, model and mission, fields
+                 named as the CSV columns without units, nanoseconds of the
+                 record's local time); serial number and model come from
+                 what the download noted for the file, or from --serial and
+                 --model for files downloaded before
+  --serial N     the logger's serial number (influx)
   --from T       leave out the records before T
   --to T         leave out the records after T (a date alone: its whole day)
                  T: 2024-03-01, 2024-03-01T10:15, "2024-03-01 10:15" or "1.3.2024 10:15"
@@ -133,8 +158,30 @@ Options:
   --output OUT   write to OUT instead of stdout
   -h, --help     show this help
 
-Example:
+Examples:
   vorlanix-cli export Log/MISIA1.txt --csv --from 2024-03-01 --to 2024-03-07 > week.csv
+  vorlanix-cli export Log/MISIA1.txt --format influx | curl -s --data-binary @- 'http://localhost:8086/write?db=lab'
+)";
+
+const char* const monitor_help =
+    R"(Usage: vorlanix-cli monitor [--count N] [--format csv|influx|json] [--port N]
+
+Streams the live readings of the attached logger, one line per reading at
+the desktop program's poll rhythm (700 ms), until Ctrl+C or N readings.
+Every line is flushed, so the stream can feed a pipe or Telegraf's execd
+input. Channels are named as in the CSV export.
+
+Options:
+  --count N    stop after N readings
+  --format F   csv (default): a header row "time" and the channels with
+               their units, then ISO 8601 times and decimal points;
+               influx: InfluxDB line protocol (measurement vorlanix, tags
+               serial, model and mission); json: one object per line
+  --port N     the COM port number, as for status
+  -h, --help   show this help
+
+Example:
+  vorlanix-cli monitor --count 10 --format json
 )";
 
 // A status request gets one poll tick to be answered.
@@ -155,6 +202,9 @@ struct Options {
     std::optional<QDateTime> from, to;
     std::optional<std::uint16_t> model;
     QString output;
+    QString format;
+    std::optional<int> count;
+    std::optional<std::uint16_t> serial;
 };
 
 const char* help_of(const QString& command)
@@ -163,7 +213,19 @@ const char* help_of(const QString& command)
     if (command == QLatin1String("download")) return download_help;
     if (command == QLatin1String("set-clock")) return set_clock_help;
     if (command == QLatin1String("export")) return export_help;
+    if (command == QLatin1String("monitor")) return monitor_help;
     return main_help;
+}
+
+// The --format values of a command.
+QStringList formats_of(const QString& command)
+{
+    if (command == QLatin1String("status")) return {QStringLiteral("prometheus")};
+    if (command == QLatin1String("download")) return {QStringLiteral("influx")};
+    if (command == QLatin1String("export")) return {QStringLiteral("csv"), QStringLiteral("influx")};
+    if (command == QLatin1String("monitor"))
+        return {QStringLiteral("csv"), QStringLiteral("influx"), QStringLiteral("json")};
+    return {};
 }
 
 // Reads the options of one command; an error text, or empty.
@@ -177,7 +239,7 @@ QString parse(const QStringList& args, Options& o)
         return {};
     }
     const bool talks = o.command == QLatin1String("status") || o.command == QLatin1String("download") ||
-                       o.command == QLatin1String("set-clock");
+                       o.command == QLatin1String("set-clock") || o.command == QLatin1String("monitor");
     if (!talks && o.command != QLatin1String("export"))
         return QStringLiteral("unknown command '%1'").arg(o.command);
 
@@ -235,6 +297,20 @@ QString parse(const QStringList& args, Options& o)
             o.model = static_cast<std::uint16_t>(n);
         } else if (is("--output", exporting) || is("-o", exporting)) {
             if (!value(o.output)) return QStringLiteral("--output needs a file name");
+        } else if (a == QLatin1String("--format") && !formats_of(o.command).isEmpty()) {
+            if (!value(o.format) || !formats_of(o.command).contains(o.format))
+                return QStringLiteral("--format of %1 takes %2")
+                    .arg(o.command, formats_of(o.command).join('|'));
+        } else if (is("--count", o.command == QLatin1String("monitor"))) {
+            bool ok = false;
+            const int n = value(v) ? v.toInt(&ok) : 0;
+            if (!ok || n < 1) return QStringLiteral("--count needs a number of readings from 1");
+            o.count = n;
+        } else if (is("--serial", exporting)) {
+            bool ok = false;
+            const int n = value(v) ? v.toInt(&ok) : -1;
+            if (!ok || n < 0 || n > 65535) return QStringLiteral("--serial needs a serial number 0..65535");
+            o.serial = static_cast<std::uint16_t>(n);
         } else if (exporting && !a.startsWith(QLatin1Char('-')) && o.file.isEmpty()) {
             o.file = a;
         } else {
@@ -400,13 +476,22 @@ int status_command(const Options& o, std::FILE* out, std::FILE* err)
     if (s.name_read) mission = s.g.status.mission_name;
     const StatusReport r = collect_report(s.host, s.g.ident.type_code, s.g.status.serial, logger_time,
                                           s.computer_time, s.g.status.record_pointer, mission);
-    print(out, o.json ? QString::fromUtf8(report_json(r)) : report_text(r));
+    if (o.format == QLatin1String("prometheus"))
+        print(out, status_metrics(s.g, s.host, r));
+    else
+        print(out, o.json ? QString::fromUtf8(report_json(r)) : report_text(r));
     return why.isEmpty() ? exit_ok : failed(s, why);
 }
 
 int download_command(const Options& o, std::FILE* out, std::FILE* err)
 {
     Session s(o, err);
+    // With --format influx stdout carries the records stored, the summary goes to stderr.
+    InfluxRecordPrinter influx(s.g, out);
+    if (o.format == QLatin1String("influx")) {
+        s.host.set_record_sink(&influx);
+        out = err;
+    }
     if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
     if (const QString why = s.identify(true); !why.isEmpty()) return failed(s, why);
 
@@ -508,6 +593,8 @@ int set_clock_command(const Options& o, std::FILE* out, std::FILE* err)
 
 int export_command(const Options& o, std::FILE* out, std::FILE* err)
 {
+    if (o.format == QLatin1String("influx"))
+        return export_influx(o.file, o.serial, o.model, o.from, o.to, o.output, out, err);
     QFile f(o.file);
     if (!f.open(QIODevice::ReadOnly)) {
         print(err, QStringLiteral("vorlanix-cli: cannot read %1\n").arg(o.file));
@@ -531,6 +618,17 @@ int export_command(const Options& o, std::FILE* out, std::FILE* err)
     if (write_csv_file(o.output, csv.text, &error)) return exit_ok;
     print(err, QStringLiteral("vorlanix-cli: %1\n").arg(error));
     return exit_failed;
+}
+
+int monitor_command(const Options& o, std::FILE* out, std::FILE* err)
+{
+    Session s(o, err);
+    if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
+    s.g.settings.CHECKTIME = false;
+    if (const QString why = s.identify(true); !why.isEmpty()) return failed(s, why);
+    const StreamFormat format = stream_format(o.format).value_or(StreamFormat::csv);
+    monitor(s.g, s.host, s.ui, format, o.count, s.name_read ? s.g.status.mission_name : QString(), out);
+    return s.ui.interrupted() ? s.interrupted_status() : exit_ok;
 }
 
 } // namespace
@@ -569,6 +667,7 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err)
     if (o.command == QLatin1String("status")) return status_command(o, out, err);
     if (o.command == QLatin1String("download")) return download_command(o, out, err);
     if (o.command == QLatin1String("set-clock")) return set_clock_command(o, out, err);
+    if (o.command == QLatin1String("monitor")) return monitor_command(o, out, err);
     return export_command(o, out, err);
 }
 

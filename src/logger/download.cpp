@@ -249,6 +249,7 @@ void Download::finish(RecordSink* window, bool from_check)
     host_.set_status_text(QString::number(counter) + QStringLiteral(" záznamov"));
     if (counter != 0) {
         sort_after_download(g_);
+        note_record_source(g_);
         host_.refresh_database_browser();
     }
     if (!from_check || counter != 0) host_.redraw_graph(window);
@@ -436,6 +437,7 @@ int Download::old_record_stream(bool newest, int bar_max)
     const bool written = append_record_lines(path, lines, g_.ui);
     if (written) {
         sort_after_download(g_);
+        note_record_source(g_);
         host_.refresh_database_browser();
     }
     host_.redraw_graph(window);

@@ -3,6 +3,7 @@
 #include "base/calibration.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
+#include "records/record_source.h"
 
 #include <QFileInfo>
 
@@ -92,6 +93,18 @@ SortResult sort_after_download(Global& g)
     const std::uint16_t type = g.ident.type_code;
     const QString path = type == 55 ? old_format_database_path(g) : database_path(g, g.status.mission_name);
     return sort_record_file(g, path, header_line_count(type));
+}
+
+bool note_record_source(Global& g)
+{
+    const std::uint16_t type = g.ident.type_code;
+    const bool old_format = type == 55;
+    const QString path = old_format ? old_format_database_path(g) : database_path(g, g.status.mission_name);
+    const RecordSource source{g.status.serial, type, old_format ? QString() : g.status.mission_name, g.now()};
+    if (RecordSourceStore().write(QFileInfo(path).fileName(), source)) return true;
+    if (g.ui)
+        g.ui->show_message(QStringLiteral("Unable to write to ") + RecordSourceStore::location(), btn::ok);
+    return false;
 }
 
 } // namespace vx

@@ -42,4 +42,10 @@ SortResult sort_record_file(Global& g, const QString& path, int header_lines);
 // header line count.
 SortResult sort_after_download(Global& g);
 
+// Notes the attached logger (serial number, model, mission) and the time as
+// the source of its record file (records/record_source.h), at the end of a
+// download that added records. False, with "Unable to write to <store>"
+// through the user-interface port, when the store cannot be written.
+bool note_record_source(Global& g);
+
 } // namespace vx

@@ -44,46 +44,11 @@ int decimals_of(QStringView field)
     return after;
 }
 
-// One record line split into its stamp and its value fields (blanks trimmed).
-struct SplitLine {
-    QDateTime time;
-    bool seconds = false; // the stamp carries seconds
-    QStringList fields;
-};
-
-std::optional<SplitLine> split_record_line(const QString& line)
-{
-    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-    if (line.size() < 8 || tab < 0) return std::nullopt;
-    const QStringView stamp = QStringView(line).left(tab);
-    const auto time = parse_time_stamp(stamp);
-    if (!time) return std::nullopt;
-    SplitLine out;
-    out.time = *time;
-    out.seconds = stamp.count(QLatin1Char(':')) == 2;
-    for (const QString& f : line.mid(tab + 1).split(QLatin1Char('\t')))
-        out.fields << f.trimmed();
-    // A trailing tab adds no value.
-    while (!out.fields.isEmpty() && out.fields.last().isEmpty())
-        out.fields.removeLast();
-    return out;
-}
-
 bool header_has(const QStringList& lines, const char* key)
 {
     return std::any_of(lines.begin(), lines.end(), [key](const QString& l) {
         return l.startsWith(QLatin1String(key)) && !split_record_line(l);
     });
-}
-
-QString csv_field(const QString& field)
-{
-    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
-        !field.contains(QLatin1Char('\r')) && !field.contains(QLatin1Char('\n')))
-        return field;
-    QString quoted = field;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 // A value as CSV holds it: numbers with a decimal point, anything else as written.
@@ -96,6 +61,49 @@ QString csv_value(const QString& field)
 }
 
 } // namespace
+
+std::optional<RecordRow> split_record_line(const QString& line)
+{
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+    if (line.size() < 8 || tab < 0) return std::nullopt;
+    const QStringView stamp = QStringView(line).left(tab);
+    const auto time = parse_time_stamp(stamp);
+    if (!time) return std::nullopt;
+    RecordRow out;
+    out.time = *time;
+    out.seconds = stamp.count(QLatin1Char(':')) == 2;
+    for (const QString& f : line.mid(tab + 1).split(QLatin1Char('\t')))
+        out.fields << f.trimmed();
+    // A trailing tab adds no value.
+    while (!out.fields.isEmpty() && out.fields.last().isEmpty())
+        out.fields.removeLast();
+    return out;
+}
+
+QString csv_field(const QString& field)
+{
+    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
+        !field.contains(QLatin1Char('\r')) && !field.contains(QLatin1Char('\n')))
+        return field;
+    QString quoted = field;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString csv_header(const QString& time_column, const QList<CsvChannel>& channels, qsizetype columns)
+{
+    QString row = csv_field(time_column);
+    for (qsizetype c = 0; c < columns; ++c) {
+        QString name = QStringLiteral("Value %1").arg(c + 1);
+        if (c < channels.size()) {
+            name = channels[c].name;
+            if (!channels[c].unit.isEmpty())
+                name += QStringLiteral(" [") + channels[c].unit + QLatin1Char(']');
+        }
+        row += QLatin1Char(',') + csv_field(name);
+    }
+    return row;
+}
 
 QList<CsvChannel> record_channels(std::uint16_t type_code)
 {
@@ -123,7 +131,7 @@ QList<CsvChannel> record_channels(std::uint16_t type_code)
     case 102:
         return {{u("Pulses"), {}}};
     case 93:
-        return {{u("Key"), {}}};
+        return {{u("Key"), {}, true}};
     case 97:
         return {{u("Value"), {}}};
     case 105:
@@ -149,7 +157,7 @@ std::uint16_t guess_record_model(const QStringList& lines)
 {
     if (header_has(lines, "CONST:")) return 102;
     if (header_has(lines, "STATUS:")) return 130;
-    std::optional<SplitLine> first;
+    std::optional<RecordRow> first;
     qsizetype most = 0;
     bool seconds = false, text_values = false;
     for (const QString& line : lines) {
@@ -184,7 +192,7 @@ CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options)
     out.type_code = options.type_code ? *options.type_code : guess_record_model(lines);
     const QList<CsvChannel> channels = record_channels(out.type_code);
 
-    QList<SplitLine> rows;
+    QList<RecordRow> rows;
     qsizetype columns = channels.size();
     for (const QString& line : lines) {
         auto rec = split_record_line(line);
@@ -197,18 +205,8 @@ CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options)
 
     const QString eol = QStringLiteral("\r\n");
     QString& csv = out.text;
-    csv += QStringLiteral("Time");
-    for (qsizetype c = 0; c < columns; ++c) {
-        QString name = QStringLiteral("Value %1").arg(c + 1);
-        if (c < channels.size()) {
-            name = channels[c].name;
-            if (!channels[c].unit.isEmpty())
-                name += QStringLiteral(" [") + channels[c].unit + QLatin1Char(']');
-        }
-        csv += QLatin1Char(',') + csv_field(name);
-    }
-    csv += eol;
-    for (const SplitLine& r : rows) {
+    csv += csv_header(QStringLiteral("Time"), channels, columns) + eol;
+    for (const RecordRow& r : rows) {
         csv += r.time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
         for (qsizetype c = 0; c < columns; ++c) {
             csv += QLatin1Char(',');

@@ -38,6 +38,7 @@ namespace vx
 struct CsvChannel {
     QString name;
     QString unit;
+    bool text = false; // its values are texts (key names), not numbers
     bool operator==(const CsvChannel&) const = default;
 };
 
@@ -66,6 +67,23 @@ struct CsvExport {
 // Rows with fewer values than columns get empty fields; values beyond the
 // model's channels get columns "Value n".
 CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options = {});
+
+// One record line split at its tabs: the time stamp and the value fields,
+// blanks trimmed, empty fields at the end dropped. nullopt when the line is
+// no record line (shorter than 8 characters, no tab, no time stamp first).
+struct RecordRow {
+    QDateTime time;
+    bool seconds = false; // the stamp carries seconds
+    QStringList fields;
+};
+std::optional<RecordRow> split_record_line(const QString& line);
+
+// The CSV header row (without its line end): time_column, then one column
+// per channel, "Name [unit]" ("Name" without a unit), and "Value n" for the
+// columns beyond the channels.
+QString csv_header(const QString& time_column, const QList<CsvChannel>& channels, qsizetype columns);
+// A field quoted when it holds a comma, a double quote or a line break.
+QString csv_field(const QString& field);
 
 // Writes text as UTF-8 to path, replacing the file only when complete. On
 // failure returns false and sets error to "Unable to write to <path>".

@@ -6,6 +6,7 @@
 #include "common/qt_print.h"
 #include "common/test_data.h"
 #include "common/test_state.h"
+#include "influx_server.h"
 #include "logger/download.h"
 #include "logger/fake_host.h"
 #include "records/marks.h"
@@ -369,4 +370,122 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         EXPECT_TRUE((status ? run.err : run.out).startsWith(text)) << (run.out + run.err).toStdString();
         EXPECT_TRUE(status || run.out.contains("Example"));
     }
+}
+
+TEST_F(Cli, DownloadAndExportAsLineProtocolReadBackFromInfluxDb)
+{
+    vxtest::InfluxServer influx;
+    const QString why = influx.start();
+    ASSERT_TRUE(why.isEmpty()) << why.toStdString();
+    ASSERT_EQ(influx.post("CREATE DATABASE lab"), 200);
+
+    // A mission name that needs escaping as a tag value.
+    const QString mission = "TEP LO,1=a";
+    start_sim({"--type", "89", "--serial", "4321", "--name", mission, "--fill", "40"});
+    marks.write_mark(mission, 20);
+    const CliRun download = cli({"download", "new", "--format", "influx"});
+    ASSERT_EQ(download.status, 0) << download.err.toStdString();
+    EXPECT_TRUE(last_line(download.err).startsWith("20 record(s) stored in")) << download.err.toStdString();
+    // The export finds the logger the download noted, and gives the same points.
+    const CliRun exported = cli({"export", home.path("Log/" + mission + ".txt"), "--format", "influx"});
+    EXPECT_EQ(exported.out, download.out);
+    for (const CliRun& run : {download, exported})
+        ASSERT_EQ(influx.post({}, "lab", run.out.toUtf8()), 204);
+
+    // Worked out from the simulator's record rule; InfluxDB answers in UTC.
+    QJsonArray want;
+    for (int p = 20; p < 40; ++p)
+        want.append(QJsonArray{
+            QDateTime(QDate(2024, 1, 1), QTime(0, 0)).addSecs(600LL * p).toUTC().toString(Qt::ISODate),
+            QString::number((320 + (7 * p) % 160) / 16.0, 'f', 1).toDouble(), "4321", "89", mission});
+    EXPECT_EQ(influx.query("lab", "SELECT Temperature, serial, model, mission FROM vorlanix")["values"],
+              want);
+
+    // A file from before: the export names what it lacks until it is given. A record
+    // without a single value is no point.
+    const QString old = home.path("Log/STARY.txt");
+    home.write("Log/STARY.txt", "STARY\r\nRemark: \r\nSTART: 1.3.2024\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
+                                "1.3.2024 10:15\t 21,5\t 45,0\r\n1.3.2024 10:16\tError\t 46,0\r\n"
+                                "1.3.2024 10:17\tError\tError\r\n1.3.2024 10:18\t 22,0\t 47,0\r\n");
+    const CliRun missing = cli({"export", old, "--format", "influx", "--model", "87"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(last_line(missing.err),
+              "vorlanix-cli: " + old +
+                  ": no download has noted the serial number of its logger; give --serial N");
+    const CliRun given = cli(
+        {"export", old, "--format", "influx", "--model", "87", "--serial", "7", "--to", "2024-03-01T10:17"});
+    ASSERT_EQ(influx.post({}, "lab", given.out.toUtf8()), 204);
+    EXPECT_EQ(
+        QJsonDocument(
+            influx.query("lab", "SELECT Temperature, Humidity FROM vorlanix WHERE serial = '7'")["values"]
+                .toArray())
+            .toJson(QJsonDocument::Compact),
+        R"([["2024-03-01T09:15:00Z",21.5,45],["2024-03-01T09:16:00Z",null,46]])");
+}
+
+TEST_F(Cli, StatusAsPrometheusMetricsPassesPromtool)
+{
+    // A name that needs escaping as a label value; 20 records after its mark, 5 of them downloaded.
+    start_sim({"--type", "87", "--coef", "-5,0.25,0", "--raw1", "448", "--raw2", "300", "--battery", "4",
+               "--serial", "4321", "--name", "SKLAD \"A\"\\", "--fill", "30", "--clock-offset", "-60"});
+    marks.write_mark("SKLAD \"A\"\\", 10);
+    ASSERT_EQ(cli({"download", "--last", "5"}).status, 0);
+    const CliRun run = cli({"status", "--format", "prometheus"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+
+    QProcess promtool;
+    promtool.start("promtool", {"check", "metrics"});
+    ASSERT_TRUE(promtool.waitForStarted(5000))
+        << "promtool (Debian package prometheus; scripts/setup installs it)";
+    promtool.write(run.out.toUtf8());
+    promtool.closeWriteChannel();
+    ASSERT_TRUE(promtool.waitForFinished(20000));
+    EXPECT_EQ(promtool.exitCode(), 0) << promtool.readAll().toStdString() << run.out.toStdString();
+
+    const QString labels = R"({serial="4321",model="87",mission="SKLAD \"A\"\\")";
+    for (const QString& line :
+         {"vorlanix_battery_percent" + labels + "} 20", "vorlanix_records_waiting" + labels + "} 20",
+          "vorlanix_reading" + labels + R"(,channel="Temperature",unit="°C"} 28)",
+          "vorlanix_reading" + labels + R"(,channel="Humidity",unit="%RH"} 70)",
+          "vorlanix_mission_running" + labels + "} 1", QString("# TYPE vorlanix_clock_offset_seconds gauge")})
+        EXPECT_TRUE(run.out.contains(line + '\n')) << line.toStdString() << "\n" << run.out.toStdString();
+    const QRegularExpression offset("\nvorlanix_clock_offset_seconds\\{.*\\} -(59|60|61)\n");
+    const QRegularExpression since("\nvorlanix_seconds_since_last_download\\{.*\\} ([0-9.]+)\n");
+    EXPECT_TRUE(offset.match(run.out).hasMatch()) << run.out.toStdString();
+    EXPECT_LT(since.match(run.out).captured(1).toDouble(), 60) << run.out.toStdString();
+}
+
+TEST_F(Cli, MonitorStreamsFlushedLinesInEachFormat)
+{
+    start_sim({"--type", "87", "--coef", "-5,0.25,0", "--raw1", "448", "--raw2", "300", "--serial", "4321",
+               "--name", "TEP LO,1"});
+    const QString time = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d))";
+    const std::pair<const char*, QString> cases[] = {
+        {"csv", "time,Temperature \\[°C\\],Humidity \\[%RH\\]\n(" + time + ",28\\.0,70\\.0\n){2}"},
+        {"influx",
+         R"((vorlanix,serial=4321,model=87,mission=TEP\\ LO\\,1 Temperature=28,Humidity=70 \d{19}\n){2})"},
+        {"json",
+         R"((\{"mission":"TEP LO,1","model":87,"serial":4321,"time":")" + time +
+             R"(","units":\{"Humidity":"%RH","Temperature":"°C"\},"values":\{"Humidity":70,"Temperature":28\}\}\n){2})"},
+    };
+    for (const auto& [format, pattern] : cases) {
+        SCOPED_TRACE(format);
+        const CliRun run = cli({"monitor", "--count", "2", "--format", format});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_TRUE(QRegularExpression("^" + pattern + "$").match(run.out).hasMatch())
+            << run.out.toStdString();
+    }
+
+    // Without a count it streams until Ctrl+C; each line reaches the pipe at once.
+    QProcess p;
+    start(p, {"monitor"});
+    QDeadlineTimer deadline(20000);
+    while (p.bytesAvailable() < 100 && !deadline.hasExpired())
+        p.waitForReadyRead(500);
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[0], "time,Temperature [°C],Humidity [%RH]");
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 130);
 }

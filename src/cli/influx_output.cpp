@@ -1,0 +1,79 @@
+#include "cli/influx_output.h"
+
+#include "base/code_page.h"
+#include "cli/commands.h"
+#include "logger/program_state.h"
+#include "records/line_protocol.h"
+#include "records/record_csv.h"
+#include "records/record_source.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace vx::cli
+{
+
+namespace
+{
+
+void write_utf8(std::FILE* f, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), f);
+    std::fflush(f);
+}
+
+int failure(std::FILE* err, const QString& why)
+{
+    write_utf8(err, QStringLiteral("vorlanix-cli: %1\n").arg(why));
+    return exit_failed;
+}
+
+} // namespace
+
+void InfluxRecordPrinter::add_line(const QString& line)
+{
+    const bool old_format = g_.ident.type_code == 55;
+    const RecordSource source{
+        g_.status.serial, g_.ident.type_code, old_format ? QString() : g_.status.mission_name, {}};
+    write_utf8(out_, records_to_influx({line}, source).text);
+}
+
+int export_influx(const QString& file, std::optional<std::uint16_t> serial,
+                  std::optional<std::uint16_t> model, const std::optional<QDateTime>& from,
+                  const std::optional<QDateTime>& to, const QString& output, std::FILE* out, std::FILE* err)
+{
+    const QFileInfo info(file);
+    const auto noted = RecordSourceStore().read(info.fileName());
+    RecordSource source;
+    if (noted) source = *noted;
+    if (serial) source.serial = *serial;
+    if (model) source.type_code = *model;
+    if (!noted && (!serial || !model)) {
+        const QString missing = !serial && !model ? QStringLiteral("serial number and model")
+                                : !serial         ? QStringLiteral("serial number")
+                                                  : QStringLiteral("model");
+        const QString options = !serial && !model ? QStringLiteral("--serial N --model TYPE")
+                                : !serial         ? QStringLiteral("--serial N")
+                                                  : QStringLiteral("--model TYPE");
+        return failure(err, QStringLiteral("%1: no download has noted the %2 of its logger; give %3")
+                                .arg(file, missing, options));
+    }
+    if (source.mission.isEmpty() && source.type_code != 55) source.mission = info.completeBaseName();
+
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return failure(err, QStringLiteral("cannot read %1").arg(file));
+    QStringList lines = from_cp1250(f.readAll()).split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    const InfluxExport influx = records_to_influx(lines, source, from, to);
+    if (output.isEmpty()) {
+        write_utf8(out, influx.text);
+        return exit_ok;
+    }
+    QString error;
+    if (write_csv_file(output, influx.text, &error)) return exit_ok;
+    return failure(err, error);
+}
+
+} // namespace vx::cli

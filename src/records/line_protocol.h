@@ -1,0 +1,68 @@
+#pragma once
+// InfluxDB line protocol, one point per line:
+//
+//   measurement,tag=value,tag=value field=value,field="text" nanoseconds
+//
+// Measurement names escape commas and blanks; tag keys, tag values and field
+// keys escape commas, equals signs and blanks, each with a backslash. Text
+// field values are quoted, their double quotes and backslashes escaped.
+// Line breaks cannot be written in any of them; other control characters are
+// turned into blanks as well. A backslash has no portable spelling in names
+// and tag values (one reader keeps "\\" as two, another reads one, and a
+// trailing one breaks the line), so it is written as '/'. An empty tag value
+// is not allowed: such a tag is left out.
+//
+// Records become points of measurement "vorlanix", tagged with the logger's
+// serial number, model (type code) and mission, one field per value named
+// as the CSV export's column without its unit, at the record's local time.
+#include "records/record_source.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+namespace vx
+{
+
+inline constexpr const char* influx_measurement = "vorlanix";
+
+struct InfluxField {
+    QString key;
+    QString value;     // a number with a decimal point, or (text) any text
+    bool text = false; // written as a quoted text value
+};
+
+// One point, without its line end; empty when it has no field.
+QString influx_line(const QString& measurement, const QList<QPair<QString, QString>>& tags,
+                    const QList<InfluxField>& fields, qint64 nanoseconds);
+
+// The tags serial, model and mission of a record source (an empty mission is left out).
+QList<QPair<QString, QString>> influx_tags(const RecordSource& source);
+
+// A record value (comma or point decimals) as a field value: the shortest
+// decimal-point text of the same number; nullopt when the field holds no
+// number.
+std::optional<QString> influx_number(const QString& field);
+
+// Nanoseconds since the epoch of a local time.
+qint64 influx_time(const QDateTime& t);
+
+struct InfluxExport {
+    QString text; // one line per record, each ended by "\n"
+    int points = 0;
+    int skipped = 0; // record lines without a single value
+};
+
+// The record lines among lines (a record file or a viewer's text) of a
+// logger of model source.type_code as points. A value that is no number
+// (a sensor's "Error") is left out of its point, except in channels of
+// texts. Records outside from..to (inclusive, when given) are left out.
+InfluxExport records_to_influx(const QStringList& lines, const RecordSource& source,
+                               const std::optional<QDateTime>& from = std::nullopt,
+                               const std::optional<QDateTime>& to = std::nullopt);
+
+} // namespace vx
