@@ -6,6 +6,7 @@
 // included).
 //   Runs on the offscreen platform: build/bench/viewer_open_bench
 #include "app/main_window.h"
+#include "app/viewer_area.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "viewer/record_viewer.h"
@@ -92,7 +93,7 @@ void BM_OpenTextFileFromMainWindow(benchmark::State& state)
     for (auto _ : state) {
         vxbench::FirstPaint paint;
         window.actopentext->trigger();
-        vx::TEditForm* viewer = window.current_viewer();
+        vx::TEditForm* viewer = window.mdi()->current_viewer();
         if (!viewer) {
             state.SkipWithError("no viewer opened");
             break;

@@ -3,6 +3,7 @@
 #include "base/settings.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
+#include "viewer/printing.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -111,6 +112,18 @@ void Tfrmprint::fill_printers()
         return;
     }
     ComboBox1->setCurrentIndex(ComboBox1->findText(printer_.printerName()));
+}
+
+bool Tfrmprint::print_viewer(TEditForm& viewer)
+{
+    // Without a printer the print dialog offers a PDF file instead.
+    if (!printer_ready(printer_) && !setup_printer()) return false;
+    if (printmake(viewer, settings_of(g_), printer_, g_.now())) return true;
+    if (g_.ui)
+        g_.ui->plain_message(
+            QStringLiteral("Unable to print to %1")
+                .arg(printer_.outputFileName().isEmpty() ? printer_.printerName() : printer_.outputFileName()));
+    return false;
 }
 
 bool Tfrmprint::setup_printer()

@@ -21,6 +21,7 @@ namespace vx
 {
 
 struct Global;
+class TEditForm;
 
 class Tfrmprint : public QDialog
 {
@@ -43,6 +44,10 @@ public:
     bool setup_printer();
     // Replaces the system's print dialog (tests): returns whether it was confirmed.
     std::function<bool(QPrinter&)> ask_printer;
+    // Prints the viewer's text on the printer with the settings in memory,
+    // asking for a printer (or a PDF file) first when none is chosen. A
+    // failure is shown; false when cancelled or failed.
+    bool print_viewer(TEditForm& viewer);
 
     // The settings in memory as the layout takes them.
     static PrintSettings settings_of(const Global& g);

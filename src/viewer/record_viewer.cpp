@@ -4,10 +4,8 @@
 #include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "records/record_csv.h"
-#include "viewer/gif_writer.h"
+#include "viewer/record_chart.h"
 #include "viewer/record_text_view.h"
-
-#include <qcustomplot.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -34,82 +32,6 @@
 namespace vx
 {
 
-namespace
-{
-
-// Time axis ticks in whole units (minutes, hours, days) aligned to local
-// midnight, so that the labels read as round times at every zoom level.
-class WholeUnitTicker : public QCPAxisTicker
-{
-public:
-    explicit WholeUnitTicker(int intervals) : intervals_(intervals) {}
-    // On a narrow chart only every n-th tick is labelled, so that the date
-    // labels do not overlap; the ticks and their grid lines stay.
-    void set_label_every(int n) { label_every_ = std::max(n, 1); }
-
-protected:
-    double getTickStep(const QCPRange& range) override { return choose_time_step(range.size(), intervals_); }
-    int getSubTickCount(double) override { return 0; }
-    QString getTickLabel(double tick, const QLocale&, QChar, int) override
-    {
-        const QDateTime t = QDateTime::fromSecsSinceEpoch(qint64(std::llround(tick)));
-        return t.toString(QStringLiteral("hh:mm\nd.M.yyyy"));
-    }
-    QVector<double> createTickVector(double step, const QCPRange& range) override
-    {
-        QVector<double> ticks;
-        if (step <= 0) return ticks;
-        const double origin = local_midnight(range.lower);
-        double t = origin + std::ceil((range.lower - origin) / step - 1e-9) * step;
-        // A guard against a range far wider than the steps were chosen for.
-        for (int i = 0; t <= range.upper + 1e-6 && i < 1000; ++i, t += step)
-            ticks.push_back(t);
-        return ticks;
-    }
-
-    QVector<QString> createLabelVector(const QVector<double>& ticks, const QLocale& locale, QChar format,
-                                       int precision) override
-    {
-        QVector<QString> labels = QCPAxisTicker::createLabelVector(ticks, locale, format, precision);
-        for (qsizetype i = 0; i < labels.size(); ++i)
-            if (i % label_every_ != 0) labels[i].clear();
-        return labels;
-    }
-
-private:
-    int intervals_;
-    int label_every_ = 1;
-};
-
-// Value axis labels in the viewer's own number pattern.
-class ValueTicker : public QCPAxisTicker
-{
-protected:
-    QString getTickLabel(double tick, const QLocale&, QChar, int) override { return value_label(tick); }
-};
-
-QCPScatterStyle point_style(int kind, const QColor& line, const QColor& fill)
-{
-    switch (kind) {
-    case 1:
-        return QCPScatterStyle(QCPScatterStyle::ssSquare, line, fill, 5);
-    case 2:
-        return QCPScatterStyle(QCPScatterStyle::ssCircle, line, fill, 5);
-    default:
-        return QCPScatterStyle(QCPScatterStyle::ssNone);
-    }
-}
-
-// A range that QCustomPlot accepts even when the controls give min >= max.
-std::pair<double, double> ordered(double lo, double hi)
-{
-    if (lo > hi) std::swap(lo, hi);
-    if (hi - lo < 1e-9) hi = lo + 1;
-    return {lo, hi};
-}
-
-} // namespace
-
 TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
 {
     setObjectName(QStringLiteral("EditForm"));
@@ -127,11 +49,17 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     // Ctrl+F itself belongs to the main window's find action (command 100);
     // a second shortcut here would make the key ambiguous.
 
-    build_chart();
+    chart_ = new RecordChart(g_, this);
+    connect(chart_, &RecordChart::whole_graph_requested, this, &TEditForm::RedrawGraph);
+    connect(chart_, &RecordChart::save_requested, this, &TEditForm::GraphSave);
+    connect(chart_, &RecordChart::readout, this, [this](const QString& time, const QString& value) {
+        panels_[1]->setText(time);
+        panels_[2]->setText(value);
+    });
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->addWidget(view_);
-    splitter_->addWidget(plot_);
+    splitter_->addWidget(chart_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     set_text_width(177);
@@ -160,89 +88,6 @@ TEditForm::~TEditForm()
     delete view_;
 }
 
-void TEditForm::build_chart()
-{
-    plot_ = new QCustomPlot(this);
-    plot_->setObjectName(QStringLiteral("sp_XYPlot1"));
-    plot_->setLocale(QLocale());
-    plot_->setToolTip(g_.lang.hint(100));
-    plot_->setMinimumSize(200, 150);
-
-    line1_ = plot_->addGraph(plot_->xAxis, plot_->yAxis);
-    line1_->setObjectName(QStringLiteral("sp_XYLine1"));
-    line1_->setName(QStringLiteral("sp_XYLine1"));
-    line2_ = plot_->addGraph(plot_->xAxis, plot_->yAxis2);
-    line2_->setObjectName(QStringLiteral("sp_XYLine2"));
-    line2_->setName(QStringLiteral("sp_XYLine2"));
-
-    auto ticker = QSharedPointer<WholeUnitTicker>::create(time_intervals_);
-    plot_->xAxis->setTicker(ticker);
-    // As many labels as the axis has room for.
-    connect(plot_, &QCustomPlot::beforeReplot, this, [this, ticker] {
-        const int label =
-            QFontMetrics(plot_->xAxis->tickLabelFont()).horizontalAdvance(QStringLiteral("30.12.2026")) + 12;
-        const int room = plot_->axisRect()->width() / std::max(label, 1);
-        const int ticks = time_intervals_ + 1;
-        ticker->set_label_every(room >= ticks ? 1 : (ticks + std::max(room, 1) - 1) / std::max(room, 1));
-    });
-    for (QCPAxis* axis : {plot_->yAxis, plot_->yAxis2})
-        axis->setTicker(QSharedPointer<ValueTicker>::create());
-    plot_->yAxis2->setVisible(false);
-    plot_->yAxis2->grid()->setVisible(false);
-    plot_->xAxis2->setVisible(false);
-
-    QCPAxisRect* rect = plot_->axisRect();
-    // Room for half a date label beside each end of the time axis; the plot
-    // drops labels that would be clipped at the widget's edge.
-    const int half_label =
-        QFontMetrics(plot_->xAxis->tickLabelFont()).horizontalAdvance(QStringLiteral("30.12.2026")) / 2 + 6;
-    rect->setMinimumMargins(QMargins(half_label, 10, half_label, 10));
-    rect->setRangeDragAxes({plot_->xAxis}, {plot_->yAxis, plot_->yAxis2});
-    rect->setRangeZoomAxes({plot_->xAxis}, {plot_->yAxis, plot_->yAxis2});
-    plot_->setSelectionRectMode(QCP::srmNone);
-
-    // The chart's pop-up menu: back to the whole graph, zoom, picture.
-    chart_menu_ = new QMenu(this);
-    chart_menu_->setObjectName(QStringLiteral("PopupMenu1"));
-    chart_menu_->addAction(QStringLiteral("&FULL Graph"), this, &TEditForm::RedrawGraph);
-    chart_menu_->addAction(QStringLiteral("Zoom &In"), this, &TEditForm::GraphZoomIn);
-    chart_menu_->addAction(QStringLiteral("Zoom &Out"), this, &TEditForm::GraphZoomOut);
-    chart_menu_->addSeparator();
-    chart_menu_->addAction(QStringLiteral("&Save"), this, &TEditForm::GraphSave);
-    chart_menu_->addAction(QStringLiteral("&Copy"), this, &TEditForm::GraphCopy);
-    plot_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(plot_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { chart_menu_->popup(plot_->mapToGlobal(pos)); });
-
-    plot_->installEventFilter(this);
-    connect(plot_, &QCustomPlot::mouseMove, this, &TEditForm::mouse_readout);
-    connect(plot_, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* e) {
-        const bool click = ctrl_press_ && (e->pos() - press_pos_).manhattanLength() < 4;
-        ctrl_press_ = false;
-        // Drag and rectangle modes stay until the next press sets them: the
-        // plot finishes a rectangle zoom only after this signal.
-        if (click) RedrawGraph();
-    });
-    ChangeGraphStyle();
-}
-
-bool TEditForm::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == plot_ && event->type() == QEvent::MouseButtonPress) {
-        auto* e = static_cast<QMouseEvent*>(event);
-        // Ctrl+drag pans and Ctrl+click returns to the whole graph;
-        // Shift+drag zooms into the rectangle drawn.
-        const bool left = e->button() == Qt::LeftButton;
-        const bool ctrl = left && (e->modifiers() & Qt::ControlModifier);
-        const bool shift = left && !ctrl && (e->modifiers() & Qt::ShiftModifier);
-        ctrl_press_ = ctrl;
-        press_pos_ = e->pos();
-        plot_->setInteraction(QCP::iRangeDrag, ctrl);
-        plot_->setSelectionRectMode(shift ? QCP::srmZoom : QCP::srmNone);
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 GraphControls TEditForm::controls() const
 {
     return controls_source_ ? controls_source_() : controls_;
@@ -250,97 +95,10 @@ GraphControls TEditForm::controls() const
 
 // ---------------------------------------------------------------- graph
 
-void TEditForm::ChangeGraphStyle()
-{
-    const std::array<int, 20> c = effective_graph_colors(g_.settings.colors);
-    auto col = [&](int n) { return color_from_setting(c[n - 1]); };
-
-    plot_->setBackground(QBrush(col(1)));
-    plot_->axisRect()->setBackground(QBrush(col(2)));
-    for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis, plot_->yAxis2, plot_->xAxis2}) {
-        axis->setTickLabelColor(col(3));
-        axis->setLabelColor(col(3));
-    }
-    auto axis_colour = [](QCPAxis* axis, const QColor& line, const QColor& grid) {
-        QPen base = axis->basePen();
-        base.setColor(line);
-        axis->setBasePen(base);
-        axis->setTickPen(QPen(line));
-        axis->setSubTickPen(QPen(line));
-        axis->grid()->setPen(QPen(grid, 0, Qt::DotLine));
-    };
-    axis_colour(plot_->yAxis, col(4), col(5));
-    axis_colour(plot_->xAxis, col(6), col(7));
-    axis_colour(plot_->yAxis2, col(8), col(9));
-    QPen left_base = plot_->yAxis->basePen();
-    left_base.setWidth(4);
-    plot_->yAxis->setBasePen(left_base);
-
-    line1_->setPen(QPen(col(10), 1));
-    line2_->setPen(QPen(col(11), 1));
-    line1_->setScatterStyle(point_style(g_.settings.LEFTPOINTS, col(10), col(12)));
-    line2_->setScatterStyle(point_style(g_.settings.RIGHTPOINTS, col(11), col(13)));
-    plot_->replot(QCustomPlot::rpQueuedReplot);
-}
-
 void TEditForm::RedrawGraph()
 {
-    ChangeGraphStyle();
-    line1_->data()->clear();
-    line2_->data()->clear();
-    second_series_ = false;
-
-    const GraphSeries s =
-        editor_ ? build_series_from(RecordText(editor_->toPlainText())) : build_series_from(text_);
-    if (s.points < 2) {
-        // Too few records for a graph: nothing is drawn and the axes stay.
-        plot_->replot();
-        return;
-    }
-    line1_->setData(s.t1, s.v1, s.sorted);
-    line2_->setData(s.t2, s.v2, s.sorted);
-    second_series_ = s.second;
-
-    const GraphControls c = controls();
-    if (c.start_date_checked && c.start_date.isValid()) {
-        const auto [a, b] = start_date_range(c.start_date, c.span_index);
-        set_time_range(a, b);
-    } else {
-        const TimeAxis axis = whole_unit_axis(s.first, s.last, time_intervals_);
-        set_time_range(axis.start, axis.end());
-    }
-
-    const auto [lmin, lmax] = value_range(s.v1);
-    plot_->yAxis->setRange(lmin, lmax);
-    QCPAxis* right = plot_->yAxis2;
-    QPen right_base = right->basePen();
-    if (second_series_) {
-        const auto [rmin, rmax] = value_range(s.v2);
-        right->setRange(rmin, rmax);
-        line2_->setVisible(true);
-        right->setVisible(true);
-        right->grid()->setVisible(true);
-        right_base.setWidth(4);
-    } else {
-        line2_->setVisible(false);
-        right->setVisible(false);
-        right->grid()->setVisible(false);
-        right_base.setWidth(1);
-    }
-    right->setBasePen(right_base);
-
-    if (!c.auto_scale) {
-        const auto [tmin, tmax] = ordered(c.temp_min, c.temp_max);
-        plot_->yAxis->setRange(tmin, tmax);
-        const auto [hmin, hmax] = ordered(c.humi_min, c.humi_max);
-        right->setRange(hmin, hmax);
-    }
-    plot_->replot();
-}
-
-void TEditForm::set_time_range(double a, double b)
-{
-    plot_->xAxis->setRange(a, b);
+    chart_->draw(editor_ ? build_series_from(RecordText(editor_->toPlainText())) : build_series_from(text_),
+                 controls());
 }
 
 void TEditForm::set_text_width(int pixels)
@@ -353,44 +111,6 @@ void TEditForm::set_text_width(int pixels)
     splitter_->setSizes({pixels, total - pixels});
 }
 
-std::pair<double, double> TEditForm::time_range() const
-{
-    return {plot_->xAxis->range().lower, plot_->xAxis->range().upper};
-}
-
-int TEditForm::graph_points() const
-{
-    return line1_->data()->size();
-}
-
-void TEditForm::GraphZoomIn()
-{
-    const auto [a, b] = time_range();
-    const auto [na, nb] = zoom_in(a, b);
-    set_time_range(na, nb);
-    plot_->replot();
-}
-
-void TEditForm::GraphZoomOut()
-{
-    const auto [a, b] = time_range();
-    const auto [na, nb] = zoom_out(a, b);
-    set_time_range(na, nb);
-    plot_->replot();
-}
-
-QString TEditForm::readout_time(double pixel_x) const
-{
-    const double t = plot_->xAxis->pixelToCoord(pixel_x);
-    return QDateTime::fromSecsSinceEpoch(qint64(std::llround(t))).toString(QStringLiteral("d.M.yyyy hh:mm"));
-}
-
-QString TEditForm::readout_value(double pixel_y) const
-{
-    const double v = plot_->yAxis->pixelToCoord(pixel_y);
-    return QLocale().toString(v, 'f', 1).rightJustified(5);
-}
-
 QString TEditForm::status_text(int panel) const
 {
     return panel >= 0 && panel < 4 ? panels_[panel]->text() : QString();
@@ -399,49 +119,6 @@ QString TEditForm::status_text(int panel) const
 void TEditForm::set_status(int panel, const QString& text)
 {
     if (panel >= 0 && panel < 4) panels_[panel]->setText(text);
-}
-
-void TEditForm::mouse_readout(QMouseEvent* event)
-{
-    panels_[1]->setText(readout_time(event->position().x()));
-    panels_[2]->setText(readout_value(event->position().y()));
-}
-
-QImage TEditForm::picture() const
-{
-    return plot_->toPixmap(plot_->width(), plot_->height()).toImage();
-}
-
-QImage TEditForm::series_picture(bool second)
-{
-    QCPAxis* left = plot_->yAxis;
-    QCPAxis* right = plot_->yAxis2;
-    const bool vis[6] = {line1_->visible(),       line2_->visible(), left->visible(),
-                         left->grid()->visible(), right->visible(),  right->grid()->visible()};
-    line1_->setVisible(!second);
-    left->setVisible(!second);
-    left->grid()->setVisible(!second);
-    line2_->setVisible(second);
-    right->setVisible(second);
-    right->grid()->setVisible(second);
-    const QImage image = picture();
-    line1_->setVisible(vis[0]);
-    line2_->setVisible(vis[1]);
-    left->setVisible(vis[2]);
-    left->grid()->setVisible(vis[3]);
-    right->setVisible(vis[4]);
-    right->grid()->setVisible(vis[5]);
-    plot_->replot(QCustomPlot::rpQueuedReplot);
-    return image;
-}
-
-bool TEditForm::save_picture(const QString& path, bool gif, QString* error)
-{
-    const QImage image = picture();
-    if (gif) return write_gif(image, path, error);
-    if (image.save(path, "BMP")) return true;
-    if (error) *error = QStringLiteral("Unable to write to %1").arg(path);
-    return false;
 }
 
 void TEditForm::GraphSave()
@@ -475,9 +152,58 @@ void TEditForm::GraphSave()
     }
 }
 
+// The chart's side, as the main window's commands and the report reach it.
+void TEditForm::ChangeGraphStyle()
+{
+    chart_->apply_style();
+}
+void TEditForm::GraphZoomIn()
+{
+    chart_->zoom_in();
+}
+void TEditForm::GraphZoomOut()
+{
+    chart_->zoom_out();
+}
 void TEditForm::GraphCopy()
 {
-    QApplication::clipboard()->setImage(picture());
+    chart_->copy_picture();
+}
+bool TEditForm::save_picture(const QString& path, bool gif, QString* error)
+{
+    return chart_->save_picture(path, gif, error);
+}
+QImage TEditForm::picture() const
+{
+    return chart_->picture();
+}
+QImage TEditForm::series_picture(bool second)
+{
+    return chart_->series_picture(second);
+}
+bool TEditForm::has_second_series() const
+{
+    return chart_->has_second_series();
+}
+int TEditForm::graph_points() const
+{
+    return chart_->points();
+}
+std::pair<double, double> TEditForm::time_range() const
+{
+    return chart_->time_range();
+}
+QString TEditForm::readout_time(double pixel_x) const
+{
+    return chart_->readout_time(pixel_x);
+}
+QString TEditForm::readout_value(double pixel_y) const
+{
+    return chart_->readout_value(pixel_y);
+}
+QCustomPlot* TEditForm::plot() const
+{
+    return chart_;
 }
 
 // ---------------------------------------------------------------- text
@@ -809,7 +535,7 @@ bool TEditForm::command(int code)
         return true;
     case viewer_cmd::graph_style:
         ChangeGraphStyle();
-        plot_->replot();
+        chart_->replot();
         return true;
     case viewer_cmd::print:
         if (on_print) on_print();

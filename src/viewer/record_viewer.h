@@ -1,7 +1,8 @@
 #pragma once
 // The record viewer: a child window of the main window's document area with
-// the record text on the left and its chart on the right. The chart is always
-// rebuilt from the text; the main window drives the viewer through command().
+// the record text on the left and its chart (RecordChart) on the right. The
+// chart is always rebuilt from the text; the main window drives the viewer
+// through command().
 //
 // The text pane starts as a view over the text held in one piece
 // (RecordText), which opens a file of a million lines at once; when the user
@@ -15,9 +16,9 @@
 #include <QWidget>
 #include <functional>
 
-class QCustomPlot;
-class QCPGraph;
 class QAbstractScrollArea;
+class QCustomPlot;
+class QImage;
 class QEvent;
 class QLabel;
 class QPlainTextEdit;
@@ -31,6 +32,7 @@ namespace vx
 {
 
 struct Global;
+class RecordChart;
 class RecordTextView;
 
 // Commands the main window sends to the active viewer.
@@ -86,6 +88,7 @@ public:
     // "Graf" tab); without a source the last controls set are used.
     void set_controls_source(std::function<GraphControls()> source) { controls_source_ = std::move(source); }
     void set_graph_controls(const GraphControls& c) { controls_ = c; }
+    // Rebuilds the chart from the text (the whole graph).
     void RedrawGraph();
     void ChangeGraphStyle();
     void GraphZoomIn();
@@ -99,7 +102,7 @@ public:
     // chart's own state is left as it was.
     QImage series_picture(bool second);
     // The second value series of the last redraw (read by the report).
-    bool has_second_series() const { return second_series_; }
+    bool has_second_series() const;
     // Points drawn by the last redraw (0 when the text held fewer than two records).
     int graph_points() const;
     // The time axis range shown, in seconds since the epoch.
@@ -140,24 +143,18 @@ public:
     bool editing() const { return editor_ != nullptr; }
     // The text pane, view or editable.
     QAbstractScrollArea* text_pane() const;
-    QCustomPlot* plot() const { return plot_; }
-    // The chart's pop-up menu ("&FULL Graph" returns to the whole graph).
-    QMenu* chart_menu() const { return chart_menu_; }
+    QCustomPlot* plot() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void build_chart();
     void show_line_count();
     // Puts the editable pane in the view's place and gives it event (the
     // key, input or click that began the editing), when there is one.
     void begin_editing(QEvent* event);
     void replace_text(QString text);
     void text_menu(const QPoint& pos);
-    void mouse_readout(QMouseEvent* event);
-    void set_time_range(double a, double b);
     GraphControls controls() const;
 
     Global& g_;
@@ -169,19 +166,12 @@ private:
     QSplitter* splitter_ = nullptr;
     QStatusBar* status_ = nullptr;
     QLabel* panels_[4] = {};
-    QCustomPlot* plot_ = nullptr;
-    QCPGraph* line1_ = nullptr;
-    QCPGraph* line2_ = nullptr;
-    QMenu* chart_menu_ = nullptr;
+    RecordChart* chart_ = nullptr;
     QDialog* find_dialog_ = nullptr;
     QLineEdit* find_edit_ = nullptr;
     QString file_name_;
     GraphControls controls_;
     std::function<GraphControls()> controls_source_;
-    bool second_series_ = false;
-    int time_intervals_ = 10; // the time axis shows this many steps (11 ticks)
-    QPoint press_pos_;
-    bool ctrl_press_ = false;
 };
 
 } // namespace vx

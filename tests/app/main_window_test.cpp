@@ -6,10 +6,13 @@
 // browser's life in the window; and, started in the program's own order,
 // viewers inside the document area, no modified viewer dropped at close, the
 // COM button, and the language file in the windows made before it was read.
+#include "app/download_host.h"
+#include "app/logger_pages.h"
 #include "app/main_window.h"
 #include "app/progress_window.h"
 #include "app/qt_ui.h"
 #include "app/tip_window.h"
+#include "app/viewer_area.h"
 #include "common/qt_print.h"
 #include "common/test_state.h"
 #include "viewer/database_browser.h"
@@ -105,7 +108,8 @@ protected:
     }
     void open_viewer(bool modified)
     {
-        w->set_window_modified(w->open_text_window("Untitled", "Download: M"), modified);
+        w->download_host()->set_window_modified(
+            w->download_host()->open_text_window("Untitled", "Download: M"), modified);
     }
     // Creates and starts the window over the files written so far.
     TForm1& make()
@@ -240,7 +244,7 @@ TEST_F(MainWindowTest, PortThatDoesNotOpenShowsMess1AndPollStillRuns)
     EXPECT_FALSE(g.link.port_open);
     EXPECT_FALSE(f.A_conn->isChecked());
     EXPECT_TRUE(f.poll_running());
-    EXPECT_EQ(f.Timer1->interval(), 700);
+    EXPECT_EQ(f.timer()->interval(), 700);
 }
 
 TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)
@@ -267,7 +271,7 @@ TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)
     QList<QAction*> items; // the menu bar, its sub-menus and the tool bars, each once
     for (QAction* m : f.menuBar()->actions())
         items << m->menu()->actions();
-    items << f.ToolBar1->actions() << f.ToolBar2->actions();
+    items << f.ToolBar1->actions() << f.pages()->ToolBar2->actions();
     for (QAction* a : items) {
         // "Koniec" closes the window: the last test does it.
         if (a->isSeparator() || a->menu() || walked.contains(a) || a == f.N7koniec1) continue;
@@ -316,7 +320,7 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
 {
     auto [a, b] = with_two_viewers();
     TForm1& f = *w;
-    ASSERT_EQ(f.current_viewer(), b);
+    ASSERT_EQ(f.mdi()->current_viewer(), b);
     EXPECT_TRUE(b->text().startsWith("TEXT FILE:" + home.path("Log/B.txt") + "\nSKLAD\n"));
     EXPECT_EQ(b->graph_points(), 12);
 
@@ -344,9 +348,9 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
     EXPECT_EQ(b->time_range(), full);
     // Any change of the graph tab redraws the whole graph, which reads the tab.
     f.agr_zoomin->trigger();
-    f.CheckBox1->setChecked(false);
+    f.pages()->CheckBox1->setChecked(false);
     EXPECT_EQ(b->time_range(), full);
-    f.SpinEdit1->setValue(30);
+    f.pages()->SpinEdit1->setValue(30);
     EXPECT_EQ(b->plot()->yAxis->range().upper, 30);
 
     // "Graf": the external program once per run, then the redraw a second later.
@@ -380,9 +384,9 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
 
     // Ctrl+N / Ctrl+M step through the viewers.
     key(Qt::Key_N, Qt::ControlModifier);
-    EXPECT_EQ(f.current_viewer(), a);
+    EXPECT_EQ(f.mdi()->current_viewer(), a);
     key(Qt::Key_M, Qt::ControlModifier);
-    EXPECT_EQ(f.current_viewer(), b);
+    EXPECT_EQ(f.mdi()->current_viewer(), b);
 
     // Print (no printer chosen yet: the print dialog's PDF file), the report window, cascade, maximise.
     press(f.print);
@@ -432,7 +436,7 @@ TEST_F(MainWindowTest, DatabaseBrowserComesAtTheFirstTickAndOpensFilesInViewers)
         vx::TEditForm* second = b->make();
         ASSERT_TRUE(first && second);
         EXPECT_EQ(f.mdi()->subWindowList().size(), 2);
-        EXPECT_EQ(f.current_viewer(), second);
+        EXPECT_EQ(f.mdi()->current_viewer(), second);
         EXPECT_EQ(second->graph_points(), 12);
         EXPECT_EQ(started.size(), *autograph ? 0 : 1); // the graph program once, when asked
         // A download that wrote a new file has the list read again.
@@ -458,7 +462,7 @@ TEST_F(MainWindowTest, ViewersOpenWhollyInsideTheDocumentArea)
             open_viewer(false);
         QApplication::processEvents();
         const QRect area(QPoint(0, 0), f.mdi()->viewport()->size());
-        EXPECT_EQ(f.current_subwindow()->isMaximized(), c.maximised) << c.keys.constData();
+        EXPECT_EQ(f.mdi()->current_subwindow()->isMaximized(), c.maximised) << c.keys.constData();
         for (QMdiSubWindow* sub : f.mdi()->subWindowList()) {
             EXPECT_TRUE(area.contains(sub->geometry())) << c.keys.constData();
             EXPECT_TRUE(c.maximised || sub->width() >= std::min(800, area.width())) << c.keys.constData();
@@ -494,10 +498,10 @@ TEST_F(MainWindowTest, ComButtonUpClosesTheLinkDownOpensItOrShowsMess1AndPopsBac
     QToolButton* bt = f.btCOM;
     bt->click(); // down
     EXPECT_TRUE(bt->isChecked() && g.link.port_open && f.CommDrv->Connected());
-    f.pansn->setText("4321");
+    f.pages()->pansn->setText("4321");
     bt->click(); // up
     EXPECT_FALSE(bt->isChecked() || g.link.port_open || f.CommDrv->Connected());
-    EXPECT_EQ(f.pansn->text(), "");
+    EXPECT_EQ(f.pages()->pansn->text(), "");
     g.settings.port_devices[1] = "/nonexistent";
     bt->click(); // down, but the port is gone
     EXPECT_FALSE(bt->isChecked() || f.A_conn->isChecked() || g.link.port_open);

@@ -5,8 +5,10 @@
 // záznamov" (F6) open viewers with what went to the mission's record file
 // (whose lines the download flow tests check against the simulator's ring)
 // and keep the marks.
+#include "app/logger_pages.h"
 #include "app/main_window.h"
 #include "app/setup_dialog.h"
+#include "app/viewer_area.h"
 #include "common/qt_print.h"
 #include "common/test_data.h"
 #include "common/test_state.h"
@@ -75,7 +77,10 @@ protected:
     bool polled(int pointer)
     {
         return QTest::qWaitFor(
-            [&] { return w->Panmisname->text() == "SKLAD" && w->panptr->text() == QString::number(pointer); },
+            [&] {
+                return w->pages()->Panmisname->text() == "SKLAD" &&
+                       w->pages()->panptr->text() == QString::number(pointer);
+            },
             10000);
     }
     QList<vx::TEditForm*> viewers() const
@@ -119,7 +124,7 @@ TEST_F(WindowOnSim, PanelsOfEachModelThenALostLoggerAndItsReturn)
         if (&c != &cases[0]) { // the same device path: the port finds it again
             ASSERT_TRUE(sim.restart(args));
         }
-        ASSERT_TRUE(wait_text(f.pansn, args[1])) << text("pansn").toStdString();
+        ASSERT_TRUE(wait_text(f.pages()->pansn, args[1])) << text("pansn").toStdString();
         ASSERT_TRUE(wait_text(f.stbar1, "OK"));
         EXPECT_EQ(f.windowTitle(), "VORLAN " + args[1]);
         for (const QString& panel :
@@ -132,7 +137,7 @@ TEST_F(WindowOnSim, PanelsOfEachModelThenALostLoggerAndItsReturn)
             EXPECT_TRUE(shown(name)) << name.toStdString();
         for (const QString& name : QString(c.hidden).split(' ', Qt::SkipEmptyParts))
             EXPECT_FALSE(shown(name)) << name.toStdString();
-        EXPECT_EQ(f.PageControl1->isTabVisible(3), args[3] != "93"); // the key logger has no "Podmienky"
+        EXPECT_EQ(f.pages()->isTabVisible(3), args[3] != "93"); // the key logger has no "Podmienky"
         EXPECT_TRUE(f.startmission->isEnabled());
     }
 
@@ -140,22 +145,23 @@ TEST_F(WindowOnSim, PanelsOfEachModelThenALostLoggerAndItsReturn)
     // Three failed status replies are not enough; the fourth declares the logger lost.
     ASSERT_TRUE(QTest::qWaitFor([&] { return g.poll.failures == 3; }, 6000));
     EXPECT_EQ(f.stbar1->text(), QString("OK"));
-    EXPECT_EQ(f.pansn->text(), QString("1330"));
+    EXPECT_EQ(f.pages()->pansn->text(), QString("1330"));
     ASSERT_TRUE(wait_text(f.stbar1, "Nepripojeny", 3000));
-    EXPECT_TRUE(f.pansn->text().isEmpty() && f.pantype->text().isEmpty() && f.pantemp->text().isEmpty());
+    EXPECT_TRUE(f.pages()->pansn->text().isEmpty() && f.pages()->pantype->text().isEmpty() &&
+                f.pages()->pantemp->text().isEmpty());
     EXPECT_FALSE(f.startmission->isEnabled());
     ASSERT_TRUE(sim.restart(QString(cases[0].args).split(' ')));
     EXPECT_TRUE(g.link.port_open);
-    ASSERT_TRUE(wait_text(f.pansn, "4321", 6000));
+    ASSERT_TRUE(wait_text(f.pages()->pansn, "4321", 6000));
 }
 
 TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
 {
     g.now = [] { return QDateTime(QDate(2024, 3, 1), QTime(12, 34, 56)); };
     TForm1& f = start({"--type", "85", "--serial", "1234", "--raw1", "400"});
-    ASSERT_TRUE(wait_text(f.pansn, "1234"));
+    ASSERT_TRUE(wait_text(f.pages()->pansn, "1234"));
     ui.input_answers = {QString("402517"), QString("777")};
-    QTest::mouseDClick(f.pansn, Qt::LeftButton);
+    QTest::mouseDClick(f.pages()->pansn, Qt::LeftButton);
     EXPECT_EQ(ui.prompts, (QStringList{"Enter password", "Serial number"}));
     EXPECT_EQ(ui.args("progress_show"), QStringList{"Odosielam..."});
     EXPECT_FALSE(ui.progress_visible);
@@ -163,14 +169,14 @@ TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sim.frames(33).isEmpty(); }, 3000));
     EXPECT_EQ(sim.frames(32).last().param, 9);
     EXPECT_EQ(sim.frames(33).last().param, 3);
-    ASSERT_TRUE(wait_text(f.pansn, "777"));
+    ASSERT_TRUE(wait_text(f.pages()->pansn, "777"));
 
     // Unlocked for the rest of the run: the second change asks no password.
     ui.prompts.clear();
     ui.input_answers = {QString("1234")};
-    QTest::mouseDClick(f.pansn, Qt::LeftButton);
+    QTest::mouseDClick(f.pages()->pansn, Qt::LeftButton);
     EXPECT_EQ(ui.prompts, QStringList{"Serial number"});
-    ASSERT_TRUE(wait_text(f.pansn, "1234"));
+    ASSERT_TRUE(wait_text(f.pages()->pansn, "1234"));
 
     // "Nastaviť čas" sends the computer's clock (the flow's own tests check every field).
     ui.message_answers = {vx::mr::yes};
@@ -215,7 +221,7 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.messages[0].first.startsWith("V zapisovači sú nové záznamy\r\npočet je: 37\r\n"));
     EXPECT_EQ(ui.messages[0].second, vx::btn::yes | vx::btn::no);
-    EXPECT_EQ(f.PannewRec->text(), QString("37"));
+    EXPECT_EQ(f.pages()->PannewRec->text(), QString("37"));
 
     f.act_newrecords->trigger();
     ASSERT_EQ(viewers().size(), 1);
@@ -230,7 +236,7 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     EXPECT_EQ(v->graph_points(), 37);
     EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
     EXPECT_EQ(f.stbar0->text(), QString("37 záznamov"));
-    EXPECT_EQ(f.PannewRec->text(), QString("0"));
+    EXPECT_EQ(f.pages()->PannewRec->text(), QString("0"));
     EXPECT_TRUE(f.menu_window->menuAction()->isEnabled());
     EXPECT_FALSE(ui.progress_visible);
     EXPECT_EQ(ui.messages.size(), 1); // nothing went wrong
