@@ -233,12 +233,13 @@ std::optional<QByteArray> edit_ini_bytes(const QByteArray& original, const QStri
             if (!lines[i].text.trimmed().isEmpty()) last_content = i;
             if (k.kind == LineKind::key && same_name(k.name, key)) {
                 // Keep the key as spelled and any blanks around '=', unless
-                // the value brings blanks of its own: reading drops the
-                // blanks before a value, so a value read back and written
-                // again must not gain the old ones on top.
+                // the value brings blanks of its own (line breaks become
+                // blanks too): reading drops the blanks before a value, so a
+                // value read back and written again must not gain the old
+                // ones on top.
                 QByteArray& text = lines[i].text;
                 qsizetype cut = text.indexOf('=') + 1;
-                const bool own_blanks = value.startsWith(' ') || value.startsWith('\t');
+                const bool own_blanks = value_bytes->startsWith(' ') || value_bytes->startsWith('\t');
                 while (!own_blanks && cut < text.size() && (text[cut] == ' ' || text[cut] == '\t'))
                     ++cut;
                 text = text.left(cut) + *value_bytes;

@@ -150,11 +150,15 @@ TEST(IniEdit, LineFeedFilesFilesWithoutFinalLineBreakAndLeadingBlanks)
     EXPECT_EQ(edit_ini_bytes("[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\n", "A", {{"K", "9"}}),
               QByteArray("[A]\r\nk=9\r\nk=2\r\n[a]\r\nk=3\r\n"));
     // Reading drops the blanks before a value; writing it back, with or without them, keeps the line.
-    for (const char* value : {"  Firma", "Firma"}) {
+    // A leading line break is a blank of the value's own.
+    for (const auto& [value, line] : {std::pair{"  Firma", "HEAD=  Firma"},
+                                      {"Firma", "HEAD=  Firma"},
+                                      {"\nFirma", "HEAD= Firma"},
+                                      {"\r\n Firma", "HEAD=   Firma"}}) {
         QByteArray text = "[P]\r\nHEAD=  Firma\r\n";
         for (int write = 0; write < 3; ++write)
             text = edit_ini_bytes(text, "P", {{"HEAD", value}}).value_or("(failed)");
-        EXPECT_EQ(text, "[P]\r\nHEAD=  Firma\r\n");
+        EXPECT_EQ(text, QByteArray("[P]\r\n") + line + "\r\n") << value;
     }
     EXPECT_EQ(edit_ini_bytes("[P]\r\nHEAD=x\r\n", "P", {{"HEAD", " y"}}), "[P]\r\nHEAD= y\r\n");
 }
