@@ -86,6 +86,31 @@ TEST_F(SettingsFixture, ValuesOfWrongTypeTakeTheirDefaultsAndLongValuesAreCut)
     EXPECT_EQ(s.port_devices, (QMap<int, QString>{{3, "/dev/ttyUSB0"}}));
 }
 
+TEST_F(SettingsFixture, ComPortOutsideItsRangeIsRefusedWithAMessage)
+{
+    QDir().mkpath(home.path("Log"));
+    for (const auto& [text, port] : {std::pair{"1", 1},
+                                     {"256", 256},
+                                     {"0x100", 256},
+                                     {"0", 2},
+                                     {"257", 2},
+                                     {"-3", 2},
+                                     {"0x80000000", 2},
+                                     {"2147483647", 2}}) {
+        SCOPED_TRACE(text);
+        write_ini(QByteArray("[GLOBAL]\r\nComPort=") + text + "\r\n");
+        ui = vxtest::FakeUi{};
+        load_settings(g);
+        EXPECT_EQ(g.settings.ComPort, port);
+        EXPECT_EQ(ui.args("show_message"),
+                  port == 2
+                      ? QStringList{QString("ComPort=%1 in %2 is no COM port number from 1 to 256; COM2 is "
+                                            "used")
+                                        .arg(text, home.path("vorlanix.ini"))}
+                      : QStringList{});
+    }
+}
+
 TEST_F(SettingsFixture, LogDirectoryKeptOrReplacedWithTheLanguageText)
 {
     QDir().mkpath(home.path("data/records"));
