@@ -1,15 +1,13 @@
 #include "base/ini_file.h"
 
 #include "base/code_page.h"
+#include "base/safe_file.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <climits>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace vx
 {
@@ -82,22 +80,6 @@ std::optional<QByteArray> encode_value(const QString& value)
     QString v = value;
     v.replace('\r', ' ').replace('\n', ' ');
     return to_cp1250(v);
-}
-
-bool write_all(int fd, const QByteArray& data)
-{
-    const char* p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
 }
 
 } // namespace
@@ -251,12 +233,13 @@ std::optional<QByteArray> edit_ini_bytes(const QByteArray& original, const QStri
             if (!lines[i].text.trimmed().isEmpty()) last_content = i;
             if (k.kind == LineKind::key && same_name(k.name, key)) {
                 // Keep the key as spelled and any blanks around '=', unless
-                // the value brings blanks of its own: reading drops the
-                // blanks before a value, so a value read back and written
-                // again must not gain the old ones on top.
+                // the value brings blanks of its own (line breaks become
+                // blanks too): reading drops the blanks before a value, so a
+                // value read back and written again must not gain the old
+                // ones on top.
                 QByteArray& text = lines[i].text;
                 qsizetype cut = text.indexOf('=') + 1;
-                const bool own_blanks = value.startsWith(' ') || value.startsWith('\t');
+                const bool own_blanks = value_bytes->startsWith(' ') || value_bytes->startsWith('\t');
                 while (!own_blanks && cut < text.size() && (text[cut] == ' ' || text[cut] == '\t'))
                     ++cut;
                 text = text.left(cut) + *value_bytes;
@@ -291,7 +274,6 @@ bool write_ini_values(const QString& path, const QString& section,
     const QByteArray native = QFile::encodeName(fi.absoluteFilePath());
 
     QByteArray original;
-    mode_t mode = 0;
     struct stat st {
     };
     if (::stat(native.constData(), &st) == 0) {
@@ -302,34 +284,12 @@ bool write_ini_values(const QString& path, const QString& section,
         if (!f.open(QIODevice::ReadOnly)) return fail();
         original = f.readAll();
         if (f.error() != QFileDevice::NoError) return fail();
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
     }
 
     const auto edited = edit_ini_bytes(original, section, values);
     if (!edited) return fail();
-    const QByteArray& data = *edited;
-
-    QByteArray tmpl =
-        QFile::encodeName(fi.absolutePath()) + "/." + QFile::encodeName(fi.fileName()) + ".XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return fail();
-    bool ok = ::fchmod(fd, mode) == 0 && write_all(fd, data) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(tmpl.constData(), native.constData()) == 0;
-    if (!ok) {
-        ::unlink(tmpl.constData());
-        return fail();
-    }
-    // Make the rename itself durable.
-    const int dfd = ::open(QFile::encodeName(fi.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    FileReplacement out(fi.absoluteFilePath());
+    if (!out.open() || !out.write(*edited) || !out.commit()) return fail();
     return true;
 }
 

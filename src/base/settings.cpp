@@ -26,13 +26,22 @@ QString read_cut(const IniFile& ini, const char* k, const QString& def, int max)
 
 } // namespace
 
-Settings read_settings(const QString& program_dir, bool* logdir_missing)
+Settings read_settings(const QString& program_dir, SettingsNotes* notes)
 {
     const IniFile ini = settings_ini(program_dir);
     Settings s;
     using namespace key;
+    SettingsNotes found;
 
-    s.ComPort = ini.read_int(GLOBAL, ComPort, 2);
+    const int com = ini.read_int(GLOBAL, ComPort, s.ComPort);
+    if (com >= min_com_port && com <= max_com_port)
+        s.ComPort = com;
+    else
+        found.bad_com_port =
+            QStringLiteral("ComPort=%1 in %2 is no COM port number from %3 to %4; COM%5 is used")
+                .arg(ini.read_string(GLOBAL, ComPort, QString()), settings_path(program_dir),
+                     QString::number(min_com_port), QString::number(max_com_port),
+                     QString::number(s.ComPort));
     s.LANGUAGE = ini.read_string(GLOBAL, LANGUAGE, "SLOVAK");
     const QString default_log = program_dir + "Log";
     s.LOGDIR = ini.read_string(GLOBAL, LOGDIR, default_log);
@@ -48,9 +57,8 @@ Settings read_settings(const QString& program_dir, bool* logdir_missing)
     s.WIDTH = ini.read_int(GLOBAL, WIDTH, 0);
     s.HEIGHT = ini.read_int(GLOBAL, HEIGHT, 0);
 
-    const bool missing = !QFileInfo(s.LOGDIR).isDir();
-    if (missing) s.LOGDIR = default_log;
-    if (logdir_missing) *logdir_missing = missing;
+    found.logdir_missing = !QFileInfo(s.LOGDIR).isDir();
+    if (found.logdir_missing) s.LOGDIR = default_log;
 
     s.CHECKTIME = ini.read_bool(GLOBAL, CHECKTIME, true);
     s.SORTFILE = ini.read_bool(GLOBAL, SORTFILE, true);
@@ -76,6 +84,7 @@ Settings read_settings(const QString& program_dir, bool* logdir_missing)
         const QString device = ini.read_string(PORTS, k, QString());
         if (ok && n > 0 && !device.isEmpty()) s.port_devices.insert(n, device);
     }
+    if (notes) *notes = found;
     return s;
 }
 

@@ -71,11 +71,22 @@ struct Settings {
     QMap<int, QString> port_devices; // section PORTS: COM number -> device path
 };
 
+// COM port numbers the program accepts.
+inline constexpr int min_com_port = 1;
+inline constexpr int max_com_port = 256;
+
+// What reading the settings found wrong, for the user to be told.
+struct SettingsNotes {
+    bool logdir_missing = false; // LOGDIR names no directory; the default is used
+    QString bad_com_port;        // "ComPort=..." outside 1..256; empty when fine
+};
+
 // Reads the whole settings file of the program directory (with its trailing
 // '/'). Nothing is created; missing keys keep their defaults. A LOGDIR that is
-// too short or no directory falls back to "Log" beside the program, and
-// *logdir_missing is set in the second case.
-Settings read_settings(const QString& program_dir, bool* logdir_missing = nullptr);
+// too short or no directory falls back to "Log" beside the program
+// (notes->logdir_missing in the second case); a ComPort outside
+// min_com_port..max_com_port falls back to 2 (notes->bad_com_port).
+Settings read_settings(const QString& program_dir, SettingsNotes* notes = nullptr);
 
 // Writes one key of an initialisation-format file in place, keeping every
 // other line byte for byte; the file is replaced atomically. On failure

@@ -1,6 +1,9 @@
 #include "cli/commands.h"
 
 #include "base/code_page.h"
+#include "base/printable.h"
+#include "base/safe_file.h"
+#include "base/settings.h"
 #include "cli/cli_host.h"
 #include "cli/influx_output.h"
 #include "cli/interrupt.h"
@@ -21,6 +24,7 @@
 #include "records/record_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <unistd.h>
 
 namespace vx::cli
@@ -269,8 +273,10 @@ QString parse(const QStringList& args, Options& o)
             if (!value(o.port)) return QStringLiteral("--port needs a COM number");
             bool ok = false;
             const int n = o.port.toInt(&ok);
-            if ((!ok || n < 1) && !o.port.contains(QLatin1Char('/')))
-                return QStringLiteral("--port takes a COM number from 1, or a device path");
+            if ((!ok || n < min_com_port || n > max_com_port) && !o.port.contains(QLatin1Char('/')))
+                return QStringLiteral("--port takes a COM number from %1 to %2, or a device path")
+                    .arg(min_com_port)
+                    .arg(max_com_port);
         } else if (is("--json", o.command == QLatin1String("status"))) {
             o.json = true;
         } else if (is("--yes", download || o.command == QLatin1String("set-clock")) ||
@@ -329,6 +335,12 @@ void print(std::FILE* f, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), f);
     std::fflush(f);
+}
+
+// One line of text output; names in it come from the logger or its files.
+void print_line(std::FILE* f, const QString& text)
+{
+    print(f, printable(text) + QLatin1Char('\n'));
 }
 
 // The program state of one command that talks to a logger, wired as the
@@ -518,19 +530,21 @@ int download_command(const Options& o, std::FILE* out, std::FILE* err)
     using D = DownloadOutcome;
     switch (outcome) {
     case D::done:
-        print(out, stored + (marked ? QStringLiteral("; download mark %1").arg(mark) : QString()) +
-                       QLatin1Char('\n'));
+        print_line(out, stored + (marked ? QStringLiteral("; download mark %1").arg(mark) : QString()));
         return exit_ok;
     case D::nothing_new:
-        print(out, QStringLiteral("no new records of %1\n").arg(logger));
+        print_line(out, QStringLiteral("no new records of %1").arg(logger));
         return exit_ok;
     case D::first_contact:
-        print(out,
-              QStringLiteral("mission %1 met for the first time: download mark set to %2; later downloads "
-                             "fetch the records written from now on\n")
-                  .arg(mission)
-                  .arg(mark));
+        print_line(out, QStringLiteral("mission %1 met for the first time: download mark set to %2; later "
+                                       "downloads fetch the records written from now on")
+                            .arg(mission)
+                            .arg(mark));
         return exit_ok;
+    case D::mark_failed:
+        return failed(s, download.problem() + (records > 0 ? QStringLiteral("; ") + stored : QString()));
+    case D::sort_failed:
+        return failed(s, download.problem());
     case D::cancelled:
         s.ui.show_message(QStringLiteral("interrupted: ") + stored +
                               (marked ? QStringLiteral("; download mark %1").arg(mark) : QString()),
@@ -556,7 +570,10 @@ int download_command(const Options& o, std::FILE* out, std::FILE* err)
                              (marked ? QStringLiteral("; the next download continues from mark %1").arg(mark)
                                      : QString()));
     case D::write_failed:
-        return failed(s, QStringLiteral("cannot write the record file %1").arg(file));
+        return failed(s, QStringLiteral("cannot write the record file %1%2")
+                             .arg(file, QFileInfo(file).isSymLink()
+                                            ? QStringLiteral(": it is a symbolic link, not followed")
+                                            : QString()));
     case D::busy:
         break;
     }
@@ -595,9 +612,11 @@ int export_command(const Options& o, std::FILE* out, std::FILE* err)
 {
     if (o.format == QLatin1String("influx"))
         return export_influx(o.file, o.serial, o.model, o.from, o.to, o.output, out, err);
-    QFile f(o.file);
-    if (!f.open(QIODevice::ReadOnly)) {
-        print(err, QStringLiteral("vorlanix-cli: cannot read %1\n").arg(o.file));
+    QFile f;
+    // A device or a pipe may never end.
+    if (const QString why = open_regular_file(f, o.file, QIODevice::ReadOnly, Links::follow);
+        !why.isEmpty()) {
+        print_line(err, QStringLiteral("vorlanix-cli: cannot read %1: %2").arg(o.file, why));
         return exit_failed;
     }
     QStringList lines = from_cp1250(f.readAll()).split(QLatin1Char('\n'));
@@ -616,7 +635,7 @@ int export_command(const Options& o, std::FILE* out, std::FILE* err)
     }
     QString error;
     if (write_csv_file(o.output, csv.text, &error)) return exit_ok;
-    print(err, QStringLiteral("vorlanix-cli: %1\n").arg(error));
+    print_line(err, QStringLiteral("vorlanix-cli: %1").arg(error));
     return exit_failed;
 }
 
@@ -655,9 +674,10 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err)
     const QString error = parse(args, o);
     if (!error.isEmpty()) {
         print(err, QStringLiteral("vorlanix-cli: %1\nTry 'vorlanix-cli %2--help'.\n")
-                       .arg(error, o.command.isEmpty() || error.startsWith(QLatin1String("unknown command"))
-                                       ? QString()
-                                       : o.command + QLatin1Char(' ')));
+                       .arg(printable(error),
+                            o.command.isEmpty() || error.startsWith(QLatin1String("unknown command"))
+                                ? QString()
+                                : o.command + QLatin1Char(' ')));
         return exit_usage;
     }
     if (o.help) {

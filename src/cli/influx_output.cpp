@@ -1,6 +1,7 @@
 #include "cli/influx_output.h"
 
 #include "base/code_page.h"
+#include "base/safe_file.h"
 #include "cli/commands.h"
 #include "logger/program_state.h"
 #include "records/line_protocol.h"
@@ -33,10 +34,20 @@ int failure(std::FILE* err, const QString& why)
 
 void InfluxRecordPrinter::add_line(const QString& line)
 {
-    const bool old_format = g_.ident.type_code == 55;
-    const RecordSource source{
-        g_.status.serial, g_.ident.type_code, old_format ? QString() : g_.status.mission_name, {}};
-    write_utf8(out_, records_to_influx({line}, source).text);
+    pending_.append(line);
+}
+
+void InfluxRecordPrinter::block_done(bool stored)
+{
+    // Only records on disk are printed: a block that failed is fetched and
+    // printed again by the next download.
+    if (stored && !pending_.isEmpty()) {
+        const bool old_format = g_.ident.type_code == 55;
+        const RecordSource source{
+            g_.status.serial, g_.ident.type_code, old_format ? QString() : g_.status.mission_name, {}};
+        write_utf8(out_, records_to_influx(pending_, source).text);
+    }
+    pending_.clear();
 }
 
 int export_influx(const QString& file, std::optional<std::uint16_t> serial,
@@ -61,8 +72,10 @@ int export_influx(const QString& file, std::optional<std::uint16_t> serial,
     }
     if (source.mission.isEmpty() && source.type_code != 55) source.mission = info.completeBaseName();
 
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return failure(err, QStringLiteral("cannot read %1").arg(file));
+    QFile f;
+    // A device or a pipe may never end.
+    if (const QString why = open_regular_file(f, file, QIODevice::ReadOnly, Links::follow); !why.isEmpty())
+        return failure(err, QStringLiteral("cannot read %1: %2").arg(file, why));
     QStringList lines = from_cp1250(f.readAll()).split(QLatin1Char('\n'));
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);

@@ -4,6 +4,7 @@
 #include "records/record_decode.h"
 
 #include <QDateTime>
+#include <QStringList>
 #include <QString>
 #include <cstdint>
 #include <cstdio>
@@ -17,18 +18,21 @@ struct Global;
 namespace vx::cli
 {
 
-// The download's text window of "download --format influx": every record
-// line decoded is written to out at once as a point of the attached logger
-// (g's serial number, model and mission), and out is flushed.
+// The download's text window of "download --format influx": the record lines
+// of each block, once the block is in the record file, are written to out as
+// points of the attached logger (g's serial number, model and mission), and
+// out is flushed. A block that could not be stored is not printed.
 class InfluxRecordPrinter : public RecordSink
 {
 public:
     InfluxRecordPrinter(const Global& g, std::FILE* out) : g_(g), out_(out) {}
     void add_line(const QString& line) override;
+    void block_done(bool stored) override;
 
 private:
     const Global& g_;
     std::FILE* out_;
+    QStringList pending_; // the lines of the block not yet on disk
 };
 
 // "export FILE --format influx": the records of a record file between from

@@ -1,5 +1,6 @@
 #include "cli/status_report.h"
 
+#include "base/printable.h"
 #include "cli/cli_host.h"
 
 #include <QJsonArray>
@@ -76,7 +77,8 @@ QString report_text(const StatusReport& r)
 {
     QString out;
     auto line = [&](const QString& label, const QString& value) {
-        out += (label + QLatin1Char(':')).leftJustified(16) + value + QLatin1Char('\n');
+        // Names and values come from the logger and its files.
+        out += printable(label + QLatin1Char(':')).leftJustified(16) + printable(value) + QLatin1Char('\n');
     };
     line(QStringLiteral("Model"), QStringLiteral("%1 %2").arg(r.type).arg(r.model));
     line(QStringLiteral("Serial number"), QString::number(r.serial));

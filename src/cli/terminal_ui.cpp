@@ -1,5 +1,7 @@
 #include "cli/terminal_ui.h"
 
+#include "base/printable.h"
+
 #include <QRegularExpression>
 #include <algorithm>
 #include <iostream>
@@ -35,8 +37,11 @@ QString TerminalUi::one_line(const QString& text)
 
 void TerminalUi::print(const QString& line)
 {
+    // A flow's message that the command repeats as its last word is said once.
+    if (line == last_line_) return;
+    last_line_ = line;
     erase();
-    std::fprintf(err_, "vorlanix-cli: %s\n", line.toLocal8Bit().constData());
+    std::fprintf(err_, "vorlanix-cli: %s\n", printable(line).toLocal8Bit().constData());
     std::fflush(err_);
     draw();
 }
@@ -56,7 +61,7 @@ bool TerminalUi::confirm(const QString& question)
         break;
     }
     erase();
-    std::fprintf(err_, "vorlanix-cli: %s [y/N] ", q.toLocal8Bit().constData());
+    std::fprintf(err_, "vorlanix-cli: %s [y/N] ", printable(q).toLocal8Bit().constData());
     std::fflush(err_);
     std::string reply;
     // An interrupt while waiting ends the read: that is a No.
@@ -135,7 +140,7 @@ void TerminalUi::draw()
     const QString line = progress_line(caption_, label_, position_, maximum_, terminal_width(err_));
     if (line == drawn_) return;
     drawn_ = line;
-    std::fprintf(err_, "\r%s\033[K", line.toLocal8Bit().constData());
+    std::fprintf(err_, "\r%s\033[K", printable(line).toLocal8Bit().constData());
     std::fflush(err_);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The user-interface port of the command line: messages go to stderr, one
-// line each; questions are answered by --yes, by the user on a terminal, or
-// else with No; the progress window becomes a bar on stderr when stderr is a
-// terminal (nothing otherwise). Cancel is an interrupt (SIGINT or SIGTERM).
+// line each, their control characters written out (see printable);
+// questions are answered by --yes, by the user on a terminal, or else with
+// No; the progress window becomes a bar on stderr when stderr is a terminal
+// (nothing otherwise). Cancel is an interrupt (SIGINT or SIGTERM).
 #include "base/ui_port.h"
 
 #include <QMap>
@@ -67,7 +68,8 @@ private:
     bool unanswered_ = false;
     bool shown_ = false; // the bar is on the screen
     QString caption_, label_;
-    QString drawn_; // the bar line on the screen
+    QString drawn_;     // the bar line on the screen
+    QString last_line_; // the last message printed
     int maximum_ = 100, position_ = 0;
 };
 

@@ -47,12 +47,13 @@ QString progress_text(int done, int n)
     return QStringLiteral("%1 / %2").arg(done).arg(n);
 }
 
-DownloadOutcome outcome_of(const TransferResult& r)
+DownloadOutcome outcome_of(const TransferResult& r, bool sorted)
 {
     if (r.write_failed) return DownloadOutcome::write_failed;
+    if (r.mark_failed) return DownloadOutcome::mark_failed;
     if (r.failed) return DownloadOutcome::failed;
     if (r.cancelled) return DownloadOutcome::cancelled;
-    return DownloadOutcome::done;
+    return sorted ? DownloadOutcome::done : DownloadOutcome::sort_failed;
 }
 
 } // namespace
@@ -74,9 +75,17 @@ int Download::read_mark(const QString& name) const
     return MarkStore().read_mark(name);
 }
 
-void Download::write_mark(const QString& name, int mark)
+bool Download::write_mark(const QString& name, int mark)
 {
-    MarkStore().write_mark(name, mark);
+    QString error;
+    if (MarkStore().write_mark(name, mark, &error)) return true;
+    // Without its mark a mission's records are fetched again, or, met for
+    // the first time, never: that must not pass unnoticed.
+    if (problem_.isEmpty()) {
+        problem_ = QStringLiteral("Cannot store the download mark of mission %1 in %2").arg(name, error);
+        message(problem_);
+    }
+    return false;
 }
 
 TransferResult Download::transfer(int n, RecordSink* window)
@@ -112,7 +121,7 @@ TransferResult Download::transfer(int n, RecordSink* window)
         }
         if (!read) {
             // The mark stays at this block: the next download starts here again.
-            if (g_.transfer.store_marks) write_mark(mission, b.position);
+            if (g_.transfer.store_marks && !write_mark(mission, b.position)) r.mark_failed = true;
             if (g_.link.comm_abort) {
                 r.cancelled = true;
             } else {
@@ -126,12 +135,15 @@ TransferResult Download::transfer(int n, RecordSink* window)
         if (window) shown = show_records(g_, view(g_.link.rx_buffer), b.count, *window);
         if (shown.write_failed) {
             // Records that did not reach the database file are fetched again next time.
-            if (g_.transfer.store_marks) write_mark(mission, b.position);
+            if (g_.transfer.store_marks && !write_mark(mission, b.position)) r.mark_failed = true;
             r.write_failed = true;
             break;
         }
         r.fetched += b.count;
-        if (g_.transfer.store_marks) write_mark(mission, mark_after(b));
+        if (g_.transfer.store_marks && !write_mark(mission, mark_after(b))) {
+            r.mark_failed = true;
+            break;
+        }
 
         if (ui) {
             ui->progress_label(QStringLiteral("Records: ") + progress_text(r.fetched, n));
@@ -168,9 +180,9 @@ DownloadOutcome Download::pointer_check()
 DownloadOutcome Download::first_mark(const QString& mission, int pointer)
 {
     if (!host_.confirm_first_contact(mission, pointer)) return DownloadOutcome::not_registered;
-    message(mess(10));
     // A pointer just past the end of the ring names position 0.
-    write_mark(mission, ring_position(pointer, g_.ident.ring_size));
+    if (!write_mark(mission, ring_position(pointer, g_.ident.ring_size))) return DownloadOutcome::mark_failed;
+    message(mess(10));
     return DownloadOutcome::first_contact;
 }
 
@@ -178,6 +190,7 @@ void Download::check_new_records()
 {
     if (busy_ || !g_.coef.humidity_block_valid) return;
     FlowGuard guard(busy_, host_);
+    problem_.clear();
 
     const int ring = g_.ident.ring_size;
     const int pointer = g_.status.record_pointer;
@@ -206,6 +219,7 @@ DownloadOutcome Download::new_records()
 {
     if (busy_) return DownloadOutcome::busy;
     FlowGuard guard(busy_, host_);
+    problem_.clear();
     host_.set_status_text(QString());
     if (const DownloadOutcome refused = pointer_check(); refused != DownloadOutcome::done) return refused;
     if (g_.ident.type_code == old_format_type) return old_new_records();
@@ -239,26 +253,45 @@ DownloadOutcome Download::new_records_steps(bool from_check)
     g_.transfer.write_to_database = false;
     // What is left is what the stored mark still counts as new.
     host_.set_new_records_text(QString::number(count - r.fetched));
-    finish(window, from_check);
-    return outcome_of(r);
+    const bool sorted = finish(window, from_check, r.fetched > 0);
+    return outcome_of(r, sorted);
 }
 
-void Download::finish(RecordSink* window, bool from_check)
+bool Download::finish(RecordSink* window, bool from_check, bool appended)
 {
     const int counter = g_.transfer.record_counter;
     host_.set_status_text(QString::number(counter) + QStringLiteral(" záznamov"));
+    bool sorted = true;
     if (counter != 0) {
-        sort_after_download(g_);
-        note_record_source(g_);
+        // When not even the first block reached the file, it is as it was.
+        if (appended) {
+            sorted = sort_file();
+            note_record_source(g_);
+        }
         host_.refresh_database_browser();
     }
     if (!from_check || counter != 0) host_.redraw_graph(window);
+    return sorted;
+}
+
+bool Download::sort_file()
+{
+    const SortResult r = sort_after_download(g_);
+    if (!r.failed) return true;
+    const QString path = g_.ident.type_code == old_format_type ? old_format_database_path(g_)
+                                                               : database_path(g_, g_.status.mission_name);
+    const QString text = QStringLiteral("The records are stored in %1, but the file could not be sorted: %2")
+                             .arg(path, r.error);
+    if (problem_.isEmpty()) problem_ = text;
+    message(text);
+    return false;
 }
 
 DownloadOutcome Download::newest_records()
 {
     if (busy_) return DownloadOutcome::busy;
     FlowGuard guard(busy_, host_);
+    problem_.clear();
     if (const DownloadOutcome refused = pointer_check(); refused != DownloadOutcome::done) return refused;
 
     host_.show_tip(QStringLiteral("DOWNLOADNUMREC"));
@@ -288,8 +321,8 @@ DownloadOutcome Download::newest_records()
     const TransferResult r = transfer(n, window);
     host_.set_window_modified(window, true);
     g_.transfer.write_to_database = false;
-    finish(window, false);
-    return outcome_of(r);
+    const bool sorted = finish(window, false, r.fetched > 0);
+    return outcome_of(r, sorted);
 }
 
 // ---------------------------------------------------------------------------
@@ -382,7 +415,9 @@ DownloadOutcome Download::old_outcome(int records) const
 {
     if (records < 0) return DownloadOutcome::write_failed;
     if (g_.link.comm_abort) return DownloadOutcome::cancelled;
-    return records > 0 ? DownloadOutcome::done : DownloadOutcome::nothing_new;
+    if (records == 0) return DownloadOutcome::nothing_new;
+    // The old-format logger has no marks: a problem can only be the sort's.
+    return problem_.isEmpty() ? DownloadOutcome::done : DownloadOutcome::sort_failed;
 }
 
 // Takes 7-byte records from the reply buffer until none comes for a second
@@ -435,8 +470,9 @@ int Download::old_record_stream(bool newest, int bar_max)
 
     const QString path = old_format_database_path(g_);
     const bool written = append_record_lines(path, lines, g_.ui);
+    window->block_done(written);
     if (written) {
-        sort_after_download(g_);
+        sort_file();
         note_record_source(g_);
         host_.refresh_database_browser();
     }

@@ -80,6 +80,8 @@ enum class DownloadOutcome {
     too_many,       // more records asked for than the ring holds (MESS7, MESS8)
     failed,         // the logger stopped answering ("Timeout ...", "Prístroj neodpovedá")
     write_failed,   // the record file could not be written
+    mark_failed,    // the download mark could not be stored (problem() says why); fetched records stay
+    sort_failed,    // the records are stored, but the record file could not be sorted (problem() says why)
     cancelled,      // the progress window's cancel ended it
     busy,           // another flow is running
 };
@@ -91,6 +93,7 @@ struct TransferResult {
     bool failed = false; // a block could not be read even after the retries
     bool cancelled = false;
     bool write_failed = false; // the record file could not be written
+    bool mark_failed = false;  // the download mark could not be stored; the transfer stopped there
 };
 
 class Download
@@ -127,17 +130,25 @@ public:
     // True while a flow runs; the flows ignore a second start meanwhile.
     bool busy() const { return busy_; }
 
+    // The message of the last flow's mark or sort failure (also shown to the
+    // user); empty when there was none.
+    const QString& problem() const { return problem_; }
+
 private:
     DownloadOutcome new_records_steps(bool from_check);
     // Stores the first mark of a mission met for the first time (when the
     // host agrees); first_contact or not_registered.
     DownloadOutcome first_mark(const QString& mission, int pointer);
     DownloadOutcome pointer_check();
-    void finish(RecordSink* window, bool from_check);
+    // Sorts (when records were appended) and refreshes after a transfer;
+    // false when the sort failed.
+    bool finish(RecordSink* window, bool from_check, bool appended);
+    bool sort_file();
     void message(const QString& text);
     QString mess(int n) const;
     int read_mark(const QString& name) const;
-    void write_mark(const QString& name, int mark);
+    // Stores a mark; on failure tells the user (once per flow) and returns false.
+    bool write_mark(const QString& name, int mark);
 
     // Old-format logger (type 55).
     DownloadOutcome old_new_records();
@@ -149,6 +160,7 @@ private:
     Global& g_;
     DownloadHost& host_;
     bool busy_ = false;
+    QString problem_;
 };
 
 } // namespace vx

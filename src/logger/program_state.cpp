@@ -14,10 +14,11 @@ void load_settings(Global& g)
     g.tips.attach(g.program_dir, &g.lang);
     g.tips.count_day_tips();
 
-    bool logdir_missing = false;
-    g.settings = read_settings(g.program_dir, &logdir_missing);
+    SettingsNotes notes;
+    g.settings = read_settings(g.program_dir, &notes);
     g.lang.build_language_tables(g.program_dir, g.settings.LANGUAGE);
-    if (logdir_missing && g.ui) g.ui->show_message(g.lang.mess(9), btn::ok);
+    if (notes.logdir_missing && g.ui) g.ui->show_message(g.lang.mess(9), btn::ok);
+    if (!notes.bad_com_port.isEmpty() && g.ui) g.ui->show_message(notes.bad_com_port, btn::ok);
     g.tips.showtip = g.settings.SHOWTIP;
 }
 

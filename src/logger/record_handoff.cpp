@@ -64,6 +64,7 @@ ShowResult show_records(Global& g, ByteView reply, int count, RecordSink& sink)
     if (g.transfer.write_to_database && !file_lines.isEmpty() &&
         !append_record_lines(database_path(g, g.status.mission_name), file_lines, g.ui))
         out.write_failed = true;
+    sink.block_done(!out.write_failed);
     return out;
 }
 

@@ -12,8 +12,9 @@ class MarkStore
 public:
     // The mark of a mission; -1 when none has been stored.
     int read_mark(const QString& mission_name) const;
-    // Stores the mark of a mission; false when the store cannot be written.
-    bool write_mark(const QString& mission_name, int mark);
+    // Stores the mark of a mission; false when the store cannot be written,
+    // and then, when error is given, "<store file>: <reason>".
+    bool write_mark(const QString& mission_name, int mark, QString* error = nullptr);
     // Forgets the mark of a mission.
     void remove_mark(const QString& mission_name);
 

@@ -99,6 +99,10 @@ public:
     virtual void add_line(const QString& line) = 0;
     // Called with true for the types shown in the two-column pane.
     virtual void set_wide(bool wide) { (void)wide; }
+    // Called after the lines of one block were added: stored is true when
+    // they reached the record file (or the download keeps no file), false
+    // when writing them failed.
+    virtual void block_done(bool stored) { (void)stored; }
 };
 
 // Old-format (type 55) record of exactly 7 bytes. pc_year is the current

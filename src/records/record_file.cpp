@@ -1,14 +1,15 @@
 #include "records/record_file.h"
 
 #include "base/code_page.h"
+#include "base/safe_file.h"
 #include "base/ui_port.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -313,9 +314,11 @@ bool ensure_log_dir(const QString& dir, UiPort* ui)
 namespace
 {
 
-void report_unwritable(const QString& path, UiPort* ui)
+void report_unwritable(const QString& path, UiPort* ui, const QString& reason = {})
 {
-    if (ui) ui->plain_message(QStringLiteral("Unable to write to %1").arg(path));
+    if (ui)
+        ui->plain_message(reason.isEmpty() ? QStringLiteral("Unable to write to %1").arg(path)
+                                           : QStringLiteral("Unable to write to %1: %2").arg(path, reason));
 }
 
 // Lines in code page 1250, each ended by CR LF; nullopt without a converter.
@@ -356,14 +359,29 @@ bool end_torn_line(QFile& f, const QByteArray& bytes)
 bool append_bytes(const QString& path, const std::optional<QByteArray>& bytes, UiPort* ui)
 {
     if (!ensure_log_dir(QFileInfo(path).absolutePath(), ui)) return false;
-    QFile f(path);
-    bool ok = bytes && f.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered) &&
-              end_torn_line(f, *bytes) && f.write(*bytes) == bytes->size() && f.flush() &&
-              ::fdatasync(f.handle()) == 0;
+    if (!bytes) {
+        report_unwritable(path, ui);
+        return false;
+    }
+    QFile f;
+    // In a log folder others can write to, a link under a mission's name
+    // would turn the download into a write to any file.
+    const QString refused = open_regular_file(
+        f, path, QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered, Links::refuse);
+    if (!refused.isEmpty()) {
+        report_unwritable(path, ui, refused);
+        return false;
+    }
+    QString why;
+    if (!end_torn_line(f, *bytes) || f.write(*bytes) != bytes->size() || !f.flush())
+        why = f.errorString();
+    else if (::fdatasync(f.handle()) != 0)
+        why = QString::fromLocal8Bit(std::strerror(errno));
     f.close();
-    ok = ok && f.error() == QFileDevice::NoError;
-    if (!ok) report_unwritable(path, ui);
-    return ok;
+    if (why.isEmpty() && f.error() != QFileDevice::NoError) why = f.errorString();
+    if (why.isEmpty()) return true;
+    report_unwritable(path, ui, why);
+    return false;
 }
 
 } // namespace
@@ -401,14 +419,8 @@ bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui)
 {
     if (!ensure_log_dir(QFileInfo(path).absolutePath(), ui)) return false;
     const auto bytes = encode_lines(header_lines(h));
-    QSaveFile f(path);
-    if (!bytes || !f.open(QIODevice::WriteOnly) || f.write(*bytes) != bytes->size()) {
-        f.cancelWriting();
-        f.commit();
-        report_unwritable(path, ui);
-        return false;
-    }
-    if (f.commit()) return true;
+    FileReplacement f(path);
+    if (bytes && f.open() && f.write(*bytes) && f.commit()) return true;
     report_unwritable(path, ui);
     return false;
 }
@@ -448,16 +460,17 @@ std::optional<qint64> line_key(const char* p, qsizetype n)
 SortResult sort_records_in_file(const QString& path, int header_count, const SortOptions& options)
 {
     SortResult result;
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
+    auto failed = [&result](const QString& why) {
+        result = SortResult{};
         result.failed = true;
+        result.error = why;
         return result;
-    }
+    };
+    QFile in;
+    if (const QString why = open_regular_file(in, path, QIODevice::ReadOnly, Links::refuse); !why.isEmpty())
+        return failed(why);
     const QByteArray data = in.readAll();
-    if (in.error() != QFileDevice::NoError) {
-        result.failed = true;
-        return result;
-    }
+    if (in.error() != QFileDevice::NoError) return failed(in.errorString());
     in.close();
 
     // Split into lines (LF or CR LF; a last line without an end counts too).
@@ -500,11 +513,9 @@ SortResult sort_records_in_file(const QString& path, int header_count, const Sor
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return a.key < b.key; });
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        result.failed = true;
-        return result;
-    }
+    // The sorted file replaces the entry in the folder, never a link's target.
+    FileReplacement out(path);
+    if (!out.open()) return failed(out.error());
     QByteArray buffer;
     buffer.reserve(1 << 20);
     bool ok = true;
@@ -512,7 +523,7 @@ SortResult sort_records_in_file(const QString& path, int header_count, const Sor
         buffer.append(base + s.begin, s.size);
         buffer.append("\r\n", 2);
         if (buffer.size() >= (1 << 20)) {
-            ok = ok && out.write(buffer) == buffer.size();
+            ok = ok && out.write(buffer);
             buffer.clear();
         }
     };
@@ -537,19 +548,9 @@ SortResult sort_records_in_file(const QString& path, int header_count, const Sor
     for (const Span& s : undated)
         emit_line(s);
     result.undated = int(undated.size());
-    if (ok && !buffer.isEmpty()) ok = out.write(buffer) == buffer.size();
-    if (!ok) {
-        out.cancelWriting();
-        out.commit();
-        result = SortResult{};
-        result.failed = true;
-        return result;
-    }
-    if (!out.commit()) {
-        result = SortResult{};
-        result.failed = true;
-        return result;
-    }
+    if (ok && !buffer.isEmpty()) ok = out.write(buffer);
+    if (!ok) return failed(out.error().isEmpty() ? QStringLiteral("abandoned") : out.error());
+    if (!out.commit()) return failed(out.error());
     result.sorted = true;
     return result;
 }

@@ -88,7 +88,9 @@ bool ensure_log_dir(const QString& dir, UiPort* ui);
 // off is ended first (or dropped when it is the start of a line written now),
 // so a new line never runs on into it. True only when the line is on the
 // disk (flushed and synced); on failure "Unable to write to <path>" is shown
-// through ui (when given) and false returned.
+// through ui (when given) and false returned. Only a regular file is
+// written: a symbolic link at path is refused ("Unable to write to <path>:
+// it is a symbolic link"), never followed.
 bool write_record(const QString& path, const QString& line, UiPort* ui);
 // Appends several lines in one write, as write_record does for one.
 bool append_record_lines(const QString& path, const QStringList& lines, UiPort* ui);
@@ -108,8 +110,9 @@ struct RecordFileHeader {
 int header_line_count(std::uint16_t type_code);
 // The header lines: 5, or 6 for types 102 and 130.
 QStringList header_lines(const RecordFileHeader& h);
-// Creates (or overwrites) path with the header; false (with "Unable to write
-// to <path>" through ui) when it cannot be written.
+// Creates (or replaces) path with the header; false (with "Unable to write
+// to <path>" through ui) when it cannot be written. A link at path is
+// replaced by the new file, its target left alone.
 bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui);
 
 // ---- Sorting ----
@@ -120,6 +123,7 @@ struct SortResult {
     int records = 0;     // record lines written
     int duplicates = 0;  // later lines with a time stamp already present, left out
     int undated = 0;     // non-empty lines that carry no time stamp, kept after the records
+    QString error;       // with failed: why
 };
 
 struct SortOptions {
@@ -134,7 +138,8 @@ struct SortOptions {
 // file order stays. Other lines that carry no time stamp are kept, in their
 // order, after the records, and counted. Sorting a sorted file changes
 // nothing. The new file is written beside the old one and replaces it only
-// when complete.
+// when complete. A path that is a symbolic link or no regular file is not
+// sorted (failed).
 SortResult sort_records_in_file(const QString& path, int header_lines, const SortOptions& options = {});
 
 } // namespace vx

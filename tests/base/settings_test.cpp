@@ -86,6 +86,31 @@ TEST_F(SettingsFixture, ValuesOfWrongTypeTakeTheirDefaultsAndLongValuesAreCut)
     EXPECT_EQ(s.port_devices, (QMap<int, QString>{{3, "/dev/ttyUSB0"}}));
 }
 
+TEST_F(SettingsFixture, ComPortOutsideItsRangeIsRefusedWithAMessage)
+{
+    QDir().mkpath(home.path("Log"));
+    for (const auto& [text, port] : {std::pair{"1", 1},
+                                     {"256", 256},
+                                     {"0x100", 256},
+                                     {"0", 2},
+                                     {"257", 2},
+                                     {"-3", 2},
+                                     {"0x80000000", 2},
+                                     {"2147483647", 2}}) {
+        SCOPED_TRACE(text);
+        write_ini(QByteArray("[GLOBAL]\r\nComPort=") + text + "\r\n");
+        ui = vxtest::FakeUi{};
+        load_settings(g);
+        EXPECT_EQ(g.settings.ComPort, port);
+        EXPECT_EQ(ui.args("show_message"),
+                  port == 2
+                      ? QStringList{QString("ComPort=%1 in %2 is no COM port number from 1 to 256; COM2 is "
+                                            "used")
+                                        .arg(text, home.path("vorlanix.ini"))}
+                      : QStringList{});
+    }
+}
+
 TEST_F(SettingsFixture, LogDirectoryKeptOrReplacedWithTheLanguageText)
 {
     QDir().mkpath(home.path("data/records"));
@@ -150,11 +175,15 @@ TEST(IniEdit, LineFeedFilesFilesWithoutFinalLineBreakAndLeadingBlanks)
     EXPECT_EQ(edit_ini_bytes("[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\n", "A", {{"K", "9"}}),
               QByteArray("[A]\r\nk=9\r\nk=2\r\n[a]\r\nk=3\r\n"));
     // Reading drops the blanks before a value; writing it back, with or without them, keeps the line.
-    for (const char* value : {"  Firma", "Firma"}) {
+    // A leading line break is a blank of the value's own.
+    for (const auto& [value, line] : {std::pair{"  Firma", "HEAD=  Firma"},
+                                      {"Firma", "HEAD=  Firma"},
+                                      {"\nFirma", "HEAD= Firma"},
+                                      {"\r\n Firma", "HEAD=   Firma"}}) {
         QByteArray text = "[P]\r\nHEAD=  Firma\r\n";
         for (int write = 0; write < 3; ++write)
             text = edit_ini_bytes(text, "P", {{"HEAD", value}}).value_or("(failed)");
-        EXPECT_EQ(text, "[P]\r\nHEAD=  Firma\r\n");
+        EXPECT_EQ(text, QByteArray("[P]\r\n") + line + "\r\n") << value;
     }
     EXPECT_EQ(edit_ini_bytes("[P]\r\nHEAD=x\r\n", "P", {{"HEAD", " y"}}), "[P]\r\nHEAD= y\r\n");
 }

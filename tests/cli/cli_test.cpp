@@ -61,6 +61,8 @@ protected:
         env.insert("VORLANIX_HOME", home.dir());
         // Numbers as the desktop tests write them: the Slovak decimal comma.
         env.insert("LC_ALL", "sk_SK.UTF-8");
+        for (auto it = extra_env.cbegin(); it != extra_env.cend(); ++it)
+            env.insert(it.key(), it.value());
         p.setProcessEnvironment(env);
         const QString program = VORLANIX_CLI_PATH;
         if (wrapper.isEmpty())
@@ -89,6 +91,7 @@ protected:
     vxtest::TempHome home;
     vxtest::SimProcess sim;
     vx::MarkStore marks;
+    QMap<QString, QString> extra_env; // for the program, over this process's
 };
 
 } // namespace
@@ -488,4 +491,73 @@ TEST_F(Cli, MonitorStreamsFlushedLinesInEachFormat)
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitCode(), 130);
+}
+
+TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
+{
+    // A logger with records 0..59 whose mission has the mark 20 (unless the store is broken).
+    const QString file = home.path("Log/TVRDY.txt");
+    const QByteArray header = "TVRDY\nRemark: \nSTART: 1.1.2024\nPERIOD: 10\nGRADIENT: 0\n";
+    qint64 new_bytes = 0; // of records 20..59 in the file
+    for (const QString& line : temperature_lines(20, 60))
+        new_bytes += line.size() + 2;
+    const QString limit = "--fsize=" + QString::number(header.size() + new_bytes);
+    const QString store = home.path("config/VORLANIX");
+    const struct {
+        const char* what;
+        const char* args;
+        bool size_limit;
+        std::function<void()> arrange;
+        QString last_line;
+        int mark; // afterwards
+    } cases[] = {
+        {"the mark store cannot be written", "download new --yes", false,
+         [&] {
+             extra_env["XDG_CONFIG_HOME"] = home.path("config");
+             home.write("config/VORLANIX", "a file where the store's folder belongs");
+         },
+         "Cannot store the download mark of mission TVRDY in " + store +
+             "/VORLANIX.conf: cannot create the folder " + store,
+         20},
+        {"a link in the log folder", "download new", false,
+         [&] {
+             home.write("victim", header);
+             QFile::link(home.path("victim"), file);
+         },
+         "cannot write the record file " + file + ": it is a symbolic link, not followed", 20},
+        {"the file grows past the file-size limit", "download new", true,
+         [&] { home.write("Log/TVRDY.txt", header + QByteArray(new_bytes, 'x')); },
+         "cannot write the record file " + file, 20},
+        {"the sorted copy exceeds the file-size limit", "download new", true,
+         [&] { home.write("Log/TVRDY.txt", header); },
+         "The records are stored in " + file + ", but the file could not be sorted: File too large", 60},
+        {"a device to export", "export /dev/zero --csv", false, [] {},
+         "cannot read /dev/zero: it is not a regular file", 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        start_sim({"--type", "89", "--name", "TVRDY", "--fill", "60"});
+        QFile::remove(file);
+        QFile::remove(home.path("victim"));
+        extra_env.clear();
+        marks.write_mark("TVRDY", 20);
+        c.arrange();
+        const CliRun run =
+            cli(QString(c.args).split(' '), c.size_limit ? QStringList{"prlimit", limit} : QStringList{});
+        EXPECT_EQ(run.status, 1) << run.err.toStdString();
+        EXPECT_EQ(last_line(run.err), "vorlanix-cli: " + c.last_line);
+        EXPECT_EQ(marks.read_mark("TVRDY"), c.mark);
+        // The link's target is as it was.
+        EXPECT_TRUE(!QFile::exists(home.path("victim")) || home.read("victim") == header);
+    }
+}
+
+TEST_F(Cli, ControlCharactersOfANameAreWrittenOutExceptInJson)
+{
+    const QString name = "\x1b]0;X\a\x1b[2J";
+    start_sim({"--type", "89", "--name", name});
+    const CliRun text = cli({"status"});
+    EXPECT_TRUE(text.out.contains("\nMission name:   \\e]0;X\\a\\e[2J\n")) << text.out.toStdString();
+    EXPECT_FALSE(text.out.contains('\x1b'));
+    EXPECT_EQ(QJsonDocument::fromJson(cli({"status", "--json"}).out.toUtf8())["mission"].toString(), name);
 }

@@ -10,8 +10,13 @@
 #include "logger/fake_host.h"
 #include "records/marks.h"
 
+#include <QDir>
+#include <QSettings>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <memory>
@@ -274,6 +279,48 @@ TEST_F(DownloadFlow, UnwritableDatabaseEndsTheTransferBeforeTheMarkMoves)
               QStringList{"Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"});
     EXPECT_EQ(host.new_records_text, "30");
     EXPECT_TRUE(host.poll_running);
+}
+
+TEST_F(DownloadFlow, MarkOrSortThatFailsIsReportedAndFetchedRecordsStay)
+{
+    const QString store = QSettings("VORLANIX", "VORLANIX").fileName();
+    const QString store_dir = QFileInfo(store).absolutePath();
+    const QByteArray header = "MISIA1\nRemark: \nSTART: 1.1.2024\nPERIOD: 10\nGRADIENT: 0\n";
+    for (const bool sort_fails : {false, true}) {
+        SCOPED_TRACE(sort_fails ? "the sorted copy exceeds the file-size limit" : "the mark store breaks");
+        QFile::remove(store_dir);
+        home.write("Log/MISIA1.txt", header);
+        connect(model89, 130);
+        set_mark(100);
+        // Once the mark is read, a file takes the store's folder: no mark can be written.
+        if (!sort_fails)
+            host.on_open = [&] {
+                QDir(store_dir).removeRecursively();
+                QFile(store_dir).open(QIODevice::WriteOnly);
+            };
+        const QByteArray records =
+            (file_lines(range(100, sort_fails ? 130 : 110)).join("\r\n") + "\r\n").toLatin1();
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limit = old;
+        if (sort_fails) limit.rlim_cur = rlim_t(header.size() + records.size()); // the appends fit
+        const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const vx::DownloadOutcome outcome = download->new_records();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, old_handler);
+        EXPECT_EQ(outcome, sort_fails ? vx::DownloadOutcome::sort_failed : vx::DownloadOutcome::mark_failed);
+        EXPECT_EQ(ui.args("show_message"),
+                  QStringList{sort_fails ? "The records are stored in " + home.path("Log/MISIA1.txt") +
+                                               ", but the file could not be sorted: File too large"
+                                         : "Cannot store the download mark of mission MISIA1 in " + store +
+                                               ": cannot create the folder " + store_dir});
+        // What was fetched stays; sorted (CR LF throughout) when only the mark failed.
+        EXPECT_EQ(home.read("Log/MISIA1.txt"),
+                  (sort_fails ? header : QByteArray(header).replace("\n", "\r\n")) + records);
+        QFile::remove(store_dir);
+        EXPECT_EQ(mark(), sort_fails ? 130 : -1);
+    }
 }
 
 TEST_F(DownloadFlow, GuardsBeforeAnyTransfer)

@@ -1,6 +1,7 @@
 // The record file on disk: appends, header, safe file names and the sort.
 #include "base/code_page.h"
 #include "common/fake_ui.h"
+#include "common/qt_print.h"
 #include "common/temp_home.h"
 #include "common/test_data.h"
 #include "records/marks.h"
@@ -251,4 +252,23 @@ TEST(SortRecordFile, AbandonedSortLeavesOldFileIntact)
     EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), before);
     // No temporary file is left behind.
     EXPECT_EQ(f.all_files(), QStringList{"Log/MISIA 1.txt"});
+}
+
+TEST(RecordFileLinks, ALinkUnderAMissionsNameIsNeverWrittenThrough)
+{
+    // Whoever may write to the log folder plants a link to another file.
+    FileFixture f;
+    const QByteArray victim = "3.3.2026\t2\r\n1.3.2026\t1\r\n";
+    f.home.write("victim", victim);
+    QDir().mkpath(f.log);
+    const QString path = f.log_file("M.txt");
+    ASSERT_TRUE(QFile::link(f.home.path("victim"), path));
+    EXPECT_FALSE(write_record(path, "5.3.2026\t1", &f.ui));
+    EXPECT_EQ(f.ui.args("plain_message"),
+              QStringList{"Unable to write to " + path + ": it is a symbolic link"});
+    EXPECT_EQ(sort_records_in_file(path, 0).error, "it is a symbolic link");
+    // A new header takes the link's place.
+    ASSERT_TRUE(write_header(path, sample_header(85), &f.ui));
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(f.home.read("victim"), victim);
 }
