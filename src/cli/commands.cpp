@@ -3,6 +3,7 @@
 #include "base/code_page.h"
 #include "cli/cli_host.h"
 #include "cli/interrupt.h"
+#include "cli/start_command.h"
 #include "cli/status_report.h"
 #include "cli/terminal_ui.h"
 #include "link/frame.h"
@@ -38,6 +39,7 @@ Commands:
   status       identify the attached logger; show its status and readings
   download     fetch the new records, or the newest N, into the record file
   set-clock    set the logger clock from this computer's clock
+  start        start a new mission on the logger, checked and read back
   export       write a record file as CSV
 
 Options:
@@ -553,6 +555,7 @@ std::optional<QDateTime> parse_cli_time(const QString& text, bool end_of_day)
 
 int run(const QStringList& args, std::FILE* out, std::FILE* err)
 {
+    if (!args.isEmpty() && args.first() == QLatin1String("start")) return start_command(args.mid(1), out, err);
     Options o;
     const QString error = parse(args, o);
     if (!error.isEmpty()) {
