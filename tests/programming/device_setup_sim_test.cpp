@@ -262,15 +262,15 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
             const auto state = s.sim.state();
             for (const QString& kv : send.state.split(' ', Qt::SkipEmptyParts))
                 EXPECT_EQ(state.value(kv.section('=', 0, 0)), kv.section('=', 1)) << kv.toStdString();
-            ASSERT_EQ(s.ui.messages.size(), send.shown.size());
-            for (int i = 0; i < send.shown.size(); ++i)
+            EXPECT_EQ(s.ui.messages.size(), send.shown.size());
+            for (int i = 0; i < std::min(s.ui.messages.size(), send.shown.size()); ++i)
                 EXPECT_TRUE(s.ui.messages[i].first.startsWith(send.shown[i]))
                     << s.ui.messages[i].first.toStdString();
             EXPECT_FALSE(s.ui.progress_visible);
             if (send.action) continue;
             EXPECT_EQ(status, send.result == R::verified ? "Overené" : "");
             // What the windows show comes from the logger, not from what was typed.
-            if (send.result == R::failed) {
+            if (send.result == R::failed && !s.ui.messages.isEmpty()) {
                 EXPECT_EQ(s.g.coef.a1, coef_before.a1);
                 EXPECT_TRUE(s.ui.messages.last().first.contains("Neúspešný krok"));
             }

@@ -263,7 +263,10 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
 
             QString refusal, status = "-";
             const auto plan = vx::parse_mission(f, s.g.ident.type_code, s.g.lang, &refusal);
-            ASSERT_TRUE(plan) << refusal.toStdString();
+            if (!plan) {
+                ADD_FAILURE() << refusal.toStdString();
+                continue;
+            }
             MissionStart flow(
                 s.g, {[&] { return s.read_status(); }, nullptr, [&](const QString& t) { status = t; }});
             EXPECT_EQ(flow.run(*plan), run.result);
@@ -271,8 +274,8 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
             const auto state = s.sim.state();
             for (const QString& kv : run.state.split(' ', Qt::SkipEmptyParts))
                 EXPECT_EQ(state.value(kv.section('=', 0, 0)), kv.section('=', 1)) << kv.toStdString();
-            ASSERT_EQ(s.ui.messages.size(), run.shown.size());
-            for (int i = 0; i < run.shown.size(); ++i)
+            EXPECT_EQ(s.ui.messages.size(), run.shown.size());
+            for (int i = 0; i < std::min(s.ui.messages.size(), run.shown.size()); ++i)
                 EXPECT_TRUE(s.ui.messages[i].first.startsWith(run.shown[i]))
                     << s.ui.messages[i].first.toStdString();
             EXPECT_FALSE(s.ui.progress_visible);
@@ -281,7 +284,7 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
             EXPECT_EQ(status, took ? "Overené" : "");
             EXPECT_EQ(QFile::exists(path), took);
             EXPECT_EQ(vx::MarkStore().read_mark(name), run.result == R::started ? run.mark : mark_before);
-            if (run.result == R::failed && run.shown.last() == not_confirmed) {
+            if (run.result == R::failed && run.shown.last() == not_confirmed && !s.ui.messages.isEmpty()) {
                 const QString text = s.ui.messages.last().first;
                 EXPECT_TRUE(text.contains("Neúspešný krok") &&
                             text.contains("Zapisovač prevzal: záznam zapnutý"))
