@@ -36,10 +36,11 @@ public:
     static constexpr int escaped = 2;
 
     struct Hooks {
-        std::function<void(const QString&)> show_tip;    // a contextual tip of the main window
-        std::function<void()> refresh_database;          // the database browser lists the log directory
-        std::function<void(bool)> show_tips;             // the tip window shown (tips on) or closed
-        std::function<void(const QString&)> show_status; // the status bar's text ("Overené" after a send)
+        std::function<void(const QString&)> show_tip = {}; // a contextual tip of the main window
+        std::function<void()> refresh_database = {};       // the database browser lists the log directory
+        std::function<void(bool)> show_tips = {};          // the tip window shown (tips on) or closed
+        std::function<void(const QString&)> show_status =
+            {}; // the status bar's text ("Overené" after a send)
     };
 
     Tfrmsetup(Global& g, Hooks hooks, QWidget* parent = nullptr);

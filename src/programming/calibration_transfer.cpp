@@ -94,8 +94,13 @@ bool send_coefficient_text(Global& g, int index, const QString& text)
 bool send_analog_text_block(Global& g, const std::array<QString, 3>& texts)
 {
     // Nothing goes out unless every text converts.
-    for (const QString& text : texts)
-        if (!coefficient_text(text)) return false;
+    for (std::size_t n = 0; n < texts.size(); ++n)
+        if (!coefficient_text(texts[n])) {
+            say(g, QStringLiteral("A%1: '%2' sa nedá zapísať v kódovej stránke 1250; nič nebolo odoslané")
+                       .arg(n)
+                       .arg(texts[n]));
+            return false;
+        }
     g.link.show_progress(QString());
     for (int n = 0; n < 3; ++n) {
         if (!send_coefficient_text(g, n, texts[static_cast<std::size_t>(n)])) {

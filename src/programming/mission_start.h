@@ -60,11 +60,11 @@ public:
         // Decodes g.link.rx_buffer as a status reply into g (identification,
         // status, coefficients); true when recognised. Without it the decode
         // goes into g without a window.
-        std::function<bool()> decode_status;
+        std::function<bool()> decode_status = {};
         // The database browser reads its file list again.
-        std::function<void()> refresh_database;
+        std::function<void()> refresh_database = {};
         // The status bar's text: the verification text ("Overené"), or empty.
-        std::function<void(const QString&)> show_status;
+        std::function<void(const QString&)> show_status = {};
     };
 
     MissionStart(Global& g, Hooks hooks);

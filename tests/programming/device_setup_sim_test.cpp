@@ -107,7 +107,9 @@ TEST(DeviceSettingsParse, OnlyWhatChangedIsTyped)
         EXPECT_EQ(s.has_value(), c.refusal.isEmpty());
         EXPECT_TRUE(refusal.startsWith(c.refusal)) << refusal.toStdString();
         EXPECT_EQ(tip, c.tip);
-        if (s && c.settings) EXPECT_TRUE(c.settings(*s));
+        if (s && c.settings) {
+            EXPECT_TRUE(c.settings(*s));
+        }
     }
 }
 
@@ -129,6 +131,15 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .fill = [](DeviceSettings& s) { s.offset1 = -0.5, s.new_battery = true; },
            .expected = read_around({{38, 136}, {31, 20}}),
            .state = "corr1=136 battery_replaced=1"},
+          {.label = "another logger on the port: a new battery goes nowhere",
+           .expected = {{10, 160}},
+           .shown = {"Pripojený je iný zapisovač"},
+           .action =
+               [](vx::Global& g, DeviceSetup& d) {
+                   DeviceSettings s;
+                   s.type = 85, s.new_battery = true;
+                   d.send(s, g.status.serial + 1);
+               }},
           {.label = "Vymazať: the PC's pointer follows the logger's, nothing is sent",
            .shown = {"Údaje sa v prístroji nevymažú", "Vykonané"},
            .action =

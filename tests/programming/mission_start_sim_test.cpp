@@ -107,7 +107,9 @@ TEST(MissionPlan, CheckedOnceForTheModel)
         const auto plan = vx::parse_mission(f, static_cast<std::uint16_t>(c.type), lang, &refusal);
         EXPECT_EQ(plan.has_value(), c.refusal.isEmpty());
         EXPECT_TRUE(refusal.startsWith(c.refusal)) << refusal.toStdString();
-        if (plan && c.plan) EXPECT_TRUE(c.plan(*plan));
+        if (plan && c.plan) {
+            EXPECT_TRUE(c.plan(*plan));
+        }
     }
 }
 
