@@ -18,6 +18,7 @@
 #include <iterator>
 #include <map>
 #include <poll.h>
+#include <set>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -62,8 +63,10 @@ Readings:
   --coef a0,a1,a2[,a3]  conversion coefficients sent in the status
 Faults:
   --drop-acks N         drop the first N acknowledgements
-  --drop-acks-of CMD:N  drop the first N acknowledgements of command CMD
-                        (repeatable)
+  --drop-acks-of CMD[:N]  drop the first N acknowledgements of command CMD,
+                        without N every one (repeatable)
+  --ignore CMD          acknowledge command CMD as usual but do not take it,
+                        as a logger that ignores the setting (repeatable)
   --corrupt-block K     the K-th block reply (1-based) carries a wrong sum
   --corrupt-block-times T   corrupt that block reply T times (default 1)
   --reply-delay MS      delay every reply
@@ -106,6 +109,7 @@ as a mission start does) erases the memory; records written later (see
 struct Faults {
     int drop_acks = 0;
     std::map<int, int> drop_acks_of; // command -> acknowledgements still to drop
+    std::set<int> ignored;           // commands answered as usual but not taken
     int corrupt_block = 0;
     int corrupt_times = 1;
     int reply_delay_ms = 0;
@@ -224,8 +228,14 @@ bool parse_args(int argc, char** argv, Config& cfg)
             ok = number(cfg.faults.drop_acks);
         else if (a == "--drop-acks-of") {
             int command = 0, count = 0;
-            ok = value(s) && std::sscanf(s, "%d:%d", &command, &count) == 2;
+            const int fields = value(s) ? std::sscanf(s, "%d:%d", &command, &count) : 0;
+            ok = fields == 2 || (fields == 1 && std::strchr(s, ':') == nullptr);
+            if (fields == 1) count = 1 << 30; // every one
             if (ok) cfg.faults.drop_acks_of[command] += count;
+        } else if (a == "--ignore") {
+            long long command = 0;
+            ok = value(s) && to_int(s, command) && command >= 0 && command <= 255;
+            if (ok) cfg.faults.ignored.insert(static_cast<int>(command));
         } else if (a == "--corrupt-block")
             ok = number(cfg.faults.corrupt_block);
         else if (a == "--corrupt-block-times")
@@ -375,7 +385,9 @@ private:
             std::fflush(log_);
         }
         if (cfg_.faults.silent) return;
-        sim::Reply r = logger_.handle(c, p);
+        // An ignored setting is answered by a copy of the logger, which then forgets it.
+        sim::Reply r =
+            cfg_.faults.ignored.count(c) ? sim::Logger(logger_).handle(c, p) : logger_.handle(c, p);
         write_state();
         const std::int64_t due = now + cfg_.faults.reply_delay_ms;
         bool last = false;

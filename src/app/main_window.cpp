@@ -502,8 +502,8 @@ void TForm1::on_start_mission()
     } else {
         if (!frmstart)
             frmstart = new Tfrmstart(
-                g_,
-                {[this] { return poll_->cycle()->decode_status(); }, [this] { refresh_database_browser(); }},
+                g_, {[this] { return poll_->cycle()->decode_status(); }, [this] { refresh_database_browser(); },
+                     [this](const QString& text) { set_status_text(text); }},
                 this);
         frmstart->exec();
     }
@@ -525,6 +525,7 @@ void TForm1::on_program_settings()
         Tfrmsetup::Hooks h;
         h.show_tip = [this](const QString& key) { show_tip(key); };
         h.refresh_database = [this] { refresh_database_browser(); };
+        h.show_status = [this](const QString& text) { set_status_text(text); };
         h.show_tips = [this](bool on) {
             g_.tips.showtip = on;
             if (on)

@@ -109,31 +109,48 @@ QWidget* Tfrmsetup::build_device()
 
 void Tfrmsetup::prepare_device(std::uint16_t type)
 {
-    // A dialog that served another model before starts from its design.
+    // A dialog that served another model before starts from its design (or
+    // from the language file's texts); nothing of the other model stays.
     for (QWidget* w : std::initializer_list<QWidget*>{Label1, EDtempoff, Updndoba, chkbat, groupcal, LBLA0,
-                                                      LBLA1, LBLA2, EDA2, BTsendlcd, BitBtn1})
+                                                      LBLA1, LBLA2, EDA2, BitBtn1})
         w->show();
-    for (QWidget* w : std::initializer_list<QWidget*>{LBLbatlo, edbatlo, LBLmeaslen, EDMeaslen, PanOffset2})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{LBLbatlo, edbatlo, LBLmeaslen, EDMeaslen, PanOffset2, BTsendlcd})
         w->hide();
+    for (const auto& [widget, caption, hint] : designed_) {
+        if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(caption);
+        if (auto* group = qobject_cast<QGroupBox*>(widget)) group->setTitle(caption);
+        widget->setToolTip(hint);
+    }
     groupcal->setEnabled(false); // the second access code enables it
-    groupcal->setTitle(QStringLiteral("ANALOG Calibs"));
-    LBLA0->setText(QStringLiteral("A0"));
-    LBLA1->setText(QStringLiteral("A1"));
-    Label1->setText(u("Posun teploty"));
+    for (QLineEdit* e : {EDA0, EDA1, EDA2})
+        e->clear();
 
     const LoggerSetupValues v = setup_values(type, g_.coef, g_.status);
+    EDtempoff->setText(format_number("%5.1f", g_.status.corr1));
     auto coefficients = [&](int count) {
         QLineEdit* fields[] = {EDA0, EDA1, EDA2};
         for (int i = 0; i < count; ++i)
             fields[i]->setText(v.coef[static_cast<std::size_t>(i)]);
     };
-    if (one_of(type, {86, 87, 92, 94, 95, 97, 101, 103, 108, 129, 130, 131, 132})) {
+    if (one_of(type, {86, 87, 88, 92, 94, 95, 97, 101, 103, 108, 129, 130, 131, 132})) {
         coefficients(3);
         EDtempoff->setText(v.t1);
     }
-    // Loggers without calibration coefficients have no calibration group.
+    // The model's adaptations: the correction field and the battery box are
+    // for digital sensors; the calibration group for loggers with
+    // coefficients, its fields only where the model takes them.
     const ModelRow* row = find_model(type);
-    if (row && row->setup_calib_group == 0) groupcal->hide();
+    const bool correction = row && row->setup_correction;
+    for (QWidget* w : std::initializer_list<QWidget*>{EDtempoff, Updndoba, chkbat})
+        w->setEnabled(correction);
+    const bool group = (row && row->setup_calib_group == 1) || takes_analog_block(type) ||
+                       humidity_model(type) || type == 105 || type == 131;
+    groupcal->setVisible(group);
+    const bool two = humidity_model(type) || type == 105;
+    EDA0->setEnabled(takes_analog_block(type) || two);
+    EDA1->setEnabled(takes_analog_block(type) || two);
+    EDA2->setEnabled(takes_analog_block(type));
     switch (type) {
     case 95:
     case 97:
@@ -168,8 +185,7 @@ void Tfrmsetup::prepare_device(std::uint16_t type)
         }
         break;
     case 105:
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{Label1, EDtempoff, Updndoba, LBLA2, EDA2, BTsendlcd})
+        for (QWidget* w : std::initializer_list<QWidget*>{Label1, EDtempoff, Updndoba, LBLA2, EDA2})
             w->hide();
         show_tab(TabLumeo, false);
         groupcal->setTitle(u("Posuny teploty"));
@@ -178,15 +194,23 @@ void Tfrmsetup::prepare_device(std::uint16_t type)
         EDA0->setText(v.t1);
         EDA1->setText(v.t2);
         break;
-    case 107:
+    case 107: {
         show_tab(tablcdflow, true);
         EDFlowA->setText(v.coef[0]);
         EDflowB->setText(v.coef[1]);
-        if (QAbstractButton* b = flow_buttons->button(v.flow_conversion)) b->setChecked(true);
+        // A type the three choices do not name is shown as the logger holds it, none chosen.
+        QAbstractButton* chosen = flow_buttons->button(v.flow_conversion);
+        flow_buttons->setExclusive(false);
+        for (QAbstractButton* b : flow_buttons->buttons())
+            b->setChecked(b == chosen);
+        flow_buttons->setExclusive(true);
+        RGflowtype->setTitle(chosen ? u("Typ prepočtu")
+                                    : u("Typ prepočtu (v zapisovači %1)").arg(v.flow_conversion));
         break;
+    }
     case 108:
     case 131:
-        for (QWidget* w : std::initializer_list<QWidget*>{BTsendlcd, BitBtn1, chkbat})
+        for (QWidget* w : std::initializer_list<QWidget*>{BitBtn1, chkbat})
             w->hide();
         PanOffset2->show();
         edposunT2->setText(v.t2);
@@ -194,7 +218,6 @@ void Tfrmsetup::prepare_device(std::uint16_t type)
     case 111:
         show_tab(tabvietor, true);
         chkbat->hide();
-        groupcal->hide();
         edr0->setText(v.coef[0]);
         edr1->setText(v.coef[1]);
         eds0->setText(v.coef[2]);
@@ -204,7 +227,6 @@ void Tfrmsetup::prepare_device(std::uint16_t type)
     case 130:
     case 132:
         chkbat->hide();
-        BTsendlcd->hide();
         if (type == 130) Label1->setText(QStringLiteral("Posun I"));
         if (type == 132) {
             Label1->setText(QStringLiteral("Posun H"));
@@ -223,7 +245,8 @@ void Tfrmsetup::ask_service_code()
     if (!code || *code != QLatin1String(SerialNumberChange::access_code)) return;
     groupcal->setEnabled(true);
     const std::uint16_t type = g_.ident.type_code;
-    if (one_of(type, {95, 97, 101}))
+    // Coefficient texts go only to the LCD models that take them.
+    if (takes_lcd_texts(type))
         for (QWidget* w :
              std::initializer_list<QWidget*>{BTsendlcd, LBLbatlo, edbatlo, LBLmeaslen, EDMeaslen})
             w->show();

@@ -29,7 +29,7 @@ namespace vx
 {
 
 Tfrmsetup::Tfrmsetup(Global& g, Hooks hooks, QWidget* parent)
-    : QDialog(parent), g_(g), hooks_(std::move(hooks)), setup_(g, hooks_.show_tip)
+    : QDialog(parent), g_(g), hooks_(std::move(hooks)), setup_(g, {hooks_.show_status})
 {
     setObjectName("frmsetup");
     setWindowTitle(u("Nastavenia"));
@@ -42,6 +42,12 @@ Tfrmsetup::Tfrmsetup(Global& g, Hooks hooks, QWidget* parent)
     chktip->setChecked(read_setting_bool(g_.program_dir, key::GLOBAL, key::SHOWTIP, true));
     chkchecktime->setChecked(read_setting_bool(g_.program_dir, key::GLOBAL, key::CHECKTIME, true));
     ChangeLanguage();
+    // What the model preparation starts from: the designed texts, or a language file's.
+    designed_ = {{Label1, Label1->text(), Label1->toolTip()},
+                 {EDtempoff, QString(), EDtempoff->toolTip()},
+                 {groupcal, groupcal->title(), groupcal->toolTip()},
+                 {LBLA0, LBLA0->text(), QString()},
+                 {LBLA1, LBLA1->text(), QString()}};
 }
 
 void Tfrmsetup::build()
@@ -79,35 +85,17 @@ void Tfrmsetup::build()
 
 void Tfrmsetup::connect_changes()
 {
-    auto mark = [this](std::function<void()> set) {
-        return [this, set] {
-            set();
-            BTsend->setEnabled(true);
-        };
-    };
-    auto on_text = [&](QLineEdit* e, std::function<void()> set) {
-        connect(e, &QLineEdit::textChanged, this, mark(std::move(set)));
-    };
-    on_text(EDtempoff, [this] { changes_.offset = true; });
-    on_text(edposunT2, [this] { changes_.offset = true; });
-    for (QLineEdit* e : {EDA0, EDA1, EDA2})
-        on_text(e, [this] { changes_.coef = true; });
-    on_text(edbatlo, [this] { changes_.battery_low = true; });
-    on_text(EDMeaslen, [this] { changes_.measure_length = true; });
-    on_text(EDlumeooff, [this] { changes_.humidity_offset = true; });
-    on_text(edpress, [this] { changes_.pressure = true; });
-    QLineEdit* const pwm[] = {ED_pwmT4, ED_pwmT20, ED_pwmH4, ED_pwmH20};
-    for (std::size_t i = 0; i < 4; ++i)
-        on_text(pwm[i], [this, i] { changes_.pwm[i] = true; });
-    on_text(ED_temp4, [this] { changes_.output_temps = true; });
-    on_text(ED_temp20, [this] { changes_.output_temps = true; });
-    // Flow and wind values are always sent whole; an edit only enables the send.
-    for (QLineEdit* e : {EDFlowA, EDflowB, edr0, edr1, eds0, eds1})
-        on_text(e, [] {});
-    connect(RBcelsius, &QRadioButton::toggled, this, mark([this] { changes_.notation = true; }));
-    connect(CHKdebugLC, &QCheckBox::toggled, this, mark([this] { changes_.calib_process = true; }));
-    connect(flow_buttons, &QButtonGroup::idClicked, this, mark([] {}));
-    connect(chkbat, &QCheckBox::clicked, this, mark([] {}));
+    // Any edit of a device value enables the send; what goes out is decided
+    // against what the fields showed.
+    auto enable = [this] { BTsend->setEnabled(true); };
+    for (QLineEdit* e : {EDtempoff,  edposunT2, EDA0,     EDA1,      EDA2,     edbatlo,   EDMeaslen,
+                         EDlumeooff, edpress,   ED_pwmT4, ED_pwmT20, ED_pwmH4, ED_pwmH20, ED_temp4,
+                         ED_temp20,  EDFlowA,   EDflowB,  edr0,      edr1,     eds0,      eds1})
+        connect(e, &QLineEdit::textChanged, this, enable);
+    connect(RBcelsius, &QRadioButton::toggled, this, enable);
+    connect(CHKdebugLC, &QCheckBox::toggled, this, enable);
+    connect(flow_buttons, &QButtonGroup::idClicked, this, enable);
+    connect(chkbat, &QCheckBox::clicked, this, enable);
 }
 
 void Tfrmsetup::ChangeLanguage()
@@ -155,7 +143,6 @@ void Tfrmsetup::showEvent(QShowEvent* event)
 
 void Tfrmsetup::prepare()
 {
-    changes_ = {};
     LBLlogdir->setText(log_dir(g_));
     show_com_device();
     for (QWidget* tab : {TabSheet3, TabSheet5, TabLumeo, TabTHIOUT, tablcdflow, tabvietor, tabpress})
@@ -163,16 +150,24 @@ void Tfrmsetup::prepare()
     if (!service_) return;
 
     show_tab(TabSheet3, true);
-    changes_.pwm = {};
     CHKautograph->setChecked(read_autograph(g_.program_dir));
     CHKmaxim->setChecked(read_panmaximize(g_.program_dir));
     chktip->setChecked(read_setting_bool(g_.program_dir, key::GLOBAL, key::SHOWTIP, true));
     const std::uint16_t type = g_.ident.type_code;
     prepare_device(type);
-    changes_ = {};
-    // The pressure offset goes out with the first send after opening.
-    changes_.pressure = type == 133;
+    chkbat->setChecked(false); // a battery is replaced once, in the logger it was ticked for
+    remember_shown();
+    resend_pressure_ = type == 133;
     if (type == 107 || type == 111) BTsend->setEnabled(false);
+}
+
+void Tfrmsetup::remember_shown()
+{
+    shown_ = form();
+    shown_.new_battery = false;
+    shown_dry_ = EDoffSuchy->text();
+    shown_wet_ = EDoffMokry->text();
+    shown_serial_ = g_.status.serial;
 }
 
 SetupForm Tfrmsetup::form() const
@@ -200,17 +195,45 @@ SetupForm Tfrmsetup::form() const
 
 void Tfrmsetup::BTsendClick()
 {
-    SetupForm f = form();
-    if (setup_.send(f, changes_) == DeviceSetup::Result::refused) return;
-    edbatlo->setText(f.battery_low);
-    BTsend->setEnabled(false);
+    // The fields are checked and typed once, here; the send takes only the settings.
+    QString refusal;
+    bool offset_tip = false;
+    auto settings = parse_device_settings(g_.ident.type_code, form(), shown_, &refusal, &offset_tip);
+    if (!settings) {
+        if (g_.ui) g_.ui->show_message(refusal, btn::ok);
+        if (offset_tip && hooks_.show_tip) hooks_.show_tip(QStringLiteral("ERRTIP0011"));
+        return;
+    }
+    settings->resend_pressure = resend_pressure_;
+    const DeviceSetup::Outcome out = setup_.send(*settings, shown_serial_);
+    if (out.battery_replaced) chkbat->setChecked(false);
+    if (out.result == DeviceSetup::Result::refused) return;
+    resend_pressure_ = false;
+    after_send();
 }
 
-void Tfrmsetup::send_wind_text(int index, const QString& text)
+void Tfrmsetup::BTsendPsychroClick()
 {
-    g_.link.show_progress(QString());
-    send_coefficient_text(g_, index, text);
-    if (g_.ui) g_.ui->progress_hide();
+    QString refusal;
+    const auto offsets =
+        parse_psychro_offsets(EDoffSuchy->text(), EDoffMokry->text(), shown_dry_, shown_wet_, &refusal);
+    if (!offsets) {
+        if (g_.ui) g_.ui->show_message(refusal, btn::ok);
+        return;
+    }
+    if (setup_.send_psychro_offsets(*offsets, shown_serial_) != DeviceSetup::Result::refused) after_send();
+}
+
+void Tfrmsetup::after_send()
+{
+    const std::uint16_t type = g_.ident.type_code;
+    const bool battery = chkbat->isChecked();
+    prepare_device(type);
+    chkbat->setChecked(battery);
+    // These models take the fixed battery-low level with every send.
+    if (type == 107 || type == 111) edbatlo->setText(QStringLiteral("200"));
+    remember_shown();
+    BTsend->setEnabled(false);
 }
 
 void Tfrmsetup::btokClick()
@@ -252,8 +275,8 @@ bool Tfrmsetup::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == Label1) ask_service_code();
-        if (watched == edr0) send_wind_text(0, edr0->text());
-        if (watched == edr1) send_wind_text(1, edr1->text());
+        if (watched == edr0) send_wind_text(g_, 0, edr0->text());
+        if (watched == edr1) send_wind_text(g_, 1, edr1->text());
     }
     return QDialog::eventFilter(watched, event);
 }

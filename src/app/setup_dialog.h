@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QMap>
 #include <functional>
+#include <vector>
 
 class QButtonGroup;
 class QCheckBox;
@@ -35,9 +36,11 @@ public:
     static constexpr int escaped = 2;
 
     struct Hooks {
-        std::function<void(const QString&)> show_tip; // a contextual tip of the main window
-        std::function<void()> refresh_database;       // the database browser lists the log directory
-        std::function<void(bool)> show_tips;          // the tip window shown (tips on) or closed
+        std::function<void(const QString&)> show_tip = {}; // a contextual tip of the main window
+        std::function<void()> refresh_database = {};       // the database browser lists the log directory
+        std::function<void(bool)> show_tips = {};          // the tip window shown (tips on) or closed
+        std::function<void(const QString&)> show_status =
+            {}; // the status bar's text ("Overené" after a send)
     };
 
     Tfrmsetup(Global& g, Hooks hooks, QWidget* parent = nullptr);
@@ -51,8 +54,9 @@ public:
     int selected_com() const; // 1..16
 
     void ChangeLanguage();
+    // The device fields as they are now, and as they were filled from the logger.
     SetupForm form() const;
-    const SetupChanges& changes() const { return changes_; }
+    const SetupForm& shown() const { return shown_; }
 
     // Controls (objectName = member name).
     QTabWidget* PageControl1;
@@ -111,7 +115,10 @@ private:
     void ask_service_code();
     void btokClick();
     void BTsendClick();
-    void send_wind_text(int index, const QString& text);
+    void BTsendPsychroClick();
+    // After a send the fields show what the logger holds now.
+    void after_send();
+    void remember_shown();
     QString mapped_device(int com) const;
     void show_com_device();
     bool store_port_devices(QString* error);
@@ -119,7 +126,17 @@ private:
     Global& g_;
     Hooks hooks_;
     DeviceSetup setup_;
-    SetupChanges changes_;
+    // What the fields showed of the logger: a field still equal to it is left as the logger holds it.
+    SetupForm shown_;
+    QString shown_dry_, shown_wet_;
+    std::uint16_t shown_serial_ = 0;
+    bool resend_pressure_ = false; // 133: the first send after opening carries the pressure offset
+    // A control's caption and hint before any model changed them.
+    struct Designed {
+        QWidget* widget;
+        QString caption, hint;
+    };
+    std::vector<Designed> designed_;
     bool service_ = false;
     bool com_changed_ = false;
     QMap<int, QString> new_devices_; // COM number -> device chosen in this showing

@@ -41,8 +41,7 @@ QWidget* Tfrmsetup::build_psychro()
     grid->setColumnStretch(3, 1);
     connect(BTidSuchy, &QPushButton::clicked, this, [this] { setup_.identify_sensor(false); });
     connect(BTidmokry, &QPushButton::clicked, this, [this] { setup_.identify_sensor(true); });
-    connect(BTsendPsychro, &QPushButton::clicked, this,
-            [this] { setup_.send_psychro_offsets(EDoffSuchy->text(), EDoffMokry->text()); });
+    connect(BTsendPsychro, &QPushButton::clicked, this, &Tfrmsetup::BTsendPsychroClick);
     return tab;
 }
 

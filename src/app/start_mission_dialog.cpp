@@ -3,6 +3,7 @@
 #include "app/dialog_controls.h"
 #include "app/up_down.h"
 #include "base/number_format.h"
+#include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "programming/encoders.h"
 
@@ -41,6 +42,29 @@ Tfrmstart::Tfrmstart(Global& g, MissionStart::Hooks hooks, QWidget* parent)
     setWindowTitle(u("Štart misie / merania"));
     build();
     ChangeLanguage();
+    // What the model preparation starts from: the designed texts, or a
+    // language file's. Model captions replace them only for their model.
+    for (QWidget* w : std::initializer_list<QWidget*>{GroupBox2, chksynchro, Label5, EDgrad, chkLo, chkHi,
+                                                      SpinLo, spinHI, Label6, Label7})
+        designed_.push_back({w, caption_of(w), w->toolTip()});
+}
+
+QString Tfrmstart::caption_of(const QWidget* w)
+{
+    if (auto* label = qobject_cast<const QLabel*>(w)) return label->text();
+    if (auto* box = qobject_cast<const QCheckBox*>(w)) return box->text();
+    if (auto* group = qobject_cast<const QGroupBox*>(w)) return group->title();
+    return {};
+}
+
+void Tfrmstart::restore_designed()
+{
+    for (const Designed& d : designed_) {
+        if (auto* label = qobject_cast<QLabel*>(d.widget)) label->setText(d.caption);
+        if (auto* box = qobject_cast<QCheckBox*>(d.widget)) box->setText(d.caption);
+        if (auto* group = qobject_cast<QGroupBox*>(d.widget)) group->setTitle(d.caption);
+        d.widget->setToolTip(d.hint);
+    }
 }
 
 void Tfrmstart::build()
@@ -269,24 +293,14 @@ void Tfrmstart::prepare()
     }
 
     // A dialog that served another model before starts from its design.
+    restore_designed();
     GroupBox2->show();
     GroupBox2->setEnabled(true);
-    GroupBox2->setTitle(u("Podmienky zapisu teploty"));
     chksynchro->show();
-    chksynchro->setText(QStringLiteral("Synchro"));
-    chksynchro->setToolTip(u(synchro_hint));
-    Label5->setText(QStringLiteral("min"));
-    EDgrad->setToolTip(u(gradient_hint));
     EDgrad->setEnabled(true);
     UDgrad->setEnabled(true);
-    chkLo->setText(QStringLiteral("Spodna"));
-    chkHi->setText(QStringLiteral("Horna"));
-    SpinLo->setToolTip(u(limit_hint_lo));
-    spinHI->setToolTip(u(limit_hint_hi));
     for (QWidget* w : std::initializer_list<QWidget*>{chkLo, chkHi, SpinLo, spinHI, Label6, Label7})
         w->show();
-    Label6->setText(QStringLiteral("'C"));
-    Label7->setText(QStringLiteral("'C"));
     chkLo->setEnabled(false);
     chkHi->setEnabled(false);
     for (QSpinBox* s : {SpinLo, spinHI}) {
@@ -403,15 +417,18 @@ MissionForm Tfrmstart::form() const
 
 void Tfrmstart::BTokClick()
 {
-    MissionStart flow(g_, hooks_);
+    // The fields are checked and typed once, here; the flow takes only the plan.
     const MissionForm f = form();
-    const MissionStart::Result r = flow.run(f);
-    if (r == MissionStart::Result::started) {
-        accept();
+    QString refusal;
+    const auto plan = parse_mission(f, g_.ident.type_code, g_.lang, &refusal);
+    if (!plan) {
+        if (g_.ui) g_.ui->show_message(refusal, btn::ok);
+        if (f.name.contains(QRegularExpression(QStringLiteral("[.,:]"))) || f.name.trimmed().isEmpty())
+            EDname->setFocus();
         return;
     }
-    if (r == MissionStart::Result::refused && f.name.contains(QRegularExpression(QStringLiteral("[.,:]"))))
-        EDname->setFocus();
+    MissionStart flow(g_, hooks_);
+    if (flow.run(*plan) == MissionStart::Result::started) accept();
 }
 
 void Tfrmstart::UDgradClick(int direction)

@@ -5,6 +5,7 @@
 #include "programming/mission_start.h"
 
 #include <QDialog>
+#include <vector>
 
 class QCheckBox;
 class QDateEdit;
@@ -60,8 +61,17 @@ private:
     void UDgradClick(int direction);
     void show_pointer_field();
 
+    // A control's caption and hint before any model changed them.
+    struct Designed {
+        QWidget* widget;
+        QString caption, hint;
+    };
+    static QString caption_of(const QWidget* w);
+    void restore_designed();
+
     Global& g_;
     MissionStart::Hooks hooks_;
+    std::vector<Designed> designed_;
     double gradient_ = 0;        // the change gradient between events
     bool pointer_shown_ = false; // EDptr was revealed by a double-click
 };

@@ -60,6 +60,7 @@ constexpr BuiltIn builtin_texts[] = {
     {"MESS35", "Odosielam údaj perioda..."},
     {"MESS36", "Odosielam údaj gradient..."},
     {"MESS37", "Žiadam čas zapisovača..."},
+    {"MESS38", "Overené"},
     {"MESS40", "neexistuje súbor <muster.htm> \\nPreinštalujte program\\n-alebo kontaktujte dodávateľa"},
     {"MESS41", "Zmenili ste údaje\\nŽeláte si ich zapísať do súboru?"},
     {"MESS42", "Servis..."},

@@ -8,6 +8,7 @@
 #include "cli/influx_output.h"
 #include "cli/interrupt.h"
 #include "cli/monitor.h"
+#include "cli/start_command.h"
 #include "cli/status_metrics.h"
 #include "cli/status_report.h"
 #include "cli/terminal_ui.h"
@@ -45,6 +46,7 @@ Commands:
   status       identify the attached logger; show its status and readings
   download     fetch the new records, or the newest N, into the record file
   set-clock    set the logger clock from this computer's clock
+  start        start a new mission on the logger, checked and read back
   export       write a record file as CSV or InfluxDB line protocol
   monitor      stream the live readings as CSV, line protocol or JSON
 
@@ -670,6 +672,7 @@ std::optional<QDateTime> parse_cli_time(const QString& text, bool end_of_day)
 
 int run(const QStringList& args, std::FILE* out, std::FILE* err)
 {
+    if (!args.isEmpty() && args.first() == QLatin1String("start")) return start_command(args.mid(1), out, err);
     Options o;
     const QString error = parse(args, o);
     if (!error.isEmpty()) {

@@ -15,39 +15,66 @@ namespace
 constexpr int coef_k = cmd::coef_first - cmd::value_base; // k of the first coefficient byte
 constexpr std::uint8_t text_begin_parameter = 52;
 constexpr std::uint8_t text_series_end_parameter = 1;
+constexpr int setup_wait_ms = 100;
 
 void log(Global& g, const QString& line)
 {
     if (g.ui) g.ui->progress_log(line);
 }
 
+void say(Global& g, const QString& text)
+{
+    if (!g.ui) return;
+    g.ui->progress_hide();
+    g.ui->show_message(text, btn::ok);
+}
+
+QString text_failure(int index)
+{
+    return QStringLiteral(
+               "ERROR send command\rKalibrácia LCD A%1 je zapísaná len čiastočne; odošlite ju znova")
+        .arg(index);
+}
+
 } // namespace
 
-bool send_float_block(Global& g, std::span<const float> values, int bar_base, int bar_step)
+Transfer send_float_block(Global& g, std::span<const float> values, int bar_base, int bar_step)
 {
     const std::vector<std::uint8_t> bytes = float_bytes(values);
+    Transfer t{0, static_cast<int>(bytes.size()) + 1};
     for (std::size_t n = 0; n < values.size(); ++n) {
         if (g.ui) g.ui->progress_position(bar_base + bar_step * static_cast<int>(n));
         log(g, QStringLiteral("CAL%1").arg(n));
         for (std::size_t j = 0; j < 4; ++j) {
             const std::size_t i = 4 * n + j;
-            if (!g.link.send_value(coef_k + static_cast<int>(i), bytes[i])) return false;
+            if (!g.link.send_value(coef_k + static_cast<int>(i), bytes[i])) return t;
+            ++t.acknowledged;
         }
     }
-    return g.link.send_value(coef_k + static_cast<int>(bytes.size()), check_byte(bytes));
+    if (g.link.send_value(coef_k + static_cast<int>(bytes.size()), check_byte(bytes))) ++t.acknowledged;
+    return t;
 }
 
-bool send_flow_constants(Global& g, int a, int b, int conversion)
+Transfer send_flow_constants(Global& g, const std::array<std::uint8_t, 5>& bytes)
 {
-    const auto bytes = flow_constant_bytes(a, b, conversion);
     const char* lines[] = {"konstanta A", "konstanta A", "konstanta B", "konstanta B", "Typ prepoctu"};
+    Transfer t{0, static_cast<int>(bytes.size()) + 1};
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (!g.link.send_value(coef_k + static_cast<int>(i), bytes[i])) return false;
+        if (!g.link.send_value(coef_k + static_cast<int>(i), bytes[i])) return t;
+        ++t.acknowledged;
         g.link.delay(200);
         log(g, QString::fromLatin1(lines[i]));
     }
-    if (!g.link.send_value(coef_k + static_cast<int>(bytes.size()), check_byte(bytes))) return false;
+    if (!g.link.send_value(coef_k + static_cast<int>(bytes.size()), check_byte(bytes))) return t;
+    ++t.acknowledged;
     g.link.delay(200);
+    return t;
+}
+
+bool setup_step(Global& g, std::uint8_t command, std::uint8_t parameter)
+{
+    if (!g.link.send_acknowledged(command, parameter, setup_wait_ms)) return false;
+    g.link.delay(50);
     return true;
 }
 
@@ -56,9 +83,9 @@ bool send_coefficient_text(Global& g, int index, const QString& text)
     const auto bytes = coefficient_text(text);
     if (!bytes) return false;
     if (g.ui) g.ui->progress_label(QStringLiteral("SEND LCD A%1").arg(index));
-    if (!g.link.setup_exchange(cmd::coef_text_begin, text_begin_parameter)) return false;
+    if (!setup_step(g, cmd::coef_text_begin, text_begin_parameter)) return false;
     for (char c : *bytes)
-        if (!g.link.setup_exchange(cmd::coef_text_char, static_cast<std::uint8_t>(c))) return false;
+        if (!setup_step(g, cmd::coef_text_char, static_cast<std::uint8_t>(c))) return false;
     g.link.setup_send(cmd::coef_text_store, static_cast<std::uint8_t>(index));
     g.link.delay(200);
     return true;
@@ -67,22 +94,45 @@ bool send_coefficient_text(Global& g, int index, const QString& text)
 bool send_analog_text_block(Global& g, const std::array<QString, 3>& texts)
 {
     // Nothing goes out unless every text converts.
-    for (const QString& text : texts)
-        if (!coefficient_text(text)) return false;
+    for (std::size_t n = 0; n < texts.size(); ++n)
+        if (!coefficient_text(texts[n])) {
+            say(g, QStringLiteral("A%1: '%2' sa nedá zapísať v kódovej stránke 1250; nič nebolo odoslané")
+                       .arg(n)
+                       .arg(texts[n]));
+            return false;
+        }
     g.link.show_progress(QString());
-    bool ok = true;
-    for (int n = 0; n < 3 && ok; ++n)
-        ok = send_coefficient_text(g, n, texts[static_cast<std::size_t>(n)]);
-    if (ok) ok = g.link.setup_exchange(cmd::coef_text_end, text_series_end_parameter);
+    for (int n = 0; n < 3; ++n) {
+        if (!send_coefficient_text(g, n, texts[static_cast<std::size_t>(n)])) {
+            say(g, text_failure(n));
+            return false;
+        }
+    }
+    if (!setup_step(g, cmd::coef_text_end, text_series_end_parameter)) {
+        say(g, QStringLiteral("ERROR send command\rKoniec série kalibrácií LCD nebol potvrdený; odošlite ju "
+                              "znova"));
+        return false;
+    }
     if (g.ui) g.ui->progress_hide();
-    return ok;
+    return true;
+}
+
+bool send_wind_text(Global& g, int index, const QString& text)
+{
+    g.link.show_progress(QString());
+    if (!send_coefficient_text(g, index, text)) {
+        say(g, text_failure(index));
+        return false;
+    }
+    if (g.ui) g.ui->progress_hide();
+    return true;
 }
 
 bool write_memory_cell(Global& g, int cell, std::uint8_t value, int pause_ms)
 {
-    if (!g.link.setup_exchange(cmd::mem_select, static_cast<std::uint8_t>(cell))) return false;
+    if (!setup_step(g, cmd::mem_select, static_cast<std::uint8_t>(cell))) return false;
     g.link.delay(pause_ms);
-    const bool stored = g.link.setup_exchange(cmd::mem_store, value);
+    const bool stored = setup_step(g, cmd::mem_store, value);
     g.link.delay(pause_ms);
     return stored;
 }

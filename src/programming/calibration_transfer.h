@@ -22,29 +22,42 @@ namespace vx
 
 struct Global;
 
+// How far a series went: the frames the logger acknowledged, of all it has.
+struct Transfer {
+    int acknowledged = 0;
+    int total = 0;
+    bool ok() const { return acknowledged == total; }
+};
+
 // Sends a float block. Before coefficient n the bar goes to
 // bar_base + bar_step * n and the log gets "CAL" n. Stops at the first byte
-// that is not acknowledged (the check byte is then never sent): false.
-bool send_float_block(Global& g, std::span<const float> values, int bar_base, int bar_step);
+// that is not acknowledged (the check byte is then never sent).
+Transfer send_float_block(Global& g, std::span<const float> values, int bar_base, int bar_step);
 
-// Sends the flow constants A, B (0..65535) and the conversion type (0..2)
-// with their check byte; stops silently at the first byte not acknowledged.
-bool send_flow_constants(Global& g, int a, int b, int conversion);
+// Sends the flow constants (A low, A high, B low, B high, conversion type)
+// and their check byte; stops at the first byte not acknowledged.
+Transfer send_flow_constants(Global& g, const std::array<std::uint8_t, 5>& bytes);
+
+// The setup dialog's acknowledged exchange of a wire command (100 ms per
+// try, 50 ms after success) without a message of its own; false when the
+// logger did not acknowledge it.
+bool setup_step(Global& g, std::uint8_t command, std::uint8_t parameter);
 
 // Sends one coefficient text and stores it as coefficient index (the label
-// shows "SEND LCD A" index). False when an exchange failed ("ERROR send
-// command" was shown).
+// shows "SEND LCD A" index). False when an exchange failed.
 bool send_coefficient_text(Global& g, int index, const QString& text);
 
 // The analog text block: the three texts as coefficients 0, 1, 2, then the
 // end of the series (198, 1), inside the progress window. Stops at the first
-// failed exchange.
+// failed exchange and says which coefficient is partly written.
 bool send_analog_text_block(Global& g, const std::array<QString, 3>& texts);
+// One wind coefficient as text (no end of series), inside the progress
+// window; a failure is said.
+bool send_wind_text(Global& g, int index, const QString& text);
 
 // Stores value in memory cell cell: select (16), then store (17), each
 // followed by pause_ms. A select that is not acknowledged skips the store, so
-// the byte never lands in a cell selected before. False on any failure
-// ("ERROR send command" was shown).
+// the byte never lands in a cell selected before. False on any failure.
 bool write_memory_cell(Global& g, int cell, std::uint8_t value, int pause_ms = 200);
 
 } // namespace vx

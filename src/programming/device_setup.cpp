@@ -1,16 +1,14 @@
 // Setup of the attached logger; see device_setup.h.
 #include "programming/device_setup.h"
 
-#include "base/number_format.h"
 #include "base/ui_port.h"
 #include "link/frame.h"
 #include "logger/program_state.h"
-#include "logger/state.h"
 #include "programming/calibration_transfer.h"
 #include "programming/encoders.h"
 #include "records/marks.h"
 
-#include <initializer_list>
+#include <map>
 
 namespace vx
 {
@@ -19,6 +17,7 @@ namespace
 {
 
 constexpr int pause_ms = 200;
+constexpr int straggler_ms = 100; // the driver hands over received bytes every 50 ms
 constexpr int cal_word_pause_ms = 100;
 constexpr std::uint8_t wind_flow_battery_low = 200;
 constexpr std::uint8_t battery_replaced_parameter = 20;
@@ -26,326 +25,343 @@ constexpr int battery_replaced_wait_ms = 100;
 constexpr int k_offset1 = cmd::offset1 - cmd::value_base;
 constexpr int k_offset2 = cmd::offset2 - cmd::value_base;
 
-bool one_of(std::uint16_t type, std::initializer_list<int> types)
+QString degrees(std::uint8_t code)
 {
-    for (int t : types)
-        if (t == type) return true;
-    return false;
+    return shortest_text(correction_value(code)) + QStringLiteral(" °C");
 }
 
-// Models whose analog coefficients go out as a float block.
-bool analog_float_model(std::uint16_t type)
+QString cell_name(int cell)
 {
-    return one_of(type, {86, 87, 88, 92, 94, 95, 97, 101, 103, 108, 129, 130, 132});
-}
-bool battery_low_model(std::uint16_t type)
-{
-    return one_of(type, {95, 96, 97, 99, 101, 105, 100, 106, 133});
-}
-bool measure_length_model(std::uint16_t type)
-{
-    return one_of(type, {95, 96, 97, 99, 101});
-}
-bool humidity_model(std::uint16_t type)
-{
-    return one_of(type, {100, 106, 133});
+    static const std::map<int, const char*> names = {
+        {32, "CAL0 (nižší bajt)"}, {33, "CAL0 (vyšší bajt)"}, {34, "CAL1 (nižší bajt)"},
+        {35, "CAL1 (vyšší bajt)"}, {37, "posun vlhkosti"},    {38, "bunka 38 (notácia / posun tlaku)"},
+        {39, "PWM 4mA T"},         {40, "PWM 20mA T"},        {41, "PWM 4mA H"},
+        {42, "PWM 20mA H"},        {43, "teplota pre 4 mA"},  {44, "teplota pre 20 mA"}};
+    const auto it = names.find(cell);
+    return it == names.end() ? QStringLiteral("bunka %1").arg(cell) : QString::fromUtf8(it->second);
 }
 
-constexpr const char* pwm_names[] = {"PWM 4mA T", "PWM 20mA T", "PWM 4mA H", "PWM 20mA H"};
-
-QString offset_message()
+QString partial_calibration(const Transfer& t)
 {
-    return QStringLiteral("Nesprávny údaj posunu teploty\rPresvedčte sa aký desatinný oddelovač ste použili");
-}
-
-bool in_range(const QString& text, int low, int high)
-{
-    const auto v = to_integer(text);
-    return v && *v >= low && *v <= high;
-}
-
-std::uint8_t byte_of(const QString& text)
-{
-    return static_cast<std::uint8_t>(to_integer(text).value_or(0));
+    return QStringLiteral("Kalibrácia je zapísaná len čiastočne (%1 z %2 bajtov); odošlite ju znova.")
+        .arg(t.acknowledged)
+        .arg(t.total);
 }
 
 } // namespace
 
-LoggerSetupValues setup_values(std::uint16_t type, const Coefficients& c, const Status& s)
+// What the logger was told, to compare with what it reads back.
+struct DeviceSetup::Sent {
+    std::optional<std::uint8_t> corr1, corr2;
+    std::array<std::optional<float>, 4> coef;
+    std::optional<std::array<std::uint8_t, 5>> flow;
+    std::map<int, std::uint8_t> cells; // memory cells the status reports
+};
+
+DeviceSetup::DeviceSetup(Global& g, Hooks hooks) : g_(g), hooks_(std::move(hooks)) {}
+
+DeviceSetup::Result DeviceSetup::refuse(const QString& text)
 {
-    LoggerSetupValues v;
-    v.t1 = format_number("%4.1f", s.corr1);
-    v.t2 = format_number("%4.1f", s.corr2);
-    if (humidity_model(type)) {
-        // The status carries the humidity cells: CAL0 and CAL1 as the trim's
-        // F0 and S, the humidity offset as K, cell 38 (folded) among the kept bytes.
-        v.coef = {QString::number(static_cast<int>(c.F0)), QString::number(static_cast<int>(c.S)),
-                  QString::number(static_cast<int>(c.K)), QString()};
-        if (type == 133) {
-            const int folded = c.kept[1]; // 128 + |p| stored as 127 minus it
-            v.coef[3] = QString::number(folded >= 0 ? folded : folded + 1);
-        } else {
-            v.celsius = c.kept[1] != 0;
-        }
-        for (std::size_t i = 0; i < 4; ++i)
-            v.pwm[i] = QString::number(c.kept[2 + i]);
-        v.temp4 = QString::number(c.kept[6]);
-        v.temp20 = QString::number(c.kept[7]);
-        return v;
+    if (g_.ui) {
+        g_.ui->progress_hide();
+        g_.ui->show_message(text, btn::ok);
     }
-    v.coef = {shortest_text(c.a0), shortest_text(c.a1), shortest_text(c.a2), shortest_text(c.a3)};
-    const int conversion = static_cast<int>(c.a2);
-    v.flow_conversion = conversion >= 0 && conversion <= 2 ? conversion : -1;
-    return v;
+    return Result::refused;
 }
 
-DeviceSetup::DeviceSetup(Global& g, std::function<void(const QString&)> show_tip)
-    : g_(g), show_tip_(std::move(show_tip))
+DeviceSetup::Result DeviceSetup::fail(const QString& step, const QString& note)
 {
+    // The dialog shows what the logger holds now, not what was typed.
+    if (!g_.link.comm_abort) {
+        g_.link.delay(straggler_ms); // the echo of an unanswered last try comes and goes
+        read_logger_status(g_, param::status_poll);
+    }
+    QString text = QStringLiteral("Nepotvrdil, opakujte\n\nNeúspešný krok: ") + step +
+                   QStringLiteral("\nZapisovač prevzal: ") + taken_text(taken_);
+    if (!note.isEmpty()) text += QLatin1Char('\n') + note;
+    refuse(text);
+    return Result::failed;
 }
 
-bool DeviceSetup::refuse(const QString& text)
+bool DeviceSetup::step(bool acknowledged, const QString& taken)
 {
-    if (g_.ui) g_.ui->show_message(text, btn::ok);
-    return false;
+    if (acknowledged && !taken.isEmpty()) taken_ << taken;
+    return acknowledged && !g_.link.comm_abort;
 }
 
-// Every value this send would carry is checked before the first frame goes.
-bool DeviceSetup::check(const SetupForm& f, const SetupChanges& ch)
+std::optional<HeldSettings> DeviceSetup::read_before(std::uint16_t type, std::uint16_t serial)
 {
-    const std::uint16_t type = g_.ident.type_code;
-    auto offset_ok = [&](const QString& text, bool tip) {
-        const auto v = to_number(text);
-        if (v && offset_acceptable(*v)) return true;
-        refuse(offset_message());
-        if (tip && show_tip_) show_tip_(QStringLiteral("ERRTIP0011"));
-        return false;
-    };
-    auto numbers = [&](std::initializer_list<std::pair<const QString*, const char*>> fields) {
-        for (const auto& [text, name] : fields)
-            if (!to_number(*text)) return refuse(not_a_number(QString::fromUtf8(name), *text));
+    const auto reply = read_logger_status(g_, param::status_poll);
+    if (!reply) {
+        refuse(g_.link.comm_abort ? QStringLiteral("Zrušené; nič nebolo odoslané") : g_.lang.mess(3));
+        return std::nullopt;
+    }
+    if (g_.ident.type_code != type || g_.status.serial != serial) {
+        refuse(QStringLiteral("Pripojený je iný zapisovač (typ %1, výrobné číslo %2); nič nebolo odoslané. "
+                              "Otvorte nastavenia znova.")
+                   .arg(g_.ident.type_code)
+                   .arg(g_.status.serial));
+        return std::nullopt;
+    }
+    return held_settings(view(*reply), g_.status, g_.coef);
+}
+
+DeviceSetup::Outcome DeviceSetup::send(const DeviceSettings& s, std::uint16_t serial)
+{
+    taken_.clear();
+    differences_.clear();
+    if (!g_.ui) return {};
+    if (hooks_.show_status) hooks_.show_status(QString());
+    g_.link.show_progress(QString());
+    g_.ui->progress_clear_log();
+    const auto held = read_before(s.type, serial);
+    if (!held) return {};
+    // Constants the logger does not report cannot go back unchanged.
+    if (s.type == 107 && (held->coef[0] < 0 || held->coef[1] < 0) && !(s.flow[0] && s.flow[1])) {
+        refuse(QStringLiteral("Konštanty prietokomera sa zo zapisovača nedajú prečítať; zadajte A aj B"));
+        return {};
+    }
+    Sent sent;
+    Outcome out;
+    out.result = run(s, *held, sent, &out.battery_replaced) ? verify(sent, {}) : Result::failed;
+    return out;
+}
+
+bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& sent, bool* battery_replaced)
+{
+    UiPort& ui = *g_.ui;
+    Link& link = g_.link;
+    const std::uint16_t type = s.type;
+    const std::uint8_t code1 = s.offset1 ? offset_code(*s.offset1) : held.corr1;
+    const std::uint8_t code2 = s.offset2 ? offset_code(*s.offset2) : held.byte23;
+    auto offset = [&](int k, std::uint8_t code, const char* what) {
+        const QString name = QString::fromUtf8(what);
+        if (!step(link.send_value(k, code), QStringLiteral("%1 %2").arg(name, degrees(code)))) {
+            fail(name);
+            return false;
+        }
+        (k == k_offset1 ? sent.corr1 : sent.corr2) = code;
         return true;
     };
-    auto integer = [&](const QString& text, int low, int high, const QString& message) {
-        return in_range(text, low, high) || refuse(message);
+    auto battery_low = [&](int value, const QString& line) {
+        ui.progress_log(line);
+        const bool ok = step(setup_step(g_, cmd::setup_value, static_cast<std::uint8_t>(value)),
+                             QStringLiteral("BATLO %1").arg(value));
+        link.delay(pause_ms);
+        if (!ok) fail(QStringLiteral("BATLO"));
+        return ok;
     };
-
-    if (one_of(type, {108, 131}) && !offset_ok(f.offset2, true)) return false;
-    if (type == 105 && ch.coef && !(offset_ok(f.coef[0], false) && offset_ok(f.coef[1], false))) return false;
-    if (type == 111 &&
-        !numbers({{&f.wind[0], "edr0"}, {&f.wind[1], "edr1"}, {&f.wind[2], "eds0"}, {&f.wind[3], "eds1"}}))
+    auto block = [&](std::span<const float> values, int bar_base, const QString& what) {
+        const Transfer t = send_float_block(g_, values, bar_base, 5);
+        if (t.ok()) {
+            taken_ << what;
+            for (std::size_t i = 0; i < values.size(); ++i)
+                sent.coef[i] = values[i];
+            return true;
+        }
+        fail(what, partial_calibration(t));
         return false;
-    if (type == 107) {
-        if (!integer(f.flow_a, 0, 65535, range_text(QStringLiteral("Konštanta A"), 0, 65535)) ||
-            !integer(f.flow_b, 0, 65535, range_text(QStringLiteral("Konštanta B"), 0, 65535)))
-            return false;
-        if (f.flow_conversion < 0 || f.flow_conversion > 2)
-            return refuse(QStringLiteral("Typ prepočtu: vyberte jednu z troch možností"));
+    };
+    auto value_or_held = [&](std::size_t n) {
+        std::array<float, 4> v{};
+        for (std::size_t i = 0; i < n; ++i)
+            v[i] = s.coef[i] ? *s.coef[i] : held.coef[i];
+        return v;
+    };
+    if (type == 111) {
+        const auto wind = value_or_held(4);
+        if (!block(std::span(wind.data(), 4), 0, QStringLiteral("koeficienty vetra"))) return false;
+        if (!battery_low(wind_flow_battery_low, QStringLiteral("BAT LO setup..."))) return false;
+        return true;
     }
-    if (ch.coef && analog_float_model(type) &&
-        !numbers({{&f.coef[0], "A0"}, {&f.coef[1], "A1"}, {&f.coef[2], "A2"}}))
-        return false;
-    if (ch.battery_low && battery_low_model(type) &&
-        !integer(f.battery_low, 0, 255, range_text(QStringLiteral("BATLO border"), 0, 255)))
-        return false;
-    if (ch.measure_length && measure_length_model(type) &&
-        !integer(f.measure_length, 0, 255, range_text(QStringLiteral("Doba merania"), 0, 255)))
-        return false;
-    if (!humidity_model(type)) return true;
+    if (type == 107) {
+        std::array<int, 3> v{};
+        for (std::size_t i = 0; i < 3; ++i)
+            v[i] = s.flow[i] ? *s.flow[i] : static_cast<int>(held.coef[i]);
+        const auto bytes = flow_constant_bytes(v[0], v[1], v[2]);
+        const Transfer t = send_flow_constants(g_, bytes);
+        if (!t.ok()) {
+            fail(QStringLiteral("konštanty prietokomera"),
+                 QStringLiteral("Konštanty sú zapísané len čiastočne (%1 z %2 bajtov); odošlite ich znova.")
+                     .arg(t.acknowledged)
+                     .arg(t.total));
+            return false;
+        }
+        taken_ << QStringLiteral("konštanty prietokomera A %1, B %2, typ %3").arg(v[0]).arg(v[1]).arg(v[2]);
+        sent.flow = bytes;
+        if (!battery_low(wind_flow_battery_low, QStringLiteral("BAT LO setup..."))) return false;
+        return true;
+    }
+    if (takes_second_offset(type)) {
+        ui.progress_log(QStringLiteral("Temp1 offset..."));
+        if (!offset(k_offset1, code1, "posun teploty 1")) return false;
+        link.delay(pause_ms);
+        ui.progress_log(QStringLiteral("Temp2 offset..."));
+        if (!offset(k_offset2, code2, "posun teploty 2")) return false;
+        link.delay(pause_ms);
+    } else if (type == 105) {
+        if (s.offset1 || s.offset2) {
+            ui.progress_log(QStringLiteral("Temp offset..."));
+            if (!offset(k_offset1, code1, "posun teploty 1")) return false;
+            link.delay(pause_ms);
+            if (!offset(k_offset2, code2, "posun teploty 2")) return false;
+            link.delay(pause_ms);
+        }
+        if (s.battery_low && !battery_low(*s.battery_low, QStringLiteral("BAT LO setup..."))) return false;
+        return true;
+    }
 
-    if (ch.coef && (!integer(f.coef[0], 0, 65535, QStringLiteral("Error in CAL0 coef")) ||
-                    !integer(f.coef[1], 0, 65535, QStringLiteral("Error in CAL1 coef"))))
-        return false;
-    if (ch.humidity_offset && !integer(f.humidity_offset, -humidity_offset_limit, humidity_offset_limit,
-                                       QStringLiteral("LC Humidity offset mismatch value")))
-        return false;
-    if (type == 133 && ch.pressure &&
-        !integer(f.pressure, -pressure_offset_limit, pressure_offset_limit,
-                 QStringLiteral("Air Pressure offset mismatch value")))
-        return false;
-    for (std::size_t i = 0; i < 4; ++i)
-        if (ch.pwm[i] && !integer(f.pwm[i], 0, 255, range_text(QString::fromLatin1(pwm_names[i]), 0, 255)))
+    ui.progress_log(QStringLiteral("Temp offset..."));
+    if (!offset(k_offset1, code1, "posun teploty")) return false;
+
+    if (s.new_battery) {
+        ui.progress_log(QStringLiteral("New batt ..."));
+        if (!step(link.send_acknowledged(cmd::battery_replaced, battery_replaced_parameter,
+                                         battery_replaced_wait_ms),
+                  QStringLiteral("nová batéria"))) {
+            fail(QStringLiteral("nová batéria"));
             return false;
-    if (ch.output_temps) {
-        const int lo = output_temperature_min, hi = output_temperature_max;
-        if (!integer(f.temp4, lo, hi, QStringLiteral("Chyba Ziadana teplota pre 4mA nedovolena hodnota")) ||
-            !integer(f.temp20, lo, hi, QStringLiteral("Chyba Ziadana teplota pre 20mA nedovolena hodnota")))
+        }
+        *battery_replaced = true;
+        ui.progress_position(70);
+    }
+    if (s.any_coef() && takes_analog_block(type)) {
+        const auto coef = value_or_held(3);
+        if (!block(std::span(coef.data(), 3), 80, QStringLiteral("kalibračné koeficienty"))) return false;
+    }
+    if (takes_measure_length(type)) {
+        if (s.battery_low && !battery_low(*s.battery_low, QStringLiteral("BAT LO setup..."))) return false;
+        if (s.measure_length) {
+            ui.progress_log(QStringLiteral("Meas Len=") + QString::number(*s.measure_length));
+            const bool ok =
+                step(setup_step(g_, cmd::setup_sensor, static_cast<std::uint8_t>(*s.measure_length)),
+                     QStringLiteral("doba merania %1").arg(*s.measure_length));
+            link.delay(pause_ms);
+            if (!ok) {
+                fail(QStringLiteral("doba merania"));
+                return false;
+            }
+        }
+        return true;
+    }
+    if (humidity_model(type)) {
+        if (s.battery_low &&
+            !battery_low(*s.battery_low, QStringLiteral("Bat LO=") + QString::number(*s.battery_low)))
             return false;
-        if (*to_integer(f.temp20) <= *to_integer(f.temp4))
-            return refuse(
-                QStringLiteral("!CHYBA! Teplota pre 20mA nemoze byt mensia alebo rovnaka ako pre 4mA"));
+        if (!humidity_steps(s, held, sent)) return false;
     }
     return true;
 }
 
-void DeviceSetup::battery_low_step(int value, const QString& line)
-{
-    g_.ui->progress_log(line);
-    g_.link.setup_exchange(cmd::setup_value, static_cast<std::uint8_t>(value));
-    g_.link.delay(pause_ms);
-}
-
-bool DeviceSetup::send_offset(int setting, double value, const char* failure)
-{
-    if (g_.link.send_value(setting, offset_code(value))) return true;
-    g_.ui->progress_hide();
-    g_.ui->show_message(QString::fromLatin1(failure), btn::ok);
-    return false;
-}
-
-DeviceSetup::Result DeviceSetup::send(SetupForm& f, SetupChanges& ch)
-{
-    if (!g_.ui) return Result::refused;
-    UiPort& ui = *g_.ui;
-    Link& link = g_.link;
-    const std::uint16_t type = g_.ident.type_code;
-
-    const auto t = to_number(f.temp_offset);
-    if (!t) {
-        refuse(not_a_number(QStringLiteral("Posun teploty"), f.temp_offset));
-        return Result::refused;
-    }
-    if (!offset_acceptable(*t)) {
-        refuse(offset_message());
-        if (show_tip_) show_tip_(QStringLiteral("ERRTIP0011"));
-        return Result::refused;
-    }
-    if (!check(f, ch)) return Result::refused;
-
-    link.show_progress(QString());
-    ui.progress_clear_log();
-    auto end = [&] {
-        ui.progress_hide();
-        ch.offset = ch.coef = ch.notation = ch.humidity_offset = ch.calib_process = ch.battery_low = false;
-        return Result::ended;
-    };
-    auto fixed_battery_low = [&] {
-        f.battery_low = QString::number(wind_flow_battery_low);
-        battery_low_step(wind_flow_battery_low, QStringLiteral("BAT LO setup..."));
-    };
-    auto number = [](const QString& text) { return static_cast<float>(*to_number(text)); };
-
-    if (type == 111) {
-        const float wind[4] = {number(f.wind[0]), number(f.wind[1]), number(f.wind[2]), number(f.wind[3])};
-        g_.coef.a0 = wind[0];
-        g_.coef.a1 = wind[1];
-        g_.coef.a2 = wind[2];
-        g_.coef.a3 = wind[3];
-        send_float_block(g_, wind, 0, 5);
-        fixed_battery_low();
-        return end();
-    }
-    if (type == 107) {
-        send_flow_constants(g_, *to_integer(f.flow_a), *to_integer(f.flow_b), f.flow_conversion);
-        fixed_battery_low();
-        return end();
-    }
-    if (type == 108 || type == 131) {
-        ui.progress_log(QStringLiteral("Temp1 offset..."));
-        if (!send_offset(k_offset1, *t, "Don't confirm")) return end();
-        link.delay(pause_ms);
-        ui.progress_log(QStringLiteral("Temp2 offset..."));
-        if (!send_offset(k_offset2, *to_number(f.offset2), "Don't confirm")) return end();
-        link.delay(pause_ms);
-    } else if (type == 105) {
-        if (ch.coef) {
-            ui.progress_log(QStringLiteral("Temp offset..."));
-            if (!send_offset(k_offset1, *to_number(f.coef[0]), "Nepotvrdil, opakujte")) return end();
-            link.delay(pause_ms);
-            if (!send_offset(k_offset2, *to_number(f.coef[1]), "Nepotvrdil, opakujte")) return end();
-            link.delay(pause_ms);
-        }
-        if (ch.battery_low) battery_low_step(*to_integer(f.battery_low), QStringLiteral("BAT LO setup..."));
-        return end();
-    }
-
-    ui.progress_log(QStringLiteral("Temp offset..."));
-    if (!send_offset(k_offset1, *t, "Nepotvrdil, opakujte")) return end();
-
-    if (f.new_battery) {
-        ui.progress_log(QStringLiteral("New batt ..."));
-        if (!link.send_acknowledged(cmd::battery_replaced, battery_replaced_parameter,
-                                    battery_replaced_wait_ms))
-            return end();
-        ui.progress_position(70);
-    }
-    if (ch.coef && analog_float_model(type)) {
-        const float coef[3] = {number(f.coef[0]), number(f.coef[1]), number(f.coef[2])};
-        g_.coef.a0 = coef[0];
-        g_.coef.a1 = coef[1];
-        g_.coef.a2 = coef[2];
-        send_float_block(g_, coef, 80, 5);
-    }
-    if (measure_length_model(type)) {
-        if (ch.battery_low) battery_low_step(*to_integer(f.battery_low), QStringLiteral("BAT LO setup..."));
-        if (ch.measure_length) {
-            ui.progress_log(QStringLiteral("Meas Len=") + f.measure_length);
-            link.setup_exchange(cmd::setup_sensor, byte_of(f.measure_length));
-            link.delay(pause_ms);
-        }
-        return end();
-    }
-    if (humidity_model(type)) {
-        if (ch.battery_low)
-            battery_low_step(*to_integer(f.battery_low), QStringLiteral("Bat LO=") + f.battery_low);
-        humidity_steps(f, ch);
-    }
-    return end();
-}
-
-bool DeviceSetup::humidity_steps(const SetupForm& f, SetupChanges& ch)
+bool DeviceSetup::humidity_steps(const DeviceSettings& s, const HeldSettings& held, Sent& sent)
 {
     UiPort& ui = *g_.ui;
-    const std::uint16_t type = g_.ident.type_code;
-    bool ok = true;
+    const std::uint16_t type = s.type;
+    auto held_cell = [&](int cell) {
+        const auto it = held.cells.find(cell);
+        return it == held.cells.end() ? std::uint8_t{0} : it->second;
+    };
     auto cell = [&](int address, std::uint8_t value, int pause = pause_ms) {
-        ok = write_memory_cell(g_, address, value, pause) && ok;
+        if (!step(write_memory_cell(g_, address, value, pause),
+                  QStringLiteral("%1 = %2").arg(cell_name(address)).arg(value))) {
+            fail(cell_name(address));
+            return false;
+        }
+        if (address != 36) sent.cells[address] = value; // cell 36 is not in the status
+        return true;
     };
-    if (ch.calib_process) {
+    if (s.calib_process) {
         ui.progress_log(QStringLiteral("Debug HUMI=") +
-                        (f.calib_process ? QLatin1Char('1') : QLatin1Char('0')));
-        cell(36, f.calib_process ? 1 : 0);
-        calibration_process_ = f.calib_process;
+                        (*s.calib_process ? QLatin1Char('1') : QLatin1Char('0')));
+        if (!cell(36, *s.calib_process ? 1 : 0)) return false;
+        calibration_process_ = *s.calib_process;
     }
-    if (ch.coef) {
+    if (s.cal_words[0] || s.cal_words[1]) {
         const char* labels[] = {"CALHU-0-LO", "CALHU-0-HI", "CALHU-1-LO", "CALHU-1-HI"};
         for (int n = 0; n < 2; ++n) {
-            const int word = *to_integer(f.coef[static_cast<std::size_t>(n)]);
+            const auto& typed = s.cal_words[static_cast<std::size_t>(n)];
+            const int word = typed ? *typed : held_cell(32 + 2 * n) + 256 * held_cell(33 + 2 * n);
             ui.progress_label(QString::fromLatin1(labels[2 * n]));
-            cell(32 + 2 * n, static_cast<std::uint8_t>(word % 256), cal_word_pause_ms);
+            if (!cell(32 + 2 * n, static_cast<std::uint8_t>(word % 256), cal_word_pause_ms)) return false;
             ui.progress_label(QString::fromLatin1(labels[2 * n + 1]));
-            cell(33 + 2 * n, static_cast<std::uint8_t>(word / 256), cal_word_pause_ms);
+            if (!cell(33 + 2 * n, static_cast<std::uint8_t>(word / 256), cal_word_pause_ms)) return false;
         }
     }
-    if (ch.humidity_offset) {
-        ui.progress_log(QStringLiteral("LC HUMI offset=") + f.humidity_offset);
-        cell(37, humidity_offset_cell(*to_integer(f.humidity_offset)));
+    if (s.humidity_offset) {
+        ui.progress_log(QStringLiteral("LC HUMI offset=") + QString::number(*s.humidity_offset));
+        if (!cell(37, humidity_offset_cell(*s.humidity_offset))) return false;
     }
     if (type == 133) {
-        if (ch.pressure) {
-            ch.pressure = false;
+        if (s.pressure || (s.resend_pressure && held.cells.count(38))) {
             ui.progress_log(QStringLiteral("Send Press Offset"));
-            cell(38, pressure_offset_cell(*to_integer(f.pressure)));
+            if (!cell(38, s.pressure ? pressure_offset_cell(*s.pressure) : held_cell(38))) return false;
         }
-    } else if (ch.notation) {
-        ch.notation = false;
+    } else if (s.celsius) {
         ui.progress_log(QStringLiteral("Temp format"));
-        cell(38, f.celsius ? 1 : 0);
+        if (!cell(38, *s.celsius ? 1 : 0)) return false;
     }
     for (std::size_t i = 0; i < 4; ++i) {
-        if (!ch.pwm[i]) continue;
-        ch.pwm[i] = false;
+        if (!s.pwm[i]) continue;
         ui.progress_log(QStringLiteral("LCD Kivra PWM Calib"));
-        cell(39 + static_cast<int>(i), byte_of(f.pwm[i]));
+        if (!cell(39 + static_cast<int>(i), static_cast<std::uint8_t>(*s.pwm[i]))) return false;
     }
-    if (ch.output_temps) {
-        ch.output_temps = false;
+    if (s.temp4 || s.temp20) {
         ui.progress_log(QStringLiteral("LCD Kivra PWM T4mA"));
-        cell(43, output_temperature_cell(*to_integer(f.temp4)));
+        if (!cell(43, s.temp4 ? output_temperature_cell(*s.temp4) : held_cell(43))) return false;
         ui.progress_log(QStringLiteral("LCD Kivra PWM T20mA"));
-        cell(44, output_temperature_cell(*to_integer(f.temp20)));
+        if (!cell(44, s.temp20 ? output_temperature_cell(*s.temp20) : held_cell(44))) return false;
     }
-    return ok;
+    return true;
+}
+
+DeviceSetup::Result DeviceSetup::verify(const Sent& sent, const QString& success)
+{
+    UiPort& ui = *g_.ui;
+    ui.progress_label(QStringLiteral("Overujem..."));
+    const auto reply = read_logger_status(g_, param::status_poll);
+    if (!reply) return fail(QStringLiteral("overenie (zapisovač neodpovedá)"));
+    const HeldSettings h = held_settings(view(*reply), g_.status, g_.coef);
+    std::vector<Difference>& d = differences_;
+    const std::pair<const std::optional<std::uint8_t>&, std::uint8_t> offsets[] = {{sent.corr1, h.corr1},
+                                                                                   {sent.corr2, h.byte23}};
+    for (int i = 0; i < 2; ++i) {
+        const auto& [code, read] = offsets[i];
+        if (code && *code != read)
+            d.push_back({QStringLiteral("posun teploty %1").arg(i + 1), degrees(*code), degrees(read)});
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+        const auto& c = sent.coef[i];
+        // Compared bit for bit: the logger keeps the four bytes it was sent.
+        if (c && float_bytes(std::span(&*c, 1)) != float_bytes(std::span(&h.coef[i], 1)))
+            d.push_back({QStringLiteral("A%1").arg(i), shortest_text(*c), shortest_text(h.coef[i])});
+    }
+    if (sent.flow) {
+        const std::array<int, 3> typed = {(*sent.flow)[0] + 256 * (*sent.flow)[1],
+                                          (*sent.flow)[2] + 256 * (*sent.flow)[3], (*sent.flow)[4]};
+        const char* names[] = {"konštanta A", "konštanta B", "typ prepočtu"};
+        for (std::size_t i = 0; i < 3; ++i)
+            if (typed[i] != static_cast<int>(h.coef[i]))
+                d.push_back({QString::fromUtf8(names[i]), QString::number(typed[i]),
+                             QString::number(static_cast<int>(h.coef[i]))});
+    }
+    for (const auto& [address, value] : sent.cells) {
+        const auto it = h.cells.find(address);
+        if (it == h.cells.end() || it->second != value)
+            d.push_back({cell_name(address), QString::number(value),
+                         it == h.cells.end() ? QStringLiteral("(chýba)") : QString::number(it->second)});
+    }
+    ui.progress_hide();
+    if (!d.empty()) {
+        ui.show_message(
+            differences_text(QStringLiteral("Zapisovač potvrdil nastavenia, ale po prečítaní sa líši:"), d,
+                             QStringLiteral("Okno ukazuje, čo zapisovač drží; odošlite nastavenia "
+                                            "znova.")),
+            btn::ok);
+        return Result::differs;
+    }
+    if (!success.isEmpty()) ui.show_message(success, btn::ok);
+    if (hooks_.show_status) hooks_.show_status(g_.lang.mess(38));
+    return Result::verified;
 }
 
 bool DeviceSetup::identify_sensor(bool wet)
@@ -373,24 +389,27 @@ bool DeviceSetup::identify_sensor(bool wet)
     return ok;
 }
 
-bool DeviceSetup::send_psychro_offsets(const QString& dry, const QString& wet)
+DeviceSetup::Result DeviceSetup::send_psychro_offsets(const PsychroOffsets& offsets, std::uint16_t serial)
 {
-    if (!g_.ui) return false;
-    UiPort& ui = *g_.ui;
-    const auto d = to_number(dry), w = to_number(wet);
-    if (!d || !offset_acceptable(*d)) return refuse(QStringLiteral("Nespravny udaj: offset suchy"));
-    if (!w || !offset_acceptable(*w)) return refuse(QStringLiteral("Nespravny udaj: posun mokry"));
+    taken_.clear();
+    differences_.clear();
+    if (!g_.ui) return Result::refused;
+    if (hooks_.show_status) hooks_.show_status(QString());
     g_.link.show_progress(QString());
-    for (const auto& [command, value] : {std::pair{cmd::offset1, *d}, std::pair{cmd::offset2, *w}}) {
-        if (!g_.link.setup_exchange(command, offset_code(value))) {
-            ui.progress_hide();
-            ui.show_message(QStringLiteral("Send offset error"), btn::ok);
-            return false;
-        }
+    const auto held = read_before(99, serial);
+    if (!held) return Result::refused;
+    Sent sent;
+    const std::tuple<std::uint8_t, std::optional<double>, std::uint8_t, const char*> both[] = {
+        {cmd::offset1, offsets.dry, held->corr1, "posun suchý"},
+        {cmd::offset2, offsets.wet, held->byte23, "posun mokrý"}};
+    for (const auto& [command, value, original, what] : both) {
+        const std::uint8_t code = value ? offset_code(*value) : original;
+        if (!step(setup_step(g_, command, code),
+                  QStringLiteral("%1 %2").arg(QString::fromUtf8(what), degrees(code))))
+            return fail(QString::fromUtf8(what), QStringLiteral("Send offset error"));
+        (command == cmd::offset1 ? sent.corr1 : sent.corr2) = code;
     }
-    ui.progress_hide();
-    ui.show_message(QStringLiteral("Posuny teploty odoslane uspesne"), btn::ok);
-    return true;
+    return verify(sent, QStringLiteral("Posuny teploty odoslane uspesne"));
 }
 
 void DeviceSetup::align_pointer()
@@ -406,7 +425,10 @@ void DeviceSetup::align_pointer()
                        "Od vykonania tejto operácie všetky ďalšie registrácie pracovníkov budú považované "
                        "za nové\rŽeláte si to urobiť?");
     if (ui.show_message(question, btn::yes | btn::no) != mr::yes) return;
-    MarkStore().write_mark(g_.status.mission_name, g_.status.record_pointer);
+    if (!MarkStore().write_mark(g_.status.mission_name, g_.status.record_pointer)) {
+        ui.show_message(QStringLiteral("Značku prenosu nie je možné uložiť"), btn::ok);
+        return;
+    }
     ui.show_message(QStringLiteral("Vykonané"), btn::ok);
 }
 

@@ -61,13 +61,9 @@ QString not_a_number(const QString& field, const QString& text)
 
 std::uint8_t gradient_code(const GradientInputs& in)
 {
-    if (in.type == 107) {
-        const auto n = to_integer(in.flow_text);
-        return n ? static_cast<std::uint8_t>(std::clamp(*n, 0, 255)) : 0;
-    }
-    const auto parsed = to_number(in.text);
-    if (!parsed || *parsed == 0) return 0;
-    const double g = *parsed;
+    if (in.type == 107) return clamp_code(std::trunc(in.value));
+    const double g = in.value;
+    if (!(g > 0)) return 0;
     const Coefficients& c = in.coef;
     switch (in.type) {
     case 111: {

@@ -47,17 +47,14 @@ QString not_a_number(const QString& field, const QString& text);
 
 struct GradientInputs {
     std::uint16_t type = 0;
-    QString text;                       // EDgrad, or edgradbelsa for type 130
-    QString flow_text;                  // edgradflow (type 107)
+    double value = 0;                   // the change to record on (>= 0); type 107: whole counts
     Coefficients coef;                  // the logger's a0, a1, a2
     float offset = 0;                   // the logger's temperature offset (correction 1)
     const Calibration* calib = nullptr; // the active user calibration, or nullptr
 };
 
 // The gradient code of the model, 0..255 (values above are cut to 255); 0
-// when the text is no number or is 0. Type 107 takes the integer of
-// flow_text as it stands (0 when it is none); the caller refuses values
-// above 255 before anything is sent.
+// when the value is 0. Type 107 takes the count as it stands.
 std::uint8_t gradient_code(const GradientInputs& in);
 
 struct LimitBytes {

@@ -15,10 +15,12 @@
 #include "base/code_page.h"
 #include "common/test_state.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -29,6 +31,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using vx::Tfrmsetup;
 using vx::Tfrmstart;
@@ -185,35 +189,109 @@ TEST(SetupDialog, ServiceModeSendsThePressureOffsetOnTheFirstSend)
 {
     vxtest::TestState s;
     ASSERT_TRUE(s.start_logger({"--type", "133"})) << s.sim.errors().toStdString();
-    Tfrmsetup dlg(s.g, {});
+    QString status;
+    Tfrmsetup dlg(s.g, {.show_status = [&](const QString& t) { status = t; }});
     dlg.set_service_mode(true);
     dlg.prepare_for_show(s.g.status.corr1, 1);
     dlg.show();
     EXPECT_TRUE(dlg.PageControl1->isTabVisible(dlg.PageControl1->indexOf(dlg.TabSheet3)));
     EXPECT_EQ(dlg.EDA0->text(), QString("3000")); // calibration word CAL0 as the logger holds it
-    EXPECT_TRUE(dlg.changes().pressure);          // not edited, yet it goes out with the first send
     int before = s.frame_count();
     ASSERT_TRUE(dlg.BTsend->isEnabled()); // the fields changed when they were filled
     QTest::mouseClick(dlg.BTsend, Qt::LeftButton);
-    EXPECT_EQ(s.frames_from(before, 3), (vxtest::Frames{{38, 0}, {16, 38}, {17, 0}}));
+    // Not edited, yet the pressure offset goes out with the first send, as the logger holds it.
+    EXPECT_EQ(s.frames_from(before, 5), (vxtest::Frames{{10, 160}, {38, 0}, {16, 38}, {17, 0}, {10, 160}}));
     EXPECT_FALSE(dlg.BTsend->isEnabled());
-    EXPECT_FALSE(dlg.changes().pressure);
+    EXPECT_EQ(status, "Overené");
 
     dlg.edpress->setText("-5");
     before = s.frame_count();
     QTest::mouseClick(dlg.BTsend, Qt::LeftButton);
-    EXPECT_EQ(s.frames_from(before, 3), (vxtest::Frames{{38, 0}, {16, 38}, {17, 133}}));
+    EXPECT_EQ(s.frames_from(before, 5), (vxtest::Frames{{10, 160}, {38, 0}, {16, 38}, {17, 133}, {10, 160}}));
     EXPECT_EQ(s.sim.state().value("mem38"), QString("133"));
     EXPECT_TRUE(s.ui.messages.isEmpty());
+    EXPECT_EQ(dlg.edpress->text(), QString("-5")); // read back from the logger
+}
 
-    // Opened again, the field shows what the logger now holds.
-    dlg.hide();
-    s.g.link.send_command(10, 160);
-    s.g.link.delay(400);
-    ASSERT_TRUE(s.read_status());
+TEST(SetupDialog, NewBatteryGoesOnceAndTheOffsetAsTheLoggerHoldsIt)
+{
+    vxtest::TestState s;
+    ASSERT_TRUE(s.start_logger({"--type", "85", "--corr1", "5"})) << s.sim.errors().toStdString();
+    Tfrmsetup dlg(s.g, {});
+    dlg.set_service_mode(true);
+    dlg.prepare_for_show(s.g.status.corr1, 1);
     dlg.show();
-    EXPECT_EQ(dlg.edpress->text(), QString("-5"));
-    EXPECT_TRUE(dlg.changes().pressure);
+    EXPECT_EQ(dlg.EDtempoff->text(), QString("  0,3")); // 5/16 degree, rounded for the eye only
+    dlg.chkbat->click();
+    const int before = s.frame_count();
+    QTest::mouseClick(dlg.BTsend, Qt::LeftButton);
+    EXPECT_EQ(s.frames_from(before, 4), (vxtest::Frames{{10, 160}, {38, 5}, {31, 20}, {10, 160}}));
+    EXPECT_FALSE(dlg.chkbat->isChecked());
+    EXPECT_EQ(s.sim.state().value("battery_replaced"), QString("1"));
+}
+
+TEST(SetupDialog, PreparedPerModelAsTheLoggerHoldsIt)
+{
+    vxtest::TestState s; // no simulator: the dialog only reads the state
+    s.home.write("vorlan.lng", "[SLOVAK]\r\nLABEL64=Posun (jazyk)\r\nLABEL45=Podmienky (jazyk)\r\n");
+    s.g.lang.build_language_tables(s.home.dir(), "SLOVAK");
+    Tfrmsetup dlg(s.g, {});
+    dlg.set_service_mode(true);
+    struct Case {
+        int type;
+        std::function<void(vx::Coefficients&)> coef;
+        std::function<void(Tfrmsetup&)> check;
+    };
+    const std::vector<Case> cases = {
+        {85,
+         {},
+         [](Tfrmsetup& d) {
+             // A digital sensor: the correction field and battery box enabled, no coefficients; the
+             // language file's caption stays.
+             EXPECT_TRUE(d.EDtempoff->isEnabled() && d.chkbat->isEnabled() && d.groupcal->isHidden());
+             EXPECT_EQ(d.Label1->text(), QString("Posun (jazyk)"));
+         }},
+        {88, [](vx::Coefficients& c) { c.a0 = -5; },
+         [](Tfrmsetup& d) {
+             EXPECT_EQ(d.EDA0->text(), QString("-5")); // filled, so nothing unfilled is sent
+             EXPECT_TRUE(d.EDA0->isEnabledTo(d.groupcal));
+         }},
+        {131,
+         {},
+         [](Tfrmsetup& d) {
+             EXPECT_FALSE(d.EDtempoff->isEnabled());        // no correction field on this model
+             EXPECT_FALSE(d.EDA0->isEnabledTo(d.groupcal)); // takes no coefficients
+         }},
+        {100, [](vx::Coefficients& c) { c.kept[0] = 133; },
+         [](Tfrmsetup& d) {
+             EXPECT_EQ(d.EDlumeooff->text(), QString("-2,5")); // 128 + 2 x 2.5
+             EXPECT_FALSE(d.EDA2->isEnabledTo(d.groupcal));
+         }},
+        {107, [](vx::Coefficients& c) { c.a2 = 7; },
+         [](Tfrmsetup& d) {
+             EXPECT_EQ(d.flow_buttons->checkedId(), -1); // none of the three, and said
+             EXPECT_TRUE(d.RGflowtype->title().contains("7"));
+             EXPECT_TRUE(d.groupcal->isHidden());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        s.g.ident.type_code = static_cast<std::uint16_t>(c.type);
+        s.g.coef = {};
+        if (c.coef) c.coef(s.g.coef);
+        dlg.prepare_for_show(0, 1);
+        dlg.show();
+        c.check(dlg);
+        // Coefficient texts only for the LCD models that take them, even after the access code.
+        s.ui.input_answers = {QString("402517")};
+        QTest::mouseDClick(dlg.Label1, Qt::LeftButton);
+        EXPECT_TRUE(dlg.BTsendlcd->isHidden());
+        dlg.hide();
+    }
+    Tfrmstart start(s.g, {});
+    s.g.ident.type_code = 101;
+    start.show();
+    EXPECT_EQ(start.GroupBox2->title(), QString("Podmienky (jazyk)"));
 }
 
 TEST(SetupDialog, ComNumberMapsToADevicePresent)

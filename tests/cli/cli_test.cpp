@@ -359,6 +359,7 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         {{"status", "--help"}, 0, "Usage: vorlanix-cli status [--port N] [--json]"},
         {{"download", "--help"}, 0, "Usage: vorlanix-cli download new [--yes] [--port N]"},
         {{"export", "--help"}, 0, "Usage: vorlanix-cli export FILE --csv"},
+        {{"start", "--help"}, 0, "Usage: vorlanix-cli start --name NAME --interval MINUTES"},
         {{}, 2, "vorlanix-cli: a command is missing\n"},
         {{"fetch"}, 2, "vorlanix-cli: unknown command 'fetch'\n"},
         {{"download"}, 2, "vorlanix-cli: download needs either 'new' or '--last N'\n"},
@@ -564,4 +565,58 @@ TEST_F(Cli, ControlCharactersOfANameAreWrittenOutExceptInJson)
     EXPECT_TRUE(text.out.contains("\nMission name:   \\e]0;X\\a\\e[2J\n")) << text.out.toStdString();
     EXPECT_FALSE(text.out.contains('\x1b'));
     EXPECT_EQ(QJsonDocument::fromJson(cli({"status", "--json"}).out.toUtf8())["mission"].toString(), name);
+}
+
+TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
+{
+    struct Case {
+        const char* label;
+        QStringList sim;  // more simulator arguments
+        QStringList args; // after "start --name ZIMA --yes"
+        int status;
+        const char* last; // start of the last line on stderr
+        int changing;     // frames that change the logger (all but status and name requests)
+    };
+    const Case cases[] = {
+        {"clean start", {}, {"--interval", "15"}, 0, "vorlanix-cli: ---- POZOR ----", 24},
+        {"name frames never acknowledged",
+         {"--drop-acks-of", "48"},
+         {"--interval", "15"},
+         1,
+         "vorlanix-cli: Zapisovač nepotvrdil príjatie Opakujte Neúspešný krok: názov misie (znak 1)",
+         6 + 7},
+        {"interval acknowledged, not taken",
+         {"--ignore", "34"},
+         {"--interval", "15"},
+         1,
+         "vorlanix-cli: Zapisovač potvrdil misiu, ale po prečítaní sa líši: - interval: odoslané 15, "
+         "prečítané 10",
+         24},
+        {"delayed start before the logger's clock",
+         {},
+         {"--interval", "15", "--delay-until", "2024-03-01T09:00"},
+         1,
+         "vorlanix-cli: Nie je možné tak odložiť štart",
+         0},
+        {"interval 0", {}, {"--interval", "0"}, 2, "vorlanix-cli: Perióda: povolený rozsah 1..255", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        start_sim(QStringList{"--type", "85", "--clock", "2024-03-01T10:00:05"} + c.sim);
+        marks.remove_mark("ZIMA");
+        QFile::remove(home.path("Log/ZIMA.txt"));
+        const int before = static_cast<int>(sim.frames().size()); // the log keeps earlier runs
+        const CliRun run = cli(QStringList{"start", "--name", "ZIMA", "--yes"} + c.args);
+        EXPECT_EQ(run.status, c.status) << run.err.toStdString();
+        EXPECT_TRUE(last_line(run.err).startsWith(QString::fromUtf8(c.last))) << run.err.toStdString();
+        int changing = 0;
+        for (const vxtest::SimFrame& f : sim.frames().mid(before))
+            changing += f.cmd != 10 && f.cmd != 13;
+        EXPECT_EQ(changing, c.changing);
+        EXPECT_EQ(sim.frames().size() == before, c.status == 2); // wrong usage: not even a status request
+        // Only a mission read back as sent gets its header and mark.
+        EXPECT_EQ(QFile::exists(home.path("Log/ZIMA.txt")), c.status == 0);
+        EXPECT_EQ(marks.read_mark("ZIMA"), c.status == 0 ? 0 : -1);
+        EXPECT_EQ(run.out, c.status == 0 ? "mission ZIMA started on logger 1234 (type 85): Overené\n" : "");
+    }
 }

@@ -1,0 +1,317 @@
+// vorlanix-cli start; see start_command.h.
+#include "cli/start_command.h"
+
+#include "base/language.h"
+#include "base/program_dir.h"
+#include "cli/cli_host.h"
+#include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/terminal_ui.h"
+#include "link/frame.h"
+#include "link/serial_devices.h"
+#include "link/serial_port.h"
+#include "logger/poll.h"
+#include "logger/program_state.h"
+#include "programming/logger_readback.h"
+#include "programming/mission_start.h"
+
+#include <QDateTime>
+#include <unistd.h>
+
+namespace vx::cli
+{
+
+namespace
+{
+
+const char* const start_help = R"(Usage: vorlanix-cli start --name NAME --interval MINUTES [OPTIONS]
+
+Starts a new mission on the attached logger, as "Štart misie / merania" of
+the desktop program does: for rolling one mission out to many loggers from a
+script. Starting a mission ERASES the records in the logger; download them
+first. Every value is checked before the first frame that changes the
+logger, a delayed start against the logger's own clock; every setting must
+be acknowledged; then the status and the name are read back and compared
+with what was sent. Only a logger that reads back the whole mission gets
+the mission's record file header and download mark written.
+
+Mission (the controls of the mission start dialog):
+  --name NAME          mission name, 1..15 characters without . , : (blanks
+                       around it are dropped); also the record file's name
+  --interval MINUTES   recording interval, 1..255 (type 132: 1..60)
+  --seconds            type 132: the interval counts seconds ("Sekundy")
+  --remark TEXT        remark for the record file's header
+  --no-rollover        stop recording when the memory is full (default: the
+                       oldest records are overwritten)
+  --on-change DELTA    record only when the value changed by DELTA (degrees
+                       or the model's unit, comma or point; type 107: whole
+                       counts 0..255); 0: no such condition (default)
+  --above X            types 101, 103: record only above X; 129, 131: the
+                       upper limit (whole units)
+  --below X            types 101, 103: the siren threshold; 129, 131: the
+                       lower limit (whole units)
+  --delay-until T      start at T, yyyy-mm-ddThh:mm on the logger's clock, at
+                       least a minute after it
+  --keep-records       leave the logger's record pointer as it is ("Nulovať"
+                       unticked)
+  --pointer N          set the record pointer to N instead of 0 (with
+                       --keep-records only the download mark takes N)
+  --no-averaging       type 130: record single readings, not 2 s averages
+  --counter-start X    type 130: the counter reading for the file's header
+  --flow-start X       type 102: the meter reading for the file's header
+  --flow-per-pulse X   type 102: the quantity per pulse for the file's header
+Record file:
+  --replace-file       empty an existing record file of this mission name and
+                       write a new header (default: the new records are added
+                       below the old ones, without a new header)
+Options:
+  --port N             the COM port number, as for status
+  --yes                answer Yes to "erase the records in the logger?";
+                       without it and without a terminal the answer is No
+  -h, --help           show this help
+
+Exit status: 0 the logger took the whole mission and reads it back as sent;
+1 failed or refused: the last line on stderr names the failed step and what
+the logger has taken, or each value that reads back otherwise (the record
+file and the download mark are left untouched); 2 wrong usage, nothing was
+sent to the logger; 130 interrupted.
+
+Example:
+  vorlanix-cli start --name SKLAD3 --interval 15 --on-change 0.5 --yes
+)";
+
+struct StartOptions {
+    MissionForm form;
+    bool help = false, yes = false, replace_file = false;
+    bool has_name = false, has_interval = false;
+    QString port, delay_until;
+    QStringList model_options; // options only some models take, as given
+};
+
+// Reads the options; an error text, or empty.
+QString parse(const QStringList& args, StartOptions& o)
+{
+    MissionForm& f = o.form;
+    f.synchro = false;
+    f.lower.reset();
+    f.upper.reset();
+    for (int i = 0; i < args.size(); ++i) {
+        QString a = args[i];
+        std::optional<QString> inline_value;
+        if (a.startsWith(QLatin1String("--")) && a.contains(QLatin1Char('='))) {
+            inline_value = a.mid(a.indexOf(QLatin1Char('=')) + 1);
+            a = a.left(a.indexOf(QLatin1Char('=')));
+        }
+        QString v;
+        auto value = [&] {
+            if (inline_value) {
+                v = *inline_value;
+                return true;
+            }
+            if (i + 1 >= args.size()) return false;
+            v = args[++i];
+            return true;
+        };
+        auto needs = [&](const char* what) {
+            return QStringLiteral("%1 needs %2").arg(a, QLatin1String(what));
+        };
+        auto whole = [&](std::optional<int>& out) {
+            bool ok = false;
+            const int n = value() ? v.toInt(&ok) : 0;
+            if (ok) out = n;
+            return ok;
+        };
+        const bool flag = !inline_value;
+        if ((a == QLatin1String("-h") || a == QLatin1String("--help")) && flag) {
+            o.help = true;
+        } else if ((a == QLatin1String("--yes") || a == QLatin1String("-y")) && flag) {
+            o.yes = true;
+        } else if (a == QLatin1String("--name")) {
+            if (!value()) return needs("a mission name");
+            f.name = v;
+            o.has_name = true;
+        } else if (a == QLatin1String("--interval")) {
+            if (!value()) return needs("a number of minutes");
+            f.period = v;
+            o.has_interval = true;
+        } else if (a == QLatin1String("--remark")) {
+            if (!value()) return needs("a text");
+            f.remark = v;
+        } else if (a == QLatin1String("--on-change")) {
+            if (!value()) return needs("a change such as 0.5");
+            f.gradient = f.flow_gradient = f.belsa_gradient = v;
+        } else if (a == QLatin1String("--above") || a == QLatin1String("--below")) {
+            if (!whole(a == QLatin1String("--above") ? f.upper : f.lower)) return needs("a whole number");
+            o.model_options << a;
+        } else if (a == QLatin1String("--delay-until")) {
+            if (!value()) return needs("a time such as 2024-03-01T08:00");
+            const QDateTime t = QDateTime::fromString(v, QStringLiteral("yyyy-MM-ddTHH:mm"));
+            if (!t.isValid()) return needs("a time such as 2024-03-01T08:00");
+            f.delayed = true;
+            f.start_date = t.date();
+            f.start_time = t.time();
+        } else if (a == QLatin1String("--pointer")) {
+            if (!value()) return needs("a record position");
+            f.pointer_shown = true;
+            f.pointer = v;
+        } else if (a == QLatin1String("--no-rollover") && flag) {
+            f.rollover = false;
+        } else if (a == QLatin1String("--keep-records") && flag) {
+            f.clear_pointer = false;
+        } else if (a == QLatin1String("--replace-file") && flag) {
+            o.replace_file = true;
+        } else if (a == QLatin1String("--seconds") && flag) {
+            f.synchro = true;
+            o.model_options << a;
+        } else if (a == QLatin1String("--no-averaging") && flag) {
+            f.averaging = false;
+            o.model_options << a;
+        } else if (a == QLatin1String("--counter-start")) {
+            if (!value()) return needs("a counter reading");
+            f.belsa_total = v;
+            o.model_options << a;
+        } else if (a == QLatin1String("--flow-start") || a == QLatin1String("--flow-per-pulse")) {
+            if (!value()) return needs("a number");
+            (a == QLatin1String("--flow-start") ? f.flow_state : f.flow_constant) = v;
+            o.model_options << a;
+        } else if (a == QLatin1String("--port")) {
+            if (!value()) return needs("a COM number");
+            bool ok = false;
+            const int n = v.toInt(&ok);
+            if ((!ok || n < 1) && !v.contains(QLatin1Char('/')))
+                return QStringLiteral("--port takes a COM number from 1, or a device path");
+            o.port = v;
+        } else {
+            return QStringLiteral("unknown argument '%1' for start").arg(args[i]);
+        }
+    }
+    if (o.help) return {};
+    if (!o.has_name) return QStringLiteral("start needs --name");
+    if (!o.has_interval) return QStringLiteral("start needs --interval");
+    return {};
+}
+
+// The models an option is for; empty when every model takes it.
+QList<int> models_of(const QString& option)
+{
+    if (option == QLatin1String("--above") || option == QLatin1String("--below")) return {101, 103, 129, 131};
+    if (option == QLatin1String("--seconds")) return {132};
+    if (option == QLatin1String("--no-averaging") || option == QLatin1String("--counter-start")) return {130};
+    return {102}; // --flow-start, --flow-per-pulse
+}
+
+// A usage error on one line, so that the reason is the last line on stderr.
+QString usage_line(const QString& error)
+{
+    return QStringLiteral("vorlanix-cli: %1 (see 'vorlanix-cli start --help')\n").arg(error);
+}
+
+void print(std::FILE* f, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), f);
+    std::fflush(f);
+}
+
+} // namespace
+
+int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
+{
+    StartOptions o;
+    if (const QString error = parse(args, o); !error.isEmpty()) {
+        print(err, usage_line(error));
+        return exit_usage;
+    }
+    if (o.help) {
+        print(out, QString::fromUtf8(start_help));
+        return exit_ok;
+    }
+
+    Global g;
+    TCommPortDriver driver;
+    const auto answers = o.yes                                         ? TerminalUi::Answers::yes
+                         : isatty(STDIN_FILENO) && isatty(fileno(err)) ? TerminalUi::Answers::ask
+                                                                       : TerminalUi::Answers::no;
+    TerminalUi ui(
+        answers, isatty(fileno(err)) != 0, [&g] { g.link.abort(); }, err);
+    CliHost host(ui);
+    int signal_number = 0;
+    InterruptNotifier interrupt([&](int signal) {
+        signal_number = signal;
+        ui.interrupt();
+    });
+    g.ui = &ui;
+    g.program_dir = find_program_dir();
+    load_settings(g);
+
+    // What every model shares is checked before the port is even opened.
+    QString refusal;
+    if (!parse_mission(o.form, 0, g.lang, &refusal)) {
+        print(err, usage_line(TerminalUi::one_line(refusal)));
+        return exit_usage;
+    }
+
+    auto failed = [&](const QString& reason) {
+        ui.show_message(ui.interrupted() ? QStringLiteral("interrupted: ") + reason : reason, btn::ok);
+        return ui.interrupted() ? 128 + (signal_number > 0 ? signal_number : 2) : exit_failed;
+    };
+    driver.setBaudRateValue(19200);
+    g.link.attach_driver(&driver);
+    g.link.attach_ui(&ui);
+    int com = g.settings.ComPort;
+    bool number = false;
+    if (const int n = o.port.toInt(&number); number)
+        com = n;
+    else if (!o.port.isEmpty())
+        g.settings.port_devices[com] = o.port;
+    const QString device = com_device(com, g.settings.port_devices);
+    if (!g.link.open_comport(com, g.settings.port_devices)) {
+        const QString advice = open_fault_advice(driver.last_fault(), device);
+        return failed(QStringLiteral("cannot open COM%1 (%2)%3")
+                          .arg(com)
+                          .arg(device, advice.isEmpty() ? QString() : QStringLiteral(": ") + advice));
+    }
+
+    // The logger's model decides what the mission may hold.
+    g.settings.CHECKTIME = false;
+    PollCycle poll(g, host);
+    const auto decode = [&poll] { return poll.decode_status(); };
+    if (!read_logger_status(g, param::status_poll, decode))
+        return failed(QStringLiteral("no logger answers on COM%1 (%2)").arg(com).arg(device));
+    const std::uint16_t type = g.ident.type_code;
+    for (const QString& option : o.model_options)
+        if (!models_of(option).contains(type))
+            return failed(QStringLiteral("%1: logger type %2 does not take it; nothing was sent")
+                              .arg(option)
+                              .arg(type));
+    if (type == 55)
+        o.form.name = QString::number(g.status.serial); // its record file is named by its serial number
+    const auto plan = parse_mission(o.form, type, g.lang, &refusal);
+    if (!plan) return failed(refusal + QStringLiteral(" (logger type %1; nothing was sent)").arg(type));
+
+    QString verified;
+    MissionStart flow(g, {decode, nullptr, [&verified](const QString& text) { verified = text; }});
+    flow.set_existing_file(o.replace_file ? MissionStart::ExistingFile::replace
+                                          : MissionStart::ExistingFile::append);
+    switch (flow.run(*plan)) {
+    case MissionStart::Result::started:
+    case MissionStart::Result::sent_old:
+        print(out, QStringLiteral("mission %1 started on logger %2 (type %3): %4\n")
+                       .arg(plan->name)
+                       .arg(g.status.serial)
+                       .arg(type)
+                       .arg(verified));
+        return exit_ok;
+    case MissionStart::Result::declined:
+        return failed(ui.unanswered()
+                          ? QStringLiteral("mission not started: nobody to ask (--yes answers yes)")
+                          : QStringLiteral("mission not started"));
+    case MissionStart::Result::refused:
+        if (ui.interrupted()) return failed(QStringLiteral("nothing was sent"));
+        return exit_failed; // the flow said why
+    case MissionStart::Result::failed:
+        break;
+    }
+    return ui.interrupted() ? failed(flow.failed_step()) : exit_failed;
+}
+
+} // namespace vx::cli

@@ -1,0 +1,120 @@
+// A mission checked and typed once; see mission_plan.h.
+#include "programming/mission_plan.h"
+
+#include "base/code_page.h"
+#include "base/language.h"
+#include "logger/catalogue.h"
+#include "programming/encoders.h"
+
+namespace vx
+{
+
+namespace
+{
+
+constexpr int max_name_length = 15;
+
+bool takes_limits(std::uint16_t type)
+{
+    return type == 101 || type == 103 || type == 129 || type == 131;
+}
+
+} // namespace
+
+IntervalRange interval_range(std::uint16_t type)
+{
+    if (type == 55) return {0, 99};
+    if (type == 132) return {1, 60};
+    return {1, 255};
+}
+
+std::optional<MissionPlan> parse_mission(const MissionForm& f, std::uint16_t type, const Language& lang,
+                                         QString* refusal)
+{
+    auto refuse = [&](const QString& text) -> std::optional<MissionPlan> {
+        if (refusal) *refusal = text;
+        return std::nullopt;
+    };
+    MissionPlan p;
+    p.type = type;
+    // One name for the logger, the record file, its header and the download mark.
+    p.name = f.name.trimmed();
+    if (p.name.isEmpty()) return refuse(QStringLiteral("Zadajte názov misie"));
+    if (p.name.contains(QLatin1Char('.')) || p.name.contains(QLatin1Char(',')) ||
+        p.name.contains(QLatin1Char(':')))
+        return refuse(lang.mess(22));
+    if (p.name.size() > max_name_length)
+        return refuse(QStringLiteral("Názov misie: najviac %1 znakov").arg(max_name_length));
+    const auto name = to_cp1250(p.name);
+    if (!name) return refuse(QStringLiteral("Názov misie: chýba prevod do kódovej stránky 1250"));
+    p.name_bytes = name->leftJustified(16, ' ', true);
+    p.remark = f.remark;
+
+    const auto gradient = to_number(f.gradient);
+    if (!gradient) return refuse(not_a_number(QStringLiteral("Zápis pri zmene"), f.gradient));
+    if (*gradient < 0) return refuse(lang.mess(23));
+    p.gradient = *gradient;
+    p.gradient_text = f.gradient;
+
+    if (type == 102) {
+        if (!to_number(f.flow_state)) return refuse(QStringLiteral("Nesprávny počiatočný stav"));
+        if (!to_number(f.flow_constant)) return refuse(QStringLiteral("Nesprávna konštanta prietokomera"));
+        p.status_text = f.flow_state;
+        p.constant_text = f.flow_constant;
+    }
+
+    const auto period = to_integer(f.period);
+    const IntervalRange range = interval_range(type);
+    if (type == 55 && (!period || *period < range.low || *period > range.high)) return refuse(lang.mess(21));
+    if (!period) return refuse(not_a_number(QStringLiteral("Perióda"), f.period));
+    if (type == 132 && *period > range.high) return refuse(QStringLiteral("Interval zaznamu nemoze byt >60"));
+    if (*period < range.low || *period > range.high)
+        return refuse(range_text(QStringLiteral("Perióda"), range.low, range.high));
+    p.interval = *period + (type == 132 && f.synchro ? 60 : 0);
+    p.interval_text = f.period.trimmed();
+
+    if (type == 107) {
+        const auto n = to_integer(f.flow_gradient);
+        if (!n || *n < 0 || *n > 255) return refuse(range_text(QStringLiteral("Pri zmene množstva"), 0, 255));
+        p.flow_counts = *n;
+    }
+    if (type == 130) {
+        const auto g = to_number(f.belsa_gradient);
+        if (!g) return refuse(not_a_number(QStringLiteral("Pri zmene"), f.belsa_gradient));
+        if (*g < 0) return refuse(lang.mess(23));
+        p.gradient = *g;
+        p.averaging = f.averaging;
+        p.status_text = f.belsa_total;
+    }
+    if (takes_limits(type)) {
+        p.lower = f.lower;
+        p.upper = f.upper;
+    }
+    if (type == 101 || type == 131) {
+        auto fits = [](std::optional<int> v) {
+            return !v || (*v >= signed_limit_min && *v <= signed_limit_max);
+        };
+        if (!fits(p.lower))
+            return refuse(range_text(QStringLiteral("Spodná hranica"), signed_limit_min, signed_limit_max));
+        if (!fits(p.upper))
+            return refuse(range_text(QStringLiteral("Horná hranica"), signed_limit_min, signed_limit_max));
+    }
+
+    p.clear_pointer = f.clear_pointer;
+    if (f.pointer_shown) {
+        const ModelRow* row = find_model(type);
+        const auto pointer = to_integer(f.pointer);
+        if (!pointer || *pointer < 0 || (row && row->ring_size > 0 && *pointer > row->ring_size))
+            return refuse(lang.mess(26));
+        p.pointer = *pointer;
+    }
+    p.rollover = f.rollover;
+    if (f.delayed) {
+        const QDateTime start(f.start_date, QTime(f.start_time.hour(), f.start_time.minute()));
+        if (!start.isValid()) return refuse(lang.mess(24));
+        p.start = start;
+    }
+    return p;
+}
+
+} // namespace vx
