@@ -503,7 +503,7 @@ void TForm1::on_start_mission()
         if (!frmstart)
             frmstart = new Tfrmstart(
                 g_, {[this] { return poll_->cycle()->decode_status(); }, [this] { refresh_database_browser(); },
-                     [this](const QString& text) { set_status_text(text); }},
+                     [this](const QString& text) { download_host_->set_status_text(text); }},
                 this);
         frmstart->exec();
     }
@@ -525,7 +525,7 @@ void TForm1::on_program_settings()
         Tfrmsetup::Hooks h;
         h.show_tip = [this](const QString& key) { show_tip(key); };
         h.refresh_database = [this] { refresh_database_browser(); };
-        h.show_status = [this](const QString& text) { set_status_text(text); };
+        h.show_status = [this](const QString& text) { download_host_->set_status_text(text); };
         h.show_tips = [this](bool on) {
             g_.tips.showtip = on;
             if (on)
