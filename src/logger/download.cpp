@@ -265,8 +265,10 @@ bool Download::finish(RecordSink* window, bool from_check, bool appended)
     if (counter != 0) {
         // When not even the first block reached the file, it is as it was.
         if (appended) {
+            // Its store sits beside the marks': after a mark that could not be
+            // stored, a second message would only repeat the first.
+            if (problem_.isEmpty()) note_record_source(g_);
             sorted = sort_file();
-            note_record_source(g_);
         }
         host_.refresh_database_browser();
     }
@@ -472,8 +474,8 @@ int Download::old_record_stream(bool newest, int bar_max)
     const bool written = append_record_lines(path, lines, g_.ui);
     window->block_done(written);
     if (written) {
+        if (problem_.isEmpty()) note_record_source(g_);
         sort_file();
-        note_record_source(g_);
         host_.refresh_database_browser();
     }
     host_.redraw_graph(window);
