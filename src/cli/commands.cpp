@@ -5,6 +5,7 @@
 #include "base/safe_file.h"
 #include "base/settings.h"
 #include "cli/cli_host.h"
+#include "cli/help_texts.h"
 #include "cli/influx_output.h"
 #include "cli/interrupt.h"
 #include "cli/monitor.h"
@@ -34,162 +35,6 @@ namespace vx::cli
 namespace
 {
 
-const char* const main_help = R"(Usage: vorlanix-cli COMMAND [OPTIONS]
-
-The command line of Vorlanix: reads a data logger on a serial port, and its
-record files, without the desktop window. It uses the desktop program's
-settings file (vorlanix.ini), log directory and download marks, so records
-land in the same record files either way. The program directory is
-$VORLANIX_HOME when set, otherwise the directory of the program.
-
-Commands:
-  status       identify the attached logger; show its status and readings
-  download     fetch the new records, or the newest N, into the record file
-  set-clock    set the logger clock from this computer's clock
-  start        start a new mission on the logger, checked and read back
-  export       write a record file as CSV or InfluxDB line protocol
-  monitor      stream the live readings as CSV, line protocol or JSON
-
-Options:
-  -h, --help   show this help; "vorlanix-cli COMMAND --help" shows a command's
-
-One program at a time uses a serial port: while the desktop program holds the
-port, the commands that talk to a logger refuse with a message.
-
-Exit status: 0 done; 1 failed (the last line on stderr says why); 2 wrong
-usage; 130 interrupted by Ctrl+C (143 by SIGTERM), what was fetched is kept.
-
-Examples:
-  vorlanix-cli status
-  vorlanix-cli download new --yes
-  vorlanix-cli export Log/MISIA1.txt --csv > misia1.csv
-  vorlanix-cli monitor --format influx
-)";
-
-const char* const status_help = R"(Usage: vorlanix-cli status [--port N] [--json] [--format prometheus]
-
-Identifies the attached logger (status request, then the mission name) and
-shows its model, serial number, clock and its offset against this computer,
-record pointer, battery, mission name and live readings.
-
-Options:
-  --port N     the COM port number (default: ComPort of vorlanix.ini); section
-               [PORTS] maps COMn to a device, else it is /dev/ttyS(N-1); a
-               device path (--port /dev/ttyUSB0) may stand for the number
-  --json       print one JSON object instead of text
-  --format prometheus
-               print Prometheus metrics (for node_exporter's textfile
-               collector), each with the labels serial, model and mission:
-               vorlanix_battery_percent or vorlanix_battery_volts,
-               vorlanix_clock_offset_seconds, vorlanix_records_waiting,
-               vorlanix_seconds_since_last_download, vorlanix_reading (labels
-               channel and unit), vorlanix_mission_running
-  -h, --help   show this help
-
-Examples:
-  vorlanix-cli status --port 3 --json
-  vorlanix-cli status --format prometheus > /var/lib/prometheus/node-exporter/vorlanix.prom.tmp
-)";
-
-const char* const download_help = R"(Usage: vorlanix-cli download new [--yes] [--port N] [--format influx]
-       vorlanix-cli download --last N [--port N] [--format influx]
-
-Fetches records from the attached logger into its mission's record file in
-the log directory, sorted afterwards, as the desktop program does:
-  new          the records written since the last download; the mission's
-               download mark moves with every block
-  --last N     the newest N records; the mark stays where it is
-
-A logger met for the first time has no mark yet: its record pointer becomes
-the mark and nothing is fetched. That question is asked on a terminal,
-answered by --yes, and answered No when there is nobody to ask.
-
-Options:
-  --yes        answer Yes to the questions
-  --port N     the COM port number, as for status
-  --format influx
-               also print the records stored as InfluxDB line protocol on
-               stdout (as in export --format influx); the summary then goes
-               to stderr
-  -h, --help   show this help
-
-A progress bar is drawn on stderr when it is a terminal. Ctrl+C stops after
-the current block: what was fetched stays in the file and in the mark, and
-the exit status is 130. Safe to run from cron while the desktop program is
-closed (while it runs, it holds the port and the download refuses).
-
-Example (crontab, every hour):
-  0 * * * * VORLANIX_HOME=/home/lab/vorlanix /usr/local/bin/vorlanix-cli download new --yes >> /home/lab/vorlanix/download.log 2>&1
-)";
-
-const char* const set_clock_help = R"(Usage: vorlanix-cli set-clock [--yes] [--port N]
-
-Sets the clock of the attached logger from this computer's clock, field by
-field, each acknowledged by the logger. Asks first (on a terminal; --yes
-answers Yes; with nobody to ask nothing is set).
-
-Options:
-  --yes        answer Yes to the question
-  --port N     the COM port number, as for status
-  -h, --help   show this help
-
-Example:
-  vorlanix-cli set-clock --yes
-)";
-
-const char* const export_help =
-    R"(Usage: vorlanix-cli export FILE --csv [--from T] [--to T] [--model TYPE] [--output OUT]
-       vorlanix-cli export FILE --format influx [--serial N --model TYPE] [--from T] [--to T] [--output OUT]
-
-Writes the records of a record file as CSV (RFC 4180, UTF-8, CR LF): a
-header row "Time" and the channels of the logger's model with their units,
-then one row per record with its ISO 8601 time (the logger's local time)
-and the values with a decimal point. A record file does not name its model:
-it is told from the file (header lines, values per line, number format)
-unless --model gives the type code.
-
-Options:
-  --csv          CSV (the default)
-  --format F     csv, or influx: InfluxDB line protocol, one point per record
-                 (measurement vorlanix, tags serial, model and mission, fields
-                 named as the CSV columns without units, nanoseconds of the
-                 record's local time); serial number and model come from
-                 what the download noted for the file, or from --serial and
-                 --model for files downloaded before
-  --serial N     the logger's serial number (influx)
-  --from T       leave out the records before T
-  --to T         leave out the records after T (a date alone: its whole day)
-                 T: 2024-03-01, 2024-03-01T10:15, "2024-03-01 10:15" or "1.3.2024 10:15"
-  --model TYPE   the logger's type code, e.g. 87 (temperature and humidity)
-  --output OUT   write to OUT instead of stdout
-  -h, --help     show this help
-
-Examples:
-  vorlanix-cli export Log/MISIA1.txt --csv --from 2024-03-01 --to 2024-03-07 > week.csv
-  vorlanix-cli export Log/MISIA1.txt --format influx | curl -s --data-binary @- 'http://localhost:8086/write?db=lab'
-)";
-
-const char* const monitor_help =
-    R"(Usage: vorlanix-cli monitor [--count N] [--format csv|influx|json] [--port N]
-
-Streams the live readings of the attached logger, one line per reading at
-the desktop program's poll rhythm (700 ms), until Ctrl+C or N readings.
-Every line is flushed, so the stream can feed a pipe or Telegraf's execd
-input. Channels are named as in the CSV export.
-
-Options:
-  --count N    stop after N readings
-  --format F   csv (default): a header row "time" and the channels with
-               their units, then ISO 8601 times and decimal points;
-               influx: InfluxDB line protocol (measurement vorlanix, tags
-               serial, model and mission); json: one object per line
-  --port N     the COM port number, as for status
-  -h, --help   show this help
-
-Example:
-  vorlanix-cli monitor --count 10 --format json
-)";
-
 // A status request gets one poll tick to be answered.
 constexpr int status_reply_ms = 700;
 // Status requests before the logger counts as absent (the poll's rule).
@@ -212,16 +57,6 @@ struct Options {
     std::optional<int> count;
     std::optional<std::uint16_t> serial;
 };
-
-const char* help_of(const QString& command)
-{
-    if (command == QLatin1String("status")) return status_help;
-    if (command == QLatin1String("download")) return download_help;
-    if (command == QLatin1String("set-clock")) return set_clock_help;
-    if (command == QLatin1String("export")) return export_help;
-    if (command == QLatin1String("monitor")) return monitor_help;
-    return main_help;
-}
 
 // The --format values of a command.
 QStringList formats_of(const QString& command)
