@@ -199,7 +199,10 @@ void Download::check_new_records()
     const QString mission = g_.status.mission_name;
     const int mark = read_mark(mission);
     if (mark < 0 || mark > ring) {
-        first_mark(mission, pointer);
+        // A mark the store refused is not tried again by this check, which
+        // runs every few seconds; "Prenos" (F5) tries again and says why.
+        if (refused_marks_.contains(mission)) return;
+        if (first_mark(mission, pointer) == DownloadOutcome::mark_failed) refused_marks_.insert(mission);
         return;
     }
     const int count = count_new_records(mark, pointer, ring);

@@ -16,6 +16,7 @@
 // 46 (the newest N), without acknowledgements.
 #include "logger/ring.h"
 
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -160,6 +161,8 @@ private:
     Global& g_;
     DownloadHost& host_;
     bool busy_ = false;
+    // Missions whose first mark the store refused during this run.
+    QSet<QString> refused_marks_;
     QString problem_;
 };
 

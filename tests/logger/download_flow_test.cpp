@@ -407,6 +407,18 @@ TEST_F(DownloadFlow, NewestRecordsEndJustBeforeThePointer)
 
 TEST_F(DownloadFlow, CheckStoresAFirstMarkThenAsksOnceAndDownloadsOnYes)
 {
+    // A store that refuses the first mark is said once, not at every check.
+    const QString store_dir = QFileInfo(QSettings("VORLANIX", "VORLANIX").fileName()).absolutePath();
+    QDir(store_dir).removeRecursively();
+    QFile(store_dir).open(QIODevice::WriteOnly);
+    connect(model89, 130);
+    download->check_new_records();
+    download->check_new_records();
+    EXPECT_EQ(ui.count("show_message:Cannot store the download mark"), 1);
+    EXPECT_EQ(ui.messages.size(), 1);
+    QFile::remove(store_dir);
+    ui.messages.clear();
+
     connect(model89, 130);
     download->check_new_records();
     EXPECT_EQ(ui.count("show_message:POZOR tento zapisovač"), 1);
