@@ -57,17 +57,10 @@ QString find_data_dir(const QString& exe_dir)
     return with_slash(QDir::cleanPath(bin + QStringLiteral("/../share/vorlanix")));
 }
 
-QStringList shipped_file_places(const QString& name, const QString& program_dir, const QString& data_dir)
-{
-    QStringList places{program_dir + name};
-    if (!data_dir.isEmpty()) places << data_dir + name;
-    return places;
-}
-
 QString find_shipped_file(const QString& name, const QString& program_dir, const QString& data_dir)
 {
-    for (const QString& p : shipped_file_places(name, program_dir, data_dir))
-        if (QFileInfo(p).isFile()) return p;
+    if (QFileInfo(program_dir + name).isFile()) return program_dir + name;
+    if (!data_dir.isEmpty() && QFileInfo(data_dir + name).isFile()) return data_dir + name;
     return {};
 }
 

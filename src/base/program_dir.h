@@ -35,10 +35,8 @@ bool make_program_dir(const QString& dir, QString* error = nullptr);
 // the executable's directory unless given.
 QString find_data_dir(const QString& exe_dir = {});
 
-// Where a shipped file is looked for, in order: program_dir + name, then
-// data_dir + name (unless data_dir is empty).
-QStringList shipped_file_places(const QString& name, const QString& program_dir, const QString& data_dir);
-// The first of those places that holds a file; empty when none does.
+// program_dir + name when that is a file, else data_dir + name when that is
+// one (and data_dir is not empty), else empty.
 QString find_shipped_file(const QString& name, const QString& program_dir, const QString& data_dir);
 
 // The help's start page for the language section in use: in each directory,

@@ -42,7 +42,10 @@ struct Global {
     QString path(const QString& file_name) const { return program_dir + file_name; }
     // Path of a shipped read-only file: the program directory's copy, else
     // the data directory's; empty when neither exists.
-    QString shipped(const QString& file_name) const { return find_shipped_file(file_name, program_dir, data_dir); }
+    QString shipped(const QString& file_name) const
+    {
+        return find_shipped_file(file_name, program_dir, data_dir);
+    }
 };
 
 // The help's start page for the language in use (see help_page_places), and

@@ -71,7 +71,8 @@ const Window windows[] = {
          w->start();
          return w;
      }},
-    {"mission start", [](vx::Global& g) { return std::make_unique<vx::Tfrmstart>(g, vx::MissionStart::Hooks{}); }},
+    {"mission start",
+     [](vx::Global& g) { return std::make_unique<vx::Tfrmstart>(g, vx::MissionStart::Hooks{}); }},
     {"setup", [](vx::Global& g) { return std::make_unique<vx::Tfrmsetup>(g, vx::Tfrmsetup::Hooks{}); }},
     {"database browser", [](vx::Global& g) { return std::make_unique<vx::Tfrmopenbase>(g); }},
     {"print settings", [](vx::Global& g) { return std::make_unique<vx::Tfrmprint>(g); }},
@@ -101,7 +102,8 @@ TEST(ShippedLanguageFile, SlovakIsTheDesignAndEnglishTranslatesEveryText)
     const QStringList keys = file->keys("SLOVAK");
     EXPECT_EQ(file->keys("ENGLISH").join(' ').toStdString(), keys.join(' ').toStdString());
     for (const QString& key : keys)
-        EXPECT_EQ(file->read_string("ENGLISH", key, {}).isEmpty(), file->read_string("SLOVAK", key, {}).isEmpty())
+        EXPECT_EQ(file->read_string("ENGLISH", key, {}).isEmpty(),
+                  file->read_string("SLOVAK", key, {}).isEmpty())
             << key.toStdString();
     const QTemporaryDir empty;
     vx::Language sk;
@@ -130,4 +132,3 @@ TEST(ShippedLanguageFile, SlovakIsTheDesignAndEnglishTranslatesEveryText)
 }
 
 } // namespace
-

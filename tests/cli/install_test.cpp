@@ -52,7 +52,8 @@ TEST(Installed, FindsItsShippedFilesFromAnUnwritablePrefixAndMakesTheUserProgram
         const char* save_caption; // CAPT1 of the section
         const char* help;
     };
-    for (const Case& c : {Case{"SLOVAK", "Uložiť", "html/index.html"}, Case{"ENGLISH", "Save", "html/english/index.html"}}) {
+    for (const Case& c :
+         {Case{"SLOVAK", "Uložiť", "html/index.html"}, Case{"ENGLISH", "Save", "html/english/index.html"}}) {
         SCOPED_TRACE(c.language);
         ASSERT_TRUE(vx::write_setting_string(user_dir, vx::key::GLOBAL, vx::key::LANGUAGE, c.language));
         vx::Global g;
@@ -64,7 +65,8 @@ TEST(Installed, FindsItsShippedFilesFromAnUnwritablePrefixAndMakesTheUserProgram
         EXPECT_GT(g.tips.day_count, 0);
         EXPECT_EQ(g.shipped("muster.htm"), data_dir + "muster.htm");
         const QStringList help = vx::help_page_places(g.program_dir, g.data_dir, g.settings.LANGUAGE);
-        const auto found = std::find_if(help.begin(), help.end(), [](const QString& p) { return QFileInfo(p).isFile(); });
+        const auto found =
+            std::find_if(help.begin(), help.end(), [](const QString& p) { return QFileInfo(p).isFile(); });
         ASSERT_NE(found, help.end());
         EXPECT_EQ(*found, data_dir + c.help);
     }
