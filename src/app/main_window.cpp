@@ -567,10 +567,9 @@ void TForm1::on_graph()
 
 void TForm1::on_help()
 {
-    const QString page = g_.path(QStringLiteral("html/index.html"));
-    if (QFileInfo(page).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(page))) return;
-    if (g_.ui)
-        g_.ui->plain_message(QStringLiteral("Neexistuje súbor <%1>").arg(QDir::toNativeSeparators(page)));
+    const HelpPage help = find_help_page(g_);
+    if (!help.path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(help.path))) return;
+    if (g_.ui) g_.ui->plain_message(help.problem);
 }
 
 void TForm1::on_connect(bool down)

@@ -1,6 +1,7 @@
 #include "base/language.h"
 
 #include "base/ini_file.h"
+#include "base/program_dir.h"
 
 #include <QFileInfo>
 
@@ -132,7 +133,8 @@ QString builtin_text(const QString& key)
     return {};
 }
 
-void Language::build_language_tables(const QString& program_dir, const QString& section)
+void Language::build_language_tables(const QString& program_dir, const QString& section,
+                                     const QString& data_dir)
 {
     table.fill(TLanguage{});
     for (const BuiltIn& b : builtin_texts) {
@@ -142,18 +144,23 @@ void Language::build_language_tables(const QString& program_dir, const QString& 
     }
 
     language_loaded = false;
-    const auto ini = IniFile::load(program_dir + language_file);
+    const auto ini = IniFile::load(find_shipped_file(language_file, program_dir, data_dir));
     if (!ini || !ini->has_section(section)) return;
 
     language_loaded = true;
+    // A text in double quotes keeps the blanks at its ends ("Typ: ").
+    const auto text = [&](const QString& key, const QString& missing) {
+        const QString v = ini->read_string(section, key, missing);
+        return v.size() >= 2 && v.startsWith('"') && v.endsWith('"') ? v.mid(1, v.size() - 2) : v;
+    };
     for (int n = 1; n <= 200; ++n) {
         const QString num = QString::number(n);
         TLanguage& e = table[n];
-        e.capt = ini->read_string(section, "CAPT" + num, "CAP" + num);
-        e.label = ini->read_string(section, "LABEL" + num, "LABEL" + num);
-        e.hint = unescape_text(ini->read_string(section, "HINT" + num, "HINT" + num));
-        e.mess = unescape_text(ini->read_string(section, "MESS" + num, "MESS" + num));
-        e.menu = ini->read_string(section, "MENU" + num, "MENU" + num);
+        e.capt = text("CAPT" + num, "CAP" + num);
+        e.label = text("LABEL" + num, "LABEL" + num);
+        e.hint = unescape_text(text("HINT" + num, "HINT" + num));
+        e.mess = unescape_text(text("MESS" + num, "MESS" + num));
+        e.menu = text("MENU" + num, "MENU" + num);
     }
 }
 

@@ -27,8 +27,11 @@ class Language
 {
 public:
     // Fills the table: built-in texts, then the section named section of
-    // program_dir + "vorlan.lng" when it holds at least one key.
-    void build_language_tables(const QString& program_dir, const QString& section);
+    // "vorlan.lng" when it holds at least one key. The file is the one in
+    // program_dir, else the one shipped in data_dir. A value in double quotes
+    // is the text between them, blanks at its ends included.
+    void build_language_tables(const QString& program_dir, const QString& section,
+                               const QString& data_dir = {});
 
     bool language_loaded = false;
 

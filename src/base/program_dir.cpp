@@ -1,16 +1,81 @@
 #include "base/program_dir.h"
 
+#include "base/settings.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
 
 namespace vx
 {
+namespace
+{
+
+QString with_slash(QString dir)
+{
+    if (!dir.endsWith('/')) dir += '/';
+    return dir;
+}
+
+} // namespace
+
+QString user_program_dir()
+{
+    return with_slash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                      QStringLiteral("/vorlanix"));
+}
+
+bool make_program_dir(const QString& dir, QString* error)
+{
+    const QString log = dir + QStringLiteral("Log");
+    if (!QDir().mkpath(log)) {
+        if (error) *error = QStringLiteral("Unable to create %1").arg(log);
+        return false;
+    }
+    if (QFileInfo::exists(dir + key::settings_file)) return true;
+    return write_setting_string(dir, key::GLOBAL, key::LOGDIR, log, error);
+}
 
 QString find_program_dir()
 {
-    QString dir = qEnvironmentVariable("VORLANIX_HOME");
-    if (dir.isEmpty()) dir = QCoreApplication::applicationDirPath();
-    if (!dir.endsWith('/')) dir += '/';
+    const QString home = qEnvironmentVariable("VORLANIX_HOME");
+    if (!home.isEmpty()) return with_slash(home);
+    const QString exe_dir = QCoreApplication::applicationDirPath();
+    if (::geteuid() != 0 && ::access(QFile::encodeName(exe_dir).constData(), W_OK) == 0)
+        return with_slash(exe_dir);
+    const QString dir = user_program_dir();
+    make_program_dir(dir); // a failure shows later, as settings that cannot be written
     return dir;
+}
+
+QString find_data_dir(const QString& exe_dir)
+{
+    const QString bin = exe_dir.isEmpty() ? QCoreApplication::applicationDirPath() : exe_dir;
+    return with_slash(QDir::cleanPath(bin + QStringLiteral("/../share/vorlanix")));
+}
+
+QString find_shipped_file(const QString& name, const QString& program_dir, const QString& data_dir)
+{
+    if (QFileInfo(program_dir + name).isFile()) return program_dir + name;
+    if (!data_dir.isEmpty() && QFileInfo(data_dir + name).isFile()) return data_dir + name;
+    return {};
+}
+
+QStringList help_page_places(const QString& program_dir, const QString& data_dir, const QString& language)
+{
+    QStringList names;
+    if (!language.isEmpty() && language.compare(QLatin1String("SLOVAK"), Qt::CaseInsensitive) != 0)
+        names << QStringLiteral("html/%1/index.html").arg(language.toLower());
+    names << QStringLiteral("html/index.html");
+    QStringList places;
+    for (const QString& dir : {program_dir, data_dir})
+        if (!dir.isEmpty())
+            for (const QString& n : names)
+                places << dir + n;
+    return places;
 }
 
 } // namespace vx

@@ -2,6 +2,7 @@
 
 #include "base/code_page.h"
 #include "base/language.h"
+#include "base/program_dir.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,15 +28,16 @@ std::optional<QStringList> read_lines(const QString& path)
 
 } // namespace
 
-void Tips::attach(const QString& program_dir, const Language* language)
+void Tips::attach(const QString& program_dir, const Language* language, const QString& data_dir)
 {
     program_dir_ = program_dir;
+    data_dir_ = data_dir;
     language_ = language;
 }
 
 QString Tips::path() const
 {
-    return program_dir_ + tips_file;
+    return find_shipped_file(tips_file, program_dir_, data_dir_);
 }
 
 int Tips::count_day_tips()

@@ -15,9 +15,10 @@ class Language;
 class Tips
 {
 public:
-    // Where the tips file lies and where the missing-file text comes from
-    // (its MESS20); language may be null, then the built-in text is used.
-    void attach(const QString& program_dir, const Language* language);
+    // Where the tips file lies (program_dir, else data_dir where the program
+    // ships it) and where the missing-file text comes from (its MESS20);
+    // language may be null, then the built-in text is used.
+    void attach(const QString& program_dir, const Language* language, const QString& data_dir = {});
 
     // Number of lines of the tips file that contain "[DAY" (0 without the
     // file); also kept in day_count.
@@ -47,6 +48,7 @@ private:
     QString path() const;
 
     QString program_dir_;
+    QString data_dir_;
     const Language* language_ = nullptr;
     std::mt19937 rng_{5489u};
 };

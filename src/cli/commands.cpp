@@ -199,6 +199,7 @@ public:
     {
         g.ui = &ui;
         g.program_dir = find_program_dir();
+        g.data_dir = find_data_dir();
         load_settings(g);
         driver.setBaudRateValue(19200);
         g.link.attach_driver(&driver);

@@ -12,7 +12,8 @@ The command line of Vorlanix: reads a data logger on a serial port, and its
 record files, without the desktop window. It uses the desktop program's
 settings file (vorlanix.ini), log directory and download marks, so records
 land in the same record files either way. The program directory is
-$VORLANIX_HOME when set, otherwise the directory of the program.
+$VORLANIX_HOME when set, else the directory of the program when you may
+write there, else ~/.local/share/vorlanix (made on first use).
 
 Commands:
   status       identify the attached logger; show its status and readings
@@ -91,7 +92,7 @@ the exit status is 130. Safe to run from cron while the desktop program is
 closed (while it runs, it holds the port and the download refuses).
 
 Example (crontab, every hour):
-  0 * * * * VORLANIX_HOME=/home/lab/vorlanix /usr/local/bin/vorlanix-cli download new --yes >> /home/lab/vorlanix/download.log 2>&1
+  0 * * * * VORLANIX_HOME=/home/lab/vorlanix /usr/bin/vorlanix-cli download new --yes >> /home/lab/vorlanix/download.log 2>&1
 )";
 
 const char* const set_clock_help = R"(Usage: vorlanix-cli set-clock [--yes] [--port N]

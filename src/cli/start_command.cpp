@@ -241,6 +241,7 @@ int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
     });
     g.ui = &ui;
     g.program_dir = find_program_dir();
+    g.data_dir = find_data_dir();
     load_settings(g);
 
     // What every model shares is checked before the port is even opened.

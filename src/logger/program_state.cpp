@@ -2,8 +2,19 @@
 
 #include "base/ui_port.h"
 
+#include <QFileInfo>
+
 namespace vx
 {
+
+HelpPage find_help_page(const Global& g)
+{
+    const QStringList places = help_page_places(g.program_dir, g.data_dir, g.settings.LANGUAGE);
+    for (const QString& page : places)
+        if (QFileInfo(page).isFile())
+            return {page, QStringLiteral("Nie je možné otvoriť <%1> v prehliadači").arg(page)};
+    return {{}, QStringLiteral("Neexistuje súbor pomocníka <index.html>, hľadaný v:\n") + places.join('\n')};
+}
 
 void load_settings(Global& g)
 {
@@ -11,12 +22,12 @@ void load_settings(Global& g)
     g.poll.clock_countdown = 0;
     g.poll.diagnostic = false;
     g.tips.skip_first_page_tip = true;
-    g.tips.attach(g.program_dir, &g.lang);
+    g.tips.attach(g.program_dir, &g.lang, g.data_dir);
     g.tips.count_day_tips();
 
     SettingsNotes notes;
     g.settings = read_settings(g.program_dir, &notes);
-    g.lang.build_language_tables(g.program_dir, g.settings.LANGUAGE);
+    g.lang.build_language_tables(g.program_dir, g.settings.LANGUAGE, g.data_dir);
     if (notes.logdir_missing && g.ui) g.ui->show_message(g.lang.mess(9), btn::ok);
     if (!notes.bad_com_port.isEmpty() && g.ui) g.ui->show_message(notes.bad_com_port, btn::ok);
     g.tips.showtip = g.settings.SHOWTIP;

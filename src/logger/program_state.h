@@ -21,6 +21,9 @@ class UiPort;
 
 struct Global {
     QString program_dir; // with its trailing '/'
+    // Where the shipped read-only files lie when the program directory has
+    // no copy of its own (with its trailing '/'); empty: nowhere else.
+    QString data_dir;
     Settings settings;
     Language lang;
     Calibration calib;
@@ -37,7 +40,22 @@ struct Global {
 
     // Path of a file beside the program.
     QString path(const QString& file_name) const { return program_dir + file_name; }
+    // Path of a shipped read-only file: the program directory's copy, else
+    // the data directory's; empty when neither exists.
+    QString shipped(const QString& file_name) const
+    {
+        return find_shipped_file(file_name, program_dir, data_dir);
+    }
 };
+
+// The help's start page for the language in use (see help_page_places), and
+// what to tell the user when it is missing (every place looked in) or found
+// but the desktop would not open it.
+struct HelpPage {
+    QString path; // empty when no place holds it
+    QString problem;
+};
+HelpPage find_help_page(const Global& g);
 
 // Reads the whole settings file into g.settings, builds the language table
 // from it and resets the run-time state the file does not hold. A log

@@ -109,7 +109,7 @@ ReportResult create_report(Global& g, TEditForm& viewer, Tfreport& dialog, const
         if (g.ui) g.ui->plain_message(text);
         return ReportResult::failed;
     };
-    const QString template_path = g.path(QStringLiteral("muster.htm"));
+    const QString template_path = g.shipped(QStringLiteral("muster.htm"));
     if (!QFileInfo(template_path).isFile()) {
         if (g.ui) g.ui->show_message(g.lang.mess(40), btn::ok);
         return ReportResult::no_template;

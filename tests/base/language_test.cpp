@@ -53,11 +53,12 @@ TEST(LanguageTable, BuiltInTextsUnlessTheLanguageFileHasTheSection)
         EXPECT_EQ(text, key);
 }
 
-TEST(LanguageTable, EscapesOnlyInHintsAndMessagesAndTextsInCodePage1250)
+TEST(LanguageTable, EscapesOnlyInHintsAndMessagesQuotesKeepBlanksAndTextsInCodePage1250)
 {
     vxtest::TempHome home;
     home.write("vorlan.lng", "[SK]\r\nMESS5=A\\nB\r\nHINT3=one\\rtwo\r\nCAPT2=Zru\x9Ai\x9D\\n\r\n"
-                             "LABEL2=\xC8\x61s\\r\r\nMENU2=a\\nb\r\nMESS8=\r\n");
+                             "LABEL2=\xC8\x61s\\r\r\nMENU2=a\\nb\r\nMESS8=\r\n"
+                             "LABEL3=\"Typ: \"\r\nMENU3=\"\r\nMESS18=\"pocet:\\n \"\r\n");
     Language lang;
     lang.build_language_tables(home.dir(), "SK");
     ASSERT_TRUE(lang.language_loaded);
@@ -67,6 +68,9 @@ TEST(LanguageTable, EscapesOnlyInHintsAndMessagesAndTextsInCodePage1250)
     EXPECT_EQ(lang.label(2), QString::fromUtf8("Čas\\r"));
     EXPECT_EQ(lang.menu(2), "a\\nb");
     EXPECT_EQ(lang.mess(8), ""); // present but empty is an empty text, not its key
+    EXPECT_EQ(lang.label(3), "Typ: ");
+    EXPECT_EQ(lang.menu(3), "\"");
+    EXPECT_EQ(lang.mess(18), QString("pocet:\r\n "));
 }
 
 TEST(Cp1250, SlovakLettersRoundTripAndUnmappableCharactersBecomeQuestionMarks)

@@ -1,0 +1,91 @@
+// The program installed under a prefix its user cannot write to (as the
+// Debian package puts it under /usr), run by a user with an empty home: the
+// command line makes the per-user program directory, and from there the
+// program finds the language file, tips, report template and help that the
+// installation ships, in Slovak and in English, unless the user has a copy
+// of a file of their own.
+#include "base/settings.h"
+#include "common/qt_print.h"
+#include "logger/program_state.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+int run(const QString& program, const QStringList& args, const QProcessEnvironment& env)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    p.waitForFinished(120000);
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+TEST(Installed, FindsItsShippedFilesFromAnUnwritablePrefixAndMakesTheUserProgramDirectory)
+{
+    QTemporaryDir dest, home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DESTDIR", dest.path());
+    ASSERT_EQ(run("cmake", {"--install", VORLANIX_BUILD_DIR, "--prefix", "/usr"}, env), 0);
+    const QString prefix = dest.path() + "/usr";
+    ASSERT_EQ(run("chmod", {"-R", "a-w", prefix}, env), 0);
+
+    env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    for (const char* name : {"VORLANIX_HOME", "XDG_DATA_HOME", "DESTDIR"})
+        env.remove(name);
+    // The port does not open (status 1), but the program directory is made first.
+    EXPECT_EQ(run(prefix + "/bin/vorlanix-cli", {"status", "--port", "/nonexistent/tty"}, env), 1);
+    const QString user_dir = home.path() + "/.local/share/vorlanix/";
+    EXPECT_TRUE(QFileInfo(user_dir + "Log").isDir());
+    EXPECT_EQ(vx::read_settings(user_dir, nullptr).LOGDIR, user_dir + "Log");
+
+    const QString data_dir = vx::find_data_dir(prefix + "/bin");
+    EXPECT_EQ(data_dir, prefix + "/share/vorlanix/");
+    struct Case {
+        const char* language;
+        const char* save_caption; // CAPT1 of the section
+        const char* help;
+    };
+    for (const Case& c :
+         {Case{"SLOVAK", "Uložiť", "html/index.html"}, Case{"ENGLISH", "Save", "html/english/index.html"}}) {
+        SCOPED_TRACE(c.language);
+        ASSERT_TRUE(vx::write_setting_string(user_dir, vx::key::GLOBAL, vx::key::LANGUAGE, c.language));
+        vx::Global g;
+        g.program_dir = user_dir;
+        g.data_dir = data_dir;
+        vx::load_settings(g);
+        EXPECT_TRUE(g.lang.language_loaded);
+        EXPECT_EQ(g.lang.capt(1), QString::fromUtf8(c.save_caption));
+        EXPECT_GT(g.tips.day_count, 0);
+        EXPECT_EQ(g.shipped("muster.htm"), data_dir + "muster.htm");
+        const QStringList help = vx::help_page_places(g.program_dir, g.data_dir, g.settings.LANGUAGE);
+        const auto found =
+            std::find_if(help.begin(), help.end(), [](const QString& p) { return QFileInfo(p).isFile(); });
+        ASSERT_NE(found, help.end());
+        EXPECT_EQ(*found, data_dir + c.help);
+    }
+    // Without the help, the message names every place looked in.
+    vx::Global none;
+    none.program_dir = user_dir;
+    none.data_dir = dest.path() + "/nowhere/";
+    const vx::HelpPage missing = vx::find_help_page(none);
+    EXPECT_TRUE(missing.path.isEmpty());
+    EXPECT_TRUE(missing.problem.contains(user_dir + "html/index.html")) << missing.problem.toStdString();
+    EXPECT_TRUE(missing.problem.contains(none.data_dir + "html/index.html")) << missing.problem.toStdString();
+
+    // A user's own copy wins.
+    QFile own(user_dir + "muster.htm");
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+    own.close();
+    EXPECT_EQ(vx::find_shipped_file("muster.htm", user_dir, data_dir), user_dir + "muster.htm");
+
+    run("chmod", {"-R", "u+w", dest.path()}, env);
+}
+
+} // namespace
