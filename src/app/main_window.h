@@ -106,8 +106,10 @@ public:
     // Command 609 of a viewer: its HTML report (command 500 prints it through
     // the print settings dialog frmprint).
     void report_viewer(TEditForm* viewer);
-    // Starts the external graph program once per run.
-    void start_graph_program();
+    // Starts the graph program named in the settings (GRAPHPROGRAM) once per
+    // run; a program that does not start is reported. false without a program
+    // or when it did not start.
+    bool start_graph_program();
 
     PollCycle* poll() const;
     TipWindow* tip_window() const { return tip_; }

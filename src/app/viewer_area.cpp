@@ -108,6 +108,17 @@ void ViewerArea::tile(bool side_by_side)
     }
 }
 
+bool ViewerArea::bring_chart_forward()
+{
+    QMdiSubWindow* sub = current_subwindow();
+    auto* viewer = sub ? qobject_cast<TEditForm*>(sub->widget()) : nullptr;
+    if (!viewer) return false;
+    if (sub->isMinimized()) sub->showNormal();
+    setActiveSubWindow(sub);
+    viewer->show_chart();
+    return true;
+}
+
 bool ViewerArea::query_close_all()
 {
     // A modified viewer (a hand edit, or an N-newest download, which is left

@@ -41,6 +41,9 @@ public:
 
     // "Vedľa seba" (one column per viewer) and "Pod seba" (one row each).
     void tile(bool side_by_side);
+    // Puts the active viewer's chart in front: the viewer shown and active,
+    // its chart given room beside the text, drawn whole. false without viewers.
+    bool bring_chart_forward();
     // Asks about every modified viewer in turn; false when the user keeps one.
     bool query_close_all();
 
