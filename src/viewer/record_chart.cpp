@@ -206,7 +206,8 @@ void RecordChart::show_lone_points()
     // A single record draws no line: it shows as a point whatever the style.
     for (QCPGraph* line : {line1_, line2_})
         if (line->dataCount() == 1 && line->scatterStyle().isNone())
-            line->setScatterStyle(point_style(2, line->pen().color(), line->pen().color()));
+            line->setScatterStyle(
+                QCPScatterStyle(QCPScatterStyle::ssCircle, line->pen().color(), line->pen().color(), 8));
 }
 
 void RecordChart::draw(const GraphSeries& s, const GraphControls& c)
