@@ -417,7 +417,7 @@ bool TEditForm::save()
             lines.first() == QStringLiteral("Download: ") + g_.status.mission_name)
             options.type_code = g_.ident.type_code;
         if (write_csv_file(path, records_to_csv(lines, options).text, &error)) return true;
-    } else if (selection_view_ && holds_records(path) && !may_replace_records(path)) {
+    } else if (selection_view_ && path != written_ && holds_records(path) && !may_replace_records(path)) {
         return false;
     } else if (save_to(path, &error)) {
         return true;
@@ -469,7 +469,7 @@ bool TEditForm::save_to(const QString& path, QString* error)
         if (error) *error = QStringLiteral("Unable to write to %1").arg(path);
         return false;
     }
-    file_name_ = path;
+    file_name_ = written_ = path;
     setWindowTitle(QFileInfo(path).fileName());
     set_modified(false);
     return true;

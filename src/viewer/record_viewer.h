@@ -121,7 +121,7 @@ public:
     // --- saving the text ---
     // The save dialog, proposing the viewer's file name; false when cancelled
     // or not written. A selection view asks before it replaces a file that
-    // holds records.
+    // holds records (other than the one it was last saved to).
     bool save();
     // The viewer holds a selection of a record database (filtered records,
     // flow totals, downloaded records), not a whole database.
@@ -180,6 +180,7 @@ private:
     QLineEdit* find_edit_ = nullptr;
     QString file_name_;
     bool selection_view_ = false;
+    QString written_; // the file the text was last saved to
     GraphControls controls_;
     std::function<GraphControls()> controls_source_;
 };

@@ -175,7 +175,8 @@ TEST_F(BrowserTest, AFilteredViewReplacesARecordFileOnlyWhenTheUserSaysSo)
     QString target = home.path("Log/TEMP filter.txt");
     v->ask_text_path = [&](const QString&) { return target; };
     ui.messages.clear();
-    EXPECT_TRUE(v->save()); // a new file: no question
+    EXPECT_TRUE(v->save()); // a new file, then the view's own: no question
+    EXPECT_TRUE(v->save());
     EXPECT_TRUE(ui.messages.isEmpty());
     target = home.path("Log/TEMP.txt");
     ui.message_answers = {vx::mr::no, vx::mr::yes};
