@@ -431,22 +431,6 @@ void TForm1::update_viewer_actions(bool any)
         a->setEnabled(any);
 }
 
-TEditForm* TForm1::open_text_file(const QString& path)
-{
-    auto* viewer = new TEditForm(g_);
-    QString error;
-    if (!viewer->open_file(path, &error)) {
-        delete viewer;
-        if (g_.ui)
-            g_.ui->plain_message(QStringLiteral("Nie je možné otvoriť súbor <%1>\r\n%2")
-                                     .arg(QDir::toNativeSeparators(path), error));
-        return nullptr;
-    }
-    mdi_->add_viewer(viewer);
-    viewer->RedrawGraph();
-    return viewer;
-}
-
 void TForm1::on_open_text()
 {
     const QString file = hooks.choose_text_file
@@ -455,7 +439,7 @@ void TForm1::on_open_text()
                                                             QStringLiteral("Textové súbory (*.txt)"));
     if (file.isEmpty()) return;
     mdi_->set_last_open_file(file);
-    open_text_file(file);
+    mdi_->open_text_file(file);
 }
 
 Tfrmopenbase* TForm1::database_browser()

@@ -94,9 +94,6 @@ public:
     ViewerArea* mdi() const { return mdi_; }
     // Sends a command to the active record viewer; false when there is none.
     bool send_viewer_command(int code, int parameter = 1);
-    // Opens a record text file in a new viewer: first line "TEXT FILE:" and
-    // the file name, not modified, captioned with the bare file name, drawn.
-    TEditForm* open_text_file(const QString& path);
 
     // The database browser, created on first use (at the latest by the first
     // poll tick with an open link).

@@ -1,9 +1,11 @@
 #include "app/viewer_area.h"
 
 #include "base/settings.h"
+#include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "viewer/record_viewer.h"
 
+#include <QDir>
 #include <QMdiSubWindow>
 #include <algorithm>
 
@@ -70,6 +72,22 @@ void ViewerArea::place(QMdiSubWindow* sub, const QSize& designed)
     r.moveLeft(std::clamp(r.left(), 0, room.width() - r.width()));
     r.moveTop(std::clamp(r.top(), 0, room.height() - r.height()));
     sub->setGeometry(r);
+}
+
+TEditForm* ViewerArea::open_text_file(const QString& path)
+{
+    auto* viewer = new TEditForm(g_);
+    QString error;
+    if (!viewer->open_file(path, &error)) {
+        delete viewer;
+        if (g_.ui)
+            g_.ui->plain_message(QStringLiteral("Nie je možné otvoriť súbor <%1>\r\n%2")
+                                     .arg(QDir::toNativeSeparators(path), error));
+        return nullptr;
+    }
+    add_viewer(viewer);
+    viewer->RedrawGraph();
+    return viewer;
 }
 
 QMdiSubWindow* ViewerArea::current_subwindow() const

@@ -146,8 +146,8 @@ protected:
     std::pair<vx::TEditForm*, vx::TEditForm*> with_two_viewers()
     {
         shown();
-        vx::TEditForm* a = w->open_text_file(home.path("Log/A.txt"));
-        vx::TEditForm* b = w->open_text_file(home.path("Log/B.txt"));
+        vx::TEditForm* a = w->mdi()->open_text_file(home.path("Log/A.txt"));
+        vx::TEditForm* b = w->mdi()->open_text_file(home.path("Log/B.txt"));
         w->mdi()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(b->parentWidget()));
         return {a, b};
     }
