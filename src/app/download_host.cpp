@@ -22,6 +22,8 @@ WindowDownloadHost::~WindowDownloadHost() = default;
 RecordSink* WindowDownloadHost::open_text_window(const QString& caption, const QString& first_line)
 {
     TEditForm* viewer = viewers_.new_viewer(caption, first_line);
+    // It shows the records of one download, not the mission's whole file.
+    viewer->set_selection_view(true);
     return sinks_.emplace_back(std::make_unique<ViewerSink>(viewer)).get();
 }
 

@@ -431,18 +431,6 @@ void TForm1::update_viewer_actions(bool any)
         a->setEnabled(any);
 }
 
-TEditForm* TForm1::open_text_file(const QString& path)
-{
-    auto* viewer = new TEditForm(g_);
-    if (!viewer->open_file(path)) {
-        delete viewer;
-        return nullptr;
-    }
-    mdi_->add_viewer(viewer);
-    viewer->RedrawGraph();
-    return viewer;
-}
-
 void TForm1::on_open_text()
 {
     const QString file = hooks.choose_text_file
@@ -451,7 +439,7 @@ void TForm1::on_open_text()
                                                             QStringLiteral("Textové súbory (*.txt)"));
     if (file.isEmpty()) return;
     mdi_->set_last_open_file(file);
-    open_text_file(file);
+    mdi_->open_text_file(file);
 }
 
 Tfrmopenbase* TForm1::database_browser()
@@ -547,22 +535,26 @@ void TForm1::on_program_settings()
     poll_->start();
 }
 
-void TForm1::start_graph_program()
+bool TForm1::start_graph_program()
 {
-    if (graph_program_started_) return;
-    graph_program_started_ = true;
-    const QString program = g_.path(QStringLiteral("Kurvex.exe"));
-    if (hooks.start_program)
-        hooks.start_program(program);
-    else
-        QProcess::startDetached(program, {}, g_.program_dir);
+    if (graph_program_started_) return true;
+    const QString program = read_setting_string(g_.program_dir, key::GLOBAL, key::GRAPHPROGRAM, {});
+    if (program.isEmpty()) return false;
+    graph_program_started_ = hooks.start_program ? hooks.start_program(program)
+                                                 : QProcess::startDetached(program, {}, g_.program_dir);
+    if (!graph_program_started_ && g_.ui)
+        g_.ui->plain_message(QStringLiteral("Nie je možné spustiť program <%1>").arg(program));
+    return graph_program_started_;
 }
 
 void TForm1::on_graph()
 {
     if (!mdi_->current_viewer()) return;
-    start_graph_program();
-    QTimer::singleShot(1000, this, [this] { send_viewer_command(viewer_cmd::full_graph); });
+    // Without a graph program the viewer's own chart comes forward.
+    if (read_setting_string(g_.program_dir, key::GLOBAL, key::GRAPHPROGRAM, {}).isEmpty())
+        mdi_->bring_chart_forward();
+    else if (start_graph_program())
+        QTimer::singleShot(1000, this, [this] { send_viewer_command(viewer_cmd::full_graph); });
 }
 
 void TForm1::on_help()

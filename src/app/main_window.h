@@ -94,9 +94,6 @@ public:
     ViewerArea* mdi() const { return mdi_; }
     // Sends a command to the active record viewer; false when there is none.
     bool send_viewer_command(int code, int parameter = 1);
-    // Opens a record text file in a new viewer: first line "TEXT FILE:" and
-    // the file name, not modified, captioned with the bare file name, drawn.
-    TEditForm* open_text_file(const QString& path);
 
     // The database browser, created on first use (at the latest by the first
     // poll tick with an open link).
@@ -106,8 +103,10 @@ public:
     // Command 609 of a viewer: its HTML report (command 500 prints it through
     // the print settings dialog frmprint).
     void report_viewer(TEditForm* viewer);
-    // Starts the external graph program once per run.
-    void start_graph_program();
+    // Starts the graph program named in the settings (GRAPHPROGRAM) once per
+    // run; a program that does not start is reported. false without a program
+    // or when it did not start.
+    bool start_graph_program();
 
     PollCycle* poll() const;
     TipWindow* tip_window() const { return tip_; }

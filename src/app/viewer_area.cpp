@@ -1,9 +1,11 @@
 #include "app/viewer_area.h"
 
 #include "base/settings.h"
+#include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "viewer/record_viewer.h"
 
+#include <QDir>
 #include <QMdiSubWindow>
 #include <algorithm>
 
@@ -72,6 +74,22 @@ void ViewerArea::place(QMdiSubWindow* sub, const QSize& designed)
     sub->setGeometry(r);
 }
 
+TEditForm* ViewerArea::open_text_file(const QString& path)
+{
+    auto* viewer = new TEditForm(g_);
+    QString error;
+    if (!viewer->open_file(path, &error)) {
+        delete viewer;
+        if (g_.ui)
+            g_.ui->plain_message(QStringLiteral("Nie je možné otvoriť súbor <%1>\r\n%2")
+                                     .arg(QDir::toNativeSeparators(path), error));
+        return nullptr;
+    }
+    add_viewer(viewer);
+    viewer->RedrawGraph();
+    return viewer;
+}
+
 QMdiSubWindow* ViewerArea::current_subwindow() const
 {
     if (QMdiSubWindow* sub = activeSubWindow()) return sub;
@@ -106,6 +124,17 @@ void ViewerArea::tile(bool side_by_side)
         else
             w->setGeometry(0, i * area.height() / n, area.width(), area.height() / n);
     }
+}
+
+bool ViewerArea::bring_chart_forward()
+{
+    QMdiSubWindow* sub = current_subwindow();
+    auto* viewer = sub ? qobject_cast<TEditForm*>(sub->widget()) : nullptr;
+    if (!viewer) return false;
+    if (sub->isMinimized()) sub->showNormal();
+    setActiveSubWindow(sub);
+    viewer->show_chart();
+    return true;
 }
 
 bool ViewerArea::query_close_all()

@@ -30,6 +30,10 @@ public:
     // the file last chosen in the open dialog when saved.
     TEditForm* new_viewer(const QString& caption = QStringLiteral("Untitled"), const QString& text = {});
     void set_last_open_file(const QString& path) { last_open_file_ = path; }
+    // Opens a record text file in a new viewer: first line "TEXT FILE:" and
+    // the file name, not modified, captioned with the bare file name, drawn.
+    // A file that cannot be read is reported with the reason; nullptr then.
+    TEditForm* open_text_file(const QString& path);
 
     // The active viewer's sub-window; when none is active (the main window
     // itself lacks focus) the one opened last; nullptr without viewers.
@@ -41,6 +45,9 @@ public:
 
     // "Vedľa seba" (one column per viewer) and "Pod seba" (one row each).
     void tile(bool side_by_side);
+    // Puts the active viewer's chart in front: the viewer shown and active,
+    // its chart given room beside the text, drawn whole. false without viewers.
+    bool bring_chart_forward();
     // Asks about every modified viewer in turn; false when the user keeps one.
     bool query_close_all();
 

@@ -28,6 +28,8 @@ inline constexpr const char* CHECKTIME = "CHECKTIME";
 inline constexpr const char* SORTFILE = "SORTFILE";
 inline constexpr const char* SHOWTIP = "SHOWTIP";
 inline constexpr const char* AUTOGRAPH = "AUTOGRAPH";
+// The graph program "Graf" starts, a name on the PATH or a path; none by default.
+inline constexpr const char* GRAPHPROGRAM = "GRAPHPROGRAM";
 inline constexpr const char* PANMAXIMIZE = "PANMAXIMIZE";
 inline constexpr const char* MAKESTAT = "MAKESTAT";
 inline constexpr const char* MAKEPREVIEW = "MAKEPREVIEW";

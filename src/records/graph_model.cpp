@@ -134,22 +134,21 @@ TimeAxis whole_unit_axis(double first, double last, int intervals)
 {
     intervals = std::max(intervals, 1);
     const double midnight = local_midnight(first);
-    TimeAxis axis;
-    axis.intervals = intervals;
     // The step rule alone (span / step <= intervals) can leave the last records
     // beyond the axis end, because the axis starts up to one step before the
     // first record; the axis must reach the last record as well.
-    for (double step : time_steps()) {
-        const double start = axis_start(midnight, first, step);
-        if (start + intervals * step >= last) {
-            axis.start = start;
-            axis.step = step;
-            return axis;
+    double step = time_steps().back();
+    for (double s : time_steps())
+        if (axis_start(midnight, first, s) + intervals * s >= last) {
+            step = s;
+            break;
         }
-    }
-    axis.step = time_steps().back();
-    axis.start = axis_start(midnight, first, axis.step);
-    axis.intervals = std::max(intervals, int(std::ceil((last - axis.start) / axis.step)));
+    TimeAxis axis;
+    axis.step = step;
+    axis.start = axis_start(midnight, first, step);
+    // The axis ends at the first step that reaches the last record, so the
+    // records fill it; beyond the longest step it grows as many as it needs.
+    axis.intervals = std::max(1, int(std::ceil((last - axis.start) / step - 1e-9)));
     return axis;
 }
 

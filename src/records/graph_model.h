@@ -65,10 +65,11 @@ double choose_time_step(double span, int intervals);
 // Midnight (local time) of the day of time t.
 double local_midnight(double t);
 
-// The axis for records from first to last with the given number of intervals:
-// the shortest step whose axis, starting at a whole step from the first
-// record's midnight and strictly before the first record, reaches the last
-// record. When even the longest step does not, the axis gets the intervals it
+// The axis for records from first to last in at most the given number of
+// intervals: the shortest step whose axis, starting at a whole step from the
+// first record's midnight and strictly before the first record, reaches the
+// last record; it ends at the first step at or after the last record. When
+// even the longest step does not reach it, the axis gets the intervals it
 // needs.
 TimeAxis whole_unit_axis(double first, double last, int intervals);
 

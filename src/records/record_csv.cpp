@@ -189,8 +189,11 @@ std::uint16_t guess_record_model(const QStringList& lines)
 CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options)
 {
     CsvExport out;
-    out.type_code = options.type_code ? *options.type_code : guess_record_model(lines);
-    const QList<CsvChannel> channels = record_channels(out.type_code);
+    // The running totals of a flow meter (the browser's flow view): each line
+    // holds the total and its unit, not values of a model.
+    const bool totals = !options.type_code && header_has(lines, "Konstanta prietokomera=");
+    out.type_code = options.type_code ? *options.type_code : totals ? 0 : guess_record_model(lines);
+    QList<CsvChannel> channels = record_channels(out.type_code);
 
     QList<RecordRow> rows;
     qsizetype columns = channels.size();
@@ -199,6 +202,10 @@ CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options)
         if (!rec) continue;
         if (options.from && rec->time < *options.from) continue;
         if (options.to && rec->time > *options.to) continue;
+        if (totals) {
+            if (channels.isEmpty()) channels = {{u("Total"), rec->fields.value(1)}};
+            rec->fields = rec->fields.mid(0, 1);
+        }
         columns = std::max(columns, rec->fields.size());
         rows.append(std::move(*rec));
     }

@@ -23,6 +23,9 @@
 // Files of models that look alike (108 and 111 look like 87; 90, 97 and
 // analog inputs like 85) get the names of the look-alike unless the model is
 // given.
+// The flow totals of the database browser (a line "Konstanta prietokomera="
+// above records of a total and its unit) have one column, "Total [<unit>]",
+// unless a model is given.
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>

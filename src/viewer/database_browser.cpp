@@ -31,6 +31,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vx
 {
@@ -51,6 +52,16 @@ std::optional<QString> read_text_file(const QString& path, QString* error)
         return std::nullopt;
     }
     return from_cp1250(bytes);
+}
+
+// The file a viewer proposes when saved: the record file itself for the
+// whole file, a new name beside it for a filtered view or flow totals.
+QString proposed_file(const QString& path, DatabaseView::Kind kind)
+{
+    if (kind == DatabaseView::Kind::whole) return path;
+    const QFileInfo info(path);
+    const char* suffix = kind == DatabaseView::Kind::flow ? " prietok.txt" : " filter.txt";
+    return info.dir().filePath(info.completeBaseName() + QLatin1String(suffix));
 }
 
 QLabel* value_label(QWidget* parent, const char* name)
@@ -141,6 +152,7 @@ Tfrmopenbase::Tfrmopenbase(Global& g, QWidget* parent) : QWidget(parent, Qt::Win
     connect(chkstat, &QCheckBox::toggled, this, [this](bool on) {
         show_statistics(on);
         write_switch(key::MAKESTAT, on);
+        if (on) count_selected();
     });
     connect(chkprev, &QCheckBox::toggled, this, [this](bool on) { write_switch(key::MAKEPREVIEW, on); });
     connect(cmbrecfiles, &QComboBox::activated, this, [this](int index) { choose_recent(index); });
@@ -148,8 +160,12 @@ Tfrmopenbase::Tfrmopenbase(Global& g, QWidget* parent) : QWidget(parent, Qt::Win
     // Creation: directory, mask, date, recent list.
     FExplorer->set_directory(log_dir(g_.settings.LOGDIR, g_.program_dir));
     FExplorer->set_mask(cmbfilter->itemText(0));
-    recent_ = read_recent_bases(g_.program_dir);
-    cmbrecfiles->addItems(recent_);
+    // Entries are full paths; older settings hold bare names of files in LOG.
+    const QDir log(log_dir(g_.settings.LOGDIR, g_.program_dir));
+    for (const QString& entry : read_recent_bases(g_.program_dir))
+        if (const QString path = QDir::cleanPath(log.absoluteFilePath(entry)); !recent_.contains(path))
+            recent_.append(path);
+    show_recent();
     cmbrecfiles->setCurrentIndex(-1);
     if (g_.lang.language_loaded) ChangeLanguage();
     resize(760, 560);
@@ -324,6 +340,24 @@ void Tfrmopenbase::set_mask_from_box(bool typed)
 void Tfrmopenbase::refresh()
 {
     FExplorer->refresh();
+    // A download may have written to the file shown: show it as it is now.
+    const QFileInfo info(current_file_);
+    if (info.isFile() && (info.size() != shown_size_ || info.lastModified() != shown_time_)) preview(false);
+}
+
+void Tfrmopenbase::show_recent()
+{
+    const QSignalBlocker block(cmbrecfiles);
+    cmbrecfiles->clear();
+    for (const QString& path : recent_) {
+        // The bare name, unless another entry has the same.
+        const QString name = QFileInfo(path).fileName();
+        const bool shared = std::count_if(recent_.begin(), recent_.end(), [&](const QString& p) {
+                                return QFileInfo(p).fileName() == name;
+                            }) > 1;
+        cmbrecfiles->addItem(shared ? QDir::toNativeSeparators(path) : name);
+        cmbrecfiles->setItemData(cmbrecfiles->count() - 1, QDir::toNativeSeparators(path), Qt::ToolTipRole);
+    }
 }
 
 void Tfrmopenbase::preview(bool after_list_choice)
@@ -340,6 +374,9 @@ void Tfrmopenbase::preview(bool after_list_choice)
     if (!info.isFile()) return;
 
     memo1->clear();
+    preview_of_.clear();
+    shown_size_ = info.size();
+    shown_time_ = info.lastModified();
     if (!chkprev->isChecked()) return;
     QString error;
     auto text = read_text_file(current_file_, &error);
@@ -348,12 +385,28 @@ void Tfrmopenbase::preview(bool after_list_choice)
         return;
     }
     memo1->set_text(std::move(*text));
-    if (!chkstat->isChecked()) return;
+    preview_of_ = current_file_;
+    if (chkstat->isChecked()) show_statistics_of(memo1->text());
+}
 
+void Tfrmopenbase::count_selected()
+{
+    if (!QFileInfo(current_file_).isFile()) return;
+    if (preview_of_ == current_file_) return show_statistics_of(memo1->text());
+    QString error;
+    if (const auto text = read_text_file(current_file_, &error))
+        show_statistics_of(*text);
+    else if (g_.ui)
+        g_.ui->plain_message(error);
+}
+
+void Tfrmopenbase::show_statistics_of(const QString& text)
+{
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    pgbar->setMaximum(int(std::max<qsizetype>(memo1->line_count() - 1, 1)));
-    const RecordStatistics s =
-        makestatist(memo1->text(), [this](qsizetype line, qsizetype) { pgbar->setValue(int(line)); });
+    const RecordStatistics s = makestatist(text, [this](qsizetype line, qsizetype lines) {
+        pgbar->setMaximum(int(std::max<qsizetype>(lines - 1, 1)));
+        pgbar->setValue(int(line));
+    });
     QApplication::restoreOverrideCursor();
     pgbar->setValue(0);
     const StatisticsTexts t = statistics_texts(s);
@@ -390,13 +443,13 @@ TEditForm* Tfrmopenbase::make()
     const QFileInfo info(current_file_);
     if (!info.isFile()) return nullptr;
     const QString name = info.fileName();
+    const QString path = QDir::cleanPath(info.absoluteFilePath());
     const QStringList before = recent_;
-    recent_ = add_recent(recent_, name);
+    recent_ = add_recent(recent_, path);
     if (recent_ != before) {
+        show_recent();
         const QSignalBlocker block(cmbrecfiles);
-        cmbrecfiles->clear();
-        cmbrecfiles->addItems(recent_);
-        cmbrecfiles->setCurrentIndex(int(recent_.indexOf(name)));
+        cmbrecfiles->setCurrentIndex(int(recent_.indexOf(path)));
     }
     writeinirecent();
 
@@ -412,7 +465,8 @@ TEditForm* Tfrmopenbase::make()
     if (!view.message.isEmpty() && g_.ui) g_.ui->show_message(view.message, btn::ok);
     viewer->set_text(view.text);
     viewer->set_modified(false);
-    viewer->set_file_name(current_file_);
+    viewer->set_file_name(proposed_file(current_file_, view.kind));
+    viewer->set_selection_view(view.kind != DatabaseView::Kind::whole);
     viewer->setWindowTitle(name);
     viewer->set_status(0, QStringLiteral("Lines:") + QString::number(viewer->line_count()));
     if (auto_graph) auto_graph();
@@ -423,7 +477,7 @@ TEditForm* Tfrmopenbase::make()
 TEditForm* Tfrmopenbase::choose_recent(int index)
 {
     if (index < 0 || index >= recent_.size()) return nullptr;
-    current_file_ = QDir(log_dir(g_.settings.LOGDIR, g_.program_dir)).filePath(recent_[index]);
+    current_file_ = recent_[index];
     preview(false);
     return make();
 }

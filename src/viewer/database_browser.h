@@ -7,6 +7,7 @@
 // choices and shows the results.
 #include "records/database_view.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -55,11 +56,14 @@ public:
     void preview(bool after_list_choice = true);
     // Opens current_file in a new viewer; nullptr when the file does not exist.
     TEditForm* make();
-    // Chooses entry index of the recent list: preview and open it.
+    // Chooses entry index of the recent list: preview and open it. The list
+    // keeps full paths and shows the bare names (the path where two entries
+    // share a name).
     TEditForm* choose_recent(int index);
     // The filter page as it stands.
     RecordFilter filter() const;
-    // Reads the directory again (after a download wrote a file).
+    // Reads the directory again (after a download wrote a file); a selected
+    // file that changed is previewed again.
     void refresh();
     // Copies the texts of the language table (only when a language section was loaded).
     void ChangeLanguage();
@@ -93,12 +97,20 @@ private:
     QWidget* build_filter_page();
     void set_mask_from_box(bool typed);
     void show_statistics(bool on);
+    // The statistics labels for the selected file (ticking the box) or for text.
+    void count_selected();
+    void show_statistics_of(const QString& text);
+    void show_recent();
     void write_switch(const char* key, bool value);
     void writeinirecent();
 
     Global& g_;
     QString current_file_;
-    QStringList recent_;
+    // The file the preview holds, with its size and time when it was read.
+    QString preview_of_;
+    qint64 shown_size_ = -1;
+    QDateTime shown_time_;
+    QStringList recent_; // full paths
     // Captions of the statistics labels and of the other texts the language
     // table replaces.
     QList<QLabel*> captions_;

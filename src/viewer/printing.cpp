@@ -54,7 +54,8 @@ bool printmake(TEditForm& viewer, const PrintSettings& settings, QPrinter& print
     if (settings.rows == 1) {
         printer.setDocName(QString::fromLatin1(job_title));
         viewer.editor()->print(&printer);
-        return true;
+        // The text pane's print keeps a failure to itself; the printer tells it.
+        return printer.printerState() != QPrinter::Error;
     }
     return print_grid(viewer.text().split(QLatin1Char('\n')), viewer.windowTitle(), settings, printer, now);
 }

@@ -23,7 +23,7 @@ PrintPageSize print_page_size(const QPrinter& printer);
 // Prints the text of viewer on printer as the job "VORLANIXER": with rows = 1
 // the text pane's own print, otherwise the pages of print_layout with the
 // viewer's caption in the header and now as the print time. false when the
-// printer cannot be started.
+// printer cannot be started or fails.
 bool printmake(TEditForm& viewer, const PrintSettings& settings, QPrinter& printer, const QDateTime& now);
 
 // The same for a text and caption, without a viewer (rows must be above 1).

@@ -197,7 +197,17 @@ void RecordChart::apply_style()
     line2_->setPen(QPen(col(11), 1));
     line1_->setScatterStyle(point_style(g_.settings.LEFTPOINTS, col(10), col(12)));
     line2_->setScatterStyle(point_style(g_.settings.RIGHTPOINTS, col(11), col(13)));
+    show_lone_points();
     replot(QCustomPlot::rpQueuedReplot);
+}
+
+void RecordChart::show_lone_points()
+{
+    // A single record draws no line: it shows as a point whatever the style.
+    for (QCPGraph* line : {line1_, line2_})
+        if (line->dataCount() == 1 && line->scatterStyle().isNone())
+            line->setScatterStyle(
+                QCPScatterStyle(QCPScatterStyle::ssCircle, line->pen().color(), line->pen().color(), 8));
 }
 
 void RecordChart::draw(const GraphSeries& s, const GraphControls& c)
@@ -206,8 +216,8 @@ void RecordChart::draw(const GraphSeries& s, const GraphControls& c)
     line1_->data()->clear();
     line2_->data()->clear();
     second_series_ = false;
-    if (s.points < 2) {
-        // Too few records for a graph: nothing is drawn and the axes stay.
+    if (s.points < 1) {
+        // No record: nothing is drawn and the axes stay.
         replot();
         return;
     }
@@ -218,10 +228,14 @@ void RecordChart::draw(const GraphSeries& s, const GraphControls& c)
     if (c.start_date_checked && c.start_date.isValid()) {
         const auto [a, b] = start_date_range(c.start_date, c.span_index);
         set_time_range(a, b);
+    } else if (s.points == 1) {
+        // A single record in the middle of two hours.
+        set_time_range(s.first - 3600, s.first + 3600);
     } else {
         const TimeAxis axis = whole_unit_axis(s.first, s.last, time_intervals_);
         set_time_range(axis.start, axis.end());
     }
+    show_lone_points();
 
     const auto [lmin, lmax] = value_range(s.v1);
     yAxis->setRange(lmin, lmax);

@@ -21,8 +21,9 @@ class RecordChart : public QCustomPlot
 public:
     explicit RecordChart(Global& g, QWidget* parent = nullptr);
 
-    // Draws the series with the ranges the controls ask for. With fewer than
-    // two points nothing is drawn and the axes stay as they were.
+    // Draws the series with the ranges the controls ask for. Without points
+    // nothing is drawn and the axes stay as they were; a single point sits in
+    // the middle of the axes.
     void draw(const GraphSeries& s, const GraphControls& c);
     // Applies the style table to the chart.
     void apply_style();
@@ -63,6 +64,7 @@ protected:
 
 private:
     void set_time_range(double a, double b);
+    void show_lone_points();
 
     Global& g_;
     QCPGraph* line1_ = nullptr;

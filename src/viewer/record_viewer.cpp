@@ -3,7 +3,9 @@
 #include "base/code_page.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
+#include "records/database_view.h"
 #include "records/record_csv.h"
+#include "records/record_file.h"
 #include "viewer/record_chart.h"
 #include "viewer/record_text_view.h"
 
@@ -11,6 +13,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -31,6 +34,22 @@
 
 namespace vx
 {
+
+namespace
+{
+
+// Whether the file at path holds record lines (among its first lines).
+bool holds_records(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    bool found = false;
+    for_each_line(from_cp1250(f.read(1 << 16)),
+                  [&found](QStringView line) { found = found || parse_record_fields(line).count > 0; });
+    return found;
+}
+
+} // namespace
 
 TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
 {
@@ -109,6 +128,17 @@ void TEditForm::set_text_width(int pixels)
     pixels = int(std::lround(pixels * scale));
     const int total = splitter_->width() > pixels ? splitter_->width() : pixels + 600;
     splitter_->setSizes({pixels, total - pixels});
+}
+
+void TEditForm::show_chart()
+{
+    if (splitter_->sizes().value(1) == 0) {
+        const int text = splitter_->sizes().value(0);
+        const int pane = std::min(text, splitter_->width() / 3);
+        splitter_->setSizes({pane, splitter_->width() - pane});
+    }
+    RedrawGraph();
+    chart_->setFocus();
 }
 
 QString TEditForm::status_text(int panel) const
@@ -255,16 +285,24 @@ void TEditForm::replace_text(QString text)
     set_modified(false);
 }
 
-bool TEditForm::open_file(const QString& path)
+bool TEditForm::open_file(const QString& path, QString* error)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
+    // A folder opens as an empty file: it is none.
+    if (QFileInfo(path).isDir() || !f.open(QIODevice::ReadOnly)) {
+        if (error) *error = QFileInfo(path).isDir() ? QStringLiteral("Is a directory") : f.errorString();
+        return false;
+    }
     QString text = QStringLiteral("TEXT FILE:") + path + QLatin1Char('\n');
     // Read in pieces into the one string the pane keeps: a large file is
     // never held twice.
     text.reserve(text.size() + f.size());
     for (QByteArray piece; !(piece = f.read(1 << 20)).isEmpty();)
         append_cp1250(text, piece);
+    if (f.error() != QFileDevice::NoError) {
+        if (error) *error = f.errorString();
+        return false;
+    }
     f.close();
     replace_text(std::move(text));
     set_file_name(path);
@@ -379,6 +417,8 @@ bool TEditForm::save()
             lines.first() == QStringLiteral("Download: ") + g_.status.mission_name)
             options.type_code = g_.ident.type_code;
         if (write_csv_file(path, records_to_csv(lines, options).text, &error)) return true;
+    } else if (selection_view_ && path != written_ && holds_records(path) && !may_replace_records(path)) {
+        return false;
     } else if (save_to(path, &error)) {
         return true;
     }
@@ -387,6 +427,18 @@ bool TEditForm::save()
     else
         QMessageBox::warning(this, QStringLiteral("Info"), error);
     return false;
+}
+
+bool TEditForm::may_replace_records(const QString& path)
+{
+    const QString question =
+        QStringLiteral("Súbor <%1> obsahuje záznamy.\r\nTento pohľad ukazuje len vybrané záznamy: uložením "
+                       "nahradí celý súbor a ostatné záznamy aj jeho hlavička sa stratia.\r\n"
+                       "Nahradiť súbor týmto pohľadom?")
+            .arg(QDir::toNativeSeparators(path));
+    if (g_.ui) return g_.ui->show_message(question, btn::yes | btn::no) == mr::yes;
+    return QMessageBox::question(this, QStringLiteral("Info"), question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool TEditForm::save_to(const QString& path, QString* error)
@@ -417,7 +469,7 @@ bool TEditForm::save_to(const QString& path, QString* error)
         if (error) *error = QStringLiteral("Unable to write to %1").arg(path);
         return false;
     }
-    file_name_ = path;
+    file_name_ = written_ = path;
     setWindowTitle(QFileInfo(path).fileName());
     set_modified(false);
     return true;

@@ -78,10 +78,13 @@ public:
     // Loads a record text file (code page 1250, CR LF or LF lines) as
     // "TEXT FILE:" and the path, then the file's lines; the viewer takes the
     // path as its file name and the bare file name as its caption, not
-    // modified. false when the file cannot be read.
-    bool open_file(const QString& path);
+    // modified. false when the file cannot be read, with the reason in error.
+    bool open_file(const QString& path, QString* error = nullptr);
     // Width of the text pane in pixels (177 at creation).
     void set_text_width(int pixels);
+    // The chart in front: room beside the text when the user had closed it,
+    // the whole graph drawn, the focus on it.
+    void show_chart();
 
     // --- graph ---
     // Where the graph controls come from at drawing time (the main window's
@@ -103,7 +106,7 @@ public:
     QImage series_picture(bool second);
     // The second value series of the last redraw (read by the report).
     bool has_second_series() const;
-    // Points drawn by the last redraw (0 when the text held fewer than two records).
+    // Points drawn by the last redraw (0 when the text held no record).
     int graph_points() const;
     // The time axis range shown, in seconds since the epoch.
     std::pair<double, double> time_range() const;
@@ -117,8 +120,12 @@ public:
 
     // --- saving the text ---
     // The save dialog, proposing the viewer's file name; false when cancelled
-    // or not written.
+    // or not written. A selection view asks before it replaces a file that
+    // holds records (other than the one it was last saved to).
     bool save();
+    // The viewer holds a selection of a record database (filtered records,
+    // flow totals, downloaded records), not a whole database.
+    void set_selection_view(bool on) { selection_view_ = on; }
     // Writes the text to path in code page 1250 with CR LF lines; on success
     // the caption becomes the file name and the text is not modified.
     bool save_to(const QString& path, QString* error = nullptr);
@@ -155,6 +162,8 @@ private:
     void begin_editing(QEvent* event);
     void replace_text(QString text);
     void text_menu(const QPoint& pos);
+    // Asks whether the file of records at path may be replaced by this view.
+    bool may_replace_records(const QString& path);
     GraphControls controls() const;
 
     Global& g_;
@@ -170,6 +179,8 @@ private:
     QDialog* find_dialog_ = nullptr;
     QLineEdit* find_edit_ = nullptr;
     QString file_name_;
+    bool selection_view_ = false;
+    QString written_; // the file the text was last saved to
     GraphControls controls_;
     std::function<GraphControls()> controls_source_;
 };

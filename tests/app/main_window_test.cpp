@@ -39,6 +39,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -145,8 +146,8 @@ protected:
     std::pair<vx::TEditForm*, vx::TEditForm*> with_two_viewers()
     {
         shown();
-        vx::TEditForm* a = w->open_text_file(home.path("Log/A.txt"));
-        vx::TEditForm* b = w->open_text_file(home.path("Log/B.txt"));
+        vx::TEditForm* a = w->mdi()->open_text_file(home.path("Log/A.txt"));
+        vx::TEditForm* b = w->mdi()->open_text_file(home.path("Log/B.txt"));
         w->mdi()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(b->parentWidget()));
         return {a, b};
     }
@@ -353,12 +354,22 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
     f.pages()->SpinEdit1->setValue(30);
     EXPECT_EQ(b->plot()->yAxis->range().upper, 30);
 
-    // "Graf": the external program once per run, then the redraw a second later.
+    // "Graf" brings the active viewer's own chart forward, whole, with room beside the text.
+    auto* split = b->findChild<QSplitter*>();
+    split->setSizes({split->width(), 0});
     f.agr_zoomin->trigger();
     f.Act_graph->trigger();
-    f.Act_graph->trigger();
-    EXPECT_EQ(started, QStringList{home.path("Kurvex.exe")});
-    EXPECT_NE(b->time_range(), full);
+    EXPECT_EQ(b->time_range(), full);
+    EXPECT_GT(b->plot()->width(), 200);
+    // A graph program named in the settings starts once per run, and the redraw follows a second
+    // later; one that does not start says so.
+    home.write("vorlanix.ini", "[GLOBAL]\r\nGRAPHPROGRAM=grafy\r\n");
+    f.hooks.start_program = [this](const QString& p) { return started << p, started.size() > 1; };
+    for (int i = 0; i < 3; ++i)
+        f.Act_graph->trigger();
+    EXPECT_EQ(started, QStringList({"grafy", "grafy"}));
+    EXPECT_EQ(ui.args("plain_message"), QStringList{"Nie je možné spustiť program <grafy>"});
+    f.agr_zoomin->trigger();
     QTest::qWait(1300);
     EXPECT_EQ(b->time_range(), full);
 
@@ -418,7 +429,7 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
 
 TEST_F(MainWindowTest, DatabaseBrowserComesAtTheFirstTickAndOpensFilesInViewers)
 {
-    for (const char* autograph : {"AUTOGRAPH=0\r\n", ""}) { // on by default
+    for (const char* autograph : {"AUTOGRAPH=0\r\nGRAPHPROGRAM=grafy\r\n", "GRAPHPROGRAM=grafy\r\n"}) {
         SCOPED_TRACE(autograph);
         started.clear();
         TForm1& f = shown(autograph);
@@ -438,12 +449,28 @@ TEST_F(MainWindowTest, DatabaseBrowserComesAtTheFirstTickAndOpensFilesInViewers)
         EXPECT_EQ(f.mdi()->subWindowList().size(), 2);
         EXPECT_EQ(f.mdi()->current_viewer(), second);
         EXPECT_EQ(second->graph_points(), 12);
-        EXPECT_EQ(started.size(), *autograph ? 0 : 1); // the graph program once, when asked
+        EXPECT_EQ(started.size(), autograph[0] == 'A' ? 0 : 1); // the graph program once, when asked
         // A download that wrote a new file has the list read again.
         home.write("Log/NEW.txt", "NEW\r\n");
         f.refresh_database_browser();
         EXPECT_TRUE(QTest::qWaitFor([b] { return b->FExplorer->entries().contains("NEW.txt"); }));
         QFile::remove(home.path("Log/NEW.txt"));
+    }
+}
+
+TEST_F(MainWindowTest, TextFileThatCannotBeReadSaysWhy)
+{
+    TForm1& f = shown();
+    QDir().mkpath(home.path("Log/folder.txt"));
+    for (const char* name : {"Log/missing.txt", "Log/folder.txt"}) {
+        f.hooks.choose_text_file = [&] { return home.path(name); };
+        ui.calls.clear();
+        f.actopentext->trigger();
+        EXPECT_TRUE(f.mdi()->subWindowList().isEmpty()) << name;
+        ASSERT_EQ(ui.args("plain_message").size(), 1) << name;
+        EXPECT_TRUE(ui.args("plain_message")[0].startsWith("Nie je možné otvoriť súbor <" + home.path(name) +
+                                                           ">\r\n"))
+            << ui.args("plain_message")[0].toStdString();
     }
 }
 

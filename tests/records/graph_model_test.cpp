@@ -59,17 +59,19 @@ TEST(BuildSeries, SkipsNameLineShortLinesAndNonRecordsFromLinesOrTheViewerText)
     EXPECT_FALSE(build_series({"name", "1.1.2026 00:00\t5,0", "1.1.2026 01:00\t6,0"}).second);
 }
 
-TEST(TimeAxis, ShortestWholeUnitFromAStepBeforeTheFirstRecordThatReachesTheLast)
+TEST(TimeAxis, ShortestWholeUnitFromAStepBeforeTheFirstRecordToTheFirstStepAtTheLast)
 {
     // first record | last record | step in minutes | axis start | intervals. A first record on a whole
     // step moves the start one step back; when ten 10-minute steps from 10:00 end at 11:40, before the
-    // last record, the next step is taken; beyond 30-day steps the axis grows more intervals instead
-    // of losing records.
+    // last record, the next step is taken; the axis ends at the first step that reaches the last record
+    // (720 records ten minutes apart: six days, not ten); beyond 30-day steps the axis grows more
+    // intervals instead of losing records.
     const char* cases = "6.12.2026 10:00|6.12.2026 11:30|10|6.12.2026 09:50|10\n"
-                        "6.12.2026 10:03|6.12.2026 11:00|10|6.12.2026 10:00|10\n"
-                        "6.12.2026 00:00|6.12.2026 01:00|10|5.12.2026 23:50|10\n"
-                        "6.12.2026 10:05|6.12.2026 11:45|15|6.12.2026 10:00|10\n"
-                        "6.12.2026 00:10|8.12.2026 00:00|360|6.12.2026 00:00|10\n"
+                        "6.12.2026 10:03|6.12.2026 11:00|10|6.12.2026 10:00|6\n"
+                        "6.12.2026 00:00|6.12.2026 01:00|10|5.12.2026 23:50|7\n"
+                        "6.12.2026 10:05|6.12.2026 11:45|15|6.12.2026 10:00|7\n"
+                        "6.12.2026 00:10|8.12.2026 00:00|360|6.12.2026 00:00|8\n"
+                        "5.3.2024 22:00|10.3.2024 21:50|1440|5.3.2024 00:00|6\n"
                         "1.1.2020 12:00|4.2.2021 12:00|43200||14";
     auto time = [](const QString& t) {
         return double(QDateTime::fromString(t, "d.M.yyyy hh:mm").toSecsSinceEpoch());

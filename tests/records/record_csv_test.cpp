@@ -62,6 +62,11 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
          "2024-03-01T10:00:00,21.5,,\r\n"
          "2024-03-01T10:10:00,21.6,40.0,7\r\n"},
         {"no record line: the header row alone", {"MISIA1", "Remark: "}, {}, "Time\r\n"},
+        {"flow totals: the time and the total with its unit",
+         {"VODA.txt", "Remark: studna", "Pociatocny stav=100,0", "Konstanta prietokomera=10,0",
+          "1.3.2024 11:00\t110,0\tm3", "1.3.2024 12:00\t130,0\tm3"},
+         {},
+         "Time,Total [m3]\r\n2024-03-01T11:00:00,110.0\r\n2024-03-01T12:00:00,130.0\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -2,6 +2,7 @@
 // selection shows, how the filter page and the flow box open a file, the
 // recent list and the switches kept in the settings file. (The filtering and
 // statistics themselves are tested in tests/records.)
+#include "common/qt_print.h"
 #include "common/test_state.h"
 #include "viewer/database_browser.h"
 #include "viewer/file_list.h"
@@ -79,12 +80,29 @@ TEST_F(BrowserTest, SelectionShowsTheFileAndItsStatistics)
     }
     EXPECT_EQ(b.memo1->line_count(), 2);
 
+    // Ticking the statistics box counts the selected file at once.
+    b.chkstat->setChecked(false);
+    select("TEMP.txt");
+    EXPECT_EQ(b.lblnumlines->text(), "0");
+    b.chkstat->setChecked(true);
+    EXPECT_EQ(b.lblnumlines->text(), "4");
+    EXPECT_EQ(b.LBLmaxval->text(), " 22,5");
+
     // With the preview off a selection clears the preview and leaves the statistics.
     b.chkprev->setChecked(false);
-    select("TEMP.txt");
+    select("KLUCE.txt");
     EXPECT_EQ(b.memo1->line_count(), 0);
-    EXPECT_EQ(b.lblnumlines->text(), "0");
+    EXPECT_EQ(b.lblnumlines->text(), "4");
     EXPECT_TRUE(ini().contains("MAKEPREVIEW=0"));
+}
+
+TEST_F(BrowserTest, PreviewFollowsADownloadIntoTheSelectedFile)
+{
+    select("TEMP.txt");
+    home.write("Log/TEMP.txt", temps + "12.3.2024 00:11\t 23,0\r\n");
+    browser->refresh();
+    EXPECT_EQ(browser->memo1->line(6), "12.3.2024 00:11\t 23,0");
+    EXPECT_EQ(browser->lblnumlines->text(), "5");
 }
 
 TEST_F(BrowserTest, FilterPageAndFlowBoxDecideWhatOpens)
@@ -95,6 +113,7 @@ TEST_F(BrowserTest, FilterPageAndFlowBoxDecideWhatOpens)
         std::function<void(vx::Tfrmopenbase&)> set;
         QStringList lines;
         QString message;
+        const char* proposed; // the file the save dialog proposes
     };
     const Case cases[] = {
         {"from the picked day, 2 days",
@@ -108,14 +127,15 @@ TEST_F(BrowserTest, FilterPageAndFlowBoxDecideWhatOpens)
          },
          {"TEMP.txt", "FILTER Od casu: 10.3.2024", "FILTER Do casu: 12.3.2024", "10.3.2024\t 19,5",
           "12.3.2024\t 21,0"},
-         ""},
+         "",
+         "TEMP filter.txt"},
         {"invalid limit opens unfiltered", "TEMP.txt",
          [](vx::Tfrmopenbase& b) {
              b.CHKhitemp->setChecked(true);
              b.EDhi->setText("20 C");
          },
          QString::fromLatin1(temps).trimmed().remove('\r').split('\n'),
-         "Nesprávna hodnota HI_TEMP vo filtroch"},
+         "Nesprávna hodnota HI_TEMP vo filtroch", "TEMP.txt"},
         {"flow totals, before a filter",
          "VODA.txt",
          [](vx::Tfrmopenbase& b) {
@@ -125,7 +145,8 @@ TEST_F(BrowserTest, FilterPageAndFlowBoxDecideWhatOpens)
          },
          {"VODA.txt", "Remark: studna", "Pociatocny stav=100,0", "Konstanta prietokomera=10,0",
           "1.3.2024 11:00\t110,0\tm3"},
-         ""},
+         "",
+         "VODA prietok.txt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -137,32 +158,67 @@ TEST_F(BrowserTest, FilterPageAndFlowBoxDecideWhatOpens)
         const vx::TEditForm& v = *viewers.back();
         EXPECT_EQ(v.text().split('\n'), c.lines);
         EXPECT_EQ(v.windowTitle(), c.file);
-        EXPECT_EQ(v.file_name(), home.path(QString("Log/") + c.file));
+        EXPECT_EQ(v.file_name(), home.path(QString("Log/") + c.proposed));
         EXPECT_FALSE(v.is_modified());
         EXPECT_EQ(v.status_text(0), "Lines:" + QString::number(c.lines.size()));
         EXPECT_EQ(ui.messages.isEmpty() ? QString() : ui.messages[0].first, c.message);
     }
 }
 
-TEST_F(BrowserTest, RecentListKeepsEachFileOnce)
+TEST_F(BrowserTest, AFilteredViewReplacesARecordFileOnlyWhenTheUserSaysSo)
 {
+    browser->CHKhitemp->setChecked(true);
+    browser->EDhi->setText("20");
+    select("TEMP.txt");
+    vx::TEditForm* v = browser->make();
+    ASSERT_NE(v, nullptr);
+    QString target = home.path("Log/TEMP filter.txt");
+    v->ask_text_path = [&](const QString&) { return target; };
+    ui.messages.clear();
+    EXPECT_TRUE(v->save()); // a new file, then the view's own: no question
+    EXPECT_TRUE(v->save());
+    EXPECT_TRUE(ui.messages.isEmpty());
+    target = home.path("Log/TEMP.txt");
+    ui.message_answers = {vx::mr::no, vx::mr::yes};
+    EXPECT_FALSE(v->save());
+    EXPECT_EQ(home.read("Log/TEMP.txt"), temps);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].first.contains("TEMP.txt"));
+    EXPECT_EQ(ui.messages[0].second, vx::btn::yes | vx::btn::no);
+    EXPECT_TRUE(v->save());
+    EXPECT_TRUE(home.read("Log/TEMP.txt").startsWith("TEMP.txt\r\nTeploty nad: 20\r\n"));
+}
+
+TEST_F(BrowserTest, RecentListKeepsEachFileOnceWithItsFolder)
+{
+    const QString log_temp = home.path("Log/TEMP.txt"), other_temp = home.path("Other/TEMP.txt");
+    home.write("Other/TEMP.txt", "OTHER\r\n6.3.2024 10:00\t 1,0\r\n");
     select("TEMP.txt");
     browser->make();
     browser->make();
-    EXPECT_TRUE(ini().contains("REC0=TEMP.txt") && !ini().contains("REC1"));
-    select("VODA.txt");
+    EXPECT_TRUE(ini().contains("REC0=" + log_temp + "\r\n") && !ini().contains("REC1"));
+    browser->FExplorer->set_directory(home.path("Other"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return browser->FExplorer->select_file(home.path("Other/TEMP.txt")); }));
     browser->make();
-    EXPECT_TRUE(ini().contains("REC0=VODA.txt\r\nREC1=TEMP.txt"));
+    EXPECT_TRUE(ini().contains("REC0=" + other_temp + "\r\nREC1=" + log_temp + "\r\n"));
     EXPECT_EQ(graph_starts, 3);
 
-    // A new window reads the list; choosing an entry opens that file, unless it vanished.
+    // A new window reads the list: each entry opens its own file (a bare name, as older settings
+    // hold, one in LOG), unless it vanished.
+    home.write(
+        "vorlanix.ini",
+        ("[RECENTBASES]\r\nREC0=" + other_temp + "\r\nREC1=" + log_temp + "\r\nREC2=VODA.txt\r\n").toUtf8());
     const auto again = make_browser();
-    ASSERT_EQ(again->cmbrecfiles->count(), 2);
-    ASSERT_NE(again->choose_recent(1), nullptr);
-    EXPECT_EQ(viewers.back()->windowTitle(), "TEMP.txt");
-    QFile::remove(home.path("Log/TEMP.txt"));
-    EXPECT_EQ(again->choose_recent(1), nullptr);
-    EXPECT_EQ(viewers.size(), 4);
+    ASSERT_EQ(again->cmbrecfiles->count(), 3);
+    EXPECT_EQ(again->cmbrecfiles->itemText(2), "VODA.txt");
+    ASSERT_NE(again->choose_recent(0), nullptr);
+    EXPECT_TRUE(viewers.back()->text().startsWith("OTHER\n"));
+    ASSERT_NE(again->choose_recent(2), nullptr);
+    EXPECT_EQ(viewers.back()->windowTitle(), "VODA.txt");
+    QFile::remove(other_temp);
+    EXPECT_EQ(again->choose_recent(0), nullptr);
+    EXPECT_EQ(viewers.size(), 5);
 }
 
 TEST_F(BrowserTest, SwitchesMaskAndDirectory)

@@ -1,6 +1,7 @@
 // Printing a viewer's text to a PDF file and reading the words back with
 // their positions (pdftotext from poppler-utils): columns, pages, header,
-// footer, tabs; the plain print; the print settings dialog.
+// footer, tabs; the plain print; a printer that fails; the print settings
+// dialog.
 #include "common/test_state.h"
 #include "viewer/print_dialog.h"
 #include "viewer/printing.h"
@@ -169,6 +170,11 @@ TEST_F(PrintTest, TabsPrintAsBlanksAndOneRowPrintsThePlainText)
     EXPECT_NE(find(pages[0], "21,5"), nullptr);
     EXPECT_EQ(find(pages[0], "HEAD"), nullptr);
     EXPECT_EQ(find(pages[0], "Strana"), nullptr);
+
+    // A printer that cannot print fails either way.
+    printer.setOutputFileName(home.path("no/such/dir/out.pdf"));
+    for (int rows : {1, 50})
+        EXPECT_FALSE(vx::printmake(viewer, {2, rows, "", ""}, printer, QDateTime())) << rows;
 }
 
 TEST_F(PrintTest, SettingsDialogWritesItsKeysOnOkOnly)

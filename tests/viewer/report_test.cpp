@@ -88,8 +88,8 @@ TEST_F(ReportTest, FillsTheTemplateFromTheDialogAndTheGraph)
         dialog.Edit1->setText("Enter here Header");
         ASSERT_EQ(run(records(c.two_values), c.fill), vx::ReportResult::written);
         // Records from 08:00 to 19:00 take two-hour steps; the axis starts one
-        // step before the first record and has ten steps.
-        EXPECT_EQ(page(), "<html>10.3.2024 06:00 - 11.3.2024 02:00\r\n" + c.expected_body + "</html>\r\n");
+        // step before the first record and ends at the first step after the last.
+        EXPECT_EQ(page(), "<html>10.3.2024 06:00 - 10.3.2024 20:00\r\n" + c.expected_body + "</html>\r\n");
         EXPECT_EQ(QFile::exists(home.path("humi.gif")), c.humi);
         EXPECT_EQ(opened, QStringList{home.path("report.htm")});
         opened.clear();

@@ -74,25 +74,33 @@ protected:
 
 } // namespace
 
-TEST_F(Viewer, ModifiedFlagAndTooFewRecordLinesForAGraph)
+TEST_F(Viewer, ModifiedFlagNoRecordKeepsTheAxesAndOneSitsInTheirMiddle)
 {
     form->add_line("6.12.2026 10:00\t 21,5");
     EXPECT_TRUE(form->is_modified());
     form->clear();
     EXPECT_FALSE(form->is_modified());
 
-    // One record line shows no graph and keeps the axes; drawn records are removed.
-    form->plot()->xAxis->setRange(1000, 2000);
+    // No record line: nothing drawn, the axes stay; drawn records are removed.
     form->set_text(record_text(QDateTime(QDate(2026, 12, 6), QTime(10, 0)), 5, true));
     form->RedrawGraph();
     EXPECT_EQ(form->graph_points(), 5);
-    form->set_text("TEXT FILE: one.txt\n6.12.2026 10:00\t 21,5\t 55,0\n");
+    form->set_text("TEXT FILE: none.txt\nRemark: \n");
     form->plot()->xAxis->setRange(1000, 2000);
     form->RedrawGraph();
     EXPECT_EQ(form->graph_points(), 0);
-    EXPECT_EQ(form->plot()->graph(0)->dataCount(), 0);
     EXPECT_EQ(form->plot()->graph(1)->dataCount(), 0);
     EXPECT_EQ(form->time_range(), std::make_pair(1000.0, 2000.0));
+    // One record line: a point in the middle of the time axis and of both value axes.
+    form->set_text("TEXT FILE: one.txt\n6.12.2026 10:00\t 21,5\t 55,0\n");
+    form->RedrawGraph();
+    EXPECT_EQ(form->graph_points(), 1);
+    const auto [a, b] = form->time_range();
+    EXPECT_DOUBLE_EQ((a + b) / 2, at(6, 12, 2026, 10, 0));
+    EXPECT_TRUE(b - a >= 3600 && b - a <= 86400) << b - a;
+    EXPECT_DOUBLE_EQ(form->plot()->yAxis->range().center(), 21.5);
+    EXPECT_DOUBLE_EQ(form->plot()->yAxis2->range().center(), 55.0);
+    EXPECT_NE(form->plot()->graph(0)->scatterStyle().shape(), QCPScatterStyle::ssNone);
 }
 
 TEST_F(Viewer, StartDateSpanThenZoomingInTwiceShowsHalfADayAroundTheCentre)
