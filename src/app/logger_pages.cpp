@@ -372,11 +372,6 @@ void LoggerPages::add_trend_page(QWidget* page)
     });
 }
 
-bool LoggerPages::expanded() const
-{
-    return currentIndex() == page_trend;
-}
-
 void LoggerPages::set_graph_actions(const QList<QAction*>& actions)
 {
     ToolBar2->addActions(actions);

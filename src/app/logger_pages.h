@@ -33,9 +33,8 @@ public:
     explicit LoggerPages(QWidget* parent = nullptr);
 
     // Adds the trend page after "Graf". While it is shown the tab strip asks
-    // for as much height as it can get (expanded() is true).
+    // for as much height as it can get (expanded_changed tells the frame).
     void add_trend_page(QWidget* page);
-    bool expanded() const;
 
     // The tool bar of "Graf": the main window's graph commands.
     void set_graph_actions(const QList<QAction*>& actions);
