@@ -2,25 +2,14 @@
 // answers: three seconds of waits (reply windows, pauses and data steps, as
 // the exchanges use them) against a silent simulator, measured with
 // getrusage for this process only.
+#include "process_kit.h"
 #include "sim_child.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
-#include <sys/resource.h>
 
-namespace
-{
-
-double cpu_ms()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
-}
-
-} // namespace
+using vxbench::cpu_ms;
 
 int main(int argc, char** argv)
 {

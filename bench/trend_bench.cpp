@@ -7,13 +7,12 @@
 //     then what a chart shows after it: the visible range, the statistics
 //     and the stable flag of every channel. Span 0 is 5 min, 3 all (24 h).
 #include "logger/trend.h"
+#include "process_kit.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QFile>
 #include <malloc.h>
 #include <memory>
-#include <unistd.h>
 
 namespace
 {
@@ -41,16 +40,6 @@ double heap_mb()
     return double(mallinfo2().uordblks) / (1024.0 * 1024.0);
 }
 
-double rss_mb()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() > 1
-               ? double(fields[1].toLongLong()) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0)
-               : 0;
-}
-
 void BM_TrendDay(benchmark::State& state)
 {
     // The panel texts are made beforehand: the window has them anyway.
@@ -59,14 +48,14 @@ void BM_TrendDay(benchmark::State& state)
         views.push_back(panels(i));
     for (auto _ : state) {
         malloc_trim(0);
-        const double heap0 = heap_mb(), rss0 = rss_mb();
+        const double heap0 = heap_mb(), rss0 = vxbench::rss_mb();
         auto trend = std::make_unique<vx::Trend>();
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < day; ++i)
             trend->add(reading(i, views[std::size_t(i % 600)]));
         const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
         state.counters["heap_MB"] = heap_mb() - heap0;
-        state.counters["rss_MB"] = rss_mb() - rss0;
+        state.counters["rss_MB"] = vxbench::rss_mb() - rss0;
         state.counters["us_per_reading"] = took.count() / day;
         state.counters["readings"] = double(trend->size());
         benchmark::DoNotOptimize(trend.get());

@@ -9,6 +9,7 @@
 #include "app/viewer_area.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
+#include "process_kit.h"
 #include "viewer/record_viewer.h"
 #include "viewer_bench_kit.h"
 
@@ -55,31 +56,11 @@ BENCHMARK(BM_OpenDatabaseInViewer)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
-// Answers every question with OK and shows nothing (no logger is attached,
-// so the start-up says the port did not open).
-class QuietUi : public vx::UiPort
-{
-public:
-    int show_message(const QString&, int) override { return vx::mr::ok; }
-    void plain_message(const QString&) override {}
-    std::optional<QString> input_box(const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    void progress_show(const QString&) override {}
-    void progress_hide() override {}
-    void progress_label(const QString&) override {}
-    void progress_range(int) override {}
-    void progress_position(int) override {}
-    void progress_log(const QString&) override {}
-    void progress_clear_log() override {}
-};
-
 void BM_OpenTextFileFromMainWindow(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString path = vxbench::write_database(dir.path(), int(state.range(0)));
-    QuietUi ui;
+    vxbench::QuietUi ui;
     vx::Global g;
     g.program_dir = dir.path() + "/";
     g.ui = &ui;

@@ -348,6 +348,30 @@ QWidget* LoggerPages::build_graph()
     return tab_graph;
 }
 
+void LoggerPages::add_trend_page(QWidget* page)
+{
+    // The trend's chart would make every page as tall as itself: it asks
+    // for no room of its own, gets it while shown, and scrolls when that is
+    // too little.
+    class Roomless : public QScrollArea
+    {
+    public:
+        QSize sizeHint() const override { return {0, 0}; }
+        QSize minimumSizeHint() const override { return {0, 0}; }
+    };
+    auto* scroll = new Roomless;
+    scroll->setObjectName(page->objectName() + "Scroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    addTab(scroll, QStringLiteral("Priebeh"));
+    connect(this, &QTabWidget::currentChanged, this, [this](int index) {
+        setSizePolicy(QSizePolicy::Preferred,
+                      index == page_trend ? QSizePolicy::Expanding : QSizePolicy::Maximum);
+        emit expanded_changed(index == page_trend);
+    });
+}
+
 void LoggerPages::set_graph_actions(const QList<QAction*>& actions)
 {
     ToolBar2->addActions(actions);
@@ -456,8 +480,9 @@ void LoggerPages::show_mission_name(const QString& name)
 
 void LoggerPages::ChangeLanguage(const Language& L)
 {
-    for (int i = 0; i < count(); ++i)
+    for (int i = 0; i <= page_graph; ++i)
         setTabText(i, L.capt(10 + i));
+    if (count() > page_trend) setTabText(page_trend, L.capt(160));
     CHKmission->setText(L.capt(20));
     CHKroll->setText(L.capt(21));
     Hranice->setTitle(L.capt(22));

@@ -1,8 +1,9 @@
 #pragma once
 // The tab strip of the main window (PageControl1): what the attached logger
 // says about itself on the pages "Obecné", "Aktuálne hodnoty", "Misia" and
-// "Podmienky", and the page "Graf" with the controls the record viewers read
-// when they draw. A decoded status reaches the pages through apply().
+// "Podmienky", the page "Graf" with the controls the record viewers read
+// when they draw, and the trend page. A decoded status reaches the pages
+// through apply().
 #include "records/graph_model.h"
 
 #include <QTabWidget>
@@ -27,9 +28,13 @@ class LoggerPages : public QTabWidget
     Q_OBJECT
 public:
     // Page indexes, in tab order.
-    enum Page { page_global, page_actual, page_mission, page_conditions, page_graph };
+    enum Page { page_global, page_actual, page_mission, page_conditions, page_graph, page_trend };
 
     explicit LoggerPages(QWidget* parent = nullptr);
+
+    // Adds the trend page after "Graf". While it is shown the tab strip asks
+    // for as much height as it can get (expanded_changed tells the frame).
+    void add_trend_page(QWidget* page);
 
     // The tool bar of "Graf": the main window's graph commands.
     void set_graph_actions(const QList<QAction*>& actions);
@@ -54,6 +59,8 @@ public:
 signals:
     // After every change of the graph page's controls.
     void graph_changed();
+    // The trend page was shown (true) or left (false).
+    void expanded_changed(bool expanded);
 
 private:
     QWidget* build_global();

@@ -9,6 +9,7 @@
 #include "app/setup_dialog.h"
 #include "app/start_mission_dialog.h"
 #include "app/tip_window.h"
+#include "app/trend_page.h"
 #include "app/viewer_area.h"
 #include "base/ui_port.h"
 #include "link/serial_port.h"
@@ -79,6 +80,11 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
     lay->addWidget(pages_);
     mdi_ = new ViewerArea(g_, central);
     lay->addWidget(mdi_, 1);
+    trend_ = new TrendPage(g_);
+    pages_->add_trend_page(trend_);
+    // The trend page takes three quarters of the height from the viewers.
+    connect(pages_, &LoggerPages::expanded_changed, this,
+            [lay, this](bool on) { lay->setStretchFactor(pages_, on ? 3 : 0); });
     setCentralWidget(central);
 
     build_status_bar();
@@ -311,6 +317,7 @@ void TForm1::ChangeLanguage()
     MainActions::ChangeLanguage(L);
     setWindowTitle(L.capt(15));
     pages_->ChangeLanguage(L);
+    trend_->ChangeLanguage(L);
 }
 
 // ---------------------------------------------------------------- LoggerDisplay
@@ -319,6 +326,7 @@ void TForm1::apply(const StatusView& v)
 {
     if (v.window_title) setWindowTitle(*v.window_title);
     pages_->apply(v);
+    trend_->add(v);
     if (v.setup_calib_group_visible) setup_calib_group_visible = *v.setup_calib_group_visible;
     if (v.setup_correction_enabled) setup_correction_enabled = *v.setup_correction_enabled;
     if (v.start_timing_inputs_visible) start_timing_inputs_visible = *v.start_timing_inputs_visible;

@@ -29,6 +29,7 @@ class SerialNumberChange;
 class TEditForm;
 class TCommPortDriver;
 class TipWindow;
+class TrendPage;
 class Tfcalini;
 class Tfgprop;
 class Tfrmopenbase;
@@ -90,6 +91,8 @@ public:
 
     // The tab strip with the logger's pages and the graph page.
     LoggerPages* pages() const { return pages_; }
+    // The page "Priebeh": the live readings since the logger was connected.
+    TrendPage* trend() const { return trend_; }
     // The document area with the record viewers.
     ViewerArea* mdi() const { return mdi_; }
     // Sends a command to the active record viewer; false when there is none.
@@ -155,6 +158,7 @@ private:
 
     Global& g_;
     LoggerPages* pages_ = nullptr;
+    TrendPage* trend_ = nullptr;
     ViewerArea* mdi_ = nullptr;
     PollControl* poll_ = nullptr;
     std::unique_ptr<SerialNumberChange> serial_change_;

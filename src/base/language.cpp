@@ -88,6 +88,8 @@ constexpr BuiltIn builtin_texts[] = {
      "Zapisovač teploty\\n-digital snímač zabudovaný alebo externý\\nBEZ Zobrazovača\\nZáznamov 10400"},
     {"MESS112", "TEMNIRA Belsa"},
     {"MESS113", "Zapisovač PRUD:0..20mA \\n+ Impulzny REED contact vstup\\nBEZ Zobrazovača\\nZáznamov 8000"},
+    {"MESS160", "Uložiť priebeh ako CSV"},
+    {"MESS161", "Priebeh sa nepodarilo uložiť"},
 };
 
 // Splits a key such as "MESS28" into its field and entry number.

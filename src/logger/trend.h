@@ -79,6 +79,8 @@ public:
     std::size_t size() const { return times_.size(); }
     double time(std::size_t i) const { return times_[i]; }
     double value(int channel, std::size_t i) const { return values_[static_cast<std::size_t>(channel)][i]; }
+    // Decimals of a channel's values as the logger shows them (the most seen).
+    int decimals(int channel) const { return decimals_[static_cast<std::size_t>(channel)]; }
     // The points of a channel (time, value), readings without a value left out.
     std::vector<std::pair<double, double>> points(int channel) const;
 
