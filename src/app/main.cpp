@@ -4,9 +4,13 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 
 int main(int argc, char** argv)
 {
+    // Past a file-size limit a write fails and says so, instead of the
+    // signal ending the program between a record file and its mark.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vorlanix.svg")));
     vx::Global global;
