@@ -80,14 +80,20 @@ TEditForm* ViewerArea::open_text_file(const QString& path)
     QString error;
     if (!viewer->open_file(path, &error)) {
         delete viewer;
-        if (g_.ui)
-            g_.ui->plain_message(QStringLiteral("Nie je možné otvoriť súbor <%1>\r\n%2")
-                                     .arg(QDir::toNativeSeparators(path), error));
+        if (g_.ui) g_.ui->plain_message(g_.lang.mess(50).arg(QDir::toNativeSeparators(path), error));
         return nullptr;
     }
     add_viewer(viewer);
     viewer->RedrawGraph();
     return viewer;
+}
+
+QList<TEditForm*> ViewerArea::viewers() const
+{
+    QList<TEditForm*> out;
+    for (QMdiSubWindow* sub : subWindowList(QMdiArea::CreationOrder))
+        if (auto* viewer = qobject_cast<TEditForm*>(sub->widget())) out << viewer;
+    return out;
 }
 
 QMdiSubWindow* ViewerArea::current_subwindow() const
