@@ -165,6 +165,8 @@ void MainActions::ChangeLanguage(const Language& L)
     // Hints.
     for (int i = 0; i < buttons.size(); ++i)
         buttons[i]->setToolTip(L.hint(1 + i));
+    // "Hľadať" is on the tool bar only: its name is its caption.
+    find_act->setText(L.capt(5));
 
     // Menus.
     const QList<QAction*> file_items{openbase, actopentext,     Act_save, Kalibransbor2,

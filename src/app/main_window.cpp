@@ -333,8 +333,7 @@ bool TForm1::apply_language()
     if (frmopenbase) frmopenbase->ChangeLanguage();
     if (frmstart) frmstart->ChangeLanguage();
     if (frmsetup) frmsetup->ChangeLanguage();
-    for (TEditForm* viewer : mdi_->viewers())
-        viewer->ChangeLanguage();
+    mdi_->ChangeLanguage();
     return true;
 }
 

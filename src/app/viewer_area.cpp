@@ -7,10 +7,20 @@
 
 #include <QDir>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <algorithm>
 
 namespace vx
 {
+
+namespace
+{
+
+// The items of a sub-window's system menu as Qt makes it, in order.
+constexpr const char* system_menu_items[] = {"&Restore",  "&Move",        "&Size", "Mi&nimize",
+                                             "Ma&ximize", "Stay on &Top", "&Close"};
+
+} // namespace
 
 ViewerArea::ViewerArea(Global& g, QWidget* parent) : QMdiArea(parent), g_(g)
 {
@@ -94,6 +104,20 @@ QList<TEditForm*> ViewerArea::viewers() const
     for (QMdiSubWindow* sub : subWindowList(QMdiArea::CreationOrder))
         if (auto* viewer = qobject_cast<TEditForm*>(sub->widget())) out << viewer;
     return out;
+}
+
+void ViewerArea::ChangeLanguage()
+{
+    for (TEditForm* viewer : viewers())
+        viewer->ChangeLanguage();
+    for (QMdiSubWindow* sub : subWindowList()) {
+        QList<QAction*> items;
+        for (QAction* a : sub->systemMenu() ? sub->systemMenu()->actions() : QList<QAction*>())
+            if (!a->isSeparator()) items << a;
+        if (items.size() != int(std::size(system_menu_items))) continue;
+        for (int i = 0; i < items.size(); ++i)
+            items[i]->setText(QMdiSubWindow::tr(system_menu_items[i]));
+    }
 }
 
 QMdiSubWindow* ViewerArea::current_subwindow() const

@@ -233,6 +233,7 @@ constexpr BuiltInText texts[] = {
     {"LABEL103", "Priečinok"},
     {"LABEL104", "Súbor %1"},
     {"LABEL105", "Textový dokument"},
+    {"LABEL119", "%1 bajtov"},
     {"MENU59", "Zoom &In"},
     {"MENU60", "Veľké Ikony"},
     {"MENU61", "Zoznam"},

@@ -500,6 +500,7 @@ void Tfrmopenbase::ChangeLanguage()
     t.folder = L.label(103);
     t.file = L.label(104);
     t.text_file = L.label(105);
+    t.bytes = L.label(119);
     FExplorer->set_texts(t);
     if (!L.language_loaded) return;
     setWindowTitle(L.capt(80));

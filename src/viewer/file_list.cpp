@@ -30,6 +30,9 @@ public:
     {
         if (role == Qt::DisplayRole && index.column() == 3)
             return lastModified(index).toString(QStringLiteral("d.M.yyyy hh:mm"));
+        // Qt words a size below 1 KiB in the system's language, larger ones in units.
+        if (role == Qt::DisplayRole && index.column() == 1 && !isDir(index) && size(index) < 1024)
+            return texts_.bytes.arg(size(index));
         if (role == Qt::DisplayRole && index.column() == 2) {
             if (isDir(index)) return texts_.folder;
             const QString suffix = fileInfo(index).suffix();

@@ -25,6 +25,7 @@ struct FileListTexts {
     QString folder;      // the type of a folder
     QString file;        // the type of a file, %1 its suffix in capitals
     QString text_file;   // the type of a ".txt" file
+    QString bytes;       // the size of a file below 1 KiB, %1 its bytes
 };
 
 class FileList : public QWidget
