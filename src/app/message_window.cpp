@@ -3,6 +3,7 @@
 #include "base/ui_port.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -54,10 +55,15 @@ void Tfmess::set_button_texts()
         button->setText(QCoreApplication::translate("QPlatformTheme", text));
 }
 
+void Tfmess::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) set_button_texts();
+    QDialog::changeEvent(event);
+}
+
 int Tfmess::show_message(const QString& text, int buttons)
 {
     if (isVisible()) return 0;
-    set_button_texts();
     for (QPushButton* b : {btCancel, btOK, btYes, btNo}) {
         b->hide();
         b->setDefault(false);

@@ -31,6 +31,10 @@ public:
 public slots:
     void reject() override;
 
+protected:
+    // Qt's translation changed: the buttons take its texts.
+    void changeEvent(QEvent* event) override;
+
 private:
     void set_button_texts();
 };

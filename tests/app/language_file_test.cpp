@@ -5,6 +5,7 @@
 // in English shows them.
 #include "app/about_box.h"
 #include "app/main_window.h"
+#include "app/message_window.h"
 #include "app/setup_dialog.h"
 #include "app/start_mission_dialog.h"
 #include "app/viewer_area.h"
@@ -80,7 +81,9 @@ QMap<QString, QString> texts_of(QWidget& window, const QString& home)
 struct Program {
     vxtest::TestState t;
     std::unique_ptr<vx::TForm1> f;
+    // Windows of their own, not among the main window's children.
     std::unique_ptr<QMessageBox> about;
+    std::unique_ptr<vx::Tfmess> message = std::make_unique<vx::Tfmess>();
 
     Program(const QByteArray& language, const QString& data_dir)
     {
@@ -97,7 +100,7 @@ struct Program {
         show_setup();
         const QFileSystemModel* files = f->database_browser()->FExplorer->model();
         EXPECT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(t.home.path("Log"))) == 1; }));
-        about = vx::make_about_box(t.g, f.get());
+        about = vx::make_about_box(t.g, nullptr);
     }
     // The settings dialog fills its lists when it is shown.
     void show_setup()
@@ -122,6 +125,7 @@ const Window windows[] = {
     {"graph properties", [](Program& p) -> QWidget* { return p.f->fgprop; }},
     {"record viewer", [](Program& p) -> QWidget* { return p.f->mdi()->viewers().value(0); }},
     {"about", [](Program& p) -> QWidget* { return p.about.get(); }},
+    {"message window", [](Program& p) -> QWidget* { return p.message.get(); }},
 };
 
 using Texts = std::vector<QMap<QString, QString>>; // per window, in the order above
@@ -193,7 +197,7 @@ TEST(LanguageSwitch, ChangesTheCaptionsOfEveryWindowAsAProgramStartedInEnglishSh
     ASSERT_TRUE(p.f->apply_language());
     QCoreApplication::processEvents(); // Qt's own widgets take the language change
     p.show_setup();
-    p.about = vx::make_about_box(p.t.g, p.f.get());
+    p.about = vx::make_about_box(p.t.g, nullptr);
     const Texts switched = all_texts(p);
 
     const QRegularExpression placeholder("^(CAP|HINT|LABEL|MENU|MESS)[0-9]+$");
