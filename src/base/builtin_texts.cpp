@@ -194,6 +194,14 @@ constexpr BuiltInText texts[] = {
     {"HINT73", "Posun hladiny v cm"},
     {"MESS54", "ENTER PASSWORD"},
     {"MESS188", "Jazyk sa zmení pri ďalšom štarte programu."},
+    // English texts the Slovak windows show as they were designed.
+    {"MESS189", "Lines:"},
+    {"MESS190", " Bytes"},
+    {"MESS191", "Records: "},
+    {"MESS192", "Record: "},
+    {"MESS193", "Timeout ..."},
+    {"MESS194", "Download records..."},
+    {"MESS195", "'%1' is not a valid integer value"},
     // Mission start dialog.
     {"CAPT18", "Zápis nad"},
     {"CAPT19", "Siréna"},

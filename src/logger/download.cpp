@@ -101,7 +101,7 @@ TransferResult Download::transfer(int n, RecordSink* window)
     host_.stop_poll();
     g_.link.show_progress(mess(45));
     if (ui) {
-        ui->progress_label(QStringLiteral("Records: 0 / %1").arg(n));
+        ui->progress_label(mess(191) + progress_text(0, n));
         ui->progress_range(std::max(n, 0));
         ui->progress_position(0);
         ui->progress_clear_log();
@@ -126,7 +126,7 @@ TransferResult Download::transfer(int n, RecordSink* window)
                 r.cancelled = true;
             } else {
                 r.failed = true;
-                message(QStringLiteral("Timeout ..."));
+                message(mess(193));
             }
             break;
         }
@@ -146,7 +146,7 @@ TransferResult Download::transfer(int n, RecordSink* window)
         }
 
         if (ui) {
-            ui->progress_label(QStringLiteral("Records: ") + progress_text(r.fetched, n));
+            ui->progress_label(mess(191) + progress_text(r.fetched, n));
             ui->progress_log(progress_text(r.fetched, n));
             ui->progress_position(r.fetched);
         }
@@ -305,7 +305,7 @@ DownloadOutcome Download::newest_records()
     bool ok = false;
     const int n = answer->trimmed().toInt(&ok);
     if (!ok) {
-        message(QStringLiteral("'%1' is not a valid integer value").arg(*answer));
+        message(mess(195).arg(*answer));
         return DownloadOutcome::no_count;
     }
     // N of 0 or less asks the logger for nothing: below, the empty window and
@@ -376,7 +376,7 @@ DownloadOutcome Download::old_newest(int n)
         message(mess(7) + QString::number(old_pointer_limit) + mess(8));
         return DownloadOutcome::too_many;
     }
-    g_.link.show_progress(QStringLiteral("Download records..."));
+    g_.link.show_progress(mess(194));
     if (ui) {
         ui->progress_label(QStringLiteral("GET CALIBS"));
         ui->progress_position(10);
@@ -430,7 +430,7 @@ int Download::old_record_stream(bool newest, int bar_max)
 {
     UiPort* ui = g_.ui;
     if (ui) {
-        ui->progress_label(QStringLiteral("Record: "));
+        ui->progress_label(mess(192));
         ui->progress_range(bar_max);
         ui->progress_position(0);
     }
@@ -454,7 +454,7 @@ int Download::old_record_stream(bool newest, int bar_max)
             ++skipped;
         if (taken % 10 == 0 && ui) {
             ui->progress_position(taken);
-            ui->progress_label(QStringLiteral("Record: ") + QString::number(taken));
+            ui->progress_label(mess(192) + QString::number(taken));
         }
     }
     g_.link.rx_buffer.clear();

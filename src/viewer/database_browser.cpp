@@ -374,7 +374,7 @@ void Tfrmopenbase::preview(bool after_list_choice)
     }
     const QFileInfo info(current_file_);
     stpanels[0]->setText(QDir::toNativeSeparators(current_file_));
-    stpanels[1]->setText(QString::number(info.size()) + QStringLiteral(" Bytes"));
+    stpanels[1]->setText(QString::number(info.size()) + g_.lang.mess(190));
     stpanels[2]->setText(info.exists() ? format_time_stamp(info.lastModified()) : QString());
     if (!info.isFile()) return;
 
@@ -473,7 +473,7 @@ TEditForm* Tfrmopenbase::make()
     viewer->set_file_name(proposed_file(current_file_, view.kind));
     viewer->set_selection_view(view.kind != DatabaseView::Kind::whole);
     viewer->setWindowTitle(name);
-    viewer->set_status(0, QStringLiteral("Lines:") + QString::number(viewer->line_count()));
+    viewer->set_status(0, g_.lang.mess(189) + QString::number(viewer->line_count()));
     if (auto_graph) auto_graph();
     viewer->RedrawGraph();
     return viewer;
