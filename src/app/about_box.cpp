@@ -8,11 +8,12 @@
 namespace vx
 {
 
-void show_about_box(const Global& g, QWidget* parent)
+std::unique_ptr<QMessageBox> make_about_box(const Global& g, QWidget* parent)
 {
     // The program and the supplier's contact details from the settings.
     const Partner& p = g.settings.partner;
-    QMessageBox box(parent);
+    auto about = std::make_unique<QMessageBox>(parent);
+    QMessageBox& box = *about;
     box.setObjectName("AboutBox");
     const Language& L = g.lang;
     // Designed texts, or CAPT100..CAPT102 from a language section.
@@ -23,7 +24,12 @@ void show_about_box(const Global& g, QWidget* parent)
                               .arg(p.NAME, p.LOCATION, p.TEL, p.FAX, p.EMAIL, p.WWW));
     QPushButton* ok = box.addButton(loaded ? L.capt(102) : QStringLiteral("OK"), QMessageBox::AcceptRole);
     ok->setObjectName("OKButton");
-    box.exec();
+    return about;
+}
+
+void show_about_box(const Global& g, QWidget* parent)
+{
+    make_about_box(g, parent)->exec();
 }
 
 } // namespace vx

@@ -82,9 +82,7 @@ bool Tfcalini::save()
 void Tfcalini::done(int result)
 {
     if (changed_) {
-        const int answer =
-            g_.ui ? g_.ui->show_message(QStringLiteral("Želáte si uložiť zmeny ?"), btn::yes | btn::no)
-                  : mr::no;
+        const int answer = g_.ui ? g_.ui->show_message(g_.lang.mess(51), btn::yes | btn::no) : mr::no;
         if (answer == mr::yes && !save()) {
             // The text stays, so the user can save it elsewhere or try again.
             if (g_.ui) g_.ui->plain_message(QStringLiteral("Unable to write to %1").arg(g_.path(calib_file)));

@@ -333,8 +333,8 @@ QWidget* LoggerPages::build_graph()
     SpinEdit2 = make_spin("SpinEdit2", -40, 100, 0);
     SpinEdit3 = make_spin("SpinEdit3", 0, 100, 80);
     SpinEdit4 = make_spin("SpinEdit4", 0, 100, 20);
-    LBLtempaxis = make_label(tab_graph, "LBLtempaxis", QStringLiteral("'C"));
-    LBLhumiaxis = make_label(tab_graph, "LBLhumiaxis", QStringLiteral("%RH"));
+    LBLtempaxis = make_label(tab_graph, "LBLtempaxis", {});
+    LBLhumiaxis = make_label(tab_graph, "LBLhumiaxis", {});
     CheckBox1 = new QCheckBox(QStringLiteral("Auto"), tab_graph);
     CheckBox1->setObjectName("CheckBox1");
     CheckBox1->setToolTip(QStringLiteral("Automatická mierka Y osí"));
@@ -480,6 +480,11 @@ void LoggerPages::show_mission_name(const QString& name)
 
 void LoggerPages::ChangeLanguage(const Language& L)
 {
+    // The graph page's axis units: texts of the table's own.
+    LBLtempaxis->setText(L.label(7));
+    LBLhumiaxis->setText(L.label(8));
+    if (!L.language_loaded) return;
+
     for (int i = 0; i <= page_graph; ++i)
         setTabText(i, L.capt(10 + i));
     if (count() > page_trend) setTabText(page_trend, L.capt(160));
@@ -514,11 +519,9 @@ void LoggerPages::ChangeLanguage(const Language& L)
     for (int i = 0; i < labels3.size(); ++i)
         labels3[i]->setText(L.label(30 + i));
 
-    // The time spans of the graph.
-    const QSignalBlocker block(ComboBox1);
+    // The time spans of the graph; the span chosen stays (the third at start).
     for (int i = 0; i < 8 && i < ComboBox1->count(); ++i)
         ComboBox1->setItemText(i, L.menu(40 + i));
-    ComboBox1->setCurrentIndex(2);
 }
 
 } // namespace vx

@@ -52,7 +52,8 @@ public:
     // The graph page as the record viewers read it when they draw.
     GraphControls graph_controls() const;
 
-    // Captions, hints and labels of the pages and the graph spans from the
+    // The graph page's axis units, and with a language section loaded the
+    // captions, hints and labels of the pages and the graph spans, from the
     // language table.
     void ChangeLanguage(const Language& L);
 

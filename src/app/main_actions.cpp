@@ -76,14 +76,15 @@ void MainActions::build_actions(QMainWindow* window)
     win_close =
         make_action(window, "Zavrie1", QStringLiteral("&Zavrieť"), {}, QKeySequence(Qt::SHIFT | Qt::Key_F10));
 
-    Agr_Property = make_action(window, "Agr_Property", QStringLiteral("Vlastnosti"));
-    agr_zoomin = make_action(window, "agr_zoomin", QStringLiteral("Zomm &In"));
-    agr_zoomout = make_action(window, "agr_zoomout", QStringLiteral("Zoom &Out"));
-    agr_save = make_action(window, "agr_save", QStringLiteral("&Save"));
-    agr_copy = make_action(window, "agr_copy", QStringLiteral("&Copy"));
-    agr_Print = make_action(window, "agr_Print", QStringLiteral("&Public as HTML"));
-    agr_full = make_action(window, "agr_full", QStringLiteral("&FULL Graph"), QStringLiteral("FULL"));
-    agr_style = make_action(window, "agr_style", QStringLiteral("Štýl grafu"), QStringLiteral("Štýl"));
+    // The graph commands take their texts from the language table (ChangeLanguage).
+    Agr_Property = make_action(window, "Agr_Property", {});
+    agr_zoomin = make_action(window, "agr_zoomin", {});
+    agr_zoomout = make_action(window, "agr_zoomout", {});
+    agr_save = make_action(window, "agr_save", {});
+    agr_copy = make_action(window, "agr_copy", {});
+    agr_Print = make_action(window, "agr_Print", {});
+    agr_full = make_action(window, "agr_full", {});
+    agr_style = make_action(window, "agr_style", {});
 
     Oprograme1 = make_action(window, "Oprograme1", QStringLiteral("&O programe"));
     Act_showtip =
@@ -143,6 +144,19 @@ void MainActions::build_toolbar(QMainWindow* window)
 
 void MainActions::ChangeLanguage(const Language& L)
 {
+    // The graph menu (MENU48..53), the graph page's extra buttons (MENU54,
+    // 55 with CAPT16, 17) and the help item: texts of the table's own.
+    const std::pair<QAction*, int> graph_items[] = {{Agr_Property, 48}, {agr_zoomin, 49}, {agr_zoomout, 50},
+                                                    {agr_save, 51},     {agr_copy, 52},   {agr_Print, 53},
+                                                    {agr_full, 54},     {agr_style, 55}};
+    for (const auto& [action, n] : graph_items)
+        action->setText(L.menu(n));
+    agr_full->setIconText(L.capt(16));
+    agr_style->setIconText(L.capt(17));
+    // "HELP" in the menu (its tool button takes CAPT7).
+    help_action->setText(L.menu(56));
+    if (!L.language_loaded) return;
+
     // Captions and hints of the tool bar buttons.
     const QList<QAction*> buttons{Act_save,       openbase,    print,        Act_graph, find_act,
                                   act_newrecords, help_action, startmission, A_conn};
@@ -151,6 +165,8 @@ void MainActions::ChangeLanguage(const Language& L)
     // Hints.
     for (int i = 0; i < buttons.size(); ++i)
         buttons[i]->setToolTip(L.hint(1 + i));
+    // "Hľadať" is on the tool bar only: its name is its caption.
+    find_act->setText(L.capt(5));
 
     // Menus.
     const QList<QAction*> file_items{openbase, actopentext,     Act_save, Kalibransbor2,

@@ -22,7 +22,8 @@ struct MainActions {
     void build_actions(QMainWindow* window);
     void build_menus(QMenuBar* bar);
     void build_toolbar(QMainWindow* window);
-    // Captions and hints of the tool bar buttons and the menu texts.
+    // The texts of the graph commands, and with a language section loaded the
+    // captions and hints of the tool bar buttons and the menu texts.
     void ChangeLanguage(const Language& L);
     // The actions that act on a record viewer: enabled only while one exists.
     QList<QAction*> viewer_actions() const;

@@ -5,6 +5,7 @@
 #include "app/download_host.h"
 #include "app/logger_pages.h"
 #include "app/poll_control.h"
+#include "app/qt_translation.h"
 #include "app/serial_number_change.h"
 #include "app/setup_dialog.h"
 #include "app/start_mission_dialog.h"
@@ -25,6 +26,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -122,6 +124,8 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
     connect_actions();
     update_viewer_actions(false);
     setGeometry(designed_bounds());
+    // The texts of the table's own; a language section's come with start().
+    ChangeLanguage();
 }
 
 TForm1::~TForm1() = default;
@@ -233,13 +237,12 @@ void TForm1::start()
     g_.transfer.write_to_database = false;
     if (g_.program_dir.isEmpty()) g_.program_dir = find_program_dir();
     load_settings(g_);
+    load_qt_translation();
     apply_geometry();
-    if (g_.lang.language_loaded) {
-        ChangeLanguage();
-        frmprint->ChangeLanguage();
-        freport->ChangeLanguage();
-    }
     // Windows made with this one take their texts now that the table exists.
+    ChangeLanguage();
+    frmprint->ChangeLanguage();
+    freport->ChangeLanguage();
     fgprop->ChangeLanguage();
     g_.calib.calib_active = false;
     g_.transfer.already_asked = false;
@@ -311,13 +314,42 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- language
 
+void TForm1::load_qt_translation()
+{
+    if (qt_translation_) QCoreApplication::removeTranslator(qt_translation_.get());
+    auto translation = std::make_unique<QtTranslation>();
+    if (translation->load_for(g_.settings.LANGUAGE)) {
+        QCoreApplication::installTranslator(translation.get());
+        qt_translation_ = std::move(translation);
+    } else {
+        qt_translation_.reset();
+    }
+}
+
+bool TForm1::apply_language()
+{
+    if (!language_sections(g_.program_dir, g_.data_dir).contains(g_.settings.LANGUAGE, Qt::CaseInsensitive))
+        return false;
+    g_.lang.build_language_tables(g_.program_dir, g_.settings.LANGUAGE, g_.data_dir);
+    load_qt_translation();
+    ChangeLanguage();
+    frmprint->ChangeLanguage();
+    freport->ChangeLanguage();
+    fgprop->ChangeLanguage();
+    if (frmopenbase) frmopenbase->ChangeLanguage();
+    if (frmstart) frmstart->ChangeLanguage();
+    if (frmsetup) frmsetup->ChangeLanguage();
+    mdi_->ChangeLanguage();
+    return true;
+}
+
 void TForm1::ChangeLanguage()
 {
     const Language& L = g_.lang;
     MainActions::ChangeLanguage(L);
-    setWindowTitle(L.capt(15));
     pages_->ChangeLanguage(L);
     trend_->ChangeLanguage(L);
+    if (L.language_loaded) setWindowTitle(L.capt(15));
 }
 
 // ---------------------------------------------------------------- LoggerDisplay
@@ -441,10 +473,10 @@ void TForm1::update_viewer_actions(bool any)
 
 void TForm1::on_open_text()
 {
-    const QString file = hooks.choose_text_file
-                             ? hooks.choose_text_file()
-                             : QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR,
-                                                            QStringLiteral("Textové súbory (*.txt)"));
+    const QString file =
+        hooks.choose_text_file
+            ? hooks.choose_text_file()
+            : QFileDialog::getOpenFileName(this, QString(), g_.settings.LOGDIR, g_.lang.menu(57));
     if (file.isEmpty()) return;
     mdi_->set_last_open_file(file);
     mdi_->open_text_file(file);
@@ -497,10 +529,11 @@ void TForm1::on_start_mission()
         hooks.start_mission();
     } else {
         if (!frmstart)
-            frmstart = new Tfrmstart(
-                g_, {[this] { return poll_->cycle()->decode_status(); }, [this] { refresh_database_browser(); },
-                     [this](const QString& text) { download_host_->set_status_text(text); }},
-                this);
+            frmstart = new Tfrmstart(g_,
+                                     {[this] { return poll_->cycle()->decode_status(); },
+                                      [this] { refresh_database_browser(); },
+                                      [this](const QString& text) { download_host_->set_status_text(text); }},
+                                     this);
         frmstart->exec();
     }
     poll_->cycle()->clear_panels();
@@ -533,7 +566,10 @@ void TForm1::on_program_settings()
     }
     frmsetup->set_service_mode(serial_change_->unlocked());
     frmsetup->prepare_for_show(g_.status.corr1, g_.settings.ComPort);
-    if (frmsetup->exec() != Tfrmsetup::cancelled && frmsetup->com_changed()) {
+    const int result = frmsetup->exec();
+    if (result == Tfrmsetup::confirmed && frmsetup->language_changed() && !apply_language() && g_.ui)
+        g_.ui->show_message(g_.lang.mess(188), btn::ok);
+    if (result != Tfrmsetup::cancelled && frmsetup->com_changed()) {
         const bool opened = change_com_port(g_, frmsetup->selected_com());
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
@@ -550,8 +586,7 @@ bool TForm1::start_graph_program()
     if (program.isEmpty()) return false;
     graph_program_started_ = hooks.start_program ? hooks.start_program(program)
                                                  : QProcess::startDetached(program, {}, g_.program_dir);
-    if (!graph_program_started_ && g_.ui)
-        g_.ui->plain_message(QStringLiteral("Nie je možné spustiť program <%1>").arg(program));
+    if (!graph_program_started_ && g_.ui) g_.ui->plain_message(g_.lang.mess(47).arg(program));
     return graph_program_started_;
 }
 

@@ -25,6 +25,7 @@ class Download;
 class LoggerPages;
 class PollControl;
 class PollCycle;
+class QtTranslation;
 class SerialNumberChange;
 class TEditForm;
 class TCommPortDriver;
@@ -86,8 +87,14 @@ public:
     void refresh_database_browser();
 
     // Copies the main window's captions, hints and menu texts from the
-    // language table (only when a language section was loaded).
+    // language table (those of the windows' blocks only when a language
+    // section was loaded).
     void ChangeLanguage();
+    // After a change of LANGUAGE: the table built again from that section,
+    // Qt's own texts in its language and every window's texts from the new
+    // table. false, changing nothing, when the language file has no such
+    // section (the change then counts from the next start).
+    bool apply_language();
 
     // The tab strip with the logger's pages and the graph page.
     LoggerPages* pages() const { return pages_; }
@@ -155,6 +162,8 @@ private:
     void on_show_tip();
     void on_connect(bool down);
     void on_serial_double_click();
+    // Qt's translation for the language in use, replacing the one before.
+    void load_qt_translation();
 
     Global& g_;
     LoggerPages* pages_ = nullptr;
@@ -164,6 +173,7 @@ private:
     std::unique_ptr<SerialNumberChange> serial_change_;
     std::unique_ptr<WindowDownloadHost> download_host_;
     std::unique_ptr<Download> download_;
+    std::unique_ptr<QtTranslation> qt_translation_;
     bool graph_program_started_ = false;
     bool started_ = false;
 

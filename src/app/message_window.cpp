@@ -2,6 +2,8 @@
 
 #include "base/ui_port.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -27,10 +29,11 @@ Tfmess::Tfmess(QWidget* parent) : QDialog(parent)
         connect(b, &QPushButton::clicked, this, [this, result] { done(result); });
         return b;
     };
-    btCancel = make("btCancel", "Cancel", mr::cancel);
-    btOK = make("btOK", "OK", mr::ok);
-    btYes = make("btYes", "&Yes", mr::yes);
-    btNo = make("btNo", "No", mr::no);
+    btCancel = make("btCancel", {}, mr::cancel);
+    btOK = make("btOK", {}, mr::ok);
+    btYes = make("btYes", {}, mr::yes);
+    btNo = make("btNo", {}, mr::no);
+    set_button_texts();
 
     auto* row = new QHBoxLayout;
     row->addStretch();
@@ -41,6 +44,21 @@ Tfmess::Tfmess(QWidget* parent) : QDialog(parent)
     layout->addWidget(Memo1, 1);
     layout->addLayout(row);
     resize(420, 200);
+}
+
+void Tfmess::set_button_texts()
+{
+    // Qt's standard button texts, in the language of its translation.
+    const std::pair<QPushButton*, const char*> texts[] = {
+        {btCancel, "Cancel"}, {btOK, "OK"}, {btYes, "&Yes"}, {btNo, "&No"}};
+    for (const auto& [button, text] : texts)
+        button->setText(QCoreApplication::translate("QPlatformTheme", text));
+}
+
+void Tfmess::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) set_button_texts();
+    QDialog::changeEvent(event);
 }
 
 int Tfmess::show_message(const QString& text, int buttons)

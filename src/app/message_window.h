@@ -1,6 +1,7 @@
 #pragma once
 // The message window: a small modal window titled "Info" with a read-only
-// text area and the buttons Cancel, OK, "&Yes" and No in a row.
+// text area and the buttons Cancel, OK, "&Yes" and No in a row, their texts
+// Qt's standard ones in the language of Qt's translation.
 #include <QDialog>
 
 class QPlainTextEdit;
@@ -29,6 +30,13 @@ public:
 
 public slots:
     void reject() override;
+
+protected:
+    // Qt's translation changed: the buttons take its texts.
+    void changeEvent(QEvent* event) override;
+
+private:
+    void set_button_texts();
 };
 
 } // namespace vx

@@ -28,10 +28,10 @@ SerialNumberChange::Result SerialNumberChange::run()
     const auto n = parse_serial(*answer);
     if (!n) {
         // A number outside 0..65535 would not fit the two bytes the logger keeps.
-        ui.plain_message(QStringLiteral("'%1' nie je platné výrobné číslo (0..65535)").arg(*answer));
+        ui.plain_message(g_.lang.mess(52).arg(*answer));
         return Result::Invalid;
     }
-    g_.link.show_progress(QStringLiteral("Odosielam..."));
+    g_.link.show_progress(g_.lang.mess(53));
     bool ok = g_.link.send_value(0, static_cast<std::uint8_t>(*n % 256));
     if (ok) ok = g_.link.send_value(1, static_cast<std::uint8_t>(*n / 256));
     const bool cancelled = g_.link.comm_abort;

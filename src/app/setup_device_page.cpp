@@ -41,9 +41,8 @@ QWidget* Tfrmsetup::build_device()
                    "Po výmene batérie zaškrtnite pole");
     LBLbatlo = named(new QLabel(QStringLiteral("BATLO border"), GroupBox1), "LBLbatlo");
     edbatlo = setup_edit(GroupBox1, "edbatlo", "215");
-    LBLmeaslen = named(new QLabel(u("Doba merania"), GroupBox1), "LBLmeaslen");
-    EDMeaslen = setup_edit(GroupBox1, "EDMeaslen", "20");
-    EDMeaslen->setToolTip(u("Doba merania LCD [msec]"));
+    LBLmeaslen = own_.caption(named(new QLabel(GroupBox1), "LBLmeaslen"), "LABEL39");
+    EDMeaslen = own_.hint(setup_edit(GroupBox1, "EDMeaslen", "20"), "HINT71");
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(EDtempoff, 0, 1);
     grid->addWidget(Updndoba, 0, 2);
@@ -85,7 +84,7 @@ QWidget* Tfrmsetup::build_device()
     lay->addWidget(groupcal);
 
     auto* buttons = new QHBoxLayout;
-    BitBtn1 = named(new QPushButton(u("Vymazať"), tab), "BitBtn1", "Vymazať pamäť prístroja");
+    BitBtn1 = own_.hint(named(new QPushButton(u("Vymazať"), tab), "BitBtn1"), "HINT72");
     BTsend = named(new QPushButton(u("&Odoslať"), tab), "BTsend", "Odoslať nastavenia do prístroja");
     BTsend->setEnabled(false);
     buttons->addWidget(BitBtn1);
@@ -117,11 +116,7 @@ void Tfrmsetup::prepare_device(std::uint16_t type)
     for (QWidget* w :
          std::initializer_list<QWidget*>{LBLbatlo, edbatlo, LBLmeaslen, EDMeaslen, PanOffset2, BTsendlcd})
         w->hide();
-    for (const auto& [widget, caption, hint] : designed_) {
-        if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(caption);
-        if (auto* group = qobject_cast<QGroupBox*>(widget)) group->setTitle(caption);
-        widget->setToolTip(hint);
-    }
+    restore_designed();
     groupcal->setEnabled(false); // the second access code enables it
     for (QLineEdit* e : {EDA0, EDA1, EDA2})
         e->clear();
@@ -188,7 +183,7 @@ void Tfrmsetup::prepare_device(std::uint16_t type)
         for (QWidget* w : std::initializer_list<QWidget*>{Label1, EDtempoff, Updndoba, LBLA2, EDA2})
             w->hide();
         show_tab(TabLumeo, false);
-        groupcal->setTitle(u("Posuny teploty"));
+        groupcal->setTitle(g_.lang.capt(27));
         LBLA0->setText(QStringLiteral("T1"));
         LBLA1->setText(QStringLiteral("T2"));
         EDA0->setText(v.t1);
@@ -204,8 +199,7 @@ void Tfrmsetup::prepare_device(std::uint16_t type)
         for (QAbstractButton* b : flow_buttons->buttons())
             b->setChecked(b == chosen);
         flow_buttons->setExclusive(true);
-        RGflowtype->setTitle(chosen ? u("Typ prepočtu")
-                                    : u("Typ prepočtu (v zapisovači %1)").arg(v.flow_conversion));
+        RGflowtype->setTitle(chosen ? g_.lang.capt(28) : g_.lang.capt(29).arg(v.flow_conversion));
         break;
     }
     case 108:
@@ -227,10 +221,10 @@ void Tfrmsetup::prepare_device(std::uint16_t type)
     case 130:
     case 132:
         chkbat->hide();
-        if (type == 130) Label1->setText(QStringLiteral("Posun I"));
+        if (type == 130) Label1->setText(g_.lang.label(67));
         if (type == 132) {
-            Label1->setText(QStringLiteral("Posun H"));
-            EDtempoff->setToolTip(QStringLiteral("Posun hladiny v cm"));
+            Label1->setText(g_.lang.label(68));
+            EDtempoff->setToolTip(g_.lang.hint(73));
         }
         break;
     default:
@@ -241,7 +235,7 @@ void Tfrmsetup::prepare_device(std::uint16_t type)
 void Tfrmsetup::ask_service_code()
 {
     if (!g_.ui) return;
-    const auto code = g_.ui->input_box(u("Servis..."), QStringLiteral("ENTER PASSWORD"), QString());
+    const auto code = g_.ui->input_box(g_.lang.mess(42), g_.lang.mess(54), QString());
     if (!code || *code != QLatin1String(SerialNumberChange::access_code)) return;
     groupcal->setEnabled(true);
     const std::uint16_t type = g_.ident.type_code;

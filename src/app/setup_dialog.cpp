@@ -42,12 +42,15 @@ Tfrmsetup::Tfrmsetup(Global& g, Hooks hooks, QWidget* parent)
     chktip->setChecked(read_setting_bool(g_.program_dir, key::GLOBAL, key::SHOWTIP, true));
     chkchecktime->setChecked(read_setting_bool(g_.program_dir, key::GLOBAL, key::CHECKTIME, true));
     ChangeLanguage();
-    // What the model preparation starts from: the designed texts, or a language file's.
-    designed_ = {{Label1, Label1->text(), Label1->toolTip()},
-                 {EDtempoff, QString(), EDtempoff->toolTip()},
-                 {groupcal, groupcal->title(), groupcal->toolTip()},
-                 {LBLA0, LBLA0->text(), QString()},
-                 {LBLA1, LBLA1->text(), QString()}};
+}
+
+void Tfrmsetup::restore_designed()
+{
+    for (const auto& [widget, caption, hint] : designed_) {
+        if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(caption);
+        if (auto* group = qobject_cast<QGroupBox*>(widget)) group->setTitle(caption);
+        widget->setToolTip(hint);
+    }
 }
 
 void Tfrmsetup::build()
@@ -65,9 +68,9 @@ void Tfrmsetup::build()
     tabvietor = build_wind();
     tabpress = build_pressure();
     const std::pair<QWidget*, const char*> tabs[] = {
-        {TabSheet2, "Obecné"},       {TabSheet3, "Prístroj"}, {TabSheet4, "Databáza"},
-        {TabSheet5, "PSYCHRO"},      {TabLumeo, "Lumeo"},     {TabTHIOUT, "Temp/Humi LCD  I-Out"},
-        {tablcdflow, "Prietok LCD"}, {tabvietor, "Vietor"},   {tabpress, "Pressure"}};
+        {TabSheet2, "Obecné"},  {TabSheet3, "Prístroj"}, {TabSheet4, "Databáza"},
+        {TabSheet5, "PSYCHRO"}, {TabLumeo, "Lumeo"},     {TabTHIOUT, "Temp/Humi LCD  I-Out"},
+        {tablcdflow, ""},       {tabvietor, ""},         {tabpress, "Pressure"}};
     for (const auto& [tab, caption] : tabs)
         PageControl1->addTab(tab, u(caption));
 
@@ -101,7 +104,24 @@ void Tfrmsetup::connect_changes()
 void Tfrmsetup::ChangeLanguage()
 {
     const Language& l = g_.lang;
-    if (!l.language_loaded) return;
+    // A model's adaptations go first; the next showing makes them again.
+    restore_designed();
+    own_.apply(l);
+    const std::pair<QWidget*, int> own_tabs[] = {{tablcdflow, 25}, {tabvietor, 26}};
+    for (const auto& [tab, n] : own_tabs)
+        PageControl1->setTabText(PageControl1->indexOf(tab), l.capt(n));
+    if (l.language_loaded) apply_block_texts();
+    // What the model preparation starts from: the designed texts, or a language file's.
+    designed_ = {{Label1, Label1->text(), Label1->toolTip()},
+                 {EDtempoff, QString(), EDtempoff->toolTip()},
+                 {groupcal, groupcal->title(), groupcal->toolTip()},
+                 {LBLA0, LBLA0->text(), QString()},
+                 {LBLA1, LBLA1->text(), QString()}};
+}
+
+void Tfrmsetup::apply_block_texts()
+{
+    const Language& l = g_.lang;
     setWindowTitle(l.capt(50));
     const std::pair<QWidget*, int> tabs[] = {{TabSheet2, 52}, {TabSheet3, 53}, {TabSheet4, 54}};
     for (const auto& [tab, n] : tabs)
@@ -145,6 +165,7 @@ void Tfrmsetup::prepare()
 {
     LBLlogdir->setText(log_dir(g_));
     show_com_device();
+    show_languages();
     for (QWidget* tab : {TabSheet3, TabSheet5, TabLumeo, TabTHIOUT, tablcdflow, tabvietor, tabpress})
         show_tab(tab, false);
     if (!service_) return;
@@ -198,7 +219,7 @@ void Tfrmsetup::BTsendClick()
     // The fields are checked and typed once, here; the send takes only the settings.
     QString refusal;
     bool offset_tip = false;
-    auto settings = parse_device_settings(g_.ident.type_code, form(), shown_, &refusal, &offset_tip);
+    auto settings = parse_device_settings(g_.ident.type_code, form(), shown_, g_.lang, &refusal, &offset_tip);
     if (!settings) {
         if (g_.ui) g_.ui->show_message(refusal, btn::ok);
         if (offset_tip && hooks_.show_tip) hooks_.show_tip(QStringLiteral("ERRTIP0011"));
@@ -215,8 +236,8 @@ void Tfrmsetup::BTsendClick()
 void Tfrmsetup::BTsendPsychroClick()
 {
     QString refusal;
-    const auto offsets =
-        parse_psychro_offsets(EDoffSuchy->text(), EDoffMokry->text(), shown_dry_, shown_wet_, &refusal);
+    const auto offsets = parse_psychro_offsets(EDoffSuchy->text(), EDoffMokry->text(), shown_dry_, shown_wet_,
+                                               g_.lang, &refusal);
     if (!offsets) {
         if (g_.ui) g_.ui->show_message(refusal, btn::ok);
         return;
@@ -256,6 +277,7 @@ void Tfrmsetup::btokClick()
     for (const auto& [name, box] : switches)
         if (!stored(write_setting_bool(g_.program_dir, key::GLOBAL, name, box->isChecked(), &error))) return;
     if (!stored(store_port_devices(&error))) return;
+    if (!stored(store_language(&error))) return;
     g_.settings.CHECKTIME = chkchecktime->isChecked();
     g_.settings.SHOWTIP = chktip->isChecked();
     if (hooks_.show_tips) hooks_.show_tips(chktip->isChecked());

@@ -3,6 +3,7 @@
 // window behaviour, tips, clock check, log directory) stored when the dialog
 // is confirmed, and, in service mode, the device settings of the attached
 // logger sent by "Odoslať" (programming/device_setup.h).
+#include "app/dialog_controls.h"
 #include "programming/device_setup.h"
 
 #include <QDialog>
@@ -52,7 +53,11 @@ public:
     void prepare_for_show(float correction1, int com_port);
     bool com_changed() const { return com_changed_; }
     int selected_com() const; // 1..16
+    // The last confirmation chose another language section (LANGUAGE is written).
+    bool language_changed() const { return language_changed_; }
 
+    // The texts of the table's own, and with a language section loaded those
+    // of the window's block.
     void ChangeLanguage();
     // The device fields as they are now, and as they were filled from the logger.
     SetupForm form() const;
@@ -68,6 +73,8 @@ public:
     // devices present; stored in section PORTS when the dialog is confirmed.
     QLabel* LBLcomdevice;
     QComboBox* CBcomdevice;
+    // The language: the sections of the language file (LANGUAGE when confirmed).
+    QComboBox* CBlanguage;
     // Where the serial devices are looked for ("/dev"; tests give a tree of their own).
     QString device_root = QStringLiteral("/dev");
     QCheckBox *CHKautograph, *CHKmaxim, *chktip, *chkchecktime;
@@ -121,6 +128,10 @@ private:
     void remember_shown();
     QString mapped_device(int com) const;
     void show_com_device();
+    void show_languages();
+    bool store_language(QString* error);
+    void restore_designed();
+    void apply_block_texts();
     bool store_port_devices(QString* error);
 
     Global& g_;
@@ -137,8 +148,10 @@ private:
         QString caption, hint;
     };
     std::vector<Designed> designed_;
+    OwnTexts own_;
     bool service_ = false;
     bool com_changed_ = false;
+    bool language_changed_ = false;
     QMap<int, QString> new_devices_; // COM number -> device chosen in this showing
 };
 

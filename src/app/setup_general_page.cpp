@@ -39,7 +39,7 @@ QWidget* Tfrmsetup::build_general()
     lay->addWidget(RGcomport);
     auto* device_row = new QHBoxLayout;
     LBLcomdevice = named(new QLabel(tab), "LBLcomdevice");
-    CBcomdevice = named(new QComboBox(tab), "CBcomdevice", "Zariadenie, ktoré tento COM port otvára");
+    CBcomdevice = own_.hint(named(new QComboBox(tab), "CBcomdevice"), "HINT70");
     CBcomdevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CBcomdevice->setMinimumContentsLength(28);
     device_row->addWidget(LBLcomdevice);
@@ -51,6 +51,12 @@ QWidget* Tfrmsetup::build_general()
     chkchecktime = named(new QCheckBox(u("Kontrolovať čas prístroja"), tab), "chkchecktime");
     for (QCheckBox* c : {CHKautograph, CHKmaxim, chktip, chkchecktime})
         lay->addWidget(c);
+    auto* language_row = new QHBoxLayout;
+    language_row->addWidget(own_.caption(named(new QLabel(tab), "LBLlanguage"), "LABEL117"));
+    CBlanguage = named(new QComboBox(tab), "CBlanguage");
+    language_row->addWidget(CBlanguage);
+    language_row->addStretch();
+    lay->addLayout(language_row);
     lay->addStretch();
     connect(com_buttons, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (!on) return;
@@ -73,7 +79,7 @@ QWidget* Tfrmsetup::build_database()
     LBLlogdir->setFrameShape(QFrame::StyledPanel);
     Button1 = named(new QPushButton(QStringLiteral("..."), tab), "Button1");
     Button1->setMaximumWidth(30);
-    lay->addWidget(new QLabel(u("Adresár databázy:"), tab));
+    lay->addWidget(own_.caption(new QLabel(tab), "LABEL38"));
     lay->addWidget(LBLlogdir, 1);
     lay->addWidget(Button1);
     lay->setAlignment(Qt::AlignTop);
@@ -102,9 +108,29 @@ void Tfrmsetup::show_com_device()
     for (const SerialDevice& d : list_serial_devices(device_root))
         CBcomdevice->addItem(d.target.isEmpty() ? d.path : d.path + QString::fromUtf8(" → ") + d.target,
                              d.path);
-    if (CBcomdevice->findData(device) < 0)
-        CBcomdevice->insertItem(0, device + QString::fromUtf8(" (nie je pripojené)"), device);
+    if (CBcomdevice->findData(device) < 0) CBcomdevice->insertItem(0, device + g_.lang.menu(58), device);
     CBcomdevice->setCurrentIndex(CBcomdevice->findData(device));
+}
+
+void Tfrmsetup::show_languages()
+{
+    QStringList sections = language_sections(g_.program_dir, g_.data_dir);
+    const QString current = g_.settings.LANGUAGE;
+    if (!sections.contains(current, Qt::CaseInsensitive)) sections.prepend(current);
+    CBlanguage->clear();
+    CBlanguage->addItems(sections);
+    CBlanguage->setCurrentIndex(CBlanguage->findText(current, Qt::MatchFixedString));
+    language_changed_ = false;
+}
+
+bool Tfrmsetup::store_language(QString* error)
+{
+    const QString chosen = CBlanguage->currentText();
+    if (chosen.isEmpty() || chosen.compare(g_.settings.LANGUAGE, Qt::CaseInsensitive) == 0) return true;
+    if (!write_setting_string(g_.program_dir, key::GLOBAL, key::LANGUAGE, chosen, error)) return false;
+    g_.settings.LANGUAGE = chosen;
+    language_changed_ = true;
+    return true;
 }
 
 bool Tfrmsetup::store_port_devices(QString* error)
@@ -146,7 +172,7 @@ QString port_failure_text(const Global& g)
 {
     const TCommPortDriver* driver = g.link.driver();
     if (!driver) return g.lang.mess(1);
-    const QString advice = open_fault_advice(driver->last_fault(), driver->device_path());
+    const QString advice = open_fault_advice(driver->last_fault(), driver->device_path(), g.lang);
     return advice.isEmpty() ? g.lang.mess(1) : g.lang.mess(1) + QStringLiteral("\r\n") + advice;
 }
 

@@ -27,13 +27,13 @@ QWidget* Tfrmsetup::build_psychro()
     auto* grid = new QGridLayout(tab);
     EDoffSuchy = setup_edit(tab, "EDoffSuchy");
     EDoffMokry = setup_edit(tab, "EDoffMokry");
-    BTidSuchy = named(new QPushButton(QStringLiteral("ID suchy"), tab), "BTidSuchy");
-    BTidmokry = named(new QPushButton(QStringLiteral("ID Mokry"), tab), "BTidmokry");
-    BTsendPsychro = named(new QPushButton(QStringLiteral("Odoslat"), tab), "BTsendPsychro");
-    grid->addWidget(new QLabel(u("Posun suchý"), tab), 0, 0);
+    BTidSuchy = own_.caption(named(new QPushButton(tab), "BTidSuchy"), "CAPT35");
+    BTidmokry = own_.caption(named(new QPushButton(tab), "BTidmokry"), "CAPT36");
+    BTsendPsychro = own_.caption(named(new QPushButton(tab), "BTsendPsychro"), "CAPT37");
+    grid->addWidget(own_.caption(new QLabel(tab), "LABEL69"), 0, 0);
     grid->addWidget(EDoffSuchy, 0, 1);
     grid->addWidget(BTidSuchy, 0, 2);
-    grid->addWidget(new QLabel(u("Posun mokrý"), tab), 1, 0);
+    grid->addWidget(own_.caption(new QLabel(tab), "LABEL70"), 1, 0);
     grid->addWidget(EDoffMokry, 1, 1);
     grid->addWidget(BTidmokry, 1, 2);
     grid->addWidget(BTsendPsychro, 2, 1);
@@ -81,24 +81,22 @@ QWidget* Tfrmsetup::build_current_output()
     UDT20mA = named(new UpDown(tab), "UDT20mA");
     UDT4mA->associate(ED_temp4, output_temperature_min, output_temperature_max, 1);
     UDT20mA->associate(ED_temp20, output_temperature_min, output_temperature_max, 1);
-    const std::pair<const char*, QLineEdit*> pwm[] = {{"PWM teplota 4mA", ED_pwmT4},
-                                                      {"PWM teplota 20mA", ED_pwmT20},
-                                                      {"PWM vlhkosť 4mA", ED_pwmH4},
-                                                      {"PWM vlhkosť 20mA", ED_pwmH20}};
+    const std::pair<const char*, QLineEdit*> pwm[] = {
+        {"LABEL71", ED_pwmT4}, {"LABEL72", ED_pwmT20}, {"LABEL73", ED_pwmH4}, {"LABEL74", ED_pwmH20}};
     int row = 0;
     for (const auto& [caption, field] : pwm) {
-        grid->addWidget(new QLabel(u(caption), tab), row, 0);
+        grid->addWidget(own_.caption(new QLabel(tab), caption), row, 0);
         grid->addWidget(field, row++, 1);
     }
-    grid->addWidget(new QLabel(u("Teplota pre 4mA ['C]"), tab), row, 0);
+    grid->addWidget(own_.caption(new QLabel(tab), "LABEL75"), row, 0);
     grid->addWidget(ED_temp4, row, 1);
     grid->addWidget(UDT4mA, row++, 2);
-    grid->addWidget(new QLabel(u("Teplota pre 20mA ['C]"), tab), row, 0);
+    grid->addWidget(own_.caption(new QLabel(tab), "LABEL76"), row, 0);
     grid->addWidget(ED_temp20, row, 1);
     grid->addWidget(UDT20mA, row++, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Vlhkost 0%RH = 4mA"), tab), row++, 0, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Vlhkost 100%RH = 20mA"), tab), row++, 0, 1, 3);
-    auto* note = new QLabel(QStringLiteral("Udaje nastavuje vyrobca"), tab);
+    grid->addWidget(own_.caption(new QLabel(tab), "LABEL77"), row++, 0, 1, 3);
+    grid->addWidget(own_.caption(new QLabel(tab), "LABEL78"), row++, 0, 1, 3);
+    auto* note = own_.caption(new QLabel(tab), "LABEL79");
     note->setStyleSheet(QStringLiteral("color: red"));
     grid->addWidget(note, row++, 0, 1, 3);
     grid->setRowStretch(row, 1);
@@ -112,18 +110,19 @@ QWidget* Tfrmsetup::build_flow()
     auto* grid = new QGridLayout(tab);
     EDFlowA = setup_edit(tab, "EDFlowA");
     EDflowB = setup_edit(tab, "EDflowB");
-    grid->addWidget(new QLabel(u("Koeficienty definujú počet impulzov"), tab), 0, 0, 1, 2);
-    grid->addWidget(new QLabel(u("na jednotkove množstvo"), tab), 1, 0, 1, 2);
+    grid->addWidget(own_.caption(new QLabel(tab), "LABEL106"), 0, 0, 1, 2);
+    grid->addWidget(own_.caption(new QLabel(tab), "LABEL107"), 1, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("A"), tab), 2, 0);
     grid->addWidget(EDFlowA, 2, 1);
     grid->addWidget(new QLabel(QStringLiteral("B"), tab), 3, 0);
     grid->addWidget(EDflowB, 3, 1);
-    RGflowtype = named(new QGroupBox(u("Typ prepočtu"), tab), "RGflowtype");
+    // The group's title is the model preparation's (CAPT28, or CAPT29 with the logger's type).
+    RGflowtype = named(new QGroupBox(tab), "RGflowtype");
     auto* types = new QVBoxLayout(RGflowtype);
     flow_buttons = new QButtonGroup(this);
-    const char* captions[] = {"Len množstvo A", "Množstvo= A + B", "Množstvo= A - B"};
+    const char* captions[] = {"MENU70", "MENU71", "MENU72"};
     for (int i = 0; i < 3; ++i) {
-        auto* b = new QRadioButton(u(captions[i]), RGflowtype);
+        auto* b = own_.caption(new QRadioButton(RGflowtype), captions[i]);
         b->setObjectName(QStringLiteral("RGflowtype%1").arg(i));
         flow_buttons->addButton(b, i);
         types->addWidget(b);
@@ -143,10 +142,10 @@ QWidget* Tfrmsetup::build_wind()
     eds0 = setup_edit(tab, "eds0");
     eds1 = setup_edit(tab, "eds1");
     const std::pair<const char*, QLineEdit*> fields[] = {
-        {"Rýchlosť A0", edr0}, {"Rýchlosť A1", edr1}, {"Smer A0", eds0}, {"Smer A1", eds1}};
+        {"LABEL108", edr0}, {"LABEL109", edr1}, {"LABEL115", eds0}, {"LABEL116", eds1}};
     int row = 0;
     for (const auto& [caption, field] : fields) {
-        grid->addWidget(new QLabel(u(caption), tab), row, 0);
+        grid->addWidget(own_.caption(new QLabel(tab), caption), row, 0);
         grid->addWidget(field, row++, 1);
     }
     grid->setRowStretch(row, 1);

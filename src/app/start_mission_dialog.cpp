@@ -42,27 +42,12 @@ Tfrmstart::Tfrmstart(Global& g, MissionStart::Hooks hooks, QWidget* parent)
     setWindowTitle(u("Štart misie / merania"));
     build();
     ChangeLanguage();
-    // What the model preparation starts from: the designed texts, or a
-    // language file's. Model captions replace them only for their model.
-    for (QWidget* w : std::initializer_list<QWidget*>{GroupBox2, chksynchro, Label5, EDgrad, chkLo, chkHi,
-                                                      SpinLo, spinHI, Label6, Label7})
-        designed_.push_back({w, caption_of(w), w->toolTip()});
-}
-
-QString Tfrmstart::caption_of(const QWidget* w)
-{
-    if (auto* label = qobject_cast<const QLabel*>(w)) return label->text();
-    if (auto* box = qobject_cast<const QCheckBox*>(w)) return box->text();
-    if (auto* group = qobject_cast<const QGroupBox*>(w)) return group->title();
-    return {};
 }
 
 void Tfrmstart::restore_designed()
 {
     for (const Designed& d : designed_) {
-        if (auto* label = qobject_cast<QLabel*>(d.widget)) label->setText(d.caption);
-        if (auto* box = qobject_cast<QCheckBox*>(d.widget)) box->setText(d.caption);
-        if (auto* group = qobject_cast<QGroupBox*>(d.widget)) group->setTitle(d.caption);
+        set_caption(d.widget, d.caption);
         d.widget->setToolTip(d.hint);
     }
 }
@@ -125,39 +110,38 @@ void Tfrmstart::build()
     cond->setColumnStretch(3, 1);
     lay->addWidget(GroupBox2);
 
-    Gprietok = named(new QGroupBox(u("Prietokomer"), this), "Gprietok");
+    Gprietok = own_.caption(named(new QGroupBox(this), "Gprietok"), "CAPT38");
     auto* flow = new QGridLayout(Gprietok);
     EDstav = named(new QLineEdit(QStringLiteral("0"), Gprietok), "EDstav");
     EDkonst = named(new QLineEdit(QStringLiteral("10"), Gprietok), "EDkonst");
-    flow->addWidget(new QLabel(u("Počiatočný stav:"), Gprietok), 0, 0);
+    flow->addWidget(own_.caption(new QLabel(Gprietok), "LABEL54"), 0, 0);
     flow->addWidget(EDstav, 0, 1);
-    flow->addWidget(new QLabel(u("Množstvo na impulz:"), Gprietok), 1, 0);
+    flow->addWidget(own_.caption(new QLabel(Gprietok), "LABEL55"), 1, 0);
     flow->addWidget(EDkonst, 1, 1);
     lay->addWidget(Gprietok);
 
-    grflowlcd = named(new QGroupBox(u("Podmienky zapisu"), this), "grflowlcd");
+    grflowlcd = own_.caption(named(new QGroupBox(this), "grflowlcd"), "CAPT39");
     auto* flowlcd = new QHBoxLayout(grflowlcd);
-    edgradflow = named(new QLineEdit(QStringLiteral("0"), grflowlcd), "edgradflow",
-                       "Zapíše stav čítača množstva pri zmene");
+    edgradflow = own_.hint(named(new QLineEdit(QStringLiteral("0"), grflowlcd), "edgradflow"), "HINT74");
     edgradflow->setMaximumWidth(60);
     UpDown2 = named(new UpDown(grflowlcd), "UpDown2");
     UpDown2->associate(edgradflow, 0, 100, 1);
-    flowlcd->addWidget(new QLabel(u("Pri zmene množstva"), grflowlcd));
+    flowlcd->addWidget(own_.caption(new QLabel(grflowlcd), "LABEL56"));
     flowlcd->addWidget(edgradflow);
     flowlcd->addWidget(UpDown2);
     flowlcd->addStretch();
     lay->addWidget(grflowlcd);
 
-    grp_belsa = named(new QGroupBox(u("Podmienky záznamu"), this), "grp_belsa");
+    grp_belsa = own_.caption(named(new QGroupBox(this), "grp_belsa"), "CAPT40");
     auto* belsa = new QGridLayout(grp_belsa);
-    edgradbelsa = named(new QLineEdit(QStringLiteral("0"), grp_belsa), "edgradbelsa");
-    chkpriemer = named(new QCheckBox(QStringLiteral("Priemerovanie"), grp_belsa), "chkpriemer");
+    edgradbelsa = own_.hint(named(new QLineEdit(QStringLiteral("0"), grp_belsa), "edgradbelsa"), "HINT76");
+    chkpriemer = own_.hint(own_.caption(named(new QCheckBox(grp_belsa), "chkpriemer"), "CAPT41"), "HINT75");
     chkpriemer->setChecked(true);
     edtotbelsa = named(new QLineEdit(QStringLiteral("0"), grp_belsa), "edtotbelsa");
-    belsa->addWidget(new QLabel(u("Pri zmene:"), grp_belsa), 0, 0);
+    belsa->addWidget(own_.caption(new QLabel(grp_belsa), "LABEL57"), 0, 0);
     belsa->addWidget(edgradbelsa, 0, 1);
     belsa->addWidget(chkpriemer, 1, 0, 1, 2);
-    belsa->addWidget(new QLabel(u("Počiatočný stav čítača:"), grp_belsa), 2, 0);
+    belsa->addWidget(own_.caption(new QLabel(grp_belsa), "LABEL58"), 2, 0);
     belsa->addWidget(edtotbelsa, 2, 1);
     lay->addWidget(grp_belsa);
 
@@ -195,7 +179,7 @@ void Tfrmstart::build()
 
     auto* buttons = new QHBoxLayout;
     BTok = named(new QPushButton(QStringLiteral("OK"), this), "BTok");
-    BTcancel = named(new QPushButton(u("Zrušiť"), this), "BTcancel");
+    BTcancel = own_.caption(named(new QPushButton(this), "BTcancel"), "CAPT42");
     BTok->setEnabled(false);
     BTok->setDefault(true);
     buttons->addStretch();
@@ -243,7 +227,7 @@ void Tfrmstart::build()
         }
     });
     connect(chksynchro, &QCheckBox::toggled, this, [this](bool on) {
-        if (g_.ident.type_code == 132) Label5->setText(on ? QStringLiteral("Sek") : QStringLiteral("min"));
+        if (g_.ident.type_code == 132) Label5->setText(on ? g_.lang.label(59) : designed_caption(Label5));
     });
     connect(BTok, &QPushButton::clicked, this, &Tfrmstart::BTokClick);
     connect(BTcancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -252,17 +236,35 @@ void Tfrmstart::build()
 void Tfrmstart::ChangeLanguage()
 {
     const Language& l = g_.lang;
-    if (!l.language_loaded) return;
+    // A model's adaptations go first; the next showing makes them again.
+    restore_designed();
+    own_.apply(l);
+    if (l.language_loaded) apply_block_texts();
+    // What the model preparation starts from: the designed texts, or a
+    // language file's. Model captions replace them only for their model.
+    designed_.clear();
+    for (QWidget* w : std::initializer_list<QWidget*>{GroupBox2, chksynchro, Label5, EDgrad, chkLo, chkHi,
+                                                      SpinLo, spinHI, Label6, Label7})
+        designed_.push_back({w, caption_of(w), w->toolTip()});
+}
+
+QString Tfrmstart::designed_caption(const QWidget* w) const
+{
+    for (const Designed& d : designed_)
+        if (d.widget == w) return d.caption;
+    return caption_of(w);
+}
+
+void Tfrmstart::apply_block_texts()
+{
+    const Language& l = g_.lang;
     setWindowTitle(l.capt(30));
     const std::pair<QWidget*, int> labels[] = {
         {Label1, 40},      {Label3, 41}, {Label2, 42},    {Label5, 43},  {chksynchro, 44},
         {GroupBox2, 45},   {chkLo, 46},  {chkHi, 47},     {Label4, 48},  {GroupBox3, 49},
         {CHKclearPTR, 50}, {CHKrol, 51}, {GroupBox1, 52}, {chkdelay, 53}};
-    for (const auto& [w, n] : labels) {
-        if (auto* label = qobject_cast<QLabel*>(w)) label->setText(l.label(n));
-        if (auto* box = qobject_cast<QCheckBox*>(w)) box->setText(l.label(n));
-        if (auto* group = qobject_cast<QGroupBox*>(w)) group->setTitle(l.label(n));
-    }
+    for (const auto& [w, n] : labels)
+        set_caption(w, l.label(n));
     const std::pair<QWidget*, int> hints[] = {
         {EDname, 40},      {EDremark, 41}, {EDperiod, 42}, {chksynchro, 43}, {chkLo, 44},
         {chkHi, 45},       {SpinLo, 46},   {spinHI, 47},   {EDgrad, 48},     {EDptr, 49},
@@ -279,6 +281,7 @@ void Tfrmstart::showEvent(QShowEvent* event)
 
 void Tfrmstart::prepare()
 {
+    const Language& L = g_.lang;
     const std::uint16_t type = g_.ident.type_code;
     EDname->setEnabled(true);
     GroupBox1->setEnabled(true);
@@ -340,20 +343,16 @@ void Tfrmstart::prepare()
         chksynchro->hide();
         GroupBox2->hide();
         grp_belsa->show();
-        chkpriemer->setToolTip(
-            u("Pri zapnutom priemerovani\nZapisovač kontinuálne vykonáva meranie\nv intervale "
-              "2 sekundy\nDo záznamu sa ukladá priemer"));
-        edgradbelsa->setToolTip(u("Zapíše záznam len ak sa meraná\nhodnota zmení o túto hodnotu"));
         break;
     case 132:
-        GroupBox2->setTitle(u("Podmienky zapisu hladiny"));
+        GroupBox2->setTitle(L.capt(43));
         chksynchro->show();
-        chksynchro->setText(QStringLiteral("Sekundy"));
-        chksynchro->setToolTip(u("Prepinanie sekundy/minuty"));
+        chksynchro->setText(L.capt(44));
+        chksynchro->setToolTip(L.hint(77));
         chksynchro->setChecked(false);
         for (QWidget* w : std::initializer_list<QWidget*>{chkLo, chkHi, SpinLo, spinHI, Label6, Label7})
             w->hide();
-        EDgrad->setToolTip(u("Zapis pri zmene cm"));
+        EDgrad->setToolTip(L.hint(78));
         break;
     default:
         break;
@@ -362,16 +361,17 @@ void Tfrmstart::prepare()
 
 void Tfrmstart::prepare_limits()
 {
+    const Language& L = g_.lang;
     const std::uint16_t type = g_.ident.type_code;
     if (type == 129 || type == 131) {
-        spinHI->setToolTip(u("Bude zapisovať údaje len ak sú nad"));
-        SpinLo->setToolTip(u("Bude zapisovať údaje len ak sú pod"));
+        spinHI->setToolTip(L.hint(79));
+        SpinLo->setToolTip(L.hint(88));
     }
     chkLo->setEnabled(true);
     chkHi->setEnabled(true);
     if (g_.calib.calib_active) {
         GroupBox2->setEnabled(true);
-        GroupBox2->setTitle(u("Podmienky záznamu"));
+        GroupBox2->setTitle(L.capt(40));
         Label6->setText(g_.calib.ValueRange);
         Label7->setText(g_.calib.ValueRange);
         // Bounds that are not whole numbers are rounded outward.
@@ -382,10 +382,10 @@ void Tfrmstart::prepare_limits()
             s->setSingleStep(std::max(1, (hi - lo) / 10));
         }
     } else if (type == 101 || type == 103) {
-        chkHi->setText(u("Zápis nad"));
-        spinHI->setToolTip(u("Bude zapisovať teploty len ak sú nad"));
-        chkLo->setText(u("Siréna"));
-        SpinLo->setToolTip(u("Zapne sirénu pri teplotách nad"));
+        chkHi->setText(L.capt(18));
+        spinHI->setToolTip(L.hint(89));
+        chkLo->setText(L.capt(19));
+        SpinLo->setToolTip(L.hint(90));
     }
 }
 

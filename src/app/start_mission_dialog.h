@@ -2,6 +2,7 @@
 // The mission start dialog Tfrmstart ("Štart misie / merania"): gathers the
 // new mission of the attached logger, prepared per model, and runs the
 // mission start (programming/mission_start.h) with it.
+#include "app/dialog_controls.h"
 #include "programming/mission_start.h"
 
 #include <QDialog>
@@ -28,7 +29,8 @@ class Tfrmstart : public QDialog
 public:
     Tfrmstart(Global& g, MissionStart::Hooks hooks, QWidget* parent = nullptr);
 
-    // Texts from the language table (when a language file is in use).
+    // The texts of the table's own, and with a language section loaded those
+    // of the window's block.
     void ChangeLanguage();
     // The dialog's fields as a mission.
     MissionForm form() const;
@@ -66,12 +68,15 @@ private:
         QWidget* widget;
         QString caption, hint;
     };
-    static QString caption_of(const QWidget* w);
     void restore_designed();
+    void apply_block_texts();
+    // A control's caption as designed (or as the language section has it).
+    QString designed_caption(const QWidget* w) const;
 
     Global& g_;
     MissionStart::Hooks hooks_;
     std::vector<Designed> designed_;
+    OwnTexts own_;
     double gradient_ = 0;        // the change gradient between events
     bool pointer_shown_ = false; // EDptr was revealed by a double-click
 };

@@ -7,10 +7,20 @@
 
 #include <QDir>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <algorithm>
 
 namespace vx
 {
+
+namespace
+{
+
+// The items of a sub-window's system menu as Qt makes it, in order.
+constexpr const char* system_menu_items[] = {"&Restore",  "&Move",        "&Size", "Mi&nimize",
+                                             "Ma&ximize", "Stay on &Top", "&Close"};
+
+} // namespace
 
 ViewerArea::ViewerArea(Global& g, QWidget* parent) : QMdiArea(parent), g_(g)
 {
@@ -80,14 +90,34 @@ TEditForm* ViewerArea::open_text_file(const QString& path)
     QString error;
     if (!viewer->open_file(path, &error)) {
         delete viewer;
-        if (g_.ui)
-            g_.ui->plain_message(QStringLiteral("Nie je možné otvoriť súbor <%1>\r\n%2")
-                                     .arg(QDir::toNativeSeparators(path), error));
+        if (g_.ui) g_.ui->plain_message(g_.lang.mess(50).arg(QDir::toNativeSeparators(path), error));
         return nullptr;
     }
     add_viewer(viewer);
     viewer->RedrawGraph();
     return viewer;
+}
+
+QList<TEditForm*> ViewerArea::viewers() const
+{
+    QList<TEditForm*> out;
+    for (QMdiSubWindow* sub : subWindowList(QMdiArea::CreationOrder))
+        if (auto* viewer = qobject_cast<TEditForm*>(sub->widget())) out << viewer;
+    return out;
+}
+
+void ViewerArea::ChangeLanguage()
+{
+    for (TEditForm* viewer : viewers())
+        viewer->ChangeLanguage();
+    for (QMdiSubWindow* sub : subWindowList()) {
+        QList<QAction*> items;
+        for (QAction* a : sub->systemMenu() ? sub->systemMenu()->actions() : QList<QAction*>())
+            if (!a->isSeparator()) items << a;
+        if (items.size() != int(std::size(system_menu_items))) continue;
+        for (int i = 0; i < items.size(); ++i)
+            items[i]->setText(QMdiSubWindow::tr(system_menu_items[i]));
+    }
 }
 
 QMdiSubWindow* ViewerArea::current_subwindow() const

@@ -39,6 +39,11 @@ public:
     // itself lacks focus) the one opened last; nullptr without viewers.
     QMdiSubWindow* current_subwindow() const;
     TEditForm* current_viewer() const;
+    // Every viewer of the area, in the order they were opened.
+    QList<TEditForm*> viewers() const;
+    // The viewers' texts after a change of language, their windows' system
+    // menus (Qt names them once, when it makes them) included.
+    void ChangeLanguage();
     // Sends a command to the active viewer; false when there is none or it
     // does not know the command. The viewer takes parameter 1 only.
     bool send_command(int code, int parameter = 1);

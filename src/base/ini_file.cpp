@@ -152,6 +152,14 @@ bool IniFile::has_section(const QString& section) const
     return s && !s->entries.isEmpty();
 }
 
+QStringList IniFile::section_names() const
+{
+    QStringList out;
+    for (const Section& s : sections_)
+        if (!s.entries.isEmpty()) out.append(s.name);
+    return out;
+}
+
 QStringList IniFile::keys(const QString& section) const
 {
     QStringList out;

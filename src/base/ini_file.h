@@ -31,6 +31,8 @@ public:
 
     // A section counts as present when it holds at least one key.
     bool has_section(const QString& section) const;
+    // The sections that hold at least one key, in file order (first spelling of each).
+    QStringList section_names() const;
     // The keys of a section in file order (first spelling of each).
     QStringList keys(const QString& section) const;
     // The raw value with surrounding blanks removed, cut to max_ini_string;

@@ -2,7 +2,9 @@
 // The language table: 200 entries of five texts each, built from the
 // built-in Slovak texts and, when present, a section of "vorlan.lng".
 #include <QString>
+#include <QStringList>
 #include <array>
+#include <span>
 
 namespace vx
 {
@@ -19,13 +21,37 @@ struct TLanguage {
 // of the text does not change.
 QString unescape_text(const QString& text);
 
+// One built-in Slovak text: its key ("MESS20") and its text in UTF-8, with
+// backslash-r or backslash-n for a line break.
+struct BuiltInText {
+    const char* key;
+    const char* text;
+};
+// Every built-in text (the table in builtin_texts.cpp).
+std::span<const BuiltInText> builtin_texts();
+
 // The built-in text of a key such as "MESS20", already unescaped; empty for
 // keys without one.
 QString builtin_text(const QString& key);
 
+// text with its first letter in upper case ("spodná hranica" -> "Spodná hranica").
+QString capitalized(QString text);
+
+// The sections of the language file (program directory first, else data
+// directory) that hold at least one key, in file order; empty without a file.
+QStringList language_sections(const QString& program_dir, const QString& data_dir = {});
+
+// The code of Qt's own translation for a language section named after a
+// language in English ("SLOVAK" -> "sk", "ENGLISH" -> "en"); empty when the
+// name is no language Qt knows.
+QString qt_language_code(const QString& section);
+
 class Language
 {
 public:
+    // The built-in texts, until build_language_tables runs.
+    Language();
+
     // Fills the table: built-in texts, then the section named section of
     // "vorlan.lng" when it holds at least one key. The file is the one in
     // program_dir, else the one shipped in data_dir. A value in double quotes
@@ -41,6 +67,8 @@ public:
     QString label(int n) const;
     QString menu(int n) const;
     QString mess(int n) const;
+    // The text of a key such as "LABEL19"; empty for a key that names no entry.
+    QString text(const QString& key) const;
 
     std::array<TLanguage, 201> table{}; // index 0 unused
 };

@@ -266,7 +266,7 @@ int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
         g.settings.port_devices[com] = o.port;
     const QString device = com_device(com, g.settings.port_devices);
     if (!g.link.open_comport(com, g.settings.port_devices)) {
-        const QString advice = open_fault_advice(driver.last_fault(), device);
+        const QString advice = open_fault_advice(driver.last_fault(), device, g.lang);
         return failed(QStringLiteral("cannot open COM%1 (%2)%3")
                           .arg(com)
                           .arg(device, advice.isEmpty() ? QString() : QStringLiteral(": ") + advice));

@@ -9,6 +9,7 @@
 #include "link/link.h"
 
 #include "base/code_page.h"
+#include "base/language.h"
 #include "base/ui_port.h"
 #include "link/bytes.h"
 #include "link/serial_port.h"
@@ -219,7 +220,7 @@ bool Link::read_misname()
         // show_progress clears comm_abort, so a cancel pressed during this
         // try has to be seen before it.
         if (abort_count_ != aborts_at_start) break;
-        show_progress(QStringLiteral("Názov prístroja"));
+        show_progress(lang_ ? lang_->mess(75) : builtin_text(QStringLiteral("MESS75")));
         if (comm_abort) break;
     }
     if (ok) {

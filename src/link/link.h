@@ -22,6 +22,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcLink)
 namespace vx
 {
 
+class Language;
 class TCommPortDriver;
 class UiPort;
 
@@ -36,6 +37,8 @@ public:
     // attach_driver also makes the driver's OnReceiveData feed rx_buffer.
     void attach_driver(TCommPortDriver* driver);
     void attach_ui(UiPort* ui) { ui_ = ui; }
+    // The texts of the progress window the link shows (the built-in ones without it).
+    void attach_language(const Language* lang) { lang_ = lang; }
     TCommPortDriver* driver() const { return drv_; }
 
     // Shared link state.
@@ -107,6 +110,7 @@ private:
 
     TCommPortDriver* drv_ = nullptr;
     UiPort* ui_ = nullptr;
+    const Language* lang_ = nullptr;
     std::function<void()> wake_; // set while a wait runs
     unsigned abort_count_ = 0;   // abort() calls so far
 };

@@ -1,5 +1,6 @@
 #include "link/serial_port.h"
 
+#include "base/language.h"
 #include "link/serial_devices.h"
 #include "link/serial_speed.h"
 
@@ -237,19 +238,14 @@ TCommPortDriver::OpenFault open_fault_of_errno(int error)
     }
 }
 
-QString open_fault_advice(TCommPortDriver::OpenFault fault, const QString& device)
+QString open_fault_advice(TCommPortDriver::OpenFault fault, const QString& device, const Language& lang)
 {
     using F = TCommPortDriver::OpenFault;
     switch (fault) {
     case F::permission:
-        return QString::fromUtf8(
-                   "Na zariadenie %1 nemáte prístupové práva: pridajte svojho používateľa do "
-                   "skupiny dialout (sudo usermod -aG dialout $USER), potom sa odhláste a znova "
-                   "prihláste.")
-            .arg(device);
+        return lang.mess(73).arg(device);
     case F::busy:
-        return QString::fromUtf8("Zariadenie %1 práve používa iný program (napríklad vorlanix-cli).")
-            .arg(device);
+        return lang.mess(74).arg(device);
     default:
         return {};
     }

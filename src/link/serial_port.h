@@ -42,6 +42,8 @@
 namespace vx
 {
 
+class Language;
+
 class TCommPortDriver : public QObject
 {
     Q_OBJECT
@@ -295,7 +297,7 @@ TCommPortDriver::OpenFault open_fault_of_errno(int error);
 // What the user can do about a port that would not open, one line to show
 // below the generic message: for a device the user may not open (the
 // dialout group) and for one that another program holds; empty otherwise.
-// device is the path the port maps to.
-QString open_fault_advice(TCommPortDriver::OpenFault fault, const QString& device);
+// device is the path the port maps to; the texts are lang's.
+QString open_fault_advice(TCommPortDriver::OpenFault fault, const QString& device, const Language& lang);
 
 } // namespace vx

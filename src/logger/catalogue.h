@@ -53,13 +53,24 @@ enum class BatteryRule {
     not_available,  // 55: "----"
 };
 
-// A text that is either fixed or the language text MESSn with a built-in default.
+// A text of the catalogue: fixed (a name, a unit, a text that reads the same
+// in every language), a language text such as "MESS100" whose built-in text
+// stands in without a table or for an empty entry, or none at all.
 struct CatalogueText {
-    const char* fixed = nullptr; // the fixed text, or the default of the language text
-    int mess = 0;                // > 0: language text MESSn
-    // The text to show; nullptr fixed text and no language text give "".
+    const char* fixed = nullptr;
+    const char* key = nullptr;
+    bool set() const { return fixed || key; }
+    // The text to show; "" for none.
     QString resolve(const Language* lang) const;
 };
+constexpr CatalogueText fixed_text(const char* text)
+{
+    return {text, nullptr};
+}
+constexpr CatalogueText language_text(const char* key)
+{
+    return {nullptr, key};
+}
 
 struct ModelRow {
     std::uint16_t type;
@@ -72,16 +83,16 @@ struct ModelRow {
     int live_length;   // bytes the live values need; 0 = no more than the status
     LiveKind live;
     BatteryRule battery;
-    // Live page captions. nullptr keeps the form default ("Teplota:", "'C",
-    // "Vlhkost:", "%RH"); "" empties the caption.
+    // Live page captions. A text that is not set keeps the form default
+    // ("Teplota:", "'C", "Vlhkost:", "%RH"); an empty fixed text empties the caption.
     bool label1_language; // LBLaktval takes language text LABEL10
-    const char* label1;
-    const char* unit1;
+    CatalogueText label1;
+    CatalogueText unit1;
     bool unit1_hidden;
-    const char* label2;
-    const char* unit2;
-    const char* hint1; // hint of the value panel pantemp
-    const char* hint2; // hint of the value panel panhumi
+    CatalogueText label2;
+    CatalogueText unit2;
+    CatalogueText hint1; // hint of the value panel pantemp
+    CatalogueText hint2; // hint of the value panel panhumi
     // Setup window: -1 unchanged, 0 hides, 1 shows its calibration group.
     int setup_calib_group;
     // Setup window: enables the correction field, the battery check box with
@@ -107,7 +118,8 @@ ModelRows all_models();
 // True when a status reply of length bytes satisfies the row's length rule.
 bool status_length_ok(const ModelRow& row, int length);
 
-// The fixed texts of the one-time notices (lines joined by CR LF).
-QString notice_text(std::uint16_t type);
+// The one-time notice of a model (130, 132): MESS72 of lang with the model's
+// caption; empty for other models.
+QString notice_text(std::uint16_t type, const Language& lang);
 
 } // namespace vx

@@ -71,18 +71,18 @@ SetClock::Result SetClock::run_current()
 {
     const QTime t = g_.now().time();
     struct Field {
-        const char* log;
+        int log; // MESSn
         std::uint8_t command;
         int value;
         int bar;
     };
     const Field time_fields[] = {
-        {"Sekunda...", cmd::clock_sec, t.second(), 20},
-        {"Minuta...", cmd::clock_min, t.minute(), 40},
-        {"Hodina...", cmd::clock_hour, t.hour(), 60},
+        {64, cmd::clock_sec, t.second(), 20},
+        {65, cmd::clock_min, t.minute(), 40},
+        {66, cmd::clock_hour, t.hour(), 60},
     };
     for (const Field& f : time_fields) {
-        g_.ui->progress_log(QString::fromUtf8(f.log));
+        g_.ui->progress_log(g_.lang.mess(f.log));
         const Result r = send_field(f.command, static_cast<std::uint8_t>(f.value), f.bar);
         if (r != Result::done) return r;
     }
@@ -90,15 +90,15 @@ SetClock::Result SetClock::run_current()
     // midnight carries the new day.
     const auto day = day_number_of(g_.now().date());
     if (!day) {
-        g_.ui->plain_message(QString::fromUtf8("Dátum počítača je mimo rozsahu zapisovača"));
+        g_.ui->plain_message(g_.lang.mess(69));
         return Result::out_of_range;
     }
     const Field date_fields[] = {
-        {"Datum LO...", cmd::clock_date_lo, *day & 0xFF, 80},
-        {"Datum HI...", cmd::clock_date_hi, *day >> 8, 90},
+        {67, cmd::clock_date_lo, *day & 0xFF, 80},
+        {68, cmd::clock_date_hi, *day >> 8, 90},
     };
     for (const Field& f : date_fields) {
-        g_.ui->progress_log(QString::fromUtf8(f.log));
+        g_.ui->progress_log(g_.lang.mess(f.log));
         const Result r = send_field(f.command, static_cast<std::uint8_t>(f.value), f.bar);
         if (r != Result::done) return r;
     }

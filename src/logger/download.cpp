@@ -82,7 +82,7 @@ bool Download::write_mark(const QString& name, int mark)
     // Without its mark a mission's records are fetched again, or, met for
     // the first time, never: that must not pass unnoticed.
     if (problem_.isEmpty()) {
-        problem_ = QStringLiteral("Cannot store the download mark of mission %1 in %2").arg(name, error);
+        problem_ = mess(56).arg(name, error);
         message(problem_);
     }
     return false;
@@ -101,7 +101,7 @@ TransferResult Download::transfer(int n, RecordSink* window)
     host_.stop_poll();
     g_.link.show_progress(mess(45));
     if (ui) {
-        ui->progress_label(QStringLiteral("Records: 0 / %1").arg(n));
+        ui->progress_label(mess(191) + progress_text(0, n));
         ui->progress_range(std::max(n, 0));
         ui->progress_position(0);
         ui->progress_clear_log();
@@ -126,7 +126,7 @@ TransferResult Download::transfer(int n, RecordSink* window)
                 r.cancelled = true;
             } else {
                 r.failed = true;
-                message(QStringLiteral("Timeout ..."));
+                message(mess(193));
             }
             break;
         }
@@ -146,7 +146,7 @@ TransferResult Download::transfer(int n, RecordSink* window)
         }
 
         if (ui) {
-            ui->progress_label(QStringLiteral("Records: ") + progress_text(r.fetched, n));
+            ui->progress_label(mess(191) + progress_text(r.fetched, n));
             ui->progress_log(progress_text(r.fetched, n));
             ui->progress_position(r.fetched);
         }
@@ -263,7 +263,7 @@ DownloadOutcome Download::new_records_steps(bool from_check)
 bool Download::finish(RecordSink* window, bool from_check, bool appended)
 {
     const int counter = g_.transfer.record_counter;
-    host_.set_status_text(QString::number(counter) + QStringLiteral(" záznamov"));
+    host_.set_status_text(QString::number(counter) + mess(58));
     bool sorted = true;
     if (counter != 0) {
         // When not even the first block reached the file, it is as it was.
@@ -285,8 +285,7 @@ bool Download::sort_file()
     if (!r.failed) return true;
     const QString path = g_.ident.type_code == old_format_type ? old_format_database_path(g_)
                                                                : database_path(g_, g_.status.mission_name);
-    const QString text = QStringLiteral("The records are stored in %1, but the file could not be sorted: %2")
-                             .arg(path, r.error);
+    const QString text = mess(57).arg(path, r.error);
     if (problem_.isEmpty()) problem_ = text;
     message(text);
     return false;
@@ -306,7 +305,7 @@ DownloadOutcome Download::newest_records()
     bool ok = false;
     const int n = answer->trimmed().toInt(&ok);
     if (!ok) {
-        message(QStringLiteral("'%1' is not a valid integer value").arg(*answer));
+        message(mess(195).arg(*answer));
         return DownloadOutcome::no_count;
     }
     // N of 0 or less asks the logger for nothing: below, the empty window and
@@ -349,7 +348,7 @@ bool Download::old_read_calibration()
 DownloadOutcome Download::old_new_records()
 {
     UiPort* ui = g_.ui;
-    g_.link.show_progress(QStringLiteral("Prenos..."));
+    g_.link.show_progress(mess(59));
     if (ui) {
         ui->progress_clear_log();
         ui->progress_range(5500);
@@ -368,8 +367,7 @@ DownloadOutcome Download::old_newest(int n)
 {
     UiPort* ui = g_.ui;
     if (g_.status.record_pointer < 0 || g_.status.record_pointer > old_pointer_limit) {
-        message(QStringLiteral("Pripojený prístroj obsahuje chybu v ukazovateli záznamov\n"
-                               "Nie je možné vykonať prenos údajov\nSpustite MISIU tlačidlom ŠTART"));
+        message(mess(60));
         return DownloadOutcome::broken_pointer;
     }
     // The count goes out as two bytes, the high one plus 1; the memory holds
@@ -378,7 +376,7 @@ DownloadOutcome Download::old_newest(int n)
         message(mess(7) + QString::number(old_pointer_limit) + mess(8));
         return DownloadOutcome::too_many;
     }
-    g_.link.show_progress(QStringLiteral("Download records..."));
+    g_.link.show_progress(mess(194));
     if (ui) {
         ui->progress_label(QStringLiteral("GET CALIBS"));
         ui->progress_position(10);
@@ -393,7 +391,7 @@ DownloadOutcome Download::old_newest(int n)
     if (!calibrated) {
         if (ui) ui->progress_hide();
         if (g_.link.comm_abort) return DownloadOutcome::cancelled;
-        message(QStringLiteral("Prístroj neodpovedá"));
+        message(mess(61));
         return DownloadOutcome::failed;
     }
     if (ui) {
@@ -432,7 +430,7 @@ int Download::old_record_stream(bool newest, int bar_max)
 {
     UiPort* ui = g_.ui;
     if (ui) {
-        ui->progress_label(QStringLiteral("Record: "));
+        ui->progress_label(mess(192));
         ui->progress_range(bar_max);
         ui->progress_position(0);
     }
@@ -456,17 +454,17 @@ int Download::old_record_stream(bool newest, int bar_max)
             ++skipped;
         if (taken % 10 == 0 && ui) {
             ui->progress_position(taken);
-            ui->progress_label(QStringLiteral("Record: ") + QString::number(taken));
+            ui->progress_label(mess(192) + QString::number(taken));
         }
     }
     g_.link.rx_buffer.clear();
-    if (ui && skipped > 0) ui->progress_log(QStringLiteral("Skipped records: %1").arg(skipped));
+    if (ui && skipped > 0) ui->progress_log(mess(63).arg(skipped));
 
     g_.transfer.record_counter = static_cast<std::uint16_t>(lines.size());
-    host_.set_status_text(QString::number(lines.size()) + QStringLiteral(" záznamov"));
+    host_.set_status_text(QString::number(lines.size()) + mess(58));
     if (lines.isEmpty()) {
         host_.set_window_modified(window, newest);
-        if (g_.ui) g_.ui->plain_message(QStringLiteral("Žiadne nové záznamy nie sú v prístroji"));
+        if (g_.ui) g_.ui->plain_message(mess(62));
         return 0;
     }
     for (const QString& line : lines)
@@ -474,7 +472,7 @@ int Download::old_record_stream(bool newest, int bar_max)
     host_.set_window_modified(window, newest);
 
     const QString path = old_format_database_path(g_);
-    const bool written = append_record_lines(path, lines, g_.ui);
+    const bool written = append_record_lines(path, lines, g_.ui, &g_.lang);
     window->block_done(written);
     if (written) {
         if (problem_.isEmpty()) note_record_source(g_);

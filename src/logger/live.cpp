@@ -3,6 +3,7 @@
 
 #include "base/calibration.h"
 #include "base/code_page.h"
+#include "base/language.h"
 #include "base/number_format.h"
 
 #include <QFile>
@@ -21,6 +22,13 @@ const char* error_caps = "ERROR";
 QString text(const char* s)
 {
     return QString::fromUtf8(s);
+}
+
+// A language text such as "HINT56", its line breaks as LF.
+QString own(const LiveInputs& in, const char* key)
+{
+    QString s = in.lang ? in.lang->text(QLatin1String(key)) : builtin_text(QLatin1String(key));
+    return s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 // Reads the fields a conversion needs; remembers when one is past the end.
@@ -330,33 +338,30 @@ LiveResult decode_live(ByteView reply, const ModelRow& row, const LiveInputs& in
         } else {
             view.pantemp.text = format_number("%7.2f", value);
             if (current) {
-                view.LBLaktval.text = text("Prud:");
+                view.LBLaktval.text = own(in, "LABEL17");
                 view.LBLunit1.text = text("mA");
-                view.pantemp.hint = text("Výstupný prúd snímača\nKalibračné koeficienty na hladinu\n"
-                                         "definujte v subore calib.ini");
+                view.pantemp.hint = own(in, "HINT56");
             } else {
-                view.LBLaktval.text = text("Hladina:");
+                view.LBLaktval.text = own(in, "LABEL18");
                 view.LBLunit1.text = text("cm");
-                view.pantemp.hint = text("Hladina");
+                view.pantemp.hint = own(in, "HINT57");
             }
         }
         if (current) {
             view.panhumi.visible = true;
             view.panhumi.text = format_number("%7.0f", pulses);
-            view.panhumi.hint = text("Stav čítača impulzov\nNuluje sa pri zápise v nastavenom intervale");
+            view.panhumi.hint = own(in, "HINT58");
             view.LBLhumi.text = text("REED");
             view.LBLunit2.text = QString();
             view.chkpriemer.visible = true;
             view.chkpriemer.checked = averaging != 0;
-            view.chkpriemer.hint =
-                text("Ak je zapnuté priemerovanie\nZapisovač každé 2 sekundy nameria prúd\n"
-                     "ukladá do záznamu priemer");
+            view.chkpriemer.hint = own(in, "HINT59");
         } else {
             view.panhumi.visible = false;
             view.LBLhumi.text = QString();
             view.chkpriemer.visible = false;
         }
-        view.PanGrad.hint = text("Zápis pri zmene hodnoty");
+        view.PanGrad.hint = own(in, "HINT63");
         view.LBLgradunit.text = text(current ? "mA" : "cm");
         if (threshold == 0) {
             view.PanGrad.text = QStringLiteral("0.0");

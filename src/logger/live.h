@@ -27,6 +27,8 @@
 namespace vx
 {
 
+class Language;
+
 class Calibration;
 
 // Reads the coefficient block of the model into c, falling back as the model
@@ -42,6 +44,7 @@ struct LiveInputs {
     float corr1 = 0, corr2 = 0;
     bool diagnostic = false;
     const Calibration* calib = nullptr; // the active user calibration, if any
+    const Language* lang = nullptr;     // the texts (the built-in ones without it)
 };
 
 struct LiveResult {

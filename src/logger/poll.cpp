@@ -37,14 +37,14 @@ void PollCycle::tick()
         decode_name();
     } else if (decode_status()) {
         p.failures = 0;
-        display_.set_link_status(ok_text);
+        display_.set_link_status(QStringLiteral("OK"));
     } else {
         ++p.failures;
     }
     p.busy = false;
     if (p.failures > 3) {
         clear_panels();
-        display_.set_link_status(lost_text);
+        display_.set_link_status(g_.lang.label(12));
         g_.transfer.already_asked = false;
     }
 
@@ -157,7 +157,7 @@ void PollCycle::notice_once(std::uint16_t type, std::uint16_t serial)
     // Once per logger and run: the serial of the reply just decoded decides.
     if (notice_shown_for_ == serial) return;
     notice_shown_for_ = serial;
-    if (g_.ui) g_.ui->show_message(notice_text(type), btn::ok);
+    if (g_.ui) g_.ui->show_message(notice_text(type, g_.lang), btn::ok);
 }
 
 void PollCycle::ask_key_name(int key)
@@ -166,8 +166,7 @@ void PollCycle::ask_key_name(int key)
     if (declined_key_ == key || !g_.ui) return;
     const bool was_running = display_.poll_running();
     if (was_running) display_.stop_poll();
-    const auto answer =
-        g_.ui->input_box(QString::fromUtf8("Nový klúc"), QString::fromUtf8("Názov klúca"), QString());
+    const auto answer = g_.ui->input_box(g_.lang.mess(70), g_.lang.mess(71), QString());
     if (answer && !answer->isEmpty()) {
         KeyList(g_.path(QStringLiteral("kluce.txt"))).append(key, *answer);
         declined_key_.reset();

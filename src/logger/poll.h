@@ -57,10 +57,6 @@ public:
         send_ = std::move(send);
     }
 
-    // Status panel text when a logger answers / is declared lost.
-    static inline const QString ok_text = QStringLiteral("OK");
-    static inline const QString lost_text = QStringLiteral("Nepripojeny");
-
 private:
     void notice_once(std::uint16_t type, std::uint16_t serial);
     void ask_key_name(int key);

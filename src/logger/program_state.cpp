@@ -11,9 +11,8 @@ HelpPage find_help_page(const Global& g)
 {
     const QStringList places = help_page_places(g.program_dir, g.data_dir, g.settings.LANGUAGE);
     for (const QString& page : places)
-        if (QFileInfo(page).isFile())
-            return {page, QStringLiteral("Nie je možné otvoriť <%1> v prehliadači").arg(page)};
-    return {{}, QStringLiteral("Neexistuje súbor pomocníka <index.html>, hľadaný v:\n") + places.join('\n')};
+        if (QFileInfo(page).isFile()) return {page, g.lang.mess(48).arg(page)};
+    return {{}, g.lang.mess(49) + places.join(QStringLiteral("\r\n"))};
 }
 
 void load_settings(Global& g)

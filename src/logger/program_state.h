@@ -20,6 +20,10 @@ namespace vx
 class UiPort;
 
 struct Global {
+    Global() { link.attach_language(&lang); }
+    Global(const Global&) = delete;
+    Global& operator=(const Global&) = delete;
+
     QString program_dir; // with its trailing '/'
     // Where the shipped read-only files lie when the program directory has
     // no copy of its own (with its trailing '/'); empty: nowhere else.

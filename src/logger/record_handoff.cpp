@@ -62,7 +62,7 @@ ShowResult show_records(Global& g, ByteView reply, int count, RecordSink& sink)
     // The block goes to the file in one append that is on the disk before
     // the caller moves the download mark past it.
     if (g.transfer.write_to_database && !file_lines.isEmpty() &&
-        !append_record_lines(database_path(g, g.status.mission_name), file_lines, g.ui))
+        !append_record_lines(database_path(g, g.status.mission_name), file_lines, g.ui, &g.lang))
         out.write_failed = true;
     sink.block_done(!out.write_failed);
     return out;
@@ -73,9 +73,8 @@ SortResult sort_record_file(Global& g, const QString& path, int header_count)
     if (g.ident.type_code == 93 || !g.settings.SORTFILE || !QFileInfo::exists(path)) return {};
     UiPort* ui = g.ui;
     if (ui) {
-        QString caption = g.lang.table[45].mess;
-        if (caption.isEmpty()) caption = QStringLiteral("Komunikácia");
-        ui->progress_show(caption);
+        const QString caption = g.lang.mess(45);
+        ui->progress_show(caption.isEmpty() ? builtin_text(QStringLiteral("MESS45")) : caption);
         ui->progress_label(QStringLiteral("SORTING"));
         ui->progress_range(100);
     }

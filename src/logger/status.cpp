@@ -29,8 +29,6 @@ QString hint_text(QString s)
     return s;
 }
 
-const char* not_available = "Nedostupný pre tento model";
-
 // The texts the main window shows when no model adapts them: its designed
 // ones, or, with a language section loaded, the entries its ChangeLanguage
 // gives these controls.
@@ -42,6 +40,11 @@ struct Designed {
         return loaded() ? hint_text(lang->hint(n)) : text(designed);
     }
     bool loaded() const { return lang && lang->language_loaded; }
+    // A text of the table's own (LABEL9 and on): the built-in one without a table.
+    QString own(const char* key) const
+    {
+        return lang ? lang->text(QLatin1String(key)) : builtin_text(QLatin1String(key));
+    }
 };
 
 // Every decode sets the adaptable captions of the window, so a logger that
@@ -54,14 +57,16 @@ void form_defaults(StatusView& v, const ModelRow& row, const Language* lang)
         const QString t = lang->label(10);
         if (!t.isEmpty()) label1 = t;
     }
-    if (row.label1) label1 = text(row.label1);
+    if (row.label1.set()) label1 = row.label1.resolve(lang);
     v.LBLaktval.text = label1;
-    v.LBLunit1.text = row.unit1 ? text(row.unit1) : d.label(main_text::LBLunit1, "'C");
+    v.LBLunit1.text = row.unit1.set() ? row.unit1.resolve(lang) : d.label(main_text::LBLunit1, "'C");
     v.LBLunit1.visible = !row.unit1_hidden;
-    v.LBLhumi.text = row.label2 ? text(row.label2) : d.label(main_text::LBLhumi, "Vlhkost:");
-    v.LBLunit2.text = row.unit2 ? text(row.unit2) : d.label(main_text::LBLunit2, "%RH");
-    v.pantemp.hint = row.hint1 ? hint_text(text(row.hint1)) : d.hint(main_text::pantemp_hint, "");
-    v.panhumi.hint = row.hint2 ? hint_text(text(row.hint2)) : d.hint(main_text::panhumi_hint, "");
+    v.LBLhumi.text = row.label2.set() ? row.label2.resolve(lang) : d.label(main_text::LBLhumi, "Vlhkost:");
+    v.LBLunit2.text = row.unit2.set() ? row.unit2.resolve(lang) : d.label(main_text::LBLunit2, "%RH");
+    v.pantemp.hint =
+        row.hint1.set() ? hint_text(row.hint1.resolve(lang)) : d.hint(main_text::pantemp_hint, "");
+    v.panhumi.hint =
+        row.hint2.set() ? hint_text(row.hint2.resolve(lang)) : d.hint(main_text::panhumi_hint, "");
     v.panhumi.visible = true;
     v.PanTempFahren.visible = false;
     v.PanTempFahren.hint = d.hint(main_text::PanTempFahren_hint, "Aktuálna teplota [Fahrenheit]");
@@ -79,7 +84,7 @@ void form_defaults(StatusView& v, const ModelRow& row, const Language* lang)
     v.PanGrad.visible = threshold_shown;
     v.LBLgradunit.visible = threshold_shown && row.type != 107;
     v.LBLgradunit.text = d.label(main_text::LBLgradunit, "'C");
-    v.PanGrad.hint = row.type == 107 ? text("zapíše údaj pre zmene množstva")
+    v.PanGrad.hint = row.type == 107 ? hint_text(d.own("HINT27"))
                                      : d.hint(main_text::PanGrad_hint, "Zapíše pri zmene teploty o");
 
     v.Hranice.visible = row.type == 101 || row.type == 103 || row.type == 129;
@@ -98,7 +103,7 @@ void form_defaults(StatusView& v, const ModelRow& row, const Language* lang)
     if (row.setup_correction) v.setup_correction_enabled = true;
 }
 
-void show_battery(StatusView& v, const ModelRow& row, int raw, bool diagnostic)
+void show_battery(StatusView& v, const ModelRow& row, int raw, bool diagnostic, const Language* lang)
 {
     auto volts = [&](double value, double red_below, bool coloured) {
         // The value is held in single precision before it is compared.
@@ -116,8 +121,8 @@ void show_battery(StatusView& v, const ModelRow& row, int raw, bool diagnostic)
         break;
     case BatteryRule::volts_alkaline:
         volts(raw * (-0.03182) + 8.1, 2.7, true);
-        v.panbat.hint = text("Napätie batérie musí byť nad 2,7V\nPoužívajte len alkalické batérie");
-        if (diagnostic) v.LBLbat.text = text("Batéria: ") + QString::number(raw);
+        v.panbat.hint = hint_text(Designed{lang}.own("HINT28"));
+        if (diagnostic) v.LBLbat.text = Designed{lang}.own("LABEL14") + QString::number(raw);
         break;
     case BatteryRule::volts_printer:
         volts(raw * 4 * 0.009047897 + 0.037091121, 7.0, true);
@@ -144,16 +149,17 @@ void show_battery(StatusView& v, const ModelRow& row, int raw, bool diagnostic)
 }
 
 // Type 101: signed limit bytes, 127 = not set.
-void show_limit_101(ControlView& label, ControlView& panel, int byte, const char* caption, const char* hint)
+void show_limit_101(ControlView& label, ControlView& panel, int byte, const QString& caption,
+                    const QString& hint)
 {
     const int value = byte >= 128 ? byte - 256 : byte;
     const bool set = value != 127;
     label.visible = set;
     panel.visible = set;
     if (!set) return;
-    label.text = text(caption);
+    label.text = caption;
     panel.text = QString::number(value);
-    panel.hint = text(hint);
+    panel.hint = hint;
 }
 
 std::optional<int> bcd(int byte)
@@ -178,9 +184,9 @@ void decode_old_format(ByteView reply, const DecodeInputs& in, StatusDecode& d)
     form_defaults(v, row, in.lang);
     v.pantype.text = row.caption.resolve(in.lang);
     v.pantype.hint = QString();
-    v.Panmisname.text = text(not_available);
-    v.panmisname2.text = text(not_available);
-    show_battery(v, row, 0, false);
+    v.Panmisname.text = Designed{in.lang}.own("LABEL9");
+    v.panmisname2.text = v.Panmisname.text;
+    show_battery(v, row, 0, false, in.lang);
     v.BevelHumi.visible = false;
 
     const std::uint16_t serial = *u16le_at(answer, 0);
@@ -285,7 +291,7 @@ StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in)
     s.interval = reply[18];
     if (type == 132 && s.interval > 60) {
         v.PanPeriod.text = QString::number(s.interval - 60);
-        v.LBLperiodunit.text = text("sek");
+        v.LBLperiodunit.text = Designed{in.lang}.own("LABEL13");
     } else {
         v.PanPeriod.text = QString::number(s.interval);
     }
@@ -302,8 +308,9 @@ StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in)
     s.corr2 = (type == 99 || type == 105 || type == 108) ? correction_value(reply[23]) : 0.0f;
 
     if (type == 101) {
-        show_limit_101(v.LBLlo, v.panLo, reply[23], "Siréna", "Zapne sirénu pri teplote nad");
-        show_limit_101(v.LBLhi, v.PanHI, reply[24], "Teploty nad", "Zapisuje len ak sú teploty nad hodnotu");
+        const Designed d{in.lang};
+        show_limit_101(v.LBLlo, v.panLo, reply[23], d.own("LABEL15"), d.own("HINT29"));
+        show_limit_101(v.LBLhi, v.PanHI, reply[24], d.own("LABEL16"), d.own("HINT55"));
     }
 
     LiveInputs live_in;
@@ -311,6 +318,7 @@ StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in)
     live_in.corr2 = s.corr2;
     live_in.diagnostic = in.diagnostic;
     live_in.calib = calib;
+    live_in.lang = in.lang;
     const LiveResult live = decode_live(reply, *row, live_in, d.coef, v);
     if (live.outcome == LiveResult::not_readable) return d;
     if (live.outcome == LiveResult::unchanged) {
@@ -337,7 +345,7 @@ StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in)
     }
 
     s.battery = reply[15];
-    show_battery(v, *row, s.battery, in.diagnostic);
+    show_battery(v, *row, s.battery, in.diagnostic, in.lang);
 
     d.recognised = true;
     return d;

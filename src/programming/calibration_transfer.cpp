@@ -29,11 +29,9 @@ void say(Global& g, const QString& text)
     g.ui->show_message(text, btn::ok);
 }
 
-QString text_failure(int index)
+QString text_failure(const Global& g, int index)
 {
-    return QStringLiteral(
-               "ERROR send command\rKalibrácia LCD A%1 je zapísaná len čiastočne; odošlite ju znova")
-        .arg(index);
+    return g.lang.mess(148).arg(index);
 }
 
 } // namespace
@@ -57,13 +55,14 @@ Transfer send_float_block(Global& g, std::span<const float> values, int bar_base
 
 Transfer send_flow_constants(Global& g, const std::array<std::uint8_t, 5>& bytes)
 {
-    const char* lines[] = {"konstanta A", "konstanta A", "konstanta B", "konstanta B", "Typ prepoctu"};
+    const QString lines[] = {g.lang.label(150), g.lang.label(150), g.lang.label(151), g.lang.label(151),
+                             capitalized(g.lang.label(152))};
     Transfer t{0, static_cast<int>(bytes.size()) + 1};
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (!g.link.send_value(coef_k + static_cast<int>(i), bytes[i])) return t;
         ++t.acknowledged;
         g.link.delay(200);
-        log(g, QString::fromLatin1(lines[i]));
+        log(g, lines[i]);
     }
     if (!g.link.send_value(coef_k + static_cast<int>(bytes.size()), check_byte(bytes))) return t;
     ++t.acknowledged;
@@ -96,21 +95,18 @@ bool send_analog_text_block(Global& g, const std::array<QString, 3>& texts)
     // Nothing goes out unless every text converts.
     for (std::size_t n = 0; n < texts.size(); ++n)
         if (!coefficient_text(texts[n])) {
-            say(g, QStringLiteral("A%1: '%2' sa nedá zapísať v kódovej stránke 1250; nič nebolo odoslané")
-                       .arg(n)
-                       .arg(texts[n]));
+            say(g, g.lang.mess(149).arg(n).arg(texts[n]));
             return false;
         }
     g.link.show_progress(QString());
     for (int n = 0; n < 3; ++n) {
         if (!send_coefficient_text(g, n, texts[static_cast<std::size_t>(n)])) {
-            say(g, text_failure(n));
+            say(g, text_failure(g, n));
             return false;
         }
     }
     if (!setup_step(g, cmd::coef_text_end, text_series_end_parameter)) {
-        say(g, QStringLiteral("ERROR send command\rKoniec série kalibrácií LCD nebol potvrdený; odošlite ju "
-                              "znova"));
+        say(g, g.lang.mess(150));
         return false;
     }
     if (g.ui) g.ui->progress_hide();
@@ -121,7 +117,7 @@ bool send_wind_text(Global& g, int index, const QString& text)
 {
     g.link.show_progress(QString());
     if (!send_coefficient_text(g, index, text)) {
-        say(g, text_failure(index));
+        say(g, text_failure(g, index));
         return false;
     }
     if (g.ui) g.ui->progress_hide();

@@ -1,6 +1,7 @@
 // The setup dialog's device values; see device_settings.h.
 #include "programming/device_settings.h"
 
+#include "base/language.h"
 #include "base/number_format.h"
 #include "logger/state.h"
 #include "programming/encoders.h"
@@ -23,11 +24,6 @@ bool one_of(std::uint16_t type, std::initializer_list<int> types)
 bool changed(const QString& text, const QString& shown)
 {
     return text.trimmed() != shown.trimmed();
-}
-
-QString offset_message()
-{
-    return QStringLiteral("Nesprávny údaj posunu teploty\rPresvedčte sa aký desatinný oddelovač ste použili");
 }
 
 } // namespace
@@ -88,8 +84,8 @@ LoggerSetupValues setup_values(std::uint16_t type, const Coefficients& c, const 
 }
 
 std::optional<DeviceSettings> parse_device_settings(std::uint16_t type, const SetupForm& f,
-                                                    const SetupForm& shown, QString* refusal,
-                                                    bool* offset_tip)
+                                                    const SetupForm& shown, const Language& lang,
+                                                    QString* refusal, bool* offset_tip)
 {
     bool ok = true;
     auto refuse = [&](const QString& text) {
@@ -103,9 +99,9 @@ std::optional<DeviceSettings> parse_device_settings(std::uint16_t type, const Se
             out = *v;
             return;
         }
-        if (!v && tip) return refuse(not_a_number(QStringLiteral("Posun teploty"), text));
+        if (!v && tip) return refuse(not_a_number(lang, capitalized(lang.label(137)), text));
         if (tip && offset_tip) *offset_tip = true;
-        refuse(offset_message());
+        refuse(lang.mess(142));
     };
     auto integer = [&](const QString& text, const QString& was, int low, int high, const QString& message,
                        std::optional<int>& out) {
@@ -122,7 +118,7 @@ std::optional<DeviceSettings> parse_device_settings(std::uint16_t type, const Se
         if (const auto v = to_number(text))
             out = static_cast<float>(*v);
         else
-            refuse(not_a_number(field, text));
+            refuse(not_a_number(lang, field, text));
     };
 
     DeviceSettings s;
@@ -136,11 +132,11 @@ std::optional<DeviceSettings> parse_device_settings(std::uint16_t type, const Se
     if (takes_second_offset(type)) offset(f.offset2, shown.offset2, s.offset2, true);
     s.new_battery = f.new_battery;
     if (takes_battery_low(type))
-        integer(f.battery_low, shown.battery_low, 0, 255, range_text(QStringLiteral("BATLO border"), 0, 255),
-                s.battery_low);
+        integer(f.battery_low, shown.battery_low, 0, 255,
+                range_text(lang, QStringLiteral("BATLO border"), 0, 255), s.battery_low);
     if (takes_measure_length(type))
-        integer(f.measure_length, shown.measure_length, 0, 255,
-                range_text(QStringLiteral("Doba merania"), 0, 255), s.measure_length);
+        integer(f.measure_length, shown.measure_length, 0, 255, range_text(lang, lang.label(39), 0, 255),
+                s.measure_length);
     if (takes_analog_block(type)) {
         const char* names[] = {"A0", "A1", "A2"};
         for (std::size_t i = 0; i < 3; ++i)
@@ -152,9 +148,9 @@ std::optional<DeviceSettings> parse_device_settings(std::uint16_t type, const Se
             decimal(f.wind[i], shown.wind[i], QString::fromLatin1(names[i]), s.coef[i]);
     }
     if (type == 107) {
-        integer(f.flow_a, shown.flow_a, 0, 65535, range_text(QStringLiteral("Konštanta A"), 0, 65535),
+        integer(f.flow_a, shown.flow_a, 0, 65535, range_text(lang, capitalized(lang.label(150)), 0, 65535),
                 s.flow[0]);
-        integer(f.flow_b, shown.flow_b, 0, 65535, range_text(QStringLiteral("Konštanta B"), 0, 65535),
+        integer(f.flow_b, shown.flow_b, 0, 65535, range_text(lang, capitalized(lang.label(151)), 0, 65535),
                 s.flow[1]);
         if (f.flow_conversion != shown.flow_conversion) s.flow[2] = f.flow_conversion;
     }
@@ -171,18 +167,14 @@ std::optional<DeviceSettings> parse_device_settings(std::uint16_t type, const Se
         if (f.calib_process != shown.calib_process) s.calib_process = f.calib_process;
         const char* pwm_names[] = {"PWM 4mA T", "PWM 20mA T", "PWM 4mA H", "PWM 20mA H"};
         for (std::size_t i = 0; i < 4; ++i)
-            integer(f.pwm[i], shown.pwm[i], 0, 255, range_text(QString::fromLatin1(pwm_names[i]), 0, 255),
-                    s.pwm[i]);
+            integer(f.pwm[i], shown.pwm[i], 0, 255,
+                    range_text(lang, QString::fromLatin1(pwm_names[i]), 0, 255), s.pwm[i]);
         const int lo = output_temperature_min, hi = output_temperature_max;
-        integer(f.temp4, shown.temp4, lo, hi,
-                QStringLiteral("Chyba Ziadana teplota pre 4mA nedovolena hodnota"), s.temp4);
-        integer(f.temp20, shown.temp20, lo, hi,
-                QStringLiteral("Chyba Ziadana teplota pre 20mA nedovolena hodnota"), s.temp20);
+        integer(f.temp4, shown.temp4, lo, hi, lang.mess(143), s.temp4);
+        integer(f.temp20, shown.temp20, lo, hi, lang.mess(144), s.temp20);
         if (ok && (s.temp4 || s.temp20)) {
             const auto t4 = to_integer(f.temp4), t20 = to_integer(f.temp20);
-            if (!t4 || !t20 || *t20 <= *t4)
-                refuse(
-                    QStringLiteral("!CHYBA! Teplota pre 20mA nemoze byt mensia alebo rovnaka ako pre 4mA"));
+            if (!t4 || !t20 || *t20 <= *t4) refuse(lang.mess(145));
         }
     }
     if (!ok) return std::nullopt;
@@ -191,17 +183,16 @@ std::optional<DeviceSettings> parse_device_settings(std::uint16_t type, const Se
 
 std::optional<PsychroOffsets> parse_psychro_offsets(const QString& dry, const QString& wet,
                                                     const QString& shown_dry, const QString& shown_wet,
-                                                    QString* refusal)
+                                                    const Language& lang, QString* refusal)
 {
     PsychroOffsets p;
-    const std::tuple<const QString&, const QString&, std::optional<double>&, const char*> fields[] = {
-        {dry, shown_dry, p.dry, "Nespravny udaj: offset suchy"},
-        {wet, shown_wet, p.wet, "Nespravny udaj: posun mokry"}};
+    const std::tuple<const QString&, const QString&, std::optional<double>&, int> fields[] = {
+        {dry, shown_dry, p.dry, 146}, {wet, shown_wet, p.wet, 147}};
     for (const auto& [text, was, out, message] : fields) {
         if (!changed(text, was)) continue;
         const auto v = to_number(text);
         if (!v || !offset_acceptable(*v)) {
-            if (refusal) *refusal = QString::fromUtf8(message);
+            if (refusal) *refusal = lang.mess(message);
             return std::nullopt;
         }
         out = *v;

@@ -11,6 +11,8 @@
 namespace vx
 {
 
+class Language;
+
 struct Coefficients;
 struct Status;
 
@@ -75,12 +77,12 @@ struct DeviceSettings {
 };
 
 // Checks form against shown (the fields as the dialog filled them) for model
-// type. nullopt with *refusal set to the message when a changed value cannot
-// go; *offset_tip is set when the message is the temperature offset's (the
-// window then shows its tip "ERRTIP0011").
+// type. nullopt with *refusal set to the message (in lang) when a changed
+// value cannot go; *offset_tip is set when the message is the temperature
+// offset's (the window then shows its tip "ERRTIP0011").
 std::optional<DeviceSettings> parse_device_settings(std::uint16_t type, const SetupForm& form,
-                                                    const SetupForm& shown, QString* refusal,
-                                                    bool* offset_tip = nullptr);
+                                                    const SetupForm& shown, const Language& lang,
+                                                    QString* refusal, bool* offset_tip = nullptr);
 
 // The psychrometer's dry and wet offsets (EDoffSuchy, EDoffMokry) against
 // what was shown; nullopt with *refusal set when a changed one cannot go.
@@ -89,6 +91,6 @@ struct PsychroOffsets {
 };
 std::optional<PsychroOffsets> parse_psychro_offsets(const QString& dry, const QString& wet,
                                                     const QString& shown_dry, const QString& shown_wet,
-                                                    QString* refusal);
+                                                    const Language& lang, QString* refusal);
 
 } // namespace vx

@@ -30,22 +30,44 @@ QString degrees(std::uint8_t code)
     return shortest_text(correction_value(code)) + QStringLiteral(" °C");
 }
 
-QString cell_name(int cell)
+QString cell_name(const Language& L, int cell)
 {
-    static const std::map<int, const char*> names = {
-        {32, "CAL0 (nižší bajt)"}, {33, "CAL0 (vyšší bajt)"}, {34, "CAL1 (nižší bajt)"},
-        {35, "CAL1 (vyšší bajt)"}, {37, "posun vlhkosti"},    {38, "bunka 38 (notácia / posun tlaku)"},
-        {39, "PWM 4mA T"},         {40, "PWM 20mA T"},        {41, "PWM 4mA H"},
-        {42, "PWM 20mA H"},        {43, "teplota pre 4 mA"},  {44, "teplota pre 20 mA"}};
-    const auto it = names.find(cell);
-    return it == names.end() ? QStringLiteral("bunka %1").arg(cell) : QString::fromUtf8(it->second);
+    const auto byte = [&](const char* word, int half) {
+        return QStringLiteral("%1 (%2)").arg(QLatin1String(word), L.label(half));
+    };
+    switch (cell) {
+    case 32:
+        return byte("CAL0", 138);
+    case 33:
+        return byte("CAL0", 139);
+    case 34:
+        return byte("CAL1", 138);
+    case 35:
+        return byte("CAL1", 139);
+    case 37:
+        return L.label(145);
+    case 38:
+        return L.label(146);
+    case 39:
+        return QStringLiteral("PWM 4mA T");
+    case 40:
+        return QStringLiteral("PWM 20mA T");
+    case 41:
+        return QStringLiteral("PWM 4mA H");
+    case 42:
+        return QStringLiteral("PWM 20mA H");
+    case 43:
+        return L.label(147);
+    case 44:
+        return L.label(148);
+    default:
+        return L.label(149).arg(cell);
+    }
 }
 
-QString partial_calibration(const Transfer& t)
+QString partial_calibration(const Language& L, const Transfer& t)
 {
-    return QStringLiteral("Kalibrácia je zapísaná len čiastočne (%1 z %2 bajtov); odošlite ju znova.")
-        .arg(t.acknowledged)
-        .arg(t.total);
+    return L.mess(124).arg(t.acknowledged).arg(t.total);
 }
 
 } // namespace
@@ -76,8 +98,9 @@ DeviceSetup::Result DeviceSetup::fail(const QString& step, const QString& note)
         g_.link.delay(straggler_ms); // the echo of an unanswered last try comes and goes
         read_logger_status(g_, param::status_poll);
     }
-    QString text = QStringLiteral("Nepotvrdil, opakujte\n\nNeúspešný krok: ") + step +
-                   QStringLiteral("\nZapisovač prevzal: ") + taken_text(taken_);
+    const Language& L = g_.lang;
+    QString text = L.mess(125) + QStringLiteral("\n\n") + L.mess(79) + step + QLatin1Char('\n') + L.mess(80) +
+                   taken_text(L, taken_);
     if (!note.isEmpty()) text += QLatin1Char('\n') + note;
     refuse(text);
     return Result::failed;
@@ -93,14 +116,11 @@ std::optional<HeldSettings> DeviceSetup::read_before(std::uint16_t type, std::ui
 {
     const auto reply = read_logger_status(g_, param::status_poll);
     if (!reply) {
-        refuse(g_.link.comm_abort ? QStringLiteral("Zrušené; nič nebolo odoslané") : g_.lang.mess(3));
+        refuse(g_.lang.mess(g_.link.comm_abort ? 126 : 3));
         return std::nullopt;
     }
     if (g_.ident.type_code != type || g_.status.serial != serial) {
-        refuse(QStringLiteral("Pripojený je iný zapisovač (typ %1, výrobné číslo %2); nič nebolo odoslané. "
-                              "Otvorte nastavenia znova.")
-                   .arg(g_.ident.type_code)
-                   .arg(g_.status.serial));
+        refuse(g_.lang.mess(127).arg(g_.ident.type_code).arg(g_.status.serial));
         return std::nullopt;
     }
     return held_settings(view(*reply), g_.status, g_.coef);
@@ -118,7 +138,7 @@ DeviceSetup::Outcome DeviceSetup::send(const DeviceSettings& s, std::uint16_t se
     if (!held) return {};
     // Constants the logger does not report cannot go back unchanged.
     if (s.type == 107 && (held->coef[0] < 0 || held->coef[1] < 0) && !(s.flow[0] && s.flow[1])) {
-        refuse(QStringLiteral("Konštanty prietokomera sa zo zapisovača nedajú prečítať; zadajte A aj B"));
+        refuse(g_.lang.mess(128));
         return {};
     }
     Sent sent;
@@ -131,11 +151,11 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
 {
     UiPort& ui = *g_.ui;
     Link& link = g_.link;
+    const Language& L = g_.lang;
     const std::uint16_t type = s.type;
     const std::uint8_t code1 = s.offset1 ? offset_code(*s.offset1) : held.corr1;
     const std::uint8_t code2 = s.offset2 ? offset_code(*s.offset2) : held.byte23;
-    auto offset = [&](int k, std::uint8_t code, const char* what) {
-        const QString name = QString::fromUtf8(what);
+    auto offset = [&](int k, std::uint8_t code, const QString& name) {
         if (!step(link.send_value(k, code), QStringLiteral("%1 %2").arg(name, degrees(code)))) {
             fail(name);
             return false;
@@ -159,7 +179,7 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
                 sent.coef[i] = values[i];
             return true;
         }
-        fail(what, partial_calibration(t));
+        fail(what, partial_calibration(L, t));
         return false;
     };
     auto value_or_held = [&](std::size_t n) {
@@ -170,7 +190,7 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
     };
     if (type == 111) {
         const auto wind = value_or_held(4);
-        if (!block(std::span(wind.data(), 4), 0, QStringLiteral("koeficienty vetra"))) return false;
+        if (!block(std::span(wind.data(), 4), 0, L.label(135))) return false;
         if (!battery_low(wind_flow_battery_low, QStringLiteral("BAT LO setup..."))) return false;
         return true;
     }
@@ -181,30 +201,27 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
         const auto bytes = flow_constant_bytes(v[0], v[1], v[2]);
         const Transfer t = send_flow_constants(g_, bytes);
         if (!t.ok()) {
-            fail(QStringLiteral("konštanty prietokomera"),
-                 QStringLiteral("Konštanty sú zapísané len čiastočne (%1 z %2 bajtov); odošlite ich znova.")
-                     .arg(t.acknowledged)
-                     .arg(t.total));
+            fail(L.label(132), L.mess(129).arg(t.acknowledged).arg(t.total));
             return false;
         }
-        taken_ << QStringLiteral("konštanty prietokomera A %1, B %2, typ %3").arg(v[0]).arg(v[1]).arg(v[2]);
+        taken_ << L.mess(130).arg(v[0]).arg(v[1]).arg(v[2]);
         sent.flow = bytes;
         if (!battery_low(wind_flow_battery_low, QStringLiteral("BAT LO setup..."))) return false;
         return true;
     }
     if (takes_second_offset(type)) {
         ui.progress_log(QStringLiteral("Temp1 offset..."));
-        if (!offset(k_offset1, code1, "posun teploty 1")) return false;
+        if (!offset(k_offset1, code1, L.label(137) + QStringLiteral(" 1"))) return false;
         link.delay(pause_ms);
         ui.progress_log(QStringLiteral("Temp2 offset..."));
-        if (!offset(k_offset2, code2, "posun teploty 2")) return false;
+        if (!offset(k_offset2, code2, L.label(137) + QStringLiteral(" 2"))) return false;
         link.delay(pause_ms);
     } else if (type == 105) {
         if (s.offset1 || s.offset2) {
             ui.progress_log(QStringLiteral("Temp offset..."));
-            if (!offset(k_offset1, code1, "posun teploty 1")) return false;
+            if (!offset(k_offset1, code1, L.label(137) + QStringLiteral(" 1"))) return false;
             link.delay(pause_ms);
-            if (!offset(k_offset2, code2, "posun teploty 2")) return false;
+            if (!offset(k_offset2, code2, L.label(137) + QStringLiteral(" 2"))) return false;
             link.delay(pause_ms);
         }
         if (s.battery_low && !battery_low(*s.battery_low, QStringLiteral("BAT LO setup..."))) return false;
@@ -212,14 +229,14 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
     }
 
     ui.progress_log(QStringLiteral("Temp offset..."));
-    if (!offset(k_offset1, code1, "posun teploty")) return false;
+    if (!offset(k_offset1, code1, L.label(137))) return false;
 
     if (s.new_battery) {
         ui.progress_log(QStringLiteral("New batt ..."));
         if (!step(link.send_acknowledged(cmd::battery_replaced, battery_replaced_parameter,
                                          battery_replaced_wait_ms),
-                  QStringLiteral("nová batéria"))) {
-            fail(QStringLiteral("nová batéria"));
+                  L.label(133))) {
+            fail(L.label(133));
             return false;
         }
         *battery_replaced = true;
@@ -227,7 +244,7 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
     }
     if (s.any_coef() && takes_analog_block(type)) {
         const auto coef = value_or_held(3);
-        if (!block(std::span(coef.data(), 3), 80, QStringLiteral("kalibračné koeficienty"))) return false;
+        if (!block(std::span(coef.data(), 3), 80, L.label(134))) return false;
     }
     if (takes_measure_length(type)) {
         if (s.battery_low && !battery_low(*s.battery_low, QStringLiteral("BAT LO setup..."))) return false;
@@ -235,10 +252,10 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
             ui.progress_log(QStringLiteral("Meas Len=") + QString::number(*s.measure_length));
             const bool ok =
                 step(setup_step(g_, cmd::setup_sensor, static_cast<std::uint8_t>(*s.measure_length)),
-                     QStringLiteral("doba merania %1").arg(*s.measure_length));
+                     L.label(136) + QStringLiteral(" %1").arg(*s.measure_length));
             link.delay(pause_ms);
             if (!ok) {
-                fail(QStringLiteral("doba merania"));
+                fail(L.label(136));
                 return false;
             }
         }
@@ -263,8 +280,8 @@ bool DeviceSetup::humidity_steps(const DeviceSettings& s, const HeldSettings& he
     };
     auto cell = [&](int address, std::uint8_t value, int pause = pause_ms) {
         if (!step(write_memory_cell(g_, address, value, pause),
-                  QStringLiteral("%1 = %2").arg(cell_name(address)).arg(value))) {
-            fail(cell_name(address));
+                  QStringLiteral("%1 = %2").arg(cell_name(g_.lang, address)).arg(value))) {
+            fail(cell_name(g_.lang, address));
             return false;
         }
         if (address != 36) sent.cells[address] = value; // cell 36 is not in the status
@@ -317,9 +334,10 @@ bool DeviceSetup::humidity_steps(const DeviceSettings& s, const HeldSettings& he
 DeviceSetup::Result DeviceSetup::verify(const Sent& sent, const QString& success)
 {
     UiPort& ui = *g_.ui;
-    ui.progress_label(QStringLiteral("Overujem..."));
+    const Language& L = g_.lang;
+    ui.progress_label(L.mess(97));
     const auto reply = read_logger_status(g_, param::status_poll);
-    if (!reply) return fail(QStringLiteral("overenie (zapisovač neodpovedá)"));
+    if (!reply) return fail(L.label(194));
     const HeldSettings h = held_settings(view(*reply), g_.status, g_.coef);
     std::vector<Difference>& d = differences_;
     const std::pair<const std::optional<std::uint8_t>&, std::uint8_t> offsets[] = {{sent.corr1, h.corr1},
@@ -327,7 +345,7 @@ DeviceSetup::Result DeviceSetup::verify(const Sent& sent, const QString& success
     for (int i = 0; i < 2; ++i) {
         const auto& [code, read] = offsets[i];
         if (code && *code != read)
-            d.push_back({QStringLiteral("posun teploty %1").arg(i + 1), degrees(*code), degrees(read)});
+            d.push_back({L.label(137) + QStringLiteral(" %1").arg(i + 1), degrees(*code), degrees(read)});
     }
     for (std::size_t i = 0; i < 4; ++i) {
         const auto& c = sent.coef[i];
@@ -338,25 +356,21 @@ DeviceSetup::Result DeviceSetup::verify(const Sent& sent, const QString& success
     if (sent.flow) {
         const std::array<int, 3> typed = {(*sent.flow)[0] + 256 * (*sent.flow)[1],
                                           (*sent.flow)[2] + 256 * (*sent.flow)[3], (*sent.flow)[4]};
-        const char* names[] = {"konštanta A", "konštanta B", "typ prepočtu"};
+        const int names[] = {150, 151, 152};
         for (std::size_t i = 0; i < 3; ++i)
             if (typed[i] != static_cast<int>(h.coef[i]))
-                d.push_back({QString::fromUtf8(names[i]), QString::number(typed[i]),
+                d.push_back({L.label(names[i]), QString::number(typed[i]),
                              QString::number(static_cast<int>(h.coef[i]))});
     }
     for (const auto& [address, value] : sent.cells) {
         const auto it = h.cells.find(address);
         if (it == h.cells.end() || it->second != value)
-            d.push_back({cell_name(address), QString::number(value),
-                         it == h.cells.end() ? QStringLiteral("(chýba)") : QString::number(it->second)});
+            d.push_back({cell_name(L, address), QString::number(value),
+                         it == h.cells.end() ? L.label(153) : QString::number(it->second)});
     }
     ui.progress_hide();
     if (!d.empty()) {
-        ui.show_message(
-            differences_text(QStringLiteral("Zapisovač potvrdil nastavenia, ale po prečítaní sa líši:"), d,
-                             QStringLiteral("Okno ukazuje, čo zapisovač drží; odošlite nastavenia "
-                                            "znova.")),
-            btn::ok);
+        ui.show_message(differences_text(L, L.mess(131), d, L.mess(132)), btn::ok);
         return Result::differs;
     }
     if (!success.isEmpty()) ui.show_message(success, btn::ok);
@@ -368,24 +382,17 @@ bool DeviceSetup::identify_sensor(bool wet)
 {
     if (!g_.ui) return false;
     UiPort& ui = *g_.ui;
-    const QString which = wet ? QStringLiteral("mokry") : QStringLiteral("suchý");
-    const QString question =
-        QStringLiteral("Pripojte na prístroj len %1 snímac teploty\rStlacte YES/ANO pre pokracovanie")
-            .arg(which);
+    const Language& L = g_.lang;
+    const QString question = L.mess(133).arg(L.label(wet ? 157 : 156));
     if (ui.show_message(question, btn::yes | btn::no) != mr::yes) return false;
     g_.link.show_progress(QStringLiteral("Send CMD"));
     ui.progress_label(wet ? QStringLiteral("ID1 ident") : QStringLiteral("ID0 ident"));
     const bool ok = g_.link.setup_exchange_quiet(cmd::setup_sensor, wet ? 1 : 0);
     ui.progress_hide();
     if (ok)
-        ui.show_message(wet ? QStringLiteral("Identifikacia mokreho snimaca vykonana úspešne")
-                            : QStringLiteral("Identifikacia sucheho snimaca vykonana úspešne"),
-                        btn::ok);
+        ui.show_message(L.mess(wet ? 134 : 135), btn::ok);
     else
-        ui.show_message(QStringLiteral("CHYBA\r- Prístroj nie je pripojený\r- %1 snímac CRC chyba\r- obidva "
-                                       "snimace su pripojene")
-                            .arg(wet ? QStringLiteral("Mokry") : QStringLiteral("Suchý")),
-                        btn::ok);
+        ui.show_message(L.mess(136).arg(L.label(wet ? 159 : 158)), btn::ok);
     return ok;
 }
 
@@ -399,17 +406,16 @@ DeviceSetup::Result DeviceSetup::send_psychro_offsets(const PsychroOffsets& offs
     const auto held = read_before(99, serial);
     if (!held) return Result::refused;
     Sent sent;
-    const std::tuple<std::uint8_t, std::optional<double>, std::uint8_t, const char*> both[] = {
-        {cmd::offset1, offsets.dry, held->corr1, "posun suchý"},
-        {cmd::offset2, offsets.wet, held->byte23, "posun mokrý"}};
+    const std::tuple<std::uint8_t, std::optional<double>, std::uint8_t, QString> both[] = {
+        {cmd::offset1, offsets.dry, held->corr1, g_.lang.label(154)},
+        {cmd::offset2, offsets.wet, held->byte23, g_.lang.label(155)}};
     for (const auto& [command, value, original, what] : both) {
         const std::uint8_t code = value ? offset_code(*value) : original;
-        if (!step(setup_step(g_, command, code),
-                  QStringLiteral("%1 %2").arg(QString::fromUtf8(what), degrees(code))))
-            return fail(QString::fromUtf8(what), QStringLiteral("Send offset error"));
+        if (!step(setup_step(g_, command, code), QStringLiteral("%1 %2").arg(what, degrees(code))))
+            return fail(what, QStringLiteral("Send offset error"));
         (command == cmd::offset1 ? sent.corr1 : sent.corr2) = code;
     }
-    return verify(sent, QStringLiteral("Posuny teploty odoslane uspesne"));
+    return verify(sent, g_.lang.mess(137));
 }
 
 void DeviceSetup::align_pointer()
@@ -417,19 +423,15 @@ void DeviceSetup::align_pointer()
     if (!g_.ui) return;
     UiPort& ui = *g_.ui;
     if (g_.status.record_pointer < 0) {
-        ui.show_message(QStringLiteral("Pre túto operáciu musí byť prístroj pripojený na PC"), btn::ok);
+        ui.show_message(g_.lang.mess(138), btn::ok);
         return;
     }
-    const QString question =
-        QStringLiteral("Údaje sa v prístroji nevymažú, len sa zrovnajú ukazovatele PC a prístroja\r"
-                       "Od vykonania tejto operácie všetky ďalšie registrácie pracovníkov budú považované "
-                       "za nové\rŽeláte si to urobiť?");
-    if (ui.show_message(question, btn::yes | btn::no) != mr::yes) return;
+    if (ui.show_message(g_.lang.mess(139), btn::yes | btn::no) != mr::yes) return;
     if (!MarkStore().write_mark(g_.status.mission_name, g_.status.record_pointer)) {
-        ui.show_message(QStringLiteral("Značku prenosu nie je možné uložiť"), btn::ok);
+        ui.show_message(g_.lang.mess(140), btn::ok);
         return;
     }
-    ui.show_message(QStringLiteral("Vykonané"), btn::ok);
+    ui.show_message(g_.lang.mess(141), btn::ok);
 }
 
 } // namespace vx

@@ -3,6 +3,7 @@
 
 #include "base/calibration.h"
 #include "base/code_page.h"
+#include "base/language.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -49,14 +50,14 @@ std::optional<int> to_integer(const QString& text)
     return v;
 }
 
-QString range_text(const QString& field, int low, int high)
+QString range_text(const Language& lang, const QString& field, int low, int high)
 {
-    return QStringLiteral("%1: povolený rozsah %2..%3").arg(field).arg(low).arg(high);
+    return lang.mess(122).arg(field).arg(low).arg(high);
 }
 
-QString not_a_number(const QString& field, const QString& text)
+QString not_a_number(const Language& lang, const QString& field, const QString& text)
 {
-    return QStringLiteral("%1: '%2' nie je číslo").arg(field, text);
+    return lang.mess(123).arg(field, text);
 }
 
 std::uint8_t gradient_code(const GradientInputs& in)

@@ -30,6 +30,8 @@
 namespace vx
 {
 
+class Language;
+
 class Calibration;
 
 // ---- Typed values ----
@@ -38,10 +40,10 @@ class Calibration;
 std::optional<double> to_number(const QString& text);
 // A whole decimal number (blanks around allowed).
 std::optional<int> to_integer(const QString& text);
-// The messages of a refused value: "<field>: povolený rozsah <low>..<high>"
-// and "<field>: '<text>' nie je číslo".
-QString range_text(const QString& field, int low, int high);
-QString not_a_number(const QString& field, const QString& text);
+// The messages of a refused value: MESS122 ("<field>: povolený rozsah
+// <low>..<high>") and MESS123 ("<field>: '<text>' nie je číslo") of lang.
+QString range_text(const Language& lang, const QString& field, int low, int high);
+QString not_a_number(const Language& lang, const QString& field, const QString& text);
 
 // ---- Record-on-change gradient and limits ----
 

@@ -1,6 +1,7 @@
 // Reading back what the logger holds; see logger_readback.h.
 #include "programming/logger_readback.h"
 
+#include "base/language.h"
 #include "link/frame.h"
 #include "logger/program_state.h"
 #include "logger/status.h"
@@ -91,19 +92,19 @@ HeldSettings held_settings(ByteView reply, const Status& s, const Coefficients& 
     return h;
 }
 
-QString differences_text(const QString& heading, const std::vector<Difference>& differences,
-                         const QString& closing)
+QString differences_text(const Language& lang, const QString& heading,
+                         const std::vector<Difference>& differences, const QString& closing)
 {
     QStringList lines{heading};
     for (const Difference& d : differences)
-        lines << QStringLiteral("- %1: odoslané %2, prečítané %3").arg(d.what, d.sent, d.read);
+        lines << lang.mess(115).arg(d.what, d.sent, d.read);
     if (!closing.isEmpty()) lines << closing;
     return lines.join(QLatin1Char('\n'));
 }
 
-QString taken_text(const QStringList& taken)
+QString taken_text(const Language& lang, const QStringList& taken)
 {
-    return taken.isEmpty() ? QStringLiteral("nič") : taken.join(QStringLiteral(", "));
+    return taken.isEmpty() ? lang.label(198) : taken.join(QStringLiteral(", "));
 }
 
 } // namespace vx

@@ -27,6 +27,8 @@
 namespace vx
 {
 
+class Language;
+
 struct Global;
 struct Status;
 
@@ -55,11 +57,11 @@ struct Difference {
     QString what, sent, read;
 };
 // The message of a read-back that differs: heading, one line per
-// difference ("what: odoslané X, prečítané Y"), then closing.
-QString differences_text(const QString& heading, const std::vector<Difference>& differences,
-                         const QString& closing);
+// difference (MESS115: "- what: odoslané X, prečítané Y"), then closing.
+QString differences_text(const Language& lang, const QString& heading,
+                         const std::vector<Difference>& differences, const QString& closing);
 
-// "a, b, c", or "nič" for none: what the logger has taken so far.
-QString taken_text(const QStringList& taken);
+// "a, b, c", or LABEL198 ("nič") for none: what the logger has taken so far.
+QString taken_text(const Language& lang, const QStringList& taken);
 
 } // namespace vx

@@ -39,26 +39,25 @@ std::optional<MissionPlan> parse_mission(const MissionForm& f, std::uint16_t typ
     p.type = type;
     // One name for the logger, the record file, its header and the download mark.
     p.name = f.name.trimmed();
-    if (p.name.isEmpty()) return refuse(QStringLiteral("Zadajte názov misie"));
+    if (p.name.isEmpty()) return refuse(lang.mess(116));
     if (p.name.contains(QLatin1Char('.')) || p.name.contains(QLatin1Char(',')) ||
         p.name.contains(QLatin1Char(':')))
         return refuse(lang.mess(22));
-    if (p.name.size() > max_name_length)
-        return refuse(QStringLiteral("Názov misie: najviac %1 znakov").arg(max_name_length));
+    if (p.name.size() > max_name_length) return refuse(lang.mess(117).arg(max_name_length));
     const auto name = to_cp1250(p.name);
-    if (!name) return refuse(QStringLiteral("Názov misie: chýba prevod do kódovej stránky 1250"));
+    if (!name) return refuse(lang.mess(118));
     p.name_bytes = name->leftJustified(16, ' ', true);
     p.remark = f.remark;
 
     const auto gradient = to_number(f.gradient);
-    if (!gradient) return refuse(not_a_number(QStringLiteral("Zápis pri zmene"), f.gradient));
+    if (!gradient) return refuse(not_a_number(lang, capitalized(lang.label(184)), f.gradient));
     if (*gradient < 0) return refuse(lang.mess(23));
     p.gradient = *gradient;
     p.gradient_text = f.gradient;
 
     if (type == 102) {
-        if (!to_number(f.flow_state)) return refuse(QStringLiteral("Nesprávny počiatočný stav"));
-        if (!to_number(f.flow_constant)) return refuse(QStringLiteral("Nesprávna konštanta prietokomera"));
+        if (!to_number(f.flow_state)) return refuse(lang.mess(119));
+        if (!to_number(f.flow_constant)) return refuse(lang.mess(120));
         p.status_text = f.flow_state;
         p.constant_text = f.flow_constant;
     }
@@ -66,21 +65,21 @@ std::optional<MissionPlan> parse_mission(const MissionForm& f, std::uint16_t typ
     const auto period = to_integer(f.period);
     const IntervalRange range = interval_range(type);
     if (type == 55 && (!period || *period < range.low || *period > range.high)) return refuse(lang.mess(21));
-    if (!period) return refuse(not_a_number(QStringLiteral("Perióda"), f.period));
-    if (type == 132 && *period > range.high) return refuse(QStringLiteral("Interval zaznamu nemoze byt >60"));
+    if (!period) return refuse(not_a_number(lang, capitalized(lang.label(183)), f.period));
+    if (type == 132 && *period > range.high) return refuse(lang.mess(121));
     if (*period < range.low || *period > range.high)
-        return refuse(range_text(QStringLiteral("Perióda"), range.low, range.high));
+        return refuse(range_text(lang, capitalized(lang.label(183)), range.low, range.high));
     p.interval = *period + (type == 132 && f.synchro ? 60 : 0);
     p.interval_text = f.period.trimmed();
 
     if (type == 107) {
         const auto n = to_integer(f.flow_gradient);
-        if (!n || *n < 0 || *n > 255) return refuse(range_text(QStringLiteral("Pri zmene množstva"), 0, 255));
+        if (!n || *n < 0 || *n > 255) return refuse(range_text(lang, lang.label(56), 0, 255));
         p.flow_counts = *n;
     }
     if (type == 130) {
         const auto g = to_number(f.belsa_gradient);
-        if (!g) return refuse(not_a_number(QStringLiteral("Pri zmene"), f.belsa_gradient));
+        if (!g) return refuse(not_a_number(lang, lang.label(118), f.belsa_gradient));
         if (*g < 0) return refuse(lang.mess(23));
         p.gradient = *g;
         p.averaging = f.averaging;
@@ -95,9 +94,9 @@ std::optional<MissionPlan> parse_mission(const MissionForm& f, std::uint16_t typ
             return !v || (*v >= signed_limit_min && *v <= signed_limit_max);
         };
         if (!fits(p.lower))
-            return refuse(range_text(QStringLiteral("Spodná hranica"), signed_limit_min, signed_limit_max));
+            return refuse(range_text(lang, capitalized(lang.label(190)), signed_limit_min, signed_limit_max));
         if (!fits(p.upper))
-            return refuse(range_text(QStringLiteral("Horná hranica"), signed_limit_min, signed_limit_max));
+            return refuse(range_text(lang, capitalized(lang.label(191)), signed_limit_min, signed_limit_max));
     }
 
     p.clear_pointer = f.clear_pointer;

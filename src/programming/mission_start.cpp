@@ -21,7 +21,7 @@ namespace
 
 constexpr int limit_pause_ms = 250;
 constexpr int old_format_pause_ms = 200;
-constexpr int straggler_ms = 100; // the driver hands over received bytes every 50 ms
+constexpr int straggler_ms = 100;       // the driver hands over received bytes every 50 ms
 constexpr int k_base = cmd::value_base; // send_value(k) sends wire command k + 32
 
 // Wall-clock milliseconds between two local date-times, as the logger counts
@@ -85,6 +85,11 @@ QString MissionStart::mess(int n) const
     return g_.lang.mess(n);
 }
 
+QString MissionStart::label(int n) const
+{
+    return g_.lang.label(n);
+}
+
 MissionStart::Result MissionStart::refuse(const QString& text)
 {
     if (g_.ui) {
@@ -103,14 +108,11 @@ MissionStart::Result MissionStart::fail(const QString& step, const QString& note
         g_.link.delay(straggler_ms);
         read_logger_status(g_, param::status_start, hooks_.decode_status);
     }
-    QString text = mess(28) + QStringLiteral("\n\nNeúspešný krok: ") + step +
-                   QStringLiteral("\nZapisovač prevzal: ") + taken_text(taken_);
+    QString text = mess(28) + QStringLiteral("\n\n") + mess(79) + step + QLatin1Char('\n') + mess(80) +
+                   taken_text(g_.lang, taken_);
     if (!note.isEmpty()) text += QLatin1Char('\n') + note;
-    if (pointer_set_)
-        text += QStringLiteral("\nUkazovateľ záznamov zapisovača je %1; značka prenosu na PC mu nezodpovedá, "
-                               "kým misia nebude odštartovaná celá.")
-                    .arg(*pointer_set_);
-    text += QStringLiteral("\nSúbor záznamov a značka prenosu zostali nezmenené; odštartujte misiu znova.");
+    if (pointer_set_) text += QLatin1Char('\n') + mess(81).arg(*pointer_set_);
+    text += QLatin1Char('\n') + mess(82);
     if (g_.ui) {
         g_.ui->progress_hide();
         g_.ui->show_message(text, btn::ok);
@@ -141,17 +143,15 @@ std::optional<MissionStart::Encoded> MissionStart::encode(const MissionPlan& p)
     e.upper = signed_limit(p.upper);
     if (type == 103 || type == 129) {
         // 0 is "no limit": a limit the sensor cannot reach would silently become none.
-        const std::pair<std::optional<int>, const char*> limits[] = {{p.lower, "Spodná hranica"},
-                                                                     {p.upper, "Horná hranica"}};
+        const std::pair<std::optional<int>, QString> limits[] = {{p.lower, capitalized(label(190))},
+                                                                 {p.upper, capitalized(label(191))}};
         LimitBytes* out[] = {&e.raw_lower, &e.raw_upper};
         for (int i = 0; i < 2; ++i) {
             const auto& [limit, what] = limits[i];
             if (!limit) continue;
             *out[i] = raw_threshold(*limit, g_.coef, gi.calib);
             if (*out[i] == LimitBytes{}) {
-                refuse(QStringLiteral("%1 %2 leží mimo rozsahu snímača; zapisovač ju nedokáže prijať")
-                           .arg(QString::fromUtf8(what))
-                           .arg(*limit));
+                refuse(mess(83).arg(what).arg(*limit));
                 return std::nullopt;
             }
         }
@@ -159,10 +159,9 @@ std::optional<MissionStart::Encoded> MissionStart::encode(const MissionPlan& p)
     if (p.start) {
         const auto delay = start_delay(g_.status.logger_time, *p.start);
         if (!delay) {
-            refuse(mess(24) +
-                   QStringLiteral("\nČas zapisovača: %1; štart musí byť aspoň o minútu neskôr. Nič "
-                                  "nebolo odoslané.")
-                       .arg(whole_minutes(g_.status.logger_time).toString(QStringLiteral("d.M.yyyy hh:mm"))));
+            refuse(mess(24) + QLatin1Char('\n') +
+                   mess(84).arg(
+                       whole_minutes(g_.status.logger_time).toString(QStringLiteral("d.M.yyyy hh:mm"))));
             return std::nullopt;
         }
         e.delay = *delay;
@@ -186,8 +185,7 @@ MissionStart::Result MissionStart::run(const MissionPlan& p)
     if (hooks_.show_status) hooks_.show_status(QString());
     const std::uint16_t type = g_.ident.type_code;
     const std::uint16_t serial = g_.status.serial;
-    if (p.type != type)
-        return refuse(QStringLiteral("Misia bola pripravená pre iný typ zapisovača; pripravte ju znova"));
+    if (p.type != type) return refuse(mess(85));
 
     const QString path = database_path(g_, p.name);
     new_header_ = true;
@@ -210,14 +208,11 @@ MissionStart::Result MissionStart::run(const MissionPlan& p)
     // The logger as it is now: still the one the mission was prepared for, its clock and coefficients.
     ui.progress_log(mess(37));
     if (!read_logger_status(g_, param::status_start, hooks_.decode_status)) {
-        if (g_.link.comm_abort) return refuse(QStringLiteral("Štart misie zrušený; nič nebolo odoslané"));
+        if (g_.link.comm_abort) return refuse(mess(86));
         return refuse(mess(3));
     }
     if (g_.ident.type_code != type || g_.status.serial != serial)
-        return refuse(QStringLiteral("Pripojený je iný zapisovač (typ %1, výrobné číslo %2); nič nebolo "
-                                     "odoslané, pripravte misiu znova")
-                          .arg(g_.ident.type_code)
-                          .arg(g_.status.serial));
+        return refuse(mess(87).arg(g_.ident.type_code).arg(g_.status.serial));
     auto e = encode(p);
     if (!e) return Result::refused;
 
@@ -242,48 +237,44 @@ MissionStart::Result MissionStart::run_current(const MissionPlan& p, Encoded& e)
 
     ui.progress_position(10);
     ui.progress_log(mess(33));
-    if (!send(cmd::mission_on, 1, QStringLiteral("záznam zapnutý")))
-        return fail(QStringLiteral("zapnutie misie"));
+    if (!send(cmd::mission_on, 1, label(181))) return fail(label(180));
 
     ui.progress_position(20);
     ui.progress_label(mess(34));
     ui.progress_log(mess(34) + (p.rollover ? QLatin1Char('1') : QLatin1Char('0')));
-    if (!send(cmd::rollover, p.rollover ? 1 : 0, QStringLiteral("rolovanie %1").arg(p.rollover ? 1 : 0)))
-        return fail(QStringLiteral("rolovanie"));
+    if (!send(cmd::rollover, p.rollover ? 1 : 0, label(182) + QStringLiteral(" %1").arg(p.rollover ? 1 : 0)))
+        return fail(label(182));
 
     ui.progress_position(30);
     ui.progress_label(mess(35));
     ui.progress_log(mess(35) + number(p.interval));
     if (!send(cmd::period, static_cast<std::uint8_t>(p.interval),
               QStringLiteral("interval %1").arg(p.interval)))
-        return fail(QStringLiteral("perióda"));
+        return fail(label(183));
 
     ui.progress_position(40);
     ui.progress_label(mess(36));
     ui.progress_log(mess(36) + p.gradient_text);
-    if (!send(cmd::gradient, e.code, QStringLiteral("zápis pri zmene (kód %1)").arg(e.code)))
-        return fail(QStringLiteral("zápis pri zmene"));
+    if (!send(cmd::gradient, e.code, QStringLiteral("%1 (%2 %3)").arg(label(184), label(129)).arg(e.code)))
+        return fail(label(184));
 
     // The start delay counts from the logger's clock as it is now, in whole minutes.
     ui.progress_log(mess(37));
-    if (!read_logger_status(g_, param::status_start, hooks_.decode_status))
-        return fail(QStringLiteral("čas zapisovača (neodpovedá)"));
+    if (!read_logger_status(g_, param::status_start, hooks_.decode_status)) return fail(label(185));
     g_.status.logger_time = whole_minutes(g_.status.logger_time);
     if (p.start) {
         const auto delay = start_delay(g_.status.logger_time, *p.start);
-        if (!delay) return fail(QStringLiteral("odklad štartu (čas zapisovača medzitým dosiahol začiatok)"));
+        if (!delay) return fail(label(187));
         e.delay = *delay;
     }
     sent.delay = e.delay;
     ui.progress_label(QStringLiteral("DELAY"));
     ui.progress_log(mess(29));
-    if (!send(cmd::delay_lo, static_cast<std::uint8_t>(e.delay % 256), {}))
-        return fail(QStringLiteral("odklad štartu"));
+    if (!send(cmd::delay_lo, static_cast<std::uint8_t>(e.delay % 256), {})) return fail(label(186));
     ui.progress_position(50);
     if (!send(cmd::delay_hi, static_cast<std::uint8_t>(e.delay / 256),
-              QStringLiteral("odklad štartu %1 min").arg(e.delay)))
-        return fail(QStringLiteral("odklad štartu"),
-                    QStringLiteral("Odklad štartu je zapísaný len čiastočne (nižší bajt)."));
+              label(186) + QStringLiteral(" %1 min").arg(e.delay)))
+        return fail(label(186), mess(88));
     ui.progress_position(60);
 
     ui.progress_label(QStringLiteral("MISSION Name"));
@@ -291,11 +282,8 @@ MissionStart::Result MissionStart::run_current(const MissionPlan& p, Encoded& e)
     for (int i = 1; i <= 16; ++i) {
         const auto c = static_cast<std::uint8_t>(p.name_bytes[i - 1]);
         if (!send(static_cast<std::uint8_t>(cmd::name_first + i - 1), c,
-                  i == 16 ? QStringLiteral("názov %1").arg(p.name) : QString()))
-            return fail(
-                QStringLiteral("názov misie (znak %1)").arg(i),
-                i > 1 ? QStringLiteral("Názov misie je zapísaný len čiastočne (%1 zo 16 znakov).").arg(i - 1)
-                      : QString());
+                  i == 16 ? label(199) + QLatin1Char(' ') + p.name : QString()))
+            return fail(label(200).arg(i), i > 1 ? mess(89).arg(i - 1) : QString());
         ui.progress_position(5 * i);
     }
 
@@ -303,12 +291,12 @@ MissionStart::Result MissionStart::run_current(const MissionPlan& p, Encoded& e)
     if (p.clear_pointer) {
         ui.progress_log(mess(27));
         ui.progress_label(QStringLiteral("Pointer clear"));
-        const QString step = QStringLiteral("ukazovateľ záznamov");
+        const QString step = label(189);
         if (!send(cmd::pointer_lo, static_cast<std::uint8_t>(e.pointer % 256), {})) return fail(step);
         ui.progress_position(70);
         if (!send(cmd::pointer_hi, static_cast<std::uint8_t>(e.pointer / 256),
-                  QStringLiteral("ukazovateľ záznamov %1").arg(e.pointer)))
-            return fail(step, QStringLiteral("Ukazovateľ záznamov je nastavený len čiastočne (nižší bajt)."));
+                  step + QStringLiteral(" %1").arg(e.pointer)))
+            return fail(step, mess(90));
         ui.progress_position(80);
         sent.pointer = e.pointer;
         pointer_set_ = e.pointer;
@@ -316,26 +304,26 @@ MissionStart::Result MissionStart::run_current(const MissionPlan& p, Encoded& e)
 
     // Limits and conditions: each acknowledged, or the start has failed.
     // Each limit is followed by a pause; the averaging flag of 130 is preceded by it.
-    auto limit = [&](const char* line, std::uint8_t command, std::uint8_t value, const QString& taken) {
-        if (line) ui.progress_log(QString::fromLatin1(line));
+    auto limit = [&](const QString& line, std::uint8_t command, std::uint8_t value, const QString& taken) {
+        if (!line.isEmpty()) ui.progress_log(line);
         if (type == 130) link.delay(limit_pause_ms);
         const bool ok = send(command, value, taken);
         if (ok && type != 130) link.delay(limit_pause_ms);
         return ok;
     };
-    const auto signed_text = [](std::uint8_t b) {
-        return b == 127 ? QStringLiteral("žiadna") : number(static_cast<std::int8_t>(b));
+    const auto signed_text = [this](std::uint8_t b) {
+        return b == 127 ? label(195) : number(static_cast<std::int8_t>(b));
     };
     switch (type) {
     case 101:
     case 131: {
         const std::uint8_t lo_cmd = type == 101 ? 39 : 40;
-        if (!limit(type == 101 ? "LO hranica..." : "LO ...", lo_cmd, e.lower,
-                   QStringLiteral("spodná hranica %1").arg(signed_text(e.lower))))
-            return fail(QStringLiteral("spodná hranica"));
-        if (!limit(type == 101 ? "HI hranica..." : "HI ...", lo_cmd + 1, e.upper,
-                   QStringLiteral("horná hranica %1").arg(signed_text(e.upper))))
-            return fail(QStringLiteral("horná hranica"));
+        if (!limit(type == 101 ? mess(92) : QStringLiteral("LO ..."), lo_cmd, e.lower,
+                   label(190) + QLatin1Char(' ') + signed_text(e.lower)))
+            return fail(label(190));
+        if (!limit(type == 101 ? mess(93) : QStringLiteral("HI ..."), lo_cmd + 1, e.upper,
+                   label(191) + QLatin1Char(' ') + signed_text(e.upper)))
+            return fail(label(191));
         if (type == 101) {
             sent.lower = e.lower;
             sent.upper = e.upper;
@@ -346,22 +334,21 @@ MissionStart::Result MissionStart::run_current(const MissionPlan& p, Encoded& e)
     case 129: {
         const LimitBytes both[] = {e.raw_lower, e.raw_upper};
         for (int i = 0; i < 2; ++i) {
-            const QString what = i == 0 ? QStringLiteral("spodná hranica") : QStringLiteral("horná hranica");
+            const QString what = label(i == 0 ? 190 : 191);
             const int raw = both[i].lo + 256 * both[i].hi;
             const std::uint8_t command = static_cast<std::uint8_t>(77 + 2 * i);
-            if (!limit(i == 0 ? "LO hranica..." : "HI hranica...", command, both[i].lo, {}))
-                return fail(what);
-            if (!limit(nullptr, command + 1, both[i].hi, QStringLiteral("%1 %2").arg(what).arg(raw)))
-                return fail(what, QStringLiteral("Hranica je zapísaná len čiastočne (nižší bajt)."));
+            if (!limit(mess(i == 0 ? 92 : 93), command, both[i].lo, {})) return fail(what);
+            if (!limit({}, command + 1, both[i].hi, QStringLiteral("%1 %2").arg(what).arg(raw)))
+                return fail(what, mess(91));
         }
         sent.lower = e.raw_lower.lo + 256 * e.raw_lower.hi;
         sent.upper = e.raw_upper.lo + 256 * e.raw_upper.hi;
         break;
     }
     case 130:
-        if (!limit("Priemerovanie...", 39, p.averaging ? 1 : 0,
-                   QStringLiteral("priemerovanie %1").arg(p.averaging ? 1 : 0)))
-            return fail(QStringLiteral("priemerovanie"));
+        if (!limit(mess(94), 39, p.averaging ? 1 : 0,
+                   label(192) + QStringLiteral(" %1").arg(p.averaging ? 1 : 0)))
+            return fail(label(192));
         sent.averaging = p.averaging ? 1 : 0;
         break;
     default:
@@ -381,14 +368,10 @@ MissionStart::Result MissionStart::run_old_format(const MissionPlan& p, const En
         link.send_command(cmd::old_calib, param::old_calib);
         link.delay(old_format_pause_ms);
         const auto oc = decode_old_calibration(view(link.rx_buffer), 0);
-        if (!oc) return refuse(QStringLiteral("Prístroj neodpovedá"));
-        if (oc->a1 == 0 || oc->a1 == 1)
-            return refuse(
-                QStringLiteral("Nesprávne kalibračné údaje v prístroji, nie je možné použiť gradient"));
+        if (!oc) return refuse(mess(61));
+        if (oc->a1 == 0 || oc->a1 == 1) return refuse(mess(95));
         const auto q = old_gradient_quotient(p.gradient, oc->a1);
-        if (!q)
-            return refuse(QStringLiteral("Zápis pri zmene: podiel gradientu a koeficientu A1 je väčší "
-                                         "ako 65535"));
+        if (!q) return refuse(mess(96));
         quotient = *q;
     }
     auto send_old = [&](std::uint8_t command, int parameter) {
@@ -405,7 +388,7 @@ MissionStart::Result MissionStart::run_old_format(const MissionPlan& p, const En
     send_old(cmd::old_grad_lo, quotient % 256);
     ui.progress_position(30);
     // These frames are not acknowledged: only reading them back tells whether they were taken.
-    taken_ << QStringLiteral("nepotvrdené rámce intervalu a zápisu pri zmene");
+    taken_ << label(197);
     Sent sent;
     sent.type = 55;
     sent.interval = p.interval;
@@ -417,9 +400,9 @@ MissionStart::Result MissionStart::run_old_format(const MissionPlan& p, const En
 MissionStart::Result MissionStart::verify(const Sent& s)
 {
     UiPort& ui = *g_.ui;
-    ui.progress_label(QStringLiteral("Overujem..."));
+    ui.progress_label(mess(97));
     const auto reply = read_logger_status(g_, param::status_start, hooks_.decode_status);
-    if (!reply) return fail(QStringLiteral("overenie (zapisovač neodpovedá)"));
+    if (!reply) return fail(label(194));
     const HeldSettings h = held_settings(view(*reply), g_.status, g_.coef);
     std::optional<QString> name;
     if (s.type != 55) {
@@ -432,36 +415,29 @@ MissionStart::Result MissionStart::verify(const Sent& s)
         if (read < sent || read > sent + tolerance) d.push_back({what, number(sent), number(read)});
     };
     compare(QStringLiteral("interval"), s.interval, h.interval);
-    compare(s.type == 55 ? QStringLiteral("zápis pri zmene (podiel)")
-                         : QStringLiteral("zápis pri zmene (kód)"),
-            s.gradient, h.gradient);
+    compare(QStringLiteral("%1 (%2)").arg(label(184), label(s.type == 55 ? 130 : 129)), s.gradient,
+            h.gradient);
     if (s.type != 55) {
-        compare(QStringLiteral("rolovanie"), s.rollover ? 1 : 0, h.rollover ? 1 : 0);
-        compare(QStringLiteral("misia zapnutá"), 1, h.mission_on ? 1 : 0);
+        compare(label(182), s.rollover ? 1 : 0, h.rollover ? 1 : 0);
+        compare(label(131), 1, h.mission_on ? 1 : 0);
         // The logger counts the delay down by the minute, and may write a record as it starts.
-        if (h.delay + 1 != s.delay) compare(QStringLiteral("odklad štartu"), s.delay, h.delay);
-        if (s.pointer) compare(QStringLiteral("ukazovateľ záznamov"), *s.pointer, h.pointer, 1);
-        if (name != s.name)
-            d.push_back(
-                {QStringLiteral("názov misie"), s.name, name ? *name : QStringLiteral("(nečitateľný)")});
+        if (h.delay + 1 != s.delay) compare(label(186), s.delay, h.delay);
+        if (s.pointer) compare(label(189), *s.pointer, h.pointer, 1);
+        if (name != s.name) d.push_back({label(188), s.name, name ? *name : label(196)});
     }
     if (s.type == 101) {
-        compare(QStringLiteral("spodná hranica"), *s.lower, h.byte23);
-        compare(QStringLiteral("horná hranica"), *s.upper, h.byte24);
+        compare(label(190), *s.lower, h.byte23);
+        compare(label(191), *s.upper, h.byte24);
     }
     if ((s.type == 103 || s.type == 129) && s.lower) {
-        compare(QStringLiteral("spodná hranica"), *s.lower, h.raw_lower.value_or(-1));
-        compare(QStringLiteral("horná hranica"), *s.upper, h.raw_upper.value_or(-1));
+        compare(label(190), *s.lower, h.raw_lower.value_or(-1));
+        compare(label(191), *s.upper, h.raw_upper.value_or(-1));
     }
-    if (s.averaging) compare(QStringLiteral("priemerovanie"), *s.averaging, h.byte23);
+    if (s.averaging) compare(label(192), *s.averaging, h.byte23);
     if (!d.empty()) {
-        failed_step_ = QStringLiteral("overenie");
+        failed_step_ = label(193);
         ui.progress_hide();
-        ui.show_message(
-            differences_text(QStringLiteral("Zapisovač potvrdil misiu, ale po prečítaní sa líši:"), d,
-                             QStringLiteral("Súbor záznamov a značka prenosu zostali nezmenené; "
-                                            "odštartujte misiu znova.")),
-            btn::ok);
+        ui.show_message(differences_text(g_.lang, mess(98), d, mess(82)), btn::ok);
         return Result::failed;
     }
     return Result::started;
@@ -470,8 +446,7 @@ MissionStart::Result MissionStart::verify(const Sent& s)
 void MissionStart::write_file_and_mark(const MissionPlan& p, int pointer, bool mark)
 {
     UiPort& ui = *g_.ui;
-    if (mark && !MarkStore().write_mark(p.name, pointer))
-        ui.show_message(QStringLiteral("Značku prenosu misie %1 nie je možné uložiť").arg(p.name), btn::ok);
+    if (mark && !MarkStore().write_mark(p.name, pointer)) ui.show_message(mess(99).arg(p.name), btn::ok);
     if (new_header_) {
         RecordFileHeader h;
         h.type_code = g_.ident.type_code;
@@ -483,8 +458,7 @@ void MissionStart::write_file_and_mark(const MissionPlan& p, int pointer, bool m
         h.status = p.status_text;
         h.constant = p.constant_text;
         const QString path = database_path(g_, p.name);
-        if (!write_header(path, h, &ui))
-            ui.show_message(QStringLiteral("Súbor záznamov %1 nie je možné zapísať").arg(path), btn::ok);
+        if (!write_header(path, h, &ui, &g_.lang)) ui.show_message(mess(114).arg(path), btn::ok);
         if (hooks_.refresh_database) hooks_.refresh_database();
     }
     if (hooks_.show_status) hooks_.show_status(mess(38));

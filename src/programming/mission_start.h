@@ -91,6 +91,7 @@ private:
     Result refuse(const QString& text);
     void write_file_and_mark(const MissionPlan& plan, int pointer, bool mark);
     QString mess(int n) const;
+    QString label(int n) const;
 
     Global& g_;
     Hooks hooks_;

@@ -1,5 +1,6 @@
 #include "records/database_view.h"
 
+#include "base/language.h"
 #include "base/number_format.h"
 #include "records/record_file.h"
 
@@ -106,7 +107,7 @@ std::pair<QDateTime, QDateTime> filter_window(const RecordFilter& f)
     return {from_wall_key(from), from_wall_key(to)};
 }
 
-FilterOutcome makefilters(const RecordFilter& f, QStringView text)
+FilterOutcome makefilters(const RecordFilter& f, QStringView text, const Language& lang)
 {
     FilterOutcome out;
     if (!f.active()) return out;
@@ -115,7 +116,7 @@ FilterOutcome makefilters(const RecordFilter& f, QStringView text)
     if (f.above) {
         const auto v = parse_record_value(f.above_text);
         if (!v) {
-            out.message = QStringLiteral("Nesprávna hodnota HI_TEMP vo filtroch");
+            out.message = lang.mess(76);
             return out;
         }
         above = *v;
@@ -123,7 +124,7 @@ FilterOutcome makefilters(const RecordFilter& f, QStringView text)
     if (f.below) {
         const auto v = parse_record_value(f.below_text);
         if (!v) {
-            out.message = QStringLiteral("Nesprávna hodnota LO_TEMP vo filtroch");
+            out.message = lang.mess(77);
             return out;
         }
         below = *v;
@@ -132,11 +133,11 @@ FilterOutcome makefilters(const RecordFilter& f, QStringView text)
     qint64 from = 0, to = 0;
     if (f.by_time) {
         std::tie(from, to) = window_keys(f);
-        out.lines << QStringLiteral("FILTER Od casu: ") + format_time_stamp(from_wall_key(from))
-                  << QStringLiteral("FILTER Do casu: ") + format_time_stamp(from_wall_key(to));
+        out.lines << lang.label(94) + format_time_stamp(from_wall_key(from))
+                  << lang.label(95) + format_time_stamp(from_wall_key(to));
     }
-    if (f.above) out.lines << QStringLiteral("Teploty nad: ") + f.above_text;
-    if (f.below) out.lines << QStringLiteral("Teploty pod: ") + f.below_text;
+    if (f.above) out.lines << lang.label(96) + f.above_text;
+    if (f.below) out.lines << lang.label(97) + f.below_text;
 
     for_each_line(text, [&](QStringView line) {
         const RecordFields r = parse_record_fields(line);
@@ -187,7 +188,7 @@ std::optional<QStringList> prietok_make(QStringView text)
 }
 
 DatabaseView build_database_view(QStringView file_text, const QString& file_name, bool flow,
-                                 const RecordFilter& filter)
+                                 const RecordFilter& filter, const Language& lang)
 {
     DatabaseView view;
     if (flow) {
@@ -197,7 +198,7 @@ DatabaseView build_database_view(QStringView file_text, const QString& file_name
             return view;
         }
     }
-    const FilterOutcome f = makefilters(filter, file_text);
+    const FilterOutcome f = makefilters(filter, file_text, lang);
     view.message = f.message;
     if (f.active) {
         view.kind = DatabaseView::Kind::filtered;

@@ -14,6 +14,8 @@
 namespace vx
 {
 
+class Language;
+
 // Calls fn(line) for every line of text, without its CR LF or LF. A text that
 // ends with a line break has no empty line after it; an empty text has none.
 template <typename Fn> void for_each_line(QStringView text, Fn&& fn)
@@ -82,13 +84,13 @@ struct FilterOutcome {
 
 // The record lines of text that pass every active condition: the first value
 // strictly above the "nad" limit, strictly below the "pod" limit, the time
-// stamp inside the window. The lines start with "FILTER Od casu: " and
-// "FILTER Do casu: " for a time window and "Teploty nad: " / "Teploty pod: "
-// for the limits. A ticked limit that is not a number (point or comma
-// decimals) gives "Nesprávna hodnota HI_TEMP vo filtroch" (the "nad" limit)
-// or "... LO_TEMP ..." (the "pod" limit) and no active filter; a limit whose
-// box is not ticked is not read.
-FilterOutcome makefilters(const RecordFilter& f, QStringView text);
+// stamp inside the window. The lines start with lang's LABEL94 and LABEL95
+// ("FILTER Od casu: ", "FILTER Do casu: ") for a time window and LABEL96 /
+// LABEL97 ("Teploty nad: ", "Teploty pod: ") for the limits. A ticked limit
+// that is not a number (point or comma decimals) gives MESS76 (the "nad"
+// limit) or MESS77 (the "pod" limit) and no active filter; a limit whose box
+// is not ticked is not read.
+FilterOutcome makefilters(const RecordFilter& f, QStringView text, const Language& lang);
 
 // ---- Flow totals ----
 
@@ -96,7 +98,8 @@ FilterOutcome makefilters(const RecordFilter& f, QStringView text);
 // counter state) and "CONST" (pulse constant) lines, each a number after the
 // first tab, then for every record line total += constant * first value.
 // Lines: the last "Remark" line before both were found (empty when none),
-// "Pociatocny stav=" and "Konstanta prietokomera=" with one decimal, then
+// "Pociatocny stav=" and "Konstanta prietokomera=" with one decimal (fixed
+// texts in every language: the CSV export knows totals by the second), then
 // "d.M.yyyy hh:mm", tab, the total with one decimal, tab, "m3" per record.
 // nullopt when the file lacks either number.
 std::optional<QStringList> prietok_make(QStringView text);
@@ -115,7 +118,7 @@ struct DatabaseView {
 // name and the filtered records when a filter is active and valid; else the
 // whole file.
 DatabaseView build_database_view(QStringView file_text, const QString& file_name, bool flow,
-                                 const RecordFilter& filter);
+                                 const RecordFilter& filter, const Language& lang);
 
 // The recent list after opening name: put at the top unless already listed.
 QStringList add_recent(QStringList recent, const QString& name);

@@ -31,7 +31,7 @@ QList<PrintPage> print_layout(const QStringList& lines, const PrintSettings& set
         base += qsizetype(rows) * cols;
         const int y = page.height - 50;
         p.items.append({PrintItem::Kind::page_number, page.width - page.width / 8, y,
-                        QStringLiteral("Strana ") + QString::number(number)});
+                        settings.page + QString::number(number)});
         p.items.append({PrintItem::Kind::footer, page.width / 2, y, settings.foot});
         p.items.append({PrintItem::Kind::time, 200, y, now});
     }

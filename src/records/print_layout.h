@@ -16,6 +16,7 @@ struct PrintSettings {
     int rows = 50; // lines per column; 1 prints the text plainly, without the grid
     QString head;  // printed before the caption in the header line
     QString foot;  // footer text
+    QString page;  // the word before the page number ("Strana ")
 };
 
 struct PrintItem {
@@ -39,7 +40,7 @@ struct PrintPageSize {
 // printed): a page's header is head + caption at (width / 2, 0); line
 // i = first + c * rows + r + 1 of the page goes to (200 + c * cw, 100 + r * lh)
 // with cw = (width - 300) / cols and lh = (height - 200) / rows, tabs printed
-// as blanks; a full page ends with "Strana " + number at (width - width / 8,
+// as blanks; a full page ends with page + number at (width - width / 8,
 // height - 50), the footer text at (width / 2, height - 50) and now at
 // (200, height - 50). The pages end where the lines end: the last page has no
 // footer, and lines that end exactly at a page's end leave a last page with

@@ -1,6 +1,7 @@
 #include "records/record_file.h"
 
 #include "base/code_page.h"
+#include "base/language.h"
 #include "base/safe_file.h"
 #include "base/ui_port.h"
 
@@ -302,12 +303,10 @@ QString old_format_database_path(const QString& log_dir, std::uint16_t serial)
     return QDir(log_dir).filePath(QString::number(serial) + QStringLiteral(".txt"));
 }
 
-bool ensure_log_dir(const QString& dir, UiPort* ui)
+bool ensure_log_dir(const QString& dir, UiPort* ui, const Language* lang)
 {
     if (QFileInfo(dir).isDir() || QDir().mkpath(dir)) return true;
-    if (ui)
-        ui->show_message(QStringLiteral("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"),
-                         btn::ok);
+    if (ui) ui->show_message(lang ? lang->mess(78) : builtin_text(QStringLiteral("MESS78")), btn::ok);
     return false;
 }
 
@@ -356,9 +355,10 @@ bool end_torn_line(QFile& f, const QByteArray& bytes)
 
 // One open, write and close per append; the bytes are on the disk (fsync)
 // before it returns true.
-bool append_bytes(const QString& path, const std::optional<QByteArray>& bytes, UiPort* ui)
+bool append_bytes(const QString& path, const std::optional<QByteArray>& bytes, UiPort* ui,
+                  const Language* lang)
 {
-    if (!ensure_log_dir(QFileInfo(path).absolutePath(), ui)) return false;
+    if (!ensure_log_dir(QFileInfo(path).absolutePath(), ui, lang)) return false;
     if (!bytes) {
         report_unwritable(path, ui);
         return false;
@@ -386,14 +386,14 @@ bool append_bytes(const QString& path, const std::optional<QByteArray>& bytes, U
 
 } // namespace
 
-bool write_record(const QString& path, const QString& line, UiPort* ui)
+bool write_record(const QString& path, const QString& line, UiPort* ui, const Language* lang)
 {
-    return append_bytes(path, encode_lines({line}), ui);
+    return append_bytes(path, encode_lines({line}), ui, lang);
 }
 
-bool append_record_lines(const QString& path, const QStringList& lines, UiPort* ui)
+bool append_record_lines(const QString& path, const QStringList& lines, UiPort* ui, const Language* lang)
 {
-    return append_bytes(path, encode_lines(lines), ui);
+    return append_bytes(path, encode_lines(lines), ui, lang);
 }
 
 int header_line_count(std::uint16_t type_code)
@@ -415,9 +415,9 @@ QStringList header_lines(const RecordFileHeader& h)
     return lines;
 }
 
-bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui)
+bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui, const Language* lang)
 {
-    if (!ensure_log_dir(QFileInfo(path).absolutePath(), ui)) return false;
+    if (!ensure_log_dir(QFileInfo(path).absolutePath(), ui, lang)) return false;
     const auto bytes = encode_lines(header_lines(h));
     FileReplacement f(path);
     if (bytes && f.open() && f.write(*bytes) && f.commit()) return true;

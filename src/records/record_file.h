@@ -17,6 +17,8 @@
 namespace vx
 {
 
+class Language;
+
 class UiPort;
 
 // One parsed record line. count is the number of leading value fields that
@@ -78,10 +80,10 @@ QString database_path(const QString& log_dir, const QString& mission_name);
 // The old-format logger's file: named by its serial number.
 QString old_format_database_path(const QString& log_dir, std::uint16_t serial);
 
-// Makes sure the directory exists; on failure shows "Adresár \LOG nie je
-// možné vytvoriť, Závažná chyba Vášho PC" through ui (when given) and
-// returns false.
-bool ensure_log_dir(const QString& dir, UiPort* ui);
+// Makes sure the directory exists; on failure shows MESS78 ("Adresár \LOG
+// nie je možné vytvoriť, Závažná chyba Vášho PC") of lang (the built-in text
+// without it) through ui (when given) and returns false.
+bool ensure_log_dir(const QString& dir, UiPort* ui, const Language* lang = nullptr);
 // Appends one record line (CR LF, code page 1250) to path, creating the file
 // and its directory when missing; the file is opened and closed for this one
 // append. A last line left without its end by an earlier append that was cut
@@ -91,9 +93,10 @@ bool ensure_log_dir(const QString& dir, UiPort* ui);
 // through ui (when given) and false returned. Only a regular file is
 // written: a symbolic link at path is refused ("Unable to write to <path>:
 // it is a symbolic link"), never followed.
-bool write_record(const QString& path, const QString& line, UiPort* ui);
+bool write_record(const QString& path, const QString& line, UiPort* ui, const Language* lang = nullptr);
 // Appends several lines in one write, as write_record does for one.
-bool append_record_lines(const QString& path, const QStringList& lines, UiPort* ui);
+bool append_record_lines(const QString& path, const QStringList& lines, UiPort* ui,
+                         const Language* lang = nullptr);
 
 // The header a mission start writes.
 struct RecordFileHeader {
@@ -113,7 +116,7 @@ QStringList header_lines(const RecordFileHeader& h);
 // Creates (or replaces) path with the header; false (with "Unable to write
 // to <path>" through ui) when it cannot be written. A link at path is
 // replaced by the new file, its target left alone.
-bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui);
+bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui, const Language* lang = nullptr);
 
 // ---- Sorting ----
 

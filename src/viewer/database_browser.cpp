@@ -167,7 +167,12 @@ Tfrmopenbase::Tfrmopenbase(Global& g, QWidget* parent) : QWidget(parent, Qt::Win
             recent_.append(path);
     show_recent();
     cmbrecfiles->setCurrentIndex(-1);
-    if (g_.lang.language_loaded) ChangeLanguage();
+    ChangeLanguage();
+    // A window made with a language section starts with these choices.
+    if (g_.lang.language_loaded) {
+        RGafterItems->button(0)->setChecked(true);
+        RGdobaItems->button(3)->setChecked(true);
+    }
     resize(760, 560);
 }
 
@@ -369,7 +374,7 @@ void Tfrmopenbase::preview(bool after_list_choice)
     }
     const QFileInfo info(current_file_);
     stpanels[0]->setText(QDir::toNativeSeparators(current_file_));
-    stpanels[1]->setText(QString::number(info.size()) + QStringLiteral(" Bytes"));
+    stpanels[1]->setText(QString::number(info.size()) + g_.lang.mess(190));
     stpanels[2]->setText(info.exists() ? format_time_stamp(info.lastModified()) : QString());
     if (!info.isFile()) return;
 
@@ -459,7 +464,7 @@ TEditForm* Tfrmopenbase::make()
         if (g_.ui) g_.ui->plain_message(error);
         return nullptr;
     }
-    const DatabaseView view = build_database_view(*text, name, chkprietok->isChecked(), filter());
+    const DatabaseView view = build_database_view(*text, name, chkprietok->isChecked(), filter(), g_.lang);
     TEditForm* viewer = new_viewer ? new_viewer() : nullptr;
     if (!viewer) return nullptr;
     if (!view.message.isEmpty() && g_.ui) g_.ui->show_message(view.message, btn::ok);
@@ -468,7 +473,7 @@ TEditForm* Tfrmopenbase::make()
     viewer->set_file_name(proposed_file(current_file_, view.kind));
     viewer->set_selection_view(view.kind != DatabaseView::Kind::whole);
     viewer->setWindowTitle(name);
-    viewer->set_status(0, QStringLiteral("Lines:") + QString::number(viewer->line_count()));
+    viewer->set_status(0, g_.lang.mess(189) + QString::number(viewer->line_count()));
     if (auto_graph) auto_graph();
     viewer->RedrawGraph();
     return viewer;
@@ -484,8 +489,20 @@ TEditForm* Tfrmopenbase::choose_recent(int index)
 
 void Tfrmopenbase::ChangeLanguage()
 {
-    if (!g_.lang.language_loaded) return;
     const Language& L = g_.lang;
+    FileListTexts t;
+    for (int i = 0; i < 4; ++i) {
+        t.columns[i] = L.label(99 + i);
+        t.styles[i] = L.menu(60 + i);
+    }
+    t.up = L.menu(64);
+    t.refresh = L.menu(65);
+    t.folder = L.label(103);
+    t.file = L.label(104);
+    t.text_file = L.label(105);
+    t.bytes = L.label(119);
+    FExplorer->set_texts(t);
+    if (!L.language_loaded) return;
     setWindowTitle(L.capt(80));
     PageControl1->setTabText(0, L.capt(81));
     PageControl1->setTabText(1, L.capt(82));
@@ -511,8 +528,6 @@ void Tfrmopenbase::ChangeLanguage()
     for (int i = 0; i < 4; ++i)
         RGdobaItems->button(i)->setText(L.label(89 + i));
     BTup->setText(L.label(93));
-    RGafterItems->button(0)->setChecked(true);
-    RGdobaItems->button(3)->setChecked(true);
 }
 
 } // namespace vx

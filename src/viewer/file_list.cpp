@@ -1,5 +1,7 @@
 #include "viewer/file_list.h"
 
+#include "base/language.h"
+
 #include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QDateTime>
@@ -18,25 +20,36 @@ namespace vx
 namespace
 {
 
-constexpr const char* column_names[4] = {"Názov", "Veľkosť", "Typ", "Zmenený"};
-
-// File times read as the record files write them: "d.M.yyyy hh:mm".
+// File times read as the record files write them: "d.M.yyyy hh:mm"; the
+// headers and the kinds of entries in the list's language.
 class LogDirModel : public QFileSystemModel
 {
 public:
-    using QFileSystemModel::QFileSystemModel;
+    LogDirModel(const FileListTexts& texts, QObject* parent) : QFileSystemModel(parent), texts_(texts) {}
     QVariant data(const QModelIndex& index, int role) const override
     {
         if (role == Qt::DisplayRole && index.column() == 3)
             return lastModified(index).toString(QStringLiteral("d.M.yyyy hh:mm"));
+        // Qt words a size below 1 KiB in the system's language, larger ones in units.
+        if (role == Qt::DisplayRole && index.column() == 1 && !isDir(index) && size(index) < 1024)
+            return texts_.bytes.arg(size(index));
+        if (role == Qt::DisplayRole && index.column() == 2) {
+            if (isDir(index)) return texts_.folder;
+            const QString suffix = fileInfo(index).suffix();
+            if (suffix.compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0) return texts_.text_file;
+            return capitalized(texts_.file.arg(suffix.toUpper()).trimmed());
+        }
         return QFileSystemModel::data(index, role);
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4)
-            return QString::fromUtf8(column_names[section]);
+            return texts_.columns[section];
         return QFileSystemModel::headerData(section, orientation, role);
     }
+
+private:
+    const FileListTexts& texts_;
 };
 
 QStringList name_filters(const QString& mask)
@@ -76,12 +89,39 @@ FileList::FileList(QWidget* parent) : QWidget(parent)
     stack_->addWidget(details_);
     make_model();
     set_view_style(ViewStyle::details);
+
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("FileListMenu"));
+    auto* styles = new QActionGroup(menu_);
+    for (ViewStyle style :
+         {ViewStyle::large_icons, ViewStyle::list, ViewStyle::small_icons, ViewStyle::details}) {
+        QAction* a = menu_->addAction(QString());
+        a->setCheckable(true);
+        styles->addAction(a);
+        connect(a, &QAction::triggered, this, [this, style] { set_view_style(style); });
+        style_actions_ << a;
+    }
+    menu_->addSeparator();
+    up_action_ = menu_->addAction(QString(), this, &FileList::go_up);
+    refresh_action_ = menu_->addAction(QString(), this, &FileList::refresh);
+}
+
+void FileList::set_texts(const FileListTexts& texts)
+{
+    texts_ = texts;
+    for (int i = 0; i < style_actions_.size(); ++i)
+        style_actions_[i]->setText(texts_.styles[i]);
+    up_action_->setText(texts_.up);
+    refresh_action_->setText(texts_.refresh);
+    emit model_->headerDataChanged(Qt::Horizontal, 0, 3);
+    // The type column follows on the next repaint.
+    details_->viewport()->update();
 }
 
 void FileList::make_model()
 {
     QFileSystemModel* old = model_;
-    model_ = new LogDirModel(this);
+    model_ = new LogDirModel(texts_, this);
     model_->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
     model_->setNameFilterDisables(false);
     model_->setNameFilters(name_filters(mask_));
@@ -196,23 +236,8 @@ void FileList::activated(const QModelIndex& index)
 
 void FileList::contextMenuEvent(QContextMenuEvent* event)
 {
-    QMenu menu(this);
-    auto* styles = new QActionGroup(&menu);
-    const std::pair<const char*, ViewStyle> items[] = {{"Veľké Ikony", ViewStyle::large_icons},
-                                                       {"Zoznam", ViewStyle::list},
-                                                       {"Malé ikony", ViewStyle::small_icons},
-                                                       {"Podrobne", ViewStyle::details}};
-    for (const auto& [text, style] : items) {
-        QAction* a = menu.addAction(QString::fromUtf8(text));
-        a->setCheckable(true);
-        a->setChecked(style_ == style);
-        styles->addAction(a);
-        connect(a, &QAction::triggered, this, [this, s = style] { set_view_style(s); });
-    }
-    menu.addSeparator();
-    menu.addAction(QStringLiteral("O úroveň vyššie"), this, &FileList::go_up);
-    menu.addAction(QStringLiteral("Obnoviť"), this, &FileList::refresh);
-    menu.exec(event->globalPos());
+    style_actions_[static_cast<int>(style_)]->setChecked(true);
+    menu_->exec(event->globalPos());
 }
 
 } // namespace vx

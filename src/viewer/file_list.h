@@ -5,14 +5,28 @@
 #include <QString>
 #include <QWidget>
 
+class QAction;
 class QFileSystemModel;
 class QListView;
+class QMenu;
 class QModelIndex;
 class QStackedLayout;
 class QTreeView;
 
 namespace vx
 {
+
+// The texts of the list: the column headers, the pop-up menu and the kinds
+// of entries in the type column.
+struct FileListTexts {
+    QString columns[4];  // name, size, type, modified
+    QString styles[4];   // large icons, list, small icons, details
+    QString up, refresh; // the pop-up's other items
+    QString folder;      // the type of a folder
+    QString file;        // the type of a file, %1 its suffix in capitals
+    QString text_file;   // the type of a ".txt" file
+    QString bytes;       // the size of a file below 1 KiB, %1 its bytes
+};
 
 class FileList : public QWidget
 {
@@ -21,6 +35,11 @@ public:
     enum class ViewStyle { large_icons, list, small_icons, details };
 
     explicit FileList(QWidget* parent = nullptr);
+
+    void set_texts(const FileListTexts& texts);
+    const FileListTexts& texts() const { return texts_; }
+    // The pop-up menu of the list (view styles, one level up, refresh).
+    QMenu* menu() const { return menu_; }
 
     void set_directory(const QString& dir);
     QString directory() const { return dir_; }
@@ -65,6 +84,10 @@ private:
     QListView* icons_ = nullptr;
     QTreeView* details_ = nullptr;
     QStackedLayout* stack_ = nullptr;
+    FileListTexts texts_;
+    QMenu* menu_ = nullptr;
+    QList<QAction*> style_actions_;
+    QAction *up_action_ = nullptr, *refresh_action_ = nullptr;
 };
 
 } // namespace vx

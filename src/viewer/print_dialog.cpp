@@ -48,7 +48,7 @@ Tfrmprint::Tfrmprint(Global& g, QWidget* parent) : QDialog(parent), g_(g)
     ComboBox1->setMinimumWidth(220);
     // The list only shows the choice; "Nastavenie" changes it.
     ComboBox1->setEnabled(false);
-    BTsetup = new QPushButton(QStringLiteral("Nastavenie"), GroupBox1);
+    BTsetup = new QPushButton(GroupBox1);
     BTsetup->setObjectName(QStringLiteral("BTsetup"));
     auto* printer_row = new QHBoxLayout(GroupBox1);
     printer_row->addWidget(ComboBox1, 1);
@@ -80,12 +80,13 @@ Tfrmprint::Tfrmprint(Global& g, QWidget* parent) : QDialog(parent), g_(g)
     connect(BTsetup, &QPushButton::clicked, this, [this] {
         if (setup_printer()) fill_printers();
     });
-    if (g_.lang.language_loaded) ChangeLanguage();
+    ChangeLanguage();
 }
 
 PrintSettings Tfrmprint::settings_of(const Global& g)
 {
-    return {g.settings.print_cols, g.settings.print_rows, g.settings.print_head, g.settings.print_foot};
+    return {g.settings.print_cols, g.settings.print_rows, g.settings.print_head, g.settings.print_foot,
+            g.lang.label(98)};
 }
 
 void Tfrmprint::load()
@@ -120,9 +121,9 @@ bool Tfrmprint::print_viewer(TEditForm& viewer)
     if (!printer_ready(printer_) && !setup_printer()) return false;
     if (printmake(viewer, settings_of(g_), printer_, g_.now())) return true;
     if (g_.ui)
-        g_.ui->plain_message(
-            QStringLiteral("Unable to print to %1")
-                .arg(printer_.outputFileName().isEmpty() ? printer_.printerName() : printer_.outputFileName()));
+        g_.ui->plain_message(QStringLiteral("Unable to print to %1")
+                                 .arg(printer_.outputFileName().isEmpty() ? printer_.printerName()
+                                                                          : printer_.outputFileName()));
     return false;
 }
 
@@ -156,8 +157,9 @@ void Tfrmprint::accept()
 
 void Tfrmprint::ChangeLanguage()
 {
-    if (!g_.lang.language_loaded) return;
     const Language& L = g_.lang;
+    BTsetup->setText(L.capt(34));
+    if (!L.language_loaded) return;
     // CAPT110 the window, 111 and 112 its buttons; LABEL110..113 the fields, 114 the printer group.
     setWindowTitle(L.capt(110));
     BTok->setText(L.capt(111));

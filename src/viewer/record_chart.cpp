@@ -91,7 +91,6 @@ RecordChart::RecordChart(Global& g, QWidget* parent) : QCustomPlot(parent), g_(g
 {
     setObjectName(QStringLiteral("sp_XYPlot1"));
     setLocale(QLocale());
-    setToolTip(g_.lang.hint(100));
     setMinimumSize(200, 150);
 
     line1_ = addGraph(xAxis, yAxis);
@@ -130,12 +129,13 @@ RecordChart::RecordChart(Global& g, QWidget* parent) : QCustomPlot(parent), g_(g
     // The pop-up menu: back to the whole graph, zoom, picture.
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("PopupMenu1"));
-    menu_->addAction(QStringLiteral("&FULL Graph"), this, &RecordChart::whole_graph_requested);
-    menu_->addAction(QStringLiteral("Zoom &In"), this, &RecordChart::zoom_in);
-    menu_->addAction(QStringLiteral("Zoom &Out"), this, &RecordChart::zoom_out);
+    menu_->addAction(QString(), this, &RecordChart::whole_graph_requested);
+    menu_->addAction(QString(), this, &RecordChart::zoom_in);
+    menu_->addAction(QString(), this, &RecordChart::zoom_out);
     menu_->addSeparator();
-    menu_->addAction(QStringLiteral("&Save"), this, &RecordChart::save_requested);
-    menu_->addAction(QStringLiteral("&Copy"), this, &RecordChart::copy_picture);
+    menu_->addAction(QString(), this, &RecordChart::save_requested);
+    menu_->addAction(QString(), this, &RecordChart::copy_picture);
+    ChangeLanguage();
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { menu_->popup(mapToGlobal(pos)); });
@@ -348,6 +348,17 @@ bool RecordChart::save_picture(const QString& path, bool gif, QString* error)
 void RecordChart::copy_picture()
 {
     QApplication::clipboard()->setImage(picture());
+}
+
+void RecordChart::ChangeLanguage()
+{
+    const Language& L = g_.lang;
+    setToolTip(L.hint(100));
+    // MENU54, 59, 50, 51 and 52: whole graph, zoom in and out, save and copy.
+    const int items[] = {54, 59, 50, 0, 51, 52};
+    const QList<QAction*> actions = menu_->actions();
+    for (int i = 0; i < actions.size() && i < 6; ++i)
+        if (items[i]) actions[i]->setText(L.menu(items[i]));
 }
 
 } // namespace vx

@@ -50,6 +50,8 @@ public:
 
     // The pop-up menu ("&FULL Graph" returns to the whole graph).
     QMenu* menu() const { return menu_; }
+    // The hint and the pop-up's items from the language table.
+    void ChangeLanguage();
 
 signals:
     // Ctrl+click or "&FULL Graph": the whole graph again.

@@ -63,7 +63,7 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     // narrow pane.
     view_->set_tab_stop_distance(QFontMetricsF(view_->font()).horizontalAdvance(QStringLiteral("00")));
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view_, &RecordTextView::customContextMenuRequested, this, &TEditForm::text_menu);
+    connect(view_, &RecordTextView::customContextMenuRequested, this, &TEditForm::show_text_menu);
     connect(view_, &RecordTextView::edit_requested, this, &TEditForm::begin_editing);
     // Ctrl+F itself belongs to the main window's find action (command 100);
     // a second shortcut here would make the key ambiguous.
@@ -99,6 +99,45 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     layout->addWidget(splitter_, 1);
     layout->addWidget(status_);
     resize(800, 450);
+
+    text_menu_ = new QMenu(this);
+    text_menu_->setObjectName(QStringLiteral("TextMenu"));
+    cut_ = text_menu_->addAction(QString(), this, [this] { editor()->cut(); });
+    copy_ = text_menu_->addAction(QString(), this, [this] {
+        if (editor_)
+            editor_->copy();
+        else
+            view_->copy();
+    });
+    paste_ = text_menu_->addAction(QString(), this, [this] {
+        // Nothing to paste changes nothing: the view stays.
+        if (editor_ || !QApplication::clipboard()->text().isEmpty()) editor()->paste();
+    });
+    text_menu_->addSeparator();
+    find_ = text_menu_->addAction(QString(), this, &TEditForm::show_find);
+    find_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+
+    find_dialog_ = new QDialog(this);
+    find_dialog_->setObjectName(QStringLiteral("FindDialog1"));
+    find_edit_ = new QLineEdit(find_dialog_);
+    find_next_ = new QPushButton(find_dialog_);
+    find_next_->setDefault(true);
+    auto* row = new QHBoxLayout(find_dialog_);
+    row->addWidget(find_edit_, 1);
+    row->addWidget(find_next_);
+    connect(find_next_, &QPushButton::clicked, this, [this] { find_next(find_edit_->text()); });
+    ChangeLanguage();
+}
+
+void TEditForm::ChangeLanguage()
+{
+    const Language& L = g_.lang;
+    chart_->ChangeLanguage();
+    const std::pair<QAction*, int> items[] = {{cut_, 66}, {copy_, 67}, {paste_, 68}, {find_, 69}};
+    for (const auto& [action, n] : items)
+        action->setText(L.menu(n));
+    find_dialog_->setWindowTitle(L.capt(32));
+    find_next_->setText(L.capt(33));
 }
 
 TEditForm::~TEditForm()
@@ -348,7 +387,7 @@ void TEditForm::begin_editing(QEvent* event)
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setTabStopDistance(QFontMetricsF(edit->font()).horizontalAdvance(QStringLiteral("00")));
     edit->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(edit, &QPlainTextEdit::customContextMenuRequested, this, &TEditForm::text_menu);
+    connect(edit, &QPlainTextEdit::customContextMenuRequested, this, &TEditForm::show_text_menu);
     edit->setPlainText(text_.text());
     edit->document()->setModified(modified_);
     QTextCursor cursor(edit->document());
@@ -392,8 +431,7 @@ bool TEditForm::save()
     } else {
         QFileDialog dialog(this);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilters({QStringLiteral("Textové súbory (*.txt)"),
-                               QStringLiteral("Rich text files (*.rtf)"), csv_filter,
+        dialog.setNameFilters({g_.lang.menu(57), QStringLiteral("Rich text files (*.rtf)"), csv_filter,
                                QStringLiteral("All files (*)")});
         dialog.setDefaultSuffix(QStringLiteral("txt"));
         connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, csv_filter](const QString& f) {
@@ -431,11 +469,7 @@ bool TEditForm::save()
 
 bool TEditForm::may_replace_records(const QString& path)
 {
-    const QString question =
-        QStringLiteral("Súbor <%1> obsahuje záznamy.\r\nTento pohľad ukazuje len vybrané záznamy: uložením "
-                       "nahradí celý súbor a ostatné záznamy aj jeho hlavička sa stratia.\r\n"
-                       "Nahradiť súbor týmto pohľadom?")
-            .arg(QDir::toNativeSeparators(path));
+    const QString question = g_.lang.mess(55).arg(QDir::toNativeSeparators(path));
     if (g_.ui) return g_.ui->show_message(question, btn::yes | btn::no) == mr::yes;
     return QMessageBox::question(this, QStringLiteral("Info"), question, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
@@ -495,44 +529,17 @@ bool TEditForm::find_next(const QString& what)
 
 void TEditForm::show_find()
 {
-    if (!find_dialog_) {
-        find_dialog_ = new QDialog(this);
-        find_dialog_->setObjectName(QStringLiteral("FindDialog1"));
-        find_dialog_->setWindowTitle(QStringLiteral("Hľadať"));
-        find_edit_ = new QLineEdit(find_dialog_);
-        auto* next = new QPushButton(QStringLiteral("Hľadať"), find_dialog_);
-        next->setDefault(true);
-        auto* row = new QHBoxLayout(find_dialog_);
-        row->addWidget(find_edit_, 1);
-        row->addWidget(next);
-        connect(next, &QPushButton::clicked, this, [this] { find_next(find_edit_->text()); });
-    }
     find_dialog_->show();
     find_dialog_->raise();
     find_dialog_->activateWindow();
 }
 
-void TEditForm::text_menu(const QPoint& pos)
+void TEditForm::show_text_menu(const QPoint& pos)
 {
-    QMenu menu(this);
     const bool selected = editor_ ? editor_->textCursor().hasSelection() : view_->has_selection();
-    QAction* cut = menu.addAction(QStringLiteral("Cu&t"), this, [this] { editor()->cut(); });
-    cut->setEnabled(selected);
-    QAction* copy = menu.addAction(QStringLiteral("&Copy"), this, [this] {
-        if (editor_)
-            editor_->copy();
-        else
-            view_->copy();
-    });
-    copy->setEnabled(selected);
-    menu.addAction(QStringLiteral("&Paste"), this, [this] {
-        // Nothing to paste changes nothing: the view stays.
-        if (editor_ || !QApplication::clipboard()->text().isEmpty()) editor()->paste();
-    });
-    menu.addSeparator();
-    QAction* find = menu.addAction(QStringLiteral("Hľadať"), this, &TEditForm::show_find);
-    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    menu.exec(text_pane()->viewport()->mapToGlobal(pos));
+    cut_->setEnabled(selected);
+    copy_->setEnabled(selected);
+    text_menu_->exec(text_pane()->viewport()->mapToGlobal(pos));
 }
 
 // ---------------------------------------------------------------- closing

@@ -27,6 +27,8 @@ class QStatusBar;
 class QDialog;
 class QLineEdit;
 class QMenu;
+class QPushButton;
+class QAction;
 
 namespace vx
 {
@@ -143,6 +145,12 @@ public:
     // Asks MESS41 when the text is modified; true when the window may close.
     bool query_close();
 
+    // The chart's hint and menu, the text's pop-up menu and the find dialog
+    // from the language table.
+    void ChangeLanguage();
+    // The pop-up menu of the text pane (cut, copy, paste, find).
+    QMenu* text_menu() const { return text_menu_; }
+
     // The editable text pane. The first call turns the pane editable (see
     // above); a large text takes a moment.
     QPlainTextEdit* editor();
@@ -161,7 +169,7 @@ private:
     // key, input or click that began the editing), when there is one.
     void begin_editing(QEvent* event);
     void replace_text(QString text);
-    void text_menu(const QPoint& pos);
+    void show_text_menu(const QPoint& pos);
     // Asks whether the file of records at path may be replaced by this view.
     bool may_replace_records(const QString& path);
     GraphControls controls() const;
@@ -178,6 +186,9 @@ private:
     RecordChart* chart_ = nullptr;
     QDialog* find_dialog_ = nullptr;
     QLineEdit* find_edit_ = nullptr;
+    QPushButton* find_next_ = nullptr;
+    QMenu* text_menu_ = nullptr;
+    QAction *cut_ = nullptr, *copy_ = nullptr, *paste_ = nullptr, *find_ = nullptr;
     QString file_name_;
     bool selection_view_ = false;
     QString written_; // the file the text was last saved to

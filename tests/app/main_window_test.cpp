@@ -331,8 +331,8 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
     key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(proposed, QStringList{home.path("Log/B.txt")});
     key(Qt::Key_F, Qt::ControlModifier);
-    ASSERT_NE(b->findChild<QDialog*>("FindDialog1"), nullptr);
-    EXPECT_EQ(a->findChild<QDialog*>("FindDialog1"), nullptr);
+    EXPECT_TRUE(b->findChild<QDialog*>("FindDialog1")->isVisible());
+    EXPECT_FALSE(a->findChild<QDialog*>("FindDialog1")->isVisible());
     b->findChild<QDialog*>("FindDialog1")->hide();
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));

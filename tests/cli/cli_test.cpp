@@ -517,7 +517,7 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
              extra_env["XDG_CONFIG_HOME"] = home.path("config");
              home.write("config/VORLANIX", "a file where the store's folder belongs");
          },
-         "Cannot store the download mark of mission TVRDY in " + store +
+         "Značku prenosu misie TVRDY nie je možné uložiť do " + store +
              "/VORLANIX.conf: cannot create the folder " + store,
          20},
         {"a link in the log folder", "download new --format influx", false,
@@ -531,7 +531,7 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
          "cannot write the record file " + file, 20},
         {"the sorted copy exceeds the file-size limit", "download new", true,
          [&] { home.write("Log/TVRDY.txt", header); },
-         "The records are stored in " + file + ", but the file could not be sorted: File too large", 60},
+         "Záznamy sú uložené v " + file + ", ale súbor nie je možné zoradiť: File too large", 60},
         {"a device to export", "export /dev/zero --csv", false, [] {},
          "cannot read /dev/zero: it is not a regular file", 20},
     };

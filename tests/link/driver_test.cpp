@@ -1,6 +1,7 @@
 // The serial port driver: device names, one holder at a time, why an open
 // failed and what to tell the user, the line settings, sending that gives up
 // (against a pseudo-terminal peer), and the serial devices present.
+#include "base/language.h"
 #include "link/serial_devices.h"
 #include "link/serial_port.h"
 #include "pty_peer.h"
@@ -158,13 +159,14 @@ TEST(CommPortDriver, SendingGivesUpWhenTheLineTakesNothing)
 
 TEST(CommPortDriver, AdviceTellsTheFixForPermission)
 {
+    const vx::Language lang;
     EXPECT_EQ(
-        vx::open_fault_advice(Fault::permission, "/dev/ttyUSB0"),
+        vx::open_fault_advice(Fault::permission, "/dev/ttyUSB0", lang),
         QString("Na zariadenie /dev/ttyUSB0 nemáte prístupové práva: pridajte svojho používateľa do "
                 "skupiny dialout (sudo usermod -aG dialout $USER), potom sa odhláste a znova prihláste."));
     // A port in use: window_on_sim_test; the other faults give no advice.
     for (Fault f : {Fault::none, Fault::missing, Fault::not_a_port, Fault::settings, Fault::other})
-        EXPECT_TRUE(vx::open_fault_advice(f, "/dev/ttyS0").isEmpty()) << name_of(f);
+        EXPECT_TRUE(vx::open_fault_advice(f, "/dev/ttyS0", lang).isEmpty()) << name_of(f);
 }
 
 TEST(SerialDevices, ListingOfADeviceTreeGroupsAndOrdersThem)

@@ -311,9 +311,9 @@ TEST_F(DownloadFlow, MarkOrSortThatFailsIsReportedAndFetchedRecordsStay)
         std::signal(SIGXFSZ, old_handler);
         EXPECT_EQ(outcome, sort_fails ? vx::DownloadOutcome::sort_failed : vx::DownloadOutcome::mark_failed);
         EXPECT_EQ(ui.args("show_message"),
-                  QStringList{sort_fails ? "The records are stored in " + home.path("Log/MISIA1.txt") +
-                                               ", but the file could not be sorted: File too large"
-                                         : "Cannot store the download mark of mission MISIA1 in " + store +
+                  QStringList{sort_fails ? "Záznamy sú uložené v " + home.path("Log/MISIA1.txt") +
+                                               ", ale súbor nie je možné zoradiť: File too large"
+                                         : "Značku prenosu misie MISIA1 nie je možné uložiť do " + store +
                                                ": cannot create the folder " + store_dir});
         // What was fetched stays; sorted (CR LF throughout) when only the mark failed.
         EXPECT_EQ(home.read("Log/MISIA1.txt"),
@@ -414,7 +414,7 @@ TEST_F(DownloadFlow, CheckStoresAFirstMarkThenAsksOnceAndDownloadsOnYes)
     connect(model89, 130);
     download->check_new_records();
     download->check_new_records();
-    EXPECT_EQ(ui.count("show_message:Cannot store the download mark"), 1);
+    EXPECT_EQ(ui.count("show_message:Značku prenosu misie"), 1);
     EXPECT_EQ(ui.messages.size(), 1);
     QFile::remove(store_dir);
     ui.messages.clear();
@@ -483,11 +483,11 @@ TEST_F(DownloadFlow, OldFormatNewestRecordsReadTheCoefficientsFirst)
     download->newest_records();
     g.status.record_pointer = 40; // the count goes out in two bytes; more than the memory holds is refused
     download->newest_records();
-    EXPECT_EQ(
-        ui.args("show_message"),
-        (QStringList{"Pripojený prístroj obsahuje chybu v ukazovateli záznamov\nNie je možné vykonať prenos "
-                     "údajov\nSpustite MISIU tlačidlom ŠTART",
-                     "Maximálne je možné preniesť5400záznamov"}));
+    EXPECT_EQ(ui.args("show_message"),
+              (QStringList{
+                  "Pripojený prístroj obsahuje chybu v ukazovateli záznamov\r\nNie je možné vykonať prenos "
+                  "údajov\r\nSpustite MISIU tlačidlom ŠTART",
+                  "Maximálne je možné preniesť5400záznamov"}));
     EXPECT_TRUE(frames().isEmpty());
 
     download->newest_records();

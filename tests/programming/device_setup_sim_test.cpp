@@ -102,8 +102,8 @@ TEST(DeviceSettingsParse, OnlyWhatChangedIsTyped)
         c.change(form);
         QString refusal;
         bool tip = false;
-        const auto s =
-            vx::parse_device_settings(static_cast<std::uint16_t>(c.type), form, shown, &refusal, &tip);
+        const auto s = vx::parse_device_settings(static_cast<std::uint16_t>(c.type), form, shown,
+                                                 vx::Language{}, &refusal, &tip);
         EXPECT_EQ(s.has_value(), c.refusal.isEmpty());
         EXPECT_TRUE(refusal.startsWith(c.refusal)) << refusal.toStdString();
         EXPECT_EQ(tip, c.tip);

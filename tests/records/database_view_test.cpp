@@ -1,6 +1,7 @@
 // Statistics, filters and flow totals of record files as the database
 // browser shows them (which of them a file opens with: tests/viewer).
 // Expected lines are written joined by '|'.
+#include "base/language.h"
 #include "records/database_view.h"
 
 #include <gtest/gtest.h>
@@ -84,7 +85,7 @@ TEST(RecordFilter, PassesTheRecordsOfEveryActiveCondition)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const vx::FilterOutcome out = vx::makefilters(c.filter, header + records);
+        const vx::FilterOutcome out = vx::makefilters(c.filter, header + records, vx::Language{});
         EXPECT_EQ(out.message, c.message);
         EXPECT_EQ(out.active, c.message.isEmpty());
         QStringList got;
@@ -92,7 +93,7 @@ TEST(RecordFilter, PassesTheRecordsOfEveryActiveCondition)
             got << line.section('\t', 0, 0);
         EXPECT_EQ(joined(got), c.expected);
     }
-    EXPECT_FALSE(vx::makefilters(vx::RecordFilter{}, header + records).active);
+    EXPECT_FALSE(vx::makefilters(vx::RecordFilter{}, header + records, vx::Language{}).active);
 }
 
 TEST(FlowTotals, AddConstantTimesPulsesToTheInitialState)

@@ -83,7 +83,7 @@ protected:
 TEST_F(PrintTest, ColumnsFillDownThenAcrossThenOntoTheNextPage)
 {
     fill(101);
-    const QList<Page> pages = print({2, 50, "Sklad ", "Mibra"});
+    const QList<Page> pages = print({2, 50, "Sklad ", "Mibra", "Strana "});
     ASSERT_EQ(pages.size(), 2);
     const Word* l1 = find(pages[0], "L1");
     ASSERT_NE(l1, nullptr);
