@@ -178,6 +178,8 @@ void TrendPage::build()
 
 void TrendPage::ChangeLanguage(const Language& L)
 {
+    // Without a language section the page keeps its designed texts.
+    if (!L.language_loaded) return;
     CBspan->blockSignals(true);
     for (int i = 0; i < CBspan->count(); ++i)
         CBspan->setItemText(i, L.menu(160 + i));

@@ -176,7 +176,7 @@ TEST(ShippedLanguageFile, SlovakHoldsTheBuiltInTextsAndEveryKeyInUseHasAnEnglish
 const QRegularExpression same_in_both(
     "(?s)^('C|%RH|min|hPa|A|B|A\\d|T\\d|OK|COM|COM\\d+:?|COM port|HELP|Auto|Filter|Maximum:|Minimum:|Synchro|"
     "Print|Report|Cancel|Info|Tip|Interval:|ToolBar1|VORLANIX\n.*|VORLAN|VORLANIX|PSYCHRO|Lumeo|Pressure|"
-    "Celsius|Fahrenheit|Notation|"
+    "Celsius|Fahrenheit|Notation|Min|Max|\\d+ min|\\d+ h|"
     "Calib process|Humidity offset:|Press Offset|Offset T2|ANALOG Calibs|BATLO border|LCD CALS|"
     "SEND LCD CALIBRATIONS|Temp/Humi LCD  I-Out|Zoom &Out|Zoom Out|Cu&t|Cut|&Copy|Copy|&Paste|Paste|"
     "Zoom &In|Zoom In|Enter here Header|\\.\\.\\.|[-\\d\\s.,:*/]*|SKLAD\\S*|\\S+\\.(txt|ini)|[~/]\\S*)$");
