@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace

@@ -1,19 +1,16 @@
 // The chart's pure side: points from record text, the whole-unit time axis,
 // zoom and ranges, and the style table's colours.
+#include "common/test_data.h"
 #include "records/graph_model.h"
 #include "records/record_text.h"
 
 #include <gtest/gtest.h>
 
 using namespace vx;
+using vxtest::secs;
 
 namespace
 {
-
-double at(int d, int mo, int y, int h, int mi)
-{
-    return double(QDateTime(QDate(y, mo, d), QTime(h, mi)).toSecsSinceEpoch());
-}
 
 constexpr double minute = 60, hour = 3600, day = 86400;
 
@@ -106,8 +103,8 @@ TEST(TimeAxis, ShortestWholeUnitFromAStepBeforeTheFirstRecordToTheFirstStepAtThe
 TEST(StartDateRange, SpansInDaysFromMidnightAcrossSummerTimeEnd)
 {
     const auto [a, b] = start_date_range(QDate(2026, 12, 6), 2);
-    EXPECT_DOUBLE_EQ(a, at(6, 12, 2026, 0, 0));
-    EXPECT_DOUBLE_EQ(b, at(13, 12, 2026, 0, 0));
+    EXPECT_DOUBLE_EQ(a, secs(2026, 12, 6, 0, 0));
+    EXPECT_DOUBLE_EQ(b, secs(2026, 12, 13, 0, 0));
     // Summer time ends on 25.10.2026: the week is one hour longer, and still ends at local midnight.
     const auto [c, d] = start_date_range(QDate(2026, 10, 20), 2);
     EXPECT_DOUBLE_EQ(d - c, 7 * day + hour);

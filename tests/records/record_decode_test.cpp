@@ -2,6 +2,7 @@
 // record bytes written out here by the layout rules.
 #include "base/number_format.h"
 #include "common/temp_home.h"
+#include "common/test_data.h"
 #include "records/conversions.h"
 #include "records/record_decode.h"
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 using namespace vx;
+using vxtest::at;
 
 namespace
 {
@@ -46,11 +48,6 @@ Bytes block(const std::vector<Bytes>& records)
 ByteView bv(const Bytes& b)
 {
     return {b.data(), b.size()};
-}
-
-QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
 }
 
 struct Fixture {
