@@ -80,7 +80,6 @@ protected:
                 QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
     }
 
-    QByteArray record_file(const QString& mission) const { return home.read("Log/" + mission + ".txt"); }
     QStringList record_lines(const QString& mission) const
     {
         return vxtest::file_lines(home.path("Log/" + mission + ".txt"));
@@ -183,7 +182,7 @@ TEST_F(Cli, NewRecordsLeaveTheSameFileAndMarkAsTheDesktopFlow)
     const CliRun run = cli({"download", "new"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "30 record(s) stored in " + home.path("Log/CMP1.txt") + "; download mark 130\n");
-    EXPECT_EQ(record_file("CMP1"), desktop_file);
+    EXPECT_EQ(home.read("Log/CMP1.txt"), desktop_file);
     EXPECT_EQ(marks.read_mark("CMP1"), desktop_mark);
 }
 

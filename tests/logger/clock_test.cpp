@@ -12,7 +12,7 @@ using namespace vx;
 namespace
 {
 
-const QDateTime pc_time(QDate(2024, 3, 1), QTime(12, 34, 56));
+const QDateTime pc_time = vxtest::pc_time();
 
 class Clock : public ::testing::Test, protected vxtest::TestState
 {
