@@ -71,7 +71,7 @@ struct Fixture {
 
 } // namespace
 
-TEST(ParseRecord, TimesFieldsAndRejects)
+TEST(ParseRecord, TimesAndRejects)
 {
     const QDateTime invalid;
     const struct {
@@ -107,15 +107,6 @@ TEST(ParseRecord, TimesFieldsAndRejects)
             EXPECT_EQ(r->time, c.time);
         }
     }
-    const auto r = parse_record(133, 9, bv(record(30, 14, 1, 0x1234, 0xABCD, 0x71, 9)));
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->a, 0x1234);
-    EXPECT_EQ(r->b, 0xABCD);
-    EXPECT_EQ(r->extra, 0x71);
-    // Six-byte records have no B and no extra byte even when more bytes follow.
-    const auto s = parse_record(85, 6, bv(record(30, 14, 1, 7, 99, 99, 9)));
-    EXPECT_EQ(s->b, 0);
-    EXPECT_EQ(s->extra, 0);
 }
 
 TEST(Conversions, HumidityLimitsTrimAndDiagnosticMode)
