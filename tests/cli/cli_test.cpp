@@ -194,18 +194,18 @@ TEST_F(Cli, EachDownloadEndsWithItsStatusItsLastLineAndItsMark)
         int mark, status;
         int from, to; // the records in the file afterwards
         int mark_after;
-        const char* last;     // the start of the last line written
+        const char* last;     // the start of the last line written, all of it when it ends in \n
         const char* sim = ""; // more simulator arguments
     };
     const Case cases[] = {
         {"download new", -1, 1, 0, 0, -1, "vorlanix-cli: mission M is met for the first time and its"},
         {"download new --yes", -1, 0, 0, 0, 60, "mission M met for the first time: download mark set to 60"},
-        {"download new", 60, 0, 0, 0, 60, "no new records of mission M"},
-        {"download --last 25", 7, 0, 35, 60, 7, "25 record(s) stored in %1"}, // the mark stays
-        {"download --last 99999", 7, 1, 0, 0, 7, "vorlanix-cli: the logger holds at most 10401 records"},
+        {"download new", 60, 0, 0, 0, 60, "no new records of mission M\n"},
+        {"download --last 25", 7, 0, 35, 60, 7, "25 record(s) stored in %1\n"}, // the mark stays
+        {"download --last 99999", 7, 1, 0, 0, 7, "vorlanix-cli: the logger holds at most 10401 records\n"},
         {"download new", 0, 1, 0, 20, 20,
          "vorlanix-cli: the logger stopped answering; 20 record(s) stored in %1; the next download continues "
-         "from mark 20",
+         "from mark 20\n",
          "--corrupt-block 3 --corrupt-block-times 100"}, // the third block's sum is always wrong
     };
     for (const Case& c : cases) {
@@ -216,7 +216,7 @@ TEST_F(Cli, EachDownloadEndsWithItsStatusItsLastLineAndItsMark)
         const CliRun run = cli(QString(c.args).split(' '));
         EXPECT_EQ(run.status, c.status) << run.err.toStdString();
         const QString last = QString(c.last).replace("%1", home.path("Log/M.txt"));
-        EXPECT_TRUE(last_line(c.status ? run.err : run.out).startsWith(last))
+        EXPECT_TRUE((last_line(c.status ? run.err : run.out) + "\n").startsWith(last))
             << (run.out + run.err).toStdString();
         EXPECT_EQ(record_lines("M"), temperature_lines(c.from, c.to));
         EXPECT_EQ(marks.read_mark("M"), c.mark_after);
