@@ -36,7 +36,7 @@ int worst_difference(const QImage& img, const IndexedPicture& pic)
 
 } // namespace
 
-// A few colours keep their exact values: WriteGif.
+// That a few colours keep their exact values shows in the file WriteGif reads back.
 TEST(Quantize, ManyColoursReduceTo256NearbyOnes)
 {
     // 64 x 64 pixels with 4096 distinct colours cannot all be exact, but none
