@@ -80,7 +80,6 @@ protected:
                 QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
     }
 
-    QByteArray record_file(const QString& mission) const { return home.read("Log/" + mission + ".txt"); }
     QStringList record_lines(const QString& mission) const
     {
         return vxtest::file_lines(home.path("Log/" + mission + ".txt"));
@@ -183,68 +182,45 @@ TEST_F(Cli, NewRecordsLeaveTheSameFileAndMarkAsTheDesktopFlow)
     const CliRun run = cli({"download", "new"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "30 record(s) stored in " + home.path("Log/CMP1.txt") + "; download mark 130\n");
-    EXPECT_EQ(record_file("CMP1"), desktop_file);
+    EXPECT_EQ(home.read("Log/CMP1.txt"), desktop_file);
     EXPECT_EQ(marks.read_mark("CMP1"), desktop_mark);
 }
 
-TEST_F(Cli, FirstContactNeedsYesThenOnlyNewRecordsAreFetched)
+TEST_F(Cli, EachDownloadEndsWithItsStatusItsLastLineAndItsMark)
 {
-    start_sim({"--type", "89", "--name", "NOVY", "--fill", "40"});
-    marks.remove_mark("NOVY");
-
-    // Nobody to ask: nothing is stored.
-    CliRun run = cli({"download", "new"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(last_line(run.err).contains("met for the first time and its download mark was not stored"))
-        << run.err.toStdString();
-    EXPECT_EQ(marks.read_mark("NOVY"), -1);
-
-    run = cli({"download", "new", "--yes"});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(marks.read_mark("NOVY"), 40);
-    EXPECT_TRUE(record_file("NOVY").isEmpty());
-
-    // The logger wrote 15 more records; the second download in a row finds none.
-    start_sim({"--type", "89", "--name", "NOVY", "--fill", "55"});
-    run = cli({"download", "new"});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(record_lines("NOVY"), temperature_lines(40, 55));
-    EXPECT_EQ(marks.read_mark("NOVY"), 55);
-    const QByteArray first = record_file("NOVY");
-    run = cli({"download", "new"});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "no new records of mission NOVY\n");
-    EXPECT_EQ(record_file("NOVY"), first);
-    EXPECT_EQ(marks.read_mark("NOVY"), 55);
-}
-
-TEST_F(Cli, NewestRecordsLeaveTheMarkAlone)
-{
-    start_sim({"--type", "89", "--name", "POSL", "--fill", "50"});
-    marks.write_mark("POSL", 7);
-    CliRun run = cli({"download", "--last", "25"});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(record_lines("POSL"), temperature_lines(25, 50));
-    EXPECT_EQ(marks.read_mark("POSL"), 7);
-
-    run = cli({"download", "--last", "99999"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(last_line(run.err), "vorlanix-cli: the logger holds at most 10401 records");
-}
-
-TEST_F(Cli, BlockThatNeverReadsEndsWithTheReasonAndTheMarkBeforeIt)
-{
-    // The third block's reply always carries a wrong sum.
-    start_sim({"--type", "89", "--name", "CHYBA", "--fill", "60", "--corrupt-block", "3",
-               "--corrupt-block-times", "100"});
-    marks.write_mark("CHYBA", 0);
-    const CliRun run = cli({"download", "new"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(last_line(run.err), "vorlanix-cli: the logger stopped answering; 20 record(s) stored in " +
-                                      home.path("Log/CHYBA.txt") +
-                                      "; the next download continues from mark 20");
-    EXPECT_EQ(record_lines("CHYBA"), temperature_lines(0, 20));
-    EXPECT_EQ(marks.read_mark("CHYBA"), 20);
+    // A digital temperature logger "M" with records 0..59 and the mark given (-1: none); %1 is its file.
+    struct Case {
+        const char* args;
+        int mark, status;
+        int from, to; // the records in the file afterwards
+        int mark_after;
+        const char* last;     // the start of the last line written, all of it when it ends in \n
+        const char* sim = ""; // more simulator arguments
+    };
+    const Case cases[] = {
+        {"download new", -1, 1, 0, 0, -1, "vorlanix-cli: mission M is met for the first time and its"},
+        {"download new --yes", -1, 0, 0, 0, 60, "mission M met for the first time: download mark set to 60"},
+        {"download new", 60, 0, 0, 0, 60, "no new records of mission M\n"},
+        {"download --last 25", 7, 0, 35, 60, 7, "25 record(s) stored in %1\n"}, // the mark stays
+        {"download --last 99999", 7, 1, 0, 0, 7, "vorlanix-cli: the logger holds at most 10401 records\n"},
+        {"download new", 0, 1, 0, 20, 20,
+         "vorlanix-cli: the logger stopped answering; 20 record(s) stored in %1; the next download continues "
+         "from mark 20\n",
+         "--corrupt-block 3 --corrupt-block-times 100"}, // the third block's sum is always wrong
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.last);
+        start_sim(("--type 89 --name M --fill 60 " + QString(c.sim)).split(' ', Qt::SkipEmptyParts));
+        QFile::remove(home.path("Log/M.txt"));
+        c.mark < 0 ? marks.remove_mark("M") : void(marks.write_mark("M", c.mark));
+        const CliRun run = cli(QString(c.args).split(' '));
+        EXPECT_EQ(run.status, c.status) << run.err.toStdString();
+        const QString last = QString(c.last).replace("%1", home.path("Log/M.txt"));
+        EXPECT_TRUE((last_line(c.status ? run.err : run.out) + "\n").startsWith(last))
+            << (run.out + run.err).toStdString();
+        EXPECT_EQ(record_lines("M"), temperature_lines(c.from, c.to));
+        EXPECT_EQ(marks.read_mark("M"), c.mark_after);
+    }
 }
 
 TEST_F(Cli, InterruptKeepsWhatWasFetchedAndFails)

@@ -8,7 +8,6 @@
 #include "common/qt_print.h"
 #include "logger/program_state.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>

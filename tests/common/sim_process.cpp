@@ -30,11 +30,7 @@ bool SimProcess::start(const QStringList& args)
     QDeadlineTimer deadline(5000);
     while (!deadline.hasExpired()) {
         if (proc_.canReadLine()) {
-            const QString line = QString::fromLocal8Bit(proc_.readLine()).trimmed();
-            if (line.startsWith("PTY ")) {
-                device_ = line.mid(4);
-                return true;
-            }
+            if (proc_.readLine().startsWith("PTY ")) return true;
         } else if (!proc_.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())))) {
             if (proc_.state() == QProcess::NotRunning) return false;
         }

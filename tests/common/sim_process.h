@@ -32,8 +32,6 @@ public:
 
     // Starts the simulator; true once it has printed its device. A running one is stopped first.
     bool start(const QStringList& args = {});
-    // The pseudo-terminal device, e.g. "/dev/pts/3".
-    QString device() const { return device_; }
     // Stops it and starts it again with the same link path and new arguments.
     bool restart(const QStringList& args) { return start(args); }
     // SIGTERM, then a hard kill if it does not end within a few seconds.
@@ -57,7 +55,6 @@ public:
 
 private:
     QTemporaryDir dir_;
-    QString device_;
     mutable QProcess proc_;
 };
 

@@ -29,6 +29,16 @@ QString comma_fixed(double value, int width, int decimals);
 // The record file's time stamp: d.M.yyyy, then " hh:mm" unless exactly midnight.
 QString file_stamp(const QDateTime& t);
 
+// A local time, and the same in seconds since the epoch (as the chart's time axis counts).
+inline QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+inline double secs(int y, int mo, int d, int h = 0, int mi = 0)
+{
+    return double(at(y, mo, d, h, mi).toSecsSinceEpoch());
+}
+
 // The lines of a text file in code page 1250 with CR LF line ends.
 QStringList file_lines(const QString& path);
 

@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace
@@ -42,15 +41,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(LinkSim, SendValueSucceedsAtTheFirstAcknowledgement)
-{
-    ASSERT_TRUE(connect({"--drop-acks", "2"}));
-    EXPECT_TRUE(link.send_value(4, 1));
-    QTest::qWait(300);
-    EXPECT_EQ(sim.frames(36).size(), 3);
-    EXPECT_EQ(link.rx_buffer, link.expected_reply);
-}
 
 TEST_F(LinkSim, PortFollowsTheDeviceWhenItComesBack)
 {

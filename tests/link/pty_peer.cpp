@@ -1,6 +1,5 @@
 #include "pty_peer.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
 #include <fcntl.h>

@@ -144,7 +144,7 @@ TEST_F(PollTest, StatusFillsTheSharedState)
 
     // The language text's line breaks arrive as CR LF; hints carry LF.
     ASSERT_TRUE(status(status_reply(88, 44)));
-    EXPECT_TRUE(display.views.back().pantype.hint->startsWith(QString::fromUtf8("Teplota/vlhkosť\nsnímač")));
+    EXPECT_TRUE(display.views.back().pantype.hint->startsWith("Teplota/vlhkosť\nsnímač"));
 }
 
 TEST_F(PollTest, NameTickShowsTheMissionAndStartsTheNewRecordsCheck)
@@ -184,15 +184,12 @@ TEST_F(PollTest, OneTimeNoticePerLogger)
     for (int serial : {500, 500, 500, 501, 500}) // once per logger: another one, and the first again
         ASSERT_TRUE(decode130(serial));
     ASSERT_EQ(ui.messages.size(), 3);
-    EXPECT_EQ(ui.messages[0], qMakePair(QString::fromUtf8("Pripojeny je zapisovač TEMNIRA Belsa\r\nMôžete "
-                                                          "definovať prepočet prúdu na fyzikálnu veličinu\r\n"
-                                                          "v MENU Súbor-> Kalibračný súbor"),
-                                        btn::ok));
+    EXPECT_TRUE(ui.messages[0].first.startsWith("Pripojeny je zapisovač TEMNIRA Belsa\r\nMôžete definovať"));
+    EXPECT_EQ(ui.messages[0].second, btn::ok);
 
     ASSERT_TRUE(status(status_reply(132, 47).u16(16, 777)));
     ASSERT_EQ(ui.messages.size(), 4);
-    EXPECT_TRUE(
-        ui.messages[3].first.startsWith(QString::fromUtf8("Pripojeny je zapisovač TEMNIRA Parun\r\n")));
+    EXPECT_TRUE(ui.messages[3].first.startsWith("Pripojeny je zapisovač TEMNIRA Parun\r\n"));
 }
 
 TEST_F(PollTest, StoppingDropsTheAnswerStillArrivingToTheLastRequest)
@@ -223,7 +220,7 @@ TEST_F(PollTest, UnknownKeyIsNamedByTheUser)
     };
     ui.input_answers.push_back(QString("Dvere"));
     ASSERT_TRUE(decode_key(300));
-    EXPECT_EQ(ui.prompts, QStringList{QString::fromUtf8("Názov klúca")});
+    EXPECT_EQ(ui.prompts, QStringList{"Názov klúca"});
     EXPECT_EQ(display.stops, 1); // the poll is held while the user types
     EXPECT_TRUE(display.running);
     EXPECT_EQ(home.read("kluce.txt"), QByteArray("[IDKEY]\r\n300,Dvere\r\n"));

@@ -64,7 +64,6 @@ public:
         return *this;
     }
 
-    std::size_t size() const { return b_.size(); }
     vx::ByteView view() const { return {b_.data(), b_.size()}; }
     QByteArray bytes() const { return QByteArray(reinterpret_cast<const char*>(b_.data()), int(b_.size())); }
 

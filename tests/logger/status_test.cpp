@@ -38,11 +38,6 @@ StatusDecode decode(const Reply& r, const DecodeInputs& in = inputs())
     return identify_and_decode(r.view(), in);
 }
 
-QString q(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-
 // A reply with a valid float block a0, a1, a2 at from.
 Reply with_block(int type, std::size_t length, std::size_t from, float a0, float a1, float a2)
 {
@@ -147,10 +142,10 @@ TEST(StatusDecode, EveryModelShowsItsStatusAndReadings)
         EXPECT_EQ(d.view.PanTime.text, "1.3.2024 10:45:30");
         EXPECT_EQ(d.status.record_pointer, 100);
         EXPECT_EQ(d.view.panbat.visible, c.battery != nullptr);
-        EXPECT_EQ(d.view.panbat.text, c.battery ? std::optional(q(c.battery)) : std::nullopt);
+        EXPECT_EQ(d.view.panbat.text, c.battery ? std::optional<QString>(c.battery) : std::nullopt);
         EXPECT_EQ(d.view.panbat.color, c.colour);
-        EXPECT_EQ(d.view.pantemp.text, q(c.value1));
-        EXPECT_EQ(d.view.panhumi.text, c.value2 ? std::optional(q(c.value2)) : std::nullopt);
+        EXPECT_EQ(d.view.pantemp.text, c.value1);
+        EXPECT_EQ(d.view.panhumi.text, c.value2 ? std::optional<QString>(c.value2) : std::nullopt);
     }
     for (const ModelRow& row : all_models())
         EXPECT_TRUE(covered.count(row.type)) << "no case for type " << row.type;
@@ -217,7 +212,7 @@ TEST(StatusDecode, ReadingsAtTheirEdgesAndWithFlags)
         {status_reply(85, 29).u8(18, 61), &V::PanPeriod, "61"},
         {status_reply(131, 32).u8(15, 104), &V::panbat, "100 %"},
         {status_reply(131, 32).u8(15, 140), &V::panbat, "0 %"},
-        {status_reply(96, 29).u8(15, 100), &V::LBLbat, q("Batéria: 100"), &diagnostic},
+        {status_reply(96, 29).u8(15, 100), &V::LBLbat, "Batéria: 100", &diagnostic},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ((decode(cases[i].reply, cases[i].in ? *cases[i].in : plain).view.*cases[i].control).text,

@@ -4,7 +4,6 @@
 #include "records/line_protocol.h"
 #include "records/prometheus_text.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 
 TEST(LineProtocol, EscapesWhatEachPartRequires)

@@ -1,19 +1,16 @@
 // The chart's pure side: points from record text, the whole-unit time axis,
 // zoom and ranges, and the style table's colours.
+#include "common/test_data.h"
 #include "records/graph_model.h"
 #include "records/record_text.h"
 
 #include <gtest/gtest.h>
 
 using namespace vx;
+using vxtest::secs;
 
 namespace
 {
-
-double at(int d, int mo, int y, int h, int mi)
-{
-    return double(QDateTime(QDate(y, mo, d), QTime(h, mi)).toSecsSinceEpoch());
-}
 
 constexpr double minute = 60, hour = 3600, day = 86400;
 
@@ -25,30 +22,43 @@ double at_offset(int y, int mo, int d, int h, int mi, int offset_hours)
 
 } // namespace
 
-TEST(BuildSeries, SkipsNameLineShortLinesAndNonRecordsFromLinesOrTheViewerText)
+// The chart's time of a record line is its local time as seconds since the epoch, also on the days the
+// clocks change (Europe/Bratislava: UTC+1 in winter, UTC+2 from 31.3.2024 02:00 to 27.10.2024 03:00; a
+// time the spring change skips keeps the winter offset).
+TEST(BuildSeries, SkipsNameLineShortLinesAndNonRecordsAndTakesLocalTimesAcrossBothClockChanges)
 {
     const QStringList lines{
-        "31.3.2024 01:00\t1,0\t2,0", // first line is the name line even when it looks like a record
+        "31.3.2024 01:00\t1,0\t2,0", // the name line, even when it looks like a record
+        "30.3.2024 23:30\t 1,5\t 60,0",
         "Remark: none",
-        "31.3.2024 01:30\t21,5",
-        "short\t1",                    // 10 characters or fewer
-        "31.3.2024 01:40\tKEY0001",    // a key name, not a value
-        "31.3.2024 03:30\t22.5\t55,0", // after the spring clock change
+        "31.3.2024\t 2.5", // midnight without its time; a point or a comma
+        "short\t1",        // 10 characters or fewer
+        "31.3.2024 01:30\t 3,5\t 61,0",
+        "31.3.2024 01:40\tKEY0001", // a key name, not a value
+        "31.3.2024 02:30\t 4,5",
+        "31.3.2024 03:30\t +5,5",
         "garbage line without tab",
-        "1.4.2024\t+6,5\t-1,25\t7", // midnight without its time; a third value is not charted
+        "1.4.2024 12:00\t 6,5",
+        "27.10.2024 01:30\t 7,5",
+        "27.10.2024 03:30\t 8,5",
+        "28.10.2024 00:10\t-9,5\t -1,25\t7", // a third value is not charted
     };
+    const QVector<double> t{at_offset(2024, 3, 30, 23, 30, 1), at_offset(2024, 3, 31, 0, 0, 1),
+                            at_offset(2024, 3, 31, 1, 30, 1),  at_offset(2024, 3, 31, 2, 30, 1),
+                            at_offset(2024, 3, 31, 3, 30, 2),  at_offset(2024, 4, 1, 12, 0, 2),
+                            at_offset(2024, 10, 27, 1, 30, 2), at_offset(2024, 10, 27, 3, 30, 1),
+                            at_offset(2024, 10, 28, 0, 10, 1)};
     // The viewer's text is read in place.
     for (const GraphSeries& s :
          {build_series(lines), build_series_from(RecordText(lines.join("\r\n") + "\r\n"))}) {
-        EXPECT_EQ(s.points, 3);
-        EXPECT_EQ(s.t1,
-                  (QVector<double>{at(31, 3, 2024, 1, 30), at(31, 3, 2024, 3, 30), at(1, 4, 2024, 0, 0)}));
-        EXPECT_EQ(s.v1, (QVector<double>{21.5, 22.5, 6.5}));
-        EXPECT_EQ(s.t2, (QVector<double>{at(31, 3, 2024, 3, 30), at(1, 4, 2024, 0, 0)}));
-        EXPECT_EQ(s.v2, (QVector<double>{55.0, -1.25}));
+        EXPECT_EQ(s.points, 9);
+        EXPECT_EQ(s.t1, t);
+        EXPECT_EQ(s.v1, (QVector<double>{1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5, 8.5, -9.5}));
+        EXPECT_EQ(s.t2, (QVector<double>{t[0], t[2], t[8]}));
+        EXPECT_EQ(s.v2, (QVector<double>{60.0, 61.0, -1.25}));
         EXPECT_TRUE(s.second);
-        EXPECT_DOUBLE_EQ(s.first, at(31, 3, 2024, 1, 30));
-        EXPECT_DOUBLE_EQ(s.last, at(1, 4, 2024, 0, 0));
+        EXPECT_EQ(s.first, t.front());
+        EXPECT_EQ(s.last, t.back());
         EXPECT_EQ(s.skipped, 3); // remark, key line, garbage
         EXPECT_TRUE(s.sorted);
     }
@@ -93,8 +103,8 @@ TEST(TimeAxis, ShortestWholeUnitFromAStepBeforeTheFirstRecordToTheFirstStepAtThe
 TEST(StartDateRange, SpansInDaysFromMidnightAcrossSummerTimeEnd)
 {
     const auto [a, b] = start_date_range(QDate(2026, 12, 6), 2);
-    EXPECT_DOUBLE_EQ(a, at(6, 12, 2026, 0, 0));
-    EXPECT_DOUBLE_EQ(b, at(13, 12, 2026, 0, 0));
+    EXPECT_DOUBLE_EQ(a, secs(2026, 12, 6, 0, 0));
+    EXPECT_DOUBLE_EQ(b, secs(2026, 12, 13, 0, 0));
     // Summer time ends on 25.10.2026: the week is one hour longer, and still ends at local midnight.
     const auto [c, d] = start_date_range(QDate(2026, 10, 20), 2);
     EXPECT_DOUBLE_EQ(d - c, 7 * day + hour);
@@ -121,32 +131,6 @@ TEST(GraphColors, RedInLowByteAndDesignedColoursForUntouchedTable)
     std::array<int, 20> user{};
     user[9] = 0x0000FF; // one colour set by the user: the table is used as it is
     EXPECT_EQ(effective_graph_colors(user), user);
-}
-
-// The chart's time of a record line is its local time as seconds since the
-// epoch, also on the days the clocks change (Europe/Bratislava: UTC+1 in
-// winter, UTC+2 from 31.3.2024 02:00 to 27.10.2024 03:00; a time the spring
-// change skips keeps the winter offset). Values with a comma or a point.
-TEST(SeriesTime, LinesAcrossBothClockChangesGetTheirLocalOffsets)
-{
-    const QStringList lines{"TEXT FILE: x.txt",       "30.3.2024 23:30\t 1,5\t 60,0",
-                            "31.3.2024\t 2.5",        "31.3.2024 01:30\t 3,5\t 61,0",
-                            "31.3.2024 02:30\t 4,5",  "31.3.2024 03:30\t +5,5",
-                            "1.4.2024 12:00\t 6,5",   "27.10.2024 01:30\t 7,5",
-                            "27.10.2024 03:30\t 8,5", "28.10.2024 00:10\t-9,5"};
-    const GraphSeries s = build_series(lines);
-    ASSERT_EQ(s.points, 9);
-    const QVector<double> t{at_offset(2024, 3, 30, 23, 30, 1), at_offset(2024, 3, 31, 0, 0, 1),
-                            at_offset(2024, 3, 31, 1, 30, 1),  at_offset(2024, 3, 31, 2, 30, 1),
-                            at_offset(2024, 3, 31, 3, 30, 2),  at_offset(2024, 4, 1, 12, 0, 2),
-                            at_offset(2024, 10, 27, 1, 30, 2), at_offset(2024, 10, 27, 3, 30, 1),
-                            at_offset(2024, 10, 28, 0, 10, 1)};
-    EXPECT_EQ(s.t1, t);
-    EXPECT_EQ(s.v1, (QVector<double>{1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5, 8.5, -9.5}));
-    EXPECT_EQ(s.t2, (QVector<double>{t[0], t[2]}));
-    EXPECT_EQ(s.v2, (QVector<double>{60.0, 61.0}));
-    EXPECT_EQ(s.first, t.front());
-    EXPECT_EQ(s.last, t.back());
 }
 
 TEST(ValueLabel, HashZeroPointHashHashWithoutExponent)

@@ -6,14 +6,6 @@
 
 using namespace vx;
 
-namespace
-{
-QString q(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-} // namespace
-
 TEST(KeyList, LookupAndAppendUnderTheHeader)
 {
     vxtest::TempHome home;
@@ -31,11 +23,11 @@ TEST(KeyList, LookupAndAppendUnderTheHeader)
 
     home.write("kluce.txt", "[IDKEY]\r\nbez ciarky\r\n12,Vr\xe1tnik\r\n017,Sklad, zadn\xe9\r\n");
     EXPECT_EQ(keys.lookup(17, &name), KeyList::found);
-    EXPECT_EQ(name, q("Sklad, zadné"));
+    EXPECT_EQ(name, "Sklad, zadné");
     EXPECT_EQ(keys.lookup(99, &name), KeyList::not_listed);
-    ASSERT_TRUE(keys.append(99, q("Šéf")));
+    ASSERT_TRUE(keys.append(99, "Šéf"));
     EXPECT_EQ(keys.lookup(99, &name), KeyList::found);
-    EXPECT_EQ(name, q("Šéf"));
+    EXPECT_EQ(name, "Šéf");
     EXPECT_TRUE(home.read("kluce.txt").endsWith("99,\x8a\xe9\x66\r\n"));
     EXPECT_FALSE(KeyList(home.path("missing/dir/kluce.txt")).append(1, "x"));
 }

@@ -1,22 +1,14 @@
 // Record texts as CSV: the header row of the model, ISO times, point
 // decimals, RFC 4180 quoting, the time filter, and how a file's model is told
 // from the file itself.
+#include "common/test_data.h"
 #include "records/record_csv.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using vx::CsvOptions;
-
-namespace
-{
-
-QDateTime at(int y, int mo, int d, int h, int mi)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi));
-}
-
-} // namespace
+using vxtest::at;
 
 TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
 {

@@ -2,6 +2,7 @@
 // record bytes written out here by the layout rules.
 #include "base/number_format.h"
 #include "common/temp_home.h"
+#include "common/test_data.h"
 #include "records/conversions.h"
 #include "records/record_decode.h"
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 using namespace vx;
+using vxtest::at;
 
 namespace
 {
@@ -48,11 +50,6 @@ ByteView bv(const Bytes& b)
     return {b.data(), b.size()};
 }
 
-QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
-}
-
 struct Fixture {
     Coefficients coef;
     DecodeContext ctx;
@@ -74,7 +71,7 @@ struct Fixture {
 
 } // namespace
 
-TEST(ParseRecord, TimesFieldsAndRejects)
+TEST(ParseRecord, TimesAndRejects)
 {
     const QDateTime invalid;
     const struct {
@@ -110,15 +107,6 @@ TEST(ParseRecord, TimesFieldsAndRejects)
             EXPECT_EQ(r->time, c.time);
         }
     }
-    const auto r = parse_record(133, 9, bv(record(30, 14, 1, 0x1234, 0xABCD, 0x71, 9)));
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->a, 0x1234);
-    EXPECT_EQ(r->b, 0xABCD);
-    EXPECT_EQ(r->extra, 0x71);
-    // Six-byte records have no B and no extra byte even when more bytes follow.
-    const auto s = parse_record(85, 6, bv(record(30, 14, 1, 7, 99, 99, 9)));
-    EXPECT_EQ(s->b, 0);
-    EXPECT_EQ(s->extra, 0);
 }
 
 TEST(Conversions, HumidityLimitsTrimAndDiagnosticMode)

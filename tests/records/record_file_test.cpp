@@ -166,57 +166,19 @@ TEST(SortRecordFile, GoldenTypeCurrentFileKeepsHeaderDropsLaterDuplicatesAndKeep
     }
 }
 
-TEST(SortRecordFile, OverlappingDownloadsLeaveEachTimeStampOnce)
-{
-    FileFixture f;
-    const QString path = database_path(f.log, "M");
-    ASSERT_TRUE(write_header(path, sample_header(85), &f.ui));
-    auto stamp = [](int minute) {
-        return format_time_stamp(QDateTime(QDate(2026, 3, 5), QTime(0, 0)).addSecs(minute * 60));
-    };
-    for (int m = 0; m < 30; m += 10)
-        ASSERT_TRUE(write_record(path, stamp(m) + "\t first", &f.ui));
-    for (int m = 10; m < 60; m += 10)
-        ASSERT_TRUE(write_record(path, stamp(m) + "\t second", &f.ui));
-    const SortResult r = sort_records_in_file(path, 5);
-    EXPECT_TRUE(r.sorted);
-    EXPECT_EQ(r.duplicates, 2);
-    QByteArray expected = golden("header_85.txt");
-    expected += "5.3.2026\t first\r\n"
-                "5.3.2026 00:10\t first\r\n"
-                "5.3.2026 00:20\t first\r\n"
-                "5.3.2026 00:30\t second\r\n"
-                "5.3.2026 00:40\t second\r\n"
-                "5.3.2026 00:50\t second\r\n";
-    EXPECT_EQ(f.home.read("Log/M.txt"), expected);
-}
-
 TEST(SortRecordFile, RecordsAfter2030SecondsAndClockChangeHourAreOrdered)
 {
     FileFixture f;
-    f.home.write("Log/L.txt", "L\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
-                              "01.01.2040 00:00:05\t1\r\n"
-                              "01.01.2040 00:00:04\t2\r\n"
-                              "1.1.2030\t3\r\n"
-                              "31.12.2029 23:59\t4\r\n"
-                              "7.2.2106 06:28\t5\r\n"
-                              "1.1.2000\t6\r\n"
-                              "29.3.2026 03:30\t7\r\n"
-                              "29.3.2026 02:30\t8\r\n"
-                              "29.3.2026 01:30\t9\r\n");
-    const SortResult r = sort_records_in_file(f.log_file("L.txt"), 5);
-    EXPECT_EQ(r.records, 9);
-    EXPECT_EQ(f.home.read("Log/L.txt"),
-              QByteArray("L\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n"
-                         "1.1.2000\t6\r\n"
-                         "29.3.2026 01:30\t9\r\n"
-                         "29.3.2026 02:30\t8\r\n" // the hour local clocks skip
-                         "29.3.2026 03:30\t7\r\n"
-                         "31.12.2029 23:59\t4\r\n"
-                         "1.1.2030\t3\r\n"
-                         "01.01.2040 00:00:04\t2\r\n"
-                         "01.01.2040 00:00:05\t1\r\n"
-                         "7.2.2106 06:28\t5\r\n"));
+    // Each record's value is its place in time; 29.3.2026 02:30 is in the hour local clocks skip.
+    const QStringList lines = {"01.01.2040 00:00:05\t8", "01.01.2040 00:00:04\t7", "1.1.2030\t6",
+                               "31.12.2029 23:59\t5",    "7.2.2106 06:28\t9",      "1.1.2000\t1",
+                               "29.3.2026 03:30\t4",     "29.3.2026 02:30\t3",     "29.3.2026 01:30\t2"};
+    const QByteArray header = "L\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n";
+    f.home.write("Log/L.txt", header + lines.join("\r\n").toLatin1() + "\r\n");
+    EXPECT_EQ(sort_records_in_file(f.log_file("L.txt"), 5).records, 9);
+    QStringList sorted = lines;
+    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.back() < b.back(); });
+    EXPECT_EQ(f.home.read("Log/L.txt"), header + sorted.join("\r\n").toLatin1() + "\r\n");
 }
 
 TEST(SortRecordFile, FileWithoutHeaderSortsItsFirstLinesToo)

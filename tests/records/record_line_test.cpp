@@ -5,14 +5,6 @@
 
 using namespace vx;
 
-namespace
-{
-QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
-}
-} // namespace
-
 TEST(FormatTimeStamp, DateAloneAtMidnightSecondsForTheLevelModel)
 {
     // time (yyyy-MM-dd hh:mm:ss) | model | stamp; seconds alone are not midnight.
@@ -62,18 +54,4 @@ TEST(ParseRecordLine, ValuesUpToTheFirstFieldThatIsNoNumber)
             values << QString::number(r.values[i]);
         EXPECT_EQ(values.join(' '), c.section('|', 1)) << c.toStdString();
     }
-}
-
-TEST(ParseRecordLine, TimeTheLocalClockSkipsStaysValidAndInOrder)
-{
-    // Local clocks in this zone go from 02:00 to 03:00 on 29 March 2026; a logger's do not.
-    const RecordLine r = parse_record_line("29.3.2026 02:30\t 4,0");
-    ASSERT_EQ(r.count, 1);
-    ASSERT_TRUE(r.time.isValid());
-    EXPECT_EQ(r.time.time(), QTime(2, 30));
-    EXPECT_GT(r.time, at(2026, 3, 29, 1, 59));
-    EXPECT_LE(r.time, at(2026, 3, 29, 3, 30));
-    EXPECT_EQ(format_time_stamp(r.time), "29.3.2026 02:30");
-    // Ordinary times are plain local times.
-    EXPECT_EQ(parse_record_line("29.3.2026 03:30\t 4,0").time.timeSpec(), Qt::LocalTime);
 }

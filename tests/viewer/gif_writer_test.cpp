@@ -36,14 +36,9 @@ int worst_difference(const QImage& img, const IndexedPicture& pic)
 
 } // namespace
 
-TEST(Quantize, FewColoursKeepTheirExactValuesManyReduceTo256NearbyOnes)
+// That a few colours keep their exact values shows in the file WriteGif reads back.
+TEST(Quantize, ManyColoursReduceTo256NearbyOnes)
 {
-    const QImage img = three_colour_picture();
-    const IndexedPicture pic = quantize_256(img);
-    ASSERT_EQ(pic.width * pic.height, 37 * 23);
-    EXPECT_EQ(pic.palette.size(), 3);
-    EXPECT_EQ(worst_difference(img, pic), 0);
-
     // 64 x 64 pixels with 4096 distinct colours cannot all be exact, but none
     // is far off (a popularity palette is off by 128 here).
     QImage many(64, 64, QImage::Format_RGB32);

@@ -11,27 +11,21 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QRegularExpression>
-#include <QStatusBar>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 using namespace vx;
+using vxtest::secs;
 
 namespace
 {
-
-double at(int d, int mo, int y, int h, int mi)
-{
-    return double(QDateTime(QDate(y, mo, d), QTime(h, mi)).toSecsSinceEpoch());
-}
 
 // Records as downloads write them, ten minutes apart: temperatures 20,0 ..
 // 24,5 and humidities 50,0 .. 56,0.
@@ -96,7 +90,7 @@ TEST_F(Viewer, ModifiedFlagNoRecordKeepsTheAxesAndOneSitsInTheirMiddle)
     form->RedrawGraph();
     EXPECT_EQ(form->graph_points(), 1);
     const auto [a, b] = form->time_range();
-    EXPECT_DOUBLE_EQ((a + b) / 2, at(6, 12, 2026, 10, 0));
+    EXPECT_DOUBLE_EQ((a + b) / 2, secs(2026, 12, 6, 10, 0));
     EXPECT_TRUE(b - a >= 3600 && b - a <= 86400) << b - a;
     EXPECT_DOUBLE_EQ(form->plot()->yAxis->range().center(), 21.5);
     EXPECT_DOUBLE_EQ(form->plot()->yAxis2->range().center(), 55.0);
@@ -111,11 +105,11 @@ TEST_F(Viewer, StartDateSpanThenZoomingInTwiceShowsHalfADayAroundTheCentre)
     c.start_date = QDate(2026, 12, 6);
     c.span_index = 1; // 2 days
     form->set_controls_source([&c] { return c; });
-    const auto two_days = std::make_pair(at(6, 12, 2026, 0, 0), at(8, 12, 2026, 0, 0));
+    const auto two_days = std::make_pair(secs(2026, 12, 6, 0, 0), secs(2026, 12, 8, 0, 0));
     for (auto [command, range] : {std::pair{604, two_days},
-                                  {605, std::make_pair(at(6, 12, 2026, 12, 0), at(7, 12, 2026, 12, 0))},
-                                  {605, std::make_pair(at(6, 12, 2026, 18, 0), at(7, 12, 2026, 6, 0))},
-                                  {606, std::make_pair(at(6, 12, 2026, 12, 0), at(7, 12, 2026, 12, 0))},
+                                  {605, std::make_pair(secs(2026, 12, 6, 12, 0), secs(2026, 12, 7, 12, 0))},
+                                  {605, std::make_pair(secs(2026, 12, 6, 18, 0), secs(2026, 12, 7, 6, 0))},
+                                  {606, std::make_pair(secs(2026, 12, 6, 12, 0), secs(2026, 12, 7, 12, 0))},
                                   {604, two_days}}) {
         form->command(command);
         EXPECT_EQ(form->time_range(), range) << command;
@@ -187,7 +181,7 @@ TEST_F(Viewer, MouseReadoutPanAndZoom)
     form->set_text(record_text(QDateTime(QDate(2026, 12, 6), QTime(10, 0)), 10, false));
     form->RedrawGraph();
     QCustomPlot* plot = form->plot();
-    const double x = plot->xAxis->coordToPixel(at(6, 12, 2026, 10, 30));
+    const double x = plot->xAxis->coordToPixel(secs(2026, 12, 6, 10, 30));
     const double y = plot->yAxis->coordToPixel(21.5);
     EXPECT_EQ(form->readout_time(x), "6.12.2026 10:30");
     EXPECT_EQ(form->readout_value(y), " 21,5");
@@ -208,12 +202,13 @@ TEST_F(Viewer, MouseReadoutPanAndZoom)
     EXPECT_EQ(form->time_range(), full);
 
     // Shift+drag zooms into the rectangle drawn.
-    drag(plot,
-         QPoint(int(plot->xAxis->coordToPixel(at(6, 12, 2026, 10, 20))), int(plot->yAxis->coordToPixel(24))),
-         QPoint(int(plot->xAxis->coordToPixel(at(6, 12, 2026, 10, 50))), int(plot->yAxis->coordToPixel(21))),
-         Qt::ShiftModifier);
-    EXPECT_NEAR(form->time_range().first, at(6, 12, 2026, 10, 20), 60);
-    EXPECT_NEAR(form->time_range().second, at(6, 12, 2026, 10, 50), 60);
+    drag(
+        plot,
+        QPoint(int(plot->xAxis->coordToPixel(secs(2026, 12, 6, 10, 20))), int(plot->yAxis->coordToPixel(24))),
+        QPoint(int(plot->xAxis->coordToPixel(secs(2026, 12, 6, 10, 50))), int(plot->yAxis->coordToPixel(21))),
+        Qt::ShiftModifier);
+    EXPECT_NEAR(form->time_range().first, secs(2026, 12, 6, 10, 20), 60);
+    EXPECT_NEAR(form->time_range().second, secs(2026, 12, 6, 10, 50), 60);
     EXPECT_NEAR(plot->yAxis->range().lower, 21, 0.1);
     EXPECT_NEAR(plot->yAxis->range().upper, 24, 0.1);
 }
