@@ -127,7 +127,7 @@ TEST_F(PrintTest, PageBoundariesNoTextAndColumnsOrRowsBelowOne)
     for (int lines : {100, 0}) {
         SCOPED_TRACE(lines);
         fill(lines);
-        const QList<Page> pages = print({2, 50, "", ""});
+        const QList<Page> pages = print({2, 50, "", "", ""});
         ASSERT_EQ(pages.size(), lines ? 2 : 1);
         ASSERT_EQ(pages.last().size(), 1);
         EXPECT_EQ(pages.last()[0].text, "SKLAD.txt");
@@ -137,7 +137,7 @@ TEST_F(PrintTest, PageBoundariesNoTextAndColumnsOrRowsBelowOne)
     for (const bool cols_below_one : {true, false}) {
         SCOPED_TRACE(cols_below_one);
         const QList<Page> pages =
-            print(cols_below_one ? vx::PrintSettings{0, 2, "", ""} : vx::PrintSettings{2, 0, "", ""});
+            print(cols_below_one ? vx::PrintSettings{0, 2, "", "", ""} : vx::PrintSettings{2, 0, "", "", ""});
         ASSERT_EQ(pages.size(), 2);
         const Word *l1 = find(pages[0], "L1"), *l2 = find(pages[0], "L2");
         ASSERT_TRUE(l1 && l2);
@@ -149,7 +149,7 @@ TEST_F(PrintTest, PageBoundariesNoTextAndColumnsOrRowsBelowOne)
 TEST_F(PrintTest, TabsPrintAsBlanksAndOneRowPrintsThePlainText)
 {
     viewer.set_text("SKLAD\n10.3.2024 08:00\t21,5\t60,0");
-    QList<Page> pages = print({2, 50, "", ""});
+    QList<Page> pages = print({2, 50, "", "", ""});
     ASSERT_EQ(pages.size(), 1);
     // One printed line, one blank between the fields as between date and time.
     const Word* words[] = {find(pages[0], "10.3.2024"), find(pages[0], "08:00"), find(pages[0], "21,5"),
@@ -163,7 +163,7 @@ TEST_F(PrintTest, TabsPrintAsBlanksAndOneRowPrintsThePlainText)
     }
 
     // ROWS = 1: the text as the pane holds it, name line included, no header or footer.
-    pages = print({2, 1, "HEAD", "FOOT"});
+    pages = print({2, 1, "HEAD", "FOOT", ""});
     ASSERT_EQ(pages.size(), 1);
     EXPECT_NE(find(pages[0], "SKLAD"), nullptr);
     EXPECT_NE(find(pages[0], "21,5"), nullptr);
@@ -173,7 +173,7 @@ TEST_F(PrintTest, TabsPrintAsBlanksAndOneRowPrintsThePlainText)
     // A printer that cannot print fails either way.
     printer.setOutputFileName(home.path("no/such/dir/out.pdf"));
     for (int rows : {1, 50})
-        EXPECT_FALSE(vx::printmake(viewer, {2, rows, "", ""}, printer, QDateTime())) << rows;
+        EXPECT_FALSE(vx::printmake(viewer, {2, rows, "", "", ""}, printer, QDateTime())) << rows;
 }
 
 TEST_F(PrintTest, SettingsDialogWritesItsKeysOnOkOnly)
