@@ -29,9 +29,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -237,7 +235,7 @@ void TForm1::start()
     g_.transfer.write_to_database = false;
     if (g_.program_dir.isEmpty()) g_.program_dir = find_program_dir();
     load_settings(g_);
-    load_qt_translation();
+    install_qt_translation(qt_translation_, g_.settings.LANGUAGE);
     apply_geometry();
     // Windows made with this one take their texts now that the table exists.
     ChangeLanguage();
@@ -314,24 +312,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- language
 
-void TForm1::load_qt_translation()
-{
-    if (qt_translation_) QCoreApplication::removeTranslator(qt_translation_.get());
-    auto translation = std::make_unique<QtTranslation>();
-    if (translation->load_for(g_.settings.LANGUAGE)) {
-        QCoreApplication::installTranslator(translation.get());
-        qt_translation_ = std::move(translation);
-    } else {
-        qt_translation_.reset();
-    }
-}
-
 bool TForm1::apply_language()
 {
     if (!language_sections(g_.program_dir, g_.data_dir).contains(g_.settings.LANGUAGE, Qt::CaseInsensitive))
         return false;
     g_.lang.build_language_tables(g_.program_dir, g_.settings.LANGUAGE, g_.data_dir);
-    load_qt_translation();
+    install_qt_translation(qt_translation_, g_.settings.LANGUAGE);
     ChangeLanguage();
     frmprint->ChangeLanguage();
     freport->ChangeLanguage();
@@ -427,21 +413,7 @@ void TForm1::tab_shown(int index)
 
 void TForm1::dock_tool_window(QDockWidget* dock, Qt::DockWidgetArea area)
 {
-    bool area_empty = true;
-    for (QDockWidget* d : findChildren<QDockWidget*>())
-        if (d != dock && d->isVisible() && !d->isFloating() && dockWidgetArea(d) == area) area_empty = false;
-    if (dockWidgetArea(dock) != area) addDockWidget(area, dock);
-    dock->show();
-    // A panel that receives its first window opens to a third of the client area.
-    // The client area is the window less its menu, tool and status bars.
-    if (area_empty) {
-        const QSize client(width(),
-                           height() - menuBar()->height() - ToolBar1->height() - statusBar()->height());
-        if (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea)
-            resizeDocks({dock}, {client.width() / 3}, Qt::Horizontal);
-        else
-            resizeDocks({dock}, {client.height() / 3}, Qt::Vertical);
-    }
+    vx::dock_tool_window(*this, dock, area, menuBar()->height() + ToolBar1->height() + statusBar()->height());
 }
 
 void TForm1::on_show_tip()

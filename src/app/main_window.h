@@ -163,7 +163,6 @@ private:
     void on_connect(bool down);
     void on_serial_double_click();
     // Qt's translation for the language in use, replacing the one before.
-    void load_qt_translation();
 
     Global& g_;
     LoggerPages* pages_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "base/language.h"
 
+#include <QCoreApplication>
 #include <QLibraryInfo>
 
 namespace vx
@@ -20,6 +21,18 @@ QString QtTranslation::translate(const char* context, const char* source, const 
     const QString text = QTranslator::translate(context, source, disambiguation, n);
     if (!text.isEmpty() || qstrcmp(context, "QPlatformTheme") != 0) return text;
     return QTranslator::translate("QDialogButtonBox", source, disambiguation, n);
+}
+
+void install_qt_translation(std::unique_ptr<QtTranslation>& installed, const QString& section)
+{
+    if (installed) QCoreApplication::removeTranslator(installed.get());
+    auto translation = std::make_unique<QtTranslation>();
+    if (translation->load_for(section)) {
+        QCoreApplication::installTranslator(translation.get());
+        installed = std::move(translation);
+    } else {
+        installed.reset();
+    }
 }
 
 } // namespace vx

@@ -4,6 +4,7 @@
 // translation qtbase_<code>.qm from its translations folder (Debian's
 // qt6-translations-l10n).
 #include <QTranslator>
+#include <memory>
 
 namespace vx
 {
@@ -20,5 +21,9 @@ public:
     QString translate(const char* context, const char* source, const char* disambiguation,
                       int n) const override;
 };
+
+// Replaces the application's Qt translation held in installed by the one for
+// section (none when Qt has no translation for it).
+void install_qt_translation(std::unique_ptr<QtTranslation>& installed, const QString& section);
 
 } // namespace vx

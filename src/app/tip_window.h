@@ -4,10 +4,16 @@
 // only holds the text.
 #include <QDockWidget>
 
+class QMainWindow;
 class QPlainTextEdit;
 
 namespace vx
 {
+
+// Shows a tool window docked in area of window. A panel that receives its
+// first window opens to a third of the client area: the window less
+// bars_height (its menu, tool and status bars).
+void dock_tool_window(QMainWindow& window, QDockWidget* dock, Qt::DockWidgetArea area, int bars_height);
 
 class TipWindow : public QDockWidget
 {
