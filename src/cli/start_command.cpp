@@ -296,6 +296,9 @@ int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
     switch (flow.run(*plan)) {
     case MissionStart::Result::started:
     case MissionStart::Result::sent_old:
+        // A mission without its mark would be a first contact at the next
+        // download, and its records so far never fetched: the flow said so.
+        if (!flow.stored()) return exit_failed;
         print(out, QStringLiteral("mission %1 started on logger %2 (type %3): %4\n")
                        .arg(plan->name)
                        .arg(g.status.serial)

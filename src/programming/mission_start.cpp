@@ -446,7 +446,11 @@ MissionStart::Result MissionStart::verify(const Sent& s)
 void MissionStart::write_file_and_mark(const MissionPlan& p, int pointer, bool mark)
 {
     UiPort& ui = *g_.ui;
-    if (mark && !MarkStore().write_mark(p.name, pointer)) ui.show_message(mess(99).arg(p.name), btn::ok);
+    stored_ = true;
+    if (mark && !MarkStore().write_mark(p.name, pointer)) {
+        stored_ = false;
+        ui.show_message(mess(99).arg(p.name), btn::ok);
+    }
     if (new_header_) {
         RecordFileHeader h;
         h.type_code = g_.ident.type_code;
@@ -458,7 +462,10 @@ void MissionStart::write_file_and_mark(const MissionPlan& p, int pointer, bool m
         h.status = p.status_text;
         h.constant = p.constant_text;
         const QString path = database_path(g_, p.name);
-        if (!write_header(path, h, &ui, &g_.lang)) ui.show_message(mess(114).arg(path), btn::ok);
+        if (!write_header(path, h, &ui, &g_.lang)) {
+            stored_ = false;
+            ui.show_message(mess(114).arg(path), btn::ok);
+        }
         if (hooks_.refresh_database) hooks_.refresh_database();
     }
     if (hooks_.show_status) hooks_.show_status(mess(38));

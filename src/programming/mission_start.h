@@ -74,6 +74,9 @@ public:
     // with g.ident.type_code).
     Result run(const MissionPlan& plan);
 
+    // False when the last run started the mission but its download mark or
+    // record file header could not be written (the user was told).
+    bool stored() const { return stored_; }
     // The step that failed in the last run, as shown to the user.
     QString failed_step() const { return failed_step_; }
     // What the last read-back found different from what was sent.
@@ -100,6 +103,7 @@ private:
     QStringList taken_;              // what the logger acknowledged in this run
     std::optional<int> pointer_set_; // the record pointer the logger took in this run
     QString failed_step_;
+    bool stored_ = true;
     std::vector<Difference> differences_;
 };
 

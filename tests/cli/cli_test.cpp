@@ -552,6 +552,7 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         int status;
         const char* last; // start of the last line on stderr
         int changing;     // frames that change the logger (all but status and name requests)
+        bool broken_store = false; // the download marks cannot be stored
     };
     const Case cases[] = {
         {"clean start", {}, {"--interval", "15"}, 0, "vorlanix-cli: ---- POZOR ----", 24},
@@ -575,12 +576,24 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
          "vorlanix-cli: Nie je možné tak odložiť štart",
          0},
         {"interval 0", {}, {"--interval", "0"}, 2, "vorlanix-cli: Perióda: povolený rozsah 1..255", 0},
+        {"mark store cannot be written",
+         {},
+         {"--interval", "15"},
+         1,
+         "vorlanix-cli: Značku prenosu misie ZIMA nie je možné uložiť",
+         24,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         start_sim(QStringList{"--type", "85", "--clock", "2024-03-01T10:00:05"} + c.sim);
         marks.remove_mark("ZIMA");
         QFile::remove(home.path("Log/ZIMA.txt"));
+        extra_env.clear();
+        if (c.broken_store) {
+            extra_env["XDG_CONFIG_HOME"] = home.path("config");
+            home.write("config/VORLANIX", "a file where the store's folder belongs");
+        }
         const int before = static_cast<int>(sim.frames().size()); // the log keeps earlier runs
         const CliRun run = cli(QStringList{"start", "--name", "ZIMA", "--yes"} + c.args);
         EXPECT_EQ(run.status, c.status) << run.err.toStdString();
@@ -591,7 +604,7 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         EXPECT_EQ(changing, c.changing);
         EXPECT_EQ(sim.frames().size() == before, c.status == 2); // wrong usage: not even a status request
         // Only a mission read back as sent gets its header and mark.
-        EXPECT_EQ(QFile::exists(home.path("Log/ZIMA.txt")), c.status == 0);
+        EXPECT_EQ(QFile::exists(home.path("Log/ZIMA.txt")), c.status == 0 || c.broken_store);
         EXPECT_EQ(marks.read_mark("ZIMA"), c.status == 0 ? 0 : -1);
         EXPECT_EQ(run.out, c.status == 0 ? "mission ZIMA started on logger 1234 (type 85): Overené\n" : "");
     }
