@@ -52,6 +52,7 @@ struct Send {
     QStringList shown = {}; // starts of the messages shown, in order
     DeviceSetup::Result result = DeviceSetup::Result::verified;
     std::function<void(vx::Global&, DeviceSetup&)> action = {}; // instead of the device send
+    QString partly = {}; // what the last message says was written only in part
 };
 
 struct Model {
@@ -182,6 +183,26 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
                [](vx::Global& g, DeviceSetup&) {
                    vx::send_analog_text_block(g, {"1.5", "2", "-0,25"});
                }}}},
+        {{"--type", "86", "--drop-acks-of", "196:7"},
+         {{.label = "a coefficient text cut short is said",
+           .expected = Frames{{195, 52}} + Frames(7, {196, '1'}),
+           .shown = {"ERROR send command"},
+           .action = [](vx::Global& g,
+                        DeviceSetup&) { vx::send_analog_text_block(g, {"1.5", "2", "-0,25"}); },
+           .partly = "LCD A0 je zapísaná len čiastočne"}}},
+        {{"--type", "106", "--drop-acks-of", "17:7"},
+         {{.label = "a memory cell not acknowledged is said",
+           .fill = [](DeviceSettings& s) { s.battery_low = 200, s.cal_words = {3000, 160}; },
+           .expected = read_around(Frames{{38, 0}, {14, 200}, {16, 32}} + Frames(7, {17, 184})),
+           .shown = {not_confirmed},
+           .result = R::failed}}},
+        {{"--type", "107", "--coef", "1000,5,7", "--drop-acks-of", "66:7"},
+         {{.label = "flow constants cut short are said",
+           .fill = [](DeviceSettings& s) { s.flow[1] = 6; },
+           .expected = read_around(Frames{{64, 0xE8}, {65, 0x03}} + Frames(7, {66, 6})),
+           .shown = {not_confirmed},
+           .result = R::failed,
+           .partly = "Konštanty sú zapísané len čiastočne (2 z 6 bajtov)"}}},
         {{"--type", "95", "--corr1", "5"},
          {{.label = "only battery-low and measuring time changed: the offset byte goes back as held",
            .fill = [](DeviceSettings& s) { s.battery_low = 180, s.measure_length = 30; },
@@ -278,6 +299,10 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
                 EXPECT_TRUE(s.ui.messages[i].first.startsWith(send.shown[i]))
                     << s.ui.messages[i].first.toStdString();
             EXPECT_FALSE(s.ui.progress_visible);
+            if (!send.partly.isEmpty() && !s.ui.messages.isEmpty()) {
+                EXPECT_TRUE(s.ui.messages.last().first.contains(send.partly))
+                    << s.ui.messages.last().first.toStdString();
+            }
             if (send.action) continue;
             EXPECT_EQ(status, send.result == R::verified ? "Overené" : "");
             // What the windows show comes from the logger, not from what was typed.
