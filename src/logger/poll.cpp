@@ -77,20 +77,25 @@ void PollCycle::settle()
     g_.link.rx_buffer.clear();
 }
 
-bool PollCycle::decode_status()
+DecodeInputs decode_inputs(Global& g)
 {
     DecodeInputs in;
-    in.ident = g_.ident;
-    in.status = g_.status;
-    in.coef = g_.coef;
-    in.lang = &g_.lang;
-    in.diagnostic = g_.poll.diagnostic;
-    in.pc_date = g_.now().date();
-    in.load_calibration = [this](std::uint16_t serial) -> const Calibration* {
-        g_.calib.load_calibration(g_.program_dir, serial);
-        return g_.calib.calib_active ? &g_.calib : nullptr;
+    in.ident = g.ident;
+    in.status = g.status;
+    in.coef = g.coef;
+    in.lang = &g.lang;
+    in.diagnostic = g.poll.diagnostic;
+    in.pc_date = g.now().date();
+    in.load_calibration = [&g](std::uint16_t serial) -> const Calibration* {
+        g.calib.load_calibration(g.program_dir, serial);
+        return g.calib.calib_active ? &g.calib : nullptr;
     };
-    StatusDecode d = identify_and_decode(view(g_.link.rx_buffer), in);
+    return in;
+}
+
+bool PollCycle::decode_status()
+{
+    StatusDecode d = identify_and_decode(view(g_.link.rx_buffer), decode_inputs(g_));
     g_.ident = d.ident;
     if (!d.recognised) return false;
 

@@ -16,9 +16,15 @@
 namespace vx
 {
 
+struct DecodeInputs;
 struct Global;
 class LoggerDisplay;
 struct StatusView;
+
+// What a status decode needs from the program's state: the identification,
+// status and coefficients so far, the language, the computer's date and the
+// calibration definition of the logger, loaded once its serial is known.
+DecodeInputs decode_inputs(Global& g);
 
 class PollCycle
 {

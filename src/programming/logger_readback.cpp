@@ -3,6 +3,7 @@
 
 #include "base/language.h"
 #include "link/frame.h"
+#include "logger/poll.h"
 #include "logger/program_state.h"
 #include "logger/status.h"
 
@@ -20,18 +21,7 @@ constexpr int status_reply_ms = 500;
 // The status decode of the poll, without a window to show it.
 bool decode_into(Global& g)
 {
-    DecodeInputs in;
-    in.ident = g.ident;
-    in.status = g.status;
-    in.coef = g.coef;
-    in.lang = &g.lang;
-    in.diagnostic = g.poll.diagnostic;
-    in.pc_date = g.now().date();
-    in.load_calibration = [&g](std::uint16_t serial) -> const Calibration* {
-        g.calib.load_calibration(g.program_dir, serial);
-        return g.calib.calib_active ? &g.calib : nullptr;
-    };
-    const StatusDecode d = identify_and_decode(view(g.link.rx_buffer), in);
+    const StatusDecode d = identify_and_decode(view(g.link.rx_buffer), decode_inputs(g));
     if (!d.recognised) return false;
     g.ident = d.ident;
     g.status = d.status;
