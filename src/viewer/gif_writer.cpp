@@ -6,7 +6,9 @@
 #include <QHash>
 #include <algorithm>
 #include <array>
+#include <fcntl.h>
 #include <limits>
+#include <unistd.h>
 
 namespace vx
 {
@@ -180,9 +182,14 @@ bool write_gif(const QImage& image, const QString& path, QString* error)
     if (!map) return fail(QStringLiteral("Out of memory"));
 
     int code = 0;
+    // Opened here rather than by giflib, which makes its files private: the
+    // picture is read by a browser beside the report page and gets the same
+    // permissions as the page.
     const QByteArray name = QFile::encodeName(path);
-    GifFileType* gif = EGifOpenFileName(name.constData(), false, &code);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    GifFileType* gif = fd < 0 ? nullptr : EGifOpenFileHandle(fd, &code);
     if (!gif) {
+        if (fd >= 0) ::close(fd);
         GifFreeMapObject(map);
         return fail(QStringLiteral("Unable to write to %1").arg(path));
     }

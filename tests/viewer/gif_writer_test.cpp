@@ -1,9 +1,11 @@
 // GIF pictures: palette reduction and files another decoder reads.
 #include "viewer/gif_writer.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vx;
 
@@ -62,6 +64,11 @@ TEST(WriteGif, AnotherDecoderReadsSizeAndColoursAndFailuresAreReported)
     ASSERT_TRUE(identify.waitForFinished(30000));
     EXPECT_EQ(QString::fromLatin1(identify.readAllStandardOutput()).trimmed(), "GIF 37 23");
     EXPECT_EQ(QImage(dir.filePath("chart.gif")).convertToFormat(QImage::Format_RGB32), img);
+    // Readable by others as the report page beside it, under the usual umask.
+    const mode_t old_mask = ::umask(022);
+    ASSERT_TRUE(write_gif(img, dir.filePath("shared.gif"), &error));
+    ::umask(old_mask);
+    EXPECT_TRUE(QFileInfo(dir.filePath("shared.gif")).permissions() & QFileDevice::ReadOther);
 
     EXPECT_FALSE(write_gif(QImage(), dir.filePath("empty.gif"), &error));
     EXPECT_FALSE(error.isEmpty());
