@@ -139,7 +139,7 @@ void BM_SortDatabase(benchmark::State& state)
     }
     if (!result.sorted) state.SkipWithError("sort failed");
     state.counters["kept"] = result.records;
-    state.counters["duplicates"] = result.duplicates;
+    state.counters["repeats"] = result.repeats;
     state.SetItemsProcessed(state.iterations() * n);
     state.SetComplexityN(n);
 }

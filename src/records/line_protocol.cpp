@@ -2,6 +2,7 @@
 
 #include "records/record_csv.h"
 #include "records/record_file.h"
+#include "records/record_times.h"
 
 #include <QLocale>
 
@@ -74,21 +75,35 @@ std::optional<QString> influx_number(const QString& field)
     return QString::number(*v, 'g', QLocale::FloatingPointShortest);
 }
 
-qint64 influx_time(const QDateTime& t)
+std::optional<qint64> influx_time(const QDateTime& t)
 {
-    return t.toMSecsSinceEpoch() * 1000000;
+    return RecordTime{t.toUTC(), 0}.nanoseconds();
 }
 
-InfluxExport records_to_influx(const QStringList& lines, const RecordSource& source,
-                               const std::optional<QDateTime>& from, const std::optional<QDateTime>& to)
+namespace
+{
+InfluxExport records_between(const QStringList& lines, const RecordSource& source,
+                             const std::optional<QDateTime>& from, const std::optional<QDateTime>& to,
+                             RecordTimes& times)
 {
     const QList<CsvChannel> channels = record_channels(source.type_code);
     const QList<QPair<QString, QString>> tags = influx_tags(source);
     const QString measurement = QString::fromLatin1(influx_measurement);
     InfluxExport out;
-    for (const QString& line : lines) {
-        const auto row = split_record_line(line);
-        if (!row || (from && row->time < *from) || (to && row->time > *to)) continue;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const auto row = split_record_line(lines[i]);
+        if (!row) continue;
+        const RecordTime t = times.next(row->time);
+        if ((from && t.utc < *from) || (to && t.utc > *to)) continue;
+        const auto ns = t.nanoseconds();
+        if (!ns) {
+            out = InfluxExport{};
+            out.error = QStringLiteral("line %1: %2 lies outside the times InfluxDB can hold (1677-09-21 to "
+                                       "2262-04-11)")
+                            .arg(i + 1)
+                            .arg(t.iso());
+            return out;
+        }
         QList<InfluxField> fields;
         for (qsizetype c = 0; c < row->fields.size(); ++c) {
             const bool text = c < channels.size() && channels[c].text;
@@ -103,10 +118,25 @@ InfluxExport records_to_influx(const QStringList& lines, const RecordSource& sou
             ++out.skipped;
             continue;
         }
-        out.text += influx_line(measurement, tags, fields, influx_time(row->time)) + QLatin1Char('\n');
+        out.text += influx_line(measurement, tags, fields, *ns) + QLatin1Char('\n');
         ++out.points;
     }
     return out;
+}
+
+} // namespace
+
+InfluxExport records_to_influx(const QStringList& lines, const RecordSource& source,
+                               const std::optional<QDateTime>& from, const std::optional<QDateTime>& to,
+                               const QList<ClockNote>& notes)
+{
+    RecordTimes times(notes);
+    return records_between(lines, source, from, to, times);
+}
+
+InfluxExport records_to_influx(const QStringList& lines, const RecordSource& source, RecordTimes& times)
+{
+    return records_between(lines, source, std::nullopt, std::nullopt, times);
 }
 
 } // namespace vx

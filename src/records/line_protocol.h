@@ -14,8 +14,12 @@
 //
 // Records become points of measurement "vorlanix", tagged with the logger's
 // serial number, model (type code) and mission, one field per value named
-// as the CSV export's column without its unit, at the record's local time.
+// as the CSV export's column without its unit, at the record's instant
+// (records/record_times.h). InfluxDB counts time in signed 64-bit
+// nanoseconds since 1970: a record outside 1677-09-21 .. 2262-04-11 cannot
+// be written and the export is refused, naming its line.
 #include "records/record_source.h"
+#include "records/record_times.h"
 
 #include <QDateTime>
 #include <QList>
@@ -48,21 +52,27 @@ QList<QPair<QString, QString>> influx_tags(const RecordSource& source);
 // number.
 std::optional<QString> influx_number(const QString& field);
 
-// Nanoseconds since the epoch of a local time.
-qint64 influx_time(const QDateTime& t);
+// Nanoseconds since the epoch of a moment; nullopt outside what InfluxDB holds.
+std::optional<qint64> influx_time(const QDateTime& t);
 
 struct InfluxExport {
     QString text; // one line per record, each ended by "\n"
     int points = 0;
     int skipped = 0; // record lines without a single value
+    QString error;   // set when a record cannot be written: "line N: ..."; text is then empty
 };
 
 // The record lines among lines (a record file or a viewer's text) of a
 // logger of model source.type_code as points. A value that is no number
 // (a sensor's "Error") is left out of its point, except in channels of
 // texts. Records outside from..to (inclusive, when given) are left out.
+// Times are placed by the file's clock notes (notes).
 InfluxExport records_to_influx(const QStringList& lines, const RecordSource& source,
                                const std::optional<QDateTime>& from = std::nullopt,
-                               const std::optional<QDateTime>& to = std::nullopt);
+                               const std::optional<QDateTime>& to = std::nullopt,
+                               const QList<ClockNote>& notes = {});
+// The same with the times of a file read on from earlier lines (a download
+// printed block by block).
+InfluxExport records_to_influx(const QStringList& lines, const RecordSource& source, RecordTimes& times);
 
 } // namespace vx

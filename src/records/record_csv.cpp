@@ -1,6 +1,7 @@
 #include "records/record_csv.h"
 
 #include "records/record_file.h"
+#include "records/record_times.h"
 
 #include <QSaveFile>
 #include <algorithm>
@@ -195,26 +196,30 @@ CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options)
     out.type_code = options.type_code ? *options.type_code : totals ? 0 : guess_record_model(lines);
     QList<CsvChannel> channels = record_channels(out.type_code);
 
-    QList<RecordRow> rows;
+    // Every record is placed in time, also those outside from..to, so that
+    // records sharing a stamp are read in their order.
+    RecordTimes times(options.clock_notes);
+    QList<QPair<RecordRow, QString>> rows;
     qsizetype columns = channels.size();
     for (const QString& line : lines) {
         auto rec = split_record_line(line);
         if (!rec) continue;
-        if (options.from && rec->time < *options.from) continue;
-        if (options.to && rec->time > *options.to) continue;
+        const RecordTime t = times.next(rec->time);
+        if (options.from && t.utc < *options.from) continue;
+        if (options.to && t.utc > *options.to) continue;
         if (totals) {
             if (channels.isEmpty()) channels = {{u("Total"), rec->fields.value(1)}};
             rec->fields = rec->fields.mid(0, 1);
         }
         columns = std::max(columns, rec->fields.size());
-        rows.append(std::move(*rec));
+        rows.append({std::move(*rec), t.iso()});
     }
 
     const QString eol = QStringLiteral("\r\n");
     QString& csv = out.text;
     csv += csv_header(QStringLiteral("Time"), channels, columns) + eol;
-    for (const RecordRow& r : rows) {
-        csv += r.time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    for (const auto& [r, time] : rows) {
+        csv += time;
         for (qsizetype c = 0; c < columns; ++c) {
             csv += QLatin1Char(',');
             if (c < r.fields.size()) csv += csv_value(r.fields[c]);

@@ -1,8 +1,9 @@
 #pragma once
 // Record texts as CSV for other programs (RFC 4180): one header row naming
 // the channels of the model with their units, then one row per record line:
-// the time in ISO 8601 ("2024-03-01T10:15:00", the logger's local time, no
-// zone), then the values with a decimal point. Fields that hold a comma, a
+// the time in ISO 8601 with the UTC offset of the logger's clock
+// ("2024-03-01T10:15:00+01:00", placed in time by records/record_times.h),
+// then the values with a decimal point. Fields that hold a comma, a
 // double quote or a line break are quoted, their quotes doubled. Rows end
 // with CR LF; the text is UTF-8.
 //
@@ -26,6 +27,8 @@
 // The flow totals of the database browser (a line "Konstanta prietokomera="
 // above records of a total and its unit) have one column, "Total [<unit>]",
 // unless a model is given.
+#include "records/record_source.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -57,6 +60,7 @@ struct CsvOptions {
     std::optional<std::uint16_t> type_code; // the model; guessed from the lines when unset
     std::optional<QDateTime> from;          // earliest record written (inclusive)
     std::optional<QDateTime> to;            // latest record written (inclusive)
+    QList<ClockNote> clock_notes;           // the file's clock notes (record_source.h)
 };
 
 struct CsvExport {

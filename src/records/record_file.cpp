@@ -530,17 +530,40 @@ SortResult sort_records_in_file(const QString& path, int header_count, const Sor
     const qint64 total = qint64(entries.size());
     for (const Span& s : header)
         emit_line(s);
-    qint64 last_key = 0;
-    bool have_last = false;
+    // The lines written so far that carry the current stamp, to tell a repeat
+    // (merged) from a different record that only shares its stamp (kept).
+    // An old line absorbs one repeat: two equal appended lines are two records.
+    struct Written {
+        Span line;
+        bool absorbed = false;
+    };
+    std::vector<Written> same_stamp;
+    auto equal = [base](const Span& a, const Span& b) {
+        return a.size == b.size && std::memcmp(base + a.begin, base + b.begin, size_t(a.size)) == 0;
+    };
+    const bool parts_known = options.appended_from >= 0;
     for (qint64 i = 0; i < total && ok; ++i) {
         const Entry& e = entries[size_t(i)];
-        if (have_last && e.key == last_key) {
-            ++result.duplicates;
+        if (i == 0 || e.key != entries[size_t(i - 1)].key) same_stamp.clear();
+        // With the appended part known, only a new line can repeat an old one:
+        // one download reads each record once, and equal lines an earlier sort
+        // kept are different records.
+        const bool is_new = parts_known && e.line.begin >= options.appended_from;
+        const auto repeated = std::find_if(same_stamp.begin(), same_stamp.end(), [&](const Written& w) {
+            if (parts_known && (!is_new || w.line.begin >= options.appended_from || w.absorbed)) return false;
+            return equal(w.line, e.line);
+        });
+        if (repeated != same_stamp.end()) {
+            repeated->absorbed = true;
+            ++result.repeats;
         } else {
+            if (!same_stamp.empty()) {
+                ++result.shared_stamps;
+                if (is_new) ++result.new_shared_stamps;
+            }
             emit_line(e.line);
             ++result.records;
-            last_key = e.key;
-            have_last = true;
+            same_stamp.push_back({e.line});
         }
         if (options.progress && (i % 65536 == 0 || i + 1 == total) && !options.progress(i + 1, total))
             ok = false;

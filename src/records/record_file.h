@@ -120,29 +120,40 @@ bool write_header(const QString& path, const RecordFileHeader& h, UiPort* ui, co
 
 // ---- Sorting ----
 
+// What a sort found, for the user and for an audit trail. No record line is
+// ever left out: lines equal to an earlier one byte for byte (the same
+// record fetched twice) are merged into it; lines that only share a time
+// stamp with an earlier one are different records and all stay.
 struct SortResult {
-    bool sorted = false; // the file was rewritten in time order
-    bool failed = false; // reading or writing failed, or the sort was abandoned; the file is unchanged
-    int records = 0;     // record lines written
-    int duplicates = 0;  // later lines with a time stamp already present, left out
-    int undated = 0;     // non-empty lines that carry no time stamp, kept after the records
-    QString error;       // with failed: why
+    bool sorted = false;       // the file was rewritten in time order
+    bool failed = false;       // reading or writing failed, or the sort was abandoned; the file is unchanged
+    int records = 0;           // record lines written
+    int repeats = 0;           // lines equal to an earlier line, merged into it
+    int shared_stamps = 0;     // lines kept that share their time stamp with an earlier, different line
+    int new_shared_stamps = 0; // of those, lines from SortOptions::appended_from on
+    int undated = 0;           // non-empty lines that carry no time stamp, kept after the records
+    QString error;             // with failed: why
 };
 
 struct SortOptions {
     // Called now and then with the lines done and the total; returning false
     // abandons the sort and leaves the file as it was.
     std::function<bool(qint64 done, qint64 total)> progress;
+    // The size the file had before the lines just appended (a download's):
+    // lines that start at or after it count in new_shared_stamps. -1: none.
+    qint64 appended_from = -1;
 };
 
 // Sorts the record lines of path by time stamp, keeping the first header_lines
 // lines (except dated record lines among them, and undated lines that follow
-// the last record) at the top. Of lines with equal time stamps the first in
-// file order stays. Other lines that carry no time stamp are kept, in their
-// order, after the records, and counted. Sorting a sorted file changes
-// nothing. The new file is written beside the old one and replaces it only
-// when complete. A path that is a symbolic link or no regular file is not
-// sorted (failed).
+// the last record) at the top. Lines with equal time stamps keep their file
+// order; a line equal to an earlier one with the same stamp is merged into
+// it (counted in repeats). With options.appended_from only an appended line
+// that equals a line from before it is a repeat: lines equal among
+// themselves within one part are records that happen to agree. Other lines that carry no time stamp are kept,
+// in their order, after the records, and counted. Every date the stamp format can hold is sorted, 2030 and
+// later too. Sorting a sorted file changes nothing. The new file is written beside the old one and replaces
+// it only when complete. A path that is a symbolic link or no regular file is not sorted (failed).
 SortResult sort_records_in_file(const QString& path, int header_lines, const SortOptions& options = {});
 
 } // namespace vx

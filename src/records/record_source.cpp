@@ -3,6 +3,7 @@
 #include "records/marks.h"
 
 #include <QSettings>
+#include <algorithm>
 
 namespace vx
 {
@@ -29,6 +30,33 @@ bool RecordSourceStore::write(const QString& file_name, const RecordSource& sour
     s.setValue(QStringLiteral("model"), source.type_code);
     s.setValue(QStringLiteral("mission"), source.mission);
     s.setValue(QStringLiteral("downloaded"), source.downloaded.toUTC().toString(Qt::ISODate));
+    s.endGroup();
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+// Each note is kept as the moment in ISO 8601 with the offset the logger got.
+QList<ClockNote> RecordSourceStore::clock_notes(const QString& file_name) const
+{
+    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("Sources"));
+    s.beginGroup(MarkStore::key_for(file_name));
+    QList<ClockNote> notes;
+    for (const QString& text : s.value(QStringLiteral("clock")).toStringList()) {
+        const QDateTime t = QDateTime::fromString(text, Qt::ISODate);
+        if (t.isValid()) notes.append({t.toUTC(), t.offsetFromUtc()});
+    }
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const ClockNote& a, const ClockNote& b) { return a.since < b.since; });
+    return notes;
+}
+
+bool RecordSourceStore::add_clock_note(const QString& file_name, const ClockNote& note, bool restart)
+{
+    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("Sources"));
+    s.beginGroup(MarkStore::key_for(file_name));
+    QStringList notes = restart ? QStringList() : s.value(QStringLiteral("clock")).toStringList();
+    notes.append(note.since.toOffsetFromUtc(note.offset).toString(Qt::ISODate));
+    s.setValue(QStringLiteral("clock"), notes);
     s.endGroup();
     s.sync();
     return s.status() == QSettings::NoError;

@@ -4,7 +4,11 @@
 // Each download notes them per record file, in a small per-user store beside
 // the download marks (organisation "VORLANIX", application "Sources"), so
 // that exports to other programs can tag each record with its logger.
+// Beside them the store keeps the clock notes of the file: the UTC offset of
+// the logger's clock from each mission start and clock set on, so that the
+// logger's local stamps can be placed in time (records/record_times.h).
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -20,6 +24,14 @@ struct RecordSource {
     bool operator==(const RecordSource&) const = default;
 };
 
+// From the moment since on (a clock set or mission start), the logger's clock
+// ran at offset seconds east of UTC (summer time in Bratislava: 7200).
+struct ClockNote {
+    QDateTime since; // UTC
+    int offset = 0;
+    bool operator==(const ClockNote&) const = default;
+};
+
 class RecordSourceStore
 {
 public:
@@ -28,6 +40,12 @@ public:
     std::optional<RecordSource> read(const QString& file_name) const;
     // Notes the source of a record file; false when the store cannot be written.
     bool write(const QString& file_name, const RecordSource& source);
+    // The clock notes of a record file, oldest first; empty without any.
+    QList<ClockNote> clock_notes(const QString& file_name) const;
+    // Adds a clock note; with restart (a mission start that began the file
+    // anew) the notes before it are dropped. False when the store cannot be
+    // written.
+    bool add_clock_note(const QString& file_name, const ClockNote& note, bool restart = false);
     // The file of the store.
     static QString location();
 };

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 using namespace vx;
 
@@ -138,7 +139,7 @@ TEST(DatabasePath, VisibleDistinctNamesInsideTheLogDirectory)
     EXPECT_EQ(keys.size(), 6u);
 }
 
-TEST(SortRecordFile, GoldenTypeCurrentFileKeepsHeaderDropsLaterDuplicatesAndKeepsUndated)
+TEST(SortRecordFile, GoldenFileKeepsHeaderMergesRepeatsKeepsSharedStampsAndUndated)
 {
     FileFixture f;
     const QString path = f.log_file("MISIA 1.txt");
@@ -146,15 +147,22 @@ TEST(SortRecordFile, GoldenTypeCurrentFileKeepsHeaderDropsLaterDuplicatesAndKeep
     const SortResult r = sort_records_in_file(path, 6);
     EXPECT_TRUE(r.sorted);
     EXPECT_FALSE(r.failed);
-    EXPECT_EQ(r.records, 6);
-    EXPECT_EQ(r.duplicates, 2);
-    EXPECT_EQ(r.undated, 1);
+    // One line fetched twice is merged; two records that only share a stamp stay, in file order.
+    EXPECT_EQ(std::tuple(r.records, r.repeats, r.shared_stamps, r.undated), std::tuple(8, 1, 2, 1));
     EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
-    // Sorting again changes nothing, also where a later duplicate left out could pull
+    // Sorting again changes nothing, also where a later repeat left out could pull
     // the note after the records into the header.
     const SortResult again = sort_records_in_file(path, 6);
-    EXPECT_EQ(again.duplicates, 0);
+    EXPECT_EQ(std::tuple(again.repeats, again.shared_stamps), std::tuple(0, 2));
     EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
+    // With the appended part known, an appended line repeats an old one only
+    // once; equal lines within one part are records that agree.
+    const QByteArray old_part = "H\r\nH\r\nH\r\nH\r\nH\r\n1.1.2024 10:00\t1\r\n1.1.2024 10:00\t1\r\n";
+    f.home.write("Log/A.txt", old_part + "1.1.2024 10:00\t1\r\n1.1.2024 10:00\t2\r\n1.1.2024 10:00\t2\r\n");
+    SortOptions appended;
+    appended.appended_from = old_part.size();
+    const SortResult a = sort_records_in_file(f.log_file("A.txt"), 5, appended);
+    EXPECT_EQ(std::tuple(a.records, a.repeats, a.shared_stamps, a.new_shared_stamps), std::tuple(4, 1, 3, 2));
     for (const QByteArray& file :
          {QByteArray("H\r\nH\r\nH\r\n1.1.2024 10:00\t1\r\n1.1.2024 10:00\t1\r\nnote\r\n"),
           QByteArray("H\r\n1.1.2024 10:00\t1\r\nH\r\n\r\nnote\r\n")}) {
