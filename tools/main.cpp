@@ -53,6 +53,9 @@ Logger:
   --start yyyy-mm-ddThh:mm   time of record number 0 (default 2024-01-01T00:00)
   --clock-offset SEC    logger clock = host clock + SEC
   --clock yyyy-mm-ddThh:mm:ss  logger clock starts here and then runs
+  --clock-moved K:MIN   the clock was moved by MIN minutes (negative: back)
+                        before record number K: records K.. are stamped
+                        start + k * interval + MIN minutes
 Readings:
   --raw1 N --raw2 N --raw3 N   live raw values (default: those of the next record)
   --err1 N --err2 N     sensor error flags
@@ -177,6 +180,13 @@ bool parse_args(int argc, char** argv, Config& cfg)
             long long v = 0;
             ok = number(v);
             o.clock_offset = v;
+        } else if (a == "--clock-moved") {
+            long long k = 0, minutes = 0;
+            char colon = 0;
+            ok =
+                value(s) && std::sscanf(s, "%lld%c%lld", &k, &colon, &minutes) == 3 && colon == ':' && k >= 0;
+            o.clock_moved_at = k;
+            o.clock_moved_minutes = minutes;
         } else if (a == "--clock") {
             sim::Civil c;
             ok = value(s) && sim::parse_civil(s, c);

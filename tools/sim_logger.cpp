@@ -308,7 +308,8 @@ std::vector<int> Logger::raw_values(std::int64_t k) const
     return {0};
 }
 
-// Record k is stamped start + k * interval. The level logger (132) counts
+// Record k is stamped start + k * interval (moved with the clock from
+// --clock-moved on). The level logger (132) counts
 // intervals above 60 as seconds and keeps the seconds in value B; the others
 // stamp whole minutes.
 Civil Logger::record_time(std::int64_t k) const
@@ -320,6 +321,8 @@ Civil Logger::record_time(std::int64_t k) const
     } else {
         start -= start % 60;
     }
+    // A logger stamps with its clock, wherever that was set to.
+    if (opt_.clock_moved_at && k >= *opt_.clock_moved_at) start += opt_.clock_moved_minutes * 60;
     return from_seconds(start + k * step);
 }
 

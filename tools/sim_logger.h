@@ -66,6 +66,11 @@ struct Options {
     Civil start{2024, 1, 1, 0, 0, 0};
     std::optional<std::int64_t> clock_offset; // seconds
     std::optional<Civil> clock;
+    // The logger's clock was moved by clock_moved_minutes (negative: back)
+    // just before it wrote record number clock_moved_at: records from there
+    // on are stamped that much earlier or later.
+    std::optional<std::int64_t> clock_moved_at;
+    std::int64_t clock_moved_minutes = 0;
     // Live readings.
     std::optional<int> raw1, raw2, raw3; // absent: the values of the next record
     int err1 = 0, err2 = 0;

@@ -205,6 +205,13 @@ constexpr BuiltInText texts[] = {
     {"MESS193", "Timeout ..."},
     {"MESS194", "Download records..."},
     {"MESS195", "'%1' is not a valid integer value"},
+    // Records that share a time stamp, lines without one, a clock set back over records.
+    {"MESS174", "Záznamov s rovnakým časom ako staršie záznamy: %1 (nastavili ste hodiny zapisovača "
+                "dozadu?). Všetky záznamy sú uložené."},
+    {"MESS175", "Riadkov bez času v súbore %2: %1. Sú ponechané na konci súboru."},
+    {"MESS176", "Hodiny zapisovača idú napred: jeho najnovší záznam je z %1, nastavený čas bude "
+                "%2.\nZapisovač potom zapíše tie isté časy znova: asi %3 záznamov bude mať rovnaký čas ako "
+                "staršie záznamy.\nNajprv preneste záznamy (F5)."},
     // Mission start dialog.
     {"CAPT18", "Zápis nad"},
     {"CAPT19", "Siréna"},

@@ -7,7 +7,12 @@
 #include "logger/daynum.h"
 #include "logger/display.h"
 #include "logger/program_state.h"
+#include "logger/record_handoff.h"
+#include "logger/ring.h"
+#include "records/marks.h"
+#include "records/record_file.h"
 
+#include <QFile>
 #include <cstdlib>
 
 namespace vx
@@ -24,7 +29,99 @@ std::uint8_t to_bcd(int v)
     return static_cast<std::uint8_t>((v / 10) * 16 + v % 10);
 }
 
+// A local stamp counted as if it were UTC: stamps compare as the logger
+// wrote them, whatever the zone rules say of them.
+qint64 naive(const QDateTime& t)
+{
+    return QDateTime(t.date(), t.time(), Qt::UTC).toSecsSinceEpoch();
+}
+
+// The newest stamp of a record file and how many records are stamped after
+// a time.
+struct FileStamps {
+    std::optional<QDateTime> newest;
+    int after = 0;
+};
+
+FileStamps file_stamps(const QString& path, const QDateTime& after)
+{
+    FileStamps out;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return out;
+    const qint64 limit = naive(after);
+    const QByteArray data = f.readAll();
+    for (qsizetype pos = 0; pos < data.size();) {
+        qsizetype end = data.indexOf('\n', pos);
+        if (end < 0) end = data.size();
+        const qsizetype tab = data.indexOf('\t', pos);
+        if (tab > pos && tab < end) {
+            if (const auto t = parse_time_stamp_bytes(data.constData() + pos, data.constData() + tab)) {
+                if (!out.newest || naive(*t) > naive(*out.newest)) out.newest = *t;
+                if (naive(*t) > limit) ++out.after;
+            }
+        }
+        pos = end + 1;
+    }
+    return out;
+}
+
 } // namespace
+
+ClockSetRisk clock_set_risk(const QDateTime& new_time, const QDateTime& logger_time, int undownloaded,
+                            int interval_seconds, const std::optional<QDateTime>& newest_in_file,
+                            int file_records_after)
+{
+    ClockSetRisk r;
+    r.shared = file_records_after;
+    if (newest_in_file && naive(*newest_in_file) > naive(new_time)) r.newest = *newest_in_file;
+    const qint64 ahead = logger_time.isValid() ? naive(logger_time) - naive(new_time) : 0;
+    if (undownloaded > 0 && ahead >= 60) {
+        const qint64 in_span =
+            interval_seconds > 0 ? (ahead + interval_seconds - 1) / interval_seconds : undownloaded;
+        r.shared += int(std::min<qint64>(in_span, undownloaded));
+        if (!r.newest.isValid() || naive(logger_time) > naive(r.newest)) r.newest = logger_time;
+    }
+    r.goes_back = r.shared > 0;
+    return r;
+}
+
+ClockSetRisk clock_set_risk(const Global& g, const QDateTime& new_time)
+{
+    const Status& st = g.status;
+    const int ring = g.ident.ring_size;
+    int undownloaded = std::max(st.record_pointer, 0);
+    if (g.ident.type_code != 55) {
+        const int mark = MarkStore().read_mark(st.mission_name);
+        if (mark >= 0 && mark <= ring && st.record_pointer >= 0)
+            undownloaded = count_new_records(mark, st.record_pointer, ring);
+    }
+    // Type 132 counts intervals above 60 in seconds.
+    const int interval = g.ident.type_code == 132 && st.interval > 60 ? st.interval - 60 : st.interval * 60;
+    const FileStamps file = file_stamps(attached_record_file(g), new_time);
+    return clock_set_risk(new_time, st.logger_time, undownloaded, interval, file.newest, file.after);
+}
+
+QString clock_set_warning(const Global& g, const ClockSetRisk& risk, const QDateTime& new_time)
+{
+    if (!risk.goes_back) return {};
+    return g.lang.mess(176)
+        .arg(format_time_stamp(risk.newest, g.ident.type_code),
+             format_time_stamp(new_time, g.ident.type_code))
+        .arg(risk.shared);
+}
+
+ClockNote mission_clock_note(const QDateTime& logger_time, const QDateTime& now)
+{
+    ClockNote note{now.toUTC(), now.offsetFromUtc()};
+    if (!logger_time.isValid() || !clocks_differ(now, logger_time)) return note;
+    constexpr qint64 quarter = 900, most = 14 * 3600;
+    const qint64 diff = naive(logger_time) - naive(now);
+    const qint64 rounded = (diff >= 0 ? diff + quarter / 2 : diff - quarter / 2) / quarter * quarter;
+    const qint64 offset = note.offset + rounded;
+    // A clock that far off runs at no offset of any zone: the computer's is kept.
+    if (offset >= -most && offset <= most) note.offset = int(offset);
+    return note;
+}
 
 bool clocks_differ(const QDateTime& pc, const QDateTime& logger)
 {
@@ -39,7 +136,15 @@ bool ClockCheck::compare(const QDateTime& logger_time)
     if (countdown < 1) {
         const bool was_running = display_.poll_running();
         if (was_running) display_.stop_poll();
-        if (g_.ui) g_.ui->show_message(g_.lang.mess(2), btn::ok);
+        const QDateTime now = g_.now();
+        // Only a logger ahead of the computer can go back over its records.
+        QString warning;
+        if (logger_time.isValid() && naive(logger_time) > naive(now))
+            warning = clock_set_warning(g_, clock_set_risk(g_, now), now);
+        if (g_.ui)
+            g_.ui->show_message(g_.lang.mess(2) +
+                                    (warning.isEmpty() ? QString() : QStringLiteral("\n\n") + warning),
+                                btn::ok);
         if (was_running) display_.start_poll();
         countdown = 10;
     } else {
@@ -51,7 +156,11 @@ bool ClockCheck::compare(const QDateTime& logger_time)
 SetClock::Result SetClock::run()
 {
     if (!g_.ui) return Result::declined;
-    if (g_.ui->show_message(g_.lang.mess(14), btn::yes | btn::no) != mr::yes) return Result::declined;
+    const QDateTime now = g_.now();
+    const QString warning = clock_set_warning(g_, clock_set_risk(g_, now), now);
+    const QString question =
+        warning.isEmpty() ? g_.lang.mess(14) : warning + QStringLiteral("\n\n") + g_.lang.mess(14);
+    if (g_.ui->show_message(question, btn::yes | btn::no) != mr::yes) return Result::declined;
     g_.link.comm_abort = false;
     g_.ui->progress_show(g_.lang.mess(15));
     g_.ui->progress_label(QString());
@@ -63,6 +172,11 @@ SetClock::Result SetClock::run()
     display_.stop_poll();
     const Result r = g_.ident.type_code == 55 ? run_old_format() : run_current();
     g_.ui->progress_hide();
+    if (r == Result::done) {
+        // From now on the logger's stamps are in the offset of the time it got.
+        const QDateTime set = g_.now();
+        note_clock(g_, attached_record_file(g_), {set.toUTC(), set.offsetFromUtc()});
+    }
     if (was_running) display_.start_poll();
     return r;
 }

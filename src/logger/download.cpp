@@ -8,6 +8,7 @@
 #include "records/marks.h"
 #include "records/record_file.h"
 
+#include <QFileInfo>
 #include <QLocale>
 #include <QStringList>
 
@@ -191,6 +192,7 @@ void Download::check_new_records()
     if (busy_ || !g_.coef.humidity_block_valid) return;
     FlowGuard guard(busy_, host_);
     problem_.clear();
+    last_sort_ = {};
 
     const int ring = g_.ident.ring_size;
     const int pointer = g_.status.record_pointer;
@@ -223,6 +225,7 @@ DownloadOutcome Download::new_records()
     if (busy_) return DownloadOutcome::busy;
     FlowGuard guard(busy_, host_);
     problem_.clear();
+    last_sort_ = {};
     host_.set_status_text(QString());
     if (const DownloadOutcome refused = pointer_check(); refused != DownloadOutcome::done) return refused;
     if (g_.ident.type_code == old_format_type) return old_new_records();
@@ -248,6 +251,7 @@ DownloadOutcome Download::new_records_steps(bool from_check)
 
     RecordSink* window =
         host_.open_text_window(QStringLiteral("Untitled"), QStringLiteral("Download: ") + mission);
+    const qint64 size_before = record_file_size();
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
     g_.transfer.store_marks = true;
@@ -256,11 +260,16 @@ DownloadOutcome Download::new_records_steps(bool from_check)
     g_.transfer.write_to_database = false;
     // What is left is what the stored mark still counts as new.
     host_.set_new_records_text(QString::number(count - r.fetched));
-    const bool sorted = finish(window, from_check, r.fetched > 0);
+    const bool sorted = finish(window, from_check, r.fetched > 0, size_before);
     return outcome_of(r, sorted);
 }
 
-bool Download::finish(RecordSink* window, bool from_check, bool appended)
+qint64 Download::record_file_size() const
+{
+    return QFileInfo(attached_record_file(g_)).size();
+}
+
+bool Download::finish(RecordSink* window, bool from_check, bool appended, qint64 size_before)
 {
     const int counter = g_.transfer.record_counter;
     host_.set_status_text(QString::number(counter) + mess(58));
@@ -271,7 +280,7 @@ bool Download::finish(RecordSink* window, bool from_check, bool appended)
             // Its store sits beside the marks': after a mark that could not be
             // stored, a second message would only repeat the first.
             if (problem_.isEmpty()) note_record_source(g_);
-            sorted = sort_file();
+            sorted = sort_file(size_before);
         }
         host_.refresh_database_browser();
     }
@@ -279,12 +288,19 @@ bool Download::finish(RecordSink* window, bool from_check, bool appended)
     return sorted;
 }
 
-bool Download::sort_file()
+bool Download::sort_file(qint64 appended_from)
 {
-    const SortResult r = sort_after_download(g_);
-    if (!r.failed) return true;
-    const QString path = g_.ident.type_code == old_format_type ? old_format_database_path(g_)
-                                                               : database_path(g_, g_.status.mission_name);
+    const SortResult r = sort_after_download(g_, appended_from);
+    last_sort_ = r;
+    const QString path = attached_record_file(g_);
+    if (!r.failed) {
+        // Nothing is dropped, but what the user may not expect is said.
+        QStringList notes;
+        if (r.new_shared_stamps > 0) notes << mess(174).arg(r.new_shared_stamps);
+        if (r.undated > 0) notes << mess(175).arg(r.undated).arg(path);
+        if (!notes.isEmpty()) message(notes.join(QStringLiteral("\n\n")));
+        return true;
+    }
     const QString text = mess(57).arg(path, r.error);
     if (problem_.isEmpty()) problem_ = text;
     message(text);
@@ -296,6 +312,7 @@ DownloadOutcome Download::newest_records()
     if (busy_) return DownloadOutcome::busy;
     FlowGuard guard(busy_, host_);
     problem_.clear();
+    last_sort_ = {};
     if (const DownloadOutcome refused = pointer_check(); refused != DownloadOutcome::done) return refused;
 
     host_.show_tip(QStringLiteral("DOWNLOADNUMREC"));
@@ -319,13 +336,14 @@ DownloadOutcome Download::newest_records()
 
     RecordSink* window = host_.open_text_window(QStringLiteral("Untitled"),
                                                 QStringLiteral("Download: ") + g_.status.mission_name);
+    const qint64 size_before = record_file_size();
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
     g_.transfer.store_marks = false;
     const TransferResult r = transfer(n, window);
     host_.set_window_modified(window, true);
     g_.transfer.write_to_database = false;
-    const bool sorted = finish(window, false, r.fetched > 0);
+    const bool sorted = finish(window, false, r.fetched > 0, size_before);
     return outcome_of(r, sorted);
 }
 
@@ -472,11 +490,12 @@ int Download::old_record_stream(bool newest, int bar_max)
     host_.set_window_modified(window, newest);
 
     const QString path = old_format_database_path(g_);
+    const qint64 size_before = record_file_size();
     const bool written = append_record_lines(path, lines, g_.ui, &g_.lang);
     window->block_done(written);
     if (written) {
         if (problem_.isEmpty()) note_record_source(g_);
-        sort_file();
+        sort_file(size_before);
         host_.refresh_database_browser();
     }
     host_.redraw_graph(window);

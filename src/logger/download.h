@@ -15,6 +15,7 @@
 // records as 7-byte records after command 47 (new records) or commands 45 and
 // 46 (the newest N), without acknowledgements.
 #include "logger/ring.h"
+#include "records/record_file.h"
 
 #include <QSet>
 #include <QString>
@@ -135,6 +136,12 @@ public:
     // user); empty when there was none.
     const QString& problem() const { return problem_; }
 
+    // What the last flow's sort of the record file found (all zero when it
+    // did not sort): records that share their stamp with older ones are all
+    // kept and said to the user (MESS174: was the logger's clock set back?),
+    // and so are lines that carry no time stamp (MESS175).
+    const SortResult& last_sort() const { return last_sort_; }
+
 private:
     DownloadOutcome new_records_steps(bool from_check);
     // Stores the first mark of a mission met for the first time (when the
@@ -143,8 +150,11 @@ private:
     DownloadOutcome pointer_check();
     // Sorts (when records were appended) and refreshes after a transfer;
     // false when the sort failed.
-    bool finish(RecordSink* window, bool from_check, bool appended);
-    bool sort_file();
+    bool finish(RecordSink* window, bool from_check, bool appended, qint64 size_before);
+    // appended_from: the file's size before the download's appends.
+    bool sort_file(qint64 appended_from);
+    // The size of the attached logger's record file now (0 when missing).
+    qint64 record_file_size() const;
     void message(const QString& text);
     QString mess(int n) const;
     int read_mark(const QString& name) const;
@@ -164,6 +174,7 @@ private:
     // Missions whose first mark the store refused during this run.
     QSet<QString> refused_marks_;
     QString problem_;
+    SortResult last_sort_;
 };
 
 } // namespace vx

@@ -68,7 +68,7 @@ ShowResult show_records(Global& g, ByteView reply, int count, RecordSink& sink)
     return out;
 }
 
-SortResult sort_record_file(Global& g, const QString& path, int header_count)
+SortResult sort_record_file(Global& g, const QString& path, int header_count, qint64 appended_from)
 {
     if (g.ident.type_code == 93 || !g.settings.SORTFILE || !QFileInfo::exists(path)) return {};
     UiPort* ui = g.ui;
@@ -79,6 +79,7 @@ SortResult sort_record_file(Global& g, const QString& path, int header_count)
         ui->progress_range(100);
     }
     SortOptions options;
+    options.appended_from = appended_from;
     options.progress = [ui](qint64 done, qint64 total) {
         if (ui && total > 0) ui->progress_position(int(done * 100 / total));
         return true;
@@ -88,11 +89,14 @@ SortResult sort_record_file(Global& g, const QString& path, int header_count)
     return result;
 }
 
-SortResult sort_after_download(Global& g)
+QString attached_record_file(const Global& g)
 {
-    const std::uint16_t type = g.ident.type_code;
-    const QString path = type == 55 ? old_format_database_path(g) : database_path(g, g.status.mission_name);
-    return sort_record_file(g, path, header_line_count(type));
+    return g.ident.type_code == 55 ? old_format_database_path(g) : database_path(g, g.status.mission_name);
+}
+
+SortResult sort_after_download(Global& g, qint64 appended_from)
+{
+    return sort_record_file(g, attached_record_file(g), header_line_count(g.ident.type_code), appended_from);
 }
 
 bool note_record_source(Global& g)
@@ -102,6 +106,14 @@ bool note_record_source(Global& g)
     const QString path = old_format ? old_format_database_path(g) : database_path(g, g.status.mission_name);
     const RecordSource source{g.status.serial, type, old_format ? QString() : g.status.mission_name, g.now()};
     if (RecordSourceStore().write(QFileInfo(path).fileName(), source)) return true;
+    if (g.ui)
+        g.ui->show_message(QStringLiteral("Unable to write to ") + RecordSourceStore::location(), btn::ok);
+    return false;
+}
+
+bool note_clock(Global& g, const QString& path, const ClockNote& note, bool restart)
+{
+    if (RecordSourceStore().add_clock_note(QFileInfo(path).fileName(), note, restart)) return true;
     if (g.ui)
         g.ui->show_message(QStringLiteral("Unable to write to ") + RecordSourceStore::location(), btn::ok);
     return false;

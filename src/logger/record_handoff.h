@@ -6,6 +6,7 @@
 #include "link/bytes.h"
 #include "records/record_decode.h"
 #include "records/record_file.h"
+#include "records/record_source.h"
 
 namespace vx
 {
@@ -36,16 +37,25 @@ ShowResult show_records(Global& g, ByteView reply, int count, RecordSink& sink);
 
 // The sort after a download: nothing for type 93, with SORTFILE off or when
 // the file does not exist; otherwise "SORTING" in the progress window.
-SortResult sort_record_file(Global& g, const QString& path, int header_lines);
+// appended_from: the file's size before the download appended to it (see
+// SortOptions), -1 when not known.
+SortResult sort_record_file(Global& g, const QString& path, int header_lines, qint64 appended_from = -1);
+// The attached logger's record file (type 55: the serial-number file).
+QString attached_record_file(const Global& g);
 // The sort at the end of a download that decoded records: the attached
-// logger's record file (type 55: the serial-number file) with its model's
-// header line count.
-SortResult sort_after_download(Global& g);
+// logger's record file with its model's header line count.
+SortResult sort_after_download(Global& g, qint64 appended_from = -1);
 
 // Notes the attached logger (serial number, model, mission) and the time as
 // the source of its record file (records/record_source.h), at the end of a
 // download that added records. False, with "Unable to write to <store>"
 // through the user-interface port, when the store cannot be written.
 bool note_record_source(Global& g);
+
+// Notes the UTC offset the logger's clock runs at from note.since on, for
+// the record file at path (records/record_times.h); with restart the file's
+// earlier notes are dropped (a mission start that began the file anew).
+// False, with "Unable to write to <store>", when the store cannot be written.
+bool note_clock(Global& g, const QString& path, const ClockNote& note, bool restart = false);
 
 } // namespace vx

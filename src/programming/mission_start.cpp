@@ -4,6 +4,7 @@
 #include "base/ui_port.h"
 #include "link/bytes.h"
 #include "link/frame.h"
+#include "logger/clock.h"
 #include "logger/live.h"
 #include "logger/program_state.h"
 #include "logger/record_handoff.h"
@@ -468,6 +469,11 @@ void MissionStart::write_file_and_mark(const MissionPlan& p, int pointer, bool m
         }
         if (hooks_.refresh_database) hooks_.refresh_database();
     }
+    // The records from now on are stamped in the offset the logger's clock
+    // runs at; a file begun anew forgets the notes of its earlier missions.
+    if (!note_clock(g_, database_path(g_, p.name), mission_clock_note(g_.status.logger_time, g_.now()),
+                    new_header_))
+        stored_ = false;
     if (hooks_.show_status) hooks_.show_status(mess(38));
 }
 

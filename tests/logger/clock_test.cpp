@@ -42,6 +42,43 @@ TEST(ClockTolerance, MoreThanAHundredthOfADay)
         EXPECT_EQ(clocks_differ(pc_time, pc_time.addMSecs(ms)), differ) << ms;
 }
 
+TEST(ClockSetRisk, GoesBackOnlyOverRecordedTime)
+{
+    struct Case {
+        const char* name;
+        int ahead;        // seconds the logger's clock runs ahead of the new time
+        int undownloaded; // records in the logger not downloaded yet
+        int interval;     // seconds, 0 unknown
+        int file_newest;  // seconds after the new time of the file's newest record (0: none after)
+        int file_after;   // file records stamped after the new time
+        int shared;       // expected; 0 means the set does not go back
+    };
+    const Case cases[] = {
+        {"logger behind", -3600, 20, 600, 0, 0, 0},
+        {"ahead by less than a whole-minute stamp", 59, 20, 600, 0, 0, 0},
+        {"ahead 90 minutes recording every 30", 5400, 20, 1800, 0, 0, 3},
+        {"fewer records waiting than the span holds", 5400, 2, 1800, 0, 0, 2},
+        {"interval unknown: every waiting record", 5400, 4, 0, 0, 0, 4},
+        {"all downloaded: the file's records after the new time", 5400, 0, 600, 1200, 2, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<QDateTime> newest =
+            c.file_newest ? std::optional(pc_time.addSecs(c.file_newest)) : std::nullopt;
+        const ClockSetRisk r = clock_set_risk(pc_time, pc_time.addSecs(c.ahead), c.undownloaded, c.interval,
+                                              newest, c.file_after);
+        EXPECT_EQ(r.shared, c.shared);
+        EXPECT_EQ(r.goes_back, c.shared > 0);
+        if (r.goes_back) EXPECT_EQ(r.newest, c.undownloaded ? pc_time.addSecs(c.ahead) : *newest);
+    }
+    // A mission start notes this computer's offset, or the one the logger's clock shows.
+    for (auto [logger_ahead, offset] :
+         {std::pair{0, 3600}, {600, 3600}, {3600, 7200}, {-3590, 0}, {72000, 3600}}) {
+        const ClockNote note = mission_clock_note(pc_time.addSecs(logger_ahead), pc_time);
+        EXPECT_EQ(note, (ClockNote{pc_time.toUTC(), offset})) << logger_ahead;
+    }
+}
+
 TEST_F(Clock, WarnsAtOnceThenOnEveryEleventhDifferingDecode)
 {
     ClockCheck check(g, display);
@@ -89,16 +126,27 @@ TEST_F(Clock, SetClockAsksThenSendsEveryFieldAndTheDayNumber)
 {
     ASSERT_TRUE(connect({"--type", "89"})) << sim.errors().toStdString();
     g.ident.type_code = 89;
-    ui.message_answers = {mr::no, mr::yes};
+    ui.message_answers = {mr::no, mr::no, mr::yes};
+    // A logger 90 minutes ahead holding ten records of every 30 minutes not downloaded.
+    g.status = {
+        .logger_time = pc_time.addSecs(5400), .record_pointer = 10, .interval = 30, .mission_name = "HODINY"};
+    EXPECT_EQ(SetClock(g, display).run(), SetClock::Result::declined);
+    EXPECT_EQ(
+        ui.messages.value(0).first,
+        "Hodiny zapisovača idú napred: jeho najnovší záznam je z 1.3.2024 14:04, nastavený čas bude 1.3.2024 "
+        "12:34.\nZapisovač potom zapíše tie isté časy znova: asi 3 záznamov bude mať rovnaký čas ako staršie "
+        "záznamy.\nNajprv preneste záznamy (F5).\n\nŽeláte si nastaviť dátum a čas zapisovača podľa Vašeho "
+        "PC?");
+    g.status.logger_time = pc_time;
     EXPECT_EQ(SetClock(g, display).run(), SetClock::Result::declined);
     g.link.delay(100);
     EXPECT_TRUE(sim.frames().isEmpty());
     EXPECT_EQ(display.stops, 0);
 
     EXPECT_EQ(SetClock(g, display).run(), SetClock::Result::done);
-    EXPECT_EQ(ui.args("show_message").mid(0, 2),
+    EXPECT_EQ(ui.args("show_message").mid(1, 2),
               QStringList(2, "Želáte si nastaviť dátum a čas zapisovača podľa Vašeho PC?"));
-    EXPECT_EQ(ui.messages.value(1).second, btn::yes | btn::no);
+    EXPECT_EQ(ui.messages.value(2).second, btn::yes | btn::no);
     // 12:34:56 on 1 March 2024, day 8826 = 34 x 256 + 122.
     EXPECT_EQ(params(22) + params(23) + params(24) + params(25) + params(26),
               (QList<int>{56, 34, 12, 122, 34}));
@@ -106,6 +154,8 @@ TEST_F(Clock, SetClockAsksThenSendsEveryFieldAndTheDayNumber)
     EXPECT_FALSE(ui.progress_visible);
     EXPECT_EQ(display.stops, 1);
     EXPECT_TRUE(display.running);
+    // The logger's stamps are from now on in this computer's offset.
+    EXPECT_EQ(RecordSourceStore().clock_notes("HODINY.txt"), (QList<ClockNote>{{pc_time.toUTC(), 3600}}));
 
     // A computer date past the last day number (65535 days on from 1.1.2000)
     // is refused, never sent wrapped; the time fields have gone out already.

@@ -8,7 +8,9 @@
 #include "common/test_state.h"
 #include "logger/download.h"
 #include "logger/fake_host.h"
+#include "logger/record_handoff.h"
 #include "records/marks.h"
+#include "records/record_csv.h"
 
 #include <QDir>
 #include <QSettings>
@@ -386,6 +388,54 @@ TEST_F(DownloadFlow, NewestRecordsEndJustBeforeThePointer)
     EXPECT_EQ(host.windows.back().lines, QStringList{"Download: MISIA1"});
     EXPECT_EQ(host.status_text, "0 záznamov");
     EXPECT_EQ(frames().size(), sent);
+}
+
+TEST_F(DownloadFlow, ClockSetBackAtTheAutumnChangeLosesNoRecordAndMergesRecordsFetchedTwice)
+{
+    // Every 10 minutes from 25.10.2026 00:00 summer time; at 03:00 (01:00 UTC) the clock is
+    // set back to 02:00 winter time, so records 18.. are stamped 02:00, 02:10, ... again.
+    const QStringList every_ten = {"--start", "2026-10-25T00:00", "--interval", "10"};
+    connect(model89, 18, every_ten);
+    set_mark(0);
+    EXPECT_EQ(download->new_records(), vx::DownloadOutcome::done);
+    const QString path = home.path("Log/MISIA1.txt");
+    vx::note_clock(g, path, {QDateTime(QDate(2026, 10, 25), QTime(1, 0), Qt::UTC), 3600}, true);
+    connect(model89, 30, every_ten + QStringList{"--clock-moved", "18:-60"});
+    set_mark(18);
+    EXPECT_EQ(download->new_records(), vx::DownloadOutcome::done);
+
+    // Every record stays, those sharing a stamp in the order they were recorded.
+    Positions all = range(0, 30);
+    std::stable_sort(all.begin(), all.end(), [&](int a, int b) {
+        return std::pair(ring.at(a).time.date(), ring.at(a).time.time()) <
+               std::pair(ring.at(b).time.date(), ring.at(b).time.time());
+    });
+    QStringList expected;
+    for (int p : all)
+        expected << vxtest::file_stamp(ring.at(p).time) + '\t' + values_of(89, ring.at(p));
+    EXPECT_EQ(database(), expected);
+    EXPECT_EQ(download->last_sort().new_shared_stamps, 6);
+    EXPECT_EQ(ui.args("show_message").value(0),
+              "Záznamov s rovnakým časom ako staršie záznamy: 6 (nastavili ste hodiny zapisovača dozadu?). "
+              "Všetky záznamy sú uložené.");
+
+    // The newest ten fetched again are merged into the lines they repeat.
+    ui.input_answers = {QString("10")};
+    download->newest_records();
+    EXPECT_EQ(std::pair(download->last_sort().repeats, download->last_sort().new_shared_stamps),
+              std::pair(10, 0));
+    EXPECT_EQ(database(), expected);
+
+    // Exported, each record is its own instant: 10 minutes apart from 22:00 UTC on.
+    vx::CsvOptions options;
+    options.clock_notes = vx::RecordSourceStore().clock_notes("MISIA1.txt");
+    QList<QDateTime> instants;
+    for (const QString& row : vx::records_to_csv(database(), options).text.split("\r\n").mid(1, 30))
+        instants << QDateTime::fromString(row.section(',', 0, 0), Qt::ISODate).toUTC();
+    std::sort(instants.begin(), instants.end());
+    for (int k = 0; k < 30; ++k)
+        EXPECT_EQ(instants.value(k), QDateTime(QDate(2026, 10, 24), QTime(22, 0), Qt::UTC).addSecs(600 * k))
+            << k;
 }
 
 TEST_F(DownloadFlow, CheckStoresAFirstMarkThenAsksOnceAndDownloadsOnYes)
