@@ -24,6 +24,7 @@
 #include "records/marks.h"
 #include "records/record_csv.h"
 #include "records/record_file.h"
+#include "records/record_source.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -361,7 +362,12 @@ int download_command(const Options& o, std::FILE* out, std::FILE* err)
     const QString file = old_format ? old_format_database_path(g) : database_path(g, mission);
     const QString logger = old_format ? QStringLiteral("logger %1").arg(g.status.serial)
                                       : QStringLiteral("mission %1").arg(mission);
-    const QString stored = QStringLiteral("%1 record(s) stored in %2").arg(records).arg(file);
+    QString stored = QStringLiteral("%1 record(s) stored in %2").arg(records).arg(file);
+    // Nothing was dropped, but records sharing a stamp ask for a look at the logger's clock.
+    if (const int shared = download.last_sort().new_shared_stamps; shared > 0)
+        stored += QStringLiteral("; %1 share their time stamp with older records (was the logger's clock set "
+                                 "back?), all kept")
+                      .arg(shared);
     const bool marked = !o.last && !old_format;
     const int mark = MarkStore().read_mark(mission);
 
@@ -423,7 +429,17 @@ int set_clock_command(const Options& o, std::FILE* out, std::FILE* err)
     Session s(o, err);
     if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
     s.g.settings.CHECKTIME = false;
-    if (const QString why = s.identify(false); !why.isEmpty()) return failed(s, why);
+    // The mission names the record file whose clock notes the set adds to.
+    if (const QString why = s.identify(true); !why.isEmpty()) return failed(s, why);
+    const QDateTime now = s.g.now();
+    if (const ClockSetRisk risk = clock_set_risk(s.g, now); risk.goes_back && !o.yes)
+        return failed(
+            s, QStringLiteral("clock not set: the logger runs ahead; its newest record is from %1, later "
+                              "than %2, so about %3 record(s) would share their time stamp with older "
+                              "ones. Download first (vorlanix-cli download new), or give --yes to set "
+                              "it anyway")
+                   .arg(format_time_stamp(risk.newest), format_time_stamp(now))
+                   .arg(risk.shared));
     SetClock clock(s.g, s.host);
     using R = SetClock::Result;
     switch (clock.run()) {
@@ -464,6 +480,7 @@ int export_command(const Options& o, std::FILE* out, std::FILE* err)
     options.type_code = o.model;
     options.from = o.from;
     options.to = o.to;
+    options.clock_notes = RecordSourceStore().clock_notes(QFileInfo(o.file).fileName());
     const CsvExport csv = records_to_csv(lines, options);
     if (o.output.isEmpty()) {
         const QByteArray bytes = csv.text.toUtf8();
@@ -508,7 +525,8 @@ std::optional<QDateTime> parse_cli_time(const QString& text, bool end_of_day)
 
 int run(const QStringList& args, std::FILE* out, std::FILE* err)
 {
-    if (!args.isEmpty() && args.first() == QLatin1String("start")) return start_command(args.mid(1), out, err);
+    if (!args.isEmpty() && args.first() == QLatin1String("start"))
+        return start_command(args.mid(1), out, err);
     Options o;
     const QString error = parse(args, o);
     if (!error.isEmpty()) {

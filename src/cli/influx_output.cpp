@@ -4,6 +4,7 @@
 #include "base/safe_file.h"
 #include "cli/commands.h"
 #include "logger/program_state.h"
+#include "logger/record_handoff.h"
 #include "records/line_protocol.h"
 #include "records/record_csv.h"
 #include "records/record_source.h"
@@ -45,7 +46,13 @@ void InfluxRecordPrinter::block_done(bool stored)
         const bool old_format = g_.ident.type_code == 55;
         const RecordSource source{
             g_.status.serial, g_.ident.type_code, old_format ? QString() : g_.status.mission_name, {}};
-        write_utf8(out_, records_to_influx(pending_, source).text);
+        if (!times_)
+            times_.emplace(RecordSourceStore().clock_notes(
+                QFileInfo(old_format ? old_format_database_path(g_)
+                                     : database_path(g_, g_.status.mission_name))
+                    .fileName()));
+        const InfluxExport points = records_to_influx(pending_, source, *times_);
+        write_utf8(out_, points.text);
     }
     pending_.clear();
 }
@@ -79,7 +86,9 @@ int export_influx(const QString& file, std::optional<std::uint16_t> serial,
     QStringList lines = from_cp1250(f.readAll()).split(QLatin1Char('\n'));
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-    const InfluxExport influx = records_to_influx(lines, source, from, to);
+    const InfluxExport influx =
+        records_to_influx(lines, source, from, to, RecordSourceStore().clock_notes(info.fileName()));
+    if (!influx.error.isEmpty()) return failure(err, QStringLiteral("%1: %2").arg(file, influx.error));
     if (output.isEmpty()) {
         write_utf8(out, influx.text);
         return exit_ok;

@@ -2,10 +2,11 @@
 // Records as InfluxDB line protocol (records/line_protocol.h) on the command
 // line: "export FILE --format influx" and "download ... --format influx".
 #include "records/record_decode.h"
+#include "records/record_times.h"
 
 #include <QDateTime>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -33,6 +34,8 @@ private:
     const Global& g_;
     std::FILE* out_;
     QStringList pending_; // the lines of the block not yet on disk
+    // The record file's times, read on from block to block.
+    std::optional<RecordTimes> times_;
 };
 
 // "export FILE --format influx": the records of a record file between from

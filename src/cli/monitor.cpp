@@ -40,7 +40,7 @@ std::optional<StreamFormat> stream_format(const QString& name)
 
 QString reading_csv_header(const LiveReading& r)
 {
-    return csv_header(QStringLiteral("time"), r.channels, r.channels.size());
+    return csv_header(QStringLiteral("Time"), r.channels, r.channels.size());
 }
 
 QString reading_line(const LiveReading& r, const QString& mission, StreamFormat format)
@@ -68,8 +68,9 @@ QString reading_line(const LiveReading& r, const QString& mission, StreamFormat 
                 fields.append({r.channels[c].name, *n});
         }
         const RecordSource source{r.serial, r.type_code, mission, {}};
+        // A reading is stamped by this computer's clock, always within InfluxDB's times.
         return influx_line(QString::fromLatin1(influx_measurement), influx_tags(source), fields,
-                           influx_time(r.time));
+                           influx_time(r.time).value_or(0));
     }
     case StreamFormat::json:
         break;

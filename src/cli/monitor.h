@@ -2,7 +2,7 @@
 // "vorlanix-cli monitor": the live readings of the attached logger as a
 // stream, one line per reading, each line flushed (for a pipe, or Telegraf's
 // execd input):
-//   csv     a header row "time" and the channels with their units, then the
+//   csv     a header row "Time" and the channels with their units, then the
 //           readings: ISO 8601 time with milliseconds and UTC offset, values
 //           with a decimal point (empty for a sensor error); a logger with
 //           other channels gets a header row of its own

@@ -448,7 +448,10 @@ void MissionStart::write_file_and_mark(const MissionPlan& p, int pointer, bool m
 {
     UiPort& ui = *g_.ui;
     stored_ = true;
-    if (mark && !MarkStore().write_mark(p.name, pointer)) {
+    // The clock notes live beside the marks: a store that refused the mark
+    // would only repeat its message.
+    const bool mark_stored = !mark || MarkStore().write_mark(p.name, pointer);
+    if (!mark_stored) {
         stored_ = false;
         ui.show_message(mess(99).arg(p.name), btn::ok);
     }
@@ -471,8 +474,8 @@ void MissionStart::write_file_and_mark(const MissionPlan& p, int pointer, bool m
     }
     // The records from now on are stamped in the offset the logger's clock
     // runs at; a file begun anew forgets the notes of its earlier missions.
-    if (!note_clock(g_, database_path(g_, p.name), mission_clock_note(g_.status.logger_time, g_.now()),
-                    new_header_))
+    if (mark_stored && !note_clock(g_, database_path(g_, p.name),
+                                   mission_clock_note(g_.status.logger_time, g_.now()), new_header_))
         stored_ = false;
     if (hooks_.show_status) hooks_.show_status(mess(38));
 }

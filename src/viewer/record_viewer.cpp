@@ -6,6 +6,7 @@
 #include "records/database_view.h"
 #include "records/record_csv.h"
 #include "records/record_file.h"
+#include "records/record_source.h"
 #include "viewer/record_chart.h"
 #include "viewer/record_text_view.h"
 
@@ -454,6 +455,9 @@ bool TEditForm::save()
         if (g_.ident.type_code != 0 && !lines.isEmpty() &&
             lines.first() == QStringLiteral("Download: ") + g_.status.mission_name)
             options.type_code = g_.ident.type_code;
+        // A record file's times are placed by its clock notes.
+        if (!file_name_.isEmpty())
+            options.clock_notes = RecordSourceStore().clock_notes(QFileInfo(file_name_).fileName());
         if (write_csv_file(path, records_to_csv(lines, options).text, &error)) return true;
     } else if (selection_view_ && path != written_ && holds_records(path) && !may_replace_records(path)) {
         return false;

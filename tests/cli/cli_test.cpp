@@ -303,6 +303,20 @@ TEST_F(Cli, SetClockAsksFirst)
         EXPECT_EQ(sim.frames(command).size(), 1) << command;
     const QJsonObject o = QJsonDocument::fromJson(cli({"status", "--json"}).out.toUtf8()).object();
     EXPECT_NEAR(o["clock_offset_s"].toDouble(), 0, 2);
+
+    // A logger 90 minutes ahead, its 25 records of every 10 minutes never
+    // downloaded: about 9 of them would share their stamps.
+    start_sim({"--type", "89", "--name", "AHEAD", "--clock-offset", "5400"});
+    run = cli({"set-clock"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(
+        last_line(run.err).startsWith("vorlanix-cli: clock not set: the logger runs ahead; its newest record "
+                                      "is from "));
+    EXPECT_TRUE(last_line(run.err).contains("about 9 record(s) would share their time stamp"))
+        << run.err.toStdString();
+    EXPECT_EQ(sim.frames(22).size(), 1);
+    EXPECT_EQ(cli({"set-clock", "--yes"}).status, 0);
+    EXPECT_EQ(sim.frames(22).size(), 2);
 }
 
 TEST_F(Cli, ExportWritesCsvOfARange)
@@ -314,16 +328,15 @@ TEST_F(Cli, ExportWritesCsvOfARange)
     const CliRun run =
         cli({"export", home.path("Log/KLUCE.txt"), "--csv", "--from", "2024-03-01", "--to", "2024-03-01"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(
-        run.out,
-        "Time,Key\r\n2024-03-01T08:00:00,\"Novák, Ján\"\r\n2024-03-01T23:59:00,\"Dvere \"\"A\"\"\"\r\n");
+    EXPECT_EQ(run.out, "Time,Key\r\n2024-03-01T08:00:00+01:00,\"Novák, "
+                       "Ján\"\r\n2024-03-01T23:59:00+01:00,\"Dvere \"\"A\"\"\"\r\n");
 
     EXPECT_EQ(cli({"export", home.path("Log/KLUCE.txt"), "--csv", "--model", "85", "--from", "2.3.2024",
                    "--output", home.path("k.csv")})
                   .status,
               0);
     EXPECT_EQ(home.read("k.csv"),
-              QByteArray("Time,Temperature [°C]\r\n2024-03-02T00:00:00,K\xc4\xbe\xc3\xba\xc4\x8d\r\n"));
+              QByteArray("Time,Temperature [°C]\r\n2024-03-02T00:00:00+01:00,K\xc4\xbe\xc3\xba\xc4\x8d\r\n"));
     EXPECT_EQ(cli({"export", home.path("Log/NONE.txt")}).status, 1);
 }
 
@@ -441,7 +454,7 @@ TEST_F(Cli, MonitorStreamsFlushedLinesInEachFormat)
                "--name", "TEP LO,1"});
     const QString time = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d))";
     const std::pair<const char*, QString> cases[] = {
-        {"csv", "time,Temperature \\[°C\\],Humidity \\[%RH\\]\n(" + time + ",28\\.0,70\\.0\n){2}"},
+        {"csv", "Time,Temperature \\[°C\\],Humidity \\[%RH\\]\n(" + time + ",28\\.0,70\\.0\n){2}"},
         {"influx",
          R"((vorlanix,serial=4321,model=87,mission=TEP\\ LO\\,1 Temperature=28,Humidity=70 \d{19}\n){2})"},
         {"json",
@@ -464,7 +477,7 @@ TEST_F(Cli, MonitorStreamsFlushedLinesInEachFormat)
         p.waitForReadyRead(500);
     const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
     ASSERT_GE(lines.size(), 3);
-    EXPECT_EQ(lines[0], "time,Temperature [°C],Humidity [%RH]");
+    EXPECT_EQ(lines[0], "Time,Temperature [°C],Humidity [%RH]");
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitCode(), 130);
@@ -550,8 +563,8 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         QStringList sim;  // more simulator arguments
         QStringList args; // after "start --name ZIMA --yes"
         int status;
-        const char* last; // start of the last line on stderr
-        int changing;     // frames that change the logger (all but status and name requests)
+        const char* last;          // start of the last line on stderr
+        int changing;              // frames that change the logger (all but status and name requests)
         bool broken_store = false; // the download marks cannot be stored
     };
     const Case cases[] = {

@@ -6,6 +6,7 @@
 #include "common/test_state.h"
 #include "programming/mission_start.h"
 #include "records/marks.h"
+#include "records/record_source.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -301,6 +302,10 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
             EXPECT_EQ(status, took ? "Overené" : "");
             EXPECT_EQ(QFile::exists(path), took);
             EXPECT_EQ(vx::MarkStore().read_mark(name), run.result == R::started ? run.mark : mark_before);
+            // A mission that took notes from when on the logger stamps in its clock's offset.
+            if (took)
+                EXPECT_EQ(vx::RecordSourceStore().clock_notes(name + ".txt").value(0).since,
+                          s.g.now().toUTC());
             if (run.result == R::failed && run.shown.last() == not_confirmed && !s.ui.messages.isEmpty()) {
                 const QString text = s.ui.messages.last().first;
                 EXPECT_TRUE(text.contains("Neúspešný krok") &&
