@@ -73,6 +73,10 @@ the log directory, sorted afterwards, as the desktop program does:
                download mark moves with every block
   --last N     the newest N records; the mark stays where it is
 
+Sorting keeps every record: a record fetched twice is kept once, records
+that only share a time stamp with older ones are all kept, and the summary
+says how many share their stamp (was the logger's clock set back?).
+
 A logger met for the first time has no mark yet: its record pointer becomes
 the mark and nothing is fetched. That question is asked on a terminal,
 answered by --yes, and answered No when there is nobody to ask.
@@ -101,6 +105,12 @@ Sets the clock of the attached logger from this computer's clock, field by
 field, each acknowledged by the logger. Asks first (on a terminal; --yes
 answers Yes; with nobody to ask nothing is set).
 
+A logger whose clock runs ahead would get a time before its newest record
+and record those times again: without --yes that is refused, saying how many
+records would share their time stamp with older ones. Download first.
+The offset of the time set (e.g. +01:00) is noted for the mission's record
+file; exports write its records' times with it.
+
 Options:
   --yes        answer Yes to the question
   --port N     the COM port number, as for status
@@ -116,8 +126,9 @@ const char* const export_help =
 
 Writes the records of a record file as CSV (RFC 4180, UTF-8, CR LF): a
 header row "Time" and the channels of the logger's model with their units,
-then one row per record with its ISO 8601 time (the logger's local time)
-and the values with a decimal point. A record file does not name its model:
+then one row per record with its ISO 8601 time with the UTC offset of the
+logger's clock (2026-10-25T02:30:00+02:00; noted at mission start and clock
+set, else this computer's zone rules) and the values with a decimal point. A record file does not name its model:
 it is told from the file (header lines, values per line, number format)
 unless --model gives the type code.
 
@@ -126,7 +137,8 @@ Options:
   --format F     csv, or influx: InfluxDB line protocol, one point per record
                  (measurement vorlanix, tags serial, model and mission, fields
                  named as the CSV columns without units, nanoseconds of the
-                 record's local time); serial number and model come from
+                 record's time as for CSV; a record outside 1677-09-21 ..
+                 2262-04-11 is refused, naming its line); serial number and model come from
                  what the download noted for the file, or from --serial and
                  --model for files downloaded before
   --serial N     the logger's serial number (influx)
@@ -152,8 +164,9 @@ input. Channels are named as in the CSV export.
 
 Options:
   --count N    stop after N readings
-  --format F   csv (default): a header row "time" and the channels with
-               their units, then ISO 8601 times and decimal points;
+  --format F   csv (default): a header row "Time" and the channels with
+               their units, then ISO 8601 times with the UTC offset and
+               decimal points;
                influx: InfluxDB line protocol (measurement vorlanix, tags
                serial, model and mission); json: one object per line
   --port N     the COM port number, as for status
