@@ -303,7 +303,8 @@ TEST_F(Viewer, SaveAsCsvExportsWithoutTakingTheFile)
     ASSERT_TRUE(form->save());
     EXPECT_EQ(
         home.read("out.CSV"),
-        QByteArray("Time,Wind speed [m/s],Wind direction [\xC2\xB0]\r\n2026-12-06T10:00:00+01:00,3.5,270.0\r\n"));
+        QByteArray(
+            "Time,Wind speed [m/s],Wind direction [\xC2\xB0]\r\n2026-12-06T10:00:00+01:00,3.5,270.0\r\n"));
     EXPECT_EQ(form->file_name(), home.path("Log/mission.txt"));
     EXPECT_TRUE(form->is_modified());
 
