@@ -210,8 +210,8 @@ constexpr BuiltInText texts[] = {
                 "dozadu?). Všetky záznamy sú uložené."},
     {"MESS175", "Riadkov bez času v súbore %2: %1. Sú ponechané na konci súboru."},
     {"MESS176", "Hodiny zapisovača idú napred: jeho najnovší záznam je z %1, nastavený čas bude "
-                "%2.\nZapisovač potom zapíše tie isté časy znova: asi %3 záznamov bude mať rovnaký čas ako "
-                "staršie záznamy.\nNajprv preneste záznamy (F5)."},
+                "%2.\\nZapisovač potom zapíše tie isté časy znova: asi %3 záznamov bude mať rovnaký čas ako "
+                "staršie záznamy.\\nNajprv preneste záznamy (F5)."},
     // Mission start dialog.
     {"CAPT18", "Zápis nad"},
     {"CAPT19", "Siréna"},

@@ -143,7 +143,7 @@ bool ClockCheck::compare(const QDateTime& logger_time)
             warning = clock_set_warning(g_, clock_set_risk(g_, now), now);
         if (g_.ui)
             g_.ui->show_message(g_.lang.mess(2) +
-                                    (warning.isEmpty() ? QString() : QStringLiteral("\n\n") + warning),
+                                    (warning.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + warning),
                                 btn::ok);
         if (was_running) display_.start_poll();
         countdown = 10;
@@ -159,7 +159,7 @@ SetClock::Result SetClock::run()
     const QDateTime now = g_.now();
     const QString warning = clock_set_warning(g_, clock_set_risk(g_, now), now);
     const QString question =
-        warning.isEmpty() ? g_.lang.mess(14) : warning + QStringLiteral("\n\n") + g_.lang.mess(14);
+        warning.isEmpty() ? g_.lang.mess(14) : warning + QStringLiteral("\r\n\r\n") + g_.lang.mess(14);
     if (g_.ui->show_message(question, btn::yes | btn::no) != mr::yes) return Result::declined;
     g_.link.comm_abort = false;
     g_.ui->progress_show(g_.lang.mess(15));

@@ -298,7 +298,7 @@ bool Download::sort_file(qint64 appended_from)
         QStringList notes;
         if (r.new_shared_stamps > 0) notes << mess(174).arg(r.new_shared_stamps);
         if (r.undated > 0) notes << mess(175).arg(r.undated).arg(path);
-        if (!notes.isEmpty()) message(notes.join(QStringLiteral("\n\n")));
+        if (!notes.isEmpty()) message(notes.join(QStringLiteral("\r\n\r\n")));
         return true;
     }
     const QString text = mess(57).arg(path, r.error);

@@ -134,8 +134,10 @@ TEST_F(Clock, SetClockAsksThenSendsEveryFieldAndTheDayNumber)
     EXPECT_EQ(
         ui.messages.value(0).first,
         "Hodiny zapisovača idú napred: jeho najnovší záznam je z 1.3.2024 14:04, nastavený čas bude 1.3.2024 "
-        "12:34.\nZapisovač potom zapíše tie isté časy znova: asi 3 záznamov bude mať rovnaký čas ako staršie "
-        "záznamy.\nNajprv preneste záznamy (F5).\n\nŽeláte si nastaviť dátum a čas zapisovača podľa Vašeho "
+        "12:34.\r\nZapisovač potom zapíše tie isté časy znova: asi 3 záznamov bude mať rovnaký čas ako "
+        "staršie "
+        "záznamy.\r\nNajprv preneste záznamy (F5).\r\n\r\nŽeláte si nastaviť dátum a čas zapisovača podľa "
+        "Vašeho "
         "PC?");
     g.status.logger_time = pc_time;
     EXPECT_EQ(SetClock(g, display).run(), SetClock::Result::declined);
