@@ -310,9 +310,8 @@ TEST_F(Cli, SetClockAsksFirst)
     run = cli({"set-clock"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(
-        last_line(run.err).startsWith("vorlanix-cli: clock not set: the logger runs ahead; its newest record "
-                                      "is from "));
-    EXPECT_TRUE(last_line(run.err).contains("about 9 record(s) would share their time stamp"))
+        last_line(run.err).contains(QRegularExpression("^vorlanix-cli: clock not set: the logger runs ahead; "
+                                                       "its newest record is from .*, so about 9 record")))
         << run.err.toStdString();
     EXPECT_EQ(sim.frames(22).size(), 1);
     EXPECT_EQ(cli({"set-clock", "--yes"}).status, 0);

@@ -398,8 +398,8 @@ TEST_F(DownloadFlow, ClockSetBackAtTheAutumnChangeLosesNoRecordAndMergesRecordsF
     connect(model89, 18, every_ten);
     set_mark(0);
     EXPECT_EQ(download->new_records(), vx::DownloadOutcome::done);
-    const QString path = home.path("Log/MISIA1.txt");
-    vx::note_clock(g, path, {QDateTime(QDate(2026, 10, 25), QTime(1, 0), Qt::UTC), 3600}, true);
+    vx::note_clock(g, home.path("Log/MISIA1.txt"),
+                   {QDateTime(QDate(2026, 10, 25), QTime(1, 0), Qt::UTC), 3600}, true);
     connect(model89, 30, every_ten + QStringList{"--clock-moved", "18:-60"});
     set_mark(18);
     EXPECT_EQ(download->new_records(), vx::DownloadOutcome::done);

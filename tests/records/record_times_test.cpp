@@ -10,16 +10,9 @@
 
 using namespace vx;
 
-namespace
-{
-QDateTime utc(int day, int hour, int minute = 0)
-{
-    return QDateTime(QDate(2026, 10, day), QTime(hour, minute), Qt::UTC);
-}
-} // namespace
-
 TEST(RecordTimes, EachStampGetsItsInstantAndTheOffsetOfTheClockThatWroteIt)
 {
+    auto utc = [](int day, int hour) { return QDateTime(QDate(2026, 10, day), QTime(hour, 0), Qt::UTC); };
     const ClockNote summer{utc(20, 10), 7200}, set_back{utc(25, 1), 3600};
     struct Case {
         const char* name;
@@ -60,7 +53,6 @@ TEST(RecordTimes, EachStampGetsItsInstantAndTheOffsetOfTheClockThatWroteIt)
             const RecordTime t =
                 times.next(QDate(2026, 10, s.left(2).toInt()), QTime::fromString(s.mid(3), "hh:mm"));
             got << t.iso().mid(11);
-            EXPECT_EQ(t.iso().left(10), QString("2026-10-") + s.left(2));
             instants << t.utc;
         }
         EXPECT_EQ(got, c.expected);
@@ -80,13 +72,12 @@ TEST(RecordTimes, InfluxRefusesTimesItCannotHoldNamingTheLine)
         const QStringList lines = {"M", "1.1.2024 10:00\t 1,0", QString(stamp) + "\t 2,0"};
         const InfluxExport e = records_to_influx(lines, source);
         EXPECT_TRUE(e.text.isEmpty());
-        EXPECT_EQ(e.points, 0);
         EXPECT_TRUE(e.error.startsWith("line 3: " + QString(stamp).mid(4, 4) + "-01-01T10:00:00+"));
         EXPECT_TRUE(e.error.endsWith(" lies outside the times InfluxDB can hold (1677-09-21 to 2262-04-11)"));
     }
     // The last second InfluxDB holds is written as such.
-    EXPECT_EQ(
-        records_to_influx({"11.4.2262 23:47\t 1,0"}, source, std::nullopt, std::nullopt, {{utc(1, 0), 0}})
-            .text,
-        "vorlanix,serial=7,model=85,mission=M Temperature=1 9223372020000000000\n");
+    EXPECT_EQ(records_to_influx({"11.4.2262 23:47\t 1,0"}, source, std::nullopt, std::nullopt,
+                                {{QDateTime::fromSecsSinceEpoch(0, Qt::UTC), 0}})
+                  .text,
+              "vorlanix,serial=7,model=85,mission=M Temperature=1 9223372020000000000\n");
 }
