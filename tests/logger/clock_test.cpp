@@ -56,7 +56,7 @@ TEST(ClockSetRisk, GoesBackOnlyOverRecordedTime)
     const Case cases[] = {
         {"logger behind", -3600, 20, 600, 0, 0, 0},
         {"ahead by less than a whole-minute stamp", 59, 20, 600, 0, 0, 0},
-        {"ahead 90 minutes recording every 30", 5400, 20, 1800, 0, 0, 3},
+        {"ahead 100 minutes recording every 30", 6000, 20, 1800, 0, 0, 4},
         {"fewer records waiting than the span holds", 5400, 2, 1800, 0, 0, 2},
         {"interval unknown: every waiting record", 5400, 4, 0, 0, 0, 4},
         {"all downloaded: the file's records after the new time", 5400, 0, 600, 1200, 2, 2},
