@@ -37,13 +37,13 @@ std::pair<QStringView, int> split_key(QStringView key)
 }
 
 // The table with the built-in texts only.
-void fill_builtin(std::array<TLanguage, 201>& table)
+void fill_builtin(std::array<TLanguage, language_entries + 1>& table)
 {
     table.fill(TLanguage{});
     for (const BuiltInText& b : builtin_texts()) {
         const QString key = QString::fromLatin1(b.key);
         const auto [prefix, n] = split_key(key);
-        if (n < 1 || n > 200) continue;
+        if (n < 1 || n > language_entries) continue;
         if (QString* f = field_of(table[n], prefix)) *f = unescape_text(QString::fromUtf8(b.text));
     }
 }
@@ -112,7 +112,7 @@ void Language::build_language_tables(const QString& program_dir, const QString& 
         const QString v = ini->read_string(section, key, missing);
         return v.size() >= 2 && v.startsWith('"') && v.endsWith('"') ? v.mid(1, v.size() - 2) : v;
     };
-    for (int n = 1; n <= 200; ++n) {
+    for (int n = 1; n <= language_entries; ++n) {
         const QString num = QString::number(n);
         TLanguage& e = table[n];
         e.capt = text("CAPT" + num, "CAP" + num);
@@ -125,33 +125,33 @@ void Language::build_language_tables(const QString& program_dir, const QString& 
 
 QString Language::capt(int n) const
 {
-    return n >= 1 && n <= 200 ? table[n].capt : QString();
+    return n >= 1 && n <= language_entries ? table[n].capt : QString();
 }
 
 QString Language::hint(int n) const
 {
-    return n >= 1 && n <= 200 ? table[n].hint : QString();
+    return n >= 1 && n <= language_entries ? table[n].hint : QString();
 }
 
 QString Language::label(int n) const
 {
-    return n >= 1 && n <= 200 ? table[n].label : QString();
+    return n >= 1 && n <= language_entries ? table[n].label : QString();
 }
 
 QString Language::menu(int n) const
 {
-    return n >= 1 && n <= 200 ? table[n].menu : QString();
+    return n >= 1 && n <= language_entries ? table[n].menu : QString();
 }
 
 QString Language::mess(int n) const
 {
-    return n >= 1 && n <= 200 ? table[n].mess : QString();
+    return n >= 1 && n <= language_entries ? table[n].mess : QString();
 }
 
 QString Language::text(const QString& key) const
 {
     const auto [prefix, n] = split_key(key);
-    if (n < 1 || n > 200) return {};
+    if (n < 1 || n > language_entries) return {};
     const QString* f = field_of(table[n], prefix);
     return f ? *f : QString();
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The language table: 200 entries of five texts each, built from the
+// The language table: numbered entries of five texts each, built from the
 // built-in Slovak texts and, when present, a section of "vorlan.lng".
+// Entries 1..200 are the classic table; the program's later texts follow.
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -8,6 +9,9 @@
 
 namespace vx
 {
+
+// Entries of the table, numbered 1..language_entries.
+inline constexpr int language_entries = 400;
 
 struct TLanguage {
     QString capt;  // CAPTn
@@ -61,7 +65,7 @@ public:
 
     bool language_loaded = false;
 
-    // Entries 1..200; out-of-range numbers give an empty text.
+    // Entries 1..language_entries; out-of-range numbers give an empty text.
     QString capt(int n) const;
     QString hint(int n) const;
     QString label(int n) const;
@@ -70,7 +74,7 @@ public:
     // The text of a key such as "LABEL19"; empty for a key that names no entry.
     QString text(const QString& key) const;
 
-    std::array<TLanguage, 201> table{}; // index 0 unused
+    std::array<TLanguage, language_entries + 1> table{}; // index 0 unused
 };
 
 } // namespace vx

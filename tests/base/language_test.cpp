@@ -37,7 +37,7 @@ TEST(LanguageTable, BuiltInTextsUnlessTheLanguageFileHasTheSection)
         EXPECT_EQ(lang.mess(1),
                   QString::fromUtf8("Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU "
                                     "Služby - nastavenia programu"));
-        EXPECT_EQ(lang.mess(4) + lang.capt(1) + lang.mess(201), ""); // no built-in text, or outside the table
+        EXPECT_EQ(lang.mess(4) + lang.capt(1) + lang.mess(language_entries + 1), ""); // no built-in text, or outside the table
     }
     EXPECT_EQ(builtin_text("MESS20"), QString::fromUtf8("Neexistuje súbor tipov <VNTIP.TIP>"));
 
