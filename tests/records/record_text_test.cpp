@@ -74,6 +74,39 @@ TEST(RecordText, AppendedLinesFollowThePanesParagraphs)
     }
 }
 
+TEST(RecordText, ReplacedPiecesIndexAsAWholeTextWould)
+{
+    struct Case {
+        const char* name;
+        qsizetype pos, length;
+        QString with, after;
+    };
+    const QString before = "name\nlongest line\nab\n";
+    const Case cases[] = {
+        {"a key in a line", 6, 0, "x", "name\nlxongest line\nab\n"},
+        {"lines pasted with CR LF before the longest", 2, 0, "1\r\n22\r\n",
+         "na1\n22\nme\nlongest line\nab\n"},
+        {"breaks removed", 4, 14, "", "nameab\n"},
+        {"the longest line shortened", 5, 8, "", "name\nline\nab\n"},
+        {"a longer line after the longest", 18, 3, "much longer than all",
+         "name\nlongest line\nmuch longer than all"},
+        {"a line as long before the longest", 0, 4, "twelve chars", "twelve chars\nlongest line\nab\n"},
+        {"past the end, clamped", 99, 5, "\u2029z", "name\nlongest line\nab\n\nz"},
+        {"the whole text", 0, 99, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordText t(before);
+        const RecordText whole(c.after);
+        EXPECT_EQ(t.replace(c.pos, c.length, c.with), RecordText(c.with).size());
+        EXPECT_EQ(t.text(), c.after);
+        EXPECT_EQ(lines_of(t), lines_of(whole));
+        for (qsizetype i = 0; i < t.line_count(); ++i)
+            EXPECT_EQ(t.line_start(i), whole.line_start(i));
+        EXPECT_EQ(t.longest_line(), whole.longest_line());
+    }
+}
+
 TEST(RecordText, PositionsLinesLongestAndSearch)
 {
     RecordText t(QString("name\r\n6.12.2026 10:00\t 21,5\r\nabc Abc\r\n"));
