@@ -13,7 +13,9 @@ record files, without the desktop window. It uses the desktop program's
 settings file (vorlanix.ini), log directory and download marks, so records
 land in the same record files either way. The program directory is
 $VORLANIX_HOME when set, else the directory of the program when you may
-write there, else ~/.local/share/vorlanix (made on first use).
+write there, else $XDG_DATA_HOME/vorlanix or ~/.local/share/vorlanix (made
+on first use; relative paths are ignored). A settings file that cannot be
+read stops every command that talks to a logger.
 
 Commands:
   status       identify the attached logger; show its status and readings

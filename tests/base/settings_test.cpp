@@ -1,6 +1,7 @@
 // The settings file "vorlanix.ini": reading with its rules, in-place writes
 // that keep every other byte, atomic replacement, recent files and geometry.
 #include "base/ini_file.h"
+#include "base/program_dir.h"
 #include "base/settings.h"
 #include "common/test_state.h"
 
@@ -45,16 +46,50 @@ TEST(IniParse, CaseInsensitiveFirstKeyWinsEmptySectionIsAbsent)
     EXPECT_EQ(ini.keys("alpha"), QStringList({"Key", "other"}));
 }
 
-TEST_F(SettingsFixture, MissingFileAndLogDirectoryAreReportedAndNothingIsCreated)
+TEST_F(SettingsFixture, MissingOrUnreadableFileAndLogDirectoryAreReportedWithPathsAndNothingIsCreated)
 {
-    load_settings(g);
-    EXPECT_EQ(g.settings.LOGDIR, home.dir() + "Log");
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].first,
-              QString::fromUtf8("Nie je možné nájsť adresár LOG, kam budú ukladané súbory databázy\r\n"
-                                "nastavte v Menu Služby->nastavenia"));
-    EXPECT_EQ(ui.messages[0].second, btn::ok);
-    EXPECT_EQ(QDir(home.dir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    const QString no_log =
+        QString::fromUtf8("Nie je možné nájsť adresár LOG, kam budú ukladané súbory databázy\r\n"
+                          "nastavte v Menu Služby->nastavenia\r\n") +
+        home.dir() + "Log";
+    const QString unreadable =
+        QString::fromUtf8("Súbor nastavení %1 nie je možné prečítať: it is not a regular "
+                          "file\r\nPort zapisovača sa neotvorí, kým súbor nebude čitateľný.")
+            .arg(home.path("vorlanix.ini"));
+    for (const bool readable : {true, false}) {
+        SCOPED_TRACE(readable ? "missing" : "a folder in its place");
+        if (!readable) QDir().mkpath(home.path("vorlanix.ini"));
+        ui = vxtest::FakeUi{};
+        EXPECT_EQ(load_settings(g), readable ? QString() : unreadable);
+        EXPECT_EQ(g.settings.LOGDIR, home.dir() + "Log");
+        EXPECT_EQ(g.settings.ComPort, 2);
+        EXPECT_EQ(ui.args("show_message"),
+                  readable ? QStringList{no_log} : QStringList({no_log, unreadable}));
+        EXPECT_EQ(QDir(home.dir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                  readable ? QStringList() : QStringList{"vorlanix.ini"});
+    }
+}
+
+TEST(ProgramDir, PerUserDirectoryOnlyFromAbsolutePaths)
+{
+    const QByteArray home = qgetenv("HOME"), data_home = qgetenv("XDG_DATA_HOME");
+    const struct {
+        const char *xdg_data_home, *home, *dir; // nullptr: not set
+    } cases[] = {
+        {"/data", "/home/u", "/data/vorlanix/"},
+        {"data", "/home/u", "/home/u/.local/share/vorlanix/"}, // a relative path is ignored
+        {nullptr, "/home/u/", "/home/u/.local/share/vorlanix/"},
+        {"", nullptr, ""},
+        {"data", "home", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.xdg_data_home ? c.xdg_data_home : "-") + " " + (c.home ? c.home : "-"));
+        for (const auto& [name, value] : {std::pair{"XDG_DATA_HOME", c.xdg_data_home}, {"HOME", c.home}})
+            value ? qputenv(name, value) : qunsetenv(name);
+        EXPECT_EQ(user_program_dir(), QString(c.dir));
+    }
+    qputenv("HOME", home);
+    data_home.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", data_home);
 }
 
 TEST_F(SettingsFixture, ValuesOfWrongTypeTakeTheirDefaultsAndLongValuesAreCut)
@@ -125,7 +160,7 @@ TEST_F(SettingsFixture, LogDirectoryKeptOrReplacedWithTheLanguageText)
     load_settings(g);
     EXPECT_EQ(g.settings.LOGDIR, home.dir() + "Log");
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].first, "No log folder\r\nset it in the setup");
+    EXPECT_EQ(ui.messages[0].first, "No log folder\r\nset it in the setup\r\n" + home.path("nowhere"));
 }
 
 TEST_F(SettingsFixture, OnDemandSwitchesReadBackWhatWasWritten)

@@ -8,6 +8,7 @@
 #include "common/qt_print.h"
 #include "logger/program_state.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -16,12 +17,15 @@
 namespace
 {
 
-int run(const QString& program, const QStringList& args, const QProcessEnvironment& env)
+int run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+        const QString& dir = {}, QString* err = nullptr)
 {
     QProcess p;
     p.setProcessEnvironment(env);
+    p.setWorkingDirectory(dir);
     p.start(program, args);
     p.waitForFinished(120000);
+    if (err) *err = QString::fromUtf8(p.readAllStandardError()).trimmed();
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
@@ -35,11 +39,25 @@ TEST(Installed, FindsItsShippedFilesFromAnUnwritablePrefixAndMakesTheUserProgram
     ASSERT_EQ(run("chmod", {"-R", "a-w", prefix}, env), 0);
 
     env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home.path());
-    for (const char* name : {"VORLANIX_HOME", "XDG_DATA_HOME", "DESTDIR"})
+    for (const char* name : {"VORLANIX_HOME", "HOME", "DESTDIR"})
         env.remove(name);
+    // A relative XDG_DATA_HOME is ignored: nothing is made under the current
+    // folder, and without HOME there is no program directory at all.
+    env.insert("XDG_DATA_HOME", "data");
+    QTemporaryDir cwd;
+    QString err;
+    EXPECT_EQ(
+        run(prefix + "/bin/vorlanix-cli", {"status", "--port", "/nonexistent/tty"}, env, cwd.path(), &err),
+        1);
+    EXPECT_EQ(err.split('\n').last(),
+              QString::fromUtf8("vorlanix-cli: Adresár programu nie je možné určiť: premenné HOME ani "
+                                "XDG_DATA_HOME neudávajú absolútnu cestu. Nastavte HOME, XDG_DATA_HOME alebo "
+                                "VORLANIX_HOME."));
+    env.insert("HOME", home.path());
     // The port does not open (status 1), but the program directory is made first.
-    EXPECT_EQ(run(prefix + "/bin/vorlanix-cli", {"status", "--port", "/nonexistent/tty"}, env), 1);
+    EXPECT_EQ(run(prefix + "/bin/vorlanix-cli", {"status", "--port", "/nonexistent/tty"}, env, cwd.path()),
+              1);
+    EXPECT_EQ(QDir(cwd.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     const QString user_dir = home.path() + "/.local/share/vorlanix/";
     EXPECT_TRUE(QFileInfo(user_dir + "Log").isDir());
     EXPECT_EQ(vx::read_settings(user_dir, nullptr).LOGDIR, user_dir + "Log");

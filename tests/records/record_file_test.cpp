@@ -81,7 +81,7 @@ TEST(WriteRecord, AnUncreatableLogDirOrAnUnwritableFileFailsAndIsReported)
     EXPECT_FALSE(write_record(database_path(f.log, "M"), "5.3.2026\t1", &f.ui));
     EXPECT_FALSE(write_header(database_path(f.log, "M"), sample_header(85), &f.ui));
     EXPECT_EQ(f.ui.args("show_message").value(0),
-              QString::fromUtf8("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"));
+              QString::fromUtf8("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC\r\n") + f.log);
 }
 
 TEST(RecordHeader, FiveLinesOrSixForFlowAndCurrentModels)
