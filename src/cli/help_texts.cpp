@@ -130,7 +130,8 @@ Options:
                  named as the CSV columns without units, nanoseconds of the
                  record's local time); serial number and model come from
                  what the download noted for the file, or from --serial and
-                 --model for files downloaded before
+                 --model for files downloaded before; a store of those notes
+                 that cannot be read, or notes no number of 0..65535, stops it
   --serial N     the logger's serial number (influx)
   --from T       leave out the records before T
   --to T         leave out the records after T (a date alone: its whole day)

@@ -511,6 +511,14 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
              " nie je možné prečítať: it is not a regular file Port zapisovača sa neotvorí, kým súbor nebude "
              "čitateľný.",
          20},
+        {"a record source store that cannot be read", "export " + file + " --format influx", false,
+         [&] {
+             extra_env["XDG_CONFIG_HOME"] = home.path("config");
+             QDir().mkpath(home.path("config/VORLANIX/Sources.conf"));
+         },
+         "cannot read the record source store " + home.path("config/VORLANIX/Sources.conf") +
+             ": it is not a regular file",
+         20},
         {"the file grows past the file-size limit", "download new", true,
          [&] { home.write("Log/TVRDY.txt", header + QByteArray(new_bytes, 'x')); },
          "cannot write the record file " + file, 20},
