@@ -411,10 +411,12 @@ int download_command(const Options& o, std::FILE* out, std::FILE* err)
                              (marked ? QStringLiteral("; the next download continues from mark %1").arg(mark)
                                      : QString()));
     case D::write_failed:
-        return failed(s, QStringLiteral("cannot write the record file %1%2")
-                             .arg(file, QFileInfo(file).isSymLink()
-                                            ? QStringLiteral(": it is a symbolic link, not followed")
-                                            : QString()));
+        if (const QString link = link_refusal(file); !link.isEmpty())
+            return failed(s, QStringLiteral("cannot write the record file %1: %2, %3")
+                                 .arg(file, link,
+                                      QFileInfo(file).isSymLink() ? QStringLiteral("not followed")
+                                                                  : QStringLiteral("not written through")));
+        return failed(s, QStringLiteral("cannot write the record file %1").arg(file));
     case D::busy:
         break;
     }

@@ -1,6 +1,7 @@
 #include "viewer/record_viewer.h"
 
 #include "base/code_page.h"
+#include "base/safe_file.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "records/database_view.h"
@@ -411,6 +412,11 @@ bool TEditForm::may_replace_records(const QString& path)
 
 bool TEditForm::save_to(const QString& path, QString* error)
 {
+    // A record file reached by a link is not written through, as downloads do not.
+    if (const QString link = link_refusal(path); !link.isEmpty()) {
+        if (error) *error = QStringLiteral("Unable to write to %1: %2").arg(path, link);
+        return false;
+    }
     const RecordText& t = text_;
     // Every line ends with CR LF; an empty last line is not written.
     const qsizetype lines = t.line_count() - (t.line(t.line_count() - 1).isEmpty() ? 1 : 0);

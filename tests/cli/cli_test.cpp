@@ -502,6 +502,13 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
              QFile::link(home.path("victim"), file);
          },
          "cannot write the record file " + file + ": it is a symbolic link, not followed", 20},
+        {"a hard link in the log folder", "download new", false,
+         [&] {
+             home.write("victim", header);
+             ::link(QFile::encodeName(home.path("victim")).constData(), QFile::encodeName(file).constData());
+         },
+         "cannot write the record file " + file + ": it has more than one hard link, not written through",
+         20},
         {"settings that cannot be read", "download new", false,
          [&] {
              QFile::remove(home.path("vorlanix.ini"));

@@ -13,6 +13,8 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <set>
 
 using namespace vx;
@@ -218,19 +220,27 @@ TEST(SortRecordFile, AbandonedSortLeavesOldFileIntact)
 
 TEST(RecordFileLinks, ALinkUnderAMissionsNameIsNeverWrittenThrough)
 {
-    // Whoever may write to the log folder plants a link to another file.
-    FileFixture f;
+    // Whoever may write to the log folder plants a link to another file: a
+    // symbolic one, or a second name of the file itself.
     const QByteArray victim = "3.3.2026\t2\r\n1.3.2026\t1\r\n";
-    f.home.write("victim", victim);
-    QDir().mkpath(f.log);
-    const QString path = f.log_file("M.txt");
-    ASSERT_TRUE(QFile::link(f.home.path("victim"), path));
-    EXPECT_FALSE(write_record(path, "5.3.2026\t1", &f.ui));
-    EXPECT_EQ(f.ui.args("plain_message"),
-              QStringList{"Unable to write to " + path + ": it is a symbolic link"});
-    EXPECT_EQ(sort_records_in_file(path, 0).error, "it is a symbolic link");
-    // A new header takes the link's place.
-    ASSERT_TRUE(write_header(path, sample_header(85), &f.ui));
-    EXPECT_FALSE(QFileInfo(path).isSymLink());
-    EXPECT_EQ(f.home.read("victim"), victim);
+    for (const bool symbolic : {true, false}) {
+        SCOPED_TRACE(symbolic ? "symbolic link" : "hard link");
+        FileFixture f;
+        f.home.write("victim", victim);
+        QDir().mkpath(f.log);
+        const QString path = f.log_file("M.txt");
+        const QByteArray target = QFile::encodeName(f.home.path("victim"));
+        ASSERT_EQ(symbolic ? ::symlink(target, QFile::encodeName(path))
+                           : ::link(target, QFile::encodeName(path)),
+                  0);
+        const QString why = symbolic ? "it is a symbolic link" : "it has more than one hard link";
+        EXPECT_FALSE(write_record(path, "5.3.2026\t1", &f.ui));
+        EXPECT_EQ(f.ui.args("plain_message"), QStringList{"Unable to write to " + path + ": " + why});
+        EXPECT_EQ(sort_records_in_file(path, 0).error, why);
+        EXPECT_EQ(f.home.read("victim"), victim);
+        // A new header takes the link's place.
+        ASSERT_TRUE(write_header(path, sample_header(85), &f.ui));
+        EXPECT_FALSE(QFileInfo(path).isSymLink());
+        EXPECT_EQ(f.home.read("victim"), victim);
+    }
 }

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <array>
 #include <memory>
 
@@ -281,9 +283,22 @@ TEST_F(TextPane, EditsKeepTheModifiedFlagLineCountChartAndSave)
     EXPECT_FALSE(form->is_modified());
     key(Qt::Key_Z, Qt::ControlModifier); // the saved text is changed back
     EXPECT_TRUE(form->is_modified());
-    QFile file(saved);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().count("\r\n"), 62);
+    auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray written = read(saved);
+    EXPECT_EQ(written.count("\r\n"), 62);
+    // A file with a second name is not written through, as a download would not.
+    ASSERT_TRUE(QFile::link(saved, tmp.filePath("link.txt")));
+    ASSERT_EQ(::link(QFile::encodeName(saved), QFile::encodeName(tmp.filePath("second name.txt"))), 0);
+    for (const auto& [name, why] : {std::pair{"link.txt", "it is a symbolic link"},
+                                    {"second name.txt", "it has more than one hard link"}}) {
+        QString error;
+        EXPECT_FALSE(form->save_to(tmp.filePath(name), &error));
+        EXPECT_EQ(error, "Unable to write to " + tmp.filePath(name) + ": " + why);
+    }
+    EXPECT_EQ(read(saved), written); // the text changed since, but not the file
 
     // Lines a download adds keep the history working.
     form->add_line("7.12.2026 10:00\t 22,0\t 56,0");
