@@ -229,25 +229,20 @@ TEST_F(MainWindowTest, PortThatDoesNotOpenOrSettingsThatCannotBeReadAreSaidAndPo
         "Súbor nastavení " + home.path("vorlanix.ini") +
         " nie je možné prečítať: it is not a regular file\r\nPort zapisovača sa neotvorí, "
         "kým súbor nebude čitateľný.";
-    const struct {
-        const char* name;
-        bool readable;
-        QString second; // after the missing log directory, reported by the settings load
-    } cases[] = {{"a port that does not open", true, mess1},
-                 {"settings that cannot be read: the port is not blamed", false, unreadable}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const bool readable : {true, false}) {
+        SCOPED_TRACE(readable ? "a port that does not open"
+                              : "settings that cannot be read: the port is not blamed");
         ui.messages.clear();
         QFile::remove(home.path("vorlanix.ini"));
-        QDir(home.path("vorlanix.ini")).removeRecursively();
-        if (c.readable)
+        if (readable)
             home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=7\r\nSHOWTIP=0\r\n");
         else
             QDir().mkpath(home.path("vorlanix.ini"));
         TForm1& f = make();
+        // The missing log directory is reported by the settings load, before the port.
         ASSERT_EQ(ui.messages.size(), 2);
         EXPECT_TRUE(ui.messages[0].first.startsWith("Nie je možné nájsť adresár LOG"));
-        EXPECT_EQ(ui.messages[1], qMakePair(c.second, vx::btn::ok));
+        EXPECT_EQ(ui.messages[1], qMakePair(readable ? mess1 : unreadable, vx::btn::ok));
         EXPECT_FALSE(g.link.port_open);
         EXPECT_FALSE(f.A_conn->isChecked());
         EXPECT_TRUE(f.poll_running());

@@ -520,10 +520,10 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
          20},
         {"a record source store that cannot be read", "export " + file + " --format influx", false,
          [&] {
-             extra_env["XDG_CONFIG_HOME"] = home.path("config");
-             QDir().mkpath(home.path("config/VORLANIX/Sources.conf"));
+             extra_env["XDG_CONFIG_HOME"] = home.path("store");
+             QDir().mkpath(home.path("store/VORLANIX/Sources.conf"));
          },
-         "cannot read the record source store " + home.path("config/VORLANIX/Sources.conf") +
+         "cannot read the record source store " + home.path("store/VORLANIX/Sources.conf") +
              ": it is not a regular file",
          20},
         {"the file grows past the file-size limit", "download new", true,
@@ -538,7 +538,6 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QDir(home.path("vorlanix.ini")).removeRecursively();
-        QDir(home.path("config")).removeRecursively();
         start_sim({"--type", "89", "--name", "TVRDY", "--fill", "60"});
         QFile::remove(file);
         QFile::remove(home.path("victim"));
@@ -576,8 +575,8 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         QStringList sim;  // more simulator arguments
         QStringList args; // after "start --name ZIMA --yes"
         int status;
-        const char* last; // start of the last line on stderr
-        int changing;     // frames that change the logger (all but status and name requests)
+        const char* last;          // start of the last line on stderr
+        int changing;              // frames that change the logger (all but status and name requests)
         bool broken_store = false; // the download marks cannot be stored
     };
     const Case cases[] = {

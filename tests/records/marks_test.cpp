@@ -35,45 +35,35 @@ TEST(MarkStore, MarksReadBackPerNameUnderTheProgramsKey)
 TEST(RecordSourceStore, WhatCannotBeReadOrIsNoNumberIsRefusedWithTheStoresPath)
 {
     const QString store = RecordSourceStore::location();
-    const QByteArray binary(300, '\xA7');
+    const QString no_number = "the record source store %1 notes %2 for M.txt, which is no %3 (0..65535)";
     const struct {
-        const char* name;
         QByteArray contents; // "dir": a folder in the store's place
-        QString error;       // empty: read as noted (serial 5, model 89)
+        QString error;       // %1 the store; empty: read as noted (serial 5, model 89)
     } cases[] = {
-        {"noted", "[M.txt]\nserial=5\nmodel=89\n", {}},
-        {"serial too large", "[M.txt]\nserial=99999999\nmodel=89\n",
-         "the record source store " + store +
-             " notes serial number 99999999 for M.txt, which is no serial number (0..65535)"},
-        {"model too large", "[M.txt]\nserial=5\nmodel=65623\n",
-         "the record source store " + store + " notes model 65623 for M.txt, which is no model (0..65535)"},
-        {"a word for the serial number", "[M.txt]\nserial=fifty\nmodel=89\n",
-         "the record source store " + store +
-             " notes serial number fifty for M.txt, which is no serial number (0..65535)"},
-        {"binary", binary, "cannot read the record source store " + store + ": it is not a settings file"},
-        {"a folder", "dir", "cannot read the record source store " + store + ": it is not a regular file"},
+        {"[M.txt]\nserial=5\nmodel=89\n", {}},
+        {"[M.txt]\nserial=99999999\nmodel=89\n",
+         no_number.arg("%1", "serial number 99999999", "serial number")},
+        {"[M.txt]\nserial=5\nmodel=65623\n", no_number.arg("%1", "model 65623", "model")},
+        {"[M.txt]\nserial=fifty\nmodel=89\n", no_number.arg("%1", "serial number fifty", "serial number")},
+        {QByteArray(300, '\xA7'), "cannot read the record source store %1: it is not a settings file"},
+        {"dir", "cannot read the record source store %1: it is not a regular file"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.contents.left(30).toStdString());
         QFile::remove(store);
         QDir(store).removeRecursively();
         QDir().mkpath(QFileInfo(store).path());
-        if (c.contents == "dir") {
-            QDir().mkpath(store);
-        } else {
-            QFile f(store);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(c.contents);
-        }
+        QFile f(store);
+        ASSERT_TRUE(c.contents == "dir" ? QDir().mkpath(store)
+                                        : f.open(QIODevice::WriteOnly) && f.write(c.contents) > 0);
+        f.close();
         QString error = "stale";
         const auto source = RecordSourceStore().read("M.txt", &error);
-        EXPECT_TRUE(error.startsWith(c.error)) << error.toStdString();
-        EXPECT_EQ(error.isEmpty(), c.error.isEmpty());
-        EXPECT_EQ(source.has_value(), c.error.isEmpty());
-        if (source)
-            EXPECT_EQ(std::pair(source->serial, source->type_code),
-                      std::pair(std::uint16_t(5), std::uint16_t(89)));
-        EXPECT_EQ(RecordSourceStore().read("N.txt").has_value(), false); // nothing noted
+        EXPECT_EQ(error, c.error.isEmpty() ? QString() : c.error.arg(store));
+        using Pair = std::pair<quint16, quint16>;
+        EXPECT_EQ(source ? Pair(source->serial, source->type_code) : Pair(),
+                  c.error.isEmpty() ? Pair(5, 89) : Pair());
+        EXPECT_FALSE(RecordSourceStore().read("N.txt").has_value()); // nothing noted
     }
     QDir(store).removeRecursively();
 }
