@@ -54,7 +54,7 @@ QString find_program_dir(QString* error)
     if (::geteuid() != 0 && ::access(QFile::encodeName(exe_dir).constData(), W_OK) == 0)
         return with_slash(exe_dir);
     const QString dir = user_program_dir();
-    QString why = builtin_text(QStringLiteral("MESS175"));
+    QString why = builtin_text(QStringLiteral("MESS202"));
     if (!dir.isEmpty() && make_program_dir(dir, &why)) return dir;
     if (error) *error = why;
     return {};

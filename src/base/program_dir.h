@@ -25,7 +25,7 @@ namespace vx
 // $VORLANIX_HOME when set, else the executable's directory when writable by
 // this user (never for root: a system directory is writable for root), else
 // user_program_dir(), made by make_program_dir(). Always with a trailing '/'.
-// Empty when there is none, with why in error (when given): MESS175 of the
+// Empty when there is none, with why in error (when given): MESS202 of the
 // built-in texts when no per-user directory can be named, or the reason of
 // make_program_dir, which names the directory.
 QString find_program_dir(QString* error = nullptr);

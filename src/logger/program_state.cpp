@@ -37,7 +37,7 @@ QString load_settings(Global& g)
     g.tips.showtip = g.settings.SHOWTIP;
     if (notes.unreadable.isEmpty()) return {};
     const QString unreadable =
-        g.lang.mess(174).arg(QDir::toNativeSeparators(g.program_dir + key::settings_file), notes.unreadable);
+        g.lang.mess(201).arg(QDir::toNativeSeparators(g.program_dir + key::settings_file), notes.unreadable);
     if (g.ui) g.ui->show_message(unreadable, btn::ok);
     return unreadable;
 }
