@@ -14,10 +14,16 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vorlanix.svg")));
     vx::Global global;
-    global.program_dir = vx::find_program_dir();
+    QString no_program_dir;
+    global.program_dir = vx::find_program_dir(&no_program_dir);
     global.data_dir = vx::find_data_dir();
     vx::QtUi ui(global);
     global.ui = &ui;
+    // Without its directory the program has nowhere to read or keep anything.
+    if (global.program_dir.isEmpty()) {
+        ui.show_message(no_program_dir, vx::btn::ok);
+        return 1;
+    }
     vx::TForm1 window(global);
     ui.set_parent(&window);
     window.show();

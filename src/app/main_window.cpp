@@ -234,7 +234,8 @@ void TForm1::start()
     g_.poll.failures = 0;
     g_.transfer.write_to_database = false;
     if (g_.program_dir.isEmpty()) g_.program_dir = find_program_dir();
-    load_settings(g_);
+    // Settings that could not be read name no port of the user's: none is opened.
+    const bool settings_read = load_settings(g_).isEmpty();
     install_qt_translation(qt_translation_, g_.settings.LANGUAGE);
     apply_geometry();
     // Windows made with this one take their texts now that the table exists.
@@ -251,12 +252,12 @@ void TForm1::start()
         g_.tips.random_day_tip();
     }
 
-    const bool opened = g_.link.open_comport(g_.settings.ComPort, g_.settings.port_devices);
+    const bool opened = settings_read && g_.link.open_comport(g_.settings.ComPort, g_.settings.port_devices);
     {
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
     }
-    if (!opened && g_.ui) g_.ui->show_message(port_failure_text(g_), btn::ok);
+    if (!opened && settings_read && g_.ui) g_.ui->show_message(port_failure_text(g_), btn::ok);
 
     poll_->start();
 }

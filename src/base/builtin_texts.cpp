@@ -275,6 +275,11 @@ constexpr BuiltInText texts[] = {
     {"MESS76", "Nesprávna hodnota HI_TEMP vo filtroch"},
     {"MESS77", "Nesprávna hodnota LO_TEMP vo filtroch"},
     {"MESS78", "Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"},
+    {"MESS201",
+     "Súbor nastavení %1 nie je možné prečítať: %2\\nPort zapisovača sa neotvorí, kým súbor nebude "
+     "čitateľný."},
+    {"MESS202", "Adresár programu nie je možné určiť: premenné HOME ani XDG_DATA_HOME neudávajú absolútnu "
+                "cestu.\\nNastavte HOME, XDG_DATA_HOME alebo VORLANIX_HOME."},
     // Downloads, clock, key names, serial port.
     {"MESS56", "Značku prenosu misie %1 nie je možné uložiť do %2"},
     {"MESS57", "Záznamy sú uložené v %1, ale súbor nie je možné zoradiť: %2"},

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <climits>
 #include <sys/stat.h>
 
@@ -17,33 +18,39 @@ namespace
 // What one line of the file is.
 struct LineKind {
     enum { other, section, key } kind = other;
-    QString name;  // section or key name, trimmed
-    QString value; // key lines: value, trimmed
+    QStringView name;  // section or key name, trimmed
+    QStringView value; // key lines: value, trimmed
 };
 
-LineKind classify(const QString& raw)
+LineKind classify(QStringView raw)
 {
     LineKind k;
-    const QString line = raw.trimmed();
-    if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) return k;
-    if (line.startsWith('[')) {
-        const qsizetype close = line.indexOf(']');
+    const QStringView line = raw.trimmed();
+    if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) return k;
+    if (line.startsWith(u'[')) {
+        const qsizetype close = line.indexOf(u']');
         k.kind = LineKind::section;
-        k.name = line.mid(1, close < 0 ? -1 : close - 1).trimmed();
+        k.name = line.sliced(1, close < 0 ? line.size() - 1 : close - 1).trimmed();
         return k;
     }
-    const qsizetype eq = line.indexOf('=');
+    const qsizetype eq = line.indexOf(u'=');
     if (eq <= 0) return k;
-    k.name = line.left(eq).trimmed();
+    k.name = line.first(eq).trimmed();
     if (k.name.isEmpty()) return k;
     k.kind = LineKind::key;
-    k.value = line.mid(eq + 1).trimmed();
+    k.value = line.sliced(eq + 1).trimmed();
     return k;
 }
 
-bool same_name(const QString& a, const QString& b)
+bool same_name(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// How names are looked up: without regard to case, as same_name compares them.
+QString name_key(QStringView name)
+{
+    return name.toString().toCaseFolded();
 }
 
 // One raw line of a file with its own terminator ("\r\n", "\n" or none).
@@ -108,73 +115,116 @@ std::optional<int> parse_ini_int(const QString& text)
 IniFile IniFile::parse(const QByteArray& bytes)
 {
     IniFile ini;
-    Section* current = nullptr;
     // One conversion for the whole file: the code page maps CR and LF to
-    // themselves, so lines split the same way afterwards.
-    for (const QString& line : from_cp1250(bytes).split('\n')) {
-        const LineKind k = classify(line);
+    // themselves, so lines split the same way afterwards. The text is kept,
+    // and names and values are places in it.
+    ini.text_ = from_cp1250(bytes);
+    const QString& text = ini.text_;
+    qint32 current = -1;
+    auto at = [&text](QStringView part) { return qsizetype(part.data() - text.constData()); };
+    // Each line is looked at once and sections are found by hashing, so the
+    // time grows with the file, not with its square.
+    for (qsizetype start = 0; start <= text.size();) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0) end = text.size();
+        const LineKind k = classify(QStringView(text).sliced(start, end - start));
+        start = end + 1;
         if (k.kind == LineKind::section) {
-            current = nullptr;
-            for (Section& s : ini.sections_)
-                if (same_name(s.name, k.name)) current = &s;
-            if (!current) {
-                ini.sections_.append(Section{k.name, {}, {}});
-                current = &ini.sections_.last();
+            const QString folded = name_key(k.name);
+            current = ini.section_index_.value(folded, -1);
+            if (current < 0) {
+                current = qint32(ini.sections_.size());
+                ini.sections_.push_back({at(k.name), qint32(k.name.size()), 0});
+                ini.section_index_.insert(folded, current);
             }
-        } else if (k.kind == LineKind::key && current) {
-            const QString lower = k.name.toLower();
-            if (!current->index.contains(lower)) {
-                current->index.insert(lower, current->entries.size());
-                current->entries.append({k.name, k.value.left(max_ini_string)});
-            }
+        } else if (k.kind == LineKind::key && current >= 0) {
+            ++ini.sections_[size_t(current)].keys;
+            ini.entries_.push_back({at(k.name), at(k.value), current, qint32(k.name.size()),
+                                    qint32(std::min<qsizetype>(k.value.size(), max_ini_string))});
         }
     }
+    // Keys are found by a sorted table of hashes; of equal names the first
+    // in the file comes first.
+    ini.lookup_.reserve(ini.entries_.size());
+    for (size_t e = 0; e < ini.entries_.size(); ++e)
+        ini.lookup_.push_back({key_hash(ini.entries_[e].section, ini.key_of(ini.entries_[e])), qint32(e)});
+    std::sort(ini.lookup_.begin(), ini.lookup_.end());
     return ini;
 }
 
-std::optional<IniFile> IniFile::load(const QString& path)
+std::optional<IniFile> IniFile::load(const QString& path, QString* error)
 {
-    QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return std::nullopt;
-    return parse(f.readAll());
+    if (error) error->clear();
+    // A missing file is no fault: everything takes its default.
+    if (!QFileInfo::exists(path)) return std::nullopt;
+    QFile f;
+    QString why = open_regular_file(f, path, QIODevice::ReadOnly, Links::follow);
+    QByteArray bytes;
+    if (why.isEmpty()) {
+        bytes = f.readAll();
+        if (f.error() != QFileDevice::NoError) why = f.errorString();
+    }
+    if (!why.isEmpty()) {
+        if (error) *error = why;
+        return std::nullopt;
+    }
+    return parse(bytes);
 }
 
-const IniFile::Section* IniFile::find(const QString& section) const
+size_t IniFile::key_hash(qint32 section, QStringView key)
 {
-    for (const Section& s : sections_)
-        if (same_name(s.name, section)) return &s;
+    return qHashMulti(0, section, name_key(key));
+}
+
+QStringView IniFile::key_of(const Entry& e) const
+{
+    return QStringView(text_).sliced(e.key_at, e.key_size);
+}
+
+qint32 IniFile::section_of(const QString& section) const
+{
+    return section_index_.value(name_key(section), -1);
+}
+
+const IniFile::Entry* IniFile::find(qint32 section, QStringView key) const
+{
+    if (section < 0) return nullptr;
+    const std::pair<size_t, qint32> from{key_hash(section, key), 0};
+    for (auto it = std::lower_bound(lookup_.begin(), lookup_.end(), from);
+         it != lookup_.end() && it->first == from.first; ++it) {
+        const Entry& e = entries_[size_t(it->second)];
+        if (e.section == section && same_name(key_of(e), key)) return &e;
+    }
     return nullptr;
 }
 
 bool IniFile::has_section(const QString& section) const
 {
-    const Section* s = find(section);
-    return s && !s->entries.isEmpty();
+    const qint32 s = section_of(section);
+    return s >= 0 && sections_[size_t(s)].keys > 0;
 }
 
 QStringList IniFile::section_names() const
 {
     QStringList out;
-    for (const Section& s : sections_)
-        if (!s.entries.isEmpty()) out.append(s.name);
+    for (const SectionName& s : sections_)
+        if (s.keys > 0) out.append(QStringView(text_).sliced(s.at, s.size).toString());
     return out;
 }
 
 QStringList IniFile::keys(const QString& section) const
 {
     QStringList out;
-    if (const Section* s = find(section))
-        for (const auto& e : s->entries)
-            out.append(e.first);
+    const qint32 s = section_of(section);
+    for (const Entry& e : entries_)
+        if (e.section == s && find(s, key_of(e)) == &e) out.append(key_of(e).toString());
     return out;
 }
 
 std::optional<QString> IniFile::value(const QString& section, const QString& key) const
 {
-    if (const Section* s = find(section)) {
-        const auto it = s->index.constFind(key.toLower());
-        if (it != s->index.constEnd()) return s->entries[*it].second;
-    }
+    if (const Entry* e = find(section_of(section), key))
+        return QStringView(text_).sliced(e->value_at, e->value_size).toString();
     return std::nullopt;
 }
 
@@ -220,7 +270,8 @@ std::optional<QByteArray> edit_ini_bytes(const QByteArray& original, const QStri
         // Find the first section of that name and the extent of its body.
         qsizetype header = -1, end = lines.size();
         for (qsizetype i = 0; i < lines.size(); ++i) {
-            const LineKind k = classify(from_cp1250(lines[i].text));
+            const QString line = from_cp1250(lines[i].text);
+            const LineKind k = classify(line);
             if (k.kind != LineKind::section) continue;
             if (header >= 0) {
                 end = i;
@@ -237,7 +288,8 @@ std::optional<QByteArray> edit_ini_bytes(const QByteArray& original, const QStri
         bool replaced = false;
         qsizetype last_content = header;
         for (qsizetype i = header + 1; i < end; ++i) {
-            const LineKind k = classify(from_cp1250(lines[i].text));
+            const QString line = from_cp1250(lines[i].text);
+            const LineKind k = classify(line);
             if (!lines[i].text.trimmed().isEmpty()) last_content = i;
             if (k.kind == LineKind::key && same_name(k.name, key)) {
                 // Keep the key as spelled and any blanks around '=', unless

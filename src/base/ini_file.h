@@ -13,7 +13,9 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <optional>
+#include <vector>
 
 namespace vx
 {
@@ -24,8 +26,10 @@ inline constexpr int max_ini_string = 2047;
 class IniFile
 {
 public:
-    // Parses the file; nullopt when it does not exist or cannot be read.
-    static std::optional<IniFile> load(const QString& path);
+    // Parses the file; nullopt when it does not exist or cannot be read. In
+    // the second case error (when given) says why; it is empty for a file
+    // that is not there.
+    static std::optional<IniFile> load(const QString& path, QString* error = nullptr);
     // Parses bytes in code page 1250.
     static IniFile parse(const QByteArray& bytes);
 
@@ -46,13 +50,27 @@ public:
     bool read_bool(const QString& section, const QString& key, bool def) const;
 
 private:
-    struct Section {
-        QString name;
-        QList<QPair<QString, QString>> entries;
-        QHash<QString, qsizetype> index; // lower-case key -> entry
+    // Names and values are places in text_.
+    struct Entry {
+        qsizetype key_at, value_at;
+        qint32 section, key_size, value_size;
     };
-    const Section* find(const QString& section) const;
-    QList<Section> sections_;
+    struct SectionName {
+        qsizetype at;
+        qint32 size;
+        qint32 keys; // key lines under it
+    };
+    static size_t key_hash(qint32 section, QStringView key);
+    QStringView key_of(const Entry& e) const;
+    qint32 section_of(const QString& section) const; // -1 when there is none
+    // The first entry of key in section; nullptr when there is none.
+    const Entry* find(qint32 section, QStringView key) const;
+
+    QString text_;
+    std::vector<SectionName> sections_;             // in file order, first spelling of each
+    QHash<QString, qint32> section_index_;          // case-folded name -> section
+    std::vector<Entry> entries_;                    // in file order
+    std::vector<std::pair<size_t, qint32>> lookup_; // (key_hash, entry), sorted
 };
 
 // An integer as the settings file writes it (decimal, or hexadecimal after a

@@ -1,11 +1,11 @@
 #include "base/program_dir.h"
 
+#include "base/language.h"
 #include "base/settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <unistd.h>
 
@@ -24,8 +24,15 @@ QString with_slash(QString dir)
 
 QString user_program_dir()
 {
-    return with_slash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                      QStringLiteral("/vorlanix"));
+    // Only absolute paths count: a relative one would put the user's files
+    // wherever the program happens to be started.
+    const QString data_home = qEnvironmentVariable("XDG_DATA_HOME");
+    if (QDir::isAbsolutePath(data_home))
+        return with_slash(QDir::cleanPath(data_home + QStringLiteral("/vorlanix")));
+    const QString home = qEnvironmentVariable("HOME");
+    if (QDir::isAbsolutePath(home))
+        return with_slash(QDir::cleanPath(home + QStringLiteral("/.local/share/vorlanix")));
+    return {};
 }
 
 bool make_program_dir(const QString& dir, QString* error)
@@ -39,7 +46,7 @@ bool make_program_dir(const QString& dir, QString* error)
     return write_setting_string(dir, key::GLOBAL, key::LOGDIR, log, error);
 }
 
-QString find_program_dir()
+QString find_program_dir(QString* error)
 {
     const QString home = qEnvironmentVariable("VORLANIX_HOME");
     if (!home.isEmpty()) return with_slash(home);
@@ -47,8 +54,10 @@ QString find_program_dir()
     if (::geteuid() != 0 && ::access(QFile::encodeName(exe_dir).constData(), W_OK) == 0)
         return with_slash(exe_dir);
     const QString dir = user_program_dir();
-    make_program_dir(dir); // a failure shows later, as settings that cannot be written
-    return dir;
+    QString why = builtin_text(QStringLiteral("MESS202"));
+    if (!dir.isEmpty() && make_program_dir(dir, &why)) return dir;
+    if (error) *error = why;
+    return {};
 }
 
 QString find_data_dir(const QString& exe_dir)

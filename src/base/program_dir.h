@@ -7,7 +7,9 @@
 // else the executable's directory when the user may write there (a program
 // run from its build tree or unpacked into a folder of its own); else, for an
 // installed program, the per-user directory $XDG_DATA_HOME/vorlanix
-// (~/.local/share/vorlanix by default).
+// (~/.local/share/vorlanix by default). As the XDG rules say, a relative
+// XDG_DATA_HOME is ignored; a relative or missing HOME gives no per-user
+// directory either, rather than one under the root or the current directory.
 //
 // The files shipped read-only with the program (the tips, the report
 // template, the language file, the help pages) are looked up in the program
@@ -22,10 +24,13 @@ namespace vx
 
 // $VORLANIX_HOME when set, else the executable's directory when writable by
 // this user (never for root: a system directory is writable for root), else
-// user_program_dir(), made by make_program_dir() when it has no settings file
-// yet. Always with a trailing '/'.
-QString find_program_dir();
-// $XDG_DATA_HOME/vorlanix/ (~/.local/share/vorlanix/ without XDG_DATA_HOME).
+// user_program_dir(), made by make_program_dir(). Always with a trailing '/'.
+// Empty when there is none, with why in error (when given): MESS202 of the
+// built-in texts when no per-user directory can be named, or the reason of
+// make_program_dir, which names the directory.
+QString find_program_dir(QString* error = nullptr);
+// $XDG_DATA_HOME/vorlanix/ when XDG_DATA_HOME is an absolute path, else
+// $HOME/.local/share/vorlanix/ when HOME is one; empty when neither is.
 QString user_program_dir();
 // Makes dir and its "Log" folder and, when dir holds no settings file yet, a
 // settings file whose LOGDIR names that folder; false with the reason in

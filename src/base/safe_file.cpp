@@ -19,7 +19,22 @@ QString system_reason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString hard_links()
+{
+    return QStringLiteral("it has more than one hard link");
+}
+
 } // namespace
+
+QString link_refusal(const QString& path)
+{
+    struct stat st {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return {};
+    if (S_ISLNK(st.st_mode)) return QStringLiteral("it is a symbolic link");
+    if (S_ISREG(st.st_mode) && st.st_nlink > 1) return hard_links();
+    return {};
+}
 
 QString open_regular_file(QFile& file, const QString& path, QIODevice::OpenMode mode, Links links)
 {
@@ -42,6 +57,10 @@ QString open_regular_file(QFile& file, const QString& path, QIODevice::OpenMode 
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return QStringLiteral("it is not a regular file");
+    }
+    if (links == Links::refuse && st.st_nlink > 1) {
+        ::close(fd);
+        return hard_links();
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {

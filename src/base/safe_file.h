@@ -14,10 +14,16 @@ enum class Links { follow, refuse };
 
 // Opens path into file, for reading (QIODevice::ReadOnly) or for appending
 // (ReadWrite | Append, created when missing), and only when it is a regular
-// file. With Links::refuse a symbolic link at path is refused too. Empty on
-// success, otherwise why not ("it is a symbolic link", "it is not a regular
-// file", or the system's reason).
+// file. With Links::refuse a symbolic link at path is refused too, and so is
+// a file with more than one hard link (writing it would change the file under
+// its other names as well, and replacing it would split them). Empty on
+// success, otherwise why not ("it is a symbolic link", "it has more than one
+// hard link", "it is not a regular file", or the system's reason).
 QString open_regular_file(QFile& file, const QString& path, QIODevice::OpenMode mode, Links links);
+
+// What Links::refuse refuses at path: "it is a symbolic link", "it has more
+// than one hard link", or empty (also when there is nothing at path).
+QString link_refusal(const QString& path);
 
 // A new version of a file, written beside it and renamed over it only when
 // complete and on the disk: readers see the old file or the new one, never a

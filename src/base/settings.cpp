@@ -14,9 +14,9 @@ QString settings_path(const QString& program_dir)
     return program_dir + key::settings_file;
 }
 
-IniFile settings_ini(const QString& program_dir)
+IniFile settings_ini(const QString& program_dir, QString* error = nullptr)
 {
-    return IniFile::load(settings_path(program_dir)).value_or(IniFile::parse({}));
+    return IniFile::load(settings_path(program_dir), error).value_or(IniFile::parse({}));
 }
 
 QString read_cut(const IniFile& ini, const char* k, const QString& def, int max)
@@ -28,10 +28,10 @@ QString read_cut(const IniFile& ini, const char* k, const QString& def, int max)
 
 Settings read_settings(const QString& program_dir, SettingsNotes* notes)
 {
-    const IniFile ini = settings_ini(program_dir);
+    SettingsNotes found;
+    const IniFile ini = settings_ini(program_dir, &found.unreadable);
     Settings s;
     using namespace key;
-    SettingsNotes found;
 
     const int com = ini.read_int(GLOBAL, ComPort, s.ComPort);
     if (com >= min_com_port && com <= max_com_port)
@@ -58,7 +58,10 @@ Settings read_settings(const QString& program_dir, SettingsNotes* notes)
     s.HEIGHT = ini.read_int(GLOBAL, HEIGHT, 0);
 
     found.logdir_missing = !QFileInfo(s.LOGDIR).isDir();
-    if (found.logdir_missing) s.LOGDIR = default_log;
+    if (found.logdir_missing) {
+        found.missing_logdir = s.LOGDIR;
+        s.LOGDIR = default_log;
+    }
 
     s.CHECKTIME = ini.read_bool(GLOBAL, CHECKTIME, true);
     s.SORTFILE = ini.read_bool(GLOBAL, SORTFILE, true);

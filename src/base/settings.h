@@ -80,14 +80,18 @@ inline constexpr int max_com_port = 256;
 // What reading the settings found wrong, for the user to be told.
 struct SettingsNotes {
     bool logdir_missing = false; // LOGDIR names no directory; the default is used
+    QString missing_logdir;      // with logdir_missing: the directory that was not found
     QString bad_com_port;        // "ComPort=..." outside 1..256; empty when fine
+    QString unreadable;          // why the file is there but could not be read; empty when fine
 };
 
 // Reads the whole settings file of the program directory (with its trailing
 // '/'). Nothing is created; missing keys keep their defaults. A LOGDIR that is
 // too short or no directory falls back to "Log" beside the program
 // (notes->logdir_missing in the second case); a ComPort outside
-// min_com_port..max_com_port falls back to 2 (notes->bad_com_port).
+// min_com_port..max_com_port falls back to 2 (notes->bad_com_port). A file
+// that is there but cannot be read gives every default and its reason in
+// notes->unreadable.
 Settings read_settings(const QString& program_dir, SettingsNotes* notes = nullptr);
 
 // Writes one key of an initialisation-format file in place, keeping every

@@ -199,9 +199,9 @@ public:
           })
     {
         g.ui = &ui;
-        g.program_dir = find_program_dir();
+        g.program_dir = find_program_dir(&setup_failure);
         g.data_dir = find_data_dir();
-        load_settings(g);
+        if (!g.program_dir.isEmpty()) setup_failure = load_settings(g);
         driver.setBaudRateValue(19200);
         g.link.attach_driver(&driver);
         g.link.attach_ui(&ui);
@@ -214,6 +214,8 @@ public:
     // did not open, or empty.
     QString open_port(const QString& port)
     {
+        // Without its directory or settings the program does not know the user's port.
+        if (!setup_failure.isEmpty()) return setup_failure;
         int com = g.settings.ComPort;
         QMap<int, QString> devices = g.settings.port_devices;
         bool number = false;
@@ -294,6 +296,7 @@ public:
     CliHost host;
     InterruptNotifier interrupt;
     QString port_name;
+    QString setup_failure; // why the program directory or its settings cannot be used
     QDateTime computer_time;
     bool recognised = false; // a status reply was recognised
     bool name_read = false;
@@ -414,10 +417,12 @@ int download_command(const Options& o, std::FILE* out, std::FILE* err)
                              (marked ? QStringLiteral("; the next download continues from mark %1").arg(mark)
                                      : QString()));
     case D::write_failed:
-        return failed(s, QStringLiteral("cannot write the record file %1%2")
-                             .arg(file, QFileInfo(file).isSymLink()
-                                            ? QStringLiteral(": it is a symbolic link, not followed")
-                                            : QString()));
+        if (const QString link = link_refusal(file); !link.isEmpty())
+            return failed(s, QStringLiteral("cannot write the record file %1: %2, %3")
+                                 .arg(file, link,
+                                      QFileInfo(file).isSymLink() ? QStringLiteral("not followed")
+                                                                  : QStringLiteral("not written through")));
+        return failed(s, QStringLiteral("cannot write the record file %1").arg(file));
     case D::busy:
         break;
     }

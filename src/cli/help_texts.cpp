@@ -13,7 +13,9 @@ record files, without the desktop window. It uses the desktop program's
 settings file (vorlanix.ini), log directory and download marks, so records
 land in the same record files either way. The program directory is
 $VORLANIX_HOME when set, else the directory of the program when you may
-write there, else ~/.local/share/vorlanix (made on first use).
+write there, else $XDG_DATA_HOME/vorlanix or ~/.local/share/vorlanix (made
+on first use; relative paths are ignored). A settings file that cannot be
+read stops every command that talks to a logger.
 
 Commands:
   status       identify the attached logger; show its status and readings
@@ -140,7 +142,8 @@ Options:
                  record's time as for CSV; a record outside 1677-09-21 ..
                  2262-04-11 is refused, naming its line); serial number and model come from
                  what the download noted for the file, or from --serial and
-                 --model for files downloaded before
+                 --model for files downloaded before; a store of those notes
+                 that cannot be read, or notes no number of 0..65535, stops it
   --serial N     the logger's serial number (influx)
   --from T       leave out the records before T
   --to T         leave out the records after T (a date alone: its whole day)

@@ -62,7 +62,10 @@ int export_influx(const QString& file, std::optional<std::uint16_t> serial,
                   const std::optional<QDateTime>& to, const QString& output, std::FILE* out, std::FILE* err)
 {
     const QFileInfo info(file);
-    const auto noted = RecordSourceStore().read(info.fileName());
+    QString store_failure;
+    const auto noted = RecordSourceStore().read(info.fileName(), &store_failure);
+    // A store that cannot be read is said as such, not taken for one that notes nothing.
+    if (!store_failure.isEmpty()) return failure(err, store_failure);
     RecordSource source;
     if (noted) source = *noted;
     if (serial) source.serial = *serial;

@@ -240,9 +240,15 @@ int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
         ui.interrupt();
     });
     g.ui = &ui;
-    g.program_dir = find_program_dir();
+    QString setup_failure;
+    g.program_dir = find_program_dir(&setup_failure);
     g.data_dir = find_data_dir();
-    load_settings(g);
+    if (!g.program_dir.isEmpty()) setup_failure = load_settings(g);
+    // Without its directory or settings the program knows neither the port nor the log directory.
+    if (!setup_failure.isEmpty()) {
+        ui.show_message(setup_failure, btn::ok);
+        return exit_failed;
+    }
 
     // What every model shares is checked before the port is even opened.
     QString refusal;

@@ -2,6 +2,7 @@
 
 #include "base/ui_port.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace vx
@@ -15,7 +16,7 @@ HelpPage find_help_page(const Global& g)
     return {{}, g.lang.mess(49) + places.join(QStringLiteral("\r\n"))};
 }
 
-void load_settings(Global& g)
+QString load_settings(Global& g)
 {
     // Run-time state that the file does not hold.
     g.poll.clock_countdown = 0;
@@ -27,9 +28,18 @@ void load_settings(Global& g)
     SettingsNotes notes;
     g.settings = read_settings(g.program_dir, &notes);
     g.lang.build_language_tables(g.program_dir, g.settings.LANGUAGE, g.data_dir);
-    if (notes.logdir_missing && g.ui) g.ui->show_message(g.lang.mess(9), btn::ok);
+    // The message names the directory, so that the user knows which one to mend.
+    if (notes.logdir_missing && g.ui)
+        g.ui->show_message(g.lang.mess(9) + QStringLiteral("\r\n") +
+                               QDir::toNativeSeparators(notes.missing_logdir),
+                           btn::ok);
     if (!notes.bad_com_port.isEmpty() && g.ui) g.ui->show_message(notes.bad_com_port, btn::ok);
     g.tips.showtip = g.settings.SHOWTIP;
+    if (notes.unreadable.isEmpty()) return {};
+    const QString unreadable =
+        g.lang.mess(201).arg(QDir::toNativeSeparators(g.program_dir + key::settings_file), notes.unreadable);
+    if (g.ui) g.ui->show_message(unreadable, btn::ok);
+    return unreadable;
 }
 
 } // namespace vx

@@ -64,7 +64,11 @@ HelpPage find_help_page(const Global& g);
 // Reads the whole settings file into g.settings, builds the language table
 // from it and resets the run-time state the file does not hold. A log
 // directory that does not exist falls back to "Log" beside the program, with
-// message 9.
-void load_settings(Global& g);
+// message 9 and the directory's path. A settings file that is there but
+// cannot be read leaves every default in place; message 174 says so, with the
+// file's path and the reason, and is returned (empty when the file was read
+// or is missing), so that the caller does not go on as if the defaults were
+// the user's.
+QString load_settings(Global& g);
 
 } // namespace vx

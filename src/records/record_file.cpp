@@ -306,7 +306,11 @@ QString old_format_database_path(const QString& log_dir, std::uint16_t serial)
 bool ensure_log_dir(const QString& dir, UiPort* ui, const Language* lang)
 {
     if (QFileInfo(dir).isDir() || QDir().mkpath(dir)) return true;
-    if (ui) ui->show_message(lang ? lang->mess(78) : builtin_text(QStringLiteral("MESS78")), btn::ok);
+    // The message names the directory, so that the user knows which one to mend.
+    if (ui)
+        ui->show_message((lang ? lang->mess(78) : builtin_text(QStringLiteral("MESS78"))) +
+                             QStringLiteral("\r\n") + QDir::toNativeSeparators(dir),
+                         btn::ok);
     return false;
 }
 

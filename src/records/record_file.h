@@ -82,7 +82,8 @@ QString old_format_database_path(const QString& log_dir, std::uint16_t serial);
 
 // Makes sure the directory exists; on failure shows MESS78 ("Adresár \LOG
 // nie je možné vytvoriť, Závažná chyba Vášho PC") of lang (the built-in text
-// without it) through ui (when given) and returns false.
+// without it) and, on a line of its own, the directory, through ui (when
+// given) and returns false.
 bool ensure_log_dir(const QString& dir, UiPort* ui, const Language* lang = nullptr);
 // Appends one record line (CR LF, code page 1250) to path, creating the file
 // and its directory when missing; the file is opened and closed for this one

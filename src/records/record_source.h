@@ -36,8 +36,11 @@ class RecordSourceStore
 {
 public:
     // The source of the record file file_name (a name in the log directory,
-    // such as "MISIA1.txt"); nullopt when no download has noted one.
-    std::optional<RecordSource> read(const QString& file_name) const;
+    // such as "MISIA1.txt"); nullopt when no download has noted one. Also
+    // nullopt, with why in error (when given; it names the store's file),
+    // when the store cannot be read or notes a serial number or model that
+    // is none (outside 0..65535): those are refused, never cut to fit.
+    std::optional<RecordSource> read(const QString& file_name, QString* error = nullptr) const;
     // Notes the source of a record file; false when the store cannot be written.
     bool write(const QString& file_name, const RecordSource& source);
     // The clock notes of a record file, oldest first; empty without any.

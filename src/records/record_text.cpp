@@ -40,6 +40,42 @@ void RecordText::clear()
     assign(QString());
 }
 
+qsizetype RecordText::replace(qsizetype pos, qsizetype length, QStringView with)
+{
+    pos = std::clamp<qsizetype>(pos, 0, size());
+    length = std::clamp<qsizetype>(length, 0, size() - pos);
+    const RecordText piece{with.toString()};
+    const qsizetype first = line_at(pos);
+    // The starts of lines that began inside the replaced range give way to
+    // the piece's own; the later ones move by the change in length.
+    const auto gone_begin = starts_.begin() + first + 1;
+    const auto gone_end = std::upper_bound(gone_begin, starts_.end(), pos + length);
+    const qsizetype gone = gone_end - gone_begin, added = piece.line_count() - 1;
+    const qsizetype shift = piece.size() - length;
+    for (auto it = gone_end; it != starts_.end(); ++it)
+        *it += shift;
+    const auto kept = starts_.erase(gone_begin, gone_end);
+    std::vector<qsizetype> new_starts(piece.starts_.begin() + 1, piece.starts_.end());
+    for (qsizetype& s : new_starts)
+        s += pos;
+    starts_.insert(kept, new_starts.begin(), new_starts.end());
+    text_.replace(pos, length, piece.text_);
+
+    auto length_of = [this](qsizetype i) { return line_end(i) - line_start(i); };
+    if (longest_ >= first && longest_ <= first + gone) {
+        // The longest line changed: look at them all again.
+        longest_ = 0;
+        for (qsizetype i = 1; i < line_count(); ++i)
+            if (length_of(i) > length_of(longest_)) longest_ = i;
+    } else {
+        if (longest_ > first) longest_ += added - gone;
+        for (qsizetype i = first; i <= first + added; ++i)
+            if (length_of(i) > length_of(longest_) || (length_of(i) == length_of(longest_) && i < longest_))
+                longest_ = i;
+    }
+    return piece.size();
+}
+
 namespace
 {
 

@@ -27,6 +27,11 @@ public:
     // (also after a final empty line). Breaks inside the line make more lines.
     void append_line(QStringView line);
     void clear();
+    // Replaces the length characters from pos on (both clamped to the text)
+    // with with, its line breaks read as the constructor reads them; returns
+    // how many characters took their place. Costs one move of the text
+    // after pos and one pass over the line starts after it.
+    qsizetype replace(qsizetype pos, qsizetype length, QStringView with);
 
     // The lines joined by '\n' (no break after the last line).
     const QString& text() const { return text_; }

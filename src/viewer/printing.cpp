@@ -4,7 +4,6 @@
 #include "viewer/record_viewer.h"
 
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QTextDocument>
 
@@ -53,7 +52,7 @@ bool printmake(TEditForm& viewer, const PrintSettings& settings, QPrinter& print
 {
     if (settings.rows == 1) {
         printer.setDocName(QString::fromLatin1(job_title));
-        viewer.editor()->print(&printer);
+        viewer.print_text(&printer);
         // The text pane's print keeps a failure to itself; the printer tells it.
         return printer.printerState() != QPrinter::Error;
     }

@@ -31,8 +31,6 @@ RecordTextView::RecordTextView(const RecordText& text, QWidget* parent)
     setFocusPolicy(Qt::WheelFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
-    setAcceptDrops(true);
-    viewport()->setAcceptDrops(true);
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(20);
     update_font_metrics();
@@ -158,6 +156,16 @@ void RecordTextView::lines_appended()
     update_scroll_bars();
     if (at_end) v->setValue(v->maximum());
     viewport()->update();
+}
+
+void RecordTextView::text_edited(qsizetype anchor, qsizetype position)
+{
+    // The horizontal range only widens, so that it does not jump while typing.
+    measure_widest();
+    update_scroll_bars();
+    anchor_ = std::clamp<qsizetype>(anchor, 0, text_.size());
+    page_y_valid_ = false;
+    move_to(position, true);
 }
 
 // ---------------------------------------------------------------- caret and selection
@@ -369,27 +377,41 @@ bool RecordTextView::is_edit(QKeyEvent* e) const
     return !typed.isEmpty() && !control && (typed.at(0).isPrint() || typed.at(0) == QLatin1Char('\t'));
 }
 
+qsizetype RecordTextView::word_step(qsizetype pos, bool forward) const
+{
+    const qsizetype line = text_.line_at(pos);
+    const qsizetype col = pos - text_.line_start(line);
+    QTextLayout layout;
+    lay_out(layout, line);
+    const qsizetype length = text_.line_end(line) - text_.line_start(line);
+    if (forward)
+        return col >= length
+                   ? std::min(pos + 1, text_.size())
+                   : text_.line_start(line) + layout.nextCursorPosition(int(col), QTextLayout::SkipWords);
+    return col == 0
+               ? std::max<qsizetype>(pos - 1, 0)
+               : text_.line_start(line) + layout.previousCursorPosition(int(col), QTextLayout::SkipWords);
+}
+
+qsizetype RecordTextView::next_char(qsizetype pos) const
+{
+    // A character of several code units (a pair, a letter with its marks) is one step.
+    const qsizetype line = text_.line_at(pos);
+    const qsizetype col = pos - text_.line_start(line);
+    if (pos >= text_.line_end(line)) return std::min(pos + 1, text_.size());
+    QTextLayout layout;
+    lay_out(layout, line);
+    return text_.line_start(line) + layout.nextCursorPosition(int(col));
+}
+
 bool RecordTextView::handle_movement(QKeyEvent* e)
 {
     using K = QKeySequence;
     const qsizetype line = text_.line_at(position_);
-    const qsizetype col = position_ - text_.line_start(line);
     auto vertical = [&](qsizetype target, bool keep) {
         if (column_x_ < 0) column_x_ = x_of(position_);
         target = std::clamp<qsizetype>(target, 0, text_.line_count() - 1);
         move_to(position_in_line(target, column_x_), keep, true);
-    };
-    auto word = [&](bool forward) {
-        QTextLayout layout;
-        lay_out(layout, line);
-        const qsizetype length = text_.line_end(line) - text_.line_start(line);
-        if (forward)
-            return col >= length
-                       ? position_ + 1
-                       : text_.line_start(line) + layout.nextCursorPosition(int(col), QTextLayout::SkipWords);
-        return col == 0
-                   ? position_ - 1
-                   : text_.line_start(line) + layout.previousCursorPosition(int(col), QTextLayout::SkipWords);
     };
 
     for (const bool keep : {false, true}) {
@@ -400,9 +422,9 @@ bool RecordTextView::handle_movement(QKeyEvent* e)
         else if (e->matches(keep ? K::SelectPreviousChar : K::MoveToPreviousChar))
             move_to(collapse ? selection_start() : position_ - 1, keep);
         else if (e->matches(keep ? K::SelectNextWord : K::MoveToNextWord))
-            move_to(word(true), keep);
+            move_to(word_step(position_, true), keep);
         else if (e->matches(keep ? K::SelectPreviousWord : K::MoveToPreviousWord))
-            move_to(word(false), keep);
+            move_to(word_step(position_, false), keep);
         else if (e->matches(keep ? K::SelectNextLine : K::MoveToNextLine))
             vertical(line + 1, keep);
         else if (e->matches(keep ? K::SelectPreviousLine : K::MoveToPreviousLine))
@@ -483,8 +505,7 @@ void RecordTextView::page(int direction, bool keep)
 void RecordTextView::keyPressEvent(QKeyEvent* e)
 {
     if (is_edit(e)) {
-        // The viewer may replace this pane now: nothing of it is used after.
-        emit edit_requested(e);
+        e->ignore(); // the text is only looked at here
         return;
     }
     if (e->matches(QKeySequence::Copy)) {
@@ -498,24 +519,10 @@ void RecordTextView::keyPressEvent(QKeyEvent* e)
     e->accept();
 }
 
-void RecordTextView::inputMethodEvent(QInputMethodEvent* e)
-{
-    if (!e->commitString().isEmpty() || !e->preeditString().isEmpty()) {
-        emit edit_requested(e);
-        return;
-    }
-    e->ignore();
-}
-
 // ---------------------------------------------------------------- mouse
 
 void RecordTextView::mousePressEvent(QMouseEvent* e)
 {
-    if (e->button() == Qt::MiddleButton && QApplication::clipboard()->supportsSelection() &&
-        !QApplication::clipboard()->text(QClipboard::Selection).isEmpty()) {
-        emit edit_requested(e); // pastes the selection where it is clicked
-        return;
-    }
     if (e->button() != Qt::LeftButton) {
         e->ignore();
         return;
@@ -589,12 +596,6 @@ void RecordTextView::dragLeaveEvent(QDragLeaveEvent*)
 {
     drop_at_ = -1;
     viewport()->update();
-}
-
-void RecordTextView::dropEvent(QDropEvent* e)
-{
-    drop_at_ = -1;
-    emit edit_requested(e); // the editable pane inserts the text where it is dropped
 }
 
 // ---------------------------------------------------------------- focus and timers

@@ -1,13 +1,12 @@
 #pragma once
-// The record viewer's text pane while the text is only looked at. It paints
-// the lines in view straight from a RecordText, so that a file of a million
-// lines is shown at once, and draws them as the editable plain-text pane
-// does (same font, tab stops, margins and line height). It keeps a caret and
-// a selection as positions in the text, counted as the editable pane counts
-// them; the mouse and the movement keys of a plain-text pane move them, and
-// it copies and selects all. A key, input or click that would change the
-// text is not handled here: it is reported through edit_requested, so that
-// the viewer can put the editable pane in this one's place and hand it on.
+// The record viewer's text pane as a view. It paints the lines in view
+// straight from a RecordText, so that a file of a million lines is shown at
+// once, and draws them as a plain-text pane does (same font, tab stops,
+// margins and line height). It keeps a caret and a selection as positions in
+// the text, counted as a plain-text pane counts them; the mouse and the
+// movement keys of a plain-text pane move them, and it copies and selects
+// all. Keys, input and drops that would change the text are left to a pane
+// that edits (RecordTextEdit); this view ignores them.
 #include "records/record_text.h"
 
 #include <QAbstractScrollArea>
@@ -52,19 +51,27 @@ public:
     // Height of one line in pixels.
     qreal line_height() const { return line_height_; }
 
-signals:
-    // The user began to change the text. event is what did it (a key press,
-    // an input method event, a middle-button press, a drop of text), to be
-    // given to the editable pane.
-    void edit_requested(QEvent* event);
-
 protected:
+    // After the text changed under the view: the scroll ranges follow it,
+    // and the selection runs from anchor to position, the caret in view.
+    void text_edited(qsizetype anchor, qsizetype position);
+    // Where the next or previous character or word starts, as the movement
+    // keys go (a line break counts as one character).
+    qsizetype next_char(qsizetype pos) const;
+    qsizetype word_step(qsizetype pos, bool forward) const;
+    // The text position under a point of the viewport.
+    qsizetype position_at(QPointF pos) const;
+    // Whether a key would change the text (as a plain-text pane takes it).
+    bool is_edit(QKeyEvent* e) const;
+    // Where dragged text would be dropped (a pane that accepts drops); -1
+    // when no drag is over the pane.
+    qsizetype drop_at_ = -1;
+
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* e) override;
-    void inputMethodEvent(QInputMethodEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -72,7 +79,6 @@ protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dragLeaveEvent(QDragLeaveEvent* e) override;
-    void dropEvent(QDropEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
@@ -81,9 +87,8 @@ protected:
 private:
     // A laid-out line, drawn as the editable pane draws it.
     void lay_out(QTextLayout& layout, qsizetype line) const;
-    qreal top_of(qsizetype line) const;       // in viewport pixels
-    qsizetype position_at(QPointF pos) const; // viewport pixels to a text position
-    qreal x_of(qsizetype pos) const;          // text x of a position within its line
+    qreal top_of(qsizetype line) const; // in viewport pixels
+    qreal x_of(qsizetype pos) const;    // text x of a position within its line
     qsizetype position_in_line(qsizetype line, qreal x) const;
     int visible_lines() const; // whole lines that fit the viewport
     void move_to(qsizetype pos, bool keep_anchor, bool keep_column = false);
@@ -94,7 +99,6 @@ private:
     void restart_blink();
     bool handle_movement(QKeyEvent* e);
     void page(int direction, bool keep_anchor); // 1 down, -1 up
-    bool is_edit(QKeyEvent* e) const;
     qsizetype word_start(qsizetype pos) const;
     qsizetype word_end(qsizetype pos) const;
     void drag_to(QPointF pos);
@@ -108,7 +112,6 @@ private:
     qreal line_height_ = 16;
     qreal widest_ = 0; // the widest line measured, in pixels
     bool caret_on_ = true;
-    qsizetype drop_at_ = -1; // where dragged text would be dropped; -1 when no drag is over the pane
     bool dragging_ = false;
     QPointF drag_pos_;
     QBasicTimer blink_;

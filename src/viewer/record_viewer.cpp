@@ -1,6 +1,7 @@
 #include "viewer/record_viewer.h"
 
 #include "base/code_page.h"
+#include "base/safe_file.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "records/database_view.h"
@@ -8,10 +9,8 @@
 #include "records/record_file.h"
 #include "records/record_source.h"
 #include "viewer/record_chart.h"
-#include "viewer/record_text_view.h"
+#include "viewer/record_text_edit.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
@@ -23,10 +22,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextDocument>
@@ -57,15 +54,15 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(QStringLiteral("Untitled"));
 
-    view_ = new RecordTextView(text_, this);
+    view_ = new RecordTextEdit(text_, this);
     view_->setObjectName(QStringLiteral("Editor"));
     view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Columns line up on short tab stops, so date, time and two values fit the
     // narrow pane.
     view_->set_tab_stop_distance(QFontMetricsF(view_->font()).horizontalAdvance(QStringLiteral("00")));
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view_, &RecordTextView::customContextMenuRequested, this, &TEditForm::show_text_menu);
-    connect(view_, &RecordTextView::edit_requested, this, &TEditForm::begin_editing);
+    connect(view_, &RecordTextEdit::customContextMenuRequested, this, &TEditForm::show_text_menu);
+    connect(view_, &RecordTextEdit::changed, this, &TEditForm::show_line_count);
     // Ctrl+F itself belongs to the main window's find action (command 100);
     // a second shortcut here would make the key ambiguous.
 
@@ -103,17 +100,9 @@ TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
 
     text_menu_ = new QMenu(this);
     text_menu_->setObjectName(QStringLiteral("TextMenu"));
-    cut_ = text_menu_->addAction(QString(), this, [this] { editor()->cut(); });
-    copy_ = text_menu_->addAction(QString(), this, [this] {
-        if (editor_)
-            editor_->copy();
-        else
-            view_->copy();
-    });
-    paste_ = text_menu_->addAction(QString(), this, [this] {
-        // Nothing to paste changes nothing: the view stays.
-        if (editor_ || !QApplication::clipboard()->text().isEmpty()) editor()->paste();
-    });
+    cut_ = text_menu_->addAction(QString(), view_, &RecordTextEdit::cut);
+    copy_ = text_menu_->addAction(QString(), view_, &RecordTextEdit::copy);
+    paste_ = text_menu_->addAction(QString(), view_, &RecordTextEdit::paste);
     text_menu_->addSeparator();
     find_ = text_menu_->addAction(QString(), this, &TEditForm::show_find);
     find_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -143,7 +132,7 @@ void TEditForm::ChangeLanguage()
 
 TEditForm::~TEditForm()
 {
-    // The view shows text_, which would otherwise go before the child widgets.
+    // The pane shows text_, which would otherwise go before the child widgets.
     delete view_;
 }
 
@@ -156,8 +145,7 @@ GraphControls TEditForm::controls() const
 
 void TEditForm::RedrawGraph()
 {
-    chart_->draw(editor_ ? build_series_from(RecordText(editor_->toPlainText())) : build_series_from(text_),
-                 controls());
+    chart_->draw(build_series_from(text_), controls());
 }
 
 void TEditForm::set_text_width(int pixels)
@@ -278,22 +266,13 @@ QCustomPlot* TEditForm::plot() const
 
 // ---------------------------------------------------------------- text
 
-QAbstractScrollArea* TEditForm::text_pane() const
-{
-    if (editor_) return editor_;
-    return view_;
-}
-
 void TEditForm::add_line(const QString& line)
 {
-    if (editor_) {
-        editor_->appendPlainText(line);
-        return;
-    }
-    if (text_.size() == 0 && line.isEmpty()) return; // nothing changes, as in the editable pane
+    if (text_.size() == 0 && line.isEmpty()) return; // nothing changes, as in a plain-text pane
+    // Lines added at the end move no position of the undo history.
     text_.append_line(line);
     view_->lines_appended();
-    modified_ = true;
+    view_->set_modified(true);
     show_line_count();
 }
 
@@ -315,14 +294,9 @@ void TEditForm::set_text(const QString& text)
 
 void TEditForm::replace_text(QString text)
 {
-    if (editor_) {
-        editor_->setPlainText(text);
-    } else {
-        text_.assign(std::move(text));
-        view_->text_replaced();
-        show_line_count();
-    }
-    set_modified(false);
+    text_.assign(std::move(text));
+    view_->text_replaced();
+    show_line_count();
 }
 
 bool TEditForm::open_file(const QString& path, QString* error)
@@ -352,74 +326,35 @@ bool TEditForm::open_file(const QString& path, QString* error)
 
 QString TEditForm::text() const
 {
-    return editor_ ? editor_->toPlainText() : text_.text();
+    return text_.text();
 }
 
 int TEditForm::line_count() const
 {
-    return editor_ ? editor_->document()->blockCount() : int(text_.line_count());
+    return int(text_.line_count());
 }
 
 bool TEditForm::is_modified() const
 {
-    return editor_ ? editor_->document()->isModified() : modified_;
+    return view_->is_modified();
 }
 
 void TEditForm::set_modified(bool modified)
 {
-    if (editor_)
-        editor_->document()->setModified(modified);
-    else
-        modified_ = modified;
+    view_->set_modified(modified);
 }
 
-QPlainTextEdit* TEditForm::editor()
+void TEditForm::print_text(QPagedPaintDevice* printer) const
 {
-    begin_editing(nullptr);
-    return editor_;
-}
-
-void TEditForm::begin_editing(QEvent* event)
-{
-    if (editor_) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    auto* edit = new QPlainTextEdit;
-    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    edit->setTabStopDistance(QFontMetricsF(edit->font()).horizontalAdvance(QStringLiteral("00")));
-    edit->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(edit, &QPlainTextEdit::customContextMenuRequested, this, &TEditForm::show_text_menu);
-    edit->setPlainText(text_.text());
-    edit->document()->setModified(modified_);
-    QTextCursor cursor(edit->document());
-    cursor.setPosition(int(view_->anchor()));
-    cursor.setPosition(int(view_->position()), QTextCursor::KeepAnchor);
-    edit->setTextCursor(cursor);
-
-    // The view is the sender of a running event: it goes later, with the text it shows.
-    const bool focused = view_->hasFocus();
-    const int top = view_->verticalScrollBar()->value(), left = view_->horizontalScrollBar()->value();
-    const QList<int> sizes = splitter_->sizes();
-    view_->setObjectName(QString());
-    splitter_->replaceWidget(0, edit);
-    view_->hide();
-    splitter_->setSizes(sizes);
-    edit->setObjectName(QStringLiteral("Editor"));
-    view_->deleteLater();
-    view_ = nullptr;
-    editor_ = edit;
-    text_.clear();
-    connect(editor_, &QPlainTextEdit::blockCountChanged, this, &TEditForm::show_line_count);
-    editor_->verticalScrollBar()->setValue(top);
-    editor_->horizontalScrollBar()->setValue(left);
-    if (focused) editor_->setFocus();
-    QApplication::restoreOverrideCursor();
-
-    if (!event) return;
-    // Keys and input go to the pane, clicks and drops to the place of the mouse.
-    const bool at_mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Drop;
-    QObject* target = at_mouse ? editor_->viewport() : editor_;
-    QCoreApplication::sendEvent(target, event);
+    // The document a plain-text pane would print: its font, tab stops and lines.
+    QTextDocument doc;
+    doc.setDefaultFont(view_->font());
+    QTextOption option = doc.defaultTextOption();
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(QFontMetricsF(view_->font()).horizontalAdvance(QStringLiteral("00")));
+    doc.setDefaultTextOption(option);
+    doc.setPlainText(text_.text());
+    doc.print(printer);
 }
 
 bool TEditForm::save()
@@ -481,8 +416,12 @@ bool TEditForm::may_replace_records(const QString& path)
 
 bool TEditForm::save_to(const QString& path, QString* error)
 {
-    const RecordText edited = editor_ ? RecordText(editor_->toPlainText()) : RecordText();
-    const RecordText& t = editor_ ? edited : text_;
+    // A record file reached by a link is not written through, as downloads do not.
+    if (const QString link = link_refusal(path); !link.isEmpty()) {
+        if (error) *error = QStringLiteral("Unable to write to %1: %2").arg(path, link);
+        return false;
+    }
+    const RecordText& t = text_;
     // Every line ends with CR LF; an empty last line is not written.
     const qsizetype lines = t.line_count() - (t.line(t.line_count() - 1).isEmpty() ? 1 : 0);
     std::optional<QByteArray> bytes = QByteArray();
@@ -516,18 +455,10 @@ bool TEditForm::save_to(const QString& path, QString* error)
 bool TEditForm::find_next(const QString& what)
 {
     if (what.isEmpty()) return false;
-    if (!editor_) {
-        const qsizetype hit = text_.find(what, view_->selection_end());
-        if (hit < 0) return false;
-        view_->set_selection(hit, hit + what.size());
-        view_->setFocus();
-        return true;
-    }
-    const int from = editor_->textCursor().selectionEnd();
-    const QTextCursor hit = editor_->document()->find(what, from, QTextDocument::FindCaseSensitively);
-    if (hit.isNull()) return false;
-    editor_->setTextCursor(hit);
-    editor_->setFocus();
+    const qsizetype hit = text_.find(what, view_->selection_end());
+    if (hit < 0) return false;
+    view_->set_selection(hit, hit + what.size());
+    view_->setFocus();
     return true;
 }
 
@@ -540,10 +471,10 @@ void TEditForm::show_find()
 
 void TEditForm::show_text_menu(const QPoint& pos)
 {
-    const bool selected = editor_ ? editor_->textCursor().hasSelection() : view_->has_selection();
+    const bool selected = view_->has_selection();
     cut_->setEnabled(selected);
     copy_->setEnabled(selected);
-    text_menu_->exec(text_pane()->viewport()->mapToGlobal(pos));
+    text_menu_->exec(view_->viewport()->mapToGlobal(pos));
 }
 
 // ---------------------------------------------------------------- closing

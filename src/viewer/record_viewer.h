@@ -4,11 +4,10 @@
 // chart is always rebuilt from the text; the main window drives the viewer
 // through command().
 //
-// The text pane starts as a view over the text held in one piece
-// (RecordText), which opens a file of a million lines at once; when the user
-// begins to change the text, an editable QPlainTextEdit takes its place for
-// the rest of the viewer's life, with the same text, caret, selection, place
-// and modified flag.
+// The text is held in one piece (RecordText) and the text pane
+// (RecordTextEdit) paints and edits it in place, so that a file of a million
+// lines opens at once and a key typed into it costs milliseconds; the chart,
+// find, save and printing read the same text.
 #include "records/graph_model.h"
 #include "records/record_text.h"
 
@@ -21,7 +20,7 @@ class QCustomPlot;
 class QImage;
 class QEvent;
 class QLabel;
-class QPlainTextEdit;
+class QPagedPaintDevice;
 class QSplitter;
 class QStatusBar;
 class QDialog;
@@ -35,7 +34,7 @@ namespace vx
 
 struct Global;
 class RecordChart;
-class RecordTextView;
+class RecordTextEdit;
 
 // Commands the main window sends to the active viewer.
 namespace viewer_cmd
@@ -151,13 +150,11 @@ public:
     // The pop-up menu of the text pane (cut, copy, paste, find).
     QMenu* text_menu() const { return text_menu_; }
 
-    // The editable text pane. The first call turns the pane editable (see
-    // above); a large text takes a moment.
-    QPlainTextEdit* editor();
-    // Whether the editable pane has taken the view's place.
-    bool editing() const { return editor_ != nullptr; }
-    // The text pane, view or editable.
-    QAbstractScrollArea* text_pane() const;
+    // The text pane.
+    RecordTextEdit* text_pane() const { return view_; }
+    // Prints the text as it stands in the pane's font and tab stops, one
+    // page after another.
+    void print_text(QPagedPaintDevice* printer) const;
     QCustomPlot* plot() const;
 
 protected:
@@ -165,9 +162,6 @@ protected:
 
 private:
     void show_line_count();
-    // Puts the editable pane in the view's place and gives it event (the
-    // key, input or click that began the editing), when there is one.
-    void begin_editing(QEvent* event);
     void replace_text(QString text);
     void show_text_menu(const QPoint& pos);
     // Asks whether the file of records at path may be replaced by this view.
@@ -175,11 +169,8 @@ private:
     GraphControls controls() const;
 
     Global& g_;
-    // The text while the view shows it; empty once the editable pane holds it.
     RecordText text_;
-    RecordTextView* view_ = nullptr;
-    bool modified_ = false; // the modified flag while the view shows the text
-    QPlainTextEdit* editor_ = nullptr;
+    RecordTextEdit* view_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QStatusBar* status_ = nullptr;
     QLabel* panels_[4] = {};

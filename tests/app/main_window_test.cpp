@@ -221,21 +221,33 @@ TEST_F(MainWindowTest, GeometryIsSavedAtCloseAndTakenOnlyWithinItsLimits)
     EXPECT_EQ(make().geometry(), designed);
 }
 
-TEST_F(MainWindowTest, PortThatDoesNotOpenShowsMess1AndPollStillRuns)
+TEST_F(MainWindowTest, PortThatDoesNotOpenOrSettingsThatCannotBeReadAreSaidAndPollStillRuns)
 {
-    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=7\r\nSHOWTIP=0\r\n");
-    TForm1& f = make();
-    // The missing log directory is reported by the settings load, before the port.
-    ASSERT_EQ(ui.messages.size(), 2);
-    EXPECT_TRUE(ui.messages[0].first.startsWith("Nie je možné nájsť adresár LOG"));
-    EXPECT_EQ(ui.messages[1],
-              qMakePair(QString("Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU "
-                                "Služby - nastavenia programu"),
-                        vx::btn::ok));
-    EXPECT_FALSE(g.link.port_open);
-    EXPECT_FALSE(f.A_conn->isChecked());
-    EXPECT_TRUE(f.poll_running());
-    EXPECT_EQ(f.timer()->interval(), 700);
+    const QString mess1 =
+        "Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - nastavenia programu";
+    const QString unreadable =
+        "Súbor nastavení " + home.path("vorlanix.ini") +
+        " nie je možné prečítať: it is not a regular file\r\nPort zapisovača sa neotvorí, "
+        "kým súbor nebude čitateľný.";
+    for (const bool readable : {true, false}) {
+        SCOPED_TRACE(readable ? "a port that does not open"
+                              : "settings that cannot be read: the port is not blamed");
+        ui.messages.clear();
+        QFile::remove(home.path("vorlanix.ini"));
+        if (readable)
+            home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=7\r\nSHOWTIP=0\r\n");
+        else
+            QDir().mkpath(home.path("vorlanix.ini"));
+        TForm1& f = make();
+        // The missing log directory is reported by the settings load, before the port.
+        ASSERT_EQ(ui.messages.size(), 2);
+        EXPECT_TRUE(ui.messages[0].first.startsWith("Nie je možné nájsť adresár LOG"));
+        EXPECT_EQ(ui.messages[1], qMakePair(readable ? mess1 : unreadable, vx::btn::ok));
+        EXPECT_FALSE(g.link.port_open);
+        EXPECT_FALSE(f.A_conn->isChecked());
+        EXPECT_TRUE(f.poll_running());
+        EXPECT_EQ(f.timer()->interval(), 700);
+    }
 }
 
 TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)

@@ -45,16 +45,48 @@ TEST(IniParse, CaseInsensitiveFirstKeyWinsEmptySectionIsAbsent)
     EXPECT_EQ(ini.keys("alpha"), QStringList({"Key", "other"}));
 }
 
-TEST_F(SettingsFixture, MissingFileAndLogDirectoryAreReportedAndNothingIsCreated)
+TEST_F(SettingsFixture, LogDirectoryAndAFileThatCannotBeReadAreReportedWithPathsAndNothingIsCreated)
 {
-    load_settings(g);
-    EXPECT_EQ(g.settings.LOGDIR, home.dir() + "Log");
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].first,
-              QString::fromUtf8("Nie je možné nájsť adresár LOG, kam budú ukladané súbory databázy\r\n"
-                                "nastavte v Menu Služby->nastavenia"));
-    EXPECT_EQ(ui.messages[0].second, btn::ok);
-    EXPECT_EQ(QDir(home.dir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    const QString no_log =
+        QString::fromUtf8("Nie je možné nájsť adresár LOG, kam budú ukladané súbory databázy\r\n"
+                          "nastavte v Menu Služby->nastavenia\r\n");
+    const QString unreadable =
+        QString::fromUtf8("Súbor nastavení %1 nie je možné prečítať: it is not a regular "
+                          "file\r\nPort zapisovača sa neotvorí, kým súbor nebude čitateľný.")
+            .arg(home.path("vorlanix.ini"));
+    QDir().mkpath(home.path("data/records"));
+    home.write("vorlan.lng", "[ENGLISH]\r\nMESS9=No log folder\\nset it in the setup\r\n");
+    const struct {
+        const char* name;
+        QByteArray ini; // "dir": a folder in the file's place
+        QString logdir;
+        QStringList messages;
+    } cases[] = {
+        {"no file", {}, home.path("Log"), {no_log + home.path("Log")}},
+        {"a directory that is there",
+         "[GLOBAL]\r\nLOGDIR=" + QFile::encodeName(home.path("data/records")),
+         home.path("data/records"),
+         {}},
+        // The language table is built before the directory is checked.
+        {"none, said in the file's language",
+         "[GLOBAL]\r\nLANGUAGE=English\r\nLOGDIR=" + QFile::encodeName(home.path("nowhere")),
+         home.path("Log"),
+         {"No log folder\r\nset it in the setup\r\n" + home.path("nowhere")}},
+        {"a folder in the file's place", "dir", home.path("Log"), {no_log + home.path("Log"), unreadable}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(home.path("vorlanix.ini")); // a folder in its place comes last
+        if (c.ini == "dir")
+            QDir().mkpath(home.path("vorlanix.ini"));
+        else if (!c.ini.isEmpty())
+            write_ini(c.ini);
+        ui = vxtest::FakeUi{};
+        EXPECT_EQ(load_settings(g), c.ini == "dir" ? unreadable : QString());
+        EXPECT_EQ(g.settings.LOGDIR, c.logdir);
+        EXPECT_EQ(ui.args("show_message"), c.messages);
+        EXPECT_FALSE(QFileInfo::exists(home.path("Log")));
+    }
 }
 
 TEST_F(SettingsFixture, ValuesOfWrongTypeTakeTheirDefaultsAndLongValuesAreCut)
@@ -111,48 +143,21 @@ TEST_F(SettingsFixture, ComPortOutsideItsRangeIsRefusedWithAMessage)
     }
 }
 
-TEST_F(SettingsFixture, LogDirectoryKeptOrReplacedWithTheLanguageText)
-{
-    QDir().mkpath(home.path("data/records"));
-    write_ini("[GLOBAL]\r\nLOGDIR=" + QFile::encodeName(home.path("data/records")) + "\r\n");
-    load_settings(g);
-    EXPECT_EQ(g.settings.LOGDIR, home.path("data/records"));
-    EXPECT_TRUE(ui.messages.isEmpty());
-
-    // The language table is built before the directory is checked.
-    write_ini("[GLOBAL]\r\nLANGUAGE=English\r\nLOGDIR=" + QFile::encodeName(home.path("nowhere")) + "\r\n");
-    home.write("vorlan.lng", "[ENGLISH]\r\nMESS9=No log folder\\nset it in the setup\r\n");
-    load_settings(g);
-    EXPECT_EQ(g.settings.LOGDIR, home.dir() + "Log");
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].first, "No log folder\r\nset it in the setup");
-}
-
-TEST_F(SettingsFixture, OnDemandSwitchesReadBackWhatWasWritten)
-{
-    ASSERT_TRUE(write_setting_bool(g.program_dir, key::GLOBAL, key::AUTOGRAPH, false));
-    ASSERT_TRUE(write_setting_bool(g.program_dir, key::GLOBAL, key::MAKESTAT, true));
-    ASSERT_TRUE(write_setting_int(g.program_dir, key::GLOBAL, key::ComPort, 7));
-    ASSERT_TRUE(write_setting_string(g.program_dir, key::PRINTER, key::HEAD, QString::fromUtf8("Záhlavie")));
-    EXPECT_EQ(ini_bytes(), QByteArray("[GLOBAL]\r\nAUTOGRAPH=0\r\nMAKESTAT=1\r\nComPort=7\r\n"
-                                      "[PRINTER]\r\nHEAD=Z\xE1hlavie\r\n"));
-    EXPECT_FALSE(read_autograph(g.program_dir));
-    EXPECT_EQ(read_setting_int(g.program_dir, "global", "COMPORT", 2), 7);
-    EXPECT_EQ(read_setting_string(g.program_dir, "printer", "head", QString()),
-              QString::fromUtf8("Záhlavie"));
-}
-
 TEST_F(SettingsFixture, WriteKeepsEveryOtherLineByteForByte)
 {
     write_ini("; settings of the program\r\n\r\n[Global]\r\ncomport = 2\r\nUnknown=keep me\r\n\r\n"
               "[Vendor]\r\nx=1\r\n# a note\r\n\r\n[GRAPH]\r\nCOLOR1=10\r\n");
     ASSERT_TRUE(write_setting_int(g.program_dir, key::GLOBAL, key::ComPort, 5));
-    ASSERT_TRUE(write_setting_bool(g.program_dir, key::GLOBAL, key::CHECKTIME, false));
+    ASSERT_TRUE(write_setting_bool(g.program_dir, key::GLOBAL, key::AUTOGRAPH, false));
     ASSERT_TRUE(write_setting_int(g.program_dir, key::GRAPH, "color1", 99));
-    ASSERT_TRUE(write_setting_string(g.program_dir, key::RECENTBASES, "REC0", "a.txt"));
+    ASSERT_TRUE(write_setting_string(g.program_dir, key::RECENTBASES, "REC0", QString::fromUtf8("Záhlavie")));
     EXPECT_EQ(ini_bytes(), QByteArray("; settings of the program\r\n\r\n[Global]\r\ncomport = 5\r\n"
-                                      "Unknown=keep me\r\nCHECKTIME=0\r\n\r\n[Vendor]\r\nx=1\r\n# a note\r\n"
-                                      "\r\n[GRAPH]\r\nCOLOR1=99\r\n[RECENTBASES]\r\nREC0=a.txt\r\n"));
+                                      "Unknown=keep me\r\nAUTOGRAPH=0\r\n\r\n[Vendor]\r\nx=1\r\n# a note\r\n"
+                                      "\r\n[GRAPH]\r\nCOLOR1=99\r\n[RECENTBASES]\r\nREC0=Z\xE1hlavie\r\n"));
+    // The dialogs read back what was written, names in any case.
+    EXPECT_EQ(read_setting_int(g.program_dir, "global", "COMPORT", 2), 5);
+    EXPECT_FALSE(read_autograph(g.program_dir));
+    EXPECT_EQ(read_setting_string(g.program_dir, "recentbases", "rec0", {}), QString::fromUtf8("Záhlavie"));
 
     // Through a symbolic link the link stays and its target changes.
     home.write("real/settings.ini", "[GLOBAL]\r\nTOP=1\r\n");

@@ -494,7 +494,7 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
     const QString store = home.path("config/VORLANIX");
     const struct {
         const char* what;
-        const char* args;
+        QString args;
         bool size_limit;
         std::function<void()> arrange;
         QString last_line;
@@ -514,6 +514,30 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
              QFile::link(home.path("victim"), file);
          },
          "cannot write the record file " + file + ": it is a symbolic link, not followed", 20},
+        {"a hard link in the log folder", "download new", false,
+         [&] {
+             home.write("victim", header);
+             ::link(QFile::encodeName(home.path("victim")).constData(), QFile::encodeName(file).constData());
+         },
+         "cannot write the record file " + file + ": it has more than one hard link, not written through",
+         20},
+        {"settings that cannot be read", "download new", false,
+         [&] {
+             QFile::remove(home.path("vorlanix.ini"));
+             QDir().mkpath(home.path("vorlanix.ini"));
+         },
+         "Súbor nastavení " + home.path("vorlanix.ini") +
+             " nie je možné prečítať: it is not a regular file Port zapisovača sa neotvorí, kým súbor nebude "
+             "čitateľný.",
+         20},
+        {"a record source store that cannot be read", "export " + file + " --format influx", false,
+         [&] {
+             extra_env["XDG_CONFIG_HOME"] = home.path("store");
+             QDir().mkpath(home.path("store/VORLANIX/Sources.conf"));
+         },
+         "cannot read the record source store " + home.path("store/VORLANIX/Sources.conf") +
+             ": it is not a regular file",
+         20},
         {"the file grows past the file-size limit", "download new", true,
          [&] { home.write("Log/TVRDY.txt", header + QByteArray(new_bytes, 'x')); },
          "cannot write the record file " + file, 20},
@@ -525,6 +549,7 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        QDir(home.path("vorlanix.ini")).removeRecursively();
         start_sim({"--type", "89", "--name", "TVRDY", "--fill", "60"});
         QFile::remove(file);
         QFile::remove(home.path("victim"));
@@ -532,12 +557,12 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
         marks.write_mark("TVRDY", 20);
         c.arrange();
         const CliRun run =
-            cli(QString(c.args).split(' '), c.size_limit ? QStringList{"prlimit", limit} : QStringList{});
+            cli(c.args.split(' '), c.size_limit ? QStringList{"prlimit", limit} : QStringList{});
         EXPECT_EQ(run.status, 1) << run.err.toStdString();
         EXPECT_EQ(last_line(run.err), "vorlanix-cli: " + c.last_line);
         EXPECT_EQ(marks.read_mark("TVRDY"), c.mark);
         // Records that never reached the file are not printed as points either.
-        if (QString(c.args).contains("influx")) {
+        if (c.args.contains("influx")) {
             EXPECT_EQ(run.out, "");
         }
         // The link's target is as it was.

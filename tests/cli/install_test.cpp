@@ -8,6 +8,7 @@
 #include "common/qt_print.h"
 #include "logger/program_state.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -16,12 +17,15 @@
 namespace
 {
 
-int run(const QString& program, const QStringList& args, const QProcessEnvironment& env)
+int run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+        const QString& dir = {}, QString* err = nullptr)
 {
     QProcess p;
     p.setProcessEnvironment(env);
+    p.setWorkingDirectory(dir);
     p.start(program, args);
     p.waitForFinished(120000);
+    if (err) *err = QString::fromUtf8(p.readAllStandardError()).trimmed();
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
@@ -35,11 +39,31 @@ TEST(Installed, FindsItsShippedFilesFromAnUnwritablePrefixAndMakesTheUserProgram
     ASSERT_EQ(run("chmod", {"-R", "a-w", prefix}, env), 0);
 
     env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home.path());
-    for (const char* name : {"VORLANIX_HOME", "XDG_DATA_HOME", "DESTDIR"})
+    for (const char* name : {"VORLANIX_HOME", "HOME", "DESTDIR"})
         env.remove(name);
-    // The port does not open (status 1), but the program directory is made first.
-    EXPECT_EQ(run(prefix + "/bin/vorlanix-cli", {"status", "--port", "/nonexistent/tty"}, env), 1);
+    // Only absolute paths name the program directory: nothing is made under the current folder, and
+    // without a HOME the program says what is missing. The port never opens (status 1).
+    const QString no_dir =
+        QString::fromUtf8("vorlanix-cli: Adresár programu nie je možné určiť: premenné HOME ani "
+                          "XDG_DATA_HOME neudávajú absolútnu cestu. Nastavte HOME, "
+                          "XDG_DATA_HOME alebo VORLANIX_HOME.");
+    QTemporaryDir cwd, xdg;
+    for (const auto& [xdg_data_home, home_dir, made] :
+         {std::tuple{QString("data"), QString(), QString()},
+          {"data", "home", ""},
+          {xdg.path(), "", xdg.path() + "/vorlanix"},
+          {"data", home.path(), home.path() + "/.local/share/vorlanix"}}) {
+        SCOPED_TRACE((xdg_data_home + " " + home_dir).toStdString());
+        env.insert("XDG_DATA_HOME", xdg_data_home);
+        home_dir.isNull() ? env.remove("HOME") : env.insert("HOME", home_dir);
+        QString err;
+        EXPECT_EQ(run(prefix + "/bin/vorlanix-cli", {"status", "--port", "/nonexistent/tty"}, env, cwd.path(),
+                      &err),
+                  1);
+        EXPECT_EQ(err.split('\n').last() == no_dir, made.isEmpty()) << err.toStdString();
+        EXPECT_TRUE(made.isEmpty() || QFileInfo(made + "/Log").isDir());
+        EXPECT_EQ(QDir(cwd.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
     const QString user_dir = home.path() + "/.local/share/vorlanix/";
     EXPECT_TRUE(QFileInfo(user_dir + "Log").isDir());
     EXPECT_EQ(vx::read_settings(user_dir, nullptr).LOGDIR, user_dir + "Log");

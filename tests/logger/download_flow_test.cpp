@@ -283,8 +283,9 @@ TEST_F(DownloadFlow, UnwritableDatabaseEndsTheTransferBeforeTheMarkMoves)
     download->new_records();
     EXPECT_EQ(block_positions(), Positions{100});
     EXPECT_EQ(mark(), 100);
-    EXPECT_EQ(ui.args("show_message"),
-              QStringList{"Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"});
+    EXPECT_EQ(
+        ui.args("show_message"),
+        QStringList{"Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC\r\n" + home.path("Log")});
     EXPECT_EQ(host.new_records_text, "30");
     EXPECT_TRUE(host.poll_running);
 }

@@ -13,6 +13,8 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <set>
 #include <tuple>
 
@@ -70,19 +72,6 @@ TEST(WriteRecord, CreatesLogDirAndAppendsCrLfLinesInCodePage1250)
     ASSERT_TRUE(append_record_lines(path, {"6.3.2026 10:00\t  1,0", "6.3.2026 10:10\t  2,0"}, &f.ui));
     EXPECT_TRUE(
         f.home.read("Log/MISIA 1.txt").endsWith("6.3.2026 10:00\t  1,0\r\n6.3.2026 10:10\t  2,0\r\n"));
-}
-
-TEST(WriteRecord, AnUncreatableLogDirOrAnUnwritableFileFailsAndIsReported)
-{
-    FileFixture f;
-    QDir().mkpath(f.log_file("M.txt")); // a directory in the file's place
-    EXPECT_FALSE(write_record(f.log_file("M.txt"), "5.3.2026\t1", &f.ui));
-    f.home.write("blocker", "a file where the directory should be");
-    f.log = f.home.path("blocker/Log");
-    EXPECT_FALSE(write_record(database_path(f.log, "M"), "5.3.2026\t1", &f.ui));
-    EXPECT_FALSE(write_header(database_path(f.log, "M"), sample_header(85), &f.ui));
-    EXPECT_EQ(f.ui.args("show_message").value(0),
-              QString::fromUtf8("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC"));
 }
 
 TEST(RecordHeader, FiveLinesOrSixForFlowAndCurrentModels)
@@ -173,38 +162,39 @@ TEST(SortRecordFile, GoldenFileKeepsHeaderMergesRepeatsKeepsSharedStampsAndUndat
     }
 }
 
-TEST(SortRecordFile, RecordsAfter2030SecondsAndClockChangeHourAreOrdered)
+TEST(SortRecordFile, RecordsAfter2030SecondsClockChangeHourAndAFileWithoutHeaderAreOrdered)
 {
     FileFixture f;
     // Each record's value is its place in time; 29.3.2026 02:30 is in the hour local clocks skip.
-    const QStringList lines = {"01.01.2040 00:00:05\t8", "01.01.2040 00:00:04\t7", "1.1.2030\t6",
-                               "31.12.2029 23:59\t5",    "7.2.2106 06:28\t9",      "1.1.2000\t1",
-                               "29.3.2026 03:30\t4",     "29.3.2026 02:30\t3",     "29.3.2026 01:30\t2"};
+    QStringList lines = {"01.01.2040 00:00:05\t8", "01.01.2040 00:00:04\t7", "1.1.2030\t6",
+                         "31.12.2029 23:59\t5",    "7.2.2106 06:28\t9",      "1.1.2000\t1",
+                         "29.3.2026 03:30\t4",     "29.3.2026 02:30\t3",     "29.3.2026 01:30\t2"};
     const QByteArray header = "L\r\nRemark: \r\nSTART: 1.1.2026\r\nPERIOD: 1\r\nGRADIENT: 0\r\n";
-    f.home.write("Log/L.txt", header + lines.join("\r\n").toLatin1() + "\r\n");
-    EXPECT_EQ(sort_records_in_file(f.log_file("L.txt"), 5).records, 9);
-    QStringList sorted = lines;
-    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.back() < b.back(); });
-    EXPECT_EQ(f.home.read("Log/L.txt"), header + sorted.join("\r\n").toLatin1() + "\r\n");
-}
-
-TEST(SortRecordFile, FileWithoutHeaderSortsItsFirstLinesToo)
-{
-    FileFixture f;
-    // A first download into a missing file writes no header.
-    f.home.write("Log/N.txt", "5.3.2026 08:50\t5\r\n5.3.2026 08:40\t4\r\n5.3.2026 08:10\t1\r\n"
-                              "5.3.2026 08:30\t3\r\n5.3.2026 08:20\t2\r\n5.3.2026 08:00\t0\r\n");
-    EXPECT_EQ(sort_records_in_file(f.log_file("N.txt"), 5).records, 6);
-    EXPECT_EQ(f.home.read("Log/N.txt"),
-              QByteArray("5.3.2026 08:00\t0\r\n5.3.2026 08:10\t1\r\n5.3.2026 08:20\t2\r\n"
-                         "5.3.2026 08:30\t3\r\n5.3.2026 08:40\t4\r\n5.3.2026 08:50\t5\r\n"));
-    // A header-only file stays as it is and holds no records.
-    f.home.write("Log/H.txt", golden("header_102.txt"));
-    const SortResult h = sort_records_in_file(f.log_file("H.txt"), 6);
-    EXPECT_TRUE(h.sorted);
-    EXPECT_EQ(h.records, 0);
-    EXPECT_EQ(h.undated, 0);
-    EXPECT_EQ(f.home.read("Log/H.txt"), golden("header_102.txt"));
+    const QByteArray unsorted = header + lines.join("\r\n").toLatin1() + "\r\n";
+    std::sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return a.back() < b.back(); });
+    const struct {
+        const char* name;
+        int header_lines, records;
+        QByteArray before, after;
+    } cases[] = {
+        {"after 2030, seconds, clock change", 5, 9, unsorted,
+         header + lines.join("\r\n").toLatin1() + "\r\n"},
+        // A first download into a missing file writes no header.
+        {"no header", 5, 6,
+         "5.3.2026 08:50\t5\r\n5.3.2026 08:40\t4\r\n5.3.2026 08:10\t1\r\n5.3.2026 08:30\t3\r\n5.3.2026 "
+         "08:20\t2\r\n5.3.2026 08:00\t0\r\n",
+         "5.3.2026 08:00\t0\r\n5.3.2026 08:10\t1\r\n5.3.2026 08:20\t2\r\n5.3.2026 08:30\t3\r\n5.3.2026 "
+         "08:40\t4\r\n5.3.2026 08:50\t5\r\n"},
+        {"a header only, which stays as it is", 6, 0, golden("header_102.txt"), golden("header_102.txt")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        f.home.write("Log/L.txt", c.before);
+        const SortResult r = sort_records_in_file(f.log_file("L.txt"), c.header_lines);
+        EXPECT_TRUE(r.sorted);
+        EXPECT_EQ(std::pair(r.records, r.undated), std::pair(c.records, 0));
+        EXPECT_EQ(f.home.read("Log/L.txt"), c.after);
+    }
 }
 
 TEST(SortRecordFile, AbandonedSortLeavesOldFileIntact)
@@ -223,21 +213,39 @@ TEST(SortRecordFile, AbandonedSortLeavesOldFileIntact)
     EXPECT_EQ(f.all_files(), QStringList{"Log/MISIA 1.txt"});
 }
 
-TEST(RecordFileLinks, ALinkUnderAMissionsNameIsNeverWrittenThrough)
+TEST(RecordFileLinks, AnUncreatableLogDirAFolderOrALinkUnderAMissionsNameIsNeverWrittenThrough)
 {
-    // Whoever may write to the log folder plants a link to another file.
     FileFixture f;
+    QDir().mkpath(f.log_file("M.txt")); // a directory in the file's place
+    EXPECT_FALSE(write_record(f.log_file("M.txt"), "5.3.2026\t1", &f.ui));
+    f.home.write("blocker", "a file where the directory should be");
+    f.log = f.home.path("blocker/Log");
+    EXPECT_FALSE(write_record(database_path(f.log, "M"), "5.3.2026\t1", &f.ui));
+    EXPECT_FALSE(write_header(database_path(f.log, "M"), sample_header(85), &f.ui));
+    EXPECT_EQ(f.ui.args("show_message").value(0),
+              QString::fromUtf8("Adresár \\LOG nie je možné vytvoriť, Závažná chyba Vášho PC\r\n") + f.log);
+
+    // Whoever may write to the log folder plants a link to another file: a
+    // symbolic one, or a second name of the file itself.
     const QByteArray victim = "3.3.2026\t2\r\n1.3.2026\t1\r\n";
-    f.home.write("victim", victim);
-    QDir().mkpath(f.log);
-    const QString path = f.log_file("M.txt");
-    ASSERT_TRUE(QFile::link(f.home.path("victim"), path));
-    EXPECT_FALSE(write_record(path, "5.3.2026\t1", &f.ui));
-    EXPECT_EQ(f.ui.args("plain_message"),
-              QStringList{"Unable to write to " + path + ": it is a symbolic link"});
-    EXPECT_EQ(sort_records_in_file(path, 0).error, "it is a symbolic link");
-    // A new header takes the link's place.
-    ASSERT_TRUE(write_header(path, sample_header(85), &f.ui));
-    EXPECT_FALSE(QFileInfo(path).isSymLink());
-    EXPECT_EQ(f.home.read("victim"), victim);
+    for (const bool symbolic : {true, false}) {
+        SCOPED_TRACE(symbolic ? "symbolic link" : "hard link");
+        FileFixture f;
+        f.home.write("victim", victim);
+        QDir().mkpath(f.log);
+        const QString path = f.log_file("M.txt");
+        const QByteArray target = QFile::encodeName(f.home.path("victim"));
+        ASSERT_EQ(symbolic ? ::symlink(target, QFile::encodeName(path))
+                           : ::link(target, QFile::encodeName(path)),
+                  0);
+        const QString why = symbolic ? "it is a symbolic link" : "it has more than one hard link";
+        EXPECT_FALSE(write_record(path, "5.3.2026\t1", &f.ui));
+        EXPECT_EQ(f.ui.args("plain_message"), QStringList{"Unable to write to " + path + ": " + why});
+        EXPECT_EQ(sort_records_in_file(path, 0).error, why);
+        EXPECT_EQ(f.home.read("victim"), victim);
+        // A new header takes the link's place.
+        ASSERT_TRUE(write_header(path, sample_header(85), &f.ui));
+        EXPECT_FALSE(QFileInfo(path).isSymLink());
+        EXPECT_EQ(f.home.read("victim"), victim);
+    }
 }

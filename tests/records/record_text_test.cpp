@@ -52,25 +52,47 @@ TEST(RecordText, LineBreaksAsThePaneReadsThem)
     }
 }
 
-TEST(RecordText, AppendedLinesFollowThePanesParagraphs)
+TEST(RecordText, ChangedAndAppendedTextIndexesAsAWholeTextWould)
 {
+    // pos -1: with is appended as a line (a pane's paragraph: an empty text takes it as it is).
     struct Case {
-        QString before, line, after;
+        const char* name;
+        QString before;
+        qsizetype pos, length;
+        QString with, after;
     };
+    const QString text = "name\nlongest line\nab\n";
     const Case cases[] = {
-        {"", "x", "x"},            // an empty text takes the line as it is
-        {"", "", ""},              //
-        {"a", "x", "a\nx"},        //
-        {"a", "", "a\n"},          //
-        {"a\n", "x", "a\n\nx"},    // also after a final empty line
-        {"a", "x\r\ny", "a\nx\ny"} // breaks inside the line make lines
+        {"a key in a line", text, 6, 0, "x", "name\nlxongest line\nab\n"},
+        {"lines pasted with CR LF before the longest", text, 2, 0, "1\r\n22\r\n",
+         "na1\n22\nme\nlongest line\nab\n"},
+        {"breaks removed", text, 4, 14, "", "nameab\n"},
+        {"the longest line shortened", text, 5, 8, "", "name\nline\nab\n"},
+        {"a longer line after the longest", text, 18, 3, "much longer than all",
+         "name\nlongest line\nmuch longer than all"},
+        {"a line as long before the longest", text, 0, 4, "twelve chars", "twelve chars\nlongest line\nab\n"},
+        {"past the end, clamped", text, 99, 5, "\u2029z", "name\nlongest line\nab\n\nz"},
+        {"the whole text", text, 0, 99, "", ""},
+        {"appended to an empty text", "", -1, 0, "x", "x"},
+        {"an empty line appended to an empty text", "", -1, 0, "", ""},
+        {"appended", "a", -1, 0, "x", "a\nx"},
+        {"an empty line appended", "a", -1, 0, "", "a\n"},
+        {"appended after a final empty line", "a\n", -1, 0, "x", "a\n\nx"},
+        {"appended with breaks inside", "a", -1, 0, "x\r\ny", "a\nx\ny"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE((c.before + "|" + c.line).toStdString());
+        SCOPED_TRACE(c.name);
         RecordText t(c.before);
-        t.append_line(c.line);
+        const RecordText whole(c.after);
+        if (c.pos < 0)
+            t.append_line(c.with);
+        else
+            EXPECT_EQ(t.replace(c.pos, c.length, c.with), RecordText(c.with).size());
         EXPECT_EQ(t.text(), c.after);
-        EXPECT_EQ(lines_of(t), c.after.split('\n'));
+        EXPECT_EQ(lines_of(t), lines_of(whole));
+        for (qsizetype i = 0; i < t.line_count(); ++i)
+            EXPECT_EQ(t.line_start(i), whole.line_start(i));
+        EXPECT_EQ(t.longest_line(), whole.longest_line());
     }
 }
 

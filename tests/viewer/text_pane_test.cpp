@@ -1,16 +1,17 @@
 // The viewer's text pane: a view over the text that looks and answers like
-// the editable pane, and gives way to it, text, caret, place and modified
-// flag intact, when the user starts to change the text.
+// a plain-text pane, and changes the text in place as a plain-text pane
+// would, with undo and the modified flag.
+#include "common/test_data.h"
 #include "logger/program_state.h"
 #include "records/record_text.h"
-#include "viewer/record_text_view.h"
+#include "viewer/record_text_edit.h"
 #include "viewer/record_viewer.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -32,11 +33,11 @@ QString sample_text()
     return text + "a line that is much wider than the narrow pane of the viewer, far to the right";
 }
 
-// The view and the editable pane side by side over the same text, set up
+// The pane and a plain-text pane side by side over the same text, set up
 // alike (tab stops, scroll bars, size).
 struct Twins {
     RecordText text{sample_text()};
-    RecordTextView view{text};
+    RecordTextEdit view{text};
     QPlainTextEdit edit;
     Twins()
     {
@@ -73,6 +74,7 @@ public:
 
     Global g;
     std::unique_ptr<TEditForm> form;
+    QTemporaryDir tmp;
 };
 
 } // namespace
@@ -80,7 +82,7 @@ public:
 TEST(TextView, PaintsAndScrollsAsTheEditablePane)
 {
     Twins t;
-    RecordTextView& view = t.view;
+    RecordTextEdit& view = t.view;
     QPlainTextEdit& edit = t.edit;
     struct Case {
         const char* name;
@@ -114,47 +116,89 @@ TEST(TextView, PaintsAndScrollsAsTheEditablePane)
     }
 }
 
-TEST(TextView, MovementKeysMoveTheCaretAsInTheEditablePane)
+TEST(TextEdit, KeysMoveAndEditAsInAPlainTextPane)
 {
     Twins t;
-    RecordTextView& view = t.view;
+    RecordTextEdit& view = t.view;
     QPlainTextEdit& edit = t.edit;
-    // Line 1 "Vlhkosť" runs from 33 to its break at 40; line 2 starts at 41.
+    // Line 1 "Vlhkosť" runs from 33 to its break at 40; line 2 starts at 41;
+    // line 3 is "6.12.2026 10:01\t 21,1\t 55,0", from position 69.
     struct Step {
         int key;
-        Qt::KeyboardModifiers mods;
-        qsizetype anchor = -1, position = -1; // written out where known
+        Qt::KeyboardModifiers mods = Qt::NoModifier;
+        qsizetype anchor = -1, position = -1; // afterwards, where written out
+        qsizetype from = -1, to = -1;         // a selection made first
+        const char* clipboard = nullptr;      // put on the clipboard first
+        bool same_caret = true;               // undo may leave the caret elsewhere
     };
-    const Qt::KeyboardModifiers none = Qt::NoModifier, shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
     const Step steps[] = {
-        {Qt::Key_Down, none, 33, 33},
-        {Qt::Key_End, none, 40, 40},
-        {Qt::Key_Right, none, 41, 41},
+        {Qt::Key_Down, {}, 33, 33},
+        {Qt::Key_End, {}, 40, 40},
+        {Qt::Key_Right, {}, 41, 41},
         {Qt::Key_Right, shift, 41, 42},
         {Qt::Key_Right, ctrl | shift},
-        {Qt::Key_Left, none},
+        {Qt::Key_Left},
         {Qt::Key_Right, ctrl},
         {Qt::Key_Right, ctrl},
         {Qt::Key_Left, ctrl},
         {Qt::Key_End, shift},
         {Qt::Key_Up, shift},
-        {Qt::Key_Down, none},
-        {Qt::Key_Down, none},
-        {Qt::Key_PageDown, none},
+        {Qt::Key_Down},
+        {Qt::Key_Down},
+        {Qt::Key_PageDown},
         {Qt::Key_PageDown, shift},
-        {Qt::Key_PageUp, none},
+        {Qt::Key_PageUp},
         {Qt::Key_Home, shift},
         {Qt::Key_End, ctrl | shift},
         {Qt::Key_Down, shift},
-        {Qt::Key_Left, none},
+        {Qt::Key_Left},
         {Qt::Key_Home, ctrl, 0, 0},
-        {Qt::Key_Up, none},
+        {Qt::Key_Up},
         {Qt::Key_A, ctrl, 0, t.text.size()},
+        // Keys that change nothing: no text before or after the caret, none to cut or paste.
+        {Qt::Key_Backspace, {}, 0, 0, 0, 0, ""},
+        {Qt::Key_X, ctrl},
+        {Qt::Key_V, ctrl},
+        {Qt::Key_F, ctrl},
+        {Qt::Key_End, ctrl, t.text.size(), t.text.size()},
+        {Qt::Key_Delete},
+        // Keys that do: a key replaces the selection, typing on, ...
+        {Qt::Key_X, {}, -1, -1, 69 + 16, 69 + 17},
+        {Qt::Key_Y},
+        {Qt::Key_Backspace},
+        {Qt::Key_Return},
+        {Qt::Key_Delete},
+        {Qt::Key_Delete, ctrl},
+        {Qt::Key_Backspace, ctrl},
+        {Qt::Key_Backspace, {}, 40, 40, 41, 41}, // joins a line to the one above
+        {Qt::Key_Tab},
+        {Qt::Key_X, ctrl, -1, -1, 10, 120},
+        {Qt::Key_V, ctrl, -1, -1, -1, -1, "<>\r\nab"},
+        {Qt::Key_Z, {}, -1, -1, 2000, 2000},
+        {Qt::Key_Q},
+        {Qt::Key_Z, ctrl, -1, -1, -1, -1, nullptr, false}, // undo takes both keys back
+        {Qt::Key_Z, ctrl, -1, -1, -1, -1, nullptr, false},
+        {Qt::Key_Z, ctrl | shift, -1, -1, -1, -1, nullptr, false},
     };
     for (const Step& s : steps) {
-        SCOPED_TRACE(QKeySequence(s.key | s.mods).toString().toStdString());
+        SCOPED_TRACE(QKeySequence(s.key | s.mods).toString().toStdString() + " at " +
+                     std::to_string(&s - steps));
+        if (s.clipboard) QApplication::clipboard()->setText(s.clipboard);
+        if (s.from >= 0) {
+            view.set_selection(s.from, s.to);
+            QTextCursor cursor(edit.document());
+            cursor.setPosition(int(std::min<qsizetype>(s.from, edit.document()->characterCount() - 1)));
+            cursor.setPosition(int(std::min<qsizetype>(s.to, edit.document()->characterCount() - 1)),
+                               QTextCursor::KeepAnchor);
+            edit.setTextCursor(cursor);
+        }
         QTest::keyClick(&view, Qt::Key(s.key), s.mods);
         QTest::keyClick(&edit, Qt::Key(s.key), s.mods);
+        EXPECT_EQ(t.text.text(), edit.toPlainText());
+        EXPECT_EQ(t.text.line_count(), edit.document()->blockCount());
+        EXPECT_EQ(view.is_modified(), edit.document()->isModified());
+        if (!s.same_caret) continue;
         EXPECT_EQ(view.anchor(), edit.textCursor().anchor());
         EXPECT_EQ(view.position(), edit.textCursor().position());
         EXPECT_EQ(view.verticalScrollBar()->value(), edit.verticalScrollBar()->value());
@@ -166,19 +210,8 @@ TEST(TextView, MovementKeysMoveTheCaretAsInTheEditablePane)
     }
 }
 
-TEST_F(TextPane, KeysThatChangeNothingFindCopyAndClicksKeepTheView)
+TEST_F(TextPane, FindCopyAndClicksKeepTheText)
 {
-    QApplication::clipboard()->clear();
-    view()->set_selection(0, 0);
-    key(Qt::Key_Backspace);              // nothing before the caret
-    key(Qt::Key_X, Qt::ControlModifier); // nothing selected to cut
-    key(Qt::Key_V, Qt::ControlModifier); // nothing to paste
-    key(Qt::Key_F, Qt::ControlModifier); // the main window's find
-    key(Qt::Key_End, Qt::ControlModifier);
-    key(Qt::Key_Delete); // nothing after the caret
-    EXPECT_EQ(view()->position(), sample_text().size());
-    EXPECT_FALSE(form->is_modified());
-
     view()->set_selection(0, 0);
     EXPECT_TRUE(form->find_next("10:59\t 21,9"));
     EXPECT_EQ(view()->selected_text(), "10:59\t 21,9");
@@ -202,58 +235,31 @@ TEST_F(TextPane, KeysThatChangeNothingFindCopyAndClicksKeepTheView)
     const qreal word = 4 + QFontMetricsF(view()->font()).horizontalAdvance("TEXT FILE:/tmp/Log/SK");
     QTest::mouseDClick(view()->viewport(), Qt::LeftButton, {}, at(word, 0));
     EXPECT_EQ(view()->selected_text(), "SKLAD");
-    EXPECT_FALSE(form->editing());
+    EXPECT_EQ(form->text(), sample_text());
 }
 
-TEST_F(TextPane, StartingToEditKeepsTextCaretPlaceAndModifiedFlag)
+TEST_F(TextPane, EditsKeepTheModifiedFlagLineCountChartSaveAndAddedLines)
 {
     // Line 3 is "6.12.2026 10:01\t 21,1\t 55,0", from position 69.
-    const struct {
-        const char* name;
-        bool modified;
-        int key; // 0: the editable pane is asked for
-        Qt::KeyboardModifiers mods;
-        QString line3; // line 3 afterwards
-    } cases[] = {
-        {"a typed key replaces the selection", false, Qt::Key_X, {}, "6.12.2026 10:01\tx21,1\t 55,0"},
-        {"backspace", false, Qt::Key_Backspace, {}, "6.12.2026 10:01\t21,1\t 55,0"},
-        {"paste", false, Qt::Key_V, Qt::ControlModifier, "6.12.2026 10:01\t<>21,1\t 55,0"},
-        {"the editable pane asked for", true, 0, {}, "6.12.2026 10:01\t 21,1\t 55,0"},
-        {"the editable pane asked for, unmodified", false, 0, {}, "6.12.2026 10:01\t 21,1\t 55,0"},
-    };
-    QApplication::clipboard()->setText("<>");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        SetUp();
-        form->set_modified(c.modified);
-        view()->set_selection(69 + 16, 69 + 17); // the blank before 21,1
-        const QPointer<RecordTextView> was = view();
-        view()->verticalScrollBar()->setValue(2);
-        view()->horizontalScrollBar()->setValue(10);
-        c.key ? key(c.key, c.mods) : void(form->editor());
-        ASSERT_TRUE(form->editing());
-        QPlainTextEdit* edit = form->editor();
-        EXPECT_EQ(form->text_pane(), edit);
-        EXPECT_TRUE(edit->isVisible());
-        EXPECT_EQ(edit->objectName(), "Editor");
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(was.isNull());
-        EXPECT_EQ(form->text().split('\n').at(3), c.line3);
-        EXPECT_EQ(form->line_count(), 63);
-        EXPECT_EQ(form->is_modified(), c.modified || c.key);
-        EXPECT_EQ(edit->verticalScrollBar()->value(), 2);
-        EXPECT_EQ(edit->horizontalScrollBar()->value(), 10);
-        EXPECT_TRUE(c.modified || c.key || edit->textCursor().selectedText() == " ");
-    }
-    // Added lines and the chart keep working on the editable pane.
-    form->add_line("7.12.2026 10:00\t 22,0\t 56,0");
-    EXPECT_EQ(form->line_count(), 64);
+    view()->set_selection(69, 69 + 28); // the record and its line break
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(form->is_modified());
+    EXPECT_EQ(form->line_count(), 62);
+    EXPECT_EQ(form->status_text(0), "62");
     form->RedrawGraph();
-    EXPECT_EQ(form->graph_points(), 61);
-}
+    EXPECT_EQ(form->graph_points(), 59);
 
-TEST_F(TextPane, AddedLinesFollowTheEndOnlyWhenItWasInView)
-{
+    key(Qt::Key_Z, Qt::ControlModifier); // back to the text as opened
+    EXPECT_FALSE(form->is_modified());
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    const QString saved = tmp.filePath("saved.txt");
+    ASSERT_TRUE(form->save_to(saved));
+    EXPECT_FALSE(form->is_modified());
+    key(Qt::Key_Z, Qt::ControlModifier); // the saved text is changed back
+    EXPECT_TRUE(form->is_modified());
+    EXPECT_EQ(vxtest::file_lines(saved).size(), 62);
+
+    // Lines a download adds keep the history working, and follow the end only when it was in view.
     QScrollBar* bar = view()->verticalScrollBar();
     bar->setValue(bar->maximum());
     for (int i = 0; i < 20; ++i)
@@ -262,7 +268,7 @@ TEST_F(TextPane, AddedLinesFollowTheEndOnlyWhenItWasInView)
     bar->setValue(5);
     form->add_line("7.12.2026 10:01\t 22,0\t 56,0");
     EXPECT_EQ(bar->value(), 5);
-    EXPECT_EQ(form->line_count(), 84);
-    EXPECT_TRUE(form->is_modified());
-    EXPECT_FALSE(form->editing());
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(form->line_count(), 83);
+    EXPECT_TRUE(form->text().endsWith("\n7.12.2026 10:01\t 22,0\t 56,0"));
 }

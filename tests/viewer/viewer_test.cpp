@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <memory>
 
 using namespace vx;
@@ -263,17 +265,26 @@ TEST_F(Viewer, SaveWritesCodePage1250WithCrLfAndTheCloseQuestionKeepsUnsavedText
     EXPECT_TRUE(form->close()); // not modified: no question
 
     // Modified: Cancel keeps the window; Yes with the save dialog cancelled keeps it and its
-    // text; a failed write keeps it and says why; Yes with a file saves and closes.
+    // text; a failed write keeps it and says why, as does a file reached by a link, which is
+    // not written through; Yes with a file saves and closes.
     form->show();
     form->add_line("x");
-    ui.message_answers = {mr::cancel, mr::yes, mr::yes, mr::yes};
-    for (QString path : {QString("-"), QString(), home.path("no/such/dir/out.txt")}) {
+    ui.message_answers = {mr::cancel, mr::yes, mr::yes, mr::yes, mr::yes, mr::yes};
+    QFile::link(home.path("out.txt"), home.path("link.txt"));
+    ::link(QFile::encodeName(home.path("out.txt")), QFile::encodeName(home.path("second name.txt")));
+    const QStringList failing = {home.path("no/such/dir/out.txt"), home.path("link.txt"),
+                                 home.path("second name.txt")};
+    for (QString path : QStringList{"-", QString()} + failing) {
         target = path;
         EXPECT_FALSE(form->close()) << path.toStdString();
         EXPECT_TRUE(form->isVisible());
         EXPECT_TRUE(form->is_modified());
     }
-    EXPECT_EQ(ui.args("plain_message").size(), 1);
+    EXPECT_EQ(ui.args("plain_message"),
+              QStringList({"Unable to write to " + failing[0],
+                           "Unable to write to " + failing[1] + ": it is a symbolic link",
+                           "Unable to write to " + failing[2] + ": it has more than one hard link"}));
+    EXPECT_FALSE(home.read("out.txt").endsWith("x\r\n"));
     EXPECT_EQ(ui.messages.value(0), qMakePair(g.lang.mess(41), btn::yes | btn::no | btn::cancel));
     target = home.path("kept.txt");
     EXPECT_TRUE(form->close());
