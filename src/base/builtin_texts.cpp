@@ -346,7 +346,7 @@ constexpr BuiltInText texts[] = {
      "%1).\\nŠtart misie ich zmaže.\\n\\nÁNO: najprv ich preniesť (Prenos), potom pokračovať\\nNIE: "
      "pokračovať bez prenosu\\nZRUŠIŤ: neštartovať"},
     {"MESS173", "Záznamy misie %2, ktoré ešte neboli prenesené do PC (počet: %1), sa stratia."},
-    {"MESS174", "Štart misie bol prerušený (Zrušiť alebo Ctrl+C); zapisovač mohol prevziať len časť misie."},
+    {"MESS203", "Štart misie bol prerušený (Zrušiť alebo Ctrl+C); zapisovač mohol prevziať len časť misie."},
     {"HINT91", "Vypočítané: čas zapisovača mínus ukazovateľ × interval\\nAk zapisovač zapisuje len nad alebo "
                "pod hranicou,\\nalebo ak pamäť pretiekla, misia začala skôr"},
     // Mission form checks.
