@@ -138,7 +138,7 @@ MissionStart::Result MissionStart::fail(const QString& step, const QString& note
         g_.link.delay(straggler_ms);
         read_logger_status(g_, status_parameter(type_), hooks_.decode_status);
     }
-    QString text = mess(interrupted ? 174 : 28) + QStringLiteral("\n\n") + mess(79) + step +
+    QString text = mess(interrupted ? 203 : 28) + QStringLiteral("\n\n") + mess(79) + step +
                    QLatin1Char('\n') + mess(80) + taken_text(g_.lang, taken_);
     if (!note.isEmpty()) text += QLatin1Char('\n') + note;
     text += QLatin1Char('\n') + what_stays();
