@@ -43,7 +43,9 @@ const char* help_text = R"(vorlan-sim: simulated data logger on a pseudo-termina
 Prints "PTY /dev/pts/N" as its first line, then serves the logger protocol.
 
 Logger:
-  --type N              type code (default 89)
+  --type N              type code (default 89); 55 is the old-format logger,
+                        which answers only 10 160, 11 159, 32, 34..38,
+                        45..47, 100 and 101
   --serial N            serial number (default 1234)
   --name STR            mission name, up to 16 characters (default MISIA1)
   --pointer N           record pointer (default: --fill)

@@ -11,9 +11,10 @@
 //  - block (11, lo acknowledged; 12, hi): ten records read from ring position
 //    (hi * 256 + lo - 1024) / record length, then their 8-bit sum.
 //  - acknowledgement: command, parameter, 0xAA, 0x55.
-//  - old format (type 55): status is a 23-byte answer with BCD time and a
-//    trailing sum; records are 7 bytes with their own sum; its clock and
-//    download commands are not acknowledged.
+//  - old format (type 55): status (10, 160 only) is a 23-byte answer with
+//    BCD time and a trailing sum; records are 7 bytes with their own sum; its
+//    clock, download and mission commands are not acknowledged, and it
+//    answers no command beyond them.
 #include "sim_logger.h"
 
 #include <algorithm>
@@ -602,10 +603,7 @@ void Logger::apply_coef_series(std::uint8_t last_command)
 
 Reply Logger::handle(std::uint8_t command, std::uint8_t parameter)
 {
-    if (model_.kind == Kind::old_analog) {
-        std::optional<Reply> old = handle_old(command, parameter);
-        if (old) return *old;
-    }
+    if (model_.kind == Kind::old_analog) return handle_old(command, parameter);
     Reply r;
     const int t = model_.type;
     switch (command) {
@@ -745,19 +743,20 @@ Reply Logger::handle(std::uint8_t command, std::uint8_t parameter)
     return r;
 }
 
-// The old-format logger: its own status, calibration answer, record stream
-// and clock commands, none of them acknowledged. Other commands fall through
-// to the common handling.
-std::optional<Reply> Logger::handle_old(std::uint8_t command, std::uint8_t parameter)
+// The old-format logger: its own status (asked as the poll asks, 10 160),
+// calibration answer, record stream, interval, gradient and clock commands,
+// none of them acknowledged. It knows no other command and stays silent.
+Reply Logger::handle_old(std::uint8_t command, std::uint8_t parameter)
 {
     Reply r;
     switch (command) {
     case 10:
+        if (parameter != 160) return r;
         r.what = Reply::What::data;
         r.bytes = old_status_answer();
         return r;
     case 11:
-        if (parameter != 159) return std::nullopt;
+        if (parameter != 159) return r;
         r.what = Reply::What::data;
         r.bytes = old_calib_answer();
         return r;
@@ -807,7 +806,7 @@ std::optional<Reply> Logger::handle_old(std::uint8_t command, std::uint8_t param
         gradient_ = (gradient_ & 0xFF00) | parameter;
         return r;
     default:
-        return std::nullopt;
+        return r;
     }
 }
 

@@ -127,7 +127,7 @@ private:
     void set_clock(std::int64_t seconds);
     void set_clock_field(int which, int value);
     void apply_coef_series(std::uint8_t last_command);
-    std::optional<Reply> handle_old(std::uint8_t command, std::uint8_t parameter);
+    Reply handle_old(std::uint8_t command, std::uint8_t parameter);
     Bytes old_status_answer() const;
     Bytes old_calib_answer() const;
     // 7-byte records from record number from_k up to the newest.

@@ -505,7 +505,8 @@ void TForm1::on_start_mission()
             frmstart = new Tfrmstart(g_,
                                      {[this] { return poll_->cycle()->decode_status(); },
                                       [this] { refresh_database_browser(); },
-                                      [this](const QString& text) { download_host_->set_status_text(text); }},
+                                      [this](const QString& text) { download_host_->set_status_text(text); },
+                                      [this] { download_->new_records(); }},
                                      this);
         frmstart->exec();
     }

@@ -61,7 +61,7 @@ void Tfmess::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
 }
 
-int Tfmess::show_message(const QString& text, int buttons)
+int Tfmess::show_message(const QString& text, int buttons, int default_result)
 {
     if (isVisible()) return 0;
     for (QPushButton* b : {btCancel, btOK, btYes, btNo}) {
@@ -77,7 +77,14 @@ int Tfmess::show_message(const QString& text, int buttons)
     btNo->setVisible(buttons & btn::no);
     btOK->setVisible(buttons & btn::ok);
     btCancel->setVisible(buttons & btn::cancel);
-    for (QPushButton* b : {btOK, btYes, btCancel, btNo})
+    const std::pair<QPushButton*, int> results[] = {
+        {btOK, mr::ok}, {btYes, mr::yes}, {btCancel, mr::cancel}, {btNo, mr::no}};
+    QList<QPushButton*> order;
+    for (const auto& [b, result] : results)
+        if (result == default_result) order << b;
+    for (const auto& [b, result] : results)
+        order << b;
+    for (QPushButton* b : order)
         if (b->isVisibleTo(this)) {
             b->setDefault(true);
             b->setFocus();

@@ -20,7 +20,10 @@ public:
     // btn::cancel) modally and returns the button's result (mr::ok 1,
     // mr::cancel 2, mr::yes 6, mr::no 7); closing the window counts as
     // Cancel. Returns 0 at once, changing nothing, while already showing.
-    int show_message(const QString& text, int buttons);
+    // The button of default_result (mr::*) has the focus and answers Enter;
+    // with 0, or a result not among the buttons, the first of OK, Yes,
+    // Cancel and No.
+    int show_message(const QString& text, int buttons, int default_result = 0);
 
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* btCancel = nullptr;

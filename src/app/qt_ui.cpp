@@ -30,10 +30,10 @@ void QtUi::set_parent(QWidget* parent)
     }
 }
 
-int QtUi::show_message(const QString& text, int buttons)
+int QtUi::show_message(const QString& text, int buttons, int default_result)
 {
     if (!fmess_) fmess_ = new Tfmess(parent_);
-    return fmess_->show_message(text, buttons);
+    return fmess_->show_message(text, buttons, default_result);
 }
 
 void QtUi::plain_message(const QString& text)

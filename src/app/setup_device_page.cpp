@@ -132,13 +132,14 @@ void Tfrmsetup::prepare_device(std::uint16_t type)
         coefficients(3);
         EDtempoff->setText(v.t1);
     }
-    // The model's adaptations: the correction field and the battery box are
-    // for digital sensors; the calibration group for loggers with
-    // coefficients, its fields only where the model takes them.
+    // The model's adaptations: the offset field wherever the send carries a
+    // typed offset; the battery box for digital sensors; the calibration
+    // group for loggers with coefficients, its fields only where the model
+    // takes them.
     const ModelRow* row = find_model(type);
-    const bool correction = row && row->setup_correction;
-    for (QWidget* w : std::initializer_list<QWidget*>{EDtempoff, Updndoba, chkbat})
-        w->setEnabled(correction);
+    EDtempoff->setEnabled(takes_offset(type));
+    Updndoba->setEnabled(takes_offset(type));
+    chkbat->setEnabled(row && row->setup_correction);
     const bool group = (row && row->setup_calib_group == 1) || takes_analog_block(type) ||
                        humidity_model(type) || type == 105 || type == 131;
     groupcal->setVisible(group);

@@ -283,6 +283,9 @@ void Tfrmstart::prepare()
 {
     const Language& L = g_.lang;
     const std::uint16_t type = g_.ident.type_code;
+    // The fields as they open are a valid mission (the logger's own name
+    // again, say): OK starts it without an edit first.
+    BTok->setEnabled(true);
     EDname->setEnabled(true);
     GroupBox1->setEnabled(true);
     EDname->setText(g_.status.mission_name);

@@ -305,11 +305,10 @@ constexpr BuiltInText texts[] = {
     // Mission start flow.
     {"MESS79", "Neúspešný krok: "},
     {"MESS80", "Zapisovač prevzal: "},
-    {"MESS81", "Ukazovateľ záznamov zapisovača je %1; značka prenosu na PC mu nezodpovedá, kým misia nebude "
-               "odštartovaná celá."},
-    {"MESS82", "Súbor záznamov a značka prenosu zostali nezmenené; odštartujte misiu znova."},
+    {"MESS81", "Ukazovateľ záznamov zapisovača je %1; značka prenosu misie %2 ho už nasleduje."},
+    {"MESS82", "Súbor záznamov zostal nezmenený; odštartujte misiu znova."},
     {"MESS83", "%1 %2 leží mimo rozsahu snímača; zapisovač ju nedokáže prijať"},
-    {"MESS84", "Čas zapisovača: %1; štart musí byť aspoň o minútu neskôr. Nič nebolo odoslané."},
+    {"MESS84", "Čas zapisovača: %1; štart musí byť aspoň o dve minúty neskôr. Nič nebolo odoslané."},
     {"MESS85", "Misia bola pripravená pre iný typ zapisovača; pripravte ju znova"},
     {"MESS86", "Štart misie zrušený; nič nebolo odoslané"},
     {"MESS87",
@@ -353,6 +352,15 @@ constexpr BuiltInText texts[] = {
     {"LABEL130", "podiel"},
     {"LABEL131", "misia zapnutá"},
     {"LABEL118", "Pri zmene"},
+    // Mission start: records not downloaded, an interrupted start; tab "Misia".
+    {"MESS172",
+     "V zapisovači sú záznamy misie %2, ktoré ešte neboli prenesené do tohto PC (počet: "
+     "%1).\\nŠtart misie ich zmaže.\\n\\nÁNO: najprv ich preniesť (Prenos), potom pokračovať\\nNIE: "
+     "pokračovať bez prenosu\\nZRUŠIŤ: neštartovať"},
+    {"MESS173", "Záznamy misie %2, ktoré ešte neboli prenesené do PC (počet: %1), sa stratia."},
+    {"MESS203", "Štart misie bol prerušený (Zrušiť alebo Ctrl+C); zapisovač mohol prevziať len časť misie."},
+    {"HINT91", "Vypočítané: čas zapisovača mínus ukazovateľ × interval\\nAk zapisovač zapisuje len nad alebo "
+               "pod hranicou,\\nalebo ak pamäť pretiekla, misia začala skôr"},
     // Mission form checks.
     {"MESS116", "Zadajte názov misie"},
     {"MESS117", "Názov misie: najviac %1 znakov"},
@@ -362,6 +370,9 @@ constexpr BuiltInText texts[] = {
     {"MESS121", "Interval zaznamu nemoze byt >60"},
     {"MESS122", "%1: povolený rozsah %2..%3"},
     {"MESS123", "%1: '%2' nie je číslo"},
+    {"MESS170", "%1: riadiaci znak %2 (koniec riadku, tabulátor a pod.) nie je dovolený"},
+    {"MESS171", "%1: znak %2 sa nedá zapísať v kódovej stránke 1250"},
+    {"LABEL173", "poznámka"},
     // Logger setup flow and its form.
     {"MESS124", "Kalibrácia je zapísaná len čiastočne (%1 z %2 bajtov); odošlite ju znova."},
     {"MESS125", "Nepotvrdil, opakujte"},
@@ -392,7 +403,7 @@ constexpr BuiltInText texts[] = {
     {"MESS146", "Nespravny udaj: offset suchy"},
     {"MESS147", "Nespravny udaj: posun mokry"},
     {"MESS148", "ERROR send command\\nKalibrácia LCD A%1 je zapísaná len čiastočne; odošlite ju znova"},
-    {"MESS149", "A%1: '%2' sa nedá zapísať v kódovej stránke 1250; nič nebolo odoslané"},
+    {"MESS149", "A%1: '%2' nie je číslo, ktoré zapisovač prijme; nič nebolo odoslané"},
     {"MESS150", "ERROR send command\\nKoniec série kalibrácií LCD nebol potvrdený; odošlite ju znova"},
     {"LABEL132", "konštanty prietokomera"},
     {"LABEL133", "nová batéria"},

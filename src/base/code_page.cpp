@@ -110,6 +110,18 @@ QString without_trailing_blanks(QString text)
     return text;
 }
 
+std::optional<char32_t> first_outside_cp1250(const QString& text)
+{
+    static const std::array<char16_t, 256> table = cp1250_characters();
+    for (const char32_t c : text.toUcs4()) {
+        if (c < 0x80) continue;
+        // U+FFFD marks the bytes the code page leaves undefined; it is no character of it.
+        if (c == 0xFFFD || c > 0xFFFF || std::find(table.begin(), table.end(), char16_t(c)) == table.end())
+            return c;
+    }
+    return std::nullopt;
+}
+
 std::optional<QByteArray> to_cp1250(const QString& text)
 {
     // Go through UTF-32 so that an unmappable character is skipped whole.

@@ -26,5 +26,9 @@ QString without_trailing_blanks(QString text);
 // nullopt when the system offers no conversion to the code page at all:
 // writers then fail rather than write empty text.
 std::optional<QByteArray> to_cp1250(const QString& text);
+// The first character of text that code page 1250 has no byte for (a lone
+// surrogate and U+FFFD, what an invalid UTF-8 sequence reads as, included);
+// nullopt when the code page holds every one.
+std::optional<char32_t> first_outside_cp1250(const QString& text);
 
 } // namespace vx

@@ -33,8 +33,11 @@ public:
 
     // The message window titled "Info": shows text with the buttons of the set
     // and returns the result of the button pressed (mr::*). Does nothing and
-    // returns 0 while the message window is already showing.
-    virtual int show_message(const QString& text, int buttons) = 0;
+    // returns 0 while the message window is already showing. default_result
+    // (mr::*) names the button that Enter presses, the safe answer of a
+    // question that deletes or overwrites; 0 leaves it to the window (OK,
+    // else Yes, else Cancel, else No).
+    virtual int show_message(const QString& text, int buttons, int default_result = 0) = 0;
 
     // A plain system message box with an OK button (fixed texts such as
     // "ERROR send command").

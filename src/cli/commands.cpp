@@ -169,6 +169,38 @@ QString parse(const QStringList& args, Options& o)
     return {};
 }
 
+} // namespace
+
+QString port_open_failure(TCommPortDriver::OpenFault fault, const QString& port_name)
+{
+    using F = TCommPortDriver::OpenFault;
+    switch (fault) {
+    case F::busy:
+        return QStringLiteral(
+                   "%1 is in use by another program (the desktop Vorlanix?); close it and try again")
+            .arg(port_name);
+    case F::permission:
+        return QStringLiteral("no permission to open %1: add your user to the group dialout (sudo usermod "
+                              "-aG dialout $USER), then log in again")
+            .arg(port_name);
+    case F::missing:
+        return QStringLiteral("%1 does not exist; map the COM number to a device in section [PORTS] of "
+                              "vorlanix.ini, or give --port")
+            .arg(port_name);
+    case F::not_a_port:
+        return QStringLiteral("%1 is no serial port (not a terminal device)").arg(port_name);
+    case F::settings:
+        return QStringLiteral("%1 refused the line settings (19200 bit/s, 8 data bits, no parity)")
+            .arg(port_name);
+    default:
+        return QStringLiteral("cannot open %1: the system refused it exclusive use as a serial port")
+            .arg(port_name);
+    }
+}
+
+namespace
+{
+
 void print(std::FILE* f, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), f);
@@ -227,26 +259,7 @@ public:
         const QString device = com_device(com, devices);
         port_name = QStringLiteral("COM%1 (%2)").arg(com).arg(device);
         if (g.link.open_comport(com, devices)) return {};
-        using F = TCommPortDriver::OpenFault;
-        switch (driver.last_fault()) {
-        case F::busy:
-            return QStringLiteral("%1 is in use by another program (the desktop Vorlanix?); close it and try "
-                                  "again")
-                .arg(port_name);
-        case F::permission:
-            return QStringLiteral(
-                       "no permission to open %1: add your user to the group dialout (sudo usermod "
-                       "-aG dialout $USER), then log in again")
-                .arg(port_name);
-        case F::missing:
-            return QStringLiteral("%1 does not exist; map the COM number to a device in section [PORTS] of "
-                                  "vorlanix.ini, or give --port")
-                .arg(port_name);
-        case F::not_a_port:
-            return QStringLiteral("%1 is no serial port").arg(port_name);
-        default:
-            return QStringLiteral("cannot open %1").arg(port_name);
-        }
+        return port_open_failure(driver.last_fault(), port_name);
     }
 
     // Identifies the logger: status requests until one is recognised (the

@@ -6,6 +6,8 @@
 // It reads the same settings file, log directory and download marks as the
 // desktop program and drives the same flows (status decoding, Download,
 // SetClock) through a user-interface port of its own.
+#include "link/serial_port.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -31,5 +33,9 @@ int run(const QStringList& args, std::FILE* out = stdout, std::FILE* err = stder
 // alone is its first second, or with end_of_day its last. nullopt when the
 // text is none of these.
 std::optional<QDateTime> parse_cli_time(const QString& text, bool end_of_day);
+
+// Why port_name ("COM7 (/dev/ttyUSB0)") did not open, with what to do about
+// it, for every fault the driver reports.
+QString port_open_failure(TCommPortDriver::OpenFault fault, const QString& port_name);
 
 } // namespace vx::cli

@@ -2,7 +2,9 @@
 #include "cli/start_command.h"
 
 #include "base/language.h"
+#include "base/printable.h"
 #include "base/program_dir.h"
+#include "base/settings.h"
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
@@ -28,19 +30,25 @@ const char* const start_help = R"(Usage: vorlanix-cli start --name NAME --interv
 
 Starts a new mission on the attached logger, as "Štart misie / merania" of
 the desktop program does: for rolling one mission out to many loggers from a
-script. Starting a mission ERASES the records in the logger; download them
-first. Every value is checked before the first frame that changes the
-logger, a delayed start against the logger's own clock; every setting must
-be acknowledged; then the status and the name are read back and compared
-with what was sent. Only a logger that reads back the whole mission gets
-the mission's record file header and download mark written.
+script. Starting a mission ERASES the records in the logger: while it holds
+records this computer has not downloaded, start refuses without --yes and
+says how many (download them first with 'vorlanix-cli download new').
+Every value is checked before the first frame that changes the logger, a
+delayed start against the logger's own clock; every setting must be
+acknowledged; then the status and the name are read back and compared with
+what was sent. The mission's download mark follows the logger's record
+pointer as soon as the logger took it; only a logger that reads back the
+whole mission gets the mission's record file header written.
 
 Mission (the controls of the mission start dialog):
-  --name NAME          mission name, 1..15 characters without . , : (blanks
-                       around it are dropped); also the record file's name
-  --interval MINUTES   recording interval, 1..255 (type 132: 1..60)
+  --name NAME          mission name, 1..15 characters of code page 1250,
+                       without . , : and control characters (blanks around
+                       it are dropped); also the record file's name
+  --interval MINUTES   recording interval, 1..255 (type 132: 1..60; the
+                       old-format type 55: 0..99, 0 stops recording)
   --seconds            type 132: the interval counts seconds ("Sekundy")
-  --remark TEXT        remark for the record file's header
+  --remark TEXT        remark for the record file's header, one line of
+                       code page 1250 characters
   --no-rollover        stop recording when the memory is full (default: the
                        oldest records are overwritten)
   --on-change DELTA    record only when the value changed by DELTA (degrees
@@ -51,13 +59,14 @@ Mission (the controls of the mission start dialog):
   --below X            types 101, 103: the siren threshold; 129, 131: the
                        lower limit (whole units)
   --delay-until T      start at T, yyyy-mm-ddThh:mm on the logger's clock, at
-                       least a minute after it
+                       least two minutes after it
   --keep-records       leave the logger's record pointer as it is ("Nulovať"
                        unticked)
   --pointer N          set the record pointer to N instead of 0 (with
                        --keep-records only the download mark takes N)
   --no-averaging       type 130: record single readings, not 2 s averages
   --counter-start X    type 130: the counter reading for the file's header
+                       (a number)
   --flow-start X       type 102: the meter reading for the file's header
   --flow-per-pulse X   type 102: the quantity per pulse for the file's header
 Record file:
@@ -65,16 +74,19 @@ Record file:
                        write a new header (default: the new records are added
                        below the old ones, without a new header)
 Options:
-  --port N             the COM port number, as for status
-  --yes                answer Yes to "erase the records in the logger?";
-                       without it and without a terminal the answer is No
+  --port N             the COM port number (1..256), or a device path
+  --yes                answer Yes to "erase the records in the logger?",
+                       also when it holds records not downloaded yet;
+                       without it such records stop the start, and without
+                       a terminal every question is answered No
   -h, --help           show this help
 
 Exit status: 0 the logger took the whole mission and reads it back as sent;
 1 failed or refused: the last line on stderr names the failed step and what
 the logger has taken, or each value that reads back otherwise (the record
-file and the download mark are left untouched); 2 wrong usage, nothing was
-sent to the logger; 130 interrupted.
+file is left untouched; the download mark follows a pointer the logger
+took); 2 wrong usage, a value this logger cannot take (its status and name
+may have been read, nothing that changes it was sent); 130 interrupted.
 
 Example:
   vorlanix-cli start --name SKLAD3 --interval 15 --on-change 0.5 --yes
@@ -145,11 +157,14 @@ QString parse(const QStringList& args, StartOptions& o)
             o.model_options << a;
         } else if (a == QLatin1String("--delay-until")) {
             if (!value()) return needs("a time such as 2024-03-01T08:00");
-            const QDateTime t = QDateTime::fromString(v, QStringLiteral("yyyy-MM-ddTHH:mm"));
-            if (!t.isValid()) return needs("a time such as 2024-03-01T08:00");
+            // The logger's wall clock: date and time apart, so no time zone gap refuses it.
+            const QDate date = QDate::fromString(v.left(10), QStringLiteral("yyyy-MM-dd"));
+            const QTime time = QTime::fromString(v.mid(11), QStringLiteral("HH:mm"));
+            if (v.size() != 16 || v[10] != QLatin1Char('T') || !date.isValid() || !time.isValid())
+                return needs("a time such as 2024-03-01T08:00");
             f.delayed = true;
-            f.start_date = t.date();
-            f.start_time = t.time();
+            f.start_date = date;
+            f.start_time = time;
         } else if (a == QLatin1String("--pointer")) {
             if (!value()) return needs("a record position");
             f.pointer_shown = true;
@@ -178,8 +193,10 @@ QString parse(const QStringList& args, StartOptions& o)
             if (!value()) return needs("a COM number");
             bool ok = false;
             const int n = v.toInt(&ok);
-            if ((!ok || n < 1) && !v.contains(QLatin1Char('/')))
-                return QStringLiteral("--port takes a COM number from 1, or a device path");
+            if ((!ok || n < min_com_port || n > max_com_port) && !v.contains(QLatin1Char('/')))
+                return QStringLiteral("--port takes a COM number from %1 to %2, or a device path")
+                    .arg(min_com_port)
+                    .arg(max_com_port);
             o.port = v;
         } else {
             return QStringLiteral("unknown argument '%1' for start").arg(args[i]);
@@ -200,10 +217,11 @@ QList<int> models_of(const QString& option)
     return {102}; // --flow-start, --flow-per-pulse
 }
 
-// A usage error on one line, so that the reason is the last line on stderr.
+// A usage error on one line, so that the reason is the last line on stderr;
+// what the user typed is echoed with its control characters written out.
 QString usage_line(const QString& error)
 {
-    return QStringLiteral("vorlanix-cli: %1 (see 'vorlanix-cli start --help')\n").arg(error);
+    return QStringLiteral("vorlanix-cli: %1 (see 'vorlanix-cli start --help')\n").arg(printable(error));
 }
 
 void print(std::FILE* f, const QString& text)
@@ -261,6 +279,11 @@ int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
         ui.show_message(ui.interrupted() ? QStringLiteral("interrupted: ") + reason : reason, btn::ok);
         return ui.interrupted() ? 128 + (signal_number > 0 ? signal_number : 2) : exit_failed;
     };
+    // A value this logger cannot take is wrong usage too: nothing was sent that changes it.
+    auto unusable = [&](const QString& reason) {
+        print(err, usage_line(TerminalUi::one_line(reason)));
+        return exit_usage;
+    };
     driver.setBaudRateValue(19200);
     g.link.attach_driver(&driver);
     g.link.attach_ui(&ui);
@@ -271,12 +294,9 @@ int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
     else if (!o.port.isEmpty())
         g.settings.port_devices[com] = o.port;
     const QString device = com_device(com, g.settings.port_devices);
-    if (!g.link.open_comport(com, g.settings.port_devices)) {
-        const QString advice = open_fault_advice(driver.last_fault(), device, g.lang);
-        return failed(QStringLiteral("cannot open COM%1 (%2)%3")
-                          .arg(com)
-                          .arg(device, advice.isEmpty() ? QString() : QStringLiteral(": ") + advice));
-    }
+    if (!g.link.open_comport(com, g.settings.port_devices))
+        return failed(
+            port_open_failure(driver.last_fault(), QStringLiteral("COM%1 (%2)").arg(com).arg(device)));
 
     // The logger's model decides what the mission may hold.
     g.settings.CHECKTIME = false;
@@ -287,13 +307,27 @@ int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
     const std::uint16_t type = g.ident.type_code;
     for (const QString& option : o.model_options)
         if (!models_of(option).contains(type))
-            return failed(QStringLiteral("%1: logger type %2 does not take it; nothing was sent")
-                              .arg(option)
-                              .arg(type));
+            return unusable(QStringLiteral("%1: logger type %2 does not take it; nothing was sent")
+                                .arg(option)
+                                .arg(type));
     if (type == 55)
         o.form.name = QString::number(g.status.serial); // its record file is named by its serial number
     const auto plan = parse_mission(o.form, type, g.lang, &refusal);
-    if (!plan) return failed(refusal + QStringLiteral(" (logger type %1; nothing was sent)").arg(type));
+    if (!plan) return unusable(refusal + QStringLiteral(" (logger type %1; nothing was sent)").arg(type));
+    // The mission the logger holds now: its records not downloaded yet would be erased.
+    if (type != 55) {
+        if (!g.link.read_misname())
+            return failed(ui.interrupted() ? QStringLiteral("nothing was sent")
+                                           : QStringLiteral("the logger did not send its mission name"));
+        g.status.mission_name = g.link.mission_name;
+    }
+    if (const int pending = records_not_downloaded(g); pending > 0 && !o.yes)
+        return failed(
+            QStringLiteral("the logger holds %1 record(s) of mission %2 that this computer has not "
+                           "downloaded, and starting erases them: download them first "
+                           "(vorlanix-cli download new), or give --yes to erase them; nothing was sent")
+                .arg(pending)
+                .arg(g.status.mission_name));
 
     QString verified;
     MissionStart flow(g, {decode, nullptr, [&verified](const QString& text) { verified = text; }});

@@ -46,30 +46,42 @@ void TerminalUi::print(const QString& line)
     draw();
 }
 
-bool TerminalUi::confirm(const QString& question)
+int TerminalUi::ask(const QString& question, bool cancel, int default_result)
 {
     const QString q = one_line(question);
+    // The choices, the default in capitals: what an empty reply answers.
+    const int fallback =
+        default_result == mr::yes || (cancel && default_result == mr::cancel) ? default_result : mr::no;
+    QString choices = fallback == mr::yes ? QStringLiteral("Y/n") : QStringLiteral("y/N");
+    if (cancel) choices += fallback == mr::cancel ? QStringLiteral("/C") : QStringLiteral("/c");
+    choices = QStringLiteral(" [%1]").arg(choices);
     switch (answers_) {
     case Answers::yes:
-        print(q + QStringLiteral(" [y/N] y (--yes)"));
-        return true;
+        print(q + choices + QStringLiteral(" y (--yes)"));
+        return mr::yes;
     case Answers::no:
-        print(q + QStringLiteral(" [y/N] n (no terminal to ask; --yes answers yes)"));
+        print(q + choices + QStringLiteral(" n (no terminal to ask; --yes answers yes)"));
         unanswered_ = true;
-        return false;
+        return mr::no;
     case Answers::ask:
         break;
     }
     erase();
-    std::fprintf(err_, "vorlanix-cli: %s [y/N] ", printable(q).toLocal8Bit().constData());
+    std::fprintf(err_, "vorlanix-cli: %s%s ", printable(q).toLocal8Bit().constData(),
+                 choices.toLocal8Bit().constData());
     std::fflush(err_);
     std::string reply;
     // An interrupt while waiting ends the read: that is a No.
-    if (!std::getline(std::cin, reply)) reply.clear();
-    const bool yes =
-        !reply.empty() && (reply[0] == 'y' || reply[0] == 'Y' || reply[0] == 'a' || reply[0] == 'A');
+    if (!std::getline(std::cin, reply)) {
+        draw();
+        return mr::no;
+    }
     draw();
-    return yes;
+    const char c = reply.empty() ? '\0' : reply[0];
+    if (c == 'y' || c == 'Y' || c == 'a' || c == 'A') return mr::yes;
+    if (c == 'n' || c == 'N') return mr::no;
+    if (cancel && (c == 'c' || c == 'C')) return mr::cancel;
+    return reply.empty() ? fallback : mr::no;
 }
 
 void TerminalUi::interrupt()
@@ -78,9 +90,9 @@ void TerminalUi::interrupt()
     if (abort_) abort_();
 }
 
-int TerminalUi::show_message(const QString& text, int buttons)
+int TerminalUi::show_message(const QString& text, int buttons, int default_result)
 {
-    if (buttons & btn::yes) return confirm(text) ? mr::yes : mr::no;
+    if (buttons & btn::yes) return ask(text, buttons & btn::cancel, default_result);
     const QString line = one_line(text);
     print(line);
     return (buttons & btn::ok) || buttons == 0 ? mr::ok : mr::cancel;

@@ -28,8 +28,12 @@ public:
     // err receives messages, questions and the bar; bar draws the bar.
     TerminalUi(Answers answers, bool bar, std::function<void()> abort, std::FILE* err = stderr);
 
-    // Asks a Yes/No question by the answering rule; true for Yes.
-    bool confirm(const QString& question);
+    // Asks a question by the answering rule: --yes answers Yes, nobody to
+    // ask answers No; on a terminal an empty reply takes default_result
+    // (mr::yes, mr::cancel where cancel may answer, else No). Returns mr::*.
+    int ask(const QString& question, bool cancel = false, int default_result = mr::no);
+    // A Yes/No question with No as its default; true for Yes.
+    bool confirm(const QString& question) { return ask(question) == mr::yes; }
     // Answers of input boxes by caption (the count of the newest records).
     void preset_input(const QString& caption, const QString& answer) { inputs_[caption] = answer; }
 
@@ -42,7 +46,7 @@ public:
     // One line for the terminal: line breaks become blanks, blanks are merged.
     static QString one_line(const QString& text);
 
-    int show_message(const QString& text, int buttons) override;
+    int show_message(const QString& text, int buttons, int default_result = 0) override;
     void plain_message(const QString& text) override;
     std::optional<QString> input_box(const QString& caption, const QString& prompt,
                                      const QString& value) override;

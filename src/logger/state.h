@@ -25,7 +25,8 @@ struct Status {
     int record_pointer = -1;    // -1 = none or invalid
     int start_delay = 0;        // minutes
     int battery = 0;            // raw
-    float corr1 = 0, corr2 = 0; // sensor corrections, degrees C
+    float corr1 = 0, corr2 = 0; // sensor corrections, degrees C, as the readings add them
+    float offset2 = 0;          // byte 23 as the second sensor's offset (99, 105, 108, 131), degrees C
     int interval = 0;           // raw interval byte
     int change_threshold = 0;   // raw byte 19 (old format: 16-bit raw)
     bool rollover = false;

@@ -306,6 +306,9 @@ StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in)
 
     s.corr1 = correction_value(reply[22]);
     s.corr2 = (type == 99 || type == 105 || type == 108) ? correction_value(reply[23]) : 0.0f;
+    // Type 131 corrects its second sensor itself, yet takes and reports the offset.
+    s.offset2 =
+        (type == 99 || type == 105 || type == 108 || type == 131) ? correction_value(reply[23]) : 0.0f;
 
     if (type == 101) {
         const Designed d{in.lang};
@@ -343,12 +346,24 @@ StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in)
     } else {
         v.PANdelay.text = QString();
     }
+    v.Panel3.text = mission_start_text(s, type, d.ident.ring_size);
+    v.Panel3.hint = hint_text(Designed{in.lang}.own("HINT91"));
 
     s.battery = reply[15];
     show_battery(v, *row, s.battery, in.diagnostic, in.lang);
 
     d.recognised = true;
     return d;
+}
+
+QString mission_start_text(const Status& s, std::uint16_t type, int ring_size)
+{
+    if (!s.mission_on || s.start_delay != 0 || s.change_threshold != 0 || !s.logger_time.isValid()) return {};
+    if (s.record_pointer < 0 || s.record_pointer > ring_size || s.interval < 1) return {};
+    // Type 132 counts intervals above 60 as seconds.
+    const qint64 step = type == 132 && s.interval > 60 ? s.interval - 60 : 60LL * s.interval;
+    const QDateTime start = s.logger_time.addSecs(-step * s.record_pointer);
+    return start.toString(QStringLiteral("d.M.yyyy hh:mm"));
 }
 
 std::optional<QString> decode_name_block(ByteView reply)

@@ -64,6 +64,13 @@ StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in);
 // leaves undefined stay distinct (see from_cp1250_distinct).
 std::optional<QString> decode_name_block(ByteView reply);
 
+// "Začala:" (Panel3), "d.M.yyyy hh:mm": the status holds no start time, so
+// it is worked out as the logger's clock less one interval per record below
+// the pointer, for a running mission that records every interval (no start
+// delay left, no change threshold); empty otherwise. Recording only above
+// or below a limit, or a memory that wrapped, make the real start earlier.
+QString mission_start_text(const Status& s, std::uint16_t type, int ring_size);
+
 // The logger date-time text of PanTime: short date, a blank, "hh:mm:ss".
 QString logger_time_text(const QDateTime& t);
 

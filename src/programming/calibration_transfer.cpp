@@ -115,6 +115,10 @@ bool send_analog_text_block(Global& g, const std::array<QString, 3>& texts)
 
 bool send_wind_text(Global& g, int index, const QString& text)
 {
+    if (!coefficient_text(text)) {
+        say(g, g.lang.mess(149).arg(index).arg(text));
+        return false;
+    }
     g.link.show_progress(QString());
     if (!send_coefficient_text(g, index, text)) {
         say(g, text_failure(g, index));

@@ -48,11 +48,13 @@ bool setup_step(Global& g, std::uint8_t command, std::uint8_t parameter);
 bool send_coefficient_text(Global& g, int index, const QString& text);
 
 // The analog text block: the three texts as coefficients 0, 1, 2, then the
-// end of the series (198, 1), inside the progress window. Stops at the first
-// failed exchange and says which coefficient is partly written.
+// end of the series (198, 1), inside the progress window. Nothing goes out
+// unless every text can (coefficient_text); stops at the first failed
+// exchange and says which coefficient is partly written.
 bool send_analog_text_block(Global& g, const std::array<QString, 3>& texts);
 // One wind coefficient as text (no end of series), inside the progress
-// window; a failure is said.
+// window; a text that cannot go is refused before any frame, a failure is
+// said.
 bool send_wind_text(Global& g, int index, const QString& text);
 
 // Stores value in memory cell cell: select (16), then store (17), each

@@ -44,6 +44,10 @@ bool humidity_model(std::uint16_t type)
 {
     return one_of(type, {100, 106, 133});
 }
+bool takes_offset(std::uint16_t type)
+{
+    return one_of(type, {85, 86, 87, 88, 89, 92, 94, 95, 96, 97, 99, 101, 103, 108, 128, 129, 130, 131, 132});
+}
 bool takes_second_offset(std::uint16_t type)
 {
     return type == 108 || type == 131;
@@ -57,7 +61,7 @@ LoggerSetupValues setup_values(std::uint16_t type, const Coefficients& c, const 
 {
     LoggerSetupValues v;
     v.t1 = format_number("%4.1f", s.corr1);
-    v.t2 = format_number("%4.1f", s.corr2);
+    v.t2 = format_number("%4.1f", s.offset2);
     if (humidity_model(type)) {
         // The status carries the humidity cells: CAL0 and CAL1 as the trim's
         // F0 and S, the humidity offset cell as the stored byte T (2h, or
@@ -126,7 +130,7 @@ std::optional<DeviceSettings> parse_device_settings(std::uint16_t type, const Se
     if (type == 105) {
         offset(f.coef[0], shown.coef[0], s.offset1, false);
         offset(f.coef[1], shown.coef[1], s.offset2, false);
-    } else if (type != 107 && type != 111) {
+    } else if (takes_offset(type)) {
         offset(f.temp_offset, shown.temp_offset, s.offset1, true);
     }
     if (takes_second_offset(type)) offset(f.offset2, shown.offset2, s.offset2, true);

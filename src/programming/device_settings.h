@@ -21,6 +21,7 @@ bool takes_analog_block(std::uint16_t type);   // A0..A2 as a float block
 bool takes_battery_low(std::uint16_t type);    // command 14
 bool takes_measure_length(std::uint16_t type); // command 15
 bool humidity_model(std::uint16_t type);       // memory cells 32..44
+bool takes_offset(std::uint16_t type);         // EDtempoff: sensor 1 (130: current, 132: level)
 bool takes_second_offset(std::uint16_t type);  // edposunT2 (108, 131)
 bool takes_lcd_texts(std::uint16_t type);      // "LCD CALS": the coefficients as texts
 
@@ -31,7 +32,7 @@ struct LoggerSetupValues {
     // humidity offset as the logger holds it (half per cent steps) and
     // (133) the air pressure offset.
     std::array<QString, 4> coef;
-    QString t1, t2;             // corrections 1 and 2, "%4.1f"
+    QString t1, t2;             // the offsets of sensors 1 and 2 (status bytes 22, 23), "%4.1f"
     bool celsius = true;        // temperature notation (100, 106)
     std::array<QString, 4> pwm; // current-output PWM values (106)
     QString temp4, temp20;      // temperatures of 4 mA and 20 mA (106)

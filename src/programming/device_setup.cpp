@@ -226,10 +226,11 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
         }
         if (s.battery_low && !battery_low(*s.battery_low, QStringLiteral("BAT LO setup..."))) return false;
         return true;
+    } else if (type != 55) { // to the old-format logger command 38 sets the month
+        // The models with a second offset took the first one above: it goes once.
+        ui.progress_log(QStringLiteral("Temp offset..."));
+        if (!offset(k_offset1, code1, L.label(137))) return false;
     }
-
-    ui.progress_log(QStringLiteral("Temp offset..."));
-    if (!offset(k_offset1, code1, L.label(137))) return false;
 
     if (s.new_battery) {
         ui.progress_log(QStringLiteral("New batt ..."));
@@ -426,7 +427,8 @@ void DeviceSetup::align_pointer()
         ui.show_message(g_.lang.mess(138), btn::ok);
         return;
     }
-    if (ui.show_message(g_.lang.mess(139), btn::yes | btn::no) != mr::yes) return;
+    // The records not fetched yet would count as fetched: Enter keeps the mark.
+    if (ui.show_message(g_.lang.mess(139), btn::yes | btn::no, mr::no) != mr::yes) return;
     if (!MarkStore().write_mark(g_.status.mission_name, g_.status.record_pointer)) {
         ui.show_message(g_.lang.mess(140), btn::ok);
         return;

@@ -32,6 +32,14 @@ float logger_polynomial(const Coefficients& c, float k)
     return c.a0 + c.a1 * k + c.a2 * k * k;
 }
 
+// The first control character of text: C0 (line breaks and tab included), DEL or C1.
+std::optional<char32_t> first_control(const QString& text)
+{
+    for (const char32_t c : text.toUcs4())
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return c;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<double> to_number(const QString& text)
@@ -53,6 +61,21 @@ std::optional<int> to_integer(const QString& text)
 QString range_text(const Language& lang, const QString& field, int low, int high)
 {
     return lang.mess(122).arg(field).arg(low).arg(high);
+}
+
+QString text_refusal(const Language& lang, const QString& field, const QString& text)
+{
+    const auto code = [](char32_t c) {
+        return QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    };
+    if (const auto c = first_control(text)) return lang.mess(170).arg(field, code(*c));
+    if (const auto c = first_outside_cp1250(text)) {
+        // U+FFFD stands for bytes that were no text at all; it has nothing to show.
+        const QString shown =
+            *c == 0xFFFD ? QString() : QStringLiteral(" '%1'").arg(QString::fromUcs4(&*c, 1));
+        return lang.mess(171).arg(field, code(*c) + shown);
+    }
+    return {};
 }
 
 QString not_a_number(const Language& lang, const QString& field, const QString& text)
@@ -162,8 +185,8 @@ std::array<std::uint8_t, 5> flow_constant_bytes(int a, int b, int conversion)
 
 std::optional<QByteArray> coefficient_text(const QString& text)
 {
-    QString t = text.trimmed();
-    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    const QString t = text.trimmed();
+    if (!to_number(t) || first_control(t) || first_outside_cp1250(t)) return std::nullopt;
     auto bytes = to_cp1250(t);
     if (bytes) bytes->append('\0');
     return bytes;

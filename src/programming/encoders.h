@@ -44,6 +44,11 @@ std::optional<int> to_integer(const QString& text);
 // <low>..<high>") and MESS123 ("<field>: '<text>' nie je číslo") of lang.
 QString range_text(const Language& lang, const QString& field, int low, int high);
 QString not_a_number(const Language& lang, const QString& field, const QString& text);
+// Why text cannot go into a logger or a record file as field: MESS170 for
+// a control character (a line break or tab included), MESS171 for one that
+// code page 1250 has no byte for, each naming the field and the character;
+// empty when every character can go.
+QString text_refusal(const Language& lang, const QString& field, const QString& text);
 
 // ---- Record-on-change gradient and limits ----
 
@@ -95,9 +100,9 @@ std::vector<std::uint8_t> float_bytes(std::span<const float> values);
 // Flow constants A, B (0..65535) and the conversion type: A low, A high,
 // B low, B high, type.
 std::array<std::uint8_t, 5> flow_constant_bytes(int a, int b, int conversion);
-// The characters of a coefficient text and the closing zero. A decimal comma
-// goes out as a point, the way the logger reads numbers. nullopt when the
-// text cannot be converted to the logger's code page.
+// The characters of a coefficient text as typed (without the blanks around
+// it), then the closing zero. nullopt when the text is no number or cannot
+// go to the logger (see text_refusal).
 std::optional<QByteArray> coefficient_text(const QString& text);
 
 inline constexpr int humidity_offset_limit = 50;  // -50..50

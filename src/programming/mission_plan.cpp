@@ -23,6 +23,7 @@ bool takes_limits(std::uint16_t type)
 
 IntervalRange interval_range(std::uint16_t type)
 {
+    if (type == 0) return {0, 255}; // what some model takes; the model's own range follows
     if (type == 55) return {0, 99};
     if (type == 132) return {1, 60};
     return {1, 255};
@@ -37,6 +38,18 @@ std::optional<MissionPlan> parse_mission(const MissionForm& f, std::uint16_t typ
     };
     MissionPlan p;
     p.type = type;
+    // Every text goes into the logger or the record file's header: none may
+    // break a line there or stand for another character.
+    const auto field = [&](int label) {
+        return capitalized(lang.label(label)).remove(QLatin1Char(':')).trimmed();
+    };
+    const std::pair<QString, const QString&> texts[] = {
+        {field(188), f.name},         {field(173), f.remark},       {field(183), f.period},
+        {field(184), f.gradient},     {field(189), f.pointer},      {field(54), f.flow_state},
+        {field(55), f.flow_constant}, {field(56), f.flow_gradient}, {field(57), f.belsa_gradient},
+        {field(58), f.belsa_total}};
+    for (const auto& [what, text] : texts)
+        if (const QString why = text_refusal(lang, what, text); !why.isEmpty()) return refuse(why);
     // One name for the logger, the record file, its header and the download mark.
     p.name = f.name.trimmed();
     if (p.name.isEmpty()) return refuse(lang.mess(116));
@@ -58,8 +71,8 @@ std::optional<MissionPlan> parse_mission(const MissionForm& f, std::uint16_t typ
     if (type == 102) {
         if (!to_number(f.flow_state)) return refuse(lang.mess(119));
         if (!to_number(f.flow_constant)) return refuse(lang.mess(120));
-        p.status_text = f.flow_state;
-        p.constant_text = f.flow_constant;
+        p.status_text = f.flow_state.trimmed();
+        p.constant_text = f.flow_constant.trimmed();
     }
 
     const auto period = to_integer(f.period);
@@ -82,8 +95,10 @@ std::optional<MissionPlan> parse_mission(const MissionForm& f, std::uint16_t typ
         if (!g) return refuse(not_a_number(lang, lang.label(118), f.belsa_gradient));
         if (*g < 0) return refuse(lang.mess(23));
         p.gradient = *g;
+        p.gradient_text = f.belsa_gradient; // the header names the change the logger got
         p.averaging = f.averaging;
-        p.status_text = f.belsa_total;
+        if (!to_number(f.belsa_total)) return refuse(not_a_number(lang, field(58), f.belsa_total));
+        p.status_text = f.belsa_total.trimmed();
     }
     if (takes_limits(type)) {
         p.lower = f.lower;
@@ -109,7 +124,8 @@ std::optional<MissionPlan> parse_mission(const MissionForm& f, std::uint16_t typ
     }
     p.rollover = f.rollover;
     if (f.delayed) {
-        const QDateTime start(f.start_date, QTime(f.start_time.hour(), f.start_time.minute()));
+        // The logger's clock knows no time zone: a wall-clock time, valid in a spring-forward gap too.
+        const QDateTime start(f.start_date, QTime(f.start_time.hour(), f.start_time.minute()), Qt::UTC);
         if (!start.isValid()) return refuse(lang.mess(24));
         p.start = start;
     }

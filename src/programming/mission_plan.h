@@ -56,7 +56,7 @@ struct MissionPlan {
     std::optional<int> pointer; // an explicit record pointer (EDptr shown), 0..ring size
     bool clear_pointer = true;
     bool rollover = true;
-    std::optional<QDateTime> start; // a delayed start, whole minutes
+    std::optional<QDateTime> start; // a delayed start, whole minutes, as the logger's wall clock (UTC-tagged)
     bool averaging = true;          // type 130
     // The record file's "STATUS:" and "CONST:" lines (102: both; 130: STATUS).
     QString status_text, constant_text;

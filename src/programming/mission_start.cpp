@@ -8,11 +8,13 @@
 #include "logger/live.h"
 #include "logger/program_state.h"
 #include "logger/record_handoff.h"
+#include "logger/ring.h"
 #include "programming/encoders.h"
 #include "records/marks.h"
 #include "records/record_file.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace vx
 {
@@ -42,6 +44,8 @@ QDateTime whole_minutes(QDateTime t)
 
 // The minutes the logger waits, counted from its clock (whole minutes) to
 // start, less one; nullopt when start is not at least a minute ahead.
+// Before the first frame a start needs delay 1 or more: the logger's clock
+// then cannot reach it before the delay frames go out, a few seconds later.
 std::optional<int> start_delay(const QDateTime& logger_now, const QDateTime& start)
 {
     const qint64 ms = wall_msecs(whole_minutes(logger_now), start);
@@ -56,7 +60,24 @@ QString number(int n)
     return QString::number(n);
 }
 
+// The status request the model answers: the old-format logger only the poll's.
+std::uint8_t status_parameter(std::uint16_t type)
+{
+    return type == 55 ? param::status_poll : param::status_start;
+}
+
 } // namespace
+
+int records_not_downloaded(const Global& g)
+{
+    const int ring = g.ident.ring_size;
+    const int pointer = g.status.record_pointer;
+    if (g.ident.type_code == 55 || pointer < 0 || pointer > ring) return 0;
+    const int mark = MarkStore().read_mark(g.status.mission_name);
+    // Without a mark nothing of this mission was ever fetched here.
+    if (mark < 0 || mark > ring) return ring_position(pointer, ring);
+    return count_new_records(mark, pointer, ring);
+}
 
 // The plan in the bytes the attached logger takes, computed from what it
 // reported just before the first frame.
@@ -91,6 +112,13 @@ QString MissionStart::label(int n) const
     return g_.lang.label(n);
 }
 
+QString MissionStart::what_stays() const
+{
+    QString text;
+    if (mark_set_) text = mess(81).arg(*mark_set_).arg(mark_name_) + QLatin1Char('\n');
+    return text + mess(82);
+}
+
 MissionStart::Result MissionStart::refuse(const QString& text)
 {
     if (g_.ui) {
@@ -105,15 +133,16 @@ MissionStart::Result MissionStart::fail(const QString& step, const QString& note
     failed_step_ = step;
     // The windows show what the logger holds now, not what was meant for it
     // (after the echo of an unanswered last try has come and gone).
-    if (!g_.link.comm_abort) {
+    // Cancel (or Ctrl+C) stopped it, not the logger.
+    const bool interrupted = g_.link.comm_abort;
+    if (!interrupted) {
         g_.link.delay(straggler_ms);
-        read_logger_status(g_, param::status_start, hooks_.decode_status);
+        read_logger_status(g_, status_parameter(type_), hooks_.decode_status);
     }
-    QString text = mess(28) + QStringLiteral("\n\n") + mess(79) + step + QLatin1Char('\n') + mess(80) +
-                   taken_text(g_.lang, taken_);
+    QString text = mess(interrupted ? 203 : 28) + QStringLiteral("\n\n") + mess(79) + step +
+                   QLatin1Char('\n') + mess(80) + taken_text(g_.lang, taken_);
     if (!note.isEmpty()) text += QLatin1Char('\n') + note;
-    if (pointer_set_) text += QLatin1Char('\n') + mess(81).arg(*pointer_set_);
-    text += QLatin1Char('\n') + mess(82);
+    text += QLatin1Char('\n') + what_stays();
     if (g_.ui) {
         g_.ui->progress_hide();
         g_.ui->show_message(text, btn::ok);
@@ -159,7 +188,7 @@ std::optional<MissionStart::Encoded> MissionStart::encode(const MissionPlan& p)
     }
     if (p.start) {
         const auto delay = start_delay(g_.status.logger_time, *p.start);
-        if (!delay) {
+        if (!delay || *delay < 1) {
             refuse(mess(24) + QLatin1Char('\n') +
                    mess(84).arg(
                        whole_minutes(g_.status.logger_time).toString(QStringLiteral("d.M.yyyy hh:mm"))));
@@ -180,12 +209,14 @@ MissionStart::Result MissionStart::run(const MissionPlan& p)
     failed_step_.clear();
     differences_.clear();
     taken_.clear();
-    pointer_set_.reset();
+    mark_set_.reset();
+    stored_ = true;
     if (!g_.ui) return Result::refused;
     UiPort& ui = *g_.ui;
     if (hooks_.show_status) hooks_.show_status(QString());
     const std::uint16_t type = g_.ident.type_code;
     const std::uint16_t serial = g_.status.serial;
+    type_ = type;
     if (p.type != type) return refuse(mess(85));
 
     const QString path = database_path(g_, p.name);
@@ -193,13 +224,27 @@ MissionStart::Result MissionStart::run(const MissionPlan& p)
     if (QFileInfo::exists(path)) {
         ExistingFile how = existing_file_;
         if (how == ExistingFile::ask) {
-            const int answer = ui.show_message(mess(31), btn::yes | btn::no | btn::cancel);
+            // Enter keeps the file: the new records go below the old ones.
+            const int answer = ui.show_message(mess(31), btn::yes | btn::no | btn::cancel, mr::no);
             if (answer != mr::yes && answer != mr::no) return Result::declined;
             how = answer == mr::yes ? ExistingFile::replace : ExistingFile::append;
         }
         new_header_ = how == ExistingFile::replace; // appended records go below the old ones
     }
-    if (ui.show_message(mess(32), btn::yes | btn::no) != mr::yes) return Result::declined;
+    // Records the logger holds that this computer has not: fetched first, or named in the warning.
+    int pending = records_not_downloaded(g_);
+    while (pending > 0 && hooks_.download_new) {
+        const int answer = ui.show_message(mess(172).arg(pending).arg(g_.status.mission_name),
+                                           btn::yes | btn::no | btn::cancel, mr::yes);
+        if (answer == mr::no) break;
+        if (answer != mr::yes) return Result::declined;
+        hooks_.download_new();
+        const int left = records_not_downloaded(g_);
+        if (left >= pending) break; // the download got nothing: the warning names what is left
+        pending = left;
+    }
+    if (ui.show_message(erase_warning(pending), btn::yes | btn::no, mr::no) != mr::yes)
+        return Result::declined;
 
     g_.link.show_progress(g_.lang.capt(31));
     ui.progress_label(QStringLiteral("MISSION flag"));
@@ -208,7 +253,7 @@ MissionStart::Result MissionStart::run(const MissionPlan& p)
     ui.progress_clear_log();
     // The logger as it is now: still the one the mission was prepared for, its clock and coefficients.
     ui.progress_log(mess(37));
-    if (!read_logger_status(g_, param::status_start, hooks_.decode_status)) {
+    if (!read_logger_status(g_, status_parameter(type), hooks_.decode_status)) {
         if (g_.link.comm_abort) return refuse(mess(86));
         return refuse(mess(3));
     }
@@ -219,8 +264,7 @@ MissionStart::Result MissionStart::run(const MissionPlan& p)
 
     const Result r = type == 55 ? run_old_format(p, *e) : run_current(p, *e);
     ui.progress_hide();
-    if (r == Result::started || r == Result::sent_old)
-        write_file_and_mark(p, e->pointer, r == Result::started);
+    if (r == Result::started || r == Result::sent_old) write_file(p);
     return r;
 }
 
@@ -300,8 +344,9 @@ MissionStart::Result MissionStart::run_current(const MissionPlan& p, Encoded& e)
             return fail(step, mess(90));
         ui.progress_position(80);
         sent.pointer = e.pointer;
-        pointer_set_ = e.pointer;
     }
+    // From here on the logger records under the new name from this pointer: the mark follows it at once.
+    write_mark(p.name, e.pointer);
 
     // Limits and conditions: each acknowledged, or the start has failed.
     // Each limit is followed by a pause; the averaging flag of 130 is preceded by it.
@@ -402,7 +447,7 @@ MissionStart::Result MissionStart::verify(const Sent& s)
 {
     UiPort& ui = *g_.ui;
     ui.progress_label(mess(97));
-    const auto reply = read_logger_status(g_, param::status_start, hooks_.decode_status);
+    const auto reply = read_logger_status(g_, status_parameter(s.type), hooks_.decode_status);
     if (!reply) return fail(label(194));
     const HeldSettings h = held_settings(view(*reply), g_.status, g_.coef);
     std::optional<QString> name;
@@ -438,23 +483,41 @@ MissionStart::Result MissionStart::verify(const Sent& s)
     if (!d.empty()) {
         failed_step_ = label(193);
         ui.progress_hide();
-        ui.show_message(differences_text(g_.lang, mess(98), d, mess(82)), btn::ok);
+        ui.show_message(differences_text(g_.lang, mess(98), d, what_stays()), btn::ok);
         return Result::failed;
     }
     return Result::started;
 }
 
-void MissionStart::write_file_and_mark(const MissionPlan& p, int pointer, bool mark)
+QString MissionStart::erase_warning(int pending) const
+{
+    QString text = mess(32);
+    if (pending <= 0) return text;
+    // The count goes above the question that closes the warning, after a blank line as it has.
+    static const QRegularExpression blank(QStringLiteral("\r?\n\r?\n"));
+    const QString line = mess(173).arg(pending).arg(g_.status.mission_name);
+    QRegularExpressionMatch m;
+    const qsizetype at = text.lastIndexOf(blank, -1, &m);
+    return at < 0 ? text + QStringLiteral("\r\n\r\n") + line : text.insert(at, m.captured() + line);
+}
+
+void MissionStart::write_mark(const QString& name, int pointer)
+{
+    if (MarkStore().write_mark(name, pointer)) {
+        mark_set_ = pointer;
+        mark_name_ = name;
+        return;
+    }
+    stored_ = false;
+    g_.ui->show_message(mess(99).arg(name), btn::ok);
+}
+
+void MissionStart::write_file(const MissionPlan& p)
 {
     UiPort& ui = *g_.ui;
-    stored_ = true;
     // The clock notes live beside the marks: a store that refused the mark
     // would only repeat its message.
-    const bool mark_stored = !mark || MarkStore().write_mark(p.name, pointer);
-    if (!mark_stored) {
-        stored_ = false;
-        ui.show_message(mess(99).arg(p.name), btn::ok);
-    }
+    const bool mark_stored = stored_;
     if (new_header_) {
         RecordFileHeader h;
         h.type_code = g_.ident.type_code;

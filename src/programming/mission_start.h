@@ -6,7 +6,7 @@
 // Wire order (current models), every setting acknowledged (command k + 32
 // or the command itself, at most seven frames each):
 //   10 2 (status: the logger, its clock and coefficients, before anything
-//   changes; up to four tries 500 ms apart),
+//   changes; up to four tries 500 ms apart; asked after the questions),
 //   37 1 (recording on), 36 rollover, 34 interval, 35 gradient code,
 //   10 2 (the logger clock again, for the start delay),
 //   29 / 30 start delay low / high byte,
@@ -16,16 +16,22 @@
 //   upper (signed bytes); 103, 129: 77..80 raw-count limits; 130: 39
 //   averaging; 131: 40 lower, 41 upper;
 //   then the read-back: 10 2 and the name block (13 1).
-// Old-format logger (type 55): 10 2, then frames without acknowledgement,
-// 200 ms apart: 11 159 (its calibration answer, only for a gradient above
-// 0), 32 the interval, 100 / 101 the gradient quotient high / low byte; then
-// 10 2 to read back interval and quotient.
+// Old-format logger (type 55), which answers only the poll's status request:
+// 10 160, then frames without acknowledgement, 200 ms apart: 11 159 (its
+// calibration answer, only for a gradient above 0; read before the first
+// setting, so that a gradient it cannot take changes nothing), 32 the
+// interval, 100 / 101 the gradient quotient high / low byte; then 10 160 to
+// read back interval and quotient.
 //
 // Every value is checked before the first frame that changes the logger,
-// the delayed start against the logger clock just read. A step the logger
-// does not acknowledge ends the start with a message naming the step and
-// what the logger has taken; the record file and the mark change only when
-// the logger took the whole mission and reads it back as sent.
+// the delayed start against the logger clock just read: it must lie at
+// least two minutes ahead, so that the clock cannot reach it before the
+// delay frames go out. A step the logger does not acknowledge ends the start
+// with a message naming the step and what the logger has taken. The mission's
+// download mark follows the logger's record pointer as soon as the pointer
+// step is through (the logger records under the new name from there); the
+// record file header is written only when the logger took the whole mission
+// and reads it back as sent.
 #include "programming/logger_readback.h"
 #include "programming/mission_plan.h"
 
@@ -38,6 +44,13 @@ namespace vx
 {
 
 struct Global;
+
+// Records of the mission the logger holds now that this computer has not
+// fetched: from the mission's download mark up to the logger's record
+// pointer, across the end of the ring; without a mark every position below
+// the pointer. 0 for the old-format logger (it streams its records and
+// keeps their mark itself) and for a pointer that is not known.
+int records_not_downloaded(const Global& g);
 
 class MissionStart
 {
@@ -65,6 +78,11 @@ public:
         std::function<void()> refresh_database = {};
         // The status bar's text: the verification text ("Overené"), or empty.
         std::function<void(const QString&)> show_status = {};
+        // Fetches the new records of the logger's mission ("Prenos") and
+        // returns when it has ended. With it, records not downloaded yet are
+        // offered for download before the erase warning; without it (the
+        // command line) the warning only names them.
+        std::function<void()> download_new = {};
     };
 
     MissionStart(Global& g, Hooks hooks);
@@ -74,8 +92,9 @@ public:
     // with g.ident.type_code).
     Result run(const MissionPlan& plan);
 
-    // False when the last run started the mission but its download mark or
-    // record file header could not be written (the user was told).
+    // False when the last run could not write the download mark it owed the
+    // logger's pointer, or the record file header of a started mission (the
+    // user was told).
     bool stored() const { return stored_; }
     // The step that failed in the last run, as shown to the user.
     QString failed_step() const { return failed_step_; }
@@ -92,7 +111,14 @@ private:
     bool send(std::uint8_t command, std::uint8_t parameter, const QString& taken);
     Result fail(const QString& step, const QString& note = {});
     Result refuse(const QString& text);
-    void write_file_and_mark(const MissionPlan& plan, int pointer, bool mark);
+    // MESS32, with the count of records not downloaded above its question.
+    QString erase_warning(int pending) const;
+    // Stores the mission's mark; says so when the store refuses it.
+    void write_mark(const QString& name, int pointer);
+    // The record file header of a mission that was taken and read back.
+    void write_file(const MissionPlan& plan);
+    // What a failed start leaves on this computer: the mark when it moved, the file.
+    QString what_stays() const;
     QString mess(int n) const;
     QString label(int n) const;
 
@@ -100,8 +126,10 @@ private:
     Hooks hooks_;
     ExistingFile existing_file_ = ExistingFile::ask;
     bool new_header_ = true;
-    QStringList taken_;              // what the logger acknowledged in this run
-    std::optional<int> pointer_set_; // the record pointer the logger took in this run
+    std::uint16_t type_ = 0;      // the model of this run
+    QStringList taken_;           // what the logger acknowledged in this run
+    std::optional<int> mark_set_; // the mark stored in this run
+    QString mark_name_;           // under this mission name
     QString failed_step_;
     bool stored_ = true;
     std::vector<Difference> differences_;

@@ -260,8 +260,15 @@ TEST(SetupDialog, PreparedPerModelAsTheLoggerHoldsIt)
         {131,
          {},
          [](Tfrmsetup& d) {
-             EXPECT_FALSE(d.EDtempoff->isEnabled());        // no correction field on this model
-             EXPECT_FALSE(d.EDA0->isEnabledTo(d.groupcal)); // takes no coefficients
+             EXPECT_TRUE(d.EDtempoff->isEnabled() && !d.chkbat->isEnabled()); // T1 goes with every send
+             EXPECT_FALSE(d.EDA0->isEnabledTo(d.groupcal));                   // takes no coefficients
+         }},
+        // The level's offset, with its caption and hint.
+        {132,
+         {},
+         [&](Tfrmsetup& d) {
+             EXPECT_TRUE(d.EDtempoff->isEnabled() && d.Label1->text() == s.g.lang.label(68));
+             EXPECT_EQ(d.EDtempoff->toolTip(), s.g.lang.hint(73));
          }},
         {100, [](vx::Coefficients& c) { c.kept[0] = 133; },
          [](Tfrmsetup& d) {
@@ -345,11 +352,11 @@ TEST(StartMissionDialog, PreparedPerModel)
     for (int type : {85, 101, 132}) {
         SCOPED_TRACE(type);
         s.g.ident.type_code = static_cast<std::uint16_t>(type);
-        s.g.status.mission_name = QString("M%1").arg(type);
+        s.g.status.mission_name = "M";
         dlg.show();
         EXPECT_EQ(dlg.chkLo->isEnabled(), type == 101);
-        EXPECT_EQ(dlg.EDname->text(), QString("M%1").arg(type));
-        EXPECT_TRUE(dlg.BTok->isEnabled()); // the name fill counts as a change
+        EXPECT_EQ(dlg.EDname->text(), QString("M"));
+        EXPECT_TRUE(dlg.BTok->isEnabled()); // opened again with the logger's own name: a valid start
         if (type == 132) {
             dlg.chksynchro->click();
             EXPECT_EQ(dlg.Label5->text(), QString("Sek"));

@@ -16,7 +16,8 @@ namespace
 {
 
 // Runs check() once the window is up, then presses the button (or closes the window).
-int run(Tfmess& w, const QString& text, int buttons, QPushButton* press, const std::function<void()>& check)
+int run(Tfmess& w, const QString& text, int buttons, int default_result, QPushButton* press,
+        const std::function<void()>& check)
 {
     QTimer::singleShot(0, &w, [&w, press, check] {
         check();
@@ -25,7 +26,7 @@ int run(Tfmess& w, const QString& text, int buttons, QPushButton* press, const s
         else
             w.close();
     });
-    return w.show_message(text, buttons);
+    return w.show_message(text, buttons, default_result);
 }
 
 QStringList visible_buttons(const Tfmess& w)
@@ -40,28 +41,34 @@ QStringList visible_buttons(const Tfmess& w)
 
 TEST(MessageWindow, ShowsExactlyTheButtonsOfTheSetAndReturnsTheirResults)
 {
+    const int ync = btn::yes | btn::no | btn::cancel;
     const struct {
         int buttons;
         QPushButton* Tfmess::*press; // nullptr: the window is closed
         int result;
         QStringList shown;
+        QString enter; // the button Enter presses: the first of OK, Yes, Cancel, No, or the one named
+        int default_result = 0; // the one named
     } cases[] = {
-        {btn::yes | btn::no, &Tfmess::btYes, mr::yes, {"btYes", "btNo"}},
-        {btn::yes | btn::no, &Tfmess::btNo, mr::no, {"btYes", "btNo"}},
-        {btn::ok, &Tfmess::btOK, mr::ok, {"btOK"}}, // the previous set does not linger
-        {btn::yes | btn::no | btn::cancel, &Tfmess::btCancel, mr::cancel, {"btCancel", "btYes", "btNo"}},
-        {btn::ok, nullptr, mr::cancel, {"btOK"}}};
+        {btn::yes | btn::no, &Tfmess::btYes, mr::yes, {"btYes", "btNo"}, "btYes"},
+        {btn::yes | btn::no, &Tfmess::btNo, mr::no, {"btYes", "btNo"}, "btNo", mr::no}, // the safe answer
+        {btn::ok, &Tfmess::btOK, mr::ok, {"btOK"}, "btOK", mr::no}, // the previous set does not linger
+        {ync, &Tfmess::btCancel, mr::cancel, {"btCancel", "btYes", "btNo"}, "btYes"},
+        {btn::ok, nullptr, mr::cancel, {"btOK"}, "btOK"}};
     Tfmess w;
     for (const auto& c : cases) {
         QStringList seen;
-        QString text;
-        EXPECT_EQ(run(w, "Line one\r\nLine two", c.buttons, c.press ? w.*c.press : nullptr,
+        QString text, enter;
+        EXPECT_EQ(run(w, "Line one\r\nLine two", c.buttons, c.default_result, c.press ? w.*c.press : nullptr,
                       [&] {
                           seen = visible_buttons(w);
                           text = w.Memo1->toPlainText();
+                          for (const QPushButton* b : {w.btCancel, w.btOK, w.btYes, w.btNo})
+                              if (b->isDefault()) enter = b->objectName();
                       }),
                   c.result);
         EXPECT_EQ(seen, c.shown);
+        EXPECT_EQ(enter, c.enter);
         EXPECT_EQ(text, "Line one\nLine two");
         EXPECT_FALSE(w.isVisible());
     }

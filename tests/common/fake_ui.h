@@ -22,8 +22,8 @@ public:
     QStringList calls;
 
     // Answers of show_message, taken front first. When the queue is empty:
-    // default_answer if set, else OK where the set has it and No otherwise
-    // (the buttons a user could have pressed).
+    // default_answer if set, else the message's default (what Enter presses),
+    // else OK where the set has it and No otherwise.
     std::deque<int> message_answers;
     std::optional<int> default_answer;
     // Answers of input_box (nullopt = cancelled); cancelled when empty.
@@ -34,6 +34,7 @@ public:
 
     // show_message texts with their button sets and input-box prompts, in order.
     QList<QPair<QString, int>> messages;
+    QList<int> default_results; // the default button of each message (0: none named)
     QStringList prompts;
 
     bool progress_visible = false;
@@ -57,10 +58,13 @@ public:
         return out;
     }
 
-    int show_message(const QString& text, int buttons) override
+    int show_message(const QString& text, int buttons, int default_result = 0) override
     {
         messages.append({text, buttons});
-        int answer = default_answer.value_or((buttons & vx::btn::ok) ? vx::mr::ok : vx::mr::no);
+        default_results.append(default_result);
+        int answer = default_answer.value_or(default_result            ? default_result
+                                             : (buttons & vx::btn::ok) ? vx::mr::ok
+                                                                       : vx::mr::no);
         if (!message_answers.empty()) {
             answer = message_answers.front();
             message_answers.pop_front();

@@ -206,6 +206,11 @@ TEST(StatusDecode, ReadingsAtTheirEdgesAndWithFlags)
         {status_reply(85, 29).u8(6, 0).u8(7, 0).u16(13, 1), &V::PANdelay, "1.3.2024 10:02"},
         {status_reply(85, 29).u8(6, 0).u8(7, 0).u16(13, 32767), &V::PANdelay, "24.3.2024 04:08"},
         {status_reply(85, 29).u16(13, 32768), &V::PANdelay, ""},
+        // "Začala:" from 10:45:30 less pointer 100 x interval; none while the delay runs or on change.
+        {status_reply(85, 29).u8(19, 0), &V::Panel3, "29.2.2024 18:05"},
+        {status_reply(132, 47).u8(19, 0).u8(18, 75), &V::Panel3, "1.3.2024 10:20"},
+        {status_reply(85, 29).u8(19, 0).u16(13, 5), &V::Panel3, ""},
+        {status_reply(85, 29), &V::Panel3, ""},
         // The level logger's interval above 60 is in seconds.
         {status_reply(132, 47).u8(18, 60), &V::PanPeriod, "60"},
         {status_reply(132, 47).u8(18, 61), &V::LBLperiodunit, "sek"},

@@ -4,6 +4,8 @@
 // protocol; what the logger holds afterwards; the record file header and
 // the download mark, written only for a mission read back as sent.
 #include "common/test_state.h"
+#include "logger/download.h"
+#include "logger/fake_host.h"
 #include "programming/mission_start.h"
 #include "records/marks.h"
 #include "records/record_source.h"
@@ -56,8 +58,10 @@ struct Start {
     QString state = {};                      // settings the logger holds afterwards
     QStringList shown = {"---- POZOR ----"}; // starts of the messages shown, in order
     QStringList header = {};                 // the record file's lines, when given
-    int mark = 0;                            // the download mark after a start
+    int mark = 0;                            // the download mark once the logger took the pointer
+    bool mark_kept = false;                  // the logger never took a pointer: the mark stays
     QString partly = {};                     // what the failure says was written only in part
+    QString interrupt_at = {};               // the progress line at which the user cancels
 };
 
 struct Family {
@@ -87,7 +91,25 @@ TEST(MissionPlan, CheckedOnceForTheModel)
          [](MissionForm& f) { f.name = " ZIMA "; },
          {},
          [](const vx::MissionPlan& p) { return p.name == "ZIMA" && p.name_bytes == "ZIMA            "; }},
-        {0, [](MissionForm& f) { f.period = "0"; }, "Perióda: povolený rozsah 1..255"},
+        {85, [](MissionForm& f) { f.period = "0"; }, "Perióda: povolený rozsah 1..255"},
+        {0, [](MissionForm& f) { f.period = "0"; }, {}}, // the command line's check before it knows the model
+        // Texts for the logger and the file's header: one line of code page 1250.
+        {0, [](MissionForm& f) { f.name = "Ω omega"; }, "Názov misie: znak U+03A9 'Ω' sa nedá zapísať"},
+        {0, [](MissionForm& f) { f.name = QString::fromUtf8("A\xff"); }, "Názov misie: znak U+FFFD sa nedá"},
+        {0, [](MissionForm& f) { f.name = "E\x1b[31mF"; }, "Názov misie: riadiaci znak U+001B"},
+        {0, [](MissionForm& f) { f.remark = "x\r\n10:00\t5,0"; }, "Poznámka: riadiaci znak U+000D"},
+        {130, [](MissionForm& f) { f.belsa_total = "5 m3"; }, "Počiatočný stav čítača: '5 m3' nie je číslo"},
+        {130,
+         [](MissionForm& f) { f.belsa_gradient = "1,5"; },
+         {},
+         [](const vx::MissionPlan& p) { return p.gradient == 1.5 && p.gradient_text == "1,5"; }},
+        // The logger's wall clock, also inside the hour the computer's clock skips in spring.
+        {0,
+         [](MissionForm& f) {
+             f.delayed = true, f.start_date = QDate(2024, 3, 31), f.start_time = QTime(2, 30);
+         },
+         {},
+         [](const vx::MissionPlan& p) { return p.start && p.start->time() == QTime(2, 30); }},
         {0, [](MissionForm& f) { f.gradient = "-0,5"; }, "Nedovolená hodnota <Zápis pri zmene>"},
         {132, [](MissionForm& f) { f.period = "61"; }, "Interval zaznamu nemoze byt >60"},
         {132,
@@ -127,43 +149,49 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
            .state = "name=SKLAD123456789A interval=30 gradient=8 mission=1 pointer=0 delay=0",
            .header = {"SKLAD123456789A", "Remark: pozn", "START: 1.3.2024 12:34", "PERIOD: 30",
                       "GRADIENT: 0,5"}},
-          {.label = "a blank after the name: one name for logger, file, header and mark",
-           .name = "ZIMA ",
-           .expected = standard("ZIMA") + read_back,
-           .header = {"ZIMA", "Remark: pozn", "START: 1.3.2024 12:34", "PERIOD: 30", "GRADIENT: 0"}},
-          {.label = "20 gives 255; one minute ahead sends 0; pointer shown, not cleared",
+          {.label = "20 gives 255; two minutes ahead sends 1; pointer shown, not cleared",
            .name = "B85",
            .form =
                [](MissionForm& f) {
                    f.gradient = "20", f.rollover = false, f.delayed = true, f.start_date = QDate(2024, 3, 1);
-                   f.start_time = QTime(10, 1), f.clear_pointer = false, f.pointer_shown = true,
+                   f.start_time = QTime(10, 2), f.clear_pointer = false, f.pointer_shown = true,
                    f.pointer = "123";
                },
-           .expected = head(0, 30, 255) + name_frames("B85") + read_back,
-           .state = "rollover=0 gradient=255 delay=0",
+           .expected = head(0, 30, 255, 1) + name_frames("B85") + read_back,
+           .state = "rollover=0 gradient=255 delay=1",
            .mark = 123},
-          {.label = "start equal to the logger's time: refused before anything changes the logger",
+          {.label = "a minute ahead, which the clock may reach mid-way: refused before anything changes",
            .name = "C85",
            .form =
                [](MissionForm& f) {
-                   f.delayed = true, f.start_date = QDate(2024, 3, 1), f.start_time = QTime(10, 0);
+                   f.delayed = true, f.start_date = QDate(2024, 3, 1), f.start_time = QTime(10, 1);
                },
            .expected = {{10, 2}},
            .result = R::refused,
            .state = "name=B85",
-           .shown = {confirm, "Nie je možné tak odložiť štart"}}}},
+           .shown = {confirm, "Nie je možné tak odložiť štart"},
+           .mark_kept = true},
+          {.label = "cancelled while the name goes out: said as an interruption, not as the logger's fault",
+           .name = "X85",
+           .expected = head(1, 30, 0) + Frames{{48, 'X'}},
+           .result = R::failed,
+           .shown = {confirm, "Štart misie bol prerušený"},
+           .mark_kept = true,
+           .interrupt_at = "Odosielam názov misie..."}}},
         {{"--type", "85", "--drop-acks-of", "48"},
          {{.label = "name never acknowledged: the step and what the logger took",
            .name = "N85",
            .expected = head(1, 30, 0) + Frames(7, {48, 'N'}) + refresh,
            .result = R::failed,
-           .shown = {confirm, not_confirmed}}}},
+           .shown = {confirm, not_confirmed},
+           .mark_kept = true}}},
         {{"--type", "85", "--drop-acks-of", "30"},
          {{.label = "delay high byte never acknowledged: the low byte alone is said",
            .name = "D85",
            .expected = head(1, 30, 0).mid(0, 7) + Frames(7, {30, 0}) + refresh,
            .result = R::failed,
            .shown = {confirm, not_confirmed},
+           .mark_kept = true,
            .partly = "Odklad štartu je zapísaný len čiastočne"}}},
         {{"--type", "85", "--drop-acks-of", "28"},
          {{.label = "pointer high byte never acknowledged: the low byte alone is said",
@@ -171,6 +199,7 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
            .expected = head(1, 30, 0) + name_frames("P85") + Frames{{27, 0}} + Frames(7, {28, 0}) + refresh,
            .result = R::failed,
            .shown = {confirm, not_confirmed},
+           .mark_kept = true,
            .partly = "Ukazovateľ záznamov je nastavený len čiastočne"}}},
         {{"--type", "85", "--ignore", "34"},
          {{.label = "interval acknowledged but not taken: not programmed",
@@ -179,11 +208,6 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
            .result = R::failed,
            .state = "interval=10",
            .shown = {confirm, differs}}}},
-        {{"--type", "99"},
-         {{.label = "psychrometer",
-           .name = "PSY",
-           .form = [](MissionForm& f) { f.gradient = "1.5", f.period = "15"; },
-           .expected = standard("PSY", 15, 24) + read_back}}},
         {{"--type", "101", "--drop-acks-of", "39:7"},
          {{.label = "an unacknowledged limit fails the start",
            .name = "L101",
@@ -211,18 +235,14 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
            .form = [](MissionForm& f) { f.flow_gradient = "12", f.gradient = "12"; },
            .expected = standard("Q107", 30, 12) + read_back,
            .state = "gradient=12"}}},
-        {{"--type", "111", "--coef", "0,0,0,1"},
-         {{.label = "A1 = 0 never leaves the search: 255",
-           .name = "V111",
-           .form = [](MissionForm& f) { f.gradient = "1"; },
-           .expected = standard("V111", 30, 255) + read_back}}},
         {{"--type", "129", "--coef", "0,0.0009765625,0"},
          {{.label = "an upper limit no count reaches is refused, not sent as none",
            .name = "L129",
            .form = [](MissionForm& f) { f.lower = 10, f.upper = 120; },
            .expected = {{10, 2}},
            .result = R::refused,
-           .shown = {confirm, "Horná hranica 120 leží mimo rozsahu snímača"}},
+           .shown = {confirm, "Horná hranica 120 leží mimo rozsahu snímača"},
+           .mark_kept = true},
           {.label = "lower 10 is raw 10241",
            .name = "L129",
            .form = [](MissionForm& f) { f.lower = 10; },
@@ -234,13 +254,13 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
            .expected = standard("B130", 30, 2) + Frames(7, {39, 1}) + refresh,
            .result = R::failed,
            .shown = {confirm, not_confirmed}},
-          {.label = "averaging flag acknowledged",
+          {.label = "averaging flag acknowledged; the header names the change that was sent",
            .name = "B130",
            .form = [](MissionForm& f) { f.belsa_gradient = "10", f.belsa_total = "500"; },
            .expected = standard("B130", 30, 2) + Frames{{39, 1}} + read_back,
            .state = "averaging=1 gradient=2",
            .header = {"B130", "Remark: pozn", "START: 1.3.2024 12:34", "PERIOD: 30", "STATUS: \t500",
-                      "GRADIENT: 0"}}}},
+                      "GRADIENT: 10"}}}},
         {{"--type", "131"},
          {{.label = "both limits unchecked: 127 127",
            .name = "D131",
@@ -253,13 +273,14 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
            .expected = standard("H132", 75, 1) + read_back,
            .state = "interval=75"}}},
         {{"--type", "55", "--coef", "-50,0.5,0"},
-         {{.label = "old format: calibration read, period, quotient 4, read back",
+         {{.label = "old format, asked only what it answers: calibration read, period, quotient 4, read back",
            .name = "1234",
            .form = [](MissionForm& f) { f.period = "10", f.gradient = "2"; },
-           .expected = {{10, 2}, {11, 159}, {32, 10}, {100, 0}, {101, 4}, {10, 2}},
+           .expected = {{10, 160}, {11, 159}, {32, 10}, {100, 0}, {101, 4}, {10, 160}},
            .result = R::sent_old,
            .state = "interval=10 gradient=4",
-           .header = {"1234", "Remark: pozn", "START: 1.3.2024 12:34", "PERIOD: 10", "GRADIENT: 2"}}}},
+           .header = {"1234", "Remark: pozn", "START: 1.3.2024 12:34", "PERIOD: 10", "GRADIENT: 2"},
+           .mark_kept = true}}},
     };
 
     for (const Family& family : families) {
@@ -277,6 +298,10 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
             const QString path = s.home.path("Log/" + name + ".txt");
             const int mark_before = vx::MarkStore().read_mark(name);
             s.ui.messages.clear();
+            s.ui.on_call = [&](const QString& call) {
+                if (!run.interrupt_at.isEmpty() && call == "progress_log:" + run.interrupt_at)
+                    s.g.link.abort();
+            };
             const int before = s.frame_count();
 
             QString refusal, status = "-";
@@ -301,7 +326,8 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
             const bool took = run.result == R::started || run.result == R::sent_old;
             EXPECT_EQ(status, took ? "Overené" : "");
             EXPECT_EQ(QFile::exists(path), took);
-            EXPECT_EQ(vx::MarkStore().read_mark(name), run.result == R::started ? run.mark : mark_before);
+            // The mark follows a pointer the logger took, whatever came after.
+            EXPECT_EQ(vx::MarkStore().read_mark(name), run.mark_kept ? mark_before : run.mark);
             // A mission that took notes from when on the logger stamps in its clock's offset.
             if (took)
                 EXPECT_EQ(vx::RecordSourceStore().clock_notes(name + ".txt").value(0).since,
@@ -311,8 +337,9 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
                 EXPECT_TRUE(text.contains("Neúspešný krok") &&
                             text.contains("Zapisovač prevzal: záznam zapnutý") && text.contains(run.partly))
                     << text.toStdString();
-                // A pointer the logger took before the start failed is said, with the mark left alone.
-                EXPECT_EQ(text.contains("Ukazovateľ záznamov zapisovača je 0"), s.g.ident.type_code != 85);
+                // A pointer the logger took before the start failed is said, with the mark that follows it.
+                EXPECT_EQ(text.contains("Ukazovateľ záznamov zapisovača je 0; značka prenosu misie " + name),
+                          !run.mark_kept);
             }
             if (!run.header.isEmpty()) {
                 QFile file(path);
@@ -320,5 +347,44 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
                 EXPECT_EQ(QString::fromLatin1(file.readAll()), run.header.join("\r\n") + "\r\n");
             }
         }
+    }
+}
+
+TEST(MissionStartSim, RecordsNotDownloadedAreOfferedFirstAndEnterNeverErases)
+{
+    vxtest::TestState s;
+    ASSERT_TRUE(s.start_logger({"--type", "85", "--name", "STARA", "--fill", "25"}));
+    s.g.status.mission_name = "STARA";
+    vx::MarkStore().write_mark("STARA", 20); // five records not fetched yet
+    s.home.write("Log/NOVA.txt", "NOVA\r\n");
+    vxtest::FakeHost host;
+    host.pointer = "25";
+    vx::Download download(s.g, host);
+    MissionForm form;
+    form.name = "NOVA";
+    const auto plan = vx::parse_mission(form, 85, s.g.lang, nullptr);
+    using vx::mr::no, vx::mr::yes;
+    // No to the download, then Enter: the warning counts them; Enter throughout: fetched first.
+    for (const auto& [answers, counted, mark] : {std::tuple{std::deque{no, no}, true, 20}, {{}, false, 25}}) {
+        s.ui.messages.clear();
+        s.ui.default_results.clear();
+        s.ui.message_answers = answers;
+        const int before = s.frame_count();
+        MissionStart flow(s.g, {[&] { return s.read_status(); }, {}, {}, [&] { download.new_records(); }});
+        EXPECT_EQ(flow.run(*plan), MissionStart::Result::declined);
+        QStringList firsts;
+        for (const auto& m : s.ui.messages)
+            firsts << m.first.section('\n', 0, 0).trimmed();
+        EXPECT_EQ(firsts,
+                  (QStringList{"Databáza s týmto názvom misie už existuje",
+                               "V zapisovači sú záznamy misie STARA, ktoré ešte neboli prenesené do tohto "
+                               "PC (počet: 5).",
+                               "---- POZOR ----"}));
+        EXPECT_EQ(s.ui.messages.last().first.contains("(počet: 5)"), counted);
+        EXPECT_EQ(s.ui.default_results,
+                  (QList<int>{no, yes, no})); // keep the file, fetch first, do not erase
+        EXPECT_EQ(vx::MarkStore().read_mark("STARA"), mark);
+        for (const vxtest::SimFrame& frame : s.sim.frames().mid(before))
+            EXPECT_TRUE(frame.cmd >= 11 && frame.cmd <= 13) << frame.cmd; // reads only
     }
 }
