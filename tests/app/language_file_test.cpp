@@ -91,6 +91,10 @@ struct Program {
                                          "\r\n[PORTS]\r\nCOM1=/nonexistent\r\n");
         t.home.write("Log/SKLAD.txt", "SKLAD\r\nRemark: \r\nSTART: 1.3.2024 10:00\r\nPERIOD: 60\r\nGRADIENT: "
                                       "0\r\n1.3.2024 10:00\t21,5\t45\r\n1.3.2024 11:00\t22,0\t44\r\n");
+        // The file list shows the file's time: a fixed one, whatever minute the test runs in.
+        QFile log(t.home.path("Log/SKLAD.txt"));
+        EXPECT_TRUE(log.open(QIODevice::ReadWrite) &&
+                    log.setFileTime(QDateTime(QDate(2024, 3, 1), QTime(12, 0)), QFileDevice::FileModificationTime));
         t.g.data_dir = data_dir;
         f = std::make_unique<vx::TForm1>(t.g);
         f->start();
