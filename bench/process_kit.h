@@ -39,7 +39,7 @@ inline double rss_mb()
 class QuietUi : public vx::UiPort
 {
 public:
-    int show_message(const QString&, int buttons) override
+    int show_message(const QString&, int buttons, int = 0) override
     {
         return (buttons & vx::btn::ok) ? vx::mr::ok : vx::mr::no;
     }

@@ -61,7 +61,7 @@ void Tfmess::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
 }
 
-int Tfmess::show_message(const QString& text, int buttons)
+int Tfmess::show_message(const QString& text, int buttons, int default_button)
 {
     if (isVisible()) return 0;
     for (QPushButton* b : {btCancel, btOK, btYes, btNo}) {
@@ -77,6 +77,14 @@ int Tfmess::show_message(const QString& text, int buttons)
     btNo->setVisible(buttons & btn::no);
     btOK->setVisible(buttons & btn::ok);
     btCancel->setVisible(buttons & btn::cancel);
+    const std::pair<int, QPushButton*> chosen[] = {
+        {btn::ok, btOK}, {btn::yes, btYes}, {btn::cancel, btCancel}, {btn::no, btNo}};
+    for (const auto& [flag, b] : chosen)
+        if ((buttons & default_button & flag) && b->isVisibleTo(this)) {
+            b->setDefault(true);
+            b->setFocus();
+            return exec();
+        }
     for (QPushButton* b : {btOK, btYes, btCancel, btNo})
         if (b->isVisibleTo(this)) {
             b->setDefault(true);

@@ -20,7 +20,9 @@ public:
     // btn::cancel) modally and returns the button's result (mr::ok 1,
     // mr::cancel 2, mr::yes 6, mr::no 7); closing the window counts as
     // Cancel. Returns 0 at once, changing nothing, while already showing.
-    int show_message(const QString& text, int buttons);
+    // Enter presses default_button (a btn:: flag of the set), else the first
+    // of OK, Yes, Cancel, No.
+    int show_message(const QString& text, int buttons, int default_button = 0);
 
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* btCancel = nullptr;

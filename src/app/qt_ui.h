@@ -24,7 +24,7 @@ public:
     void set_parent(QWidget* parent);
     Tfrmprogress* progress() const { return progress_.get(); }
 
-    int show_message(const QString& text, int buttons) override;
+    int show_message(const QString& text, int buttons, int default_button = 0) override;
     void plain_message(const QString& text) override;
     std::optional<QString> input_box(const QString& caption, const QString& prompt,
                                      const QString& value) override;

@@ -33,8 +33,11 @@ public:
 
     // The message window titled "Info": shows text with the buttons of the set
     // and returns the result of the button pressed (mr::*). Does nothing and
-    // returns 0 while the message window is already showing.
-    virtual int show_message(const QString& text, int buttons) = 0;
+    // returns 0 while the message window is already showing. default_button
+    // (one btn:: flag of the set) is the button Enter presses; 0 leaves the
+    // first of OK, Yes, Cancel, No. A question whose Yes deletes or
+    // overwrites names its safe answer here.
+    virtual int show_message(const QString& text, int buttons, int default_button = 0) = 0;
 
     // A plain system message box with an OK button (fixed texts such as
     // "ERROR send command").

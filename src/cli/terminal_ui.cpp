@@ -78,7 +78,7 @@ void TerminalUi::interrupt()
     if (abort_) abort_();
 }
 
-int TerminalUi::show_message(const QString& text, int buttons)
+int TerminalUi::show_message(const QString& text, int buttons, int)
 {
     if (buttons & btn::yes) return confirm(text) ? mr::yes : mr::no;
     const QString line = one_line(text);

@@ -42,7 +42,7 @@ public:
     // One line for the terminal: line breaks become blanks, blanks are merged.
     static QString one_line(const QString& text);
 
-    int show_message(const QString& text, int buttons) override;
+    int show_message(const QString& text, int buttons, int default_button = 0) override;
     void plain_message(const QString& text) override;
     std::optional<QString> input_box(const QString& caption, const QString& prompt,
                                      const QString& value) override;

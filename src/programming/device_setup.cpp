@@ -426,7 +426,8 @@ void DeviceSetup::align_pointer()
         ui.show_message(g_.lang.mess(138), btn::ok);
         return;
     }
-    if (ui.show_message(g_.lang.mess(139), btn::yes | btn::no) != mr::yes) return;
+    // Yes counts every record the logger holds as fetched: Enter leaves them new.
+    if (ui.show_message(g_.lang.mess(139), btn::yes | btn::no, btn::no) != mr::yes) return;
     if (!MarkStore().write_mark(g_.status.mission_name, g_.status.record_pointer)) {
         ui.show_message(g_.lang.mess(140), btn::ok);
         return;

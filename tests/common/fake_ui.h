@@ -34,6 +34,7 @@ public:
 
     // show_message texts with their button sets and input-box prompts, in order.
     QList<QPair<QString, int>> messages;
+    QList<int> default_buttons; // the default_button of each show_message
     QStringList prompts;
 
     bool progress_visible = false;
@@ -57,9 +58,10 @@ public:
         return out;
     }
 
-    int show_message(const QString& text, int buttons) override
+    int show_message(const QString& text, int buttons, int default_button = 0) override
     {
         messages.append({text, buttons});
+        default_buttons.append(default_button);
         int answer = default_answer.value_or((buttons & vx::btn::ok) ? vx::mr::ok : vx::mr::no);
         if (!message_answers.empty()) {
             answer = message_answers.front();
