@@ -6,6 +6,7 @@
 #include "app/logger_pages.h"
 #include "app/poll_control.h"
 #include "app/qt_translation.h"
+#include "app/question_bar.h"
 #include "app/serial_number_change.h"
 #include "app/setup_dialog.h"
 #include "app/start_mission_dialog.h"
@@ -74,6 +75,8 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
     auto* lay = new QVBoxLayout(central);
     lay->setContentsMargins(0, 0, 0, 0);
     lay->setSpacing(2);
+    question_bar_ = new QuestionBar(central);
+    lay->addWidget(question_bar_);
     pages_ = new LoggerPages(central);
     pages_->set_graph_actions(
         {agr_full, agr_zoomin, agr_zoomout, agr_save, agr_copy, agr_Print, agr_style, Agr_Property});
@@ -112,6 +115,7 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
     serial_change_ = std::make_unique<SerialNumberChange>(g_);
     download_host_ = std::make_unique<WindowDownloadHost>(*mdi_, *pages_, *this, stbar0);
     download_host_->refresh_browser = [this] { refresh_database_browser(); };
+    download_host_->question_bar = question_bar_;
     download_ = std::make_unique<Download>(g_, *download_host_);
 
     mdi_->prepare = [this](TEditForm* viewer) {
@@ -271,11 +275,34 @@ QRect TForm1::designed_bounds() const
     return r;
 }
 
+QMargins TForm1::frame_margins() const
+{
+    const QRect f = frameGeometry(), inner = geometry();
+    return {inner.left() - f.left(), inner.top() - f.top(), f.right() - inner.right(),
+            f.bottom() - inner.bottom()};
+}
+
 void TForm1::apply_geometry()
 {
-    const QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
-    const QSize screen_size = sc ? sc->geometry().size() : QSize(1024, 768);
-    const QRect r = apply_geometry_rules(g_.settings, screen_size, designed_bounds());
+    // The screen the stored position lies on; else the window's own.
+    QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
+    const Settings& s = g_.settings;
+    if (s.LEFT && s.TOP)
+        if (QScreen* at = QGuiApplication::screenAt(QPoint(*s.LEFT, *s.TOP))) sc = at;
+    const QRect area = sc ? sc->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect r = fit_window_geometry(s, area, designed_bounds(), frame_margins());
+    resize(r.size());
+    move(r.topLeft());
+}
+
+void TForm1::keep_on_screen()
+{
+    // Before the window manager framed the window its frame was not known.
+    const QMargins frame = frame_margins();
+    if (frame.isNull() || !screen()) return;
+    const QRect now(pos(), size());
+    const QRect r = fit_window_geometry({}, screen()->availableGeometry(), now, frame);
+    if (r == now) return;
     resize(r.size());
     move(r.topLeft());
 }
@@ -296,6 +323,8 @@ void TForm1::closeEvent(QCloseEvent* event)
 void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    // Once framed, the frame is fitted to the screen as well.
+    if (!event->spontaneous()) QTimer::singleShot(0, this, &TForm1::keep_on_screen);
     // The first page is shown with the window: that first showing gives no tip.
     if (g_.tips.skip_first_page_tip && pages_->currentIndex() == 0) tab_shown(0);
 }
@@ -352,6 +381,8 @@ void TForm1::apply(const StatusView& v)
 
 void TForm1::clear_panels()
 {
+    // The logger is gone: a question about its records is moot.
+    question_bar_->withdraw_question();
     pages_->clear_panels();
     startmission->setEnabled(false);
 }

@@ -25,6 +25,7 @@ class Download;
 class LoggerPages;
 class PollControl;
 class PollCycle;
+class QuestionBar;
 class QtTranslation;
 class SerialNumberChange;
 class TEditForm;
@@ -96,6 +97,8 @@ public:
     // section (the change then counts from the next start).
     bool apply_language();
 
+    // Where the poll's questions wait for an answer without stopping it.
+    QuestionBar* question_bar() const { return question_bar_; }
     // The tab strip with the logger's pages and the graph page.
     LoggerPages* pages() const { return pages_; }
     // The page "Priebeh": the live readings since the logger was connected.
@@ -144,7 +147,11 @@ private:
     // The bounds without stored geometry: two thirds of the desktop's free
     // area, centred.
     QRect designed_bounds() const;
+    // The stored bounds fitted to the screen they lie on (see fit_window_geometry).
     void apply_geometry();
+    // Moves and shrinks the window, frame included, into its screen's free area.
+    void keep_on_screen();
+    QMargins frame_margins() const;
     void tab_shown(int index);
     void dock_tool_window(QDockWidget* dock, Qt::DockWidgetArea area);
     // Commands that act on a viewer are enabled only while one exists.
@@ -166,6 +173,7 @@ private:
 
     Global& g_;
     LoggerPages* pages_ = nullptr;
+    QuestionBar* question_bar_ = nullptr;
     TrendPage* trend_ = nullptr;
     ViewerArea* mdi_ = nullptr;
     PollControl* poll_ = nullptr;

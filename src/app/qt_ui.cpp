@@ -30,10 +30,10 @@ void QtUi::set_parent(QWidget* parent)
     }
 }
 
-int QtUi::show_message(const QString& text, int buttons)
+int QtUi::show_message(const QString& text, int buttons, int default_button)
 {
     if (!fmess_) fmess_ = new Tfmess(parent_);
-    return fmess_->show_message(text, buttons);
+    return fmess_->show_message(text, buttons, default_button);
 }
 
 void QtUi::plain_message(const QString& text)
@@ -44,7 +44,9 @@ void QtUi::plain_message(const QString& text)
 std::optional<QString> QtUi::input_box(const QString& caption, const QString& prompt, const QString& value)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, value, &ok);
+    QString lines = prompt;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QString answer = QInputDialog::getText(parent_, caption, lines, QLineEdit::Normal, value, &ok);
     if (!ok) return std::nullopt;
     return answer;
 }

@@ -205,6 +205,11 @@ constexpr BuiltInText texts[] = {
     {"MESS193", "Timeout ..."},
     {"MESS194", "Download records..."},
     {"MESS195", "'%1' is not a valid integer value"},
+    // First download, question bar, ports, signals, About.
+    {"MESS198", "%1 až %2"},
+    {"MESS199", "Počet záznamov v zapisovači: %1"},
+    {"MESS200", "Záznamy, ktoré už zapisovač obsahuje (%1), prenesiete v menu Služby -> Prenos záznamov "
+                "(F6). Prenos (F5) odteraz prenáša len nové záznamy."},
     // Mission start dialog.
     {"CAPT18", "Zápis nad"},
     {"CAPT19", "Siréna"},

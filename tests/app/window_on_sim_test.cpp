@@ -7,6 +7,7 @@
 // and keep the marks.
 #include "app/logger_pages.h"
 #include "app/main_window.h"
+#include "app/question_bar.h"
 #include "app/setup_dialog.h"
 #include "app/viewer_area.h"
 #include "common/qt_print.h"
@@ -22,6 +23,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -217,11 +220,14 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     TForm1& f = start(logger(57));
     ASSERT_TRUE(polled(57));
 
-    // The check after the name tick: 37 new records, offered once; No keeps them.
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.messages[0].first.startsWith("V zapisovači sú nové záznamy\r\npočet je: 37\r\n"));
-    EXPECT_EQ(ui.messages[0].second, vx::btn::yes | vx::btn::no);
+    // The check after the name tick: 37 new records, offered in the question bar; No keeps them.
+    vx::QuestionBar* bar = f.question_bar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isHidden(); }));
+    EXPECT_TRUE(bar->text().startsWith("V zapisovači sú nové záznamy\npočet je: 37\n"));
     EXPECT_EQ(f.pages()->PannewRec->text(), QString("37"));
+    QTest::mouseClick(bar->btNo, Qt::LeftButton);
+    EXPECT_TRUE(bar->isHidden());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g.transfer.already_asked; }));
 
     f.act_newrecords->trigger();
     ASSERT_EQ(viewers().size(), 1);
@@ -239,17 +245,31 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     EXPECT_EQ(f.pages()->PannewRec->text(), QString("0"));
     EXPECT_TRUE(f.menu_window->menuAction()->isEnabled());
     EXPECT_FALSE(ui.progress_visible);
-    EXPECT_EQ(ui.messages.size(), 1); // nothing went wrong
+    EXPECT_TRUE(ui.messages.isEmpty()); // nothing went wrong
 
     // F6 with 5: the newest five in a second viewer, marked modified; the mark stays.
     ui.input_answers = {QString("5")};
     f.Prenoszznamov1->trigger();
-    EXPECT_EQ(ui.prompts, QStringList{"Zadajte počet najnovších záznamov"});
+    EXPECT_EQ(ui.prompts,
+              QStringList{"Zadajte počet najnovších záznamov\r\nPočet záznamov v zapisovači: 57 až 3901"});
     ASSERT_EQ(viewers().size(), 2);
     EXPECT_EQ(viewers()[1]->text().split('\n'),
               QStringList{"Download: SKLAD"} + stored.mid(stored.size() - 5));
     EXPECT_TRUE(viewers()[1]->is_modified());
     EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
+    // Asked about at close, its Yes (Enter) proposes a file of its own beside the record files.
+    QStringList proposed;
+    viewers()[1]->ask_text_path = [&](const QString& p) { return proposed << p, QString(); };
+    ui.message_answers = {vx::mr::yes};
+    EXPECT_FALSE(viewers()[1]->query_close()); // the save dialog was left: the window stays
+    EXPECT_EQ(ui.default_buttons, QList<int>{vx::btn::yes});
+    ASSERT_EQ(proposed.size(), 1);
+    EXPECT_TRUE(
+        QRegularExpression("^" + QRegularExpression::escape(home.path("Log/SKLAD-")) + "\\d{8}-\\d{4}\\.txt$")
+            .match(proposed[0])
+            .hasMatch())
+        << proposed[0].toStdString();
+    ui.messages.clear();
 
     // The logger wrote 13 more. After the first block of the next F5 the user
     // closes every viewer (No to saving) and each is destroyed at once.
@@ -275,6 +295,38 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 70);
     EXPECT_EQ(f.stbar0->text(), QString("13 záznamov"));
     EXPECT_TRUE(f.poll_running());
+}
+
+TEST_F(WindowOnSim, AWaitingQuestionKeepsThePollGoingAndItsYesFetchesTheNewRecords)
+{
+    vx::MarkStore().write_mark("SKLAD", 20);
+    TForm1& f = start(logger(57) << "--record-every-ms"
+                                 << "700");
+    vx::QuestionBar* bar = f.question_bar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isHidden(); }, 10000));
+    // Nobody answers for a while: the logger is still read, and the count offered follows it.
+    const QString asked = bar->text();
+    const auto polls = sim.frames(10).size();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->text() != asked; }, 10000)) << asked.toStdString();
+    EXPECT_GT(sim.frames(10).size(), polls + 2);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(f.poll_running());
+
+    QTest::mouseClick(bar->btYes, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewers().size() == 1 && f.poll_running(); }));
+    EXPECT_TRUE(bar->isHidden());
+    const int mark = vx::MarkStore().read_mark("SKLAD");
+    EXPECT_GT(mark, 57);
+    EXPECT_EQ(vxtest::file_lines(home.path("Log/SKLAD.txt")).size(), mark - 20);
+
+    // Looked at, selected and copied, but not edited: leaving asks nothing about it.
+    vx::TEditForm* v = viewers()[0];
+    for (const QKeySequence& keys :
+         {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::MoveToNextPage})
+        QTest::keySequence(v->text_pane(), keys);
+    EXPECT_FALSE(v->is_modified());
+    EXPECT_TRUE(f.close());
+    EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 } // namespace
