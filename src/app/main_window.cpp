@@ -260,7 +260,10 @@ void TForm1::start()
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
     }
-    if (!opened && g_.ui) g_.ui->show_message(port_failure_text(g_), btn::ok);
+    if (!opened) {
+        set_link_status(g_.lang.label(12));
+        if (g_.ui) g_.ui->show_message(port_failure_text(g_), btn::ok);
+    }
 
     poll_->start();
 }
@@ -577,7 +580,11 @@ void TForm1::on_program_settings()
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
         // A port that failed to open leaves the poll stopped.
-        if (!opened) return;
+        if (!opened) {
+            poll_->cycle()->clear_panels();
+            set_link_status(g_.lang.label(12));
+            return;
+        }
     }
     poll_->start();
 }
@@ -616,6 +623,8 @@ void TForm1::on_connect(bool down)
         g_.link.port_open = false;
         poll_->cycle()->clear_panels();
         g_.link.close_comport();
+        // Nothing is read any more: "OK" would claim a logger that answers.
+        set_link_status(g_.lang.label(12));
         return;
     }
     if (!g_.link.open_comport(g_.settings.ComPort, g_.settings.port_devices)) {

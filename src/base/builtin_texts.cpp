@@ -210,6 +210,8 @@ constexpr BuiltInText texts[] = {
     {"MESS199", "Počet záznamov v zapisovači: %1"},
     {"MESS200", "Záznamy, ktoré už zapisovač obsahuje (%1), prenesiete v menu Služby -> Prenos záznamov "
                 "(F6). Prenos (F5) odteraz prenáša len nové záznamy."},
+    {"MESS196", "Zariadenie %1 sa nepodarilo otvoriť ako sériový port."},
+    {"MESS197", "Zariadenie %1 neexistuje."},
     // Mission start dialog.
     {"CAPT18", "Zápis nad"},
     {"CAPT19", "Siréna"},

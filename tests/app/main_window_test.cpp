@@ -226,15 +226,17 @@ TEST_F(MainWindowTest, GeometryIsSavedAtCloseAndTakenOnlyWithinItsLimits)
 
 TEST_F(MainWindowTest, PortThatDoesNotOpenShowsMess1AndPollStillRuns)
 {
-    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=7\r\nSHOWTIP=0\r\n");
+    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=7\r\nSHOWTIP=0\r\n[PORTS]\r\nCOM7=/nonexistent/tty7\r\n");
     TForm1& f = make();
-    // The missing log directory is reported by the settings load, before the port.
+    // The missing log directory is reported by the settings load, before the port,
+    // which is named, with why it did not open.
     ASSERT_EQ(ui.messages.size(), 2);
     EXPECT_TRUE(ui.messages[0].first.startsWith("Nie je možné nájsť adresár LOG"));
     EXPECT_EQ(ui.messages[1],
               qMakePair(QString("Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU "
-                                "Služby - nastavenia programu"),
+                                "Služby - nastavenia programu\r\nZariadenie /nonexistent/tty7 neexistuje."),
                         vx::btn::ok));
+    EXPECT_EQ(f.stbar1->text(), QString("Nepripojeny"));
     EXPECT_FALSE(g.link.port_open);
     EXPECT_FALSE(f.A_conn->isChecked());
     EXPECT_TRUE(f.poll_running());
@@ -526,7 +528,7 @@ TEST_F(MainWindowTest, ComButtonUpClosesTheLinkDownOpensItOrShowsMess1AndPopsBac
     bt->click(); // down, but the port is gone
     EXPECT_FALSE(bt->isChecked() || f.A_conn->isChecked() || g.link.port_open);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].first, g.lang.mess(1));
+    EXPECT_EQ(ui.messages[0].first, g.lang.mess(1) + "\r\nZariadenie /nonexistent neexistuje.");
     ::close(pty);
 }
 

@@ -27,6 +27,7 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using vx::TForm1;
@@ -187,12 +188,23 @@ TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
     EXPECT_EQ(sim.frames(25).value(0).param, 122); // day 8826 = 34 x 256 + 122
     EXPECT_TRUE(f.poll_running());
 
-    // COM2 has no device: MESS1, the link stays closed, the file keeps COM1.
+    // The port released by the COM button: no "OK" stays for a logger nobody reads.
+    ASSERT_TRUE(wait_text(f.stbar1, "OK"));
+    f.btCOM->click();
+    EXPECT_EQ(f.stbar1->text(), QString("Nepripojeny"));
+    f.btCOM->click();
+    ASSERT_TRUE(wait_text(f.stbar1, "OK"));
+
+    // COM2 on a device that does not exist: MESS1 naming it, the link stays
+    // closed, and neither the number nor the device reaches the file.
     const auto before = ui.messages.size();
+    g.settings.port_devices[2] = home.path("gone");
     EXPECT_FALSE(vx::change_com_port(g, 2));
-    EXPECT_TRUE(ui.messages.back().first.startsWith("Nie je možné otvoriť COM port"));
+    EXPECT_EQ(ui.messages.back().first,
+              g.lang.mess(1) + "\r\nZariadenie " + home.path("gone") + " neexistuje.");
     EXPECT_FALSE(g.link.port_open);
     EXPECT_TRUE(home.read("vorlanix.ini").contains("ComPort=1\r\n"));
+    EXPECT_FALSE(home.read("vorlanix.ini").contains("COM2="));
     // The simulator's port while another program holds it: MESS1 and why.
     vx::TCommPortDriver holder;
     holder.setPortName(sim.link());
@@ -203,12 +215,12 @@ TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
               "nastavenia programu\r\nZariadenie " +
                   sim.link() + " práve používa iný program (napríklad vorlanix-cli).");
     holder.Disconnect();
-    // Free again: opened and written.
-    home.write("vorlanix.ini",
-               QString("[GLOBAL]\r\nComPort=5\r\n[PORTS]\r\nCOM1=%1\r\n").arg(sim.link()).toUtf8());
+    // Free again: opened, then the number and its device written.
+    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=5\r\n");
     EXPECT_TRUE(vx::change_com_port(g, 1));
     EXPECT_TRUE(g.link.port_open);
-    EXPECT_TRUE(home.read("vorlanix.ini").contains("ComPort=1\r\n"));
+    EXPECT_EQ(home.read("vorlanix.ini"),
+              "[GLOBAL]\r\nComPort=1\r\n[PORTS]\r\nCOM1=" + sim.link().toUtf8() + "\r\n");
     EXPECT_EQ(ui.messages.size(), before + 2);
 }
 
