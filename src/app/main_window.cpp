@@ -13,6 +13,8 @@
 #include "app/tip_window.h"
 #include "app/trend_page.h"
 #include "app/viewer_area.h"
+#include "app/window_placement.h"
+#include "base/kept_texts.h"
 #include "base/ui_port.h"
 #include "link/serial_port.h"
 #include "logger/clock.h"
@@ -26,6 +28,7 @@
 #include "viewer/report.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -37,11 +40,14 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <csignal>
+#include <cstdio>
 
 namespace vx
 {
@@ -266,6 +272,71 @@ void TForm1::start()
     }
 
     poll_->start();
+    offer_kept_texts();
+}
+
+void TForm1::offer_kept_texts()
+{
+    const QList<KeptText> kept = read_kept_texts(g_.program_dir);
+    if (kept.isEmpty() || !g_.ui) return;
+    // No throws the texts away: Enter brings them back.
+    const int answer = g_.ui->show_message(g_.lang.mess(179).arg(kept.size()), btn::yes | btn::no, btn::yes);
+    if (answer != mr::yes && answer != mr::no) return; // not answered: offered again next time
+    if (answer == mr::yes)
+        for (const KeptText& k : kept) {
+            TEditForm* v = mdi_->new_viewer(k.caption, k.text);
+            v->set_file_name(k.file_name);
+            v->set_modified(true);
+            v->RedrawGraph();
+        }
+    remove_kept_texts(g_.program_dir);
+}
+
+void TForm1::close_on_signal(int signal)
+{
+    if (closing_signal_) return;
+    closing_signal_ = signal;
+    signal_close_step();
+}
+
+void TForm1::signal_close_step()
+{
+    // A running exchange ends at once; its flow then ends as after Cancel.
+    g_.link.abort();
+    QWidget* in_way = QApplication::activeModalWidget();
+    if (!in_way) in_way = QApplication::activePopupWidget();
+    if (auto* dialog = qobject_cast<QDialog*>(in_way))
+        dialog->reject();
+    else if (in_way)
+        in_way->close();
+    if (in_way || download_->busy() || g_.poll.busy) {
+        QTimer::singleShot(50, this, &TForm1::signal_close_step);
+        return;
+    }
+    // Nobody may be there to answer a question: what was changed is kept instead.
+    if (closing_signal_ != SIGINT && !keep_modified_viewers())
+        std::fprintf(stderr, "vorlanix: modified windows could not be kept in %s\n",
+                     qPrintable(kept_texts_path(g_.program_dir)));
+    // Closing may still ask (SIGINT, or texts that could not be kept); Cancel keeps the program.
+    if (!close()) closing_signal_ = 0;
+}
+
+bool TForm1::keep_modified_viewers()
+{
+    QList<KeptText> kept;
+    QList<TEditForm*> modified;
+    for (TEditForm* v : mdi_->viewers())
+        if (v->is_modified()) {
+            kept.append({v->windowTitle(), v->file_name(), v->text()});
+            modified << v;
+        }
+    if (kept.isEmpty()) return true;
+    if (!write_kept_texts(g_.program_dir, kept)) return false;
+    for (TEditForm* v : modified)
+        v->set_modified(false);
+    std::fprintf(stderr, "vorlanix: %d modified windows kept in %s\n", int(kept.size()),
+                 qPrintable(kept_texts_path(g_.program_dir)));
+    return true;
 }
 
 QRect TForm1::designed_bounds() const
@@ -320,6 +391,9 @@ void TForm1::closeEvent(QCloseEvent* event)
     if (!save_window_geometry(g_.program_dir, QRect(x(), y(), width(), height()), &error) && g_.ui)
         g_.ui->plain_message(error);
     poll_->timer()->stop();
+    // The port's exclusive use ends now, not whenever the process does: the
+    // next program on the device must not hear "in use".
+    g_.link.close_comport();
     event->accept();
 }
 
@@ -367,6 +441,8 @@ void TForm1::ChangeLanguage()
     MainActions::ChangeLanguage(L);
     pages_->ChangeLanguage(L);
     trend_->ChangeLanguage(L);
+    // The panel shows "OK", nothing, or that no logger is read.
+    if (!stbar1->text().isEmpty() && stbar1->text() != QLatin1String("OK")) stbar1->setText(L.label(12));
     if (L.language_loaded) setWindowTitle(L.capt(15));
 }
 
@@ -502,6 +578,11 @@ Tfrmopenbase* TForm1::database_browser()
 void TForm1::open_database()
 {
     Tfrmopenbase* browser = database_browser();
+    // Opened first over this window; later where the user left it, brought
+    // back when it was minimised.
+    if (!browser_placed_) place_over(browser, this);
+    browser_placed_ = true;
+    browser->setWindowState(browser->windowState() & ~Qt::WindowMinimized);
     browser->show();
     browser->raise();
     browser->activateWindow();
@@ -613,8 +694,33 @@ void TForm1::on_graph()
 void TForm1::on_help()
 {
     const HelpPage help = find_help_page(g_);
-    if (!help.path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(help.path))) return;
-    if (g_.ui) g_.ui->plain_message(help.problem);
+    const QString opener = QStandardPaths::findExecutable(hooks.help_opener);
+    if (help.path.isEmpty() || opener.isEmpty()) {
+        if (!help.path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(help.path))) return;
+        if (g_.ui) g_.ui->plain_message(help.problem);
+        return;
+    }
+    // The desktop's opener says whether a browser took the page; started
+    // detached it would fail without a word. It has no parent: a browser it
+    // runs in its place outlives this window.
+    auto* process = new QProcess;
+    process->setProcessChannelMode(QProcess::SeparateChannels);
+    const QString problem = help.problem;
+    auto report = [this, process, problem](const QString& why) {
+        process->deleteLater();
+        if (g_.ui) g_.ui->plain_message(why.isEmpty() ? problem : problem + QStringLiteral("\r\n") + why);
+    };
+    connect(process, &QProcess::finished, this, [process, report](int code, QProcess::ExitStatus status) {
+        if (status == QProcess::NormalExit && code == 0) {
+            process->deleteLater();
+            return;
+        }
+        report(QString::fromLocal8Bit(process->readAllStandardError()).trimmed());
+    });
+    connect(process, &QProcess::errorOccurred, this, [process, report](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) report(process->errorString());
+    });
+    process->start(opener, {help.path});
 }
 
 void TForm1::on_connect(bool down)

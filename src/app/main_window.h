@@ -52,6 +52,9 @@ struct MainWindowHooks {
     std::function<void()> about;         // "O programe"
     // Starts an external program without activating it; true when it started.
     std::function<bool(const QString&)> start_program;
+    // The desktop's opener of the help page (F1), found in PATH; when it is
+    // missing the page goes to QDesktopServices.
+    QString help_opener = QStringLiteral("xdg-open");
 };
 
 class TForm1 : public QMainWindow, public LoggerDisplay, public MainActions
@@ -125,6 +128,14 @@ public:
     TipWindow* tip_window() const { return tip_; }
     QTimer* timer() const;
 
+    // SIGTERM, SIGINT or SIGHUP: closes as the user would. Open questions and
+    // dialogs are cancelled and a running exchange with the logger ended
+    // first. On SIGINT (a user at the terminal) modified viewers are asked
+    // about; on SIGTERM and SIGHUP nobody may be there to answer, so their
+    // texts are kept (kept_texts.h) and offered again at the next start. The
+    // port is released as the window closes.
+    void close_on_signal(int signal);
+
     // Setup-window and mission-start-window adaptations of the last status.
     bool setup_calib_group_visible = true;
     bool setup_correction_enabled = false;
@@ -154,6 +165,13 @@ private:
     QMargins frame_margins() const;
     void tab_shown(int index);
     void dock_tool_window(QDockWidget* dock, Qt::DockWidgetArea area);
+    // One step of close_on_signal; repeats until nothing is in the way.
+    void signal_close_step();
+    // The texts of modified viewers into the kept-texts file; false when it
+    // cannot be written (the viewers then stay modified).
+    bool keep_modified_viewers();
+    // At start: viewers a signal ended without a question, opened again when the user agrees.
+    void offer_kept_texts();
     // Commands that act on a viewer are enabled only while one exists.
     void update_viewer_actions(bool any);
 
@@ -182,6 +200,8 @@ private:
     std::unique_ptr<Download> download_;
     std::unique_ptr<QtTranslation> qt_translation_;
     bool graph_program_started_ = false;
+    int closing_signal_ = 0; // the signal being handled, 0 when none
+    bool browser_placed_ = false;
     bool started_ = false;
 
 public:

@@ -321,7 +321,7 @@ TEST_F(WindowOnSim, AWaitingQuestionKeepsThePollGoingAndItsYesFetchesTheNewRecor
     const auto polls = sim.frames(10).size();
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar->text() != asked; }, 10000)) << asked.toStdString();
     EXPECT_GT(sim.frames(10).size(), polls + 2);
-    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.value(0).first.toStdString();
     EXPECT_TRUE(f.poll_running());
 
     QTest::mouseClick(bar->btYes, Qt::LeftButton);
@@ -333,7 +333,7 @@ TEST_F(WindowOnSim, AWaitingQuestionKeepsThePollGoingAndItsYesFetchesTheNewRecor
 
     // Looked at, selected and copied, but not edited: leaving asks nothing about it.
     vx::TEditForm* v = viewers()[0];
-    for (const QKeySequence& keys :
+    for (QKeySequence::StandardKey keys :
          {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::MoveToNextPage})
         QTest::keySequence(v->text_pane(), keys);
     EXPECT_FALSE(v->is_modified());

@@ -13,6 +13,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -350,6 +351,15 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         EXPECT_TRUE((status ? run.err : run.out).startsWith(text)) << (run.out + run.err).toStdString();
         EXPECT_TRUE(status || run.out.contains("Example"));
     }
+    // Both programs name the build's version, the desktop one without a display.
+    for (const QString& program : {QString(VORLANIX_CLI_PATH), QString(VORLANIX_BUILD_DIR "/bin/vorlanix")}) {
+        QProcess p;
+        p.start(program, {"--version"});
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitCode(), 0);
+        EXPECT_EQ(p.readAllStandardOutput(),
+                  QFileInfo(program).fileName().toUtf8() + " " VORLANIX_VERSION "\n");
+    }
 }
 
 TEST_F(Cli, DownloadAndExportAsLineProtocolReadBackFromInfluxDb)
@@ -550,8 +560,8 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         QStringList sim;  // more simulator arguments
         QStringList args; // after "start --name ZIMA --yes"
         int status;
-        const char* last; // start of the last line on stderr
-        int changing;     // frames that change the logger (all but status and name requests)
+        const char* last;          // start of the last line on stderr
+        int changing;              // frames that change the logger (all but status and name requests)
         bool broken_store = false; // the download marks cannot be stored
     };
     const Case cases[] = {
