@@ -47,6 +47,10 @@ QuestionBar::QuestionBar(QWidget* parent) : QFrame(parent)
 
 void QuestionBar::ask(const QString& text, int buttons, std::function<void(int)> answered)
 {
+    if (!isHidden() && btYes->isHidden() && (buttons & btn::yes)) {
+        waiting_ = Waiting{text, buttons, std::move(answered)};
+        return;
+    }
     // The texts are written for the message window: no empty lines in a bar.
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -62,6 +66,7 @@ void QuestionBar::ask(const QString& text, int buttons, std::function<void(int)>
 
 void QuestionBar::withdraw_question()
 {
+    waiting_.reset();
     if (isHidden() || btYes->isHidden()) return;
     answered_ = nullptr;
     hide();
@@ -80,6 +85,11 @@ void QuestionBar::answer(int result)
     auto answered = std::move(answered_);
     answered_ = nullptr;
     if (answered) QTimer::singleShot(0, this, [answered, result] { answered(result); });
+    if (waiting_) {
+        Waiting next = std::move(*waiting_);
+        waiting_.reset();
+        ask(next.text, next.buttons, std::move(next.answered));
+    }
 }
 
 void QuestionBar::set_button_texts()

@@ -6,6 +6,7 @@
 // answer.
 #include <QFrame>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -22,7 +23,8 @@ public:
     // Shows text with the buttons of the set (btn::yes, btn::no, btn::ok);
     // answered gets the result of the button pressed (mr::*) once the bar is
     // hidden and the click has ended. A second ask before the answer replaces
-    // the text, the buttons and the callback.
+    // the text, the buttons and the callback; a question asked while a notice
+    // (OK only) has not been read waits until it has.
     void ask(const QString& text, int buttons, std::function<void(int)> answered);
     // A question (a bar with Yes) goes away unanswered; a notice stays.
     void withdraw_question();
@@ -42,6 +44,12 @@ private:
     void set_button_texts();
 
     std::function<void(int)> answered_;
+    struct Waiting {
+        QString text;
+        int buttons = 0;
+        std::function<void(int)> answered;
+    };
+    std::optional<Waiting> waiting_; // a question behind an unread notice
 };
 
 } // namespace vx

@@ -207,8 +207,8 @@ constexpr BuiltInText texts[] = {
     {"MESS195", "'%1' is not a valid integer value"},
     // First download, question bar, ports, signals, About.
     {"MESS178", "Verzia %1"},
-    {"MESS179", "Keď bol program naposledy ukončený signálom systému, zostali v %1 oknách neuložené "
-                "údaje.\\nObnoviť ich? (Nie ich zahodí.)"},
+    {"MESS179", "Program bol naposledy ukončený signálom systému; okná s neuloženými údajmi boli uschované "
+                "(počet: %1).\\nObnoviť ich? (Nie ich zahodí.)"},
     {"MESS198", "%1 až %2"},
     {"MESS199", "Počet záznamov v zapisovači: %1"},
     {"MESS200", "Záznamy, ktoré už zapisovač obsahuje (%1), prenesiete v menu Služby -> Prenos záznamov "

@@ -311,11 +311,20 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
 
 TEST_F(WindowOnSim, AWaitingQuestionKeepsThePollGoingAndItsYesFetchesTheNewRecords)
 {
-    vx::MarkStore().write_mark("SKLAD", 20);
+    // Met for the first time: the notice says how many records it holds and how to fetch them.
     TForm1& f = start(logger(57) << "--record-every-ms"
                                  << "700");
     vx::QuestionBar* bar = f.question_bar();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isHidden(); }, 10000));
+    EXPECT_TRUE(bar->text().startsWith("POZOR tento zapisovač bol pripojený prvýkrát"));
+    const int first = vx::MarkStore().read_mark("SKLAD");
+    EXPECT_TRUE(bar->text().contains(
+        QString("obsahuje (%1 až 3901), prenesiete v menu Služby -> Prenos záznamov (F6)").arg(first)));
+    // Records written since wait behind it until it has been read.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.pages()->PannewRec->text().toInt() > 0; }, 8000));
+    EXPECT_TRUE(bar->text().startsWith("POZOR"));
+    QTest::mouseClick(bar->btOK, Qt::LeftButton);
+    EXPECT_TRUE(bar->text().startsWith("V zapisovači sú nové záznamy"));
     // Nobody answers for a while: the logger is still read, and the count offered follows it.
     const QString asked = bar->text();
     const auto polls = sim.frames(10).size();
@@ -328,8 +337,8 @@ TEST_F(WindowOnSim, AWaitingQuestionKeepsThePollGoingAndItsYesFetchesTheNewRecor
     ASSERT_TRUE(QTest::qWaitFor([&] { return viewers().size() == 1 && f.poll_running(); }));
     EXPECT_TRUE(bar->isHidden());
     const int mark = vx::MarkStore().read_mark("SKLAD");
-    EXPECT_GT(mark, 57);
-    EXPECT_EQ(vxtest::file_lines(home.path("Log/SKLAD.txt")).size(), mark - 20);
+    EXPECT_GT(mark, first);
+    EXPECT_EQ(vxtest::file_lines(home.path("Log/SKLAD.txt")).size(), mark - first);
 
     // Looked at, selected and copied, but not edited: leaving asks nothing about it.
     vx::TEditForm* v = viewers()[0];
