@@ -146,8 +146,11 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .action =
                [](vx::Global& g, DeviceSetup& d) {
                    g.status.mission_name = "ALIGN";
+                   const QList<int>& defaults = static_cast<vxtest::FakeUi*>(g.ui)->default_buttons;
+                   const auto asked = defaults.size();
                    d.align_pointer();
                    EXPECT_EQ(vx::MarkStore().read_mark("ALIGN"), 25); // the simulator's pointer
+                   EXPECT_EQ(defaults.value(asked), vx::btn::no);     // Enter leaves the records new
                }}}},
         {{"--type", "85", "--corr1", "5", "--drop-acks-of", "31"},
          {{.label = "battery replaced never acknowledged: said; the untouched offset went back as held",
@@ -187,12 +190,17 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
          {{.label = "a coefficient text cut short is said",
            .expected = Frames{{195, 52}} + Frames(7, {196, '1'}),
            .shown = {"ERROR send command"},
-           .action = [](vx::Global& g,
-                        DeviceSetup&) { vx::send_analog_text_block(g, {"1.5", "2", "-0,25"}); },
+           .action =
+               [](vx::Global& g, DeviceSetup&) {
+                   vx::send_analog_text_block(g, {"1.5", "2", "-0,25"});
+               },
            .partly = "LCD A0 je zapísaná len čiastočne"}}},
         {{"--type", "106", "--drop-acks-of", "17:7"},
          {{.label = "a memory cell not acknowledged is said",
-           .fill = [](DeviceSettings& s) { s.battery_low = 200, s.cal_words = {3000, 160}; },
+           .fill =
+               [](DeviceSettings& s) {
+                   s.battery_low = 200, s.cal_words = {3000, 160};
+               },
            .expected = read_around(Frames{{38, 0}, {14, 200}, {16, 32}} + Frames(7, {17, 184})),
            .shown = {not_confirmed},
            .result = R::failed}}},
