@@ -267,7 +267,7 @@ TEST(WindowGeometry, StoredBoundsAreTakenThenFittedIntoTheScreen)
         {"200 is no size", 10, 20, 200, 201, screen, {}, QRect(10, 20, 600, 201)},
         // Moved to the top edge, then reopened: cut to the screen, frame and status bar inside it.
         {"too large", 10, 187, 1580, 940, screen, QMargins(4, 30, 4, 4), QRect(0, 26, 1272, 940)},
-        {"left off the screen", -300, 5000, 700, 500, screen, QMargins(2, 20, 2, 2), QRect(0, 478, 700, 500)},
+        {"off the screen, taller", -300, 5000, 700, 1500, screen, QMargins(2, 20, 2, 2), QRect(0, 0, 700, 978)},
         // A panel at the top of a second screen on the right.
         {"second screen", 1300, 0, 2000, 300, QRect(1280, 40, 1920, 1040), {}, QRect(1280, 40, 1920, 300)}};
     for (const Case& c : cases) {
