@@ -20,8 +20,22 @@ std::unique_ptr<QMessageBox> make_about_box(const Global& g, QWidget* parent)
     const bool loaded = L.language_loaded;
     box.setWindowTitle(loaded ? L.capt(100) : QStringLiteral("O programe"));
     const QString heading = loaded ? L.capt(101) : QStringLiteral("VORLANIX");
-    box.setText(heading + QStringLiteral("\n\n%1\n%2\nTel: %3\nFax: %4\nE-mail: %5\nWWW: %6")
-                              .arg(p.NAME, p.LOCATION, p.TEL, p.FAX, p.EMAIL, p.WWW));
+    QStringList lines{heading, L.mess(178).arg(QString::fromLatin1(VORLANIX_VERSION))};
+    // The supplier's details as far as the settings give them: the defaults
+    // ("NONAME", "-----") stand for none and are not shown.
+    const Partner unset;
+    const std::pair<QString, QString> details[] = {{{}, p.NAME},     {{}, p.LOCATION},      {"Tel: ", p.TEL},
+                                                   {"Fax: ", p.FAX}, {"E-mail: ", p.EMAIL}, {"WWW: ", p.WWW}};
+    const QString defaults[] = {unset.NAME, unset.LOCATION, unset.TEL, unset.FAX, unset.EMAIL, unset.WWW};
+    bool first = true;
+    for (int i = 0; i < 6; ++i) {
+        const QString value = details[i].second.trimmed();
+        if (value.isEmpty() || value == defaults[i]) continue;
+        if (first) lines << QString();
+        first = false;
+        lines << details[i].first + value;
+    }
+    box.setText(lines.join(QLatin1Char('\n')));
     QPushButton* ok = box.addButton(loaded ? L.capt(102) : QStringLiteral("OK"), QMessageBox::AcceptRole);
     ok->setObjectName("OKButton");
     return about;

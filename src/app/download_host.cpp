@@ -1,6 +1,7 @@
 #include "app/download_host.h"
 
 #include "app/logger_pages.h"
+#include "app/question_bar.h"
 #include "app/viewer_area.h"
 #include "logger/display.h"
 #include "viewer/record_viewer.h"
@@ -76,6 +77,23 @@ void WindowDownloadHost::start_poll()
 void WindowDownloadHost::show_tip(const QString& key)
 {
     display_.show_tip(key);
+}
+
+bool WindowDownloadHost::ask_later(const QString& text, int buttons, std::function<void(int)> answered)
+{
+    if (!question_bar) return false;
+    question_bar->ask(text, buttons, std::move(answered));
+    return true;
+}
+
+void WindowDownloadHost::withdraw_question()
+{
+    if (question_bar) question_bar->withdraw_question();
+}
+
+void WindowDownloadHost::propose_file_name(RecordSink* window, const QString& path)
+{
+    if (TEditForm* v = window ? static_cast<ViewerSink*>(window)->viewer() : nullptr) v->set_file_name(path);
 }
 
 } // namespace vx

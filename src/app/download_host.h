@@ -16,6 +16,7 @@ namespace vx
 
 class LoggerDisplay;
 class LoggerPages;
+class QuestionBar;
 class ViewerArea;
 class ViewerSink;
 
@@ -28,6 +29,8 @@ public:
 
     // The database browser reads its file list again (set by the main window).
     std::function<void()> refresh_browser;
+    // Where the poll's questions wait for their answer (set by the main window).
+    QuestionBar* question_bar = nullptr;
 
     RecordSink* open_text_window(const QString& caption, const QString& first_line) override;
     void set_window_modified(RecordSink* window, bool modified) override;
@@ -40,6 +43,9 @@ public:
     void stop_poll() override;
     void start_poll() override;
     void show_tip(const QString& key) override;
+    bool ask_later(const QString& text, int buttons, std::function<void(int)> answered) override;
+    void withdraw_question() override;
+    void propose_file_name(RecordSink* window, const QString& path) override;
 
 private:
     ViewerArea& viewers_;

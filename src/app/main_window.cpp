@@ -6,12 +6,15 @@
 #include "app/logger_pages.h"
 #include "app/poll_control.h"
 #include "app/qt_translation.h"
+#include "app/question_bar.h"
 #include "app/serial_number_change.h"
 #include "app/setup_dialog.h"
 #include "app/start_mission_dialog.h"
 #include "app/tip_window.h"
 #include "app/trend_page.h"
 #include "app/viewer_area.h"
+#include "app/window_placement.h"
+#include "base/kept_texts.h"
 #include "base/ui_port.h"
 #include "link/serial_port.h"
 #include "logger/clock.h"
@@ -25,6 +28,7 @@
 #include "viewer/report.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -36,11 +40,14 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <csignal>
+#include <cstdio>
 
 namespace vx
 {
@@ -74,6 +81,8 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
     auto* lay = new QVBoxLayout(central);
     lay->setContentsMargins(0, 0, 0, 0);
     lay->setSpacing(2);
+    question_bar_ = new QuestionBar(central);
+    lay->addWidget(question_bar_);
     pages_ = new LoggerPages(central);
     pages_->set_graph_actions(
         {agr_full, agr_zoomin, agr_zoomout, agr_save, agr_copy, agr_Print, agr_style, Agr_Property});
@@ -112,6 +121,7 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
     serial_change_ = std::make_unique<SerialNumberChange>(g_);
     download_host_ = std::make_unique<WindowDownloadHost>(*mdi_, *pages_, *this, stbar0);
     download_host_->refresh_browser = [this] { refresh_database_browser(); };
+    download_host_->question_bar = question_bar_;
     download_ = std::make_unique<Download>(g_, *download_host_);
 
     mdi_->prepare = [this](TEditForm* viewer) {
@@ -257,9 +267,77 @@ void TForm1::start()
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
     }
-    if (!opened && settings_read && g_.ui) g_.ui->show_message(port_failure_text(g_), btn::ok);
+    if (!opened) {
+        set_link_status(g_.lang.label(12));
+        if (settings_read && g_.ui) g_.ui->show_message(port_failure_text(g_), btn::ok);
+    }
 
     poll_->start();
+    offer_kept_texts();
+}
+
+void TForm1::offer_kept_texts()
+{
+    const QList<KeptText> kept = read_kept_texts(g_.program_dir);
+    if (kept.isEmpty() || !g_.ui) return;
+    // No throws the texts away: Enter brings them back.
+    const int answer = g_.ui->show_message(g_.lang.mess(179).arg(kept.size()), btn::yes | btn::no, mr::yes);
+    if (answer != mr::yes && answer != mr::no) return; // not answered: offered again next time
+    if (answer == mr::yes)
+        for (const KeptText& k : kept) {
+            TEditForm* v = mdi_->new_viewer(k.caption, k.text);
+            v->set_file_name(k.file_name);
+            v->set_modified(true);
+            v->RedrawGraph();
+        }
+    remove_kept_texts(g_.program_dir);
+}
+
+void TForm1::close_on_signal(int signal)
+{
+    if (closing_signal_) return;
+    closing_signal_ = signal;
+    signal_close_step();
+}
+
+void TForm1::signal_close_step()
+{
+    // A running exchange ends at once; its flow then ends as after Cancel.
+    g_.link.abort();
+    QWidget* in_way = QApplication::activeModalWidget();
+    if (!in_way) in_way = QApplication::activePopupWidget();
+    if (auto* dialog = qobject_cast<QDialog*>(in_way))
+        dialog->reject();
+    else if (in_way)
+        in_way->close();
+    if (in_way || download_->busy() || g_.poll.busy) {
+        QTimer::singleShot(50, this, &TForm1::signal_close_step);
+        return;
+    }
+    // Nobody may be there to answer a question: what was changed is kept instead.
+    if (closing_signal_ != SIGINT && !keep_modified_viewers())
+        std::fprintf(stderr, "vorlanix: modified windows could not be kept in %s\n",
+                     qPrintable(kept_texts_path(g_.program_dir)));
+    // Closing may still ask (SIGINT, or texts that could not be kept); Cancel keeps the program.
+    if (!close()) closing_signal_ = 0;
+}
+
+bool TForm1::keep_modified_viewers()
+{
+    QList<KeptText> kept;
+    QList<TEditForm*> modified;
+    for (TEditForm* v : mdi_->viewers())
+        if (v->is_modified()) {
+            kept.append({v->windowTitle(), v->file_name(), v->text()});
+            modified << v;
+        }
+    if (kept.isEmpty()) return true;
+    if (!write_kept_texts(g_.program_dir, kept)) return false;
+    for (TEditForm* v : modified)
+        v->set_modified(false);
+    std::fprintf(stderr, "vorlanix: %d modified windows kept in %s\n", int(kept.size()),
+                 qPrintable(kept_texts_path(g_.program_dir)));
+    return true;
 }
 
 QRect TForm1::designed_bounds() const
@@ -272,11 +350,34 @@ QRect TForm1::designed_bounds() const
     return r;
 }
 
+QMargins TForm1::frame_margins() const
+{
+    const QRect f = frameGeometry(), inner = geometry();
+    return {inner.left() - f.left(), inner.top() - f.top(), f.right() - inner.right(),
+            f.bottom() - inner.bottom()};
+}
+
 void TForm1::apply_geometry()
 {
-    const QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
-    const QSize screen_size = sc ? sc->geometry().size() : QSize(1024, 768);
-    const QRect r = apply_geometry_rules(g_.settings, screen_size, designed_bounds());
+    // The screen the stored position lies on; else the window's own.
+    QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
+    const Settings& s = g_.settings;
+    if (s.LEFT && s.TOP)
+        if (QScreen* at = QGuiApplication::screenAt(QPoint(*s.LEFT, *s.TOP))) sc = at;
+    const QRect area = sc ? sc->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect r = fit_window_geometry(s, area, designed_bounds(), frame_margins());
+    resize(r.size());
+    move(r.topLeft());
+}
+
+void TForm1::keep_on_screen()
+{
+    // Before the window manager framed the window its frame was not known.
+    const QMargins frame = frame_margins();
+    if (frame.isNull() || !screen()) return;
+    const QRect now(pos(), size());
+    const QRect r = fit_window_geometry({}, screen()->availableGeometry(), now, frame);
+    if (r == now) return;
     resize(r.size());
     move(r.topLeft());
 }
@@ -291,12 +392,17 @@ void TForm1::closeEvent(QCloseEvent* event)
     if (!save_window_geometry(g_.program_dir, QRect(x(), y(), width(), height()), &error) && g_.ui)
         g_.ui->plain_message(error);
     poll_->timer()->stop();
+    // The port's exclusive use ends now, not whenever the process does: the
+    // next program on the device must not hear "in use".
+    g_.link.close_comport();
     event->accept();
 }
 
 void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    // Once framed, the frame is fitted to the screen as well.
+    if (!event->spontaneous()) QTimer::singleShot(0, this, &TForm1::keep_on_screen);
     // The first page is shown with the window: that first showing gives no tip.
     if (g_.tips.skip_first_page_tip && pages_->currentIndex() == 0) tab_shown(0);
 }
@@ -336,6 +442,8 @@ void TForm1::ChangeLanguage()
     MainActions::ChangeLanguage(L);
     pages_->ChangeLanguage(L);
     trend_->ChangeLanguage(L);
+    // The panel shows "OK", nothing, or that no logger is read.
+    if (!stbar1->text().isEmpty() && stbar1->text() != QLatin1String("OK")) stbar1->setText(L.label(12));
     if (L.language_loaded) setWindowTitle(L.capt(15));
 }
 
@@ -353,6 +461,8 @@ void TForm1::apply(const StatusView& v)
 
 void TForm1::clear_panels()
 {
+    // The logger is gone: a question about its records is moot.
+    question_bar_->withdraw_question();
     pages_->clear_panels();
     startmission->setEnabled(false);
 }
@@ -469,6 +579,11 @@ Tfrmopenbase* TForm1::database_browser()
 void TForm1::open_database()
 {
     Tfrmopenbase* browser = database_browser();
+    // Opened first over this window; later where the user left it, brought
+    // back when it was minimised.
+    if (!browser_placed_) place_over(browser, this);
+    browser_placed_ = true;
+    browser->setWindowState(browser->windowState() & ~Qt::WindowMinimized);
     browser->show();
     browser->raise();
     browser->activateWindow();
@@ -548,7 +663,11 @@ void TForm1::on_program_settings()
         const QSignalBlocker block(A_conn);
         A_conn->setChecked(opened);
         // A port that failed to open leaves the poll stopped.
-        if (!opened) return;
+        if (!opened) {
+            poll_->cycle()->clear_panels();
+            set_link_status(g_.lang.label(12));
+            return;
+        }
     }
     poll_->start();
 }
@@ -577,8 +696,33 @@ void TForm1::on_graph()
 void TForm1::on_help()
 {
     const HelpPage help = find_help_page(g_);
-    if (!help.path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(help.path))) return;
-    if (g_.ui) g_.ui->plain_message(help.problem);
+    const QString opener = QStandardPaths::findExecutable(hooks.help_opener);
+    if (help.path.isEmpty() || opener.isEmpty()) {
+        if (!help.path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(help.path))) return;
+        if (g_.ui) g_.ui->plain_message(help.problem);
+        return;
+    }
+    // The desktop's opener says whether a browser took the page; started
+    // detached it would fail without a word. It has no parent: a browser it
+    // runs in its place outlives this window.
+    auto* process = new QProcess;
+    process->setProcessChannelMode(QProcess::SeparateChannels);
+    const QString problem = help.problem;
+    auto report = [this, process, problem](const QString& why) {
+        process->deleteLater();
+        if (g_.ui) g_.ui->plain_message(why.isEmpty() ? problem : problem + QStringLiteral("\r\n") + why);
+    };
+    connect(process, &QProcess::finished, this, [process, report](int code, QProcess::ExitStatus status) {
+        if (status == QProcess::NormalExit && code == 0) {
+            process->deleteLater();
+            return;
+        }
+        report(QString::fromLocal8Bit(process->readAllStandardError()).trimmed());
+    });
+    connect(process, &QProcess::errorOccurred, this, [process, report](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) report(process->errorString());
+    });
+    process->start(opener, {help.path});
 }
 
 void TForm1::on_connect(bool down)
@@ -587,6 +731,8 @@ void TForm1::on_connect(bool down)
         g_.link.port_open = false;
         poll_->cycle()->clear_panels();
         g_.link.close_comport();
+        // Nothing is read any more: "OK" would claim a logger that answers.
+        set_link_status(g_.lang.label(12));
         return;
     }
     if (!g_.link.open_comport(g_.settings.ComPort, g_.settings.port_devices)) {

@@ -25,6 +25,7 @@ class Download;
 class LoggerPages;
 class PollControl;
 class PollCycle;
+class QuestionBar;
 class QtTranslation;
 class SerialNumberChange;
 class TEditForm;
@@ -51,6 +52,9 @@ struct MainWindowHooks {
     std::function<void()> about;         // "O programe"
     // Starts an external program without activating it; true when it started.
     std::function<bool(const QString&)> start_program;
+    // The desktop's opener of the help page (F1), found in PATH; when it is
+    // missing the page goes to QDesktopServices.
+    QString help_opener = QStringLiteral("xdg-open");
 };
 
 class TForm1 : public QMainWindow, public LoggerDisplay, public MainActions
@@ -96,6 +100,8 @@ public:
     // section (the change then counts from the next start).
     bool apply_language();
 
+    // Where the poll's questions wait for an answer without stopping it.
+    QuestionBar* question_bar() const { return question_bar_; }
     // The tab strip with the logger's pages and the graph page.
     LoggerPages* pages() const { return pages_; }
     // The page "Priebeh": the live readings since the logger was connected.
@@ -122,6 +128,14 @@ public:
     TipWindow* tip_window() const { return tip_; }
     QTimer* timer() const;
 
+    // SIGTERM, SIGINT or SIGHUP: closes as the user would. Open questions and
+    // dialogs are cancelled and a running exchange with the logger ended
+    // first. On SIGINT (a user at the terminal) modified viewers are asked
+    // about; on SIGTERM and SIGHUP nobody may be there to answer, so their
+    // texts are kept (kept_texts.h) and offered again at the next start. The
+    // port is released as the window closes.
+    void close_on_signal(int signal);
+
     // Setup-window and mission-start-window adaptations of the last status.
     bool setup_calib_group_visible = true;
     bool setup_correction_enabled = false;
@@ -144,9 +158,20 @@ private:
     // The bounds without stored geometry: two thirds of the desktop's free
     // area, centred.
     QRect designed_bounds() const;
+    // The stored bounds fitted to the screen they lie on (see fit_window_geometry).
     void apply_geometry();
+    // Moves and shrinks the window, frame included, into its screen's free area.
+    void keep_on_screen();
+    QMargins frame_margins() const;
     void tab_shown(int index);
     void dock_tool_window(QDockWidget* dock, Qt::DockWidgetArea area);
+    // One step of close_on_signal; repeats until nothing is in the way.
+    void signal_close_step();
+    // The texts of modified viewers into the kept-texts file; false when it
+    // cannot be written (the viewers then stay modified).
+    bool keep_modified_viewers();
+    // At start: viewers a signal ended without a question, opened again when the user agrees.
+    void offer_kept_texts();
     // Commands that act on a viewer are enabled only while one exists.
     void update_viewer_actions(bool any);
 
@@ -166,6 +191,7 @@ private:
 
     Global& g_;
     LoggerPages* pages_ = nullptr;
+    QuestionBar* question_bar_ = nullptr;
     TrendPage* trend_ = nullptr;
     ViewerArea* mdi_ = nullptr;
     PollControl* poll_ = nullptr;
@@ -174,6 +200,8 @@ private:
     std::unique_ptr<Download> download_;
     std::unique_ptr<QtTranslation> qt_translation_;
     bool graph_program_started_ = false;
+    int closing_signal_ = 0; // the signal being handled, 0 when none
+    bool browser_placed_ = false;
     bool started_ = false;
 
 public:

@@ -1,6 +1,7 @@
 #pragma once
 // The user-interface port built from widgets: the message window, plain
 // message boxes, input boxes and the shared progress window.
+#include "app/progress_window.h"
 #include "base/ui_port.h"
 
 #include <QPointer>
@@ -21,8 +22,10 @@ public:
     explicit QtUi(Global& g, QWidget* parent = nullptr);
     ~QtUi() override;
 
+    // The window the dialogs belong to: the progress window becomes its tool
+    // window and opens over it.
     void set_parent(QWidget* parent);
-    Tfrmprogress* progress() const { return progress_.get(); }
+    Tfrmprogress* progress() const { return progress_; }
 
     int show_message(const QString& text, int buttons, int default_result = 0) override;
     void plain_message(const QString& text) override;
@@ -40,8 +43,8 @@ public:
 private:
     Global& g_;
     QPointer<QWidget> parent_;
-    std::unique_ptr<Tfrmprogress> progress_; // a top-level tool window
-    QPointer<Tfmess> fmess_;                 // the message window, made on first use
+    QPointer<Tfrmprogress> progress_; // a tool window; the parent's child once there is one
+    QPointer<Tfmess> fmess_;          // the message window, made on first use
 };
 
 } // namespace vx

@@ -157,9 +157,10 @@ private:
 
 // Moves the link to COM port new_port: closes the port when open, takes the
 // number, reopens. On failure shows MESS1 with what to do about it (see
-// port_failure_text) and leaves the link closed (the number is kept in
-// memory, not in the file); on success writes "ComPort" into the settings
-// file. True when the port is open afterwards.
+// port_failure_text) and leaves the link closed (the number and a device
+// chosen for it are kept in memory, not in the file); on success writes
+// "ComPort", and the port's device in section PORTS, into the settings file.
+// True when the port is open afterwards.
 bool change_com_port(Global& g, int new_port);
 
 // MESS1, and below it what the user can do about the reason the port did

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -108,7 +109,17 @@ void Tfrmsetup::show_com_device()
     for (const SerialDevice& d : list_serial_devices(device_root))
         CBcomdevice->addItem(d.target.isEmpty() ? d.path : d.path + QString::fromUtf8(" → ") + d.target,
                              d.path);
-    if (CBcomdevice->findData(device) < 0) CBcomdevice->insertItem(0, device + g_.lang.menu(58), device);
+    if (CBcomdevice->findData(device) < 0) {
+        // A name of its own (a link the list does not hold, such as one udev
+        // or a simulator made) is connected when it leads to a device.
+        const QFileInfo info(device);
+        const QString target = info.isSymLink() ? info.canonicalFilePath() : QString();
+        const bool present = info.exists() || (g_.link.port_open && com == g_.settings.ComPort);
+        const QString text = !present           ? device + g_.lang.menu(58)
+                             : target.isEmpty() ? device
+                                                : device + QString::fromUtf8(" → ") + target;
+        CBcomdevice->insertItem(0, text, device);
+    }
     CBcomdevice->setCurrentIndex(CBcomdevice->findData(device));
 }
 
@@ -137,12 +148,14 @@ bool Tfrmsetup::store_port_devices(QString* error)
 {
     for (auto it = new_devices_.cbegin(); it != new_devices_.cend(); ++it) {
         if (it.value() == com_device(it.key(), g_.settings.port_devices)) continue;
-        if (!write_setting_string(g_.program_dir, key::PORTS, QStringLiteral("COM%1").arg(it.key()),
-                                  it.value(), error))
+        // The port in use now stands for another device: the caller reopens
+        // it, and stores the device only once it opened (change_com_port).
+        const bool reopened = it.key() == selected_com();
+        if (!reopened && !write_setting_string(g_.program_dir, key::PORTS,
+                                               QStringLiteral("COM%1").arg(it.key()), it.value(), error))
             return false;
         g_.settings.port_devices[it.key()] = it.value();
-        // The open port now stands for another device: the caller reopens it.
-        if (it.key() == selected_com()) com_changed_ = true;
+        if (reopened) com_changed_ = true;
     }
     new_devices_.clear();
     return true;
@@ -162,9 +175,14 @@ bool change_com_port(Global& g, int new_port)
         if (g.ui) g.ui->show_message(port_failure_text(g), btn::ok);
         return false;
     }
+    // Stored only now that the port opened: the number, and its device when it was chosen anew.
     QString error;
-    if (!write_setting_int(g.program_dir, key::GLOBAL, key::ComPort, new_port, &error) && g.ui)
-        g.ui->plain_message(error);
+    const QString com = QStringLiteral("COM%1").arg(new_port);
+    const QString device = g.settings.port_devices.value(new_port);
+    bool written = write_setting_int(g.program_dir, key::GLOBAL, key::ComPort, new_port, &error);
+    if (written && !device.isEmpty() && read_setting_string(g.program_dir, key::PORTS, com, {}) != device)
+        written = write_setting_string(g.program_dir, key::PORTS, com, device, &error);
+    if (!written && g.ui) g.ui->plain_message(error);
     return true;
 }
 

@@ -212,6 +212,16 @@ constexpr BuiltInText texts[] = {
     {"MESS176", "Hodiny zapisovača idú napred: jeho najnovší záznam je z %1, nastavený čas bude "
                 "%2.\\nZapisovač potom zapíše tie isté časy znova: asi %3 záznamov bude mať rovnaký čas ako "
                 "staršie záznamy.\\nNajprv preneste záznamy (F5)."},
+    // First download, question bar, ports, signals, About.
+    {"MESS178", "Verzia %1"},
+    {"MESS179", "Program bol naposledy ukončený signálom systému; okná s neuloženými údajmi boli uschované "
+                "(počet: %1).\\nObnoviť ich? (Nie ich zahodí.)"},
+    {"MESS198", "%1 až %2"},
+    {"MESS199", "Počet záznamov v zapisovači: %1"},
+    {"MESS200", "Záznamy, ktoré už zapisovač obsahuje (%1), prenesiete v menu Služby -> Prenos záznamov "
+                "(F6). Prenos (F5) odteraz prenáša len nové záznamy."},
+    {"MESS196", "Zariadenie %1 sa nepodarilo otvoriť ako sériový port."},
+    {"MESS197", "Zariadenie %1 neexistuje."},
     // Mission start dialog.
     {"CAPT18", "Zápis nad"},
     {"CAPT19", "Siréna"},

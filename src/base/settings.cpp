@@ -3,6 +3,8 @@
 #include "base/ini_file.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <limits>
 
 namespace vx
 {
@@ -52,10 +54,11 @@ Settings read_settings(const QString& program_dir, SettingsNotes* notes)
     s.LEFTPOINTS = ini.read_int(GRAPH, LEFTPOINTS, 0);
     s.RIGHTPOINTS = ini.read_int(GRAPH, RIGHTPOINTS, 0);
 
-    s.TOP = ini.read_int(GLOBAL, TOP, 0);
-    s.LEFT = ini.read_int(GLOBAL, LEFT, 0);
-    s.WIDTH = ini.read_int(GLOBAL, WIDTH, 0);
-    s.HEIGHT = ini.read_int(GLOBAL, HEIGHT, 0);
+    // A key that is missing or no number leaves the designed bounds.
+    constexpr int unset = std::numeric_limits<int>::min();
+    for (auto [name, value] :
+         {std::pair{TOP, &s.TOP}, {LEFT, &s.LEFT}, {WIDTH, &s.WIDTH}, {HEIGHT, &s.HEIGHT}})
+        if (const int v = ini.read_int(GLOBAL, name, unset); v != unset) *value = v;
 
     found.logdir_missing = !QFileInfo(s.LOGDIR).isDir();
     if (found.logdir_missing) {
@@ -176,13 +179,20 @@ bool write_recent_bases(const QString& program_dir, const QStringList& names, QS
     return write_ini_values(settings_path(program_dir), key::RECENTBASES, values, error);
 }
 
-QRect apply_geometry_rules(const Settings& s, const QSize& screen, const QRect& designed)
+QRect fit_window_geometry(const Settings& s, const QRect& area, const QRect& designed, const QMargins& frame)
 {
     QRect r = designed;
-    if (s.TOP > 0 && s.TOP < screen.height()) r.moveTop(s.TOP);
-    if (s.LEFT > 0 && s.LEFT < screen.width()) r.moveLeft(s.LEFT);
-    if (s.WIDTH > 200) r.setWidth(s.WIDTH);
-    if (s.HEIGHT > 200) r.setHeight(s.HEIGHT);
+    if (s.TOP) r.moveTop(*s.TOP);
+    if (s.LEFT) r.moveLeft(*s.LEFT);
+    if (s.WIDTH && *s.WIDTH > 200) r.setWidth(*s.WIDTH);
+    if (s.HEIGHT && *s.HEIGHT > 200) r.setHeight(*s.HEIGHT);
+    // The frame, title bar included, must fit as well: the status bar at the
+    // bottom is what a window too tall for the screen loses first.
+    const int extra_w = frame.left() + frame.right(), extra_h = frame.top() + frame.bottom();
+    r.setWidth(std::max(1, std::min(r.width(), area.width() - extra_w)));
+    r.setHeight(std::max(1, std::min(r.height(), area.height() - extra_h)));
+    r.moveLeft(std::clamp(r.left(), area.left(), area.left() + area.width() - r.width() - extra_w));
+    r.moveTop(std::clamp(r.top(), area.top(), area.top() + area.height() - r.height() - extra_h));
     return r;
 }
 

@@ -4,11 +4,13 @@
 // defaults. Reading never creates anything; a write changes one key in place
 // and keeps every other line byte for byte.
 #include <QMap>
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 
 namespace vx
 {
@@ -59,9 +61,10 @@ struct Settings {
     int ComPort = 2;
     QString LANGUAGE = "SLOVAK";
     QString LOGDIR; // program directory + "Log" by default
-    // The main window's stored bounds; 0 when not stored (the window then
-    // keeps its designed bounds, see apply_geometry_rules).
-    int TOP = 0, LEFT = 0, WIDTH = 0, HEIGHT = 0;
+    // The main window's stored bounds; empty when not stored or not a
+    // number (the window then keeps its designed bounds, see
+    // fit_window_geometry).
+    std::optional<int> TOP, LEFT, WIDTH, HEIGHT;
     bool CHECKTIME = true;
     bool SORTFILE = true;
     bool SHOWTIP = true;
@@ -125,10 +128,15 @@ QStringList read_recent_bases(const QString& program_dir);
 // a longer list left from before is cut by emptying REC(n).
 bool write_recent_bases(const QString& program_dir, const QStringList& names, QString* error = nullptr);
 
-// The main window's bounds from the stored geometry: TOP only when
-// 0 < TOP < screen height, LEFT only when 0 < LEFT < screen width, WIDTH and
-// HEIGHT only when above 200; otherwise the designed value stays.
-QRect apply_geometry_rules(const Settings& s, const QSize& screen, const QRect& designed);
+// The main window's bounds from the stored geometry, wholly inside area (the
+// free part of the screen it opens on). A stored WIDTH or HEIGHT above 200
+// replaces the designed one, a stored LEFT or TOP (0 included) the designed
+// position. The size is then cut to what the area holds and the window moved
+// into it. Bounds are as the window keeps them: the position of its frame,
+// the size inside it; frame is what the window manager's frame adds on each
+// side (none before the window is first shown).
+QRect fit_window_geometry(const Settings& s, const QRect& area, const QRect& designed,
+                          const QMargins& frame = {});
 // At close: when the window is wider and taller than 200 pixels, writes
 // WIDTH, HEIGHT, LEFT, TOP (in one replacement of the file) and returns
 // true; a smaller window writes nothing and returns true as well.

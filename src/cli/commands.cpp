@@ -543,6 +543,10 @@ std::optional<QDateTime> parse_cli_time(const QString& text, bool end_of_day)
 
 int run(const QStringList& args, std::FILE* out, std::FILE* err)
 {
+    if (args == QStringList{QStringLiteral("--version")}) {
+        print(out, QStringLiteral("vorlanix-cli %1\n").arg(QLatin1String(VORLANIX_VERSION)));
+        return exit_ok;
+    }
     if (!args.isEmpty() && args.first() == QLatin1String("start"))
         return start_command(args.mid(1), out, err);
     Options o;

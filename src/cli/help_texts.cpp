@@ -27,6 +27,7 @@ Commands:
 
 Options:
   -h, --help   show this help; "vorlanix-cli COMMAND --help" shows a command's
+  --version    show the program's version
 
 One program at a time uses a serial port: while the desktop program holds the
 port, the commands that talk to a logger refuse with a message.

@@ -242,12 +242,16 @@ QString open_fault_advice(TCommPortDriver::OpenFault fault, const QString& devic
 {
     using F = TCommPortDriver::OpenFault;
     switch (fault) {
+    case F::none:
+        return {};
     case F::permission:
         return lang.mess(73).arg(device);
     case F::busy:
         return lang.mess(74).arg(device);
+    case F::missing:
+        return lang.mess(197).arg(device);
     default:
-        return {};
+        return lang.mess(196).arg(device);
     }
 }
 

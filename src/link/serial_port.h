@@ -295,8 +295,9 @@ private:
 TCommPortDriver::OpenFault open_fault_of_errno(int error);
 
 // What the user can do about a port that would not open, one line to show
-// below the generic message: for a device the user may not open (the
-// dialout group) and for one that another program holds; empty otherwise.
+// below the generic message, naming the device: that it does not exist, that
+// the user may not open it (the dialout group), that another program holds
+// it, or that it would not open as a serial port; empty for no fault.
 // device is the path the port maps to; the texts are lang's.
 QString open_fault_advice(TCommPortDriver::OpenFault fault, const QString& device, const Language& lang);
 

@@ -8,6 +8,7 @@
 #include "records/marks.h"
 #include "records/record_file.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStringList>
@@ -178,13 +179,33 @@ DownloadOutcome Download::pointer_check()
     return DownloadOutcome::done;
 }
 
-DownloadOutcome Download::first_mark(const QString& mission, int pointer)
+QString Download::held_text() const
+{
+    const HeldRecords held = records_held(g_.status.record_pointer, g_.ident.ring_size, g_.status.rollover);
+    if (held.least == held.most) return QString::number(held.least);
+    return mess(198).arg(held.least).arg(held.most);
+}
+
+DownloadOutcome Download::first_mark(const QString& mission, int pointer, bool from_check)
 {
     if (!host_.confirm_first_contact(mission, pointer)) return DownloadOutcome::not_registered;
     // A pointer just past the end of the ring names position 0.
     if (!write_mark(mission, ring_position(pointer, g_.ident.ring_size))) return DownloadOutcome::mark_failed;
-    message(mess(10));
+    // From now on "Prenos" fetches only what comes after this mark: the user
+    // learns here how to reach what the logger already holds.
+    const QString notice = mess(10) + QStringLiteral("\r\n") + mess(200).arg(held_text());
+    if (!from_check || !host_.ask_later(notice, btn::ok, {})) message(notice);
     return DownloadOutcome::first_contact;
+}
+
+RecordSink* Download::open_window(const QString& caption, const QString& name)
+{
+    RecordSink* window = host_.open_text_window(caption, QStringLiteral("Download: ") + name);
+    // Never a save dialog without a name: the mission (or serial number) and
+    // the time of the download, beside the record files.
+    const QString stamp = g_.now().toString(QStringLiteral("'-'yyyyMMdd'-'hhmm"));
+    host_.propose_file_name(window, QDir(g_.settings.LOGDIR).filePath(name + stamp + QStringLiteral(".txt")));
+    return window;
 }
 
 void Download::check_new_records()
@@ -204,20 +225,38 @@ void Download::check_new_records()
         // A mark the store refused is not tried again by this check, which
         // runs every few seconds; "Prenos" (F5) tries again and says why.
         if (refused_marks_.contains(mission)) return;
-        if (first_mark(mission, pointer) == DownloadOutcome::mark_failed) refused_marks_.insert(mission);
+        if (first_mark(mission, pointer, true) == DownloadOutcome::mark_failed)
+            refused_marks_.insert(mission);
         return;
     }
     const int count = count_new_records(mark, pointer, ring);
     host_.set_new_records_text(QString::number(count));
+    if (count == 0) host_.withdraw_question();
     if (count == 0 || g_.transfer.already_asked) return;
 
-    const int answer =
-        g_.ui ? g_.ui->show_message(mess(18) + QString::number(count) + mess(19), btn::yes | btn::no)
-              : mr::no;
+    // A question that waits must not stop the live readings: the host asks
+    // beside them where it can, and the download starts once it is answered.
+    const QString question = mess(18) + QString::number(count) + mess(19);
+    if (host_.ask_later(question, btn::yes | btn::no, [this](int answer) { answer_offer(answer); })) return;
+    const int answer = g_.ui ? g_.ui->show_message(question, btn::yes | btn::no) : mr::no;
     if (answer == mr::yes)
         new_records_steps(true);
     else
         g_.transfer.already_asked = true;
+}
+
+void Download::answer_offer(int answer)
+{
+    if (answer != mr::yes) {
+        g_.transfer.already_asked = true;
+        return;
+    }
+    // Answered while another flow runs: the next check offers again.
+    if (busy_) return;
+    // The poll stops here, after the exchange it has under way.
+    FlowGuard guard(busy_, host_);
+    problem_.clear();
+    new_records_steps(true);
 }
 
 DownloadOutcome Download::new_records()
@@ -249,8 +288,7 @@ DownloadOutcome Download::new_records_steps(bool from_check)
         return DownloadOutcome::nothing_new;
     }
 
-    RecordSink* window =
-        host_.open_text_window(QStringLiteral("Untitled"), QStringLiteral("Download: ") + mission);
+    RecordSink* window = open_window(QStringLiteral("Untitled"), mission);
     const qint64 size_before = record_file_size();
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
@@ -316,8 +354,10 @@ DownloadOutcome Download::newest_records()
     if (const DownloadOutcome refused = pointer_check(); refused != DownloadOutcome::done) return refused;
 
     host_.show_tip(QStringLiteral("DOWNLOADNUMREC"));
+    // The question says how many records there are to ask for.
+    const QString prompt = mess(17) + QStringLiteral("\r\n") + mess(199).arg(held_text());
     const std::optional<QString> answer =
-        g_.ui ? g_.ui->input_box(mess(16), mess(17), QString()) : std::nullopt;
+        g_.ui ? g_.ui->input_box(mess(16), prompt, QString()) : std::nullopt;
     if (!answer || answer->trimmed().isEmpty()) return DownloadOutcome::no_count;
     bool ok = false;
     const int n = answer->trimmed().toInt(&ok);
@@ -334,8 +374,7 @@ DownloadOutcome Download::newest_records()
         return DownloadOutcome::too_many;
     }
 
-    RecordSink* window = host_.open_text_window(QStringLiteral("Untitled"),
-                                                QStringLiteral("Download: ") + g_.status.mission_name);
+    RecordSink* window = open_window(QStringLiteral("Untitled"), g_.status.mission_name);
     const qint64 size_before = record_file_size();
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
@@ -452,8 +491,8 @@ int Download::old_record_stream(bool newest, int bar_max)
         ui->progress_range(bar_max);
         ui->progress_position(0);
     }
-    const QString title = QStringLiteral("Download: ") + QString::number(g_.status.serial);
-    RecordSink* window = host_.open_text_window(title, title);
+    const QString serial = QString::number(g_.status.serial);
+    RecordSink* window = open_window(QStringLiteral("Download: ") + serial, serial);
 
     // The echo of the last frame sent comes first.
     g_.link.rx_buffer.remove(0, 5);

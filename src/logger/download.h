@@ -67,6 +67,26 @@ public:
         (void)pointer;
         return true;
     }
+    // Asks without stopping the poll and the live readings (the main window's
+    // question bar): shows text with the buttons of the set and calls
+    // answered with the button's result once the user answers. Asking again
+    // before then replaces the text and the callback. false when the host
+    // cannot ask that way; the flow then asks through the message window.
+    virtual bool ask_later(const QString& text, int buttons, std::function<void(int)> answered)
+    {
+        (void)text;
+        (void)buttons;
+        (void)answered;
+        return false;
+    }
+    // The question asked with ask_later is moot (nothing new left): it goes unanswered.
+    virtual void withdraw_question() {}
+    // Where saving the text window proposes to write its records.
+    virtual void propose_file_name(RecordSink* window, const QString& path)
+    {
+        (void)window;
+        (void)path;
+    }
 };
 
 // How a download flow ended.
@@ -119,8 +139,14 @@ public:
 
     // The check after every good name block of the poll: counts the new
     // records, stores a first mark for a logger met for the first time, and
-    // offers once per connection to fetch them.
+    // offers once per connection to fetch them. Where the host can, the offer
+    // and the first-contact notice do not stop the poll (ask_later): the
+    // records are fetched when the offer is accepted.
     void check_new_records();
+
+    // What the logger holds, for the user: "N" or, when it may have gone
+    // round its ring, "N to M" (from the pointer and the rollover flag).
+    QString held_text() const;
 
     // "Prenos" (F5): fetches the records written since the last download.
     DownloadOutcome new_records();
@@ -144,9 +170,16 @@ public:
 
 private:
     DownloadOutcome new_records_steps(bool from_check);
+    // The answer to the offer of the check: Yes fetches the new records, No
+    // keeps them until the next connection.
+    void answer_offer(int answer);
     // Stores the first mark of a mission met for the first time (when the
-    // host agrees); first_contact or not_registered.
-    DownloadOutcome first_mark(const QString& mission, int pointer);
+    // host agrees) and tells the user how to fetch the records the logger
+    // already holds; first_contact or not_registered.
+    DownloadOutcome first_mark(const QString& mission, int pointer, bool from_check = false);
+    // Opens the text window of a download, its first line "Download: " and
+    // name, proposing a file of its own in the log folder.
+    RecordSink* open_window(const QString& caption, const QString& name);
     DownloadOutcome pointer_check();
     // Sorts (when records were appended) and refreshes after a transfer;
     // false when the sort failed.

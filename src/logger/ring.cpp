@@ -20,6 +20,12 @@ int count_new_records(int mark, int pointer, int ring_size)
     return p >= m ? p - m : ring_size - m + p;
 }
 
+HeldRecords records_held(int pointer, int ring_size, bool rollover)
+{
+    const int written = std::clamp(pointer, 0, std::max(ring_size, 0));
+    return {written, rollover ? std::max(ring_size, 0) : written};
+}
+
 int newest_start(int pointer, int n, int ring_size)
 {
     if (ring_size <= 0) return 0;

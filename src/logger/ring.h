@@ -34,6 +34,15 @@ int ring_position(int position, int ring_size);
 // Always 0 .. ring_size - 1; 0 when ring_size is not positive.
 int count_new_records(int mark, int pointer, int ring_size);
 
+// How many records the logger holds after writing up to pointer since its
+// mission started: pointer (at most ring_size) without rollover; with
+// rollover it may have gone round and hold up to ring_size, which the pointer
+// alone does not tell.
+struct HeldRecords {
+    int least = 0, most = 0;
+};
+HeldRecords records_held(int pointer, int ring_size, bool rollover);
+
 // The position of the oldest of the n records that end just before the
 // pointer: pointer - n modulo ring_size.
 int newest_start(int pointer, int n, int ring_size);

@@ -367,6 +367,8 @@ bool TEditForm::save()
     } else {
         QFileDialog dialog(this);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // Without a file of its own the dialog starts beside the record files.
+        dialog.setDirectory(g_.settings.LOGDIR);
         dialog.setNameFilters({g_.lang.menu(57), QStringLiteral("Rich text files (*.rtf)"), csv_filter,
                                QStringLiteral("All files (*)")});
         dialog.setDefaultSuffix(QStringLiteral("txt"));
@@ -409,7 +411,8 @@ bool TEditForm::save()
 bool TEditForm::may_replace_records(const QString& path)
 {
     const QString question = g_.lang.mess(55).arg(QDir::toNativeSeparators(path));
-    if (g_.ui) return g_.ui->show_message(question, btn::yes | btn::no) == mr::yes;
+    // Yes loses the file's other records: Enter keeps them.
+    if (g_.ui) return g_.ui->show_message(question, btn::yes | btn::no, mr::no) == mr::yes;
     return QMessageBox::question(this, QStringLiteral("Info"), question, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
 }
@@ -485,10 +488,12 @@ bool TEditForm::query_close()
     const QString question = g_.lang.mess(41);
     int answer = 0;
     if (g_.ui) {
-        answer = g_.ui->show_message(question, btn::yes | btn::no | btn::cancel);
+        // No drops the text: Enter saves it (the save dialog) instead.
+        answer = g_.ui->show_message(question, btn::yes | btn::no | btn::cancel, mr::yes);
     } else {
-        const auto r = QMessageBox::question(this, QStringLiteral("Info"), question,
-                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        const auto r =
+            QMessageBox::question(this, QStringLiteral("Info"), question,
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
         answer = r == QMessageBox::Yes ? mr::yes : r == QMessageBox::No ? mr::no : mr::cancel;
     }
     if (answer == mr::yes) return save(); // a cancelled or failed save keeps the window and its text

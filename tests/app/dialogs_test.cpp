@@ -331,7 +331,14 @@ TEST(SetupDialog, ComNumberMapsToADevicePresent)
     EXPECT_EQ(dlg.LBLcomdevice->text(), "COM5:");
     EXPECT_EQ(dlg.CBcomdevice->currentText(), "/dev/ttyS4 (nie je pripojené)");
 
-    // COM3 to the stable name: written on OK, and the open port is reopened by the caller.
+    // A link of its own outside the list (as a simulator or udev rule makes) that leads to a device.
+    ASSERT_TRUE(QFile::link(dev + "/ttyUSB0", s.home.path("logger")));
+    s.g.settings.port_devices[6] = s.home.path("logger");
+    dlg.findChild<QRadioButton*>("COM6")->click();
+    EXPECT_EQ(dlg.CBcomdevice->currentText(), s.home.path("logger") + " → " + dev + "/ttyUSB0");
+
+    // COM3 to the stable name: the open port is reopened by the caller, which
+    // writes the device once it opened (change_com_port).
     dlg.prepare_for_show(0, 3);
     EXPECT_FALSE(dlg.com_changed());
     emit dlg.CBcomdevice->activated(0);
@@ -339,9 +346,7 @@ TEST(SetupDialog, ComNumberMapsToADevicePresent)
     QTest::mouseClick(dlg.btok, Qt::LeftButton);
     EXPECT_TRUE(dlg.com_changed());
     EXPECT_EQ(s.g.settings.port_devices.value(3), stable);
-    EXPECT_EQ(vx::read_settings(s.home.dir()).port_devices.value(3), stable);
-    EXPECT_TRUE(
-        QString::fromUtf8(s.home.read("vorlanix.ini")).contains("[PORTS]\r\nCOM3=" + stable + "\r\n"));
+    EXPECT_EQ(vx::read_settings(s.home.dir()).port_devices.value(3), dev + "/ttyUSB0");
 }
 
 TEST(StartMissionDialog, PreparedPerModel)

@@ -6,15 +6,19 @@
 // browser's life in the window; and, started in the program's own order,
 // viewers inside the document area, no modified viewer dropped at close, the
 // COM button, and the language file in the windows made before it was read.
+#include "app/about_box.h"
 #include "app/download_host.h"
 #include "app/logger_pages.h"
 #include "app/main_window.h"
 #include "app/progress_window.h"
 #include "app/qt_ui.h"
+#include "app/signal_watch.h"
 #include "app/tip_window.h"
 #include "app/viewer_area.h"
+#include "base/kept_texts.h"
 #include "common/qt_print.h"
 #include "common/test_state.h"
+#include "link/serial_port.h"
 #include "viewer/database_browser.h"
 #include "viewer/file_list.h"
 #include "viewer/graph_properties_dialog.h"
@@ -28,13 +32,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QGroupBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
@@ -42,9 +46,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <stdlib.h>
 
@@ -65,16 +69,6 @@ QByteArray record_file(int first_hour)
     return text;
 }
 
-// Receives what the window asks the desktop to open.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
-
 // What pressing an item did.
 struct Seen {
     QStringList modal;   // class and object name of each modal window that came up
@@ -86,7 +80,6 @@ struct Seen {
 class MainWindowTest : public ::testing::Test, protected vxtest::TestState
 {
 protected:
-    void TearDown() override { QDesktopServices::unsetUrlHandler("file"); }
     // The program's own start order: the progress window and the main window
     // are made before start() reads the settings (COM1 on no device) and the
     // language file's section EN; until then they have no texts.
@@ -127,8 +120,13 @@ protected:
         home.write("Log/B.txt", record_file(10));
         home.write("muster.htm", "<h1>?Header</h1>");
         home.write("html/index.html", "<html></html>");
-        QDesktopServices::setUrlHandler("file", &urls, "open");
+        // The desktop's opener of the help page: one that records the page, or one without a browser.
+        home.write("open.sh", "#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/opened\"\n");
+        home.write("no-browser.sh", "#!/bin/sh\necho 'no browser to open it' >&2\nexit 3\n");
+        for (const char* script : {"open.sh", "no-browser.sh"})
+            QFile::setPermissions(home.path(script), QFile::ReadOwner | QFile::ExeOwner);
         make().resize(1000, 750);
+        w->hooks.help_opener = home.path("open.sh");
         w->hooks.start_program = [this](const QString& p) { return started << p, true; };
         w->frmprint->ask_printer = [this](QPrinter& p) {
             p.setOutputFormat(QPrinter::PdfFormat);
@@ -194,7 +192,6 @@ protected:
 
     std::unique_ptr<vx::QtUi> qt;
     std::unique_ptr<TForm1> w;
-    UrlCatcher urls;
     QStringList started;
 };
 
@@ -209,22 +206,25 @@ TEST_F(MainWindowTest, GeometryIsSavedAtCloseAndTakenOnlyWithinItsLimits)
     EXPECT_EQ(home.read("vorlanix.ini"),
               QByteArray("[GLOBAL]\r\nWIDTH=201\r\nHEIGHT=201\r\nLEFT=55\r\nTOP=66\r\n"));
 
-    home.write("vorlanix.ini", "[GLOBAL]\r\nWIDTH=201\r\nHEIGHT=200\r\nLEFT=0\r\nTOP=25\r\n");
-    TForm1& limited = make();
-    // Height 200 and left 0 are not taken: the designed ones (two thirds of the
-    // desktop's free area, centred) stay, as at a first start.
-    const QRect free_area = limited.screen()->availableGeometry();
+    // Height 200 is not taken (the designed one, two thirds of the desktop's
+    // free area, stays), left 0 is; a window larger than the screen is cut to it.
+    const QRect free_area = fresh.screen()->availableGeometry();
     QRect designed(0, 0, free_area.width() * 2 / 3, free_area.height() * 2 / 3);
     designed.moveCenter(free_area.center());
-    EXPECT_EQ(limited.geometry(), QRect(designed.x(), 25, 201, designed.height()));
-    QFile::remove(home.path("vorlanix.ini"));
-    EXPECT_EQ(make().geometry(), designed);
+    const std::pair<QByteArray, QRect> cases[] = {
+        {"WIDTH=201\r\nHEIGHT=200\r\nLEFT=0\r\nTOP=25\r\n", QRect(0, 25, 201, designed.height())},
+        {"WIDTH=5000\r\nHEIGHT=5000\r\nLEFT=0\r\nTOP=187\r\n", free_area},
+        {"", designed}};
+    for (const auto& [keys, expected] : cases) {
+        home.write("vorlanix.ini", "[GLOBAL]\r\n" + keys);
+        EXPECT_EQ(make().geometry(), expected) << keys.constData();
+    }
 }
 
 TEST_F(MainWindowTest, PortThatDoesNotOpenOrSettingsThatCannotBeReadAreSaidAndPollStillRuns)
 {
-    const QString mess1 =
-        "Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - nastavenia programu";
+    const QString mess1 = "Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - "
+                          "nastavenia programu\r\nZariadenie /nonexistent/tty7 neexistuje.";
     const QString unreadable =
         "Súbor nastavení " + home.path("vorlanix.ini") +
         " nie je možné prečítať: it is not a regular file\r\nPort zapisovača sa neotvorí, "
@@ -235,14 +235,17 @@ TEST_F(MainWindowTest, PortThatDoesNotOpenOrSettingsThatCannotBeReadAreSaidAndPo
         ui.messages.clear();
         QFile::remove(home.path("vorlanix.ini"));
         if (readable)
-            home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=7\r\nSHOWTIP=0\r\n");
+            home.write("vorlanix.ini",
+                       "[GLOBAL]\r\nComPort=7\r\nSHOWTIP=0\r\n[PORTS]\r\nCOM7=/nonexistent/tty7\r\n");
         else
             QDir().mkpath(home.path("vorlanix.ini"));
         TForm1& f = make();
-        // The missing log directory is reported by the settings load, before the port.
+        // The missing log directory is reported by the settings load, before the port,
+        // which is named, with why it did not open.
         ASSERT_EQ(ui.messages.size(), 2);
         EXPECT_TRUE(ui.messages[0].first.startsWith("Nie je možné nájsť adresár LOG"));
         EXPECT_EQ(ui.messages[1], qMakePair(readable ? mess1 : unreadable, vx::btn::ok));
+        EXPECT_EQ(f.stbar1->text(), QString("Nepripojeny"));
         EXPECT_FALSE(g.link.port_open);
         EXPECT_FALSE(f.A_conn->isChecked());
         EXPECT_TRUE(f.poll_running());
@@ -289,7 +292,8 @@ TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)
         } else if (a == f.Act_showtip) {
             EXPECT_TRUE(f.tip_window()->isVisible()); // docked beside the viewers
         } else if (a == f.help_action) {
-            EXPECT_EQ(urls.urls, QList<QUrl>{QUrl::fromLocalFile(home.path("html/index.html"))});
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return home.read("opened") == home.path("html/index.html") + "\n"; }));
         } else {
             const auto it = std::find_if(std::begin(expected), std::end(expected),
                                          [a](const auto& e) { return e.first == a; });
@@ -535,7 +539,7 @@ TEST_F(MainWindowTest, ComButtonUpClosesTheLinkDownOpensItOrShowsMess1AndPopsBac
     bt->click(); // down, but the port is gone
     EXPECT_FALSE(bt->isChecked() || f.A_conn->isChecked() || g.link.port_open);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].first, g.lang.mess(1));
+    EXPECT_EQ(ui.messages[0].first, g.lang.mess(1) + "\r\nZariadenie /nonexistent neexistuje.");
     ::close(pty);
 }
 
@@ -553,4 +557,96 @@ TEST_F(MainWindowTest, LanguageFileReachesTheWindowsMadeBeforeItWasRead)
 
 } // namespace
 
-#include "main_window_test.moc"
+namespace
+{
+
+TEST_F(MainWindowTest, SignalsCloseAsTheUserWouldAndKeepWhatNobodyCouldBeAskedAbout)
+{
+    struct Case {
+        int signal;
+        std::deque<int> answers; // to the close question
+        bool closes, kept;
+    };
+    // A user at the terminal (SIGINT) is asked; SIGTERM and SIGHUP may have nobody to ask.
+    const Case cases[] = {{SIGINT, {vx::mr::cancel}, false, false},
+                          {SIGINT, {vx::mr::no}, true, false},
+                          {SIGHUP, {}, true, true},
+                          {SIGTERM, {}, true, true}};
+    vx::SignalWatch watch;
+    const int pty = posix_openpt(O_RDWR | O_NOCTTY); // stands in for the COM port
+    ASSERT_TRUE(pty >= 0 && grantpt(pty) == 0 && unlockpt(pty) == 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.signal);
+        QFile::remove(home.path("vorlanix-kept.json")); // the case before may have kept a text
+        TForm1& f = run_program();
+        g.settings.port_devices[1] = QString::fromLatin1(ptsname(pty));
+        f.btCOM->click();
+        ASSERT_TRUE(g.link.port_open);
+        open_viewer(true);
+        QObject::connect(&watch, &vx::SignalWatch::received, &f, &TForm1::close_on_signal);
+        ui.message_answers = c.answers;
+        ::raise(c.signal);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !f.isVisible() || !ui.messages.isEmpty(); }));
+        EXPECT_EQ(f.isVisible(), !c.closes);
+        EXPECT_EQ(ui.messages.size(), qsizetype(c.answers.size()));
+        const QList<vx::KeptText> kept = vx::read_kept_texts(home.dir());
+        EXPECT_EQ(kept.value(0).text, c.kept ? "Download: M" : "");
+        // A closed window has released the port: another program may open it.
+        vx::TCommPortDriver next;
+        next.setPortName(QString::fromLatin1(ptsname(pty)));
+        EXPECT_EQ(next.Connect(), c.closes);
+    }
+    ::close(pty);
+
+    // The next start offers the kept text back (Enter: Yes), as a viewer still to be saved.
+    // The log folder and the port (COM1 is on no device) are missing; then the offer.
+    ui.message_answers = {vx::mr::ok, vx::mr::ok, vx::mr::yes};
+    TForm1& f = run_program();
+    EXPECT_EQ(ui.default_results.last(), vx::mr::yes);
+    ASSERT_EQ(f.mdi()->viewers().size(), 1);
+    EXPECT_EQ(f.mdi()->viewers()[0]->text(), "Download: M");
+    EXPECT_TRUE(f.mdi()->viewers()[0]->is_modified());
+    EXPECT_TRUE(vx::read_kept_texts(home.dir()).isEmpty());
+}
+
+TEST_F(MainWindowTest, AboutNamesTheVersionToolWindowsOpenOverTheWindowAndHelpSaysWhyItDidNotOpen)
+{
+    // The build's version, and the supplier as far as the settings name one.
+    struct About {
+        QString name, tel, text;
+    };
+    const About abouts[] = {{"NONAME", "-----", "VORLANIX\nVerzia " VORLANIX_VERSION},
+                            {"Meranie s.r.o.", "+421 2 1234",
+                             "VORLANIX\nVerzia " VORLANIX_VERSION "\n\nMeranie s.r.o.\nTel: +421 2 1234"}};
+    for (const About& a : abouts) {
+        g.settings.partner.NAME = a.name;
+        g.settings.partner.TEL = a.tel;
+        EXPECT_EQ(vx::make_about_box(g, nullptr)->text(), a.text);
+    }
+
+    // The browser and the progress window open centred over the main window, as its own windows.
+    TForm1& f = shown();
+    f.resize(300, 200);
+    f.move(250, 200);
+    qt = std::make_unique<vx::QtUi>(g, &f);
+    qt->progress_show("x");
+    vx::Tfrmopenbase* browser = f.database_browser();
+    press(f.openbase);
+    for (QWidget* tool : {static_cast<QWidget*>(browser), static_cast<QWidget*>(qt->progress())}) {
+        EXPECT_EQ(tool->parentWidget(), &f);
+        EXPECT_LE((tool->frameGeometry().center() - f.frameGeometry().center()).manhattanLength(), 1);
+    }
+    // Ctrl+O brings a minimised browser back.
+    browser->showMinimized();
+    press(f.openbase);
+    EXPECT_FALSE(browser->isMinimized());
+
+    // F1 with a desktop that has no browser says so, and why.
+    f.hooks.help_opener = home.path("no-browser.sh");
+    press(f.help_action);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ui.count("plain_message") > 0; }));
+    EXPECT_EQ(ui.args("plain_message").last(), "Nie je možné otvoriť <" + home.path("html/index.html") +
+                                                   "> v prehliadači\r\nno browser to open it");
+}
+
+} // namespace

@@ -7,6 +7,7 @@
 // and keep the marks.
 #include "app/logger_pages.h"
 #include "app/main_window.h"
+#include "app/question_bar.h"
 #include "app/setup_dialog.h"
 #include "app/viewer_area.h"
 #include "common/qt_print.h"
@@ -14,6 +15,7 @@
 #include "common/test_state.h"
 #include "common/window_on_sim.h"
 #include "records/marks.h"
+#include "viewer/record_text_edit.h"
 #include "viewer/record_viewer.h"
 
 #include <QAction>
@@ -22,8 +24,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using vx::TForm1;
@@ -184,12 +188,23 @@ TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
     EXPECT_EQ(sim.frames(25).value(0).param, 122); // day 8826 = 34 x 256 + 122
     EXPECT_TRUE(f.poll_running());
 
-    // COM2 has no device: MESS1, the link stays closed, the file keeps COM1.
+    // The port released by the COM button: no "OK" stays for a logger nobody reads.
+    ASSERT_TRUE(wait_text(f.stbar1, "OK"));
+    f.btCOM->click();
+    EXPECT_EQ(f.stbar1->text(), QString("Nepripojeny"));
+    f.btCOM->click();
+    ASSERT_TRUE(wait_text(f.stbar1, "OK"));
+
+    // COM2 on a device that does not exist: MESS1 naming it, the link stays
+    // closed, and neither the number nor the device reaches the file.
     const auto before = ui.messages.size();
+    g.settings.port_devices[2] = home.path("gone");
     EXPECT_FALSE(vx::change_com_port(g, 2));
-    EXPECT_TRUE(ui.messages.back().first.startsWith("Nie je možné otvoriť COM port"));
+    EXPECT_EQ(ui.messages.back().first,
+              g.lang.mess(1) + "\r\nZariadenie " + home.path("gone") + " neexistuje.");
     EXPECT_FALSE(g.link.port_open);
     EXPECT_TRUE(home.read("vorlanix.ini").contains("ComPort=1\r\n"));
+    EXPECT_FALSE(home.read("vorlanix.ini").contains("COM2="));
     // The simulator's port while another program holds it: MESS1 and why.
     vx::TCommPortDriver holder;
     holder.setPortName(sim.link());
@@ -200,12 +215,12 @@ TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
               "nastavenia programu\r\nZariadenie " +
                   sim.link() + " práve používa iný program (napríklad vorlanix-cli).");
     holder.Disconnect();
-    // Free again: opened and written.
-    home.write("vorlanix.ini",
-               QString("[GLOBAL]\r\nComPort=5\r\n[PORTS]\r\nCOM1=%1\r\n").arg(sim.link()).toUtf8());
+    // Free again: opened, then the number and its device written.
+    home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=5\r\n");
     EXPECT_TRUE(vx::change_com_port(g, 1));
     EXPECT_TRUE(g.link.port_open);
-    EXPECT_TRUE(home.read("vorlanix.ini").contains("ComPort=1\r\n"));
+    EXPECT_EQ(home.read("vorlanix.ini"),
+              "[GLOBAL]\r\nComPort=1\r\n[PORTS]\r\nCOM1=" + sim.link().toUtf8() + "\r\n");
     EXPECT_EQ(ui.messages.size(), before + 2);
 }
 
@@ -217,11 +232,14 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     TForm1& f = start(logger(57));
     ASSERT_TRUE(polled(57));
 
-    // The check after the name tick: 37 new records, offered once; No keeps them.
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.messages[0].first.startsWith("V zapisovači sú nové záznamy\r\npočet je: 37\r\n"));
-    EXPECT_EQ(ui.messages[0].second, vx::btn::yes | vx::btn::no);
+    // The check after the name tick: 37 new records, offered in the question bar; No keeps them.
+    vx::QuestionBar* bar = f.question_bar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isHidden(); }));
+    EXPECT_TRUE(bar->text().startsWith("V zapisovači sú nové záznamy\npočet je: 37\n"));
     EXPECT_EQ(f.pages()->PannewRec->text(), QString("37"));
+    QTest::mouseClick(bar->btNo, Qt::LeftButton);
+    EXPECT_TRUE(bar->isHidden());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g.transfer.already_asked; }));
 
     f.act_newrecords->trigger();
     ASSERT_EQ(viewers().size(), 1);
@@ -239,22 +257,33 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     EXPECT_EQ(f.pages()->PannewRec->text(), QString("0"));
     EXPECT_TRUE(f.menu_window->menuAction()->isEnabled());
     EXPECT_FALSE(ui.progress_visible);
-    EXPECT_EQ(ui.messages.size(), 1); // nothing went wrong
+    EXPECT_TRUE(ui.messages.isEmpty()); // nothing went wrong
 
     // F6 with 5: the newest five in a second viewer, marked modified; the mark stays.
     ui.input_answers = {QString("5")};
     f.Prenoszznamov1->trigger();
-    EXPECT_EQ(ui.prompts, QStringList{"Zadajte počet najnovších záznamov"});
+    EXPECT_EQ(ui.prompts,
+              QStringList{"Zadajte počet najnovších záznamov\r\nPočet záznamov v zapisovači: 57 až 3901"});
     ASSERT_EQ(viewers().size(), 2);
     EXPECT_EQ(viewers()[1]->text().split('\n'),
               QStringList{"Download: SKLAD"} + stored.mid(stored.size() - 5));
     EXPECT_TRUE(viewers()[1]->is_modified());
     EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
+    // Asked about at close, its Yes (Enter) proposes a file of its own beside the record files.
+    QString proposed;
+    viewers()[1]->ask_text_path = [&](const QString& p) { return proposed = p, QString(); };
+    ui.message_answers = {vx::mr::yes};
+    EXPECT_FALSE(viewers()[1]->query_close()); // the save dialog was left: the window stays
+    EXPECT_EQ(ui.default_results, QList<int>{vx::mr::yes});
+    EXPECT_EQ(proposed.section('-', 0, -3) + proposed.right(4),
+              home.path("Log/SKLAD.txt")); // SKLAD-<date>-<time>
+    ui.messages.clear();
 
     // The logger wrote 13 more. After the first block of the next F5 the user
     // closes every viewer (No to saving) and each is destroyed at once.
     ASSERT_TRUE(sim.restart(logger(70)));
     ASSERT_TRUE(polled(70));
+    ui.default_answer = vx::mr::no; // to saving each viewer closed
     QPointer<vx::TEditForm> receiving;
     bool closed = false;
     ui.on_call = [&](const QString& call) {
@@ -275,6 +304,48 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 70);
     EXPECT_EQ(f.stbar0->text(), QString("13 záznamov"));
     EXPECT_TRUE(f.poll_running());
+}
+
+TEST_F(WindowOnSim, AWaitingQuestionKeepsThePollGoingAndItsYesFetchesTheNewRecords)
+{
+    // Met for the first time: the notice says how many records it holds and how to fetch them.
+    TForm1& f = start(logger(57) << "--record-every-ms"
+                                 << "700");
+    vx::QuestionBar* bar = f.question_bar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isHidden(); }, 10000));
+    EXPECT_TRUE(bar->text().startsWith("POZOR tento zapisovač bol pripojený prvýkrát"));
+    const int first = vx::MarkStore().read_mark("SKLAD");
+    EXPECT_TRUE(bar->text().contains(
+        QString("obsahuje (%1 až 3901), prenesiete v menu Služby -> Prenos záznamov (F6)").arg(first)));
+    // Records written since wait behind it until it has been read.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.pages()->PannewRec->text().toInt() > 0; }, 8000));
+    EXPECT_TRUE(bar->text().startsWith("POZOR"));
+    QTest::mouseClick(bar->btOK, Qt::LeftButton);
+    EXPECT_TRUE(bar->text().startsWith("V zapisovači sú nové záznamy"));
+    // Nobody answers for a while: the logger is still read, and the count offered follows it.
+    const QString asked = bar->text();
+    const auto polls = sim.frames(10).size();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return bar->text() != asked && sim.frames(10).size() > polls + 2; }, 10000))
+        << asked.toStdString();
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.value(0).first.toStdString();
+    EXPECT_TRUE(f.poll_running());
+
+    QTest::mouseClick(bar->btYes, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewers().size() == 1 && f.poll_running(); }));
+    EXPECT_TRUE(bar->isHidden());
+    const int mark = vx::MarkStore().read_mark("SKLAD");
+    EXPECT_GT(mark, first);
+    EXPECT_EQ(vxtest::file_lines(home.path("Log/SKLAD.txt")).size(), mark - first);
+
+    // Looked at, selected and copied, but not edited: leaving asks nothing about it.
+    vx::TEditForm* v = viewers()[0];
+    for (QKeySequence::StandardKey keys :
+         {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::MoveToNextPage})
+        QTest::keySequence(v->text_pane(), keys);
+    EXPECT_FALSE(v->is_modified());
+    EXPECT_TRUE(f.close());
+    EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 } // namespace

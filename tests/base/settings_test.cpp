@@ -104,7 +104,7 @@ TEST_F(SettingsFixture, ValuesOfWrongTypeTakeTheirDefaultsAndLongValuesAreCut)
     EXPECT_TRUE(s.CHECKTIME);
     EXPECT_FALSE(s.SORTFILE);
     EXPECT_TRUE(s.SHOWTIP);
-    EXPECT_EQ(s.TOP, 0);
+    EXPECT_EQ(s.TOP, std::nullopt);
     EXPECT_EQ(s.LEFT, -20);
     EXPECT_EQ(s.LOGDIR, home.dir() + "Log");
     EXPECT_TRUE(ui.messages.isEmpty()); // the default directory exists
@@ -254,4 +254,37 @@ TEST_F(SettingsFixture, GeometryIsSavedOnlyForALargeEnoughWindow)
     EXPECT_EQ(ini_bytes(), before);
     EXPECT_TRUE(save_window_geometry(g.program_dir, QRect(5, 6, 201, 201)));
     EXPECT_EQ(ini_bytes(), QByteArray("[GLOBAL]\r\nTOP=6\r\nWIDTH=201\r\nHEIGHT=201\r\nLEFT=5\r\n"));
+}
+
+TEST(WindowGeometry, StoredBoundsAreTakenThenFittedIntoTheScreen)
+{
+    struct Case {
+        const char* what;
+        std::optional<int> left, top, width, height;
+        QRect area;
+        QMargins frame;
+        QRect expected;
+    };
+    const QRect designed(100, 150, 600, 400), screen(0, 0, 1280, 1000);
+    const Case cases[] = {
+        {"nothing stored", {}, {}, {}, {}, screen, {}, designed},
+        {"0 is a position", 0, 0, 640, 480, screen, {}, QRect(0, 0, 640, 480)},
+        {"200 is no size", 10, 20, 200, 201, screen, {}, QRect(10, 20, 600, 201)},
+        // Moved to the top edge, then reopened: cut to the screen, frame and status bar inside it.
+        {"too large", 10, 187, 1580, 940, screen, QMargins(4, 30, 4, 4), QRect(0, 26, 1272, 940)},
+        {"off the screen, taller", -300, 5000, 700, 1500, screen, QMargins(2, 20, 2, 2), QRect(0, 0, 700, 978)},
+        // A panel at the top of a second screen on the right.
+        {"second screen", 1300, 0, 2000, 300, QRect(1280, 40, 1920, 1040), {}, QRect(1280, 40, 1920, 300)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Settings s;
+        s.LEFT = c.left;
+        s.TOP = c.top;
+        s.WIDTH = c.width;
+        s.HEIGHT = c.height;
+        const QRect r = fit_window_geometry(s, c.area, designed, c.frame);
+        EXPECT_EQ(r, c.expected);
+        EXPECT_TRUE(
+            c.area.contains(QRect(r.topLeft(), r.size().grownBy(c.frame)))); // the frame's place and size
+    }
 }

@@ -13,6 +13,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -361,6 +362,15 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         EXPECT_EQ(run.status, status);
         EXPECT_TRUE((status ? run.err : run.out).startsWith(text)) << (run.out + run.err).toStdString();
         EXPECT_TRUE(status || run.out.contains("Example"));
+    }
+    // Both programs name the build's version, the desktop one without a display.
+    for (const QString& program : {QString(VORLANIX_CLI_PATH), QString(VORLANIX_BUILD_DIR "/bin/vorlanix")}) {
+        QProcess p;
+        p.start(program, {"--version"});
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitCode(), 0);
+        EXPECT_EQ(p.readAllStandardOutput(),
+                  QFileInfo(program).fileName().toUtf8() + " " VORLANIX_VERSION "\n");
     }
 }
 

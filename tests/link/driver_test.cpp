@@ -157,16 +157,20 @@ TEST(CommPortDriver, SendingGivesUpWhenTheLineTakesNothing)
     EXPECT_GE(t.elapsed(), 100);
 }
 
-TEST(CommPortDriver, AdviceTellsTheFixForPermission)
+TEST(CommPortDriver, AdviceNamesTheDeviceAndTheFix)
 {
     const vx::Language lang;
-    EXPECT_EQ(
-        vx::open_fault_advice(Fault::permission, "/dev/ttyUSB0", lang),
-        QString("Na zariadenie /dev/ttyUSB0 nemáte prístupové práva: pridajte svojho používateľa do "
-                "skupiny dialout (sudo usermod -aG dialout $USER), potom sa odhláste a znova prihláste."));
-    // A port in use: window_on_sim_test; the other faults give no advice.
-    for (Fault f : {Fault::none, Fault::missing, Fault::not_a_port, Fault::settings, Fault::other})
-        EXPECT_TRUE(vx::open_fault_advice(f, "/dev/ttyS0", lang).isEmpty()) << name_of(f);
+    // A port in use: window_on_sim_test.
+    const std::pair<Fault, QString> cases[] = {
+        {Fault::none, ""},
+        {Fault::missing, "Zariadenie /dev/ttyS1 neexistuje."},
+        {Fault::permission,
+         "Na zariadenie /dev/ttyS1 nemáte prístupové práva: pridajte svojho používateľa do "
+         "skupiny dialout (sudo usermod -aG dialout $USER), potom sa odhláste a znova prihláste."},
+        {Fault::not_a_port, "Zariadenie /dev/ttyS1 sa nepodarilo otvoriť ako sériový port."},
+        {Fault::settings, "Zariadenie /dev/ttyS1 sa nepodarilo otvoriť ako sériový port."}};
+    for (const auto& [fault, advice] : cases)
+        EXPECT_EQ(vx::open_fault_advice(fault, "/dev/ttyS1", lang), advice) << name_of(fault);
 }
 
 TEST(SerialDevices, ListingOfADeviceTreeGroupsAndOrdersThem)

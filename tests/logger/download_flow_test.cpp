@@ -371,7 +371,9 @@ TEST_F(DownloadFlow, NewestRecordsEndJustBeforeThePointer)
     EXPECT_EQ(ui.args("show_message"),
               (QStringList{"'abc' is not a valid integer value", "Maximálne je možné preniesť3901záznamov"}));
     EXPECT_EQ(host.tips.first(), "DOWNLOADNUMREC");
-    EXPECT_EQ(ui.prompts.first(), "Zadajte počet najnovších záznamov");
+    // The question says how many there are: the pointer's worth, or up to the
+    // whole ring when the logger may have gone round it.
+    EXPECT_EQ(ui.prompts.first(), "Zadajte počet najnovších záznamov\r\nPočet záznamov v zapisovači: 50");
     EXPECT_EQ(block_positions(), (Positions{25, 35, 45}));
     EXPECT_TRUE(frames(13).isEmpty()) << "the name is not read again";
     EXPECT_EQ(database(), file_lines(range(25, 50)));
@@ -384,7 +386,9 @@ TEST_F(DownloadFlow, NewestRecordsEndJustBeforeThePointer)
     const auto sent = frames().size();
     ui.input_answers = {QString("0"), QString("-5")};
     download->newest_records();
+    g.status.rollover = true;
     download->newest_records();
+    EXPECT_TRUE(ui.prompts.last().endsWith(": 50 až 3901"));
     ASSERT_EQ(host.windows.size(), 3u);
     EXPECT_EQ(host.windows.back().lines, QStringList{"Download: MISIA1"});
     EXPECT_EQ(host.status_text, "0 záznamov");
@@ -456,6 +460,10 @@ TEST_F(DownloadFlow, CheckStoresAFirstMarkThenAsksOnceAndDownloadsOnYes)
     connect(model89, 130);
     download->check_new_records();
     EXPECT_EQ(ui.count("show_message:POZOR tento zapisovač"), 1);
+    // It says how to fetch the 130 records the logger holds, which "Prenos" will not.
+    EXPECT_TRUE(ui.args("show_message")[0].endsWith(
+        "\r\nZáznamy, ktoré už zapisovač obsahuje (130), prenesiete v menu Služby -> Prenos záznamov (F6). "
+        "Prenos (F5) odteraz prenáša len nové záznamy."));
     EXPECT_EQ(mark(), 130);
 
     // The next check reports the records written since, once per connection.

@@ -142,8 +142,11 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .action =
                [](vx::Global& g, DeviceSetup& d) {
                    g.status.mission_name = "ALIGN";
+                   const QList<int>& defaults = static_cast<vxtest::FakeUi*>(g.ui)->default_results;
+                   const auto asked = defaults.size();
                    d.align_pointer();
                    EXPECT_EQ(vx::MarkStore().read_mark("ALIGN"), 25); // the simulator's pointer
+                   EXPECT_EQ(defaults.value(asked), vx::mr::no);      // Enter leaves the records new
                }}}},
         {{"--type", "85", "--corr1", "5", "--drop-acks-of", "31"},
          {{.label = "battery replaced never acknowledged: said; the untouched offset went back as held",

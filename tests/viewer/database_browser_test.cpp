@@ -185,6 +185,7 @@ TEST_F(BrowserTest, AFilteredViewReplacesARecordFileOnlyWhenTheUserSaysSo)
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.messages[0].first.contains("TEMP.txt"));
     EXPECT_EQ(ui.messages[0].second, vx::btn::yes | vx::btn::no);
+    EXPECT_EQ(ui.default_results[0], vx::mr::no); // Enter keeps the file's other records
     EXPECT_TRUE(v->save());
     EXPECT_TRUE(home.read("Log/TEMP.txt").startsWith("TEMP.txt\r\nTeploty nad: 20\r\n"));
 }
