@@ -107,11 +107,16 @@ std::optional<int> parse_ini_int(const QString& text)
 
 IniFile IniFile::parse(const QByteArray& bytes)
 {
-    IniFile ini;
-    Section* current = nullptr;
     // One conversion for the whole file: the code page maps CR and LF to
     // themselves, so lines split the same way afterwards.
-    for (const QString& line : from_cp1250(bytes).split('\n')) {
+    return parse_text(from_cp1250(bytes));
+}
+
+IniFile IniFile::parse_text(const QString& text)
+{
+    IniFile ini;
+    Section* current = nullptr;
+    for (const QString& line : text.split('\n')) {
         const LineKind k = classify(line);
         if (k.kind == LineKind::section) {
             current = nullptr;
