@@ -37,7 +37,7 @@ TEditForm* ViewerArea::new_viewer(const QString& caption, const QString& text)
     auto* viewer = new TEditForm(g_);
     viewer->set_text(text);
     viewer->set_file_name(last_open_file_);
-    viewer->setWindowTitle(caption);
+    if (!caption.isEmpty()) viewer->setWindowTitle(caption);
     add_viewer(viewer);
     return viewer;
 }

@@ -26,9 +26,10 @@ public:
     // as far as there is room; maximised with PANMAXIMIZE or when the area is
     // too small to read it otherwise.
     void add_viewer(TEditForm* viewer);
-    // A new viewer in the area holding text, captioned caption; it proposes
-    // the file last chosen in the open dialog when saved.
-    TEditForm* new_viewer(const QString& caption = QStringLiteral("Untitled"), const QString& text = {});
+    // A new viewer in the area holding text, captioned caption (empty: the
+    // viewer's own "Untitled"); it proposes the file last chosen in the open
+    // dialog when saved.
+    TEditForm* new_viewer(const QString& caption = {}, const QString& text = {});
     void set_last_open_file(const QString& path) { last_open_file_ = path; }
     // Opens a record text file in a new viewer: first line "TEXT FILE:" and
     // the file name, not modified, captioned with the bare file name, drawn.

@@ -246,8 +246,7 @@ DownloadOutcome Download::new_records_steps(bool from_check)
         return DownloadOutcome::nothing_new;
     }
 
-    RecordSink* window =
-        host_.open_text_window(QStringLiteral("Untitled"), QStringLiteral("Download: ") + mission);
+    RecordSink* window = host_.open_text_window(g_.lang.capt(195), mess(175) + mission);
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
     g_.transfer.store_marks = true;
@@ -263,7 +262,7 @@ DownloadOutcome Download::new_records_steps(bool from_check)
 bool Download::finish(RecordSink* window, bool from_check, bool appended)
 {
     const int counter = g_.transfer.record_counter;
-    host_.set_status_text(QString::number(counter) + mess(58));
+    host_.set_status_text(record_count_text(g_.lang, counter));
     bool sorted = true;
     if (counter != 0) {
         // When not even the first block reached the file, it is as it was.
@@ -317,8 +316,7 @@ DownloadOutcome Download::newest_records()
         return DownloadOutcome::too_many;
     }
 
-    RecordSink* window = host_.open_text_window(QStringLiteral("Untitled"),
-                                                QStringLiteral("Download: ") + g_.status.mission_name);
+    RecordSink* window = host_.open_text_window(g_.lang.capt(195), mess(175) + g_.status.mission_name);
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
     g_.transfer.store_marks = false;
@@ -434,7 +432,7 @@ int Download::old_record_stream(bool newest, int bar_max)
         ui->progress_range(bar_max);
         ui->progress_position(0);
     }
-    const QString title = QStringLiteral("Download: ") + QString::number(g_.status.serial);
+    const QString title = mess(175) + QString::number(g_.status.serial);
     RecordSink* window = host_.open_text_window(title, title);
 
     // The echo of the last frame sent comes first.
@@ -461,7 +459,7 @@ int Download::old_record_stream(bool newest, int bar_max)
     if (ui && skipped > 0) ui->progress_log(mess(63).arg(skipped));
 
     g_.transfer.record_counter = static_cast<std::uint16_t>(lines.size());
-    host_.set_status_text(QString::number(lines.size()) + mess(58));
+    host_.set_status_text(record_count_text(g_.lang, lines.size()));
     if (lines.isEmpty()) {
         host_.set_window_modified(window, newest);
         if (g_.ui) g_.ui->plain_message(mess(62));
