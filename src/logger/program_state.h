@@ -62,9 +62,9 @@ struct HelpPage {
 HelpPage find_help_page(const Global& g);
 
 // Reads the whole settings file into g.settings, builds the language table
-// from it and resets the run-time state the file does not hold. A log
-// directory that does not exist falls back to "Log" beside the program, with
-// message 9.
-void load_settings(Global& g);
+// from it (from section language instead of LANGUAGE when one is given) and
+// resets the run-time state the file does not hold. A log directory that does
+// not exist falls back to "Log" beside the program, with message 9.
+void load_settings(Global& g, const QString& language = {});
 
 } // namespace vx
