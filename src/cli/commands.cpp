@@ -200,7 +200,7 @@ public:
         g.ui = &ui;
         g.program_dir = find_program_dir();
         g.data_dir = find_data_dir();
-        load_settings(g);
+        load_settings(g, QLatin1String(cli_language));
         driver.setBaudRateValue(19200);
         g.link.attach_driver(&driver);
         g.link.attach_ui(&ui);
@@ -325,7 +325,7 @@ int status_command(const Options& o, std::FILE* out, std::FILE* err)
     std::optional<QString> mission;
     if (s.name_read) mission = s.g.status.mission_name;
     const StatusReport r = collect_report(s.host, s.g.ident.type_code, s.g.status.serial, logger_time,
-                                          s.computer_time, s.g.status.record_pointer, mission);
+                                          s.computer_time, s.g.status.record_pointer, mission, &s.g.calib);
     if (o.format == QLatin1String("prometheus"))
         print(out, status_metrics(s.g, s.host, r));
     else
@@ -508,7 +508,8 @@ std::optional<QDateTime> parse_cli_time(const QString& text, bool end_of_day)
 
 int run(const QStringList& args, std::FILE* out, std::FILE* err)
 {
-    if (!args.isEmpty() && args.first() == QLatin1String("start")) return start_command(args.mid(1), out, err);
+    if (!args.isEmpty() && args.first() == QLatin1String("start"))
+        return start_command(args.mid(1), out, err);
     Options o;
     const QString error = parse(args, o);
     if (!error.isEmpty()) {

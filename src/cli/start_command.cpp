@@ -26,8 +26,8 @@ namespace
 
 const char* const start_help = R"(Usage: vorlanix-cli start --name NAME --interval MINUTES [OPTIONS]
 
-Starts a new mission on the attached logger, as "Štart misie / merania" of
-the desktop program does: for rolling one mission out to many loggers from a
+Starts a new mission on the attached logger, as "Start mission / measurement"
+of the desktop program does: for rolling one mission out to many loggers from a
 script. Starting a mission ERASES the records in the logger; download them
 first. Every value is checked before the first frame that changes the
 logger, a delayed start against the logger's own clock; every setting must
@@ -39,7 +39,7 @@ Mission (the controls of the mission start dialog):
   --name NAME          mission name, 1..15 characters without . , : (blanks
                        around it are dropped); also the record file's name
   --interval MINUTES   recording interval, 1..255 (type 132: 1..60)
-  --seconds            type 132: the interval counts seconds ("Sekundy")
+  --seconds            type 132: the interval counts seconds ("Seconds")
   --remark TEXT        remark for the record file's header
   --no-rollover        stop recording when the memory is full (default: the
                        oldest records are overwritten)
@@ -52,7 +52,7 @@ Mission (the controls of the mission start dialog):
                        lower limit (whole units)
   --delay-until T      start at T, yyyy-mm-ddThh:mm on the logger's clock, at
                        least a minute after it
-  --keep-records       leave the logger's record pointer as it is ("Nulovať"
+  --keep-records       leave the logger's record pointer as it is ("Reset"
                        unticked)
   --pointer N          set the record pointer to N instead of 0 (with
                        --keep-records only the download mark takes N)
@@ -242,7 +242,7 @@ int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
     g.ui = &ui;
     g.program_dir = find_program_dir();
     g.data_dir = find_data_dir();
-    load_settings(g);
+    load_settings(g, QLatin1String(cli_language));
 
     // What every model shares is checked before the port is even opened.
     QString refusal;

@@ -106,19 +106,19 @@ TEST_F(Cli, StatusOfThreeModelsAsTextAndJson)
     };
     const Case cases[] = {
         // 400/16 degrees; battery 12 x 5 %.
-        {89, "--battery 12 --raw1 400", "VORLAN Olvek", "60%", {"Teplota|25,0|'C"}},
+        {89, "--battery 12 --raw1 400", "VORLAN Olvek", "60%", {"Temperature|25,0|°C"}},
         // 448/16 degrees; humidity -5 + 0.25 x 300.
         {87,
          "--coef -5,0.25,0 --battery 4 --raw1 448 --raw2 300",
-         "Zapisovač Teplota+Vlhkosť",
+         "Temperature+humidity logger",
          "20%",
-         {"Teplota|28,0|'C", "Vlhkost|70,0|%RH"}},
+         {"Temperature|28,0|°C", "Humidity|70,0|%RH"}},
         // Humidity ((3000 - 2000) x 16 / 160 + 0) / 2; pressure 113 + 900 hPa; 8.1 - 0.03182 x 170 V.
         {133,
          "--battery 170 --raw1 320 --raw2 2000 --raw3 113",
          "SOLVA-Fenko",
          "2,7 V",
-         {"Teplota|20,0|'C", "Vlhkost|50,0|%RH", "Air Pressure hPa|1013|"}},
+         {"Temperature|20,0|°C", "Humidity|50,0|%RH", "Air pressure|1013|hPa"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
@@ -136,7 +136,8 @@ TEST_F(Cli, StatusOfThreeModelsAsTextAndJson)
         EXPECT_NEAR(o["clock_offset_s"].toDouble(), -3600, 2);
         const QJsonArray values = o["values"].toArray();
         ASSERT_EQ(values.size(), c.values.size());
-        // The same as text, on the port given.
+        // The same as text, on the port given, with the window in English: the same names.
+        ASSERT_TRUE(vx::write_setting_string(home.dir(), "GLOBAL", "LANGUAGE", "ENGLISH"));
         const CliRun text = cli({"status", "--port", "7"});
         ASSERT_EQ(text.status, 0) << text.err.toStdString();
         QStringList want = {QString("Model:          %1 %2").arg(c.type).arg(c.model),
@@ -493,7 +494,7 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
              extra_env["XDG_CONFIG_HOME"] = home.path("config");
              home.write("config/VORLANIX", "a file where the store's folder belongs");
          },
-         "Značku prenosu misie TVRDY nie je možné uložiť do " + store +
+         "Cannot store the download mark of mission TVRDY in " + store +
              "/VORLANIX.conf: cannot create the folder " + store,
          20},
         {"a link in the log folder", "download new --format influx", false,
@@ -507,7 +508,7 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
          "cannot write the record file " + file, 20},
         {"the sorted copy exceeds the file-size limit", "download new", true,
          [&] { home.write("Log/TVRDY.txt", header); },
-         "Záznamy sú uložené v " + file + ", ale súbor nie je možné zoradiť: File too large", 60},
+         "The records are stored in " + file + ", but the file could not be sorted: File too large", 60},
         {"a device to export", "export /dev/zero --csv", false, [] {},
          "cannot read /dev/zero: it is not a regular file", 20},
     };
@@ -550,37 +551,37 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         QStringList sim;  // more simulator arguments
         QStringList args; // after "start --name ZIMA --yes"
         int status;
-        const char* last; // start of the last line on stderr
-        int changing;     // frames that change the logger (all but status and name requests)
+        const char* last;          // start of the last line on stderr
+        int changing;              // frames that change the logger (all but status and name requests)
         bool broken_store = false; // the download marks cannot be stored
     };
     const Case cases[] = {
-        {"clean start", {}, {"--interval", "15"}, 0, "vorlanix-cli: ---- POZOR ----", 24},
+        {"clean start", {}, {"--interval", "15"}, 0, "vorlanix-cli: ---- WARNING ----", 24},
         {"name frames never acknowledged",
          {"--drop-acks-of", "48"},
          {"--interval", "15"},
          1,
-         "vorlanix-cli: Zapisovač nepotvrdil príjatie Opakujte Neúspešný krok: názov misie (znak 1)",
+         "vorlanix-cli: The logger did not acknowledge Try again Failed step: mission name (character 1)",
          6 + 7},
         {"interval acknowledged, not taken",
          {"--ignore", "34"},
          {"--interval", "15"},
          1,
-         "vorlanix-cli: Zapisovač potvrdil misiu, ale po prečítaní sa líši: - interval: odoslané 15, "
-         "prečítané 10",
+         "vorlanix-cli: The logger acknowledged the mission, but reads back otherwise: - interval: sent 15, "
+         "read 10",
          24},
         {"delayed start before the logger's clock",
          {},
          {"--interval", "15", "--delay-until", "2024-03-01T09:00"},
          1,
-         "vorlanix-cli: Nie je možné tak odložiť štart",
+         "vorlanix-cli: The start cannot be delayed that much",
          0},
-        {"interval 0", {}, {"--interval", "0"}, 2, "vorlanix-cli: Perióda: povolený rozsah 1..255", 0},
+        {"interval 0", {}, {"--interval", "0"}, 2, "vorlanix-cli: Interval: allowed range 1..255", 0},
         {"mark store cannot be written",
          {},
          {"--interval", "15"},
          1,
-         "vorlanix-cli: Značku prenosu misie ZIMA nie je možné uložiť",
+         "vorlanix-cli: The download mark of mission ZIMA cannot be stored",
          24,
          true},
     };
@@ -606,6 +607,6 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         // Only a mission read back as sent gets its header and mark.
         EXPECT_EQ(QFile::exists(home.path("Log/ZIMA.txt")), c.status == 0 || c.broken_store);
         EXPECT_EQ(marks.read_mark("ZIMA"), c.status == 0 ? 0 : -1);
-        EXPECT_EQ(run.out, c.status == 0 ? "mission ZIMA started on logger 1234 (type 85): Overené\n" : "");
+        EXPECT_EQ(run.out, c.status == 0 ? "mission ZIMA started on logger 1234 (type 85): Verified\n" : "");
     }
 }
