@@ -106,10 +106,12 @@ QList<TEditForm*> ViewerArea::viewers() const
     return out;
 }
 
-void ViewerArea::ChangeLanguage()
+void ViewerArea::ChangeLanguage(const QString& untitled_before)
 {
-    for (TEditForm* viewer : viewers())
+    for (TEditForm* viewer : viewers()) {
         viewer->ChangeLanguage();
+        if (viewer->windowTitle() == untitled_before) viewer->setWindowTitle(g_.lang.capt(195));
+    }
     for (QMdiSubWindow* sub : subWindowList()) {
         QList<QAction*> items;
         for (QAction* a : sub->systemMenu() ? sub->systemMenu()->actions() : QList<QAction*>())

@@ -43,8 +43,10 @@ public:
     // Every viewer of the area, in the order they were opened.
     QList<TEditForm*> viewers() const;
     // The viewers' texts after a change of language, their windows' system
-    // menus (Qt names them once, when it makes them) included.
-    void ChangeLanguage();
+    // menus (Qt names them once, when it makes them) included; viewers still
+    // captioned untitled_before (the "Untitled" of the language before) take
+    // the new one.
+    void ChangeLanguage(const QString& untitled_before = {});
     // Sends a command to the active viewer; false when there is none or it
     // does not know the command. The viewer takes parameter 1 only.
     bool send_command(int code, int parameter = 1);

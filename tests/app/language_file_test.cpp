@@ -100,6 +100,7 @@ struct Program {
         f->frmstart = new vx::Tfrmstart(t.g, {}, f.get());
         f->frmsetup = new vx::Tfrmsetup(t.g, {}, f.get());
         f->mdi()->open_text_file(t.home.path("Log/SKLAD.txt"));
+        f->mdi()->new_viewer();
         show_setup();
         const QFileSystemModel* files = f->database_browser()->FExplorer->model();
         EXPECT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(t.home.path("Log"))) == 1; }));
