@@ -281,6 +281,7 @@ TEST(OldLanguageFile, KeysItLacksTakeTheProgramsOwnTextsAndNoMessageLosesItsArgu
             EXPECT_EQ(lang.text(key).toStdString(), want.toStdString()) << key.toStdString();
         }
         EXPECT_EQ(vx::text_arguments(lang.mess(115)), 0b1110);
+        EXPECT_EQ(lang.mess(201) + lang.capt(0), ""); // outside the table
     }
 }
 

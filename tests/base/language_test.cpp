@@ -1,5 +1,5 @@
-// Language texts: the built-in table, the escapes of hints and messages, and
-// code page 1250.
+// Language texts: the escapes of hints and messages, and code page 1250 (the
+// table built from the language files: tests/app/language_file_test.cpp).
 #include "base/code_page.h"
 #include "base/language.h"
 #include "common/temp_home.h"
@@ -21,17 +21,6 @@ TEST(UnescapeText, OnlyLowerCaseRAndNAfterABackslash)
                            {"", ""},
                            {"\\\\n", "\\\r\n"}})
         EXPECT_EQ(unescape_text(in), out) << in;
-}
-
-TEST(LanguageTable, BuiltInTexts)
-{
-    // Without a section (see OldLanguageFile for the sections a file holds or lacks).
-    const Language lang;
-    EXPECT_FALSE(lang.language_loaded);
-    EXPECT_EQ(lang.mess(1),
-              QString::fromUtf8("Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU "
-                                "Služby - nastavenia programu"));
-    EXPECT_EQ(lang.mess(4) + lang.capt(1) + lang.mess(201), ""); // no built-in text, or outside the table
 }
 
 TEST(LanguageTable, EscapesOnlyInHintsAndMessagesQuotesKeepBlanksAndTextsInCodePage1250)
