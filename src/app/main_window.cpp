@@ -318,7 +318,7 @@ bool TForm1::apply_language()
         return false;
     // The last transfer's record count is said again in the new language.
     const bool count_shown = stbar0->text() == record_count_text(g_.lang, g_.transfer.record_counter);
-    const QString untitled = g_.lang.capt(195);
+    const QString untitled = g_.lang.capt(201);
     g_.lang.build_language_tables(g_.program_dir, g_.settings.LANGUAGE, g_.data_dir);
     if (count_shown) stbar0->setText(record_count_text(g_.lang, g_.transfer.record_counter));
     g_.tips.language_changed();

@@ -110,7 +110,7 @@ void ViewerArea::ChangeLanguage(const QString& untitled_before)
 {
     for (TEditForm* viewer : viewers()) {
         viewer->ChangeLanguage();
-        if (viewer->windowTitle() == untitled_before) viewer->setWindowTitle(g_.lang.capt(195));
+        if (viewer->windowTitle() == untitled_before) viewer->setWindowTitle(g_.lang.capt(201));
     }
     for (QMdiSubWindow* sub : subWindowList()) {
         QList<QAction*> items;

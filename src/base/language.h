@@ -48,7 +48,7 @@ QStringList language_sections(const QString& program_dir, const QString& data_di
 int text_arguments(const QString& text);
 
 // n and the word for records in the form n takes: MESS177 for 1 (" záznam"),
-// MESS178 for 2 to 4 (" záznamy"), MESS58 for any other n (" záznamov").
+// MESS206 for 2 to 4 (" záznamy"), MESS58 for any other n (" záznamov").
 QString record_count_text(const Language& language, qint64 n);
 
 // The code of Qt's own translation for a language section named after a

@@ -246,7 +246,7 @@ DownloadOutcome Download::new_records_steps(bool from_check)
         return DownloadOutcome::nothing_new;
     }
 
-    RecordSink* window = host_.open_text_window(g_.lang.capt(195), mess(175) + mission);
+    RecordSink* window = host_.open_text_window(g_.lang.capt(201), mess(204) + mission);
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
     g_.transfer.store_marks = true;
@@ -316,7 +316,7 @@ DownloadOutcome Download::newest_records()
         return DownloadOutcome::too_many;
     }
 
-    RecordSink* window = host_.open_text_window(g_.lang.capt(195), mess(175) + g_.status.mission_name);
+    RecordSink* window = host_.open_text_window(g_.lang.capt(201), mess(204) + g_.status.mission_name);
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
     g_.transfer.store_marks = false;
@@ -432,7 +432,7 @@ int Download::old_record_stream(bool newest, int bar_max)
         ui->progress_range(bar_max);
         ui->progress_position(0);
     }
-    const QString title = mess(175) + QString::number(g_.status.serial);
+    const QString title = mess(204) + QString::number(g_.status.serial);
     RecordSink* window = host_.open_text_window(title, title);
 
     // The echo of the last frame sent comes first.

@@ -54,7 +54,7 @@ bool holds_records(const QString& path)
 TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
 {
     setObjectName(QStringLiteral("EditForm"));
-    setWindowTitle(g_.lang.capt(195));
+    setWindowTitle(g_.lang.capt(201));
 
     view_ = new RecordTextView(text_, this);
     view_->setObjectName(QStringLiteral("Editor"));
@@ -451,7 +451,7 @@ bool TEditForm::save()
         CsvOptions options;
         // The records of a download of the attached logger are of its model.
         if (g_.ident.type_code != 0 && !lines.isEmpty() &&
-            lines.first() == g_.lang.mess(175) + g_.status.mission_name)
+            lines.first() == g_.lang.mess(204) + g_.status.mission_name)
             options.type_code = g_.ident.type_code;
         if (write_csv_file(path, records_to_csv(lines, options).text, &error)) return true;
     } else if (selection_view_ && path != written_ && holds_records(path) && !may_replace_records(path)) {
