@@ -133,7 +133,7 @@ int text_arguments(const QString& text)
 
 QString record_count_text(const Language& language, qint64 n)
 {
-    return QString::number(n) + language.mess(n == 1 ? 177 : n >= 2 && n <= 4 ? 178 : 58);
+    return QString::number(n) + language.mess(n == 1 ? 177 : n >= 2 && n <= 4 ? 206 : 58);
 }
 
 QString qt_language_code(const QString& section)
