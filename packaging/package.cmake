@@ -5,7 +5,7 @@ include(GNUInstallDirs)
 set(VORLANIX_APP_ID org.vorlanix.Vorlanix)
 
 install(TARGETS vorlanix vorlanix-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES data/vntip.tip data/muster.htm data/vorlan.lng DESTINATION ${CMAKE_INSTALL_DATADIR}/vorlanix)
+install(FILES data/vntip.tip data/vntip_english.tip data/muster.htm data/vorlan.lng DESTINATION ${CMAKE_INSTALL_DATADIR}/vorlanix)
 install(DIRECTORY data/html DESTINATION ${CMAKE_INSTALL_DATADIR}/vorlanix)
 install(FILES data/${VORLANIX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/vorlanix.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

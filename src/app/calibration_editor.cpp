@@ -51,7 +51,7 @@ void Tfcalini::load()
         memo_->setPlainText(text);
         status_->showMessage(g_.path(calib_file));
     } else {
-        memo_->setPlainText(missing_file_text());
+        memo_->setPlainText(g_.lang.mess(205));
         status_->showMessage(QString());
     }
     loading_ = false;

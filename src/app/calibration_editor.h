@@ -23,9 +23,6 @@ public:
     bool changed() const { return changed_; }
     QPlainTextEdit* memo() const { return memo_; }
 
-    // The line shown when the file does not exist.
-    static QString missing_file_text() { return QStringLiteral("Kalibracny subor <calib.ini> neexistuje"); }
-
 protected:
     void showEvent(QShowEvent* event) override;
     // Every way of closing passes here: ask to save when the text changed;

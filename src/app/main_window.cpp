@@ -423,7 +423,12 @@ bool TForm1::apply_language()
 {
     if (!language_sections(g_.program_dir, g_.data_dir).contains(g_.settings.LANGUAGE, Qt::CaseInsensitive))
         return false;
+    // The last transfer's record count is said again in the new language.
+    const bool count_shown = stbar0->text() == record_count_text(g_.lang, g_.transfer.record_counter);
+    const QString untitled = g_.lang.capt(201);
     g_.lang.build_language_tables(g_.program_dir, g_.settings.LANGUAGE, g_.data_dir);
+    if (count_shown) stbar0->setText(record_count_text(g_.lang, g_.transfer.record_counter));
+    g_.tips.language_changed();
     install_qt_translation(qt_translation_, g_.settings.LANGUAGE);
     ChangeLanguage();
     frmprint->ChangeLanguage();
@@ -432,7 +437,7 @@ bool TForm1::apply_language()
     if (frmopenbase) frmopenbase->ChangeLanguage();
     if (frmstart) frmstart->ChangeLanguage();
     if (frmsetup) frmsetup->ChangeLanguage();
-    mdi_->ChangeLanguage();
+    mdi_->ChangeLanguage(untitled);
     return true;
 }
 

@@ -63,7 +63,7 @@ QWidget* Tfrmsetup::build_device()
     offset2->addStretch();
     lay->addWidget(PanOffset2);
 
-    groupcal = named(new QGroupBox(QStringLiteral("ANALOG Calibs"), tab), "groupcal");
+    groupcal = own_.caption(named(new QGroupBox(tab), "groupcal"), "CAPT202");
     auto* cal = new QGridLayout(groupcal);
     LBLA0 = named(new QLabel(QStringLiteral("A0"), groupcal), "LBLA0");
     LBLA1 = named(new QLabel(QStringLiteral("A1"), groupcal), "LBLA1");

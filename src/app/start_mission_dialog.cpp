@@ -96,8 +96,8 @@ void Tfrmstart::build()
     chkHi = named(new QCheckBox(QStringLiteral("Horna"), GroupBox2), "chkHi", "Povolit podmienku zapisu");
     SpinLo = named(new QSpinBox(GroupBox2), "SpinLo", limit_hint_lo);
     spinHI = named(new QSpinBox(GroupBox2), "spinHI", limit_hint_hi);
-    Label6 = named(new QLabel(QStringLiteral("'C"), GroupBox2), "Label6");
-    Label7 = named(new QLabel(QStringLiteral("'C"), GroupBox2), "Label7");
+    Label6 = own_.caption(named(new QLabel(GroupBox2), "Label6"), "LABEL7");
+    Label7 = own_.caption(named(new QLabel(GroupBox2), "Label7"), "LABEL7");
     cond->addWidget(Label4, 0, 0);
     cond->addWidget(EDgrad, 0, 1);
     cond->addWidget(UDgrad, 0, 2);

@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -138,15 +139,13 @@ void TrendPage::build()
                                                       LBLstabletime, EDstabletime, LBLstableunit, panstable})
         top->addWidget(w);
     top->addStretch(1);
-    top->addWidget(BTpause);
-    top->addWidget(BTsavetrend);
 
     TrendChart1 = new TrendChart(g_, this);
     TrendChart1->caption = [this](const CsvChannel& c) { return caption(c); };
     TrendChart1->setToolTip(QStringLiteral("Odčítania od pripojenia zapisovača"));
 
     stats_grid = new QGridLayout;
-    stats_grid->setHorizontalSpacing(16);
+    stats_grid->setHorizontalSpacing(12);
     stats_grid->setVerticalSpacing(1);
     const char* heads[] = {"Kanál", "Min", "Max", "Priemer", "Smer. odchýlka", "Stav"};
     for (int i = 0; i < 6; ++i) {
@@ -158,16 +157,29 @@ void TrendPage::build()
         stats_grid->addWidget(h, 0, i);
         stats_heads.append(h);
     }
-    stats_grid->setColumnStretch(6, 1);
+    // Beside the statistics: the session, wrapped, over the buttons; so the
+    // page fits a window two thirds of a 1024-pixel screen wide.
     pansession->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    stats_grid->addWidget(pansession, 0, 7, 4, 1);
+    pansession->setWordWrap(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(BTpause);
+    buttons->addWidget(BTsavetrend);
+    auto* side = new QVBoxLayout;
+    side->addWidget(pansession);
+    side->addStretch(1);
+    side->addLayout(buttons);
+    auto* bottom = new QHBoxLayout;
+    bottom->addLayout(stats_grid);
+    bottom->addSpacing(8);
+    bottom->addLayout(side, 1);
 
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(4, 4, 4, 4);
     v->setSpacing(3);
     v->addLayout(top);
     v->addWidget(TrendChart1, 1);
-    v->addLayout(stats_grid);
+    v->addLayout(bottom);
 
     connect(CBspan, &QComboBox::currentIndexChanged, this, &TrendPage::settings_changed);
     connect(EDtolerance, &QDoubleSpinBox::valueChanged, this, &TrendPage::settings_changed);
@@ -197,6 +209,7 @@ void TrendPage::ChangeLanguage(const Language& L)
     BTpause->setText(L.capt(trend_.paused() ? 162 : 161));
     panstable->setText(L.label(stable_ ? 170 : 171));
     build_stats_rows();
+    TrendChart1->name_axes(trend_);
     schedule_refresh();
 }
 
@@ -335,8 +348,12 @@ bool TrendPage::save()
 {
     if (trend_.size() == 0) return false;
     const QDateTime since = QDateTime::fromMSecsSinceEpoch(std::llround(trend_.time(0) * 1000));
+    // Named after the page, in the language of its tab ("Priebeh", "Trend").
+    QString stem = text(&Language::capt, 160, "Priebeh");
+    stem.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|\\s]")), QStringLiteral("_"));
     const QString suggested = QDir(g_.settings.LOGDIR)
-                                  .filePath(QStringLiteral("Priebeh_%1_%2.csv")
+                                  .filePath(QStringLiteral("%1_%2_%3.csv")
+                                                .arg(stem)
                                                 .arg(trend_.serial())
                                                 .arg(since.toString(QStringLiteral("yyyyMMdd_hhmmss"))));
     QString path = choose_file ? choose_file(suggested)

@@ -37,7 +37,7 @@ TEditForm* ViewerArea::new_viewer(const QString& caption, const QString& text)
     auto* viewer = new TEditForm(g_);
     viewer->set_text(text);
     viewer->set_file_name(last_open_file_);
-    viewer->setWindowTitle(caption);
+    if (!caption.isEmpty()) viewer->setWindowTitle(caption);
     add_viewer(viewer);
     return viewer;
 }
@@ -106,10 +106,12 @@ QList<TEditForm*> ViewerArea::viewers() const
     return out;
 }
 
-void ViewerArea::ChangeLanguage()
+void ViewerArea::ChangeLanguage(const QString& untitled_before)
 {
-    for (TEditForm* viewer : viewers())
+    for (TEditForm* viewer : viewers()) {
         viewer->ChangeLanguage();
+        if (viewer->windowTitle() == untitled_before) viewer->setWindowTitle(g_.lang.capt(201));
+    }
     for (QMdiSubWindow* sub : subWindowList()) {
         QList<QAction*> items;
         for (QAction* a : sub->systemMenu() ? sub->systemMenu()->actions() : QList<QAction*>())

@@ -26,9 +26,10 @@ public:
     // as far as there is room; maximised with PANMAXIMIZE or when the area is
     // too small to read it otherwise.
     void add_viewer(TEditForm* viewer);
-    // A new viewer in the area holding text, captioned caption; it proposes
-    // the file last chosen in the open dialog when saved.
-    TEditForm* new_viewer(const QString& caption = QStringLiteral("Untitled"), const QString& text = {});
+    // A new viewer in the area holding text, captioned caption (empty: the
+    // viewer's own "Untitled"); it proposes the file last chosen in the open
+    // dialog when saved.
+    TEditForm* new_viewer(const QString& caption = {}, const QString& text = {});
     void set_last_open_file(const QString& path) { last_open_file_ = path; }
     // Opens a record text file in a new viewer: first line "TEXT FILE:" and
     // the file name, not modified, captioned with the bare file name, drawn.
@@ -42,8 +43,10 @@ public:
     // Every viewer of the area, in the order they were opened.
     QList<TEditForm*> viewers() const;
     // The viewers' texts after a change of language, their windows' system
-    // menus (Qt names them once, when it makes them) included.
-    void ChangeLanguage();
+    // menus (Qt names them once, when it makes them) included; viewers still
+    // captioned untitled_before (the "Untitled" of the language before) take
+    // the new one.
+    void ChangeLanguage(const QString& untitled_before = {});
     // Sends a command to the active viewer; false when there is none or it
     // does not know the command. The viewer takes parameter 1 only.
     bool send_command(int code, int parameter = 1);

@@ -438,6 +438,32 @@ constexpr BuiltInText texts[] = {
     {"LABEL157", "mokry"},
     {"LABEL158", "Suchý"},
     {"LABEL159", "Mokry"},
+    // Captions, file filters and counts the viewers and downloads show.
+    {"CAPT201", "Untitled"},
+    {"CAPT202", "ANALOG Calibs"},
+    {"MENU195", "Rich text files (*.rtf)"},
+    {"MENU196", "All files (*)"},
+    {"MESS204", "Download: "},
+    {"MESS205", "Kalibracny subor <calib.ini> neexistuje"},
+    {"MESS177", " záznam"},
+    {"MESS206", " záznamy"},
+    // Model catalogue texts in English as designed.
+    {"HINT140", "Analog Temp;MAX records=10400"},
+    {"HINT141", "Analog Temp;MAX records=5200"},
+    {"HINT142", "Analog Temperature\\nLCD Display\\nMAX records=10400"},
+    {"HINT143", "Digital Temp;MAX records=5200"},
+    {"HINT144", "Digital temp+humidity; MAX records=3900"},
+    {"HINT145", "LCD recorder\\n2x Digital temperature sensor"},
+    {"HINT146", "LCD recorder\\n2x analog 0..20mA"},
+    {"HINT147", "PRINTER RECORDER\\n2x Analog temperature sensor"},
+    {"HINT148", "Psychrometric humidity\\nDigital temp sensor\\nMAX records=8000"},
+    {"HINT149", "Temperature sensor PHILIPS\\nHumidity sensor PHILIPS\\nAir Pressure sensor "
+                "MOTOROLA\\nGraphic LCD Display\\nCell: Lithium 3.6V 1xAA \\nMAX records=7000"},
+    {"HINT150", "USBLCD recorder\\n2x analog temperature sensor"},
+    {"LABEL176", "Counter:"},
+    {"LABEL177", "Temp1"},
+    {"LABEL178", "Temp2"},
+    {"LABEL179", "2x Temp"},
 };
 
 } // namespace

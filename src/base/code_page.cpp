@@ -1,6 +1,7 @@
 #include "base/code_page.h"
 
 #include <QList>
+#include <QStringDecoder>
 
 #include <iconv.h>
 
@@ -78,6 +79,15 @@ QString from_cp1250(const QByteArray& bytes)
     QString out;
     append_cp1250(out, bytes);
     return out;
+}
+
+QString from_utf8_or_cp1250(const QByteArray& bytes)
+{
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char b) { return (b & 0x80) == 0; });
+    if (ascii) return from_cp1250(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? from_cp1250(bytes) : text;
 }
 
 void append_cp1250(QString& text, QByteArrayView bytes)

@@ -11,6 +11,10 @@ namespace vx
 // Bytes in code page 1250 to text. Bytes that the code page leaves
 // undefined become U+FFFD.
 QString from_cp1250(const QByteArray& bytes);
+// Bytes of a file a user may have saved with a UTF-8 editor: read as UTF-8
+// (without its byte-order mark) when they are valid UTF-8 and hold at least
+// one character outside ASCII, else in code page 1250.
+QString from_utf8_or_cp1250(const QByteArray& bytes);
 // Appends bytes in code page 1250 to text, each byte as from_cp1250 reads
 // it, without going through an intermediate copy: for files of many
 // megabytes, read in pieces.

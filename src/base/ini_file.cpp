@@ -114,11 +114,16 @@ std::optional<int> parse_ini_int(const QString& text)
 
 IniFile IniFile::parse(const QByteArray& bytes)
 {
-    IniFile ini;
     // One conversion for the whole file: the code page maps CR and LF to
-    // themselves, so lines split the same way afterwards. The text is kept,
-    // and names and values are places in it.
-    ini.text_ = from_cp1250(bytes);
+    // themselves, so lines split the same way afterwards.
+    return parse_text(from_cp1250(bytes));
+}
+
+IniFile IniFile::parse_text(const QString& whole)
+{
+    IniFile ini;
+    // The text is kept, and names and values are places in it.
+    ini.text_ = whole;
     const QString& text = ini.text_;
     qint32 current = -1;
     auto at = [&text](QStringView part) { return qsizetype(part.data() - text.constData()); };

@@ -32,6 +32,8 @@ public:
     static std::optional<IniFile> load(const QString& path, QString* error = nullptr);
     // Parses bytes in code page 1250.
     static IniFile parse(const QByteArray& bytes);
+    // Parses text already decoded.
+    static IniFile parse_text(const QString& text);
 
     // A section counts as present when it holds at least one key.
     bool has_section(const QString& section) const;

@@ -12,6 +12,7 @@ namespace vx
 
 // Entries of the table, numbered 1..language_entries.
 inline constexpr int language_entries = 400;
+class Language;
 
 struct TLanguage {
     QString capt;  // CAPTn
@@ -41,9 +42,17 @@ QString builtin_text(const QString& key);
 // text with its first letter in upper case ("spodná hranica" -> "Spodná hranica").
 QString capitalized(QString text);
 
-// The sections of the language file (program directory first, else data
-// directory) that hold at least one key, in file order; empty without a file.
+// The sections that hold at least one key, in file order: those of the
+// language file in use (program directory first, else data directory), then
+// those only the shipped one (data directory) has; empty without a file.
 QStringList language_sections(const QString& program_dir, const QString& data_dir = {});
+
+// The arguments %1..%9 text takes, one bit each (bit n for %n).
+int text_arguments(const QString& text);
+
+// n and the word for records in the form n takes: MESS177 for 1 (" záznam"),
+// MESS206 for 2 to 4 (" záznamy"), MESS58 for any other n (" záznamov").
+QString record_count_text(const Language& language, qint64 n);
 
 // The code of Qt's own translation for a language section named after a
 // language in English ("SLOVAK" -> "sk", "ENGLISH" -> "en"); empty when the
@@ -58,12 +67,21 @@ public:
 
     // Fills the table: built-in texts, then the section named section of
     // "vorlan.lng" when it holds at least one key. The file is the one in
-    // program_dir, else the one shipped in data_dir. A value in double quotes
-    // is the text between them, blanks at its ends included.
+    // program_dir, else the one shipped in data_dir; a file valid as UTF-8 is
+    // read as UTF-8, else in code page 1250. A value in double quotes is the
+    // text between them, blanks at its ends included.
+    //
+    // A key the file in use lacks takes the program's own text for that
+    // language, never its key name: the shipped file's text of the same
+    // section, then its SLOVAK text, then the built-in one (empty when none
+    // has it). So does a text that lacks a %1..%9 the program's own text
+    // takes, or adds one: a message never loses its arguments.
     void build_language_tables(const QString& program_dir, const QString& section,
                                const QString& data_dir = {});
 
     bool language_loaded = false;
+    // The section the table was built for ("SLOVAK" until built).
+    QString section = QStringLiteral("SLOVAK");
 
     // Entries 1..language_entries; out-of-range numbers give an empty text.
     QString capt(int n) const;

@@ -15,12 +15,21 @@ namespace
 
 inline constexpr const char* tips_file = "vntip.tip";
 
+// The tips file of the language the table was built for.
+QString tips_file_of(const Language* language)
+{
+    if (!language || !language->language_loaded ||
+        language->section.compare(QLatin1String("SLOVAK"), Qt::CaseInsensitive) == 0)
+        return QLatin1String(tips_file);
+    return QStringLiteral("vntip_%1.tip").arg(language->section.toLower());
+}
+
 // The file's lines without their terminators; nullopt when it cannot be read.
 std::optional<QStringList> read_lines(const QString& path)
 {
     QFile f(path);
     if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return std::nullopt;
-    QStringList lines = from_cp1250(f.readAll()).split('\n');
+    QStringList lines = from_utf8_or_cp1250(f.readAll()).split('\n');
     for (QString& l : lines)
         if (l.endsWith('\r')) l.chop(1);
     return lines;
@@ -37,7 +46,7 @@ void Tips::attach(const QString& program_dir, const Language* language, const QS
 
 QString Tips::path() const
 {
-    return find_shipped_file(tips_file, program_dir_, data_dir_);
+    return find_shipped_file(tips_file_of(language_), program_dir_, data_dir_);
 }
 
 int Tips::count_day_tips()
@@ -47,6 +56,15 @@ int Tips::count_day_tips()
         for (const QString& l : *lines)
             if (l.contains("[DAY")) ++day_count;
     return day_count;
+}
+
+void Tips::language_changed()
+{
+    count_day_tips();
+    if (last_shown.isEmpty()) return;
+    const QString name = last_shown;
+    last_shown.clear();
+    show_tip(name);
 }
 
 QString Tips::day_tip_name(int n)

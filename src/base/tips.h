@@ -1,8 +1,10 @@
 #pragma once
 // Tips: short help texts from "vntip.tip" in the program directory (code
-// page 1250). A tip is the block of lines after a line that contains its
-// name (by convention in square brackets), up to the next line that holds a
-// "[" or the end of the file. Tips of the day are named DAY000, DAY001, ...
+// page 1250, or UTF-8). A tip is the block of lines after a line that
+// contains its name (by convention in square brackets), up to the next line
+// that holds a "[" or the end of the file. Tips of the day are named DAY000,
+// DAY001, ... A language section other than the built-in SLOVAK has its tips
+// in "vntip_<section in lower case>.tip" ("vntip_english.tip").
 #include <QString>
 #include <functional>
 #include <random>
@@ -16,8 +18,8 @@ class Tips
 {
 public:
     // Where the tips file lies (program_dir, else data_dir where the program
-    // ships it) and where the missing-file text comes from (its MESS20);
-    // language may be null, then the built-in text is used.
+    // ships it), and the language whose tips file is read and whose MESS20
+    // says it is missing; language may be null, then the built-in Slovak.
     void attach(const QString& program_dir, const Language* language, const QString& data_dir = {});
 
     // Number of lines of the tips file that contain "[DAY" (0 without the
@@ -34,6 +36,9 @@ public:
     // same name was the last one asked for. Without the file the sink gets
     // the missing-file text; without the name the sink is not called.
     void show_tip(const QString& name);
+    // After the language changed: the tips of the day counted again in its
+    // file, and the tip shown last shown again in the new language.
+    void language_changed();
 
     // Receives the whole new text of the tip window (lines joined by '\n');
     // the window shows it from its first line.

@@ -18,11 +18,6 @@ std::optional<QString> CliHost::text_of(ControlView StatusView::*control) const
     return latest(control, &ControlView::text);
 }
 
-std::optional<QString> CliHost::hint_of(ControlView StatusView::*control) const
-{
-    return latest(control, &ControlView::hint);
-}
-
 std::optional<bool> CliHost::visible_of(ControlView StatusView::*control) const
 {
     return latest(control, &ControlView::visible);

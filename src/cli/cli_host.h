@@ -26,7 +26,6 @@ public:
     // since the last clear).
     std::optional<QString> text_of(ControlView StatusView::*control) const;
     std::optional<bool> visible_of(ControlView StatusView::*control) const;
-    std::optional<QString> hint_of(ControlView StatusView::*control) const;
     // The live value panels (pantemp, panhumi, PanTempFahren, panIBname)
     // with the latest texts they were given.
     StatusView live_panels() const;

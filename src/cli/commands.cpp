@@ -233,7 +233,7 @@ public:
         g.ui = &ui;
         g.program_dir = find_program_dir(&setup_failure);
         g.data_dir = find_data_dir();
-        if (!g.program_dir.isEmpty()) setup_failure = load_settings(g);
+        if (!g.program_dir.isEmpty()) setup_failure = load_settings(g, QLatin1String(cli_language));
         driver.setBaudRateValue(19200);
         g.link.attach_driver(&driver);
         g.link.attach_ui(&ui);
@@ -342,7 +342,7 @@ int status_command(const Options& o, std::FILE* out, std::FILE* err)
     std::optional<QString> mission;
     if (s.name_read) mission = s.g.status.mission_name;
     const StatusReport r = collect_report(s.host, s.g.ident.type_code, s.g.status.serial, logger_time,
-                                          s.computer_time, s.g.status.record_pointer, mission);
+                                          s.computer_time, s.g.status.record_pointer, mission, &s.g.calib);
     if (o.format == QLatin1String("prometheus"))
         print(out, status_metrics(s.g, s.host, r));
     else

@@ -5,7 +5,10 @@
 //
 // It reads the same settings file, log directory and download marks as the
 // desktop program and drives the same flows (status decoding, Download,
-// SetClock) through a user-interface port of its own.
+// SetClock) through a user-interface port of its own. It speaks English,
+// whatever language the settings choose for the window: its own texts and
+// the flows' (the language section below), and so the model and value names
+// of its reports do not change with the window's language.
 #include "link/serial_port.h"
 
 #include <QDateTime>
@@ -22,6 +25,9 @@ inline constexpr int exit_ok = 0;
 inline constexpr int exit_failed = 1; // the last line on stderr says why
 inline constexpr int exit_usage = 2;
 inline constexpr int exit_interrupted = 130; // 128 + SIGINT (SIGTERM too)
+
+// The language section of every text the command line shows.
+inline constexpr const char* cli_language = "ENGLISH";
 
 // Runs one command line (args without the program name), printing results
 // to out and messages, questions and the progress bar to err. Returns the

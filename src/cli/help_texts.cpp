@@ -26,8 +26,14 @@ Commands:
   monitor      stream the live readings as CSV, line protocol or JSON
 
 Options:
-  -h, --help   show this help; "vorlanix-cli COMMAND --help" shows a command's
+  -h, --help   show this help; "vorlanix-cli COMMAND --help" shows the help
+               of that command
   --version    show the program's version
+
+Language: vorlanix-cli speaks English, whatever language (LANGUAGE in
+vorlanix.ini) the desktop window speaks: its own messages and those of the
+logger flows. Its JSON, CSV, line protocol and metrics are the same in every
+language: the same keys, model and channel names, and units such as °C.
 
 One program at a time uses a serial port: while the desktop program holds the
 port, the commands that talk to a logger refuse with a message.

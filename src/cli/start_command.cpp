@@ -28,7 +28,7 @@ namespace
 
 const char* const start_help = R"(Usage: vorlanix-cli start --name NAME --interval MINUTES [OPTIONS]
 
-Starts a new mission on the attached logger, as "Štart misie / merania" of
+Starts a new mission on the attached logger, as "Start mission / measurement" of
 the desktop program does: for rolling one mission out to many loggers from a
 script. Starting a mission ERASES the records in the logger: while it holds
 records this computer has not downloaded, start refuses without --yes and
@@ -46,7 +46,7 @@ Mission (the controls of the mission start dialog):
                        it are dropped); also the record file's name
   --interval MINUTES   recording interval, 1..255 (type 132: 1..60; the
                        old-format type 55: 0..99, 0 stops recording)
-  --seconds            type 132: the interval counts seconds ("Sekundy")
+  --seconds            type 132: the interval counts seconds ("Seconds")
   --remark TEXT        remark for the record file's header, one line of
                        code page 1250 characters
   --no-rollover        stop recording when the memory is full (default: the
@@ -60,7 +60,7 @@ Mission (the controls of the mission start dialog):
                        lower limit (whole units)
   --delay-until T      start at T, yyyy-mm-ddThh:mm on the logger's clock, at
                        least two minutes after it
-  --keep-records       leave the logger's record pointer as it is ("Nulovať"
+  --keep-records       leave the logger's record pointer as it is ("Reset"
                        unticked)
   --pointer N          set the record pointer to N instead of 0 (with
                        --keep-records only the download mark takes N)
@@ -261,7 +261,7 @@ int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
     QString setup_failure;
     g.program_dir = find_program_dir(&setup_failure);
     g.data_dir = find_data_dir();
-    if (!g.program_dir.isEmpty()) setup_failure = load_settings(g);
+    if (!g.program_dir.isEmpty()) setup_failure = load_settings(g, QLatin1String(cli_language));
     // Without its directory or settings the program knows neither the port nor the log directory.
     if (!setup_failure.isEmpty()) {
         ui.show_message(setup_failure, btn::ok);

@@ -2,6 +2,7 @@
 
 #include "base/printable.h"
 #include "cli/cli_host.h"
+#include "logger/live_reading.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,13 +13,6 @@ namespace vx::cli
 
 namespace
 {
-
-QString caption(QString text)
-{
-    text = text.trimmed();
-    if (text.endsWith(QLatin1Char(':'))) text.chop(1);
-    return text.trimmed();
-}
 
 QJsonValue number_of(const QString& text)
 {
@@ -42,7 +36,7 @@ std::optional<qint64> StatusReport::clock_difference() const
 
 StatusReport collect_report(const CliHost& host, std::uint16_t type, std::uint16_t serial,
                             std::optional<QDateTime> logger_time, const QDateTime& computer_time, int pointer,
-                            std::optional<QString> mission)
+                            std::optional<QString> mission, const Calibration* calib)
 {
     StatusReport r;
     r.type = type;
@@ -57,19 +51,9 @@ StatusReport collect_report(const CliHost& host, std::uint16_t type, std::uint16
         r.battery = host.text_of(&StatusView::panbat).value_or(QString());
     r.mission = std::move(mission);
 
-    auto shown = [&](ControlView StatusView::*c) { return host.visible_of(c).value_or(true); };
-    auto text = [&](ControlView StatusView::*c) { return host.text_of(c).value_or(QString()); };
-    r.values.append({caption(text(&StatusView::LBLaktval)), text(&StatusView::pantemp).trimmed(),
-                     shown(&StatusView::LBLunit1) ? text(&StatusView::LBLunit1) : QString()});
-    if (host.visible_of(&StatusView::BevelHumi).value_or(false) && shown(&StatusView::panhumi))
-        r.values.append({caption(text(&StatusView::LBLhumi)), text(&StatusView::panhumi).trimmed(),
-                         text(&StatusView::LBLunit2)});
-    if (host.visible_of(&StatusView::PanTempFahren).value_or(false))
-        // The panel has no caption of its own; its hint says what it holds.
-        r.values.append({caption(host.hint_of(&StatusView::PanTempFahren).value_or(QString())),
-                         text(&StatusView::PanTempFahren).trimmed(), QString()});
-    if (host.visible_of(&StatusView::panIBname).value_or(false) && !text(&StatusView::panIBname).isEmpty())
-        r.values.append({QString::fromUtf8("Názov klúča"), text(&StatusView::panIBname), QString()});
+    const LiveReading live = live_reading(host.live_panels(), type, serial, calib, computer_time);
+    for (qsizetype c = 0; c < live.channels.size(); ++c)
+        r.values.append({live.channels[c].name, live.texts.value(c), live.channels[c].unit});
     return r;
 }
 

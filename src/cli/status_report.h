@@ -13,12 +13,20 @@ namespace vx::cli
 {
 
 class CliHost;
+} // namespace vx::cli
+namespace vx
+{
+class Calibration;
+}
+namespace vx::cli
+{
 
-// One live value as the main window shows it.
+// One live value: a channel of the logger's model, named as the record
+// export and the monitor name it, whatever the language.
 struct LiveValue {
-    QString name; // the window's caption, without the colon
+    QString name; // the channel ("Temperature", or a user calibration's name)
     QString text; // the value as shown ("23,5", "Error", a key name)
-    QString unit; // empty when none is shown
+    QString unit; // "°C", "%RH", ...; empty for none
 };
 
 struct StatusReport {
@@ -38,11 +46,11 @@ struct StatusReport {
     std::optional<qint64> clock_difference() const;
 };
 
-// Collects the report from what the status decode showed (host) and the
-// decoded variables.
+// Collects the report from what the status decode showed (host), the
+// decoded variables and the user calibration in force (calib, may be null).
 StatusReport collect_report(const CliHost& host, std::uint16_t type, std::uint16_t serial,
                             std::optional<QDateTime> logger_time, const QDateTime& computer_time, int pointer,
-                            std::optional<QString> mission);
+                            std::optional<QString> mission, const Calibration* calib = nullptr);
 
 // "Label: value" lines.
 QString report_text(const StatusReport& r);

@@ -200,7 +200,7 @@ DownloadOutcome Download::first_mark(const QString& mission, int pointer, bool f
 
 RecordSink* Download::open_window(const QString& caption, const QString& name)
 {
-    RecordSink* window = host_.open_text_window(caption, QStringLiteral("Download: ") + name);
+    RecordSink* window = host_.open_text_window(caption, mess(204) + name);
     // Never a save dialog without a name: the mission (or serial number) and
     // the time of the download, beside the record files.
     const QString stamp = g_.now().toString(QStringLiteral("'-'yyyyMMdd'-'hhmm"));
@@ -288,7 +288,7 @@ DownloadOutcome Download::new_records_steps(bool from_check)
         return DownloadOutcome::nothing_new;
     }
 
-    RecordSink* window = open_window(QStringLiteral("Untitled"), mission);
+    RecordSink* window = open_window(g_.lang.capt(201), mission);
     const qint64 size_before = record_file_size();
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
@@ -310,7 +310,7 @@ qint64 Download::record_file_size() const
 bool Download::finish(RecordSink* window, bool from_check, bool appended, qint64 size_before)
 {
     const int counter = g_.transfer.record_counter;
-    host_.set_status_text(QString::number(counter) + mess(58));
+    host_.set_status_text(record_count_text(g_.lang, counter));
     bool sorted = true;
     if (counter != 0) {
         // When not even the first block reached the file, it is as it was.
@@ -374,7 +374,7 @@ DownloadOutcome Download::newest_records()
         return DownloadOutcome::too_many;
     }
 
-    RecordSink* window = open_window(QStringLiteral("Untitled"), g_.status.mission_name);
+    RecordSink* window = open_window(g_.lang.capt(201), g_.status.mission_name);
     const qint64 size_before = record_file_size();
     g_.transfer.record_counter = 0;
     g_.transfer.write_to_database = true;
@@ -492,7 +492,7 @@ int Download::old_record_stream(bool newest, int bar_max)
         ui->progress_position(0);
     }
     const QString serial = QString::number(g_.status.serial);
-    RecordSink* window = open_window(QStringLiteral("Download: ") + serial, serial);
+    RecordSink* window = open_window(mess(204) + serial, serial);
 
     // The echo of the last frame sent comes first.
     g_.link.rx_buffer.remove(0, 5);
@@ -518,7 +518,7 @@ int Download::old_record_stream(bool newest, int bar_max)
     if (ui && skipped > 0) ui->progress_log(mess(63).arg(skipped));
 
     g_.transfer.record_counter = static_cast<std::uint16_t>(lines.size());
-    host_.set_status_text(QString::number(lines.size()) + mess(58));
+    host_.set_status_text(record_count_text(g_.lang, lines.size()));
     if (lines.isEmpty()) {
         host_.set_window_modified(window, newest);
         if (g_.ui) g_.ui->plain_message(mess(62));

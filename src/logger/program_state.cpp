@@ -16,18 +16,20 @@ HelpPage find_help_page(const Global& g)
     return {{}, g.lang.mess(49) + places.join(QStringLiteral("\r\n"))};
 }
 
-QString load_settings(Global& g)
+QString load_settings(Global& g, const QString& language)
 {
     // Run-time state that the file does not hold.
     g.poll.clock_countdown = 0;
     g.poll.diagnostic = false;
     g.tips.skip_first_page_tip = true;
     g.tips.attach(g.program_dir, &g.lang, g.data_dir);
-    g.tips.count_day_tips();
 
     SettingsNotes notes;
     g.settings = read_settings(g.program_dir, &notes);
-    g.lang.build_language_tables(g.program_dir, g.settings.LANGUAGE, g.data_dir);
+    g.lang.build_language_tables(g.program_dir, language.isEmpty() ? g.settings.LANGUAGE : language,
+                                 g.data_dir);
+    // The tips of the language just built.
+    g.tips.count_day_tips();
     // The message names the directory, so that the user knows which one to mend.
     if (notes.logdir_missing && g.ui)
         g.ui->show_message(g.lang.mess(9) + QStringLiteral("\r\n") +

@@ -62,13 +62,13 @@ struct HelpPage {
 HelpPage find_help_page(const Global& g);
 
 // Reads the whole settings file into g.settings, builds the language table
-// from it and resets the run-time state the file does not hold. A log
-// directory that does not exist falls back to "Log" beside the program, with
-// message 9 and the directory's path. A settings file that is there but
-// cannot be read leaves every default in place; message 174 says so, with the
-// file's path and the reason, and is returned (empty when the file was read
-// or is missing), so that the caller does not go on as if the defaults were
-// the user's.
-QString load_settings(Global& g);
+// from it (from section language instead of LANGUAGE when one is given) and
+// resets the run-time state the file does not hold. A log directory that does
+// not exist falls back to "Log" beside the program, with message 9 and the
+// directory's path. A settings file that is there but cannot be read leaves
+// every default in place; message 201 says so, with the file's path and the
+// reason, and is returned (empty when the file was read or is missing), so
+// that the caller does not go on as if the defaults were the user's.
+QString load_settings(Global& g, const QString& language = {});
 
 } // namespace vx

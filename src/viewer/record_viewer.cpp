@@ -52,7 +52,7 @@ bool holds_records(const QString& path)
 TEditForm::TEditForm(Global& g, QWidget* parent) : QWidget(parent), g_(g)
 {
     setObjectName(QStringLiteral("EditForm"));
-    setWindowTitle(QStringLiteral("Untitled"));
+    setWindowTitle(g_.lang.capt(201));
 
     view_ = new RecordTextEdit(text_, this);
     view_->setObjectName(QStringLiteral("Editor"));
@@ -369,8 +369,7 @@ bool TEditForm::save()
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         // Without a file of its own the dialog starts beside the record files.
         dialog.setDirectory(g_.settings.LOGDIR);
-        dialog.setNameFilters({g_.lang.menu(57), QStringLiteral("Rich text files (*.rtf)"), csv_filter,
-                               QStringLiteral("All files (*)")});
+        dialog.setNameFilters({g_.lang.menu(57), g_.lang.menu(195), csv_filter, g_.lang.menu(196)});
         dialog.setDefaultSuffix(QStringLiteral("txt"));
         connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, csv_filter](const QString& f) {
             dialog.setDefaultSuffix(f == csv_filter ? QStringLiteral("csv") : QStringLiteral("txt"));
@@ -390,7 +389,7 @@ bool TEditForm::save()
         CsvOptions options;
         // The records of a download of the attached logger are of its model.
         if (g_.ident.type_code != 0 && !lines.isEmpty() &&
-            lines.first() == QStringLiteral("Download: ") + g_.status.mission_name)
+            lines.first() == g_.lang.mess(204) + g_.status.mission_name)
             options.type_code = g_.ident.type_code;
         // A record file's times are placed by its clock notes.
         if (!file_name_.isEmpty())

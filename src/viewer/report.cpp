@@ -7,6 +7,7 @@
 #include "viewer/record_viewer.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
@@ -58,7 +59,7 @@ Tfreport::Tfreport(Global& g, QWidget* parent) : QDialog(parent), g_(g)
     BTok = new QPushButton(QStringLiteral("OK"), this);
     BTok->setObjectName(QStringLiteral("BTok"));
     BTok->setDefault(true);
-    BTcancel = new QPushButton(QStringLiteral("Cancel"), this);
+    BTcancel = new QPushButton(this);
     BTcancel->setObjectName(QStringLiteral("BTcancel"));
     connect(BTok, &QPushButton::clicked, this, &QDialog::accept);
     connect(BTcancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -78,6 +79,8 @@ Tfreport::Tfreport(Global& g, QWidget* parent) : QDialog(parent), g_(g)
 
 void Tfreport::ChangeLanguage()
 {
+    // Qt's own text, in the language of its translation.
+    BTcancel->setText(QCoreApplication::translate("QPlatformTheme", "Cancel"));
     if (!g_.lang.language_loaded) return;
     // LABEL120..124 the fields, 125 the browser box, 126..128 the information lines.
     for (int i = 0; i < 5; ++i)

@@ -79,12 +79,9 @@ void TrendChart::load(const Trend& trend)
         const bool used = i < trend.channel_count();
         axes[i]->setVisible(used);
         axes[i]->grid()->setVisible(used && i < 2);
-        if (!used) continue;
-        const CsvChannel& ch = trend.channels()[i];
-        const QString name = caption ? caption(ch) : ch.name;
-        axes[i]->setLabel(ch.unit.isEmpty() ? name : QStringLiteral("%1 [%2]").arg(name, ch.unit));
         axes[i]->setLabelColor(colours[i]);
     }
+    name_axes(trend);
     // The last graph added is drawn on top: the first channel's.
     for (int i = trend.channel_count() - 1; i >= 0; --i) {
         QCPGraph* line = addGraph(xAxis, axes[std::min(i, 2)]);
@@ -131,6 +128,16 @@ void TrendChart::redraw(const Trend& trend, const QList<TrendStats>& stats)
         lines_[c]->valueAxis()->setRange(lo - below, lo - below + full);
     }
     replot();
+}
+
+void TrendChart::name_axes(const Trend& trend)
+{
+    QCPAxis* axes[] = {yAxis, yAxis2, third_axis_};
+    for (int i = 0; i < 3 && i < trend.channel_count(); ++i) {
+        const CsvChannel& ch = trend.channels()[i];
+        const QString name = caption ? caption(ch) : ch.name;
+        axes[i]->setLabel(ch.unit.isEmpty() ? name : QStringLiteral("%1 [%2]").arg(name, ch.unit));
+    }
 }
 
 int TrendChart::points(int channel) const

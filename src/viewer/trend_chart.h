@@ -33,6 +33,10 @@ public:
     // channel in a band of its own (the first at the top), and one replot.
     void redraw(const Trend& trend, const QList<TrendStats>& stats);
 
+    // Names each value axis by its channel (caption) and unit, as the trend's
+    // channels are; the next replot shows them.
+    void name_axes(const Trend& trend);
+
     // Points held for a channel; 0 for a channel the trend does not have.
     int points(int channel) const;
     // The value axis of a channel; nullptr for a channel the trend does not have.

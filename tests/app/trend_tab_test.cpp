@@ -1,9 +1,11 @@
 // The trend page of the main window fed as the poll feeds it (the status
 // views the window applies, one every 700 ms): what the technician sees on
-// the chart and below it, the stable flag, pause, a new logger and the CSV.
+// the chart and below it, the stable flag, pause, a new logger, the CSV and
+// a change of language.
 #include "app/logger_pages.h"
 #include "app/main_window.h"
 #include "app/trend_page.h"
+#include "base/language.h"
 #include "common/test_state.h"
 #include "logger/status_view.h"
 #include "viewer/trend_chart.h"
@@ -55,7 +57,7 @@ protected:
     vx::TrendPage* page = nullptr;
 };
 
-TEST_F(TrendTab, PlotsReadingsShowsFiguresFlagsStabilityPausesSavesAndStartsOverForAnotherLogger)
+TEST_F(TrendTab, PlotsReadingsShowsFiguresFlagsStabilityPausesSavesStartsOverAndSwitchesLanguage)
 {
     QSignalSpy flag(page, &vx::TrendPage::stable_changed);
     QObject::connect(page->TrendChart1, &QCustomPlot::afterReplot, [&] { ++replots; });
@@ -94,12 +96,10 @@ TEST_F(TrendTab, PlotsReadingsShowsFiguresFlagsStabilityPausesSavesAndStartsOver
     EXPECT_EQ(shown("panmax1"), "25,0");
 
     // "Uložiť": the session in the export's CSV.
-    const QString file = home.path("trend.csv");
-    page->choose_file = [&](const QString& suggested) {
-        EXPECT_TRUE(suggested.endsWith("Priebeh_4321_20240301_100000.csv")) << suggested.toStdString();
-        return file;
-    };
+    QString proposed, file = home.path("trend.csv");
+    page->choose_file = [&](const QString& suggested) { return proposed = suggested, file; };
     QTest::mouseClick(page->BTsavetrend, Qt::LeftButton);
+    EXPECT_TRUE(proposed.endsWith("/Priebeh_4321_20240301_100000.csv")) << proposed.toStdString();
     const QStringList rows = QString::fromUtf8(home.read("trend.csv")).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(rows.size(), 196);
     EXPECT_EQ(rows[0], "Time,Temperature [°C],Humidity [%RH]");
@@ -113,6 +113,22 @@ TEST_F(TrendTab, PlotsReadingsShowsFiguresFlagsStabilityPausesSavesAndStartsOver
     EXPECT_TRUE(shown("pansession").startsWith("Výr.č. 777 od 1.3.2024 10:02:16"));
     EXPECT_EQ(shown("panmin1"), "19,5");
     EXPECT_EQ(most_replots, 1); // since the first readings laid the page out
+
+    // Switched to English while running: the axes, the file name proposed and
+    // the last download's count follow; in either language the page fits the
+    // window's first size on a screen 1024 pixels wide.
+    const int slovak_width = page->minimumSizeHint().width();
+    g.data_dir = VORLANIX_SHIPPED_DATA "/";
+    g.transfer.record_counter = 722;
+    w->stbar0->setText(vx::record_count_text(g.lang, 722));
+    g.settings.LANGUAGE = "ENGLISH";
+    ASSERT_TRUE(w->apply_language());
+    EXPECT_EQ(page->TrendChart1->channel_axis(1)->label() + '|' + w->stbar0->text(),
+              "Humidity [%RH]|722 records");
+    EXPECT_LE(std::max(slovak_width, page->minimumSizeHint().width()), 1024 * 2 / 3 - 16);
+    file.clear();
+    page->save();
+    EXPECT_TRUE(proposed.endsWith("/Trend_777_20240301_100216.csv")) << proposed.toStdString();
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Language texts: the built-in table, "vorlan.lng" sections replacing it as a
-// whole, the escapes of hints and messages, and code page 1250.
+// Language texts: the escapes of hints and messages, and code page 1250 (the
+// table built from the language files: tests/app/language_file_test.cpp).
 #include "base/code_page.h"
 #include "base/language.h"
 #include "common/temp_home.h"
@@ -21,36 +21,6 @@ TEST(UnescapeText, OnlyLowerCaseRAndNAfterABackslash)
                            {"", ""},
                            {"\\\\n", "\\\r\n"}})
         EXPECT_EQ(unescape_text(in), out) << in;
-}
-
-TEST(LanguageTable, BuiltInTextsUnlessTheLanguageFileHasTheSection)
-{
-    vxtest::TempHome home;
-    Language lang;
-    // No file, an empty section or a missing one: the built-in texts.
-    home.write("vorlan.lng",
-               "[SLOVAK]\r\n; nothing here\r\n\r\n[ENGLISH]\r\nMESS1=Port error\\nPick another\r\n");
-    for (const char* section : {"NONE", "SLOVAK", "GERMAN"}) {
-        lang.build_language_tables(section == QString("NONE") ? home.dir() + "elsewhere/" : home.dir(),
-                                   section);
-        EXPECT_FALSE(lang.language_loaded) << section;
-        EXPECT_EQ(lang.mess(1),
-                  QString::fromUtf8("Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU "
-                                    "Služby - nastavenia programu"));
-        EXPECT_EQ(lang.mess(4) + lang.capt(1) + lang.mess(language_entries + 1), ""); // no built-in text, or outside the table
-    }
-    EXPECT_EQ(builtin_text("MESS20"), QString::fromUtf8("Neexistuje súbor tipov <VNTIP.TIP>"));
-
-    // A present section (any case) replaces the whole table: other entries show their keys.
-    lang.build_language_tables(home.dir(), "english");
-    EXPECT_TRUE(lang.language_loaded);
-    EXPECT_EQ(lang.mess(1), "Port error\r\nPick another");
-    for (auto [text, key] : {std::pair{lang.capt(200), "CAP200"},
-                             {lang.label(7), "LABEL7"},
-                             {lang.menu(47), "MENU47"},
-                             {lang.hint(100), "HINT100"},
-                             {lang.mess(2), "MESS2"}})
-        EXPECT_EQ(text, key);
 }
 
 TEST(LanguageTable, EscapesOnlyInHintsAndMessagesQuotesKeepBlanksAndTextsInCodePage1250)

@@ -1,5 +1,6 @@
 // The tips file "vntip.tip": tips of the day and context tips by name, each
-// ending at the next bracket, and the same tip shown only once in a row.
+// ending at the next bracket, the same tip shown only once in a row, and the
+// tips file of the language in use.
 #include "base/language.h"
 #include "base/tips.h"
 #include "common/temp_home.h"
@@ -25,7 +26,8 @@ struct TipsFixture : ::testing::Test {
         home.write("vntip.tip",
                    "Tipy programu\r\n[DAY000]\r\nPrvy tip\r\ndruhy riadok\r\n[DAY001]\r\nStla\xE8te F5\r\n"
                    "[DAY002]\r\nTret\xED\r\n[TABACTUAL]\r\nAktu\xE1lne hodnoty\r\npozri klavesu [F5]\r\n"
-                   "toto sa neukaze\r\n[tabgrad]\r\nmaly nazov\r\n[OPENBASE]\r\nDatabaza\r\n\r\nkoniec\r\n");
+                   "toto sa neukaze\r\n[TABGLOBAL]\r\nObecne\r\n[tabgrad]\r\nmaly "
+                   "nazov\r\n[OPENBASE]\r\nDatabaza\r\n\r\nkoniec\r\n");
     }
 };
 
@@ -72,33 +74,43 @@ TEST_F(TipsFixture, MissingFileShowsItsTextFromTheLanguageTable)
     EXPECT_EQ(tips.random_day_tip(), "DAY000");
     tips.show_tip("DAY000"); // the same name again: nothing new
     EXPECT_EQ(shown, QStringList{QString::fromUtf8("Neexistuje súbor tipov <VNTIP.TIP>")});
+    // A language section reads the tips of its own file, or says it has none in its language.
     home.write("vorlan.lng", "[EN]\r\nMESS20=No tips file\r\n");
     Language lang;
     lang.build_language_tables(home.dir(), "EN");
-    tips.attach(home.dir() + "elsewhere/", &lang);
+    tips.attach(home.dir(), &lang);
     tips.show_tip("TABGLOBAL");
-    EXPECT_EQ(shown.last(), "No tips file");
+    home.write("vntip_en.tip", "[TABGLOBAL]\r\nClock and serial\r\n");
+    tips.language_changed();
+    // Back to the built-in Slovak: its tips, the one shown included.
+    lang.build_language_tables(home.dir(), "SLOVAK");
+    tips.language_changed();
+    EXPECT_EQ(shown.mid(1), QStringList({"No tips file", "Clock and serial", "Obecne"}));
+    EXPECT_EQ(tips.day_count, 3);
 }
 
-TEST(ShippedTips, EveryTipTheProgramAsksForIsThere)
+TEST(ShippedTips, EveryTipTheProgramAsksForIsThereInEachLanguage)
 {
-    vxtest::TempHome home;
-    QFile shipped(QStringLiteral(VORLANIX_SHIPPED_DATA "/vntip.tip"));
-    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
-    home.write("vntip.tip", shipped.readAll());
-    Tips tips;
-    tips.attach(home.dir(), nullptr);
-    QString shown;
-    tips.sink = [&](const QString& text) { shown = text; };
-    EXPECT_EQ(tips.count_day_tips(), 6);
-    for (const char* name : {"DAY000", "DAY003", "DAY005", "TABGLOBAL", "TABACTUAL", "TABMISSION", "TABGRAD",
-                             "OPENBASE", "START MISSION", "DOWNLOADNUMREC", "ERRDEVPTROLDMODEL"}) {
-        shown.clear();
-        tips.show_tip(name);
-        EXPECT_FALSE(shown.trimmed().isEmpty() || shown.contains('[') || shown.contains(QChar(0xFFFD)))
-            << name;
+    for (auto [file, word] : {std::pair{"vntip.tip", "zväčšíte"}, {"vntip_english.tip", "Zoom"}}) {
+        SCOPED_TRACE(file);
+        vxtest::TempHome home;
+        QFile shipped(QStringLiteral(VORLANIX_SHIPPED_DATA "/") + file);
+        ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+        home.write("vntip.tip", shipped.readAll());
+        Tips tips;
+        tips.attach(home.dir(), nullptr);
+        QString shown;
+        tips.sink = [&](const QString& text) { shown = text; };
+        EXPECT_EQ(tips.count_day_tips(), 6);
+        for (const char* name :
+             {"DAY000", "DAY003", "DAY005", "TABGLOBAL", "TABACTUAL", "TABMISSION", "TABGRAD", "OPENBASE",
+              "START MISSION", "DOWNLOADNUMREC", "ERRDEVPTROLDMODEL"}) {
+            shown.clear();
+            tips.show_tip(name);
+            EXPECT_FALSE(shown.trimmed().isEmpty() || shown.contains('[') || shown.contains(QChar(0xFFFD)))
+                << name;
+        }
+        tips.show_tip("DAY003");
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(word))) << shown.toStdString(); // read in code page 1250
     }
-    tips.show_tip("DAY003");
-    EXPECT_TRUE(shown.contains(QString::fromUtf8("zväčšíte")))
-        << shown.toStdString(); // read in code page 1250
 }

@@ -107,19 +107,19 @@ TEST_F(Cli, StatusOfThreeModelsAsTextAndJson)
     };
     const Case cases[] = {
         // 400/16 degrees; battery 12 x 5 %.
-        {89, "--battery 12 --raw1 400", "VORLAN Olvek", "60%", {"Teplota|25,0|'C"}},
+        {89, "--battery 12 --raw1 400", "VORLAN Olvek", "60%", {"Temperature|25,0|°C"}},
         // 448/16 degrees; humidity -5 + 0.25 x 300.
         {87,
          "--coef -5,0.25,0 --battery 4 --raw1 448 --raw2 300",
-         "Zapisovač Teplota+Vlhkosť",
+         "Temperature+humidity logger",
          "20%",
-         {"Teplota|28,0|'C", "Vlhkost|70,0|%RH"}},
+         {"Temperature|28,0|°C", "Humidity|70,0|%RH"}},
         // Humidity ((3000 - 2000) x 16 / 160 + 0) / 2; pressure 113 + 900 hPa; 8.1 - 0.03182 x 170 V.
         {133,
          "--battery 170 --raw1 320 --raw2 2000 --raw3 113",
          "SOLVA-Fenko",
          "2,7 V",
-         {"Teplota|20,0|'C", "Vlhkost|50,0|%RH", "Air Pressure hPa|1013|"}},
+         {"Temperature|20,0|°C", "Humidity|50,0|%RH", "Air pressure|1013|hPa"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
@@ -137,7 +137,8 @@ TEST_F(Cli, StatusOfThreeModelsAsTextAndJson)
         EXPECT_NEAR(o["clock_offset_s"].toDouble(), -3600, 2);
         const QJsonArray values = o["values"].toArray();
         ASSERT_EQ(values.size(), c.values.size());
-        // The same as text, on the port given.
+        // The same as text, on the port given, with the window in English: the same names.
+        ASSERT_TRUE(vx::write_setting_string(home.dir(), "GLOBAL", "LANGUAGE", "ENGLISH"));
         const CliRun text = cli({"status", "--port", "7"});
         ASSERT_EQ(text.status, 0) << text.err.toStdString();
         QStringList want = {QString("Model:          %1 %2").arg(c.type).arg(c.model),
@@ -515,7 +516,7 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
              extra_env["XDG_CONFIG_HOME"] = home.path("config");
              home.write("config/VORLANIX", "a file where the store's folder belongs");
          },
-         "Značku prenosu misie TVRDY nie je možné uložiť do " + store +
+         "Cannot store the download mark of mission TVRDY in " + store +
              "/VORLANIX.conf: cannot create the folder " + store,
          20},
         {"a link in the log folder", "download new --format influx", false,
@@ -536,9 +537,9 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
              QFile::remove(home.path("vorlanix.ini"));
              QDir().mkpath(home.path("vorlanix.ini"));
          },
-         "Súbor nastavení " + home.path("vorlanix.ini") +
-             " nie je možné prečítať: it is not a regular file Port zapisovača sa neotvorí, kým súbor nebude "
-             "čitateľný.",
+         "The settings file " + home.path("vorlanix.ini") +
+             " cannot be read: it is not a regular file The logger's port is not opened until the file can be "
+             "read.",
          20},
         {"a record source store that cannot be read", "export " + file + " --format influx", false,
          [&] {
@@ -553,7 +554,7 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
          "cannot write the record file " + file, 20},
         {"the sorted copy exceeds the file-size limit", "download new", true,
          [&] { home.write("Log/TVRDY.txt", header); },
-         "Záznamy sú uložené v " + file + ", ale súbor nie je možné zoradiť: File too large", 60},
+         "The records are stored in " + file + ", but the file could not be sorted: File too large", 60},
         {"a device to export", "export /dev/zero --csv", false, [] {},
          "cannot read /dev/zero: it is not a regular file", 20},
     };
@@ -602,22 +603,22 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         bool broken_store = false; // the download marks cannot be stored
     };
     const Case cases[] = {
-        {"", "@", 0, "---- POZOR ----", 24, 0},
+        {"", "@", 0, "---- WARNING ----", 24, 0},
         {"--drop-acks-of 48", "@", 1,
-         "Zapisovač nepotvrdil príjatie Opakujte Neúspešný krok: názov misie (znak 1)", 6 + 7},
-        {"--ignore 34", "@", 1, "Zapisovač potvrdil misiu, ale po prečítaní sa líši: - interval: odoslané 15",
+         "The logger did not acknowledge Try again Failed step: mission name (character 1)", 6 + 7},
+        {"--ignore 34", "@", 1, "The logger acknowledged the mission, but reads back otherwise: - interval: sent 15",
          24, 0},
         // A start in the hour the computer's clock skips is a time on the logger's clock all the same.
-        {"--clock 2024-03-31T01:00:05", "@|--delay-until|2024-03-31T02:30", 0, "---- POZOR ----", 24, 0},
-        {"", "--name|ZIMA|--interval|0", 2, "Perióda: povolený rozsah 1..255", 0},
+        {"--clock 2024-03-31T01:00:05", "@|--delay-until|2024-03-31T02:30", 0, "---- WARNING ----", 24, 0},
+        {"", "--name|ZIMA|--interval|0", 2, "Interval: allowed range 1..255", 0},
         {"", "--name|Ω omega|--interval|15", 2,
-         "Názov misie: znak U+03A9 'Ω' sa nedá zapísať v kódovej stránke", -1},
-        {"", "@|--remark|x\r\nCONST: \t5", 2, "Poznámka: riadiaci znak U+000D", -1},
+         "Mission name: the character U+03A9 'Ω' cannot be written in code page", -1},
+        {"", "@|--remark|x\r\nCONST: \t5", 2, "Remark: the control character U+000D", -1},
         {"", "--x\x1b[2J", 2, "unknown argument '--x\\e[2J'", -1},
         {"", "--name|ZIMA|--interval|15", 1, "the logger holds 25 record(s) of mission MISIA1 that this", 0},
         {"", "@|--port|99999", 2, "--port takes a COM number from 1 to 256", -1},
         {"", "@|--port|/dev/null", 1, "COM7 (/dev/null) is no serial port", -1},
-        {"", "@", 1, "Značku prenosu misie ZIMA nie je možné uložiť", 24, -1, true},
+        {"", "@", 1, "The download mark of mission ZIMA cannot be stored", 24, -1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
@@ -645,6 +646,6 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         // Only a mission read back as sent gets its header.
         EXPECT_EQ(QFile::exists(home.path("Log/ZIMA.txt")), c.status == 0 || c.broken_store);
         EXPECT_EQ(marks.read_mark("ZIMA"), c.mark);
-        EXPECT_EQ(run.out, c.status == 0 ? "mission ZIMA started on logger 1234 (type 85): Overené\n" : "");
+        EXPECT_EQ(run.out, c.status == 0 ? "mission ZIMA started on logger 1234 (type 85): Verified\n" : "");
     }
 }
