@@ -155,8 +155,52 @@ GraphControls TEditForm::controls() const
 
 void TEditForm::RedrawGraph()
 {
-    chart_->draw(editor_ ? build_series_from(RecordText(editor_->toPlainText())) : build_series_from(text_),
-                 controls());
+    const RecordText edited = editor_ ? RecordText(editor_->toPlainText()) : RecordText();
+    const RecordText& t = editor_ ? edited : text_;
+    // The axes and the legend name the channels of the records' model.
+    QStringList first;
+    for (qsizetype i = 0; i < std::min<qsizetype>(t.line_count(), 2000); ++i)
+        first << t.line(i).toString();
+    const QList<CsvChannel> channels = channels_of(first, model_hint()).channels;
+    auto title = [&channels](int i) {
+        if (i >= channels.size()) return QStringLiteral("Value %1").arg(i + 1);
+        const CsvChannel& c = channels[i];
+        return c.unit.isEmpty() ? c.name : c.name + QStringLiteral(" [") + c.unit + QLatin1Char(']');
+    };
+    chart_->set_titles(g_.lang.capt(192), title(0), title(1));
+    chart_->draw(build_series_from(t), controls());
+}
+
+std::optional<std::uint16_t> TEditForm::model_hint() const
+{
+    // The records of a download of the attached logger are of its model.
+    if (g_.ident.type_code != 0 && line_count() > 0 &&
+        (editor_ ? editor_->document()->firstBlock().text() : text_.line(0).toString()) ==
+            QStringLiteral("Download: ") + g_.status.mission_name)
+        return g_.ident.type_code;
+    return std::nullopt;
+}
+
+void TEditForm::set_summary_limits(std::optional<double> above, std::optional<double> below)
+{
+    limits_ = std::pair{above, below};
+}
+
+RecordSummary TEditForm::summary() const
+{
+    SummaryOptions o;
+    o.type_code = model_hint();
+    std::tie(o.above, o.below) = limits_ ? *limits_ : mission_limits(g_, file_name_);
+    return summarize_records(text(), o);
+}
+
+std::pair<std::optional<double>, std::optional<double>> mission_limits(const Global& g,
+                                                                       const QString& record_file)
+{
+    if (g.ident.type_code == 0 || g.status.mission_name.isEmpty() || record_file.isEmpty()) return {};
+    const QString mission = database_path(log_dir(g.settings.LOGDIR, g.program_dir), g.status.mission_name);
+    if (QFileInfo(mission).absoluteFilePath() != QFileInfo(record_file).absoluteFilePath()) return {};
+    return {g.status.upper_limit, g.status.lower_limit};
 }
 
 void TEditForm::set_text_width(int pixels)
@@ -450,10 +494,7 @@ bool TEditForm::save()
     if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
         const QStringList lines = text().split(QLatin1Char('\n'));
         CsvOptions options;
-        // The records of a download of the attached logger are of its model.
-        if (g_.ident.type_code != 0 && !lines.isEmpty() &&
-            lines.first() == QStringLiteral("Download: ") + g_.status.mission_name)
-            options.type_code = g_.ident.type_code;
+        options.type_code = model_hint();
         if (write_csv_file(path, records_to_csv(lines, options).text, &error)) return true;
     } else if (selection_view_ && path != written_ && holds_records(path) && !may_replace_records(path)) {
         return false;
@@ -598,6 +639,9 @@ bool TEditForm::command(int code)
         return true;
     case viewer_cmd::print:
         if (on_print) on_print();
+        return true;
+    case viewer_cmd::print_preview:
+        if (on_preview) on_preview();
         return true;
     case viewer_cmd::html_report:
         if (on_report) on_report();

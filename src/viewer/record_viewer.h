@@ -10,6 +10,7 @@
 // the rest of the viewer's life, with the same text, caret, selection, place
 // and modified flag.
 #include "records/graph_model.h"
+#include "records/record_summary.h"
 #include "records/record_text.h"
 
 #include <QString>
@@ -43,6 +44,7 @@ namespace viewer_cmd
 inline constexpr int find = 100;
 inline constexpr int save = 101;
 inline constexpr int print = 500;
+inline constexpr int print_preview = 501;
 inline constexpr int full_graph = 604;
 inline constexpr int zoom_in = 605;
 inline constexpr int zoom_out = 606;
@@ -52,6 +54,11 @@ inline constexpr int html_report = 609;
 inline constexpr int graph_style = 610;
 } // namespace viewer_cmd
 
+// The limits the attached logger holds for its mission, when its records go
+// to record_file (the mission's file in the log directory); none otherwise.
+std::pair<std::optional<double>, std::optional<double>> mission_limits(const Global& g,
+                                                                       const QString& record_file);
+
 class TEditForm : public QWidget
 {
     Q_OBJECT
@@ -60,12 +67,14 @@ public:
     ~TEditForm() override;
 
     // Runs a main-window command; false for numbers the viewer does not know.
-    // Printing (500) and the HTML report (609) run on_print and on_report.
+    // Printing (500), its preview (501) and the HTML report (609) run
+    // on_print, on_preview and on_report.
     bool command(int code);
     // Printing and the report use the program's printer and report window,
     // which the main window owns: it sets these.
     std::function<void()> on_print;
     std::function<void()> on_report;
+    std::function<void()> on_preview; // 501: the print preview
 
     // --- text ---
     void add_line(const QString& line); // appends one line to the text
@@ -119,6 +128,17 @@ public:
     // Status bar panels 0..3 (0: the line count, kept current as the text
     // changes, or messages).
     void set_status(int panel, const QString& text);
+
+    // --- summary ---
+    // The model of the viewer's records: the attached logger's for its own
+    // download, else told from the text (0 when unknown).
+    std::optional<std::uint16_t> model_hint() const;
+    // The limits of the summary, set by whoever opened the viewer (the
+    // browser's filter page); without them those of the mission when the
+    // attached logger records into the viewer's file.
+    void set_summary_limits(std::optional<double> above, std::optional<double> below);
+    // The summary of the viewer's records (see record_summary.h).
+    RecordSummary summary() const;
 
     // --- saving the text ---
     // The save dialog, proposing the viewer's file name; false when cancelled
@@ -194,6 +214,7 @@ private:
     QString written_; // the file the text was last saved to
     GraphControls controls_;
     std::function<GraphControls()> controls_source_;
+    std::optional<std::pair<std::optional<double>, std::optional<double>>> limits_;
 };
 
 } // namespace vx
