@@ -520,8 +520,11 @@ TEditForm* Tfrmopenbase::make()
     viewer->set_modified(false);
     viewer->set_file_name(proposed_file(current_file_, view.kind));
     viewer->set_selection_view(view.kind != DatabaseView::Kind::whole);
+    // A view of the records beyond the filter's limits sums up the whole file.
     const auto [above, below] = summary_limits(current_file_);
-    viewer->set_summary_limits(above, below);
+    const RecordFilter f = filter();
+    const bool by_value = view.kind == DatabaseView::Kind::filtered && (f.above || f.below);
+    viewer->set_summary_limits(above, below, by_value ? current_file_ : QString());
     viewer->setWindowTitle(name);
     viewer->set_status(0, g_.lang.mess(189) + QString::number(viewer->line_count()));
     if (auto_graph) auto_graph();

@@ -181,9 +181,11 @@ std::optional<std::uint16_t> TEditForm::model_hint() const
     return std::nullopt;
 }
 
-void TEditForm::set_summary_limits(std::optional<double> above, std::optional<double> below)
+void TEditForm::set_summary_limits(std::optional<double> above, std::optional<double> below,
+                                   const QString& source)
 {
     limits_ = std::pair{above, below};
+    summary_source_ = source;
 }
 
 RecordSummary TEditForm::summary() const
@@ -191,6 +193,10 @@ RecordSummary TEditForm::summary() const
     SummaryOptions o;
     o.type_code = model_hint();
     std::tie(o.above, o.below) = limits_ ? *limits_ : mission_limits(g_, file_name_);
+    if (!summary_source_.isEmpty()) {
+        QFile f(summary_source_);
+        if (f.open(QIODevice::ReadOnly)) return summarize_records(from_cp1250(f.readAll()), o);
+    }
     return summarize_records(text(), o);
 }
 

@@ -135,8 +135,11 @@ public:
     std::optional<std::uint16_t> model_hint() const;
     // The limits of the summary, set by whoever opened the viewer (the
     // browser's filter page); without them those of the mission when the
-    // attached logger records into the viewer's file.
-    void set_summary_limits(std::optional<double> above, std::optional<double> below);
+    // attached logger records into the viewer's file. A view that holds
+    // only the records beyond its limits cannot tell how long they lasted:
+    // its summary is that of the whole file source (empty: its own text).
+    void set_summary_limits(std::optional<double> above, std::optional<double> below,
+                            const QString& source = {});
     // The summary of the viewer's records (see record_summary.h).
     RecordSummary summary() const;
 
@@ -215,6 +218,7 @@ private:
     GraphControls controls_;
     std::function<GraphControls()> controls_source_;
     std::optional<std::pair<std::optional<double>, std::optional<double>>> limits_;
+    QString summary_source_;
 };
 
 } // namespace vx

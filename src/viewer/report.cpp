@@ -196,10 +196,11 @@ ReportResult create_report(Global& g, TEditForm& viewer, Tfreport& dialog, const
 
     ReportTexts texts = dialog.texts();
     const RecordSummary summary = viewer.summary();
-    // The range of the records themselves, not of the axis drawn around them.
+    // The range of the records shown themselves, not of the axis drawn around them.
+    const RecordSummary shown = summarize_records(viewer.text());
     const QString none = QStringLiteral("-----");
-    texts.from_time = summary.records ? display_time_stamp(summary.first.time(), summary.type_code) : none;
-    texts.to_time = summary.records ? display_time_stamp(summary.last.time(), summary.type_code) : none;
+    texts.from_time = shown.records ? display_time_stamp(shown.first.time(), summary.type_code) : none;
+    texts.to_time = shown.records ? display_time_stamp(shown.last.time(), summary.type_code) : none;
     texts.second_series = second;
     texts.temp_picture = temp_name;
     texts.humi_picture = humi_name;

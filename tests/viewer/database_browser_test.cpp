@@ -127,6 +127,10 @@ TEST_F(BrowserTest, SummaryTableTakesTheFilterLimitsOrTheMissions)
     select("TEMP.txt");
     EXPECT_EQ(cell("Pod 19 °C"), "60 min, prekročení: 1");
     EXPECT_EQ(cell("Nad 20 °C"), "(none)");
+    // The view of the one record below 19 sums up the whole file: how long it lasted needs the next one.
+    const vx::RecordSummary s = b.make()->summary();
+    EXPECT_EQ(s.records, 4);
+    EXPECT_EQ(s.channels.at(0).below->seconds, 3600);
 }
 
 TEST_F(BrowserTest, AFileADownloadMadeShowsItsFirstRecordEverywhere)
