@@ -186,7 +186,7 @@ Tfrmopenbase::Tfrmopenbase(Global& g, QWidget* parent) : QWidget(parent, Qt::Win
         RGafterItems->button(0)->setChecked(true);
         RGdobaItems->button(3)->setChecked(true);
     }
-    resize(760, 640);
+    resize(780, 720);
 }
 
 QWidget* Tfrmopenbase::build_files_page()
