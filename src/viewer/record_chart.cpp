@@ -249,11 +249,8 @@ void RecordChart::draw(const GraphSeries& s, const GraphControls& c)
     yAxis->setRange(lmin, lmax);
     QCPAxis* right = yAxis2;
     QPen right_base = right->basePen();
-    if (second_series_)
-        line2_->addToLegend();
-    else
-        line2_->removeFromLegend();
     if (second_series_) {
+        line2_->addToLegend();
         const auto [rmin, rmax] = value_range(s.v2);
         right->setRange(rmin, rmax);
         line2_->setVisible(true);
@@ -261,6 +258,7 @@ void RecordChart::draw(const GraphSeries& s, const GraphControls& c)
         right->grid()->setVisible(true);
         right_base.setWidth(4);
     } else {
+        line2_->removeFromLegend();
         line2_->setVisible(false);
         right->setVisible(false);
         right->grid()->setVisible(false);
