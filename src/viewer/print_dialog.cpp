@@ -144,7 +144,7 @@ bool Tfrmprint::print_viewer(TEditForm& viewer)
     if (!setup_printer()) return false;
     if (printmake(viewer, settings_of(g_), printer_, g_.now(), printed_summary(g_, viewer))) return true;
     if (g_.ui)
-        g_.ui->plain_message(g_.lang.mess(196).arg(
+        g_.ui->plain_message(g_.lang.mess(207).arg(
             printer_.outputFileName().isEmpty() ? printer_.printerName()
                                                 : QDir::toNativeSeparators(printer_.outputFileName())));
     return false;
@@ -159,7 +159,7 @@ void Tfrmprint::preview_viewer(TEditForm& viewer)
     dialog.setWindowTitle(g_.lang.capt(195));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* printer) {
         if (!printmake(viewer, settings_of(g_), *printer, now, summary) && g_.ui)
-            g_.ui->plain_message(g_.lang.mess(196).arg(printer->printerName()));
+            g_.ui->plain_message(g_.lang.mess(207).arg(printer->printerName()));
     });
     if (show_preview)
         show_preview(dialog);

@@ -48,7 +48,7 @@ public:
     // Prints the viewer's text and the summary of its records on the printer
     // with the settings in memory, after the system's print dialog (a
     // printer, or a PDF file: an existing one is replaced only when the user
-    // says so). A failure is shown (MESS196); false when cancelled or failed.
+    // says so). A failure is shown (MESS207); false when cancelled or failed.
     bool print_viewer(TEditForm& viewer);
     // The pages print_viewer would print, in the print preview ("Náhľad pred
     // tlačou"), from where they can be printed.

@@ -152,7 +152,7 @@ void Tfreport::choose_file()
     if (ask_path)
         path = ask_path(path_);
     else
-        path = QFileDialog::getSaveFileName(this, g_.lang.capt(194), path_, g_.lang.mess(199));
+        path = QFileDialog::getSaveFileName(this, g_.lang.capt(194), path_, g_.lang.mess(210));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".htm");
     set_report_path(path);
@@ -180,13 +180,13 @@ ReportResult create_report(Global& g, TEditForm& viewer, Tfreport& dialog, const
     const QString temp_name = stem + QStringLiteral("-temp.gif"),
                   humi_name = stem + QStringLiteral("-humi.gif");
     const QDir dir = page_file.absoluteDir();
-    if (!dir.exists() && !QDir().mkpath(dir.path())) return fail(g.lang.mess(197).arg(dir.path()));
+    if (!dir.exists() && !QDir().mkpath(dir.path())) return fail(g.lang.mess(208).arg(dir.path()));
     QString error;
     if (!write_gif(viewer.series_picture(false), dir.filePath(temp_name), &error))
-        return fail(g.lang.mess(197).arg(QDir::toNativeSeparators(dir.filePath(temp_name))));
+        return fail(g.lang.mess(208).arg(QDir::toNativeSeparators(dir.filePath(temp_name))));
     const bool second = viewer.has_second_series();
     if (second && !write_gif(viewer.series_picture(true), dir.filePath(humi_name), &error))
-        return fail(g.lang.mess(197).arg(QDir::toNativeSeparators(dir.filePath(humi_name))));
+        return fail(g.lang.mess(208).arg(QDir::toNativeSeparators(dir.filePath(humi_name))));
 
     QFile in(template_path);
     if (!in.open(QIODevice::ReadOnly)) return fail(in.errorString());
@@ -210,13 +210,13 @@ ReportResult create_report(Global& g, TEditForm& viewer, Tfreport& dialog, const
     const QString report_path = page_file.absoluteFilePath();
     QSaveFile out(report_path);
     if (!out.open(QIODevice::WriteOnly) || out.write(filled) != filled.size() || !out.commit())
-        return fail(g.lang.mess(197).arg(QDir::toNativeSeparators(report_path)));
+        return fail(g.lang.mess(208).arg(QDir::toNativeSeparators(report_path)));
     dialog.remember_folder(dir.path());
 
     if (dialog.open_browser()) {
         const bool opened =
             run.open ? run.open(report_path) : QDesktopServices::openUrl(QUrl::fromLocalFile(report_path));
-        if (!opened) fail(g.lang.mess(198).arg(QDir::toNativeSeparators(report_path)));
+        if (!opened) fail(g.lang.mess(209).arg(QDir::toNativeSeparators(report_path)));
     }
     return ReportResult::written;
 }
