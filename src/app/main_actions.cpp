@@ -36,6 +36,8 @@ void MainActions::build_actions(QMainWindow* window)
                            QStringLiteral("Otvoriť"), QKeySequence(Qt::CTRL | Qt::Key_O));
     print = make_action(window, "print", QStringLiteral("Tlačiť"), QStringLiteral("Tlačiť"),
                         QKeySequence(Qt::CTRL | Qt::Key_P));
+    print_preview = make_action(window, "print_preview", QStringLiteral("Náhľad pred tlačou"), {},
+                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     Act_graph = make_action(window, "Act_graph", QStringLiteral("Graf"), QStringLiteral("Graf"),
                             QKeySequence(Qt::CTRL | Qt::Key_G));
     find_act = make_action(window, "find_act", QStringLiteral("Hľadať"), QStringLiteral("Hľadať"),
@@ -100,7 +102,8 @@ void MainActions::build_menus(QMenuBar* bar)
 {
     menu_file = bar->addMenu(QStringLiteral("Súbor"));
     menu_file->setObjectName("Sbor1");
-    menu_file->addActions({openbase, actopentext, Act_save, Kalibransbor2, print, Nastaveniatlae1});
+    menu_file->addActions(
+        {openbase, actopentext, Act_save, Kalibransbor2, print, print_preview, Nastaveniatlae1});
     menu_file->addSeparator();
     menu_file->addAction(N7koniec1);
 
@@ -155,6 +158,7 @@ void MainActions::ChangeLanguage(const Language& L)
     agr_style->setIconText(L.capt(17));
     // "HELP" in the menu (its tool button takes CAPT7).
     help_action->setText(L.menu(56));
+    print_preview->setText(L.capt(195));
     if (!L.language_loaded) return;
 
     // Captions and hints of the tool bar buttons.
@@ -197,9 +201,9 @@ void MainActions::ChangeLanguage(const Language& L)
 
 QList<QAction*> MainActions::viewer_actions() const
 {
-    return {Act_save,   find_act,   print,       Act_graph, win_next,     win_prev,   win_max,
-            win_tile_v, win_tile_h, win_cascade, win_close, Agr_Property, agr_zoomin, agr_zoomout,
-            agr_save,   agr_copy,   agr_Print,   agr_full,  agr_style};
+    return {Act_save,    find_act,   print,      print_preview, Act_graph, win_next,     win_prev,
+            win_max,     win_tile_v, win_tile_h, win_cascade,   win_close, Agr_Property, agr_zoomin,
+            agr_zoomout, agr_save,   agr_copy,   agr_Print,     agr_full,  agr_style};
 }
 
 } // namespace vx

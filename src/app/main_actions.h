@@ -30,8 +30,8 @@ struct MainActions {
 
     // Named as in the window layout (objectName = member name).
     QToolBar* ToolBar1 = nullptr;
-    QAction *Act_save = nullptr, *openbase = nullptr, *print = nullptr, *Act_graph = nullptr,
-            *find_act = nullptr;
+    QAction *Act_save = nullptr, *openbase = nullptr, *print = nullptr, *print_preview = nullptr,
+            *Act_graph = nullptr, *find_act = nullptr;
     QAction *act_newrecords = nullptr, *help_action = nullptr, *startmission = nullptr, *A_conn = nullptr;
     QAction *actopentext = nullptr, *Kalibransbor2 = nullptr, *Nastaveniatlae1 = nullptr,
             *N7koniec1 = nullptr;

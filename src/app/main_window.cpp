@@ -128,6 +128,7 @@ TForm1::TForm1(Global& g, QWidget* parent) : QMainWindow(parent), g_(g)
         viewer->set_controls_source([this] { return pages_->graph_controls(); });
         viewer->on_print = [this, viewer] { frmprint->print_viewer(*viewer); };
         viewer->on_report = [this, viewer] { report_viewer(viewer); };
+        viewer->on_preview = [this, viewer] { frmprint->preview_viewer(*viewer); };
     };
     connect_actions();
     update_viewer_actions(false);
@@ -205,9 +206,11 @@ void TForm1::connect_actions()
     // Items that are commands to the active viewer.
     namespace cmd = viewer_cmd;
     const std::pair<QAction*, int> commands[] = {
-        {Act_save, cmd::save},         {print, cmd::print},           {find_act, cmd::find},
-        {agr_zoomin, cmd::zoom_in},    {agr_zoomout, cmd::zoom_out},  {agr_save, cmd::save_picture},
-        {agr_copy, cmd::copy_picture}, {agr_Print, cmd::html_report}, {agr_full, cmd::full_graph},
+        {Act_save, cmd::save},         {print, cmd::print},
+        {find_act, cmd::find},         {print_preview, cmd::print_preview},
+        {agr_zoomin, cmd::zoom_in},    {agr_zoomout, cmd::zoom_out},
+        {agr_save, cmd::save_picture}, {agr_copy, cmd::copy_picture},
+        {agr_Print, cmd::html_report}, {agr_full, cmd::full_graph},
         {agr_style, cmd::graph_style}};
     for (const auto& [action, code] : commands)
         connect(action, &QAction::triggered, this, [this, code = code] { send_viewer_command(code); });

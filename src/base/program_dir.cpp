@@ -73,18 +73,39 @@ QString find_shipped_file(const QString& name, const QString& program_dir, const
     return {};
 }
 
-QStringList help_page_places(const QString& program_dir, const QString& data_dir, const QString& language)
+namespace
+{
+
+// name in each directory, after its copy in html/<language>/ for a language other than the built-in one.
+QStringList places_of(const QString& name, const QString& html_name, const QString& program_dir,
+                      const QString& data_dir, const QString& language)
 {
     QStringList names;
     if (!language.isEmpty() && language.compare(QLatin1String("SLOVAK"), Qt::CaseInsensitive) != 0)
-        names << QStringLiteral("html/%1/index.html").arg(language.toLower());
-    names << QStringLiteral("html/index.html");
+        names << QStringLiteral("html/%1/").arg(language.toLower()) + html_name;
+    names << name;
     QStringList places;
     for (const QString& dir : {program_dir, data_dir})
         if (!dir.isEmpty())
             for (const QString& n : names)
                 places << dir + n;
     return places;
+}
+
+} // namespace
+
+QString find_report_template(const QString& program_dir, const QString& data_dir, const QString& language)
+{
+    const QString muster = QStringLiteral("muster.htm");
+    for (const QString& place : places_of(muster, muster, program_dir, data_dir, language))
+        if (QFileInfo(place).isFile()) return place;
+    return {};
+}
+
+QStringList help_page_places(const QString& program_dir, const QString& data_dir, const QString& language)
+{
+    return places_of(QStringLiteral("html/index.html"), QStringLiteral("index.html"), program_dir, data_dir,
+                     language);
 }
 
 } // namespace vx

@@ -49,4 +49,10 @@ QString find_shipped_file(const QString& name, const QString& program_dir, const
 // then "html/index.html", the program directory before the data directory.
 QStringList help_page_places(const QString& program_dir, const QString& data_dir, const QString& language);
 
+// The report template "muster.htm" for the language section in use: in each
+// directory "html/<section in lower case>/muster.htm" (not for the built-in
+// SLOVAK), then "muster.htm", the program directory before the data
+// directory; the first that is a file, or empty.
+QString find_report_template(const QString& program_dir, const QString& data_dir, const QString& language);
+
 } // namespace vx

@@ -12,6 +12,7 @@
 #include "cli/start_command.h"
 #include "cli/status_metrics.h"
 #include "cli/status_report.h"
+#include "cli/summary_command.h"
 #include "cli/terminal_ui.h"
 #include "link/frame.h"
 #include "link/serial_devices.h"
@@ -549,6 +550,8 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err)
     }
     if (!args.isEmpty() && args.first() == QLatin1String("start"))
         return start_command(args.mid(1), out, err);
+    if (!args.isEmpty() && args.first() == QLatin1String("summary"))
+        return summary_command(args.mid(1), out, err);
     Options o;
     const QString error = parse(args, o);
     if (!error.isEmpty()) {

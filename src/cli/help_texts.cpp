@@ -23,6 +23,7 @@ Commands:
   set-clock    set the logger clock from this computer's clock
   start        start a new mission on the logger, checked and read back
   export       write a record file as CSV or InfluxDB line protocol
+  summary      the figures of a record file: extremes, mean, MKT, excursions
   monitor      stream the live readings as CSV, line protocol or JSON
 
 Options:
@@ -45,6 +46,7 @@ Examples:
   vorlanix-cli status
   vorlanix-cli download new --yes
   vorlanix-cli export Log/MISIA1.txt --csv > misia1.csv
+  vorlanix-cli summary Log/MISIA1.txt --above 8 --below 2 --json
   vorlanix-cli monitor --format influx
 )";
 
@@ -186,6 +188,43 @@ Example:
   vorlanix-cli monitor --count 10 --format json
 )";
 
+const char* const summary_help =
+    R"(Usage: vorlanix-cli summary FILE [--model TYPE] [--channel N] [--above H] [--below L] [--json]
+
+The figures of a record file, the same as the desktop program's statistics,
+HTML report and printout show. Per channel: the records, the first and the
+last time, minimum and maximum with their times, the mean; for temperature
+channels the mean kinetic temperature (MKT: activation energy 83.144 kJ/mol,
+gas constant 8.3144 J/(mol K), so 10,000 K over the temperature in kelvin);
+with limits the time above and below them, the number of excursions and the
+longest one with its start and end.
+
+Every reading counts for the time until the next reading; the last one for
+the median spacing of the file (a logger recording on change has uneven
+spacing). An excursion is a run of readings strictly above H (or strictly
+below L); a reading on the limit is within it. Durations are measured in
+real time (UTC), also across a change of summer time. Channels are named as
+in the CSV export, whatever the language; the text is English.
+
+Options:
+  --model TYPE   the logger's type code, when not told from the file (e.g. 87)
+  --channel N    only channel N (1 = the first value of a line); the limits
+                 apply to it (default: to the first channel)
+  --above H      upper limit, in the channel's unit (point or comma)
+  --below L      lower limit
+  --json         one JSON object: {"file", "records", "first", "last",
+                 "channels": [{"name", "unit", "min", "min_time", "max",
+                 "max_time", "mean", "mkt", "above": {"limit", "minutes",
+                 "excursions", "longest_minutes", "longest_start"},
+                 "below": {...}}]}; "mkt" only for temperature channels,
+                 "above" and "below" only when asked; times in ISO 8601
+                 with their UTC offset, means rounded to two decimals
+  -h, --help     show this help
+
+Example:
+  vorlanix-cli summary Log/SKLAD.txt --above 8 --below 2 --json
+)";
+
 } // namespace
 
 const char* help_of(const QString& command)
@@ -195,6 +234,7 @@ const char* help_of(const QString& command)
     if (command == QLatin1String("set-clock")) return set_clock_help;
     if (command == QLatin1String("export")) return export_help;
     if (command == QLatin1String("monitor")) return monitor_help;
+    if (command == QLatin1String("summary")) return summary_help;
     return main_help;
 }
 

@@ -275,6 +275,8 @@ LiveResult decode_live(ByteView reply, const ModelRow& row, const LiveInputs& in
         };
         show_limit(view.panLo, view.LBLlo, limit(lo_raw));
         show_limit(view.PanHI, view.LBLhi, limit(hi_raw));
+        if (lo_raw > 0) res.lower_limit = limit(lo_raw);
+        if (hi_raw > 0) res.upper_limit = limit(hi_raw);
         if (in.calib) {
             view.LBLaktval.text = in.calib->ValueName;
             view.LBLunit1.text = in.calib->ValueRange;

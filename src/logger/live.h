@@ -56,6 +56,7 @@ struct LiveResult {
     bool humidity_block_valid = true; // types 87, 88, 92: false suppresses the new-records check
     std::optional<int> key;           // type 93: key number when a key is attached
     float corr1 = 0, corr2 = 0;       // corrections after the live decode (type 108 re-reads them)
+    std::optional<double> lower_limit, upper_limit; // types 103, 129: the recording limits when set
 };
 
 // Fills the live panels of view (pantemp, panhumi, PanTempFahren, panIBname,

@@ -9,6 +9,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace vx
 {
@@ -32,6 +33,9 @@ struct Status {
     bool rollover = false;
     bool mission_on = false;
     QString mission_name; // trailing blanks removed
+    // The mission's limits as the logger reports them (types 103 and 129
+    // both, type 101 the upper one); nullopt when not set or not reported.
+    std::optional<double> lower_limit, upper_limit;
 };
 
 struct PollState {

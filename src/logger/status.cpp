@@ -332,6 +332,10 @@ StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in)
     }
     s.corr1 = live.corr1;
     s.corr2 = live.corr2;
+    s.lower_limit = live.lower_limit;
+    s.upper_limit = live.upper_limit;
+    // Type 101: byte 24 is the upper limit (127: none); byte 23 is a siren threshold, no lower limit.
+    if (type == 101 && reply[24] != 127) s.upper_limit = reply[24] >= 128 ? reply[24] - 256 : reply[24];
     d.coef.humidity_block_valid = live.humidity_block_valid;
     d.key = live.key;
 

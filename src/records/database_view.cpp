@@ -64,41 +64,15 @@ qsizetype count_lines(QStringView text)
     return n;
 }
 
-RecordStatistics makestatist(QStringView text,
-                             const std::function<void(qsizetype line, qsizetype lines)>& progress)
+StatisticsTexts statistics_texts(const RecordSummary& s)
 {
-    RecordStatistics s;
-    const qsizetype lines = progress ? count_lines(text) : 0;
-    qint64 first = 0, last = 0;
-    qsizetype index = 0;
-    for_each_line(text, [&](QStringView line) {
-        const RecordFields r = parse_record_fields(line);
-        if (r.count > 0) {
-            const qint64 key = wall_key(r.date, r.seconds);
-            if (s.count == 0 || key < first) first = key;
-            if (s.count == 0 || key > last) last = key;
-            s.maximum = std::max(s.maximum, r.values[0]);
-            s.minimum = std::min(s.minimum, r.values[0]);
-            ++s.count;
-            if (progress && s.count % 100 == 0) progress(index, lines);
-        }
-        ++index;
-    });
-    if (s.count > 0) {
-        s.first = from_wall_key(first);
-        s.last = from_wall_key(last);
-    }
-    return s;
-}
-
-StatisticsTexts statistics_texts(const RecordStatistics& s)
-{
-    if (s.count == 0) {
+    if (s.records == 0 || s.channels.empty() || s.channels.front().index != 0) {
         const QString none = QStringLiteral("-----");
-        return {QStringLiteral("0"), none, none, none, none};
+        return {QString::number(s.records), none, none, none, none};
     }
-    return {QString::number(s.count), format_time_stamp(s.first), format_time_stamp(s.last),
-            format_fixed(s.maximum, 5, 1), format_fixed(s.minimum, 5, 1)};
+    const ChannelSummary& first = s.channels.front();
+    return {QString::number(s.records), format_time_stamp(s.first.time()), format_time_stamp(s.last.time()),
+            format_fixed(first.maximum, 5, 1), format_fixed(first.minimum, 5, 1)};
 }
 
 std::pair<QDateTime, QDateTime> filter_window(const RecordFilter& f)

@@ -3,6 +3,8 @@
 // the records that pass the browser's filters, and the running totals of a
 // flow meter's pulses. Pure functions over the file's text (lines ended by LF
 // or CR LF), so that the browser window and other tools share them.
+#include "records/record_summary.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -37,24 +39,14 @@ qsizetype count_lines(QStringView text);
 
 // ---- Statistics ----
 
-struct RecordStatistics {
-    int count = 0;                          // record lines (at least one value)
-    QDateTime first, last;                  // earliest and latest time stamp
-    double maximum = -1e32, minimum = 1e32; // of the first value of each line
-};
-
-// Statistics of the record lines of text. progress, when given, is called
-// with the line index reached and the line count, once per 100 records.
-RecordStatistics makestatist(QStringView text,
-                             const std::function<void(qsizetype line, qsizetype lines)>& progress = {});
-
-// The browser's statistics labels: the record count, the first and last time
-// as time stamp texts, maximum and minimum with "%5.1f"; without records the
-// count reads "0" and the four others "-----".
+// The browser's statistics labels for the summary of a file: the record
+// count, the first and last time as time stamp texts, maximum and minimum of
+// the first value with "%5.1f"; without records the count reads "0" and the
+// four others "-----".
 struct StatisticsTexts {
     QString count, first, last, maximum, minimum;
 };
-StatisticsTexts statistics_texts(const RecordStatistics& s);
+StatisticsTexts statistics_texts(const RecordSummary& s);
 
 // ---- Filters ----
 

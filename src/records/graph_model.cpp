@@ -47,7 +47,7 @@ private:
     qint64 midnight_ = 0;
 };
 
-// Lines 1 .. count-1 of a text, line(i) giving each as a view.
+// The lines of a text after its title line, line(i) giving each as a view.
 template <typename Line> GraphSeries series_of_lines(qsizetype count, Line line)
 {
     GraphSeries s;
@@ -59,7 +59,7 @@ template <typename Line> GraphSeries series_of_lines(qsizetype count, Line line)
     s.t2.reserve(room);
     s.v2.reserve(room);
     LocalSeconds local_seconds;
-    for (qsizetype i = 1; i < count; ++i) {
+    for (qsizetype i = count > 0 ? title_lines(line(0)) : 0; i < count; ++i) {
         const QStringView text = line(i);
         if (text.size() <= 10) continue;
         const RecordFields r = parse_record_fields(text);

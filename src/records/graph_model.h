@@ -41,8 +41,8 @@ struct GraphSeries {
     bool sorted = true;                // the times never go back (t1 and t2 ascend)
 };
 
-// Reads every line after the first (the name line); lines of 10 characters
-// or fewer and lines that are not record lines give no point.
+// Reads every line after the title line (see title_lines); lines of 10
+// characters or fewer and lines that are not record lines give no point.
 GraphSeries build_series(const QStringList& lines);
 // The same over a viewer's text, read in place.
 GraphSeries build_series_from(const RecordText& text);

@@ -187,14 +187,32 @@ std::uint16_t guess_record_model(const QStringList& lines)
     return decimals_of(first->fields.first()) == 0 ? 107 : 85;
 }
 
+TextChannels channels_of(const QStringList& lines, std::optional<std::uint16_t> type_code)
+{
+    TextChannels out;
+    // The running totals of a flow meter (the browser's flow view): each line
+    // holds the total and its unit, not values of a model.
+    if (!type_code && header_has(lines, "Konstanta prietokomera=")) {
+        out.totals = true;
+        for (const QString& line : lines)
+            if (const auto rec = split_record_line(line)) {
+                out.channels = {{u("Total"), rec->fields.value(1)}};
+                break;
+            }
+        return out;
+    }
+    out.type_code = type_code ? *type_code : guess_record_model(lines);
+    out.channels = record_channels(out.type_code);
+    return out;
+}
+
 CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options)
 {
     CsvExport out;
-    // The running totals of a flow meter (the browser's flow view): each line
-    // holds the total and its unit, not values of a model.
-    const bool totals = !options.type_code && header_has(lines, "Konstanta prietokomera=");
-    out.type_code = options.type_code ? *options.type_code : totals ? 0 : guess_record_model(lines);
-    QList<CsvChannel> channels = record_channels(out.type_code);
+    const TextChannels named = channels_of(lines, options.type_code);
+    const bool totals = named.totals;
+    out.type_code = named.type_code;
+    QList<CsvChannel> channels = named.channels;
 
     // Every record is placed in time, also those outside from..to, so that
     // records sharing a stamp are read in their order.
@@ -207,10 +225,7 @@ CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options)
         const RecordTime t = times.next(rec->time);
         if (options.from && t.utc < *options.from) continue;
         if (options.to && t.utc > *options.to) continue;
-        if (totals) {
-            if (channels.isEmpty()) channels = {{u("Total"), rec->fields.value(1)}};
-            rec->fields = rec->fields.mid(0, 1);
-        }
+        if (totals) rec->fields = rec->fields.mid(0, 1);
         columns = std::max(columns, rec->fields.size());
         rows.append({std::move(*rec), t.iso()});
     }

@@ -56,6 +56,16 @@ QList<CsvChannel> record_channels(std::uint16_t type_code);
 // no record line.
 std::uint16_t guess_record_model(const QStringList& lines);
 
+// The channels records_to_csv names for lines: those of the model (given,
+// else told from the lines), or for flow totals one channel "Total" with the
+// unit the lines carry (type_code 0 then).
+struct TextChannels {
+    std::uint16_t type_code = 0;
+    QList<CsvChannel> channels;
+    bool totals = false;
+};
+TextChannels channels_of(const QStringList& lines, std::optional<std::uint16_t> type_code = std::nullopt);
+
 struct CsvOptions {
     std::optional<std::uint16_t> type_code; // the model; guessed from the lines when unset
     std::optional<QDateTime> from;          // earliest record written (inclusive)

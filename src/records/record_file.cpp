@@ -223,6 +223,13 @@ std::optional<QDateTime> line_time(const QString& line)
     return parse_time_stamp(QStringView(line).left(tab));
 }
 
+int title_lines(QStringView first_line)
+{
+    // A record of key names is a record too: a time stamp before the first tab.
+    const qsizetype tab = first_line.indexOf(QLatin1Char('\t'));
+    return first_line.size() >= 8 && tab >= 0 && parse_time_stamp(first_line.left(tab)) ? 0 : 1;
+}
+
 RecordFields parse_record_fields(QStringView line)
 {
     RecordFields out;

@@ -58,6 +58,12 @@ struct RecordFields {
     std::array<double, 10> values{};
 };
 RecordFields parse_record_fields(QStringView line);
+// The lines at the top of a viewer's text that name what it shows (the file
+// or mission name, "Download: ...", "TEXT FILE:..."): 1, or 0 when the text
+// starts right with a record, as a file that a download created without
+// header lines does. Every reader of a viewer's text takes its records from
+// there: no record is ever taken for a name.
+int title_lines(QStringView first_line);
 // Reads "d.M.yyyy", optionally followed by blanks and "h:mm" or "h:mm:ss"
 // (blanks around allowed); nullopt when the text is not such a date-time.
 std::optional<QDateTime> parse_time_stamp(QStringView text);

@@ -1,6 +1,10 @@
 #include "records/report_template.h"
 
+#include "records/record_summary.h"
+
 #include <QList>
+#include <QRegularExpression>
+#include <QUrl>
 
 #include <algorithm>
 #include <vector>
@@ -53,11 +57,22 @@ QByteArray fill_report_template(const QByteArray& page, const ReportTexts& t)
         {"?Note3", html_text(t.note3)},
     };
     if (!t.second_series) reps.push_back({"<img src=\"humi.gif\" >", " "});
+    if (!t.summary.isEmpty()) {
+        qsizetype at = page.indexOf("?summary");
+        QByteArray placeholder = "?summary";
+        if (at < 0) {
+            // A template of its own without the place: before the end of the body.
+            placeholder.clear();
+            at = QString::fromLatin1(page).lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);
+            if (at < 0) at = page.size();
+        }
+        reps.push_back({placeholder, t.summary, at});
+    }
 
     // Positions are taken in the template itself, so that a note typed as
     // "?Footer" stays a note.
     for (Replacement& r : reps)
-        r.at = page.indexOf(r.placeholder);
+        if (!r.placeholder.isEmpty()) r.at = page.indexOf(r.placeholder);
     std::sort(reps.begin(), reps.end(),
               [](const Replacement& a, const Replacement& b) { return a.at < b.at; });
 
@@ -72,7 +87,34 @@ QByteArray fill_report_template(const QByteArray& page, const ReportTexts& t)
         pos = r.at + r.placeholder.size();
     }
     out.append(page.constData() + pos, page.size() - pos);
-    return out;
+
+    // The pictures under the names they were written to; typed texts hold no
+    // quote or '=' and so never match.
+    QString bytes = QString::fromLatin1(out);
+    for (const auto& [name, file] : {std::pair{"temp", t.temp_picture}, std::pair{"humi", t.humi_picture}}) {
+        if (file.isEmpty()) continue;
+        const QRegularExpression src(QStringLiteral(R"((src\s*=\s*["']?)%1\.gif(?=["'\s>]))").arg(name),
+                                     QRegularExpression::CaseInsensitiveOption);
+        bytes.replace(src, QStringLiteral("\\1") + QString::fromLatin1(QUrl::toPercentEncoding(file)));
+    }
+    return bytes.toLatin1();
+}
+
+QByteArray summary_html(const SummaryTable& t, const QString& title)
+{
+    if (t.empty()) return {};
+    QByteArray out = "<h2 class=\"summary-title\">" + html_text(title) +
+                     "</h2>\r\n<table class=\"summary\">\r\n<tr><th></th>";
+    for (const QString& c : t.columns)
+        out += "<th>" + html_text(c) + "</th>";
+    out += "</tr>\r\n";
+    for (const SummaryTable::Row& r : t.rows) {
+        out += "<tr><th>" + html_text(r.label) + "</th>";
+        for (const QString& v : r.values)
+            out += "<td>" + html_text(v) + "</td>";
+        out += "</tr>\r\n";
+    }
+    return out + "</table>\r\n";
 }
 
 } // namespace vx

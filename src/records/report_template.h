@@ -11,10 +11,14 @@ namespace vx
 {
 
 struct ReportTexts {
-    QString from_time, to_time; // the graph's time axis as time stamp texts
+    QString from_time, to_time; // the first and the last record as time stamp texts
     QString header, footer;     // as typed in the report dialog
     QString note1, note2, note3;
     bool second_series = false; // the graph has a second value series ("humi.gif" exists)
+    // The file names the pictures were written to (the template calls them
+    // "temp.gif" and "humi.gif"); empty keeps the template's.
+    QString temp_picture, humi_picture;
+    QByteArray summary; // the summary of the records as HTML (summary_html)
 };
 
 // text with &, <, >, " and ' escaped and every character outside printable
@@ -23,9 +27,17 @@ QByteArray html_text(const QString& text);
 
 // The filled page. Replaced are the first occurrences in the template of
 // "?fromtime", "?totime", "?Header", "?Footer", "?Note1", "?Note2", "?Note3",
-// and, without a second series, '<img src="humi.gif" >' (by one blank).
-// Later occurrences and everything else are copied unchanged, whatever the
-// template's length, and inserted texts are never searched for placeholders.
+// "?summary", and, without a second series, '<img src="humi.gif" >' (by one
+// blank). A summary whose template has no "?summary" goes before "</body>"
+// (else at the end). Pictures named "temp.gif" or "humi.gif" in a src
+// attribute take the names given. Later occurrences and everything else are
+// copied unchanged, whatever the template's length, and inserted texts are
+// never searched for placeholders.
 QByteArray fill_report_template(const QByteArray& page, const ReportTexts& texts);
+
+struct SummaryTable;
+// The summary table as an HTML table (class "summary") under a heading
+// (class "summary-title"), every text escaped as html_text does.
+QByteArray summary_html(const SummaryTable& t, const QString& title);
 
 } // namespace vx

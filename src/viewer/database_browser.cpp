@@ -5,6 +5,7 @@
 #include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "records/record_file.h"
+#include "records/record_source.h"
 #include "viewer/file_list.h"
 #include "viewer/record_viewer.h"
 #include "viewer/text_preview.h"
@@ -21,6 +22,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -30,6 +32,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -101,8 +104,11 @@ Tfrmopenbase::Tfrmopenbase(Global& g, QWidget* parent) : QWidget(parent, Qt::Win
     // Statistics panel.
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(63);
-    auto* stats = new QGridLayout(Panel1);
+    auto* panel = new QVBoxLayout(Panel1);
+    panel->setContentsMargins(0, 0, 0, 0);
+    panel->setSpacing(2);
+    auto* stats = new QGridLayout;
+    panel->addLayout(stats);
     stats->setContentsMargins(4, 2, 4, 2);
     stats->setVerticalSpacing(1);
     // Captions the language table replaces: the statistics, the recent list, the mask.
@@ -132,6 +138,14 @@ Tfrmopenbase::Tfrmopenbase(Global& g, QWidget* parent) : QWidget(parent, Qt::Win
     stats->addWidget(pgbar, 2, 2, 1, 2);
     stats->setColumnStretch(1, 1);
     stats->setColumnStretch(3, 1);
+    TBsummary = new QTableWidget(Panel1);
+    TBsummary->setObjectName(QStringLiteral("TBsummary"));
+    TBsummary->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TBsummary->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    TBsummary->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    TBsummary->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    TBsummary->setVisible(false);
+    panel->addWidget(TBsummary);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -173,7 +187,7 @@ Tfrmopenbase::Tfrmopenbase(Global& g, QWidget* parent) : QWidget(parent, Qt::Win
         RGafterItems->button(0)->setChecked(true);
         RGdobaItems->button(3)->setChecked(true);
     }
-    resize(760, 560);
+    resize(780, 600);
 }
 
 QWidget* Tfrmopenbase::build_files_page()
@@ -408,10 +422,14 @@ void Tfrmopenbase::count_selected()
 void Tfrmopenbase::show_statistics_of(const QString& text)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const RecordStatistics s = makestatist(text, [this](qsizetype line, qsizetype lines) {
-        pgbar->setMaximum(int(std::max<qsizetype>(lines - 1, 1)));
-        pgbar->setValue(int(line));
-    });
+    SummaryOptions options;
+    std::tie(options.above, options.below) = summary_limits(current_file_);
+    options.clock_notes = RecordSourceStore().clock_notes(QFileInfo(current_file_).fileName());
+    options.progress = [this](qsizetype done, qsizetype total) {
+        pgbar->setMaximum(1000);
+        pgbar->setValue(int(done * 1000 / std::max<qsizetype>(total, 1)));
+    };
+    const RecordSummary s = summarize_records(text, options);
     QApplication::restoreOverrideCursor();
     pgbar->setValue(0);
     const StatisticsTexts t = statistics_texts(s);
@@ -420,6 +438,38 @@ void Tfrmopenbase::show_statistics_of(const QString& text)
     LBLmaxtime->setText(t.last);
     LBLmaxval->setText(t.maximum);
     LBLminval->setText(t.minimum);
+    show_summary(summary_table(s, summary_words(g_.lang)));
+}
+
+void Tfrmopenbase::show_summary(const SummaryTable& t)
+{
+    TBsummary->clear();
+    TBsummary->setColumnCount(int(t.columns.size()));
+    TBsummary->setRowCount(int(t.rows.size()));
+    TBsummary->setHorizontalHeaderLabels(t.columns);
+    for (int r = 0; r < t.rows.size(); ++r) {
+        TBsummary->setVerticalHeaderItem(r, new QTableWidgetItem(t.rows[r].label));
+        for (int c = 0; c < t.rows[r].values.size(); ++c)
+            TBsummary->setItem(r, c, new QTableWidgetItem(t.rows[r].values[c]));
+    }
+    TBsummary->setVisible(!t.empty());
+    // Every figure in sight without scrolling.
+    TBsummary->resizeRowsToContents();
+    int height = TBsummary->horizontalHeader()->sizeHint().height() + 2 * TBsummary->frameWidth();
+    for (int r = 0; r < TBsummary->rowCount(); ++r)
+        height += TBsummary->rowHeight(r);
+    TBsummary->setFixedHeight(height);
+}
+
+std::pair<std::optional<double>, std::optional<double>>
+Tfrmopenbase::summary_limits(const QString& file) const
+{
+    const RecordFilter f = filter();
+    std::optional<double> above, below;
+    if (f.above) above = parse_record_value(f.above_text);
+    if (f.below) below = parse_record_value(f.below_text);
+    if (f.above || f.below) return {above, below};
+    return mission_limits(g_, file);
 }
 
 RecordFilter Tfrmopenbase::filter() const
@@ -472,6 +522,11 @@ TEditForm* Tfrmopenbase::make()
     viewer->set_modified(false);
     viewer->set_file_name(proposed_file(current_file_, view.kind));
     viewer->set_selection_view(view.kind != DatabaseView::Kind::whole);
+    // A view of the records beyond the filter's limits sums up the whole file.
+    const auto [above, below] = summary_limits(current_file_);
+    const RecordFilter f = filter();
+    const bool by_value = view.kind == DatabaseView::Kind::filtered && (f.above || f.below);
+    viewer->set_summary_limits(above, below, by_value ? current_file_ : QString());
     viewer->setWindowTitle(name);
     viewer->set_status(0, g_.lang.mess(189) + QString::number(viewer->line_count()));
     if (auto_graph) auto_graph();

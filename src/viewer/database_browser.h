@@ -25,6 +25,7 @@ class QRadioButton;
 class QSpinBox;
 class QStatusBar;
 class QTabWidget;
+class QTableWidget;
 
 namespace vx
 {
@@ -62,6 +63,10 @@ public:
     TEditForm* choose_recent(int index);
     // The filter page as it stands.
     RecordFilter filter() const;
+    // The limits of the summary: those ticked on the filter page (when they
+    // are numbers), else the mission's when the attached logger records into
+    // file.
+    std::pair<std::optional<double>, std::optional<double>> summary_limits(const QString& file) const;
     // Reads the directory again (after a download wrote a file); a selected
     // file that changed is previewed again.
     void refresh();
@@ -82,6 +87,8 @@ public:
     QLabel *lblnumlines = nullptr, *LBLmintime = nullptr, *LBLmaxtime = nullptr, *LBLmaxval = nullptr,
            *LBLminval = nullptr;
     QProgressBar* pgbar = nullptr;
+    // The summary of the selected file: a column per channel, a row per figure.
+    QTableWidget* TBsummary = nullptr;
     QCheckBox *CHKhitemp = nullptr, *CHKLotemp = nullptr, *DTpickerCheck = nullptr;
     QLineEdit *EDhi = nullptr, *EDLO = nullptr;
     QDateEdit* DTpicker = nullptr;
@@ -100,6 +107,7 @@ private:
     // The statistics labels for the selected file (ticking the box) or for text.
     void count_selected();
     void show_statistics_of(const QString& text);
+    void show_summary(const SummaryTable& t);
     void show_recent();
     void write_switch(const char* key, bool value);
     void writeinirecent();

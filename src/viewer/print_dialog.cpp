@@ -3,19 +3,24 @@
 #include "base/settings.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
+#include "records/record_summary.h"
 #include "viewer/printing.h"
+#include "viewer/record_viewer.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace vx
@@ -115,16 +120,51 @@ void Tfrmprint::fill_printers()
     ComboBox1->setCurrentIndex(ComboBox1->findText(printer_.printerName()));
 }
 
+namespace
+{
+
+// The summary lines a printout of viewer starts with.
+QStringList printed_summary(const Global& g, const TEditForm& viewer)
+{
+    return summary_lines(summary_table(viewer.summary(), summary_words(g.lang)), g.lang.capt(180));
+}
+
+} // namespace
+
 bool Tfrmprint::print_viewer(TEditForm& viewer)
 {
-    // Without a printer the print dialog offers a PDF file instead.
-    if (!printer_ready(printer_) && !setup_printer()) return false;
-    if (printmake(viewer, settings_of(g_), printer_, g_.now())) return true;
+    // Without a system printer the dialog offers a PDF file: one named after the viewer.
+    if (printer_.outputFileName().isEmpty() && QPrinterInfo::availablePrinterNames().isEmpty()) {
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString dir = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+        printer_.setOutputFileName(dir + QLatin1Char('/') +
+                                   QFileInfo(viewer.windowTitle()).completeBaseName() +
+                                   QStringLiteral(".pdf"));
+    }
+    if (!setup_printer()) return false;
+    if (printmake(viewer, settings_of(g_), printer_, g_.now(), printed_summary(g_, viewer))) return true;
     if (g_.ui)
-        g_.ui->plain_message(QStringLiteral("Unable to print to %1")
-                                 .arg(printer_.outputFileName().isEmpty() ? printer_.printerName()
-                                                                          : printer_.outputFileName()));
+        g_.ui->plain_message(g_.lang.mess(207).arg(
+            printer_.outputFileName().isEmpty() ? printer_.printerName()
+                                                : QDir::toNativeSeparators(printer_.outputFileName())));
     return false;
+}
+
+void Tfrmprint::preview_viewer(TEditForm& viewer)
+{
+    const QStringList summary = printed_summary(g_, viewer);
+    const QDateTime now = g_.now();
+    QPrintPreviewDialog dialog(&printer_, this);
+    dialog.setObjectName(QStringLiteral("PrintPreview"));
+    dialog.setWindowTitle(g_.lang.capt(195));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* printer) {
+        if (!printmake(viewer, settings_of(g_), *printer, now, summary) && g_.ui)
+            g_.ui->plain_message(g_.lang.mess(207).arg(printer->printerName()));
+    });
+    if (show_preview)
+        show_preview(dialog);
+    else
+        dialog.exec();
 }
 
 bool Tfrmprint::setup_printer()

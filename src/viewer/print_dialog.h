@@ -11,6 +11,7 @@
 #include <functional>
 
 class QComboBox;
+class QPrintPreviewDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -44,10 +45,16 @@ public:
     bool setup_printer();
     // Replaces the system's print dialog (tests): returns whether it was confirmed.
     std::function<bool(QPrinter&)> ask_printer;
-    // Prints the viewer's text on the printer with the settings in memory,
-    // asking for a printer (or a PDF file) first when none is chosen. A
-    // failure is shown; false when cancelled or failed.
+    // Prints the viewer's text and the summary of its records on the printer
+    // with the settings in memory, after the system's print dialog (a
+    // printer, or a PDF file: an existing one is replaced only when the user
+    // says so). A failure is shown (MESS207); false when cancelled or failed.
     bool print_viewer(TEditForm& viewer);
+    // The pages print_viewer would print, in the print preview ("Náhľad pred
+    // tlačou"), from where they can be printed.
+    void preview_viewer(TEditForm& viewer);
+    // Replaces showing the preview modally (tests).
+    std::function<void(QPrintPreviewDialog&)> show_preview;
 
     // The settings in memory as the layout takes them.
     static PrintSettings settings_of(const Global& g);

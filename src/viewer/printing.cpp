@@ -3,6 +3,7 @@
 #include "records/record_file.h"
 #include "viewer/record_viewer.h"
 
+#include <QAbstractScrollArea>
 #include <QPainter>
 #include <QPrinter>
 #include <QTextDocument>
@@ -28,11 +29,11 @@ bool printer_ready(const QPrinter& printer)
 }
 
 bool print_grid(const QStringList& lines, const QString& caption, const PrintSettings& settings,
-                QPrinter& printer, const QDateTime& now)
+                QPrinter& printer, const QDateTime& now, const QStringList& summary)
 {
     printer.setDocName(QString::fromLatin1(job_title));
     const QList<PrintPage> pages =
-        print_layout(lines, settings, caption, format_time_stamp(now), print_page_size(printer));
+        print_layout(lines, settings, caption, format_time_stamp(now), print_page_size(printer), summary);
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     // Positions are page units; the printer's own font and resolution stay.
@@ -48,15 +49,17 @@ bool print_grid(const QStringList& lines, const QString& caption, const PrintSet
     return painter.end();
 }
 
-bool printmake(TEditForm& viewer, const PrintSettings& settings, QPrinter& printer, const QDateTime& now)
+bool printmake(TEditForm& viewer, const PrintSettings& settings, QPrinter& printer, const QDateTime& now,
+               const QStringList& summary)
 {
     if (settings.rows == 1) {
         printer.setDocName(QString::fromLatin1(job_title));
-        viewer.print_text(&printer);
+        viewer.print_text(&printer, summary);
         // The text pane's print keeps a failure to itself; the printer tells it.
         return printer.printerState() != QPrinter::Error;
     }
-    return print_grid(viewer.text().split(QLatin1Char('\n')), viewer.windowTitle(), settings, printer, now);
+    return print_grid(viewer.text().split(QLatin1Char('\n')), viewer.windowTitle(), settings, printer, now,
+                      summary);
 }
 
 } // namespace vx

@@ -115,6 +115,13 @@ RecordChart::RecordChart(Global& g, QWidget* parent) : QCustomPlot(parent), g_(g
     yAxis2->setVisible(false);
     yAxis2->grid()->setVisible(false);
     xAxis2->setVisible(false);
+    // The legend names the series in a corner of the plot.
+    legend->setVisible(true);
+    QFont legend_font = font();
+    legend_font.setPointSizeF(std::max(6.0, legend_font.pointSizeF() - 1));
+    legend->setFont(legend_font);
+    legend->setBrush(QBrush(QColor(255, 255, 255, 210)));
+    axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
 
     QCPAxisRect* rect = axisRect();
     // Room for half a date label beside each end of the time axis; the plot
@@ -178,6 +185,7 @@ void RecordChart::apply_style()
         axis->setTickLabelColor(col(3));
         axis->setLabelColor(col(3));
     }
+    legend->setTextColor(col(3));
     auto axis_colour = [](QCPAxis* axis, const QColor& line, const QColor& grid) {
         QPen base = axis->basePen();
         base.setColor(line);
@@ -242,6 +250,7 @@ void RecordChart::draw(const GraphSeries& s, const GraphControls& c)
     QCPAxis* right = yAxis2;
     QPen right_base = right->basePen();
     if (second_series_) {
+        line2_->addToLegend();
         const auto [rmin, rmax] = value_range(s.v2);
         right->setRange(rmin, rmax);
         line2_->setVisible(true);
@@ -249,6 +258,7 @@ void RecordChart::draw(const GraphSeries& s, const GraphControls& c)
         right->grid()->setVisible(true);
         right_base.setWidth(4);
     } else {
+        line2_->removeFromLegend();
         line2_->setVisible(false);
         right->setVisible(false);
         right->grid()->setVisible(false);
@@ -263,6 +273,16 @@ void RecordChart::draw(const GraphSeries& s, const GraphControls& c)
         right->setRange(hmin, hmax);
     }
     replot();
+}
+
+void RecordChart::set_titles(const QString& time, const QString& left, const QString& right)
+{
+    xAxis->setLabel(time);
+    yAxis->setLabel(left);
+    yAxis2->setLabel(right);
+    line1_->setName(left);
+    line2_->setName(right);
+    replot(QCustomPlot::rpQueuedReplot);
 }
 
 void RecordChart::set_time_range(double a, double b)
@@ -319,6 +339,10 @@ QImage RecordChart::series_picture(bool second)
     QCPAxis* right = yAxis2;
     const bool vis[6] = {line1_->visible(),       line2_->visible(), left->visible(),
                          left->grid()->visible(), right->visible(),  right->grid()->visible()};
+    // The picture's legend names only the series it shows.
+    const bool listed[2] = {legend->hasItemWithPlottable(line1_), legend->hasItemWithPlottable(line2_)};
+    (second ? line1_ : line2_)->removeFromLegend();
+    (second ? line2_ : line1_)->addToLegend();
     line1_->setVisible(!second);
     left->setVisible(!second);
     left->grid()->setVisible(!second);
@@ -332,6 +356,11 @@ QImage RecordChart::series_picture(bool second)
     left->grid()->setVisible(vis[3]);
     right->setVisible(vis[4]);
     right->grid()->setVisible(vis[5]);
+    // Back in their order: the first series above the second.
+    line1_->removeFromLegend();
+    line2_->removeFromLegend();
+    if (listed[0]) line1_->addToLegend();
+    if (listed[1]) line2_->addToLegend();
     replot(QCustomPlot::rpQueuedReplot);
     return image;
 }

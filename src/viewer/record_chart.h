@@ -25,6 +25,9 @@ public:
     // nothing is drawn and the axes stay as they were; a single point sits in
     // the middle of the axes.
     void draw(const GraphSeries& s, const GraphControls& c);
+    // The axis titles (the time, the first and the second channel with their
+    // units); the series are named after their channels in the legend.
+    void set_titles(const QString& time, const QString& left, const QString& right);
     // Applies the style table to the chart.
     void apply_style();
     void zoom_in();

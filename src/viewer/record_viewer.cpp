@@ -145,7 +145,59 @@ GraphControls TEditForm::controls() const
 
 void TEditForm::RedrawGraph()
 {
-    chart_->draw(build_series_from(text_), controls());
+    const RecordText& t = text_;
+    // The axes and the legend name the channels of the records' model.
+    QStringList first;
+    for (qsizetype i = 0; i < std::min<qsizetype>(t.line_count(), 2000); ++i)
+        first << t.line(i).toString();
+    const QList<CsvChannel> channels = channels_of(first, model_hint()).channels;
+    auto title = [&channels](int i) {
+        if (i >= channels.size()) return QStringLiteral("Value %1").arg(i + 1);
+        const CsvChannel& c = channels[i];
+        return c.unit.isEmpty() ? c.name : c.name + QStringLiteral(" [") + c.unit + QLatin1Char(']');
+    };
+    chart_->set_titles(g_.lang.capt(192), title(0), title(1));
+    chart_->draw(build_series_from(t), controls());
+}
+
+std::optional<std::uint16_t> TEditForm::model_hint() const
+{
+    // The records of a download of the attached logger are of its model.
+    if (g_.ident.type_code != 0 && line_count() > 0 &&
+        text_.line(0).toString() == g_.lang.mess(204) + g_.status.mission_name)
+        return g_.ident.type_code;
+    return std::nullopt;
+}
+
+void TEditForm::set_summary_limits(std::optional<double> above, std::optional<double> below,
+                                   const QString& source)
+{
+    limits_ = std::pair{above, below};
+    summary_source_ = source;
+}
+
+RecordSummary TEditForm::summary() const
+{
+    SummaryOptions o;
+    o.type_code = model_hint();
+    std::tie(o.above, o.below) = limits_ ? *limits_ : mission_limits(g_, file_name_);
+    // The record file's clock notes place its stamps in time.
+    const QString source = summary_source_.isEmpty() ? file_name_ : summary_source_;
+    if (!source.isEmpty()) o.clock_notes = RecordSourceStore().clock_notes(QFileInfo(source).fileName());
+    if (!summary_source_.isEmpty()) {
+        QFile f(summary_source_);
+        if (f.open(QIODevice::ReadOnly)) return summarize_records(from_cp1250(f.readAll()), o);
+    }
+    return summarize_records(text(), o);
+}
+
+std::pair<std::optional<double>, std::optional<double>> mission_limits(const Global& g,
+                                                                       const QString& record_file)
+{
+    if (g.ident.type_code == 0 || g.status.mission_name.isEmpty() || record_file.isEmpty()) return {};
+    const QString mission = database_path(log_dir(g.settings.LOGDIR, g.program_dir), g.status.mission_name);
+    if (QFileInfo(mission).absoluteFilePath() != QFileInfo(record_file).absoluteFilePath()) return {};
+    return {g.status.upper_limit, g.status.lower_limit};
 }
 
 void TEditForm::set_text_width(int pixels)
@@ -344,7 +396,7 @@ void TEditForm::set_modified(bool modified)
     view_->set_modified(modified);
 }
 
-void TEditForm::print_text(QPagedPaintDevice* printer) const
+void TEditForm::print_text(QPagedPaintDevice* printer, const QStringList& summary) const
 {
     // The document a plain-text pane would print: its font, tab stops and lines.
     QTextDocument doc;
@@ -353,7 +405,8 @@ void TEditForm::print_text(QPagedPaintDevice* printer) const
     option.setWrapMode(QTextOption::NoWrap);
     option.setTabStopDistance(QFontMetricsF(view_->font()).horizontalAdvance(QStringLiteral("00")));
     doc.setDefaultTextOption(option);
-    doc.setPlainText(text_.text());
+    doc.setPlainText(summary.isEmpty() ? text_.text()
+                                       : summary.join(QLatin1Char('\n')) + QStringLiteral("\n\n") + text_.text());
     doc.print(printer);
 }
 
@@ -387,10 +440,7 @@ bool TEditForm::save()
     if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
         const QStringList lines = text().split(QLatin1Char('\n'));
         CsvOptions options;
-        // The records of a download of the attached logger are of its model.
-        if (g_.ident.type_code != 0 && !lines.isEmpty() &&
-            lines.first() == g_.lang.mess(204) + g_.status.mission_name)
-            options.type_code = g_.ident.type_code;
+        options.type_code = model_hint();
         // A record file's times are placed by its clock notes.
         if (!file_name_.isEmpty())
             options.clock_notes = RecordSourceStore().clock_notes(QFileInfo(file_name_).fileName());
@@ -537,6 +587,9 @@ bool TEditForm::command(int code)
         return true;
     case viewer_cmd::print:
         if (on_print) on_print();
+        return true;
+    case viewer_cmd::print_preview:
+        if (on_preview) on_preview();
         return true;
     case viewer_cmd::html_report:
         if (on_report) on_report();

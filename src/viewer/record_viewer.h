@@ -9,6 +9,7 @@
 // lines opens at once and a key typed into it costs milliseconds; the chart,
 // find, save and printing read the same text.
 #include "records/graph_model.h"
+#include "records/record_summary.h"
 #include "records/record_text.h"
 
 #include <QString>
@@ -42,6 +43,7 @@ namespace viewer_cmd
 inline constexpr int find = 100;
 inline constexpr int save = 101;
 inline constexpr int print = 500;
+inline constexpr int print_preview = 501;
 inline constexpr int full_graph = 604;
 inline constexpr int zoom_in = 605;
 inline constexpr int zoom_out = 606;
@@ -51,6 +53,11 @@ inline constexpr int html_report = 609;
 inline constexpr int graph_style = 610;
 } // namespace viewer_cmd
 
+// The limits the attached logger holds for its mission, when its records go
+// to record_file (the mission's file in the log directory); none otherwise.
+std::pair<std::optional<double>, std::optional<double>> mission_limits(const Global& g,
+                                                                       const QString& record_file);
+
 class TEditForm : public QWidget
 {
     Q_OBJECT
@@ -59,12 +66,14 @@ public:
     ~TEditForm() override;
 
     // Runs a main-window command; false for numbers the viewer does not know.
-    // Printing (500) and the HTML report (609) run on_print and on_report.
+    // Printing (500), its preview (501) and the HTML report (609) run
+    // on_print, on_preview and on_report.
     bool command(int code);
     // Printing and the report use the program's printer and report window,
     // which the main window owns: it sets these.
     std::function<void()> on_print;
     std::function<void()> on_report;
+    std::function<void()> on_preview; // 501: the print preview
 
     // --- text ---
     void add_line(const QString& line); // appends one line to the text
@@ -119,6 +128,20 @@ public:
     // changes, or messages).
     void set_status(int panel, const QString& text);
 
+    // --- summary ---
+    // The model of the viewer's records: the attached logger's for its own
+    // download, else told from the text (0 when unknown).
+    std::optional<std::uint16_t> model_hint() const;
+    // The limits of the summary, set by whoever opened the viewer (the
+    // browser's filter page); without them those of the mission when the
+    // attached logger records into the viewer's file. A view that holds
+    // only the records beyond its limits cannot tell how long they lasted:
+    // its summary is that of the whole file source (empty: its own text).
+    void set_summary_limits(std::optional<double> above, std::optional<double> below,
+                            const QString& source = {});
+    // The summary of the viewer's records (see record_summary.h).
+    RecordSummary summary() const;
+
     // --- saving the text ---
     // The save dialog, proposing the viewer's file name; false when cancelled
     // or not written. A selection view asks before it replaces a file that
@@ -154,7 +177,8 @@ public:
     RecordTextEdit* text_pane() const { return view_; }
     // Prints the text as it stands in the pane's font and tab stops, one
     // page after another.
-    void print_text(QPagedPaintDevice* printer) const;
+    // The text as the pane shows it, after the summary lines when there are any.
+    void print_text(QPagedPaintDevice* printer, const QStringList& summary = {}) const;
     QCustomPlot* plot() const;
 
 protected:
@@ -185,6 +209,8 @@ private:
     QString written_; // the file the text was last saved to
     GraphControls controls_;
     std::function<GraphControls()> controls_source_;
+    std::optional<std::pair<std::optional<double>, std::optional<double>>> limits_;
+    QString summary_source_;
 };
 
 } // namespace vx

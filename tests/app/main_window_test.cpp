@@ -259,9 +259,9 @@ TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)
     QApplication::clipboard()->setText("unchanged");
     // Items that act on a viewer are disabled; the others do their own work now.
     const QList<QAction*> viewer_items{
-        f.Act_save,   f.find_act,   f.print,       f.Act_graph, f.win_next,     f.win_prev,   f.win_max,
-        f.win_tile_v, f.win_tile_h, f.win_cascade, f.win_close, f.Agr_Property, f.agr_zoomin, f.agr_zoomout,
-        f.agr_save,   f.agr_copy,   f.agr_Print,   f.agr_full,  f.agr_style};
+        f.Act_save,    f.find_act,   f.print,      f.print_preview, f.Act_graph, f.win_next,     f.win_prev,
+        f.win_max,     f.win_tile_v, f.win_tile_h, f.win_cascade,   f.win_close, f.Agr_Property, f.agr_zoomin,
+        f.agr_zoomout, f.agr_save,   f.agr_copy,   f.agr_Print,     f.agr_full,  f.agr_style};
     // What each opens: class:objectName of a modal window, object name of a window, "modal" or "message".
     const std::pair<QAction*, QString> expected[] = {{f.openbase, "frmopenbase"},
                                                      {f.actopentext, "QFileDialog:QFileDialog"},

@@ -341,6 +341,32 @@ TEST_F(Cli, ExportWritesCsvOfARange)
     EXPECT_EQ(cli({"export", home.path("Log/NONE.txt")}).status, 1);
 }
 
+TEST_F(Cli, SummaryAsJsonWithTimesAndTheLimitsAskedFor)
+{
+    // 2, 2, 5, 8, 8, 8, 8 every 10 minutes: MKT 6.25, 40 minutes above 5 from 10:30 (5 is on the limit).
+    QByteArray file = "SKLAD\r\nRemark: \r\n";
+    for (int i = 0; i < 7; ++i)
+        file += "1.3.2026 " + QTime(10, 0).addSecs(600 * i).toString("hh:mm").toLatin1() + "\t " +
+                QByteArray::number(i < 2    ? 2
+                                   : i == 2 ? 5
+                                            : 8) +
+                ",0\r\n";
+    home.write("Log/SKLAD.txt", file);
+    const CliRun run = cli({"summary", home.path("Log/SKLAD.txt"), "--above", "5", "--json"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ(o["records"].toInt(), 7);
+    EXPECT_EQ(o["first"].toString(), "2026-03-01T10:00:00+01:00");
+    const QJsonObject t = o["channels"].toArray().at(0).toObject();
+    EXPECT_EQ(t["name"].toString() + t["unit"].toString(), "Temperature°C");
+    EXPECT_EQ(t["mkt"].toDouble(), 6.25);
+    EXPECT_EQ(t["max_time"].toString(), "2026-03-01T10:30:00+01:00");
+    EXPECT_FALSE(t.contains("below"));
+    EXPECT_EQ(
+        QJsonDocument(t["above"].toObject()).toJson(QJsonDocument::Compact),
+        R"({"excursions":1,"limit":5,"longest_minutes":40,"longest_start":"2026-03-01T10:30:00+01:00","minutes":40})");
+}
+
 TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
 {
     // Help goes to the output with an example and exit status 0; a wrong call to the errors with 2.
@@ -349,6 +375,8 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         {{"status", "--help"}, 0, "Usage: vorlanix-cli status [--port N] [--json]"},
         {{"download", "--help"}, 0, "Usage: vorlanix-cli download new [--yes] [--port N]"},
         {{"export", "--help"}, 0, "Usage: vorlanix-cli export FILE --csv"},
+        {{"summary", "--help"}, 0, "Usage: vorlanix-cli summary FILE"},
+        {{"summary", "--above", "x"}, 2, "vorlanix-cli: --above needs a number, such as 8 or 8.5\n"},
         {{"start", "--help"}, 0, "Usage: vorlanix-cli start --name NAME --interval MINUTES"},
         {{}, 2, "vorlanix-cli: a command is missing\n"},
         {{"fetch"}, 2, "vorlanix-cli: unknown command 'fetch'\n"},

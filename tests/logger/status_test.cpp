@@ -262,6 +262,13 @@ TEST(StatusDecode, FlagsColoursAndVisibility)
     EXPECT_EQ(d.view.panLo.visible, false);
     EXPECT_EQ(d.view.PanHI.visible, false);
     EXPECT_EQ(decode(status_reply(101, 42).u8(23, 127).u8(24, 30)).view.panLo.visible, false);
+    // The mission's limits as the summary takes them: 103's converted, raw 0 none; 101's upper byte only.
+    d = decode(with_block(103, 46, 29, 0, 0.5f, 0).u16(42, 498).u16(44, 0));
+    EXPECT_EQ(d.status.lower_limit, 249.0);
+    EXPECT_EQ(d.status.upper_limit, std::nullopt);
+    d = decode(status_reply(101, 42).u8(23, 5).u8(24, 0xF6));
+    EXPECT_EQ(d.status.lower_limit, std::nullopt);
+    EXPECT_EQ(d.status.upper_limit, -10.0);
 }
 
 TEST(StatusDecode, ModelAdaptationsAndTheirResetAndLanguageTexts)

@@ -33,7 +33,7 @@ TEST(RecordStatistics, CountsTimesAndExtremesOfTheFirstValue)
     };
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE(text.toStdString());
-        const vx::StatisticsTexts t = vx::statistics_texts(vx::makestatist(text));
+        const vx::StatisticsTexts t = vx::statistics_texts(vx::summarize_records(text));
         EXPECT_EQ(joined({t.count, t.first, t.last, t.maximum, t.minimum}), expected);
     }
 }

@@ -28,7 +28,7 @@ double at_offset(int y, int mo, int d, int h, int mi, int offset_hours)
 TEST(BuildSeries, SkipsNameLineShortLinesAndNonRecordsAndTakesLocalTimesAcrossBothClockChanges)
 {
     const QStringList lines{
-        "31.3.2024 01:00\t1,0\t2,0", // the name line, even when it looks like a record
+        "SKLAD", // the name line
         "30.3.2024 23:30\t 1,5\t 60,0",
         "Remark: none",
         "31.3.2024\t 2.5", // midnight without its time; a point or a comma
@@ -66,6 +66,10 @@ TEST(BuildSeries, SkipsNameLineShortLinesAndNonRecordsAndTakesLocalTimesAcrossBo
     EXPECT_FALSE(build_series_from(RecordText("x\n1.1.2026 10:00\t1\n1.1.2026 09:00\t2\n")).sorted);
     EXPECT_TRUE(build_series_from(RecordText("x\n1.1.2026 10:00\t1\n1.1.2026 10:00\t2\n")).sorted);
     EXPECT_EQ(build_series({"name"}).points, 0);
+    // A file a download made has no name line: its first record is charted too.
+    const GraphSeries tri = build_series({"1.1.2026 10:00\t99,0\t80,0", "1.1.2026 10:10\t20,0\t50,0"});
+    EXPECT_EQ(tri.v1, (QVector<double>{99.0, 20.0}));
+    EXPECT_EQ(tri.v2, (QVector<double>{80.0, 50.0}));
     EXPECT_FALSE(build_series({"name", "1.1.2026 00:00\t5,0", "1.1.2026 01:00\t6,0"}).second);
 }
 

@@ -1,9 +1,14 @@
 // The database browser window over record files written in the test: what a
 // selection shows, how the filter page and the flow box open a file, the
-// recent list and the switches kept in the settings file. (The filtering and
-// statistics themselves are tested in tests/records.)
+// recent list and the switches kept in the settings file; a file a download
+// made, its first record in every view. (The filtering and the figures
+// themselves are tested in tests/records.)
 #include "common/qt_print.h"
+#include "common/test_data.h"
 #include "common/test_state.h"
+#include "logger/fake_host.h"
+#include "records/print_layout.h"
+#include "records/record_file.h"
 #include "viewer/database_browser.h"
 #include "viewer/file_list.h"
 #include "viewer/record_viewer.h"
@@ -17,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -94,6 +100,72 @@ TEST_F(BrowserTest, SelectionShowsTheFileAndItsStatistics)
     EXPECT_EQ(b.memo1->line_count(), 0);
     EXPECT_EQ(b.lblnumlines->text(), "4");
     EXPECT_TRUE(ini().contains("MAKEPREVIEW=0"));
+}
+
+TEST_F(BrowserTest, SummaryTableTakesTheFilterLimitsOrTheMissions)
+{
+    vx::Tfrmopenbase& b = *browser;
+    auto cell = [&b](const QString& label) {
+        for (int r = 0; r < b.TBsummary->rowCount(); ++r)
+            if (b.TBsummary->verticalHeaderItem(r)->text() == label) return b.TBsummary->item(r, 0)->text();
+        return QString("(none)");
+    };
+    select("TEMP.txt");
+    EXPECT_EQ(b.TBsummary->horizontalHeaderItem(0)->text(), "Temperature [°C]");
+    EXPECT_EQ(cell("Maximum"), "22,5 (12.3.2024 00:01)");
+    EXPECT_EQ(cell("Nad 20 °C"), "(none)");
+    // The mission's limits while its logger is attached; the filter page's before them.
+    g.ident.type_code = 103;
+    g.status.mission_name = "TEMP";
+    g.status.upper_limit = 20;
+    select("KLUCE.txt");
+    select("TEMP.txt");
+    EXPECT_EQ(cell("Nad 20 °C"), "61 min, prekročení: 1");
+    b.CHKLotemp->setChecked(true);
+    b.EDLO->setText("19");
+    select("KLUCE.txt");
+    select("TEMP.txt");
+    EXPECT_EQ(cell("Pod 19 °C"), "60 min, prekročení: 1");
+    EXPECT_EQ(cell("Nad 20 °C"), "(none)");
+    // The view of the one record below 19 sums up the whole file: how long it lasted needs the next one.
+    const vx::RecordSummary s = b.make()->summary();
+    EXPECT_EQ(s.records, 4);
+    EXPECT_EQ(s.channels.at(0).below->seconds, 3600);
+}
+
+TEST_F(BrowserTest, AFileADownloadMadeShowsItsFirstRecordEverywhere)
+{
+    // A logger met for the first time: its newest records go to a new file without header lines.
+    ASSERT_TRUE(connect(
+        QString("--type 87 --name TRI --serial 4321 --pointer 3 --fill 3 --coef -40,0.05,0").split(' ')))
+        << sim.errors().toStdString();
+    g.ident = {87, 8, 3901};
+    g.link.record_length = 8;
+    g.status.record_pointer = 3;
+    g.status.mission_name = "TRI";
+    g.coef.a0 = -5;
+    g.coef.a1 = 0.25f;
+    vxtest::FakeHost host;
+    ui.input_answers = {QString("3")};
+    vx::Download(g, host).newest_records();
+    const QStringList file = vxtest::file_lines(home.path("Log/TRI.txt"));
+    ASSERT_EQ(file.size(), 3);
+
+    browser->refresh();
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return browser->FExplorer->select_file(home.path("Log/TRI.txt")); }));
+    EXPECT_EQ(browser->lblnumlines->text(), "3");
+    vx::TEditForm* v = browser->make();
+    ASSERT_NE(v, nullptr);
+    // The chart, the report's range and summary, the printout: all from the first record on.
+    EXPECT_EQ(v->graph_points(), 3);
+    const vx::RecordSummary s = v->summary();
+    EXPECT_EQ(s.records, 3);
+    EXPECT_EQ(vx::format_time_stamp(s.first.time()), file[0].section('\t', 0, 0));
+    const QList<vx::PrintPage> pages =
+        vx::print_layout(v->text().split('\n'), {2, 50, "", "", ""}, "TRI.txt", "", {4000, 6000});
+    ASSERT_GE(pages[0].items.size(), 2);
+    EXPECT_EQ(pages[0].items[1].text, QString(file[0]).replace('\t', ' '));
 }
 
 TEST_F(BrowserTest, PreviewFollowsADownloadIntoTheSelectedFile)

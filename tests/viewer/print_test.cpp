@@ -1,7 +1,7 @@
 // Printing a viewer's text to a PDF file and reading the words back with
 // their positions (pdftotext from poppler-utils): columns, pages, header,
-// footer, tabs; the plain print; a printer that fails; the print settings
-// dialog.
+// footer, tabs; the plain print; a printer that fails; the print dialog on
+// every print, the preview and the summary; the print settings dialog.
 #include "common/test_state.h"
 #include "viewer/print_dialog.h"
 #include "viewer/printing.h"
@@ -9,6 +9,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -174,6 +176,47 @@ TEST_F(PrintTest, TabsPrintAsBlanksAndOneRowPrintsThePlainText)
     printer.setOutputFileName(home.path("no/such/dir/out.pdf"));
     for (int rows : {1, 50})
         EXPECT_FALSE(vx::printmake(viewer, {2, rows, "", "", ""}, printer, QDateTime())) << rows;
+}
+
+TEST_F(PrintTest, EveryPrintAsksThePreviewShowsThePagesAndTheSummaryLeads)
+{
+    viewer.set_text("10.3.2024 08:00\t 21,5\n10.3.2024 09:00\t 23,0");
+    vx::Tfrmprint dlg(g);
+    int asked = 0;
+    dlg.ask_printer = [&](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(home.path(++asked == 3 ? "no/such/dir/out.pdf" : "out.pdf"));
+        return asked != 2; // the second time the user cancels
+    };
+    ASSERT_TRUE(dlg.print_viewer(viewer));
+    const QList<Page> pages = pdf_words(home.path("out.pdf"));
+    ASSERT_EQ(pages.size(), 1);
+    const Word *title = find(pages[0], "Súhrn"), *mkt = find(pages[0], "(MKT):"),
+               *last = find(pages[0], "23,0");
+    ASSERT_TRUE(title && mkt && last);
+    EXPECT_LT(title->y, mkt->y);
+    EXPECT_LT(mkt->y, last->y);
+    // The dialog comes every time: cancelled, nothing printed; a failure said in the user's language.
+    EXPECT_FALSE(dlg.print_viewer(viewer));
+    EXPECT_TRUE(ui.args("plain_message").isEmpty());
+    EXPECT_FALSE(dlg.print_viewer(viewer));
+    EXPECT_EQ(ui.args("plain_message"),
+              QStringList{"Tlač na " + home.path("no/such/dir/out.pdf") + " zlyhala"});
+    EXPECT_EQ(asked, 3);
+
+    int preview_pages = 0;
+    QString caption;
+    dlg.show_preview = [&](QPrintPreviewDialog& d) {
+        d.show();
+        auto* widget = d.findChild<QPrintPreviewWidget*>();
+        ASSERT_NE(widget, nullptr);
+        widget->updatePreview();
+        preview_pages = widget->pageCount();
+        caption = d.windowTitle();
+    };
+    dlg.preview_viewer(viewer);
+    EXPECT_EQ(preview_pages, 1);
+    EXPECT_EQ(caption, "Náhľad pred tlačou");
 }
 
 TEST_F(PrintTest, SettingsDialogWritesItsKeysOnOkOnly)

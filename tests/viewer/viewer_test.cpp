@@ -143,6 +143,10 @@ TEST_F(Viewer, ValueAxesFixedOrFollowingTheDataAndTheRightOneOnlyForASecondValue
     EXPECT_TRUE(right->visible());
     EXPECT_TRUE(right->grid()->visible());
     EXPECT_EQ(form->plot()->graph(1)->dataCount(), 30);
+    // Axis titles with units, a legend naming both series.
+    EXPECT_EQ(QStringList({form->plot()->xAxis->label(), left->label(), right->label()}),
+              QStringList({"Čas", "Temperature [°C]", "Humidity [%RH]"}));
+    EXPECT_EQ(form->plot()->legend->itemCount(), 2);
 
     // A single-value file hides the right axis and its grid and drops the second series.
     form->set_text(record_text(QDateTime(QDate(2026, 12, 6), QTime(8, 0)), 30, false));
@@ -152,6 +156,7 @@ TEST_F(Viewer, ValueAxesFixedOrFollowingTheDataAndTheRightOneOnlyForASecondValue
     EXPECT_FALSE(right->grid()->visible());
     EXPECT_FALSE(form->plot()->graph(1)->visible());
     EXPECT_EQ(form->plot()->graph(1)->dataCount(), 0);
+    EXPECT_EQ(form->plot()->legend->itemCount(), 1);
 }
 
 TEST_F(Viewer, StyleTableColoursAndPointMarks)
