@@ -212,6 +212,31 @@ constexpr BuiltInText texts[] = {
     {"MESS176", "Hodiny zapisovača idú napred: jeho najnovší záznam je z %1, nastavený čas bude "
                 "%2.\\nZapisovač potom zapíše tie isté časy znova: asi %3 záznamov bude mať rovnaký čas ako "
                 "staršie záznamy.\\nNajprv preneste záznamy (F5)."},
+    // The audit trail and its window.
+    {"MESS165", "Záznam auditu %1 nie je možné zapísať: %2"},
+    {"MESS166", "Reťazec záznamu auditu je neporušený (záznamov: %1)."},
+    {"MESS167", "Reťazec je porušený pri zázname %1: nie je to objekt JSON."},
+    {"MESS168", "Reťazec je porušený pri zázname %1: záznamy pred ním boli odstránené."},
+    {"MESS169", "Reťazec je porušený pri zázname %1: nenadväzuje na záznam %2 (záznam bol zmenený, "
+                "odstránený alebo presunutý)."},
+    {"MESS170", "Záznam auditu ešte neexistuje (%1)."},
+    {"MESS171", "Záznam auditu nie je možné prečítať: %1"},
+    {"CAPT170", "Záznam auditu"},
+    {"CAPT171", "Zapisovač:"},
+    {"CAPT172", "Všetky"},
+    {"CAPT173", "Od:"},
+    {"CAPT174", "Do:"},
+    {"CAPT175", "Obnoviť"},
+    {"CAPT176", "Tlačiť"},
+    {"CAPT177", "Zavrieť"},
+    {"CAPT178", "Čas"},
+    {"CAPT179", "Akcia"},
+    {"CAPT180", "Výsledok"},
+    {"CAPT181", "Výr.č."},
+    {"CAPT182", "Typ"},
+    {"CAPT183", "Misia"},
+    {"CAPT184", "Používateľ"},
+    {"CAPT185", "Podrobnosti"},
     // Mission start dialog.
     {"CAPT18", "Zápis nad"},
     {"CAPT19", "Siréna"},
