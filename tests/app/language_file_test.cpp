@@ -4,6 +4,7 @@
 // switching to it changes the captions of every window as a program started
 // in English shows them.
 #include "app/about_box.h"
+#include "app/audit_window.h"
 #include "app/main_window.h"
 #include "app/message_window.h"
 #include "app/setup_dialog.h"
@@ -97,6 +98,7 @@ struct Program {
         f->frmstart = new vx::Tfrmstart(t.g, {}, f.get());
         f->frmsetup = new vx::Tfrmsetup(t.g, {}, f.get());
         f->mdi()->open_text_file(t.home.path("Log/SKLAD.txt"));
+        f->Zaznamauditu1->trigger();
         show_setup();
         const QFileSystemModel* files = f->database_browser()->FExplorer->model();
         EXPECT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(t.home.path("Log"))) == 1; }));
@@ -124,6 +126,7 @@ const Window windows[] = {
     {"report", [](Program& p) -> QWidget* { return p.f->freport; }},
     {"graph properties", [](Program& p) -> QWidget* { return p.f->fgprop; }},
     {"record viewer", [](Program& p) -> QWidget* { return p.f->mdi()->viewers().value(0); }},
+    {"audit trail", [](Program& p) -> QWidget* { return p.f->frmaudit; }},
     {"about", [](Program& p) -> QWidget* { return p.about.get(); }},
     {"message window", [](Program& p) -> QWidget* { return p.message.get(); }},
 };
