@@ -54,7 +54,7 @@ Tfrmaudit::Tfrmaudit(Global& g, QPrinter& printer, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmaudit"));
     setModal(false);
-    resize(980, 520);
+    resize(1180, 560);
 
     LBLlogger = new QLabel(this);
     CBlogger = new QComboBox(this);
@@ -89,7 +89,9 @@ Tfrmaudit::Tfrmaudit(Global& g, QPrinter& printer, QWidget* parent)
     LVtrail->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LVtrail->setSelectionBehavior(QAbstractItemView::SelectRows);
     LVtrail->verticalHeader()->setVisible(false);
-    LVtrail->horizontalHeader()->setStretchLastSection(true);
+    // The details take the room left; long texts show whole in their hints.
+    LVtrail->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    LVtrail->horizontalHeader()->setSectionResizeMode(col_details, QHeaderView::Stretch);
     LVtrail->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft);
     LVtrail->setWordWrap(false);
 
@@ -238,13 +240,16 @@ void Tfrmaudit::apply_filter()
         LVtrail->insertRow(r);
         for (int c = 0; c < columns; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
-            item->setToolTip(c == col_details ? cells[c] : tip);
+            item->setToolTip(cells[c] + QLatin1Char('\n') + tip);
             // The entry that breaks the chain stands out.
             if (row.line == read_.check.broken_at) item->setBackground(QColor(255, 205, 205));
             LVtrail->setItem(r, c, item);
         }
     }
-    LVtrail->resizeColumnsToContents();
+    for (int c = 0; c < col_details; ++c) {
+        LVtrail->resizeColumnToContents(c);
+        LVtrail->setColumnWidth(c, std::min(LVtrail->columnWidth(c), 240));
+    }
     LVtrail->scrollToBottom();
 }
 
