@@ -156,8 +156,8 @@ QString Tfrmaudit::chain_text() const
 {
     const Language& L = g_.lang;
     const AuditCheck& c = read_.check;
-    if (!read_.error.isEmpty()) return L.mess(171).arg(read_.error);
-    if (read_.missing) return L.mess(170).arg(AuditTrail(g_.program_dir).path());
+    if (!read_.error.isEmpty()) return L.mess(212).arg(read_.error);
+    if (read_.missing) return L.mess(211).arg(AuditTrail(g_.program_dir).path());
     switch (c.kind) {
     case AuditCheck::Break::none:
         return L.mess(166).arg(c.entries);
