@@ -64,6 +64,7 @@ void MainActions::build_actions(QMainWindow* window)
                                  QKeySequence(Qt::Key_F6));
     set_time = make_action(window, "set_time", QStringLiteral("Nastaviť čas prístroja"));
     Nastaveniaprogramu1 = make_action(window, "Nastaveniaprogramu1", QStringLiteral("Nastavenia programu"));
+    Zaznamauditu1 = make_action(window, "Zaznamauditu1", QStringLiteral("Záznam auditu"));
 
     win_next = make_action(window, "Nasledujce1", QStringLiteral("&Nasledujúce"), {},
                            QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -110,6 +111,8 @@ void MainActions::build_menus(QMenuBar* bar)
     menu_services = bar->addMenu(QStringLiteral("Služby"));
     menu_services->setObjectName("Sluby1");
     menu_services->addActions({startmission, act_newrecords, Prenoszznamov1, set_time, Nastaveniaprogramu1});
+    menu_services->addSeparator();
+    menu_services->addAction(Zaznamauditu1);
 
     menu_window = bar->addMenu(QStringLiteral("Okno"));
     menu_window->setObjectName("Okno1");
@@ -182,6 +185,7 @@ void MainActions::ChangeLanguage(const Language& L)
         Nastaveniaprogramu1};
     for (int i = 0; i < service_items.size(); ++i)
         service_items[i]->setText(L.menu(10 + i));
+    Zaznamauditu1->setText(L.menu(16));
     const QList<QAction*> window_items{menu_window->menuAction(),
                                        win_next,
                                        win_prev,

@@ -35,7 +35,8 @@ struct MainActions {
     QAction *act_newrecords = nullptr, *help_action = nullptr, *startmission = nullptr, *A_conn = nullptr;
     QAction *actopentext = nullptr, *Kalibransbor2 = nullptr, *Nastaveniatlae1 = nullptr,
             *N7koniec1 = nullptr;
-    QAction *Prenoszznamov1 = nullptr, *set_time = nullptr, *Nastaveniaprogramu1 = nullptr;
+    QAction *Prenoszznamov1 = nullptr, *set_time = nullptr, *Nastaveniaprogramu1 = nullptr,
+            *Zaznamauditu1 = nullptr;
     QAction *win_next = nullptr, *win_prev = nullptr, *win_max = nullptr, *win_tile_v = nullptr,
             *win_tile_h = nullptr, *win_cascade = nullptr, *win_close = nullptr;
     QAction *Agr_Property = nullptr, *agr_zoomin = nullptr, *agr_zoomout = nullptr, *agr_save = nullptr,

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/about_box.h"
+#include "app/audit_window.h"
 #include "app/calibration_editor.h"
 #include "app/download_host.h"
 #include "app/logger_pages.h"
@@ -183,6 +184,7 @@ void TForm1::connect_actions()
     connect(Prenoszznamov1, &QAction::triggered, this, [this] { download_->newest_records(); });
     connect(set_time, &QAction::triggered, this, &TForm1::on_set_time);
     connect(Nastaveniaprogramu1, &QAction::triggered, this, &TForm1::on_program_settings);
+    connect(Zaznamauditu1, &QAction::triggered, this, &TForm1::on_audit_trail);
 
     connect(win_next, &QAction::triggered, mdi_, &QMdiArea::activateNextSubWindow);
     connect(win_prev, &QAction::triggered, mdi_, &QMdiArea::activatePreviousSubWindow);
@@ -440,6 +442,7 @@ bool TForm1::apply_language()
     if (frmopenbase) frmopenbase->ChangeLanguage();
     if (frmstart) frmstart->ChangeLanguage();
     if (frmsetup) frmsetup->ChangeLanguage();
+    if (frmaudit) frmaudit->ChangeLanguage();
     mdi_->ChangeLanguage(untitled);
     return true;
 }
@@ -678,6 +681,14 @@ void TForm1::on_program_settings()
         }
     }
     poll_->start();
+}
+
+void TForm1::on_audit_trail()
+{
+    if (!frmaudit) frmaudit = new Tfrmaudit(g_, frmprint->printer(), this);
+    frmaudit->show();
+    frmaudit->raise();
+    frmaudit->activateWindow();
 }
 
 bool TForm1::start_graph_program()

@@ -33,6 +33,7 @@ class TCommPortDriver;
 class TipWindow;
 class TrendPage;
 class Tfcalini;
+class Tfrmaudit;
 class Tfgprop;
 class Tfrmopenbase;
 class Tfrmprint;
@@ -181,6 +182,7 @@ private:
     void on_start_mission();
     void on_set_time();
     void on_program_settings();
+    void on_audit_trail();
     void on_print_settings();
     void on_graph();
     void on_help();
@@ -216,6 +218,7 @@ public:
     Tfrmopenbase* frmopenbase = nullptr;
     Tfrmprint* frmprint = nullptr;
     Tfreport* freport = nullptr;
+    Tfrmaudit* frmaudit = nullptr; // made at the first "Záznam auditu"
     TCommPortDriver* CommDrv = nullptr;
 };
 

@@ -4,6 +4,7 @@
 #include "base/printable.h"
 #include "base/safe_file.h"
 #include "base/settings.h"
+#include "cli/audit_command.h"
 #include "cli/cli_host.h"
 #include "cli/help_texts.h"
 #include "cli/influx_output.h"
@@ -552,6 +553,10 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err)
         return start_command(args.mid(1), out, err);
     if (!args.isEmpty() && args.first() == QLatin1String("summary"))
         return summary_command(args.mid(1), out, err);
+    if (!args.isEmpty() && args.first() == QLatin1String("audit"))
+        return audit_command(args.mid(1), out, err);
+    if (!args.isEmpty() && args.first() == QLatin1String("verify"))
+        return verify_command(args.mid(1), out, err);
     Options o;
     const QString error = parse(args, o);
     if (!error.isEmpty()) {

@@ -1,7 +1,8 @@
 #pragma once
 // vorlanix-cli: the desktop program's logger flows and record files from the
 // command line, for unattended downloads and scripts. Commands: status,
-// download, set-clock, export, monitor, start, summary (see help_texts.cpp).
+// download, set-clock, start, export, monitor, summary, audit, verify (see
+// the help texts in help_texts.cpp).
 //
 // It reads the same settings file, log directory and download marks as the
 // desktop program and drives the same flows (status decoding, Download,

@@ -25,6 +25,9 @@ Commands:
   export       write a record file as CSV or InfluxDB line protocol
   summary      the figures of a record file: extremes, mean, MKT, excursions
   monitor      stream the live readings as CSV, line protocol or JSON
+  audit        list the audit trail (who did what to which logger, when) or
+               check its chain
+  verify       tell whether a record file is as the program last wrote it
 
 Options:
   -h, --help   show this help; "vorlanix-cli COMMAND --help" shows the help
@@ -48,6 +51,8 @@ Examples:
   vorlanix-cli export Log/MISIA1.txt --csv > misia1.csv
   vorlanix-cli summary Log/MISIA1.txt --above 8 --below 2 --json
   vorlanix-cli monitor --format influx
+  vorlanix-cli audit --since 2024-03-01
+  vorlanix-cli verify Log/MISIA1.txt
 )";
 
 const char* const status_help = R"(Usage: vorlanix-cli status [--port N] [--json] [--format prometheus]
@@ -225,6 +230,56 @@ Example:
   vorlanix-cli summary Log/SKLAD.txt --above 8 --below 2 --json
 )";
 
+const char* const audit_help = R"(Usage: vorlanix-cli audit [--json] [--since TIME] [--verify]
+
+Lists the audit trail, audit.jsonl in the program directory: one entry per
+download, mission start, clock set, setup or calibration send, save of a
+record file by a record window, and sort that merged repeated records or kept
+records sharing a time stamp, failed ones too. Each entry holds the time with
+its UTC offset, the user, the computer, the program and its version, the
+action, the logger's serial number, model and mission, the result ("ok", or
+"failed" with the reason), the details (values before and after, records
+stored and the record file's SHA-256) and prev, the SHA-256 of the entry
+before it. The desktop program and the command line append to the same trail
+under one lock; every entry also goes to the system log (journalctl -t
+vorlanix-audit).
+
+Options:
+  --json       print a JSON array of the entries as they are stored
+  --since T    only the entries from T on; T as for export --from
+  --verify     check the chain instead of listing: exit 0 when it holds, 1
+               naming the first entry that breaks it (an entry changed,
+               removed or moved breaks it at the entry after it)
+  -h, --help   show this help
+
+The chain shows changes made with a text editor. It cannot show a trail
+rewritten whole, or its newest entries cut off, by someone who may write the
+program directory: compare with the copy in the system log for that.
+
+Examples:
+  vorlanix-cli audit --since 2024-03-01
+  vorlanix-cli audit --verify
+)";
+
+const char* const verify_help = R"(Usage: vorlanix-cli verify FILE
+
+Compares a record file with the SHA-256 that the program noted for it when it
+last wrote it (after every download, after its sort, and every save of a
+record window into the log directory), noted by the file's name beside the
+record files' sources (~/.config/VORLANIX/Sources.conf).
+
+Prints "unchanged since <action> at <time>" and exits 0, or "changed since
+<action> at <time>" or "no digest noted" and exits 1; then the file's SHA-256
+(and the one noted, when they differ). A file that cannot be read: exit 1
+with the reason on stderr.
+
+Options:
+  -h, --help   show this help
+
+Example:
+  vorlanix-cli verify Log/MISIA1.txt
+)";
+
 } // namespace
 
 const char* help_of(const QString& command)
@@ -235,6 +290,8 @@ const char* help_of(const QString& command)
     if (command == QLatin1String("export")) return export_help;
     if (command == QLatin1String("monitor")) return monitor_help;
     if (command == QLatin1String("summary")) return summary_help;
+    if (command == QLatin1String("audit")) return audit_help;
+    if (command == QLatin1String("verify")) return verify_help;
     return main_help;
 }
 

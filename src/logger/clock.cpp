@@ -4,6 +4,7 @@
 
 #include "base/ui_port.h"
 #include "link/frame.h"
+#include "logger/audit_log.h"
 #include "logger/daynum.h"
 #include "logger/display.h"
 #include "logger/program_state.h"
@@ -170,6 +171,7 @@ SetClock::Result SetClock::run()
 
     const bool was_running = display_.poll_running();
     display_.stop_poll();
+    const QDateTime sent = g_.now();
     const Result r = g_.ident.type_code == 55 ? run_old_format() : run_current();
     g_.ui->progress_hide();
     if (r == Result::done) {
@@ -177,6 +179,13 @@ SetClock::Result SetClock::run()
         const QDateTime set = g_.now();
         note_clock(g_, attached_record_file(g_), {set.toUTC(), set.offsetFromUtc()});
     }
+    AuditEntry entry = clock_set_entry(g_, g_.status.logger_time, sent);
+    if (r == Result::cancelled) entry.fail(QStringLiteral("cancelled"));
+    if (r == Result::not_acknowledged)
+        entry.fail(QStringLiteral("the logger did not acknowledge the clock; it may be set in part"));
+    if (r == Result::out_of_range)
+        entry.fail(QStringLiteral("this computer's date lies outside the logger's calendar"));
+    record_audit(g_, entry);
     if (was_running) display_.start_poll();
     return r;
 }

@@ -79,6 +79,8 @@ private:
 // When the set goes back over recorded time the question says so first.
 // A set that went through notes the computer's offset for the record file
 // of the logger's mission.
+// Every set that was tried (not declined) leaves a clock-set entry in the
+// audit trail: the logger's clock before, the time sent, ok or why not.
 class SetClock
 {
 public:

@@ -2,6 +2,7 @@
 
 #include "base/ui_port.h"
 #include "link/bytes.h"
+#include "logger/audit_log.h"
 #include "logger/live.h"
 #include "logger/program_state.h"
 #include "logger/record_handoff.h"
@@ -142,6 +143,7 @@ TransferResult Download::transfer(int n, RecordSink* window)
             break;
         }
         r.fetched += b.count;
+        if (g_.transfer.write_to_database) stored_ += shown.accepted;
         if (g_.transfer.store_marks && !write_mark(mission, mark_after(b))) {
             r.mark_failed = true;
             break;
@@ -208,12 +210,68 @@ RecordSink* Download::open_window(const QString& caption, const QString& name)
     return window;
 }
 
+void Download::begin_flow(bool newest)
+{
+    problem_.clear();
+    last_sort_ = {};
+    newest_ = newest;
+    requested_ = stored_ = 0;
+    digest_.clear();
+}
+
+DownloadOutcome Download::audited(DownloadOutcome outcome)
+{
+    using D = DownloadOutcome;
+    QString reason;
+    switch (outcome) {
+    case D::done:
+    case D::nothing_new:
+    case D::first_contact:
+        break;
+    case D::failed:
+        reason = QStringLiteral("the logger stopped answering");
+        break;
+    case D::write_failed:
+        reason = QStringLiteral("the record file could not be written");
+        break;
+    case D::mark_failed:
+        reason = QStringLiteral("the download mark could not be stored");
+        break;
+    case D::sort_failed:
+        reason = QStringLiteral("the record file could not be sorted: ") + last_sort_.error;
+        break;
+    case D::cancelled:
+        reason = QStringLiteral("cancelled");
+        break;
+    case D::broken_pointer:
+        reason = QStringLiteral("the logger's record pointer is broken");
+        break;
+    case D::no_name:
+        reason = QStringLiteral("the logger did not send its mission name");
+        break;
+    default: // the logger was not asked for records
+        return outcome;
+    }
+    AuditEntry e = logger_entry(g_, audit_action::download);
+    e.detail(QStringLiteral("kind"), newest_ ? QStringLiteral("newest") : QStringLiteral("new"))
+        .detail(QStringLiteral("records"), stored_);
+    if (requested_ > 0) e.detail(QStringLiteral("requested"), requested_);
+    // A logger met for the first time got its record pointer as its mark.
+    if (outcome == D::first_contact) e.detail(QStringLiteral("first_contact"), true);
+    if (!newest_ && g_.ident.type_code != old_format_type)
+        e.detail(QStringLiteral("mark"), read_mark(g_.status.mission_name));
+    if (stored_ > 0)
+        e.detail(QStringLiteral("file"), attached_record_file(g_)).detail(QStringLiteral("digest"), digest_);
+    if (!reason.isEmpty()) e.fail(reason);
+    record_audit(g_, e);
+    return outcome;
+}
+
 void Download::check_new_records()
 {
     if (busy_ || !g_.coef.humidity_block_valid) return;
     FlowGuard guard(busy_, host_);
-    problem_.clear();
-    last_sort_ = {};
+    begin_flow(false);
 
     const int ring = g_.ident.ring_size;
     const int pointer = g_.status.record_pointer;
@@ -240,7 +298,7 @@ void Download::check_new_records()
     if (host_.ask_later(question, btn::yes | btn::no, [this](int answer) { answer_offer(answer); })) return;
     const int answer = g_.ui ? g_.ui->show_message(question, btn::yes | btn::no) : mr::no;
     if (answer == mr::yes)
-        new_records_steps(true);
+        audited(new_records_steps(true));
     else
         g_.transfer.already_asked = true;
 }
@@ -263,12 +321,12 @@ DownloadOutcome Download::new_records()
 {
     if (busy_) return DownloadOutcome::busy;
     FlowGuard guard(busy_, host_);
-    problem_.clear();
-    last_sort_ = {};
+    begin_flow(false);
     host_.set_status_text(QString());
-    if (const DownloadOutcome refused = pointer_check(); refused != DownloadOutcome::done) return refused;
-    if (g_.ident.type_code == old_format_type) return old_new_records();
-    return new_records_steps(false);
+    DownloadOutcome outcome = pointer_check();
+    if (outcome == DownloadOutcome::done)
+        outcome = g_.ident.type_code == old_format_type ? old_new_records() : new_records_steps(false);
+    return audited(outcome);
 }
 
 DownloadOutcome Download::new_records_steps(bool from_check)
@@ -283,6 +341,7 @@ DownloadOutcome Download::new_records_steps(bool from_check)
     const int mark = read_mark(mission);
     if (mark < 0 || mark > ring) return first_mark(mission, pointer);
     const int count = count_new_records(mark, pointer, ring);
+    requested_ = count;
     if (count == 0) {
         message(mess(11));
         return DownloadOutcome::nothing_new;
@@ -317,8 +376,11 @@ bool Download::finish(RecordSink* window, bool from_check, bool appended, qint64
         if (appended) {
             // Its store sits beside the marks': after a mark that could not be
             // stored, a second message would only repeat the first.
-            if (problem_.isEmpty()) note_record_source(g_);
+            const bool store_failed = !problem_.isEmpty();
+            if (!store_failed) note_record_source(g_);
             sorted = sort_file(size_before);
+            // The file as the download left it, sorted or not.
+            digest_ = note_file_digest(g_, attached_record_file(g_), audit_action::download, !store_failed);
         }
         host_.refresh_database_browser();
     }
@@ -331,6 +393,7 @@ bool Download::sort_file(qint64 appended_from)
     const SortResult r = sort_after_download(g_, appended_from);
     last_sort_ = r;
     const QString path = attached_record_file(g_);
+    if (sort_worth_recording(r)) record_audit(g_, sort_entry(path, r));
     if (!r.failed) {
         // Nothing is dropped, but what the user may not expect is said.
         QStringList notes;
@@ -349,8 +412,12 @@ DownloadOutcome Download::newest_records()
 {
     if (busy_) return DownloadOutcome::busy;
     FlowGuard guard(busy_, host_);
-    problem_.clear();
-    last_sort_ = {};
+    begin_flow(true);
+    return audited(newest_steps());
+}
+
+DownloadOutcome Download::newest_steps()
+{
     if (const DownloadOutcome refused = pointer_check(); refused != DownloadOutcome::done) return refused;
 
     host_.show_tip(QStringLiteral("DOWNLOADNUMREC"));
@@ -365,6 +432,7 @@ DownloadOutcome Download::newest_records()
         message(mess(195).arg(*answer));
         return DownloadOutcome::no_count;
     }
+    requested_ = n;
     // N of 0 or less asks the logger for nothing: below, the empty window and
     // "0 záznamov".
     if (g_.ident.type_code == old_format_type && n >= 1) return old_newest(n);
@@ -533,8 +601,10 @@ int Download::old_record_stream(bool newest, int bar_max)
     const bool written = append_record_lines(path, lines, g_.ui, &g_.lang);
     window->block_done(written);
     if (written) {
+        stored_ = int(lines.size());
         if (problem_.isEmpty()) note_record_source(g_);
         sort_file(size_before);
+        digest_ = note_file_digest(g_, path, audit_action::download);
         host_.refresh_database_browser();
     }
     host_.redraw_graph(window);

@@ -173,6 +173,12 @@ private:
     // The answer to the offer of the check: Yes fetches the new records, No
     // keeps them until the next connection.
     void answer_offer(int answer);
+    DownloadOutcome newest_steps();
+    // Resets what one flow reports (problem, sort, audit details).
+    void begin_flow(bool newest);
+    // Records a flow that asked the logger for records in the audit trail,
+    // ok or failed, with the records stored and the record file's digest.
+    DownloadOutcome audited(DownloadOutcome outcome);
     // Stores the first mark of a mission met for the first time (when the
     // host agrees) and tells the user how to fetch the records the logger
     // already holds; first_contact or not_registered.
@@ -208,6 +214,12 @@ private:
     QSet<QString> refused_marks_;
     QString problem_;
     SortResult last_sort_;
+    // For the audit trail: the flow's kind, records asked for and stored in
+    // the record file, and the file's digest noted after them.
+    bool newest_ = false;
+    int requested_ = 0;
+    int stored_ = 0;
+    QString digest_;
 };
 
 } // namespace vx

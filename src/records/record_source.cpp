@@ -114,6 +114,29 @@ bool RecordSourceStore::add_clock_note(const QString& file_name, const ClockNote
     return s.status() == QSettings::NoError;
 }
 
+std::optional<DigestNote> RecordSourceStore::digest(const QString& file_name) const
+{
+    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("Sources"));
+    s.beginGroup(MarkStore::key_for(file_name));
+    const QString sha = s.value(QStringLiteral("digest")).toString();
+    if (sha.isEmpty()) return std::nullopt;
+    return DigestNote{sha, s.value(QStringLiteral("digest_action")).toString(),
+                      QDateTime::fromString(s.value(QStringLiteral("digest_time")).toString(), Qt::ISODate)};
+}
+
+bool RecordSourceStore::write_digest(const QString& file_name, const DigestNote& note)
+{
+    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("Sources"));
+    s.beginGroup(MarkStore::key_for(file_name));
+    s.setValue(QStringLiteral("digest"), note.sha256);
+    s.setValue(QStringLiteral("digest_action"), note.action);
+    s.setValue(QStringLiteral("digest_time"),
+               note.time.toOffsetFromUtc(note.time.offsetFromUtc()).toString(Qt::ISODate));
+    s.endGroup();
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
 QString RecordSourceStore::location()
 {
     return QSettings(QStringLiteral("VORLANIX"), QStringLiteral("Sources")).fileName();

@@ -32,6 +32,15 @@ struct ClockNote {
     bool operator==(const ClockNote&) const = default;
 };
 
+// The digest of a record file as the program left it: after which action
+// ("download", "record-file-save", ...) and when.
+struct DigestNote {
+    QString sha256; // lower-case hexadecimal
+    QString action;
+    QDateTime time; // with the UTC offset it was noted in
+    bool operator==(const DigestNote&) const = default;
+};
+
 class RecordSourceStore
 {
 public:
@@ -49,6 +58,11 @@ public:
     // anew) the notes before it are dropped. False when the store cannot be
     // written.
     bool add_clock_note(const QString& file_name, const ClockNote& note, bool restart = false);
+    // The digest noted for a record file; nullopt without one.
+    std::optional<DigestNote> digest(const QString& file_name) const;
+    // Notes a record file's digest in place of the one before; false when the
+    // store cannot be written.
+    bool write_digest(const QString& file_name, const DigestNote& note);
     // The file of the store.
     static QString location();
 };

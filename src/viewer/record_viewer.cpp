@@ -3,6 +3,7 @@
 #include "base/code_page.h"
 #include "base/safe_file.h"
 #include "base/ui_port.h"
+#include "logger/audit_log.h"
 #include "logger/program_state.h"
 #include "records/database_view.h"
 #include "records/record_csv.h"
@@ -493,11 +494,16 @@ bool TEditForm::save_to(const QString& path, QString* error)
         }
     }
 
+    // A save over a record file leaves its audit entry, failed ones too.
+    const bool held_records = holds_records(path);
     QSaveFile file(path);
     if (!bytes || !file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
         if (error) *error = QStringLiteral("Unable to write to %1").arg(path);
+        audit_record_file_save(g_, path, held_records,
+                               bytes ? file.errorString() : QStringLiteral("not in code page 1250"));
         return false;
     }
+    audit_record_file_save(g_, path, held_records);
     file_name_ = written_ = path;
     setWindowTitle(QFileInfo(path).fileName());
     set_modified(false);

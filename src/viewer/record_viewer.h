@@ -151,7 +151,10 @@ public:
     // flow totals, downloaded records), not a whole database.
     void set_selection_view(bool on) { selection_view_ = on; }
     // Writes the text to path in code page 1250 with CR LF lines; on success
-    // the caption becomes the file name and the text is not modified.
+    // the caption becomes the file name and the text is not modified. A save
+    // into the log directory or over a file that held records leaves a
+    // record-file-save entry in the audit trail (a failed one too), and one
+    // into the log directory notes the file's digest.
     bool save_to(const QString& path, QString* error = nullptr);
     // Dialog replacements for tests: return the chosen path, empty for cancel.
     std::function<QString(const QString& proposed)> ask_text_path;

@@ -5,6 +5,7 @@
 // window as a program started in English shows them. An older language file
 // that lacks keys shows the program's own texts for them.
 #include "app/about_box.h"
+#include "app/audit_window.h"
 #include "app/main_window.h"
 #include "app/message_window.h"
 #include "app/setup_dialog.h"
@@ -105,6 +106,7 @@ struct Program {
         f->frmsetup = new vx::Tfrmsetup(t.g, {}, f.get());
         f->mdi()->open_text_file(t.home.path("Log/SKLAD.txt"));
         f->mdi()->new_viewer();
+        f->Zaznamauditu1->trigger();
         show_setup();
         const QFileSystemModel* files = f->database_browser()->FExplorer->model();
         EXPECT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(t.home.path("Log"))) == 1; }));
@@ -132,6 +134,7 @@ const Window windows[] = {
     {"report", [](Program& p) -> QWidget* { return p.f->freport; }},
     {"graph properties", [](Program& p) -> QWidget* { return p.f->fgprop; }},
     {"record viewer", [](Program& p) -> QWidget* { return p.f->mdi()->viewers().value(0); }},
+    {"audit trail", [](Program& p) -> QWidget* { return p.f->frmaudit; }},
     {"about", [](Program& p) -> QWidget* { return p.about.get(); }},
     {"message window", [](Program& p) -> QWidget* { return p.message.get(); }},
 };

@@ -271,6 +271,7 @@ TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)
                                                      {f.Prenoszznamov1, "message"},
                                                      {f.set_time, "message"},
                                                      {f.Nastaveniaprogramu1, "modal"},
+                                                     {f.Zaznamauditu1, "frmaudit"},
                                                      {f.Oprograme1, "QMessageBox:AboutBox"},
                                                      {f.A_conn, "message"}};
     QList<QAction*> walked;

@@ -18,6 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -378,6 +379,9 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         {{"summary", "--help"}, 0, "Usage: vorlanix-cli summary FILE"},
         {{"summary", "--above", "x"}, 2, "vorlanix-cli: --above needs a number, such as 8 or 8.5\n"},
         {{"start", "--help"}, 0, "Usage: vorlanix-cli start --name NAME --interval MINUTES"},
+        {{"audit", "--help"}, 0, "Usage: vorlanix-cli audit [--json] [--since TIME] [--verify]"},
+        {{"verify", "-h"}, 0, "Usage: vorlanix-cli verify FILE"},
+        {{"audit", "--since", "soon"}, 2, "vorlanix-cli: --since needs a time such as 2024-03-01"},
         {{}, 2, "vorlanix-cli: a command is missing\n"},
         {{"fetch"}, 2, "vorlanix-cli: unknown command 'fetch'\n"},
         {{"download"}, 2, "vorlanix-cli: download needs either 'new' or '--last N'\n"},
@@ -676,4 +680,57 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         EXPECT_EQ(marks.read_mark("ZIMA"), c.mark);
         EXPECT_EQ(run.out, c.status == 0 ? "mission ZIMA started on logger 1234 (type 85): Verified\n" : "");
     }
+}
+
+TEST_F(Cli, AuditListsTheTrailAndVerifySeesARecordFileChangedSinceItsDownload)
+{
+    start_sim({"--type", "89", "--name", "AUDIT", "--serial", "4321"});
+    ASSERT_EQ(cli({"download", "--last", "5"}).status, 0);
+    ASSERT_EQ(cli({"set-clock", "--yes"}).status, 0);
+    const QString file = home.path("Log/AUDIT.txt");
+    home.write("Log/OTHER.txt", "OTHER\r\n");
+    const struct {
+        QStringList args;
+        std::function<void()> before;
+        int status;
+        QString pattern; // of stdout, or with status 1 of stderr's last line
+    } cases[] = {
+        {{"audit"},
+         [] {},
+         0,
+         "\\S+\\+0[12]:00 download ok serial 4321 model 89 mission AUDIT by \\S+@\\S+ \\(vorlanix-cli "
+         "\\S+\\): "
+         "digest [0-9a-f]{64}; file " +
+             QRegularExpression::escape(file) +
+             "; kind newest; records 5; requested 5\n"
+             "\\S+ clock-set ok serial 4321 model 89 mission AUDIT by .*: clock: \\S+ -> \\S+; offset "
+             "\\d+\n"},
+        {{"audit", "--since", "2999-01-01"}, [] {}, 0, ""},
+        {{"audit", "--verify"}, [] {}, 0, "audit trail \\S+audit.jsonl: chain holds, 2 entries\n"},
+        {{"verify", file}, [] {}, 0, "unchanged since download at \\S+\nsha256 [0-9a-f]{64}\n"},
+        {{"verify", home.path("Log/OTHER.txt")}, [] {}, 1, "no digest noted\nsha256 [0-9a-f]{64}\n"},
+        {{"verify", file},
+         [&] { home.write("Log/AUDIT.txt", home.read("Log/AUDIT.txt").replace(",", ".")); },
+         1,
+         "changed since download at \\S+\nsha256 [0-9a-f]{64}\nnoted  [0-9a-f]{64}\n"},
+        {{"audit", "--verify"},
+         [&] {
+             home.write("audit.jsonl", home.read("audit.jsonl").replace("\"records\":5", "\"records\":6"));
+         },
+         1,
+         "vorlanix-cli: audit trail \\S+: chain broken at entry 2: it does not follow entry 1 \\(an entry "
+         "was "
+         "changed, removed or moved\\)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        c.before();
+        const CliRun run = cli(c.args);
+        EXPECT_EQ(run.status, c.status) << run.err.toStdString();
+        const QString text = c.status && c.args.first() == "audit" ? last_line(run.err) : run.out;
+        EXPECT_TRUE(QRegularExpression("^" + c.pattern + "$").match(text).hasMatch()) << text.toStdString();
+    }
+    const QJsonArray entries = QJsonDocument::fromJson(cli({"audit", "--json"}).out.toUtf8()).array();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[1].toObject().value("action").toString(), "clock-set");
 }

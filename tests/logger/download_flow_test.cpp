@@ -319,7 +319,10 @@ TEST_F(DownloadFlow, MarkOrSortThatFailsIsReportedAndFetchedRecordsStay)
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, old_handler);
         EXPECT_EQ(outcome, sort_fails ? vx::DownloadOutcome::sort_failed : vx::DownloadOutcome::mark_failed);
-        EXPECT_EQ(ui.args("show_message"),
+        // The file-size limit stops the audit trail's appends too, and says so.
+        QStringList shown = ui.args("show_message");
+        shown.removeIf([](const QString& m) { return m.startsWith("Záznam auditu"); });
+        EXPECT_EQ(shown,
                   QStringList{sort_fails ? "Záznamy sú uložené v " + home.path("Log/MISIA1.txt") +
                                                ", ale súbor nie je možné zoradiť: File too large"
                                          : "Značku prenosu misie MISIA1 nie je možné uložiť do " + store +
