@@ -22,6 +22,7 @@
 #include "logger/poll.h"
 #include "logger/program_state.h"
 #include "logger/record_handoff.h"
+#include "logger/ring_forecast.h"
 #include "records/marks.h"
 #include "records/record_csv.h"
 #include "records/record_file.h"
@@ -53,6 +54,7 @@ struct Options {
     QString format;
     std::optional<int> count;
     std::optional<std::uint16_t> serial;
+    qint64 period = 3600; // between collections, for the ring forecast's warning
 };
 
 // The --format values of a command.
@@ -111,6 +113,11 @@ QString parse(const QStringList& args, Options& o)
                 return QStringLiteral("--port takes a COM number from %1 to %2, or a device path")
                     .arg(min_com_port)
                     .arg(max_com_port);
+        } else if (is("--period", o.command == QLatin1String("status"))) {
+            bool ok = false;
+            const qint64 n = value(v) ? v.toLongLong(&ok) : 0;
+            if (!ok || n < 1) return QStringLiteral("--period needs the seconds between collections, from 1");
+            o.period = n;
         } else if (is("--json", o.command == QLatin1String("status"))) {
             o.json = true;
         } else if (is("--yes", download || o.command == QLatin1String("set-clock")) ||
@@ -210,8 +217,11 @@ int status_command(const Options& o, std::FILE* out, std::FILE* err)
     if (s.g.status.logger_time.isValid()) logger_time = s.g.status.logger_time;
     std::optional<QString> mission;
     if (s.name_read) mission = s.g.status.mission_name;
-    const StatusReport r = collect_report(s.host, s.g.ident.type_code, s.g.status.serial, logger_time,
+    StatusReport r = collect_report(s.host, s.g.ident.type_code, s.g.status.serial, logger_time,
                                           s.computer_time, s.g.status.record_pointer, mission, &s.g.calib);
+    // What the ring still takes before records not downloaded yet are lost.
+    r.forecast = ring_forecast(ring_outlook(s.g, mission ? MarkStore().read_mark(*mission) : -1));
+    r.period_seconds = o.period;
     if (o.format == QLatin1String("prometheus"))
         print(out, status_metrics(s.g, s.host, r));
     else
