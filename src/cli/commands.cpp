@@ -5,6 +5,7 @@
 #include "base/safe_file.h"
 #include "base/settings.h"
 #include "cli/cli_host.h"
+#include "cli/collect.h"
 #include "cli/help_texts.h"
 #include "cli/influx_output.h"
 #include "cli/interrupt.h"
@@ -218,7 +219,7 @@ int status_command(const Options& o, std::FILE* out, std::FILE* err)
     std::optional<QString> mission;
     if (s.name_read) mission = s.g.status.mission_name;
     StatusReport r = collect_report(s.host, s.g.ident.type_code, s.g.status.serial, logger_time,
-                                          s.computer_time, s.g.status.record_pointer, mission, &s.g.calib);
+                                    s.computer_time, s.g.status.record_pointer, mission, &s.g.calib);
     // What the ring still takes before records not downloaded yet are lost.
     r.forecast = ring_forecast(ring_outlook(s.g, mission ? MarkStore().read_mark(*mission) : -1));
     r.period_seconds = o.period;
@@ -370,6 +371,8 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err)
     }
     if (!args.isEmpty() && args.first() == QLatin1String("start"))
         return start_command(args.mid(1), out, err);
+    if (!args.isEmpty() && args.first() == QLatin1String("collect"))
+        return collect_command(args.mid(1), out, err);
     Options o;
     const QString error = parse(args, o);
     if (!error.isEmpty()) {
