@@ -167,7 +167,7 @@ void wait_to_retry(PortControl& control, int ms)
 }
 
 // One try on the port; true when the logger did not answer (worth another try).
-bool try_port(Session& s, PortJob& job, const CollectOptions& o, MissionClaims& claims)
+bool try_port(Session& s, PortJob& job, MissionClaims& claims)
 {
     using K = DownloadEnding::Kind;
     auto fail = [&](const QString& why) {
@@ -176,7 +176,11 @@ bool try_port(Session& s, PortJob& job, const CollectOptions& o, MissionClaims& 
     if (const QString why = s.open_port(job.port); !why.isEmpty()) {
         fail(why);
         job.up = false;
-        return false;
+        // A device that is gone (an adapter pulled, a logger that hung up) or
+        // held for a moment by another program may be back; a wrong one is not.
+        const auto fault = s.driver.last_fault();
+        return s.setup_failure.isEmpty() && (fault == TCommPortDriver::OpenFault::missing ||
+                                             fault == TCommPortDriver::OpenFault::busy);
     }
     job.name = s.port_name;
     if (const QString why = s.identify(true); !why.isEmpty()) {
@@ -227,7 +231,7 @@ void collect_port(PortJob& job, const CollectOptions& o, MissionClaims& claims, 
         InfluxRecordPrinter influx(s.g, job.influx_out);
         if (o.influx) s.host.set_record_sink(&influx);
         control.on_interrupt = [&s] { s.ui.interrupt(); };
-        const bool again = try_port(s, job, o, claims);
+        const bool again = try_port(s, job, claims);
         control.on_interrupt = nullptr;
         if (!again || s.ui.interrupted()) break;
     }
