@@ -538,7 +538,8 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
              QDir().mkpath(home.path("vorlanix.ini"));
          },
          "The settings file " + home.path("vorlanix.ini") +
-             " cannot be read: it is not a regular file The logger's port is not opened until the file can be "
+             " cannot be read: it is not a regular file The logger's port is not opened until the file can "
+             "be "
              "read.",
          20},
         {"a record source store that cannot be read", "export " + file + " --format influx", false,
@@ -606,8 +607,8 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         {"", "@", 0, "---- WARNING ----", 24, 0},
         {"--drop-acks-of 48", "@", 1,
          "The logger did not acknowledge Try again Failed step: mission name (character 1)", 6 + 7},
-        {"--ignore 34", "@", 1, "The logger acknowledged the mission, but reads back otherwise: - interval: sent 15",
-         24, 0},
+        {"--ignore 34", "@", 1,
+         "The logger acknowledged the mission, but reads back otherwise: - interval: sent 15", 24, 0},
         // A start in the hour the computer's clock skips is a time on the logger's clock all the same.
         {"--clock 2024-03-31T01:00:05", "@|--delay-until|2024-03-31T02:30", 0, "---- WARNING ----", 24, 0},
         {"", "--name|ZIMA|--interval|0", 2, "Interval: allowed range 1..255", 0},
@@ -648,4 +649,76 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         EXPECT_EQ(marks.read_mark("ZIMA"), c.mark);
         EXPECT_EQ(run.out, c.status == 0 ? "mission ZIMA started on logger 1234 (type 85): Verified\n" : "");
     }
+}
+
+TEST_F(Cli, CollectStoresTheLiveLoggersRetriesTheOthersAndReplacesItsMetrics)
+{
+    // COM3 a live logger, COM4 one that ends after two blocks, COM5 one that never answers.
+    vxtest::SimProcess dying, dead;
+    ASSERT_TRUE(sim.start({"--type", "89", "--name", "A", "--fill", "60"}));
+    ASSERT_TRUE(dying.start({"--type", "89", "--name", "B", "--fill", "60", "--close-after-blocks", "2"}));
+    ASSERT_TRUE(dead.start({"--type", "89", "--silent"}));
+    home.write("vorlanix.ini", ("[GLOBAL]\r\nComPort=7\r\n[PORTS]\r\nCOM3=" + sim.link() +
+                                "\r\nCOM4=" + dying.link() + "\r\nCOM5=" + dead.link() + "\r\n")
+                                   .toUtf8());
+    QDir().mkpath(home.path("Log"));
+    QDir().mkpath(home.path("prom"));
+    for (const char* m : {"A", "B"})
+        marks.write_mark(m, 20);
+    const QString metrics = home.path("prom/vorlanix.prom");
+    home.write("prom/vorlanix.prom",
+               "vorlanix_last_collection_timestamp_seconds{port=\"COM5\",device=\"x\"} 1234\n");
+    ::link(QFile::encodeName(metrics).constData(), QFile::encodeName(home.path("before.prom")).constData());
+
+    const CliRun run = cli({"collect", "--retries", "1", "--retry-wait", "0.2", "--metrics", metrics});
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    const QString file_a = home.path("Log/A.txt"), file_b = home.path("Log/B.txt");
+    const QStringList lines = run.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+    EXPECT_EQ(lines[0], "COM3 (" + sim.link() + "): serial 1234, mission A: 40 record(s) stored in " +
+                            file_a + "; download mark 60; ring full of uncollected records in 72 days");
+    EXPECT_EQ(lines[1], "COM4 (" + dying.link() + "): serial 1234, mission B: FAILED: COM4 (" + dying.link() +
+                            ") does not exist; map the COM number to a device in section [PORTS] of "
+                            "vorlanix.ini, or give --port; 20 record(s) stored by an earlier try; 2 tries");
+    EXPECT_EQ(lines[2],
+              "COM5 (" + dead.link() + "): FAILED: no logger answers on COM5 (" + dead.link() + "); 2 tries");
+    EXPECT_TRUE(run.err.contains("vorlanix-cli: COM4: Timeout")) << run.err.toStdString();
+    // Every record of the live ones stored once, the marks where the files end; the dead one asked twice.
+    EXPECT_EQ(record_lines("A"), temperature_lines(20, 60));
+    EXPECT_EQ(record_lines("B"), temperature_lines(20, 40));
+    EXPECT_EQ(QList<int>({marks.read_mark("A"), marks.read_mark("B")}), QList<int>({60, 40}));
+    EXPECT_EQ(dead.frames(10).size(), 2 * 4);
+
+    // Replaced by a new file (the old one stays under its other name), nothing else left beside it.
+    EXPECT_EQ(home.read("before.prom").count('\n'), 1);
+    EXPECT_EQ(QDir(home.path("prom")).entryList(QDir::Files | QDir::Hidden), QStringList{"vorlanix.prom"});
+    const QString text = QString::fromUtf8(home.read("prom/vorlanix.prom"));
+    for (const char* line :
+         {R"(vorlanix_up{port="COM3",device="%1"} 1)", R"(vorlanix_up{port="COM4",device="%2"} 0)",
+          R"(vorlanix_up{port="COM5",device="%3"} 0)",
+          R"(vorlanix_records_collected{port="COM3",device="%1"} 40)",
+          R"(vorlanix_records_collected{port="COM4",device="%2"} 20)",
+          R"(vorlanix_collect_retries{port="COM5",device="%3"} 1)",
+          R"(vorlanix_last_collection_timestamp_seconds{port="COM5",device="%3"} 1234)",
+          R"(vorlanix_logger_info{port="COM3",device="%1",serial="1234",model="89",mission="A"} 1)"})
+        EXPECT_TRUE(text.contains(
+            QString(line).replace("%1", sim.link()).replace("%2", dying.link()).replace("%3", dead.link()) +
+            '\n'))
+            << line << "\n"
+            << text.toStdString();
+    EXPECT_TRUE(
+        QRegularExpression(R"(\nvorlanix_last_collection_timestamp_seconds\{port="COM3",.*\} 1[0-9]{9}\n)")
+            .match(text)
+            .hasMatch());
+    EXPECT_FALSE(text.contains(R"(last_collection_timestamp_seconds{port="COM4")"));
+
+    // A metrics file that cannot take the place of what is there (a folder) leaves nothing behind.
+    QDir().mkpath(home.path("prom/busy.prom"));
+    const CliRun refused = cli({"collect", "--ports", "/nonexistent/tty", "--retries", "0", "--metrics",
+                                home.path("prom/busy.prom")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(last_line(refused.err).startsWith("vorlanix-cli: cannot write the metrics file"))
+        << refused.err.toStdString();
+    EXPECT_EQ(QDir(home.path("prom")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"busy.prom", "vorlanix.prom"}));
 }
