@@ -3,6 +3,7 @@
 // Expected values are worked out here from the simulator's settings and its
 // record rule (record k at 2024-01-01 00:00 + 10k minutes; a digital
 // temperature logger stores t = 320 + (7k mod 160) sixteenths of a degree).
+#include "base/store_lock.h"
 #include "common/qt_print.h"
 #include "common/test_data.h"
 #include "common/test_state.h"
@@ -721,4 +722,44 @@ TEST_F(Cli, CollectStoresTheLiveLoggersRetriesTheOthersAndReplacesItsMetrics)
         << refused.err.toStdString();
     EXPECT_EQ(QDir(home.path("prom")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList({"busy.prom", "vorlanix.prom"}));
+}
+
+TEST_F(Cli, CollectEndsOnASignalWithWhatWasFetchedAndThePortsFree)
+{
+    vxtest::SimProcess other;
+    for (const auto& [sig, status] : {std::pair{SIGINT, 130}, {SIGHUP, 129}, {SIGPIPE, 141}}) {
+        SCOPED_TRACE(sig);
+        ASSERT_TRUE(sim.start({"--type", "89", "--name", "L1", "--fill", "2000"}));
+        ASSERT_TRUE(other.start({"--type", "89", "--name", "L2", "--fill", "2000"}));
+        home.write("vorlanix.ini",
+                   ("[PORTS]\r\nCOM3=" + sim.link() + "\r\nCOM4=" + other.link() + "\r\n").toUtf8());
+        QDir().mkpath(home.path("Log"));
+        for (const char* m : {"L1", "L2"}) {
+            marks.write_mark(m, 0);
+            QFile::remove(home.path(QString("Log/%1.txt").arg(m)));
+        }
+        QProcess p;
+        // The simulators' logs keep the frames of earlier runs.
+        const int seen = int(sim.frames().size()), seen_other = int(other.frames().size());
+        // While the lock on the stores is held, no port gets past its first mark (5 frames).
+        std::optional<vx::StoreLock> lock(std::in_place, home.dir());
+        start(p, {"collect"});
+        ASSERT_TRUE(sim.wait_frames(seen + 5, 10000) && other.wait_frames(seen_other + 5, 10000));
+        EXPECT_FALSE(sim.wait_frames(seen + 6, 1000))
+            << "a frame after the first block while the lock is held";
+        lock.reset();
+        ASSERT_TRUE(sim.wait_frames(seen + 5 + 2 * 5, 10000) &&
+                    other.wait_frames(seen_other + 5 + 2 * 5, 10000));
+        ::kill(static_cast<pid_t>(p.processId()), sig);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitCode(), status) << p.readAllStandardError().toStdString();
+        for (const char* m : {"L1", "L2"}) {
+            const int mark = marks.read_mark(m);
+            EXPECT_GT(mark, 0);
+            EXPECT_LT(mark, 2000);
+            EXPECT_EQ(record_lines(m), temperature_lines(0, mark));
+        }
+        for (const char* port : {"3", "4"})
+            EXPECT_EQ(cli({"status", "--port", port}).status, 0) << port;
+    }
 }
