@@ -179,8 +179,8 @@ bool try_port(Session& s, PortJob& job, MissionClaims& claims)
         // A device that is gone (an adapter pulled, a logger that hung up) or
         // held for a moment by another program may be back; a wrong one is not.
         const auto fault = s.driver.last_fault();
-        return s.setup_failure.isEmpty() && (fault == TCommPortDriver::OpenFault::missing ||
-                                             fault == TCommPortDriver::OpenFault::busy);
+        return s.setup_failure.isEmpty() &&
+               (fault == TCommPortDriver::OpenFault::missing || fault == TCommPortDriver::OpenFault::busy);
     }
     job.name = s.port_name;
     if (const QString why = s.identify(true); !why.isEmpty()) {

@@ -30,7 +30,7 @@ QString collect_metrics_text(const QList<PortMetrics>& ports)
     PrometheusMetric retries = metric(QStringLiteral("vorlanix_collect_retries"),
                                       "Tries of the last collection from the port after the first.");
     PrometheusMetric full =
-        metric(QStringLiteral("vorlanix_ring_full_seconds"),
+        metric(QStringLiteral("vorlanix_collect_ring_full_seconds"),
                "Seconds until the logger's ring is full of records not downloaded yet and "
                "the next one overwrites the oldest of them (without rollover: until its "
                "memory is full and it stops).");

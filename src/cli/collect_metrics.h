@@ -9,7 +9,7 @@
 //                                               file held before, when it held one
 //   vorlanix_records_collected                  records stored by this collection
 //   vorlanix_collect_retries                    tries after the first
-//   vorlanix_ring_full_seconds                  until records not downloaded are lost (see
+//   vorlanix_collect_ring_full_seconds          until records not downloaded are lost (see
 //                                               logger/ring_forecast.h)
 //   vorlanix_logger_info                        1, with the labels serial, model and mission
 //

@@ -127,7 +127,7 @@ Options:
                logger did not answer), vorlanix_last_collection_timestamp_seconds
                (kept from the file before for a port that failed now),
                vorlanix_records_collected, vorlanix_collect_retries,
-               vorlanix_ring_full_seconds, vorlanix_logger_info (labels
+               vorlanix_collect_ring_full_seconds, vorlanix_logger_info (labels
                serial, model, mission)
   --period SECONDS
                the time between collections, for the forecast's warning

@@ -351,6 +351,9 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         {{"download", "--help"}, 0, "Usage: vorlanix-cli download new [--yes] [--port N]"},
         {{"export", "--help"}, 0, "Usage: vorlanix-cli export FILE --csv"},
         {{"start", "--help"}, 0, "Usage: vorlanix-cli start --name NAME --interval MINUTES"},
+        {{"collect", "--help"}, 0, "Usage: vorlanix-cli collect [--yes] [--ports LIST] [--retries N]"},
+        {{"collect", "--retries", "x"}, 2, "vorlanix-cli: --retries needs a number from 0 to 1000\n"},
+        {{"collect", "--ports", "3,x"}, 2, "vorlanix-cli: --ports takes COM numbers from 1 to 256 or device"},
         {{}, 2, "vorlanix-cli: a command is missing\n"},
         {{"fetch"}, 2, "vorlanix-cli: unknown command 'fetch'\n"},
         {{"download"}, 2, "vorlanix-cli: download needs either 'new' or '--last N'\n"},
@@ -451,7 +454,9 @@ TEST_F(Cli, StatusAsPrometheusMetricsPassesPromtool)
          {"vorlanix_battery_percent" + labels + "} 20", "vorlanix_records_waiting" + labels + "} 20",
           "vorlanix_reading" + labels + R"(,channel="Temperature",unit="°C"} 28)",
           "vorlanix_reading" + labels + R"(,channel="Humidity",unit="%RH"} 70)",
-          "vorlanix_mission_running" + labels + "} 1", QString("# TYPE vorlanix_clock_offset_seconds gauge")})
+          "vorlanix_mission_running" + labels + "} 1", QString("# TYPE vorlanix_clock_offset_seconds gauge"),
+          // 3901 positions, 20 of them not downloaded, every 10 minutes.
+          "vorlanix_ring_full_seconds" + labels + "} " + QString::number((3901 - 20) * 600)})
         EXPECT_TRUE(run.out.contains(line + '\n')) << line.toStdString() << "\n" << run.out.toStdString();
     const QRegularExpression offset("\nvorlanix_clock_offset_seconds\\{.*\\} -(59|60|61)\n");
     const QRegularExpression since("\nvorlanix_seconds_since_last_download\\{.*\\} ([0-9.]+)\n");
