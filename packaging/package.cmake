@@ -1,6 +1,7 @@
 # Installation under a prefix (/usr in the Debian package): the programs in
 # bin, the shipped read-only files in share/vorlanix, the desktop entry, its
-# icon and the software-centre data, the manual pages and the copyright.
+# icon and the software-centre data, the manual pages and the copyright,
+# and the systemd user units of the hourly collection.
 include(GNUInstallDirs)
 set(VORLANIX_APP_ID org.vorlanix.Vorlanix)
 
@@ -11,6 +12,18 @@ install(FILES data/${VORLANIX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADI
 install(FILES data/vorlanix.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES data/${VORLANIX_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The systemd user units of "vorlanix-cli collect", under lib/systemd/user of
+# the prefix (/usr/lib/systemd/user in the package). The service names the
+# program by the prefix given at install time.
+install(CODE "
+  set(BINDIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  configure_file(\"${CMAKE_SOURCE_DIR}/packaging/vorlanix-collect.service.in\"
+                 \"${CMAKE_BINARY_DIR}/packaging/vorlanix-collect.service\" @ONLY)
+  file(INSTALL \"${CMAKE_BINARY_DIR}/packaging/vorlanix-collect.service\"
+               \"${CMAKE_SOURCE_DIR}/packaging/vorlanix-collect.timer\"
+       DESTINATION \"\${CMAKE_INSTALL_PREFIX}/lib/systemd/user\")
+")
 
 # Manual pages and the change log are installed compressed, without a time
 # stamp in the archive, as Debian asks.

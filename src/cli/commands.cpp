@@ -6,10 +6,12 @@
 #include "base/settings.h"
 #include "cli/audit_command.h"
 #include "cli/cli_host.h"
+#include "cli/collect.h"
 #include "cli/help_texts.h"
 #include "cli/influx_output.h"
 #include "cli/interrupt.h"
 #include "cli/monitor.h"
+#include "cli/session.h"
 #include "cli/start_command.h"
 #include "cli/status_metrics.h"
 #include "cli/status_report.h"
@@ -23,6 +25,7 @@
 #include "logger/poll.h"
 #include "logger/program_state.h"
 #include "logger/record_handoff.h"
+#include "logger/ring_forecast.h"
 #include "records/marks.h"
 #include "records/record_csv.h"
 #include "records/record_file.h"
@@ -37,11 +40,6 @@ namespace vx::cli
 
 namespace
 {
-
-// A status request gets one poll tick to be answered.
-constexpr int status_reply_ms = 700;
-// Status requests before the logger counts as absent (the poll's rule).
-constexpr int status_tries = 4;
 
 struct Options {
     QString command;
@@ -59,6 +57,7 @@ struct Options {
     QString format;
     std::optional<int> count;
     std::optional<std::uint16_t> serial;
+    qint64 period = 3600; // between collections, for the ring forecast's warning
 };
 
 // The --format values of a command.
@@ -117,6 +116,11 @@ QString parse(const QStringList& args, Options& o)
                 return QStringLiteral("--port takes a COM number from %1 to %2, or a device path")
                     .arg(min_com_port)
                     .arg(max_com_port);
+        } else if (is("--period", o.command == QLatin1String("status"))) {
+            bool ok = false;
+            const qint64 n = value(v) ? v.toLongLong(&ok) : 0;
+            if (!ok || n < 1) return QStringLiteral("--period needs the seconds between collections, from 1");
+            o.period = n;
         } else if (is("--json", o.command == QLatin1String("status"))) {
             o.json = true;
         } else if (is("--yes", download || o.command == QLatin1String("set-clock")) ||
@@ -203,136 +207,9 @@ QString port_open_failure(TCommPortDriver::OpenFault fault, const QString& port_
 namespace
 {
 
-void print(std::FILE* f, const QString& text)
-{
-    std::fputs(text.toLocal8Bit().constData(), f);
-    std::fflush(f);
-}
-
-// One line of text output; names in it come from the logger or its files.
-void print_line(std::FILE* f, const QString& text)
-{
-    print(f, printable(text) + QLatin1Char('\n'));
-}
-
-// The program state of one command that talks to a logger, wired as the
-// main window wires its own: the settings file, the driver, the link, and
-// this terminal as the user-interface port.
-class Session
-{
-public:
-    Session(const Options& o, std::FILE* err)
-        : ui(
-              o.yes                                         ? TerminalUi::Answers::yes
-              : isatty(STDIN_FILENO) && isatty(fileno(err)) ? TerminalUi::Answers::ask
-                                                            : TerminalUi::Answers::no,
-              isatty(fileno(err)) != 0, [this] { g.link.abort(); }, err),
-          host(ui), interrupt([this](int signal) {
-              signal_ = signal;
-              ui.interrupt();
-          })
-    {
-        g.ui = &ui;
-        g.program_dir = find_program_dir(&setup_failure);
-        g.data_dir = find_data_dir();
-        if (!g.program_dir.isEmpty()) setup_failure = load_settings(g, QLatin1String(cli_language));
-        driver.setBaudRateValue(19200);
-        g.link.attach_driver(&driver);
-        g.link.attach_ui(&ui);
-    }
-    ~Session() { g.link.close_comport(); }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    // Opens the port of --port (else the settings' ComPort); the reason it
-    // did not open, or empty.
-    QString open_port(const QString& port)
-    {
-        // Without its directory or settings the program does not know the user's port.
-        if (!setup_failure.isEmpty()) return setup_failure;
-        int com = g.settings.ComPort;
-        QMap<int, QString> devices = g.settings.port_devices;
-        bool number = false;
-        const int n = port.toInt(&number);
-        if (number)
-            com = n;
-        else if (!port.isEmpty())
-            devices[com] = port;
-        const QString device = com_device(com, devices);
-        port_name = QStringLiteral("COM%1 (%2)").arg(com).arg(device);
-        if (g.link.open_comport(com, devices)) return {};
-        return port_open_failure(driver.last_fault(), port_name);
-    }
-
-    // Identifies the logger: status requests until one is recognised (the
-    // same decode as the poll of the main window), then, with with_name, the
-    // mission name. The reason it failed, or empty.
-    QString identify(bool with_name)
-    {
-        PollCycle poll(g, host);
-        bool recognised = false;
-        for (int attempt = 0; attempt < status_tries && !recognised && !ui.interrupted(); ++attempt) {
-            g.link.rx_buffer.clear();
-            g.link.send_command(cmd::status, param::status_poll);
-            // The logger reads its clock as it answers, at once; whole seconds on both sides.
-            computer_time = g.now();
-            computer_time.setTime(QTime(computer_time.time().hour(), computer_time.time().minute(),
-                                        computer_time.time().second()));
-            g.link.delay(status_reply_ms);
-            recognised = poll.decode_status();
-        }
-        g.link.rx_buffer.clear();
-        this->recognised = recognised;
-        if (ui.interrupted()) return QStringLiteral("interrupted");
-        if (!recognised) return QStringLiteral("no logger answers on %1").arg(port_name);
-        if (g.ident.type_code == 55) {
-            // The old-format logger's reading comes with its calibration answer, asked for
-            // where the poll asks for a mission name.
-            g.link.send_command(cmd::old_calib, param::old_calib);
-            g.link.delay(status_reply_ms);
-            poll.decode_name();
-            g.link.rx_buffer.clear();
-        }
-        // The old-format logger (and an unidentified one) has no mission name.
-        if (!with_name || g.ident.type_code < 85) return {};
-        if (!g.link.read_misname())
-            return ui.interrupted() ? QStringLiteral("interrupted")
-                                    : QStringLiteral("the logger did not send its mission name");
-        g.status.mission_name = g.link.mission_name;
-        name_read = true;
-        return {};
-    }
-
-    int interrupted_status() const { return 128 + (signal_ > 0 ? signal_ : 2); }
-
-    Global g;
-    TCommPortDriver driver;
-    TerminalUi ui;
-    CliHost host;
-    InterruptNotifier interrupt;
-    QString port_name;
-    QString setup_failure; // why the program directory or its settings cannot be used
-    QDateTime computer_time;
-    bool recognised = false; // a status reply was recognised
-    bool name_read = false;
-
-private:
-    int signal_ = 0;
-};
-
-int failed(Session& s, const QString& reason)
-{
-    if (s.ui.interrupted()) {
-        s.ui.show_message(QStringLiteral("interrupted"), btn::ok);
-        return s.interrupted_status();
-    }
-    s.ui.show_message(reason, btn::ok);
-    return exit_failed;
-}
-
 int status_command(const Options& o, std::FILE* out, std::FILE* err)
 {
-    Session s(o, err);
+    Session s(o.yes, err);
     if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
     // The report shows the clock's offset; the window's warning would repeat it.
     s.g.settings.CHECKTIME = false;
@@ -343,8 +220,11 @@ int status_command(const Options& o, std::FILE* out, std::FILE* err)
     if (s.g.status.logger_time.isValid()) logger_time = s.g.status.logger_time;
     std::optional<QString> mission;
     if (s.name_read) mission = s.g.status.mission_name;
-    const StatusReport r = collect_report(s.host, s.g.ident.type_code, s.g.status.serial, logger_time,
-                                          s.computer_time, s.g.status.record_pointer, mission, &s.g.calib);
+    StatusReport r = collect_report(s.host, s.g.ident.type_code, s.g.status.serial, logger_time,
+                                    s.computer_time, s.g.status.record_pointer, mission, &s.g.calib);
+    // What the ring still takes before records not downloaded yet are lost.
+    r.forecast = ring_forecast(ring_outlook(s.g, mission ? MarkStore().read_mark(*mission) : -1));
+    r.period_seconds = o.period;
     if (o.format == QLatin1String("prometheus"))
         print(out, status_metrics(s.g, s.host, r));
     else
@@ -354,7 +234,7 @@ int status_command(const Options& o, std::FILE* out, std::FILE* err)
 
 int download_command(const Options& o, std::FILE* out, std::FILE* err)
 {
-    Session s(o, err);
+    Session s(o.yes, err);
     // With --format influx stdout carries the records stored, the summary goes to stderr.
     InfluxRecordPrinter influx(s.g, out);
     if (o.format == QLatin1String("influx")) {
@@ -364,89 +244,31 @@ int download_command(const Options& o, std::FILE* out, std::FILE* err)
     if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
     if (const QString why = s.identify(true); !why.isEmpty()) return failed(s, why);
 
-    Global& g = s.g;
-    Download download(g, s.host);
+    Download download(s.g, s.host);
     DownloadOutcome outcome;
     if (o.last) {
-        s.ui.preset_input(g.lang.mess(16), QString::number(*o.last));
+        s.ui.preset_input(s.g.lang.mess(16), QString::number(*o.last));
         outcome = download.newest_records();
     } else {
         outcome = download.new_records();
     }
-    const int records = g.transfer.record_counter;
-    const QString mission = g.status.mission_name;
-    // The old-format logger has no mission name and no marks: its file is named by its serial number.
-    const bool old_format = g.ident.type_code == 55;
-    const QString file = old_format ? old_format_database_path(g) : database_path(g, mission);
-    const QString logger = old_format ? QStringLiteral("logger %1").arg(g.status.serial)
-                                      : QStringLiteral("mission %1").arg(mission);
-    QString stored = QStringLiteral("%1 record(s) stored in %2").arg(records).arg(file);
-    // Nothing was dropped, but records sharing a stamp ask for a look at the logger's clock.
-    if (const int shared = download.last_sort().new_shared_stamps; shared > 0)
-        stored += QStringLiteral("; %1 share their time stamp with older records (was the logger's clock set "
-                                 "back?), all kept")
-                      .arg(shared);
-    const bool marked = !o.last && !old_format;
-    const int mark = MarkStore().read_mark(mission);
-
-    using D = DownloadOutcome;
-    switch (outcome) {
-    case D::done:
-        print_line(out, stored + (marked ? QStringLiteral("; download mark %1").arg(mark) : QString()));
+    const DownloadEnding end = download_ending(s, download, outcome, o.last.has_value());
+    switch (end.kind) {
+    case DownloadEnding::Kind::ok:
+        print_line(out, end.text);
         return exit_ok;
-    case D::nothing_new:
-        print_line(out, QStringLiteral("no new records of %1").arg(logger));
-        return exit_ok;
-    case D::first_contact:
-        print_line(out, QStringLiteral("mission %1 met for the first time: download mark set to %2; later "
-                                       "downloads fetch the records written from now on")
-                            .arg(mission)
-                            .arg(mark));
-        return exit_ok;
-    case D::mark_failed:
-        return failed(s, download.problem() + (records > 0 ? QStringLiteral("; ") + stored : QString()));
-    case D::sort_failed:
-        return failed(s, download.problem());
-    case D::cancelled:
-        s.ui.show_message(QStringLiteral("interrupted: ") + stored +
-                              (marked ? QStringLiteral("; download mark %1").arg(mark) : QString()),
-                          btn::ok);
+    case DownloadEnding::Kind::interrupted:
+        s.ui.show_message(end.text, btn::ok);
         return s.interrupted_status();
-    case D::not_registered:
-        return failed(s, QStringLiteral("mission %1 is met for the first time and its download mark was not "
-                                        "stored (--yes answers the question)")
-                             .arg(mission));
-    case D::no_logger:
-        return failed(s, QStringLiteral("no logger attached"));
-    case D::broken_pointer:
-        return failed(s, QStringLiteral("the logger's record pointer is broken; start a new mission"));
-    case D::no_name:
-        return failed(s, QStringLiteral("the logger did not send its mission name"));
-    case D::no_count:
-        return failed(s, QStringLiteral("no number of records to fetch"));
-    case D::too_many:
-        return failed(s, QStringLiteral("the logger holds at most %1 records")
-                             .arg(old_format ? Download::old_pointer_limit : g.ident.ring_size));
-    case D::failed:
-        return failed(s, QStringLiteral("the logger stopped answering; ") + stored +
-                             (marked ? QStringLiteral("; the next download continues from mark %1").arg(mark)
-                                     : QString()));
-    case D::write_failed:
-        if (const QString link = link_refusal(file); !link.isEmpty())
-            return failed(s, QStringLiteral("cannot write the record file %1: %2, %3")
-                                 .arg(file, link,
-                                      QFileInfo(file).isSymLink() ? QStringLiteral("not followed")
-                                                                  : QStringLiteral("not written through")));
-        return failed(s, QStringLiteral("cannot write the record file %1").arg(file));
-    case D::busy:
+    case DownloadEnding::Kind::failed:
         break;
     }
-    return failed(s, QStringLiteral("a download is already running"));
+    return failed(s, end.text);
 }
 
 int set_clock_command(const Options& o, std::FILE* out, std::FILE* err)
 {
-    Session s(o, err);
+    Session s(o.yes, err);
     if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
     s.g.settings.CHECKTIME = false;
     // The mission names the record file whose clock notes the set adds to.
@@ -516,7 +338,7 @@ int export_command(const Options& o, std::FILE* out, std::FILE* err)
 
 int monitor_command(const Options& o, std::FILE* out, std::FILE* err)
 {
-    Session s(o, err);
+    Session s(o.yes, err);
     if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
     s.g.settings.CHECKTIME = false;
     if (const QString why = s.identify(true); !why.isEmpty()) return failed(s, why);
@@ -557,6 +379,8 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err)
         return audit_command(args.mid(1), out, err);
     if (!args.isEmpty() && args.first() == QLatin1String("verify"))
         return verify_command(args.mid(1), out, err);
+    if (!args.isEmpty() && args.first() == QLatin1String("collect"))
+        return collect_command(args.mid(1), out, err);
     Options o;
     const QString error = parse(args, o);
     if (!error.isEmpty()) {

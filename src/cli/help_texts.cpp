@@ -20,6 +20,7 @@ read stops every command that talks to a logger.
 Commands:
   status       identify the attached logger; show its status and readings
   download     fetch the new records, or the newest N, into the record file
+  collect      fetch the new records of the loggers on every port at once
   set-clock    set the logger clock from this computer's clock
   start        start a new mission on the logger, checked and read back
   export       write a record file as CSV or InfluxDB line protocol
@@ -48,6 +49,7 @@ usage; 130 interrupted by Ctrl+C (143 by SIGTERM), what was fetched is kept.
 Examples:
   vorlanix-cli status
   vorlanix-cli download new --yes
+  vorlanix-cli collect --yes --metrics /var/lib/prometheus/node-exporter/vorlanix.prom
   vorlanix-cli export Log/MISIA1.txt --csv > misia1.csv
   vorlanix-cli summary Log/MISIA1.txt --above 8 --below 2 --json
   vorlanix-cli monitor --format influx
@@ -55,29 +57,98 @@ Examples:
   vorlanix-cli verify Log/MISIA1.txt
 )";
 
-const char* const status_help = R"(Usage: vorlanix-cli status [--port N] [--json] [--format prometheus]
+const char* const status_help =
+    R"(Usage: vorlanix-cli status [--port N] [--json] [--format prometheus] [--period SECONDS]
 
 Identifies the attached logger (status request, then the mission name) and
 shows its model, serial number, clock and its offset against this computer,
-record pointer, battery, mission name and live readings.
+record pointer, battery, mission name and live readings, and the forecast:
+when its ring is full of records not downloaded yet, so that the next one
+overwrites the oldest of them ("ring full of uncollected records in 12
+days"), worked out from its interval, its record pointer and the download
+mark (without rollover: when its memory is full and it stops recording). A
+forecast sooner than two collection periods ends with a WARNING.
 
 Options:
   --port N     the COM port number (default: ComPort of vorlanix.ini); section
                [PORTS] maps COMn to a device, else it is /dev/ttyS(N-1); a
                device path (--port /dev/ttyUSB0) may stand for the number
-  --json       print one JSON object instead of text
+  --json       print one JSON object instead of text (the forecast is
+               "ring_full": seconds, overwrites, uncollected, earliest,
+               warning and text; null when nothing will be lost)
+  --period SECONDS
+               the time between two collections (default 3600, the hourly
+               timer of vorlanix-collect.timer): the forecast warns when it
+               is sooner than two of them
   --format prometheus
                print Prometheus metrics (for node_exporter's textfile
                collector), each with the labels serial, model and mission:
                vorlanix_battery_percent or vorlanix_battery_volts,
                vorlanix_clock_offset_seconds, vorlanix_records_waiting,
                vorlanix_seconds_since_last_download, vorlanix_reading (labels
-               channel and unit), vorlanix_mission_running
+               channel and unit), vorlanix_ring_full_seconds,
+               vorlanix_mission_running
   -h, --help   show this help
 
 Examples:
   vorlanix-cli status --port 3 --json
-  vorlanix-cli status --format prometheus > /var/lib/prometheus/node-exporter/vorlanix.prom.tmp
+  vorlanix-cli status --format prometheus
+)";
+
+const char* const collect_help =
+    R"(Usage: vorlanix-cli collect [--yes] [--ports LIST] [--retries N] [--retry-wait SECONDS]
+                            [--format influx] [--metrics FILE] [--period SECONDS]
+
+Fetches the new records of the logger on every port that section [PORTS] of
+vorlanix.ini maps to a device (or on the ports listed), all ports at the same
+time, each as "download new" does it: from the mission's download mark,
+sorted afterwards, the first contact of a logger only storing its mark (with
+--yes; nobody is asked). Made for unattended runs: the systemd user timer
+vorlanix-collect.timer runs it every hour.
+
+A port whose logger does not answer (or stops answering) is tried again
+after --retry-wait seconds, --retries times; a retry goes on from the mark
+the last block stored. Two loggers with the same mission name would share
+one mark and one record file: the second port is refused.
+
+One line per port on stdout, in the order of the ports: the port, the
+logger's serial number and mission, the records stored and the download mark
+(or FAILED: and the reason), the tries, and the forecast of its ring (see
+status --help), with a WARNING when it is sooner than two collection periods.
+Messages of a port on stderr begin with the port.
+
+Options:
+  --yes        a logger met for the first time gets its record pointer as
+               its download mark (without it, that port fails)
+  --ports LIST COM numbers or device paths, separated by commas (3,5,/dev/ttyUSB2)
+  --retries N  tries after the first for a port that does not answer (default 2)
+  --retry-wait SECONDS
+               the wait before each of them (default 10)
+  --format influx
+               also print the records stored as InfluxDB line protocol on
+               stdout, port after port; the summary then goes to stderr
+  --metrics FILE
+               write Prometheus metrics to FILE, replaced whole (a temporary
+               file beside it is renamed over it; nothing is left behind when
+               that fails), labelled port and device: vorlanix_up (0: the
+               logger did not answer), vorlanix_last_collection_timestamp_seconds
+               (kept from the file before for a port that failed now),
+               vorlanix_records_collected, vorlanix_collect_retries,
+               vorlanix_collect_ring_full_seconds, vorlanix_logger_info (labels
+               serial, model, mission)
+  --period SECONDS
+               the time between collections, for the forecast's warning
+               (default 3600, as the timer)
+  -h, --help   show this help
+
+Exit status: 0 every port done; 1 any port failed (the others are stored);
+130 on Ctrl+C (143 SIGTERM, 129 SIGHUP, 141 SIGPIPE): the ports stop after
+their current block, what was fetched stays stored, the ports are released.
+
+Examples:
+  vorlanix-cli collect --yes
+  vorlanix-cli collect --yes --ports 3,4 --retries 5 --retry-wait 30
+  systemctl --user enable --now vorlanix-collect.timer
 )";
 
 const char* const download_help = R"(Usage: vorlanix-cli download new [--yes] [--port N] [--format influx]
@@ -286,6 +357,7 @@ const char* help_of(const QString& command)
 {
     if (command == QLatin1String("status")) return status_help;
     if (command == QLatin1String("download")) return download_help;
+    if (command == QLatin1String("collect")) return collect_help;
     if (command == QLatin1String("set-clock")) return set_clock_help;
     if (command == QLatin1String("export")) return export_help;
     if (command == QLatin1String("monitor")) return monitor_help;

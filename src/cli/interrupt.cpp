@@ -26,7 +26,8 @@ void on_signal(int signal)
 
 } // namespace
 
-InterruptNotifier::InterruptNotifier(std::function<void(int)> handler) : handler_(std::move(handler))
+InterruptNotifier::InterruptNotifier(std::function<void(int)> handler, std::initializer_list<int> caught)
+    : handler_(std::move(handler)), signals_(caught)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds_) != 0) return;
     write_fd = fds_[0];
@@ -37,15 +38,16 @@ InterruptNotifier::InterruptNotifier(std::function<void(int)> handler) : handler
     sa.sa_handler = on_signal;
     sigemptyset(&sa.sa_mask);
     // No SA_RESTART: a question waiting for the user's answer ends at once.
-    sa.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
+    for (const int signal : signals_) {
+        sa.sa_flags = signal == SIGPIPE ? 0 : SA_RESETHAND;
+        sigaction(signal, &sa, nullptr);
+    }
 }
 
 InterruptNotifier::~InterruptNotifier()
 {
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
+    for (const int s : signals_)
+        signal(s, SIG_DFL);
     write_fd = -1;
     notifier_.reset();
     for (int fd : fds_)

@@ -67,10 +67,16 @@ QString status_metrics(const Global& g, const CliHost& host, const StatusReport&
         readings.samples.append({l, *v});
     }
 
+    PrometheusMetric full =
+        metric("vorlanix_ring_full_seconds",
+               "Seconds until the logger's ring is full of records not downloaded yet and the next one "
+               "overwrites the oldest of them (without rollover: until its memory is full and it stops).");
+    if (r.forecast) full.samples.append({labels, double(r.forecast->seconds)});
+
     PrometheusMetric running = metric("vorlanix_mission_running", "1 while the logger records its mission.");
     running.samples.append({labels, g.status.mission_on ? 1.0 : 0.0});
 
-    return prometheus_text({percent, volts, offset, waiting, since, readings, running});
+    return prometheus_text({percent, volts, offset, waiting, since, readings, full, running});
 }
 
 } // namespace vx::cli

@@ -8,6 +8,7 @@
 //   vorlanix_records_waiting                            written since the last download (the mark)
 //   vorlanix_seconds_since_last_download                since a download last added to its record file
 //   vorlanix_reading{channel, unit}                     each live value
+//   vorlanix_ring_full_seconds                          until records not downloaded are overwritten
 //   vorlanix_mission_running                            1 while the logger records
 //
 // A metric the logger cannot give (no mark yet, a sensor error) is left out.

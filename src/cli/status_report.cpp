@@ -28,6 +28,37 @@ QJsonValue text_or_null(const std::optional<QString>& s)
 
 } // namespace
 
+QString duration_text(qint64 seconds)
+{
+    const auto unit = [](qint64 n, const char* name) {
+        return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(name)).arg(n == 1 ? "" : "s");
+    };
+    if (seconds < 60) return unit(std::max<qint64>(seconds, 0), "second");
+    if (seconds < 2 * 3600) return unit(seconds / 60, "minute");
+    if (seconds < 2 * 86400) return unit(seconds / 3600, "hour");
+    return unit(seconds / 86400, "day");
+}
+
+QString period_text(qint64 seconds)
+{
+    if (seconds % 3600 == 0) return QStringLiteral("%1 h").arg(seconds / 3600);
+    if (seconds % 60 == 0) return QStringLiteral("%1 min").arg(seconds / 60);
+    return QStringLiteral("%1 s").arg(seconds);
+}
+
+QString forecast_text(const RingForecast& f, qint64 period_seconds)
+{
+    const QString when =
+        f.seconds <= 0 ? QStringLiteral("now") : QStringLiteral("in ") + duration_text(f.seconds);
+    QString text = f.overwrites ? QStringLiteral("ring full of uncollected records ") + when
+                                : QStringLiteral("memory full %1: recording stops (no rollover)").arg(when);
+    if (f.earliest) text += QStringLiteral(" at the earliest");
+    if (forecast_warns(f, period_seconds))
+        text += QStringLiteral("; WARNING: sooner than two collection periods of %1")
+                    .arg(period_text(period_seconds));
+    return text;
+}
+
 std::optional<qint64> StatusReport::clock_difference() const
 {
     if (!logger_time) return std::nullopt;
@@ -74,6 +105,7 @@ QString report_text(const StatusReport& r)
     line(QStringLiteral("Record pointer"), r.pointer_text);
     if (r.battery) line(QStringLiteral("Battery"), *r.battery);
     line(QStringLiteral("Mission name"), r.mission.value_or(QStringLiteral("-")));
+    if (r.forecast) line(QStringLiteral("Forecast"), forecast_text(*r.forecast, r.period_seconds));
     for (const LiveValue& v : r.values)
         line(v.name, v.unit.isEmpty() ? v.text : v.text + QLatin1Char(' ') + v.unit);
     return out;
@@ -101,6 +133,15 @@ QByteArray report_json(const StatusReport& r)
                                   {QStringLiteral("value"), number_of(v.text)},
                                   {QStringLiteral("unit"), v.unit}});
     o[QStringLiteral("values")] = values;
+    QJsonValue forecast(QJsonValue::Null);
+    if (const auto& f = r.forecast)
+        forecast = QJsonObject{{QStringLiteral("seconds"), double(f->seconds)},
+                               {QStringLiteral("overwrites"), f->overwrites},
+                               {QStringLiteral("uncollected"), f->uncollected},
+                               {QStringLiteral("earliest"), f->earliest},
+                               {QStringLiteral("warning"), forecast_warns(*f, r.period_seconds)},
+                               {QStringLiteral("text"), forecast_text(*f, r.period_seconds)}};
+    o[QStringLiteral("ring_full")] = forecast;
     return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
 

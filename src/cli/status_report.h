@@ -2,6 +2,8 @@
 // What "vorlanix-cli status" prints: the attached logger's model, serial
 // number, clock and its difference to this computer, record pointer,
 // battery, mission name and live values, as text or as JSON.
+#include "logger/ring_forecast.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -41,6 +43,8 @@ struct StatusReport {
     std::optional<QString> battery;       // as shown; nullopt when the model shows none
     std::optional<QString> mission;       // nullopt: the model has none, or it was not read
     QList<LiveValue> values;
+    std::optional<RingForecast> forecast; // nullopt: nothing to say (see ring_forecast)
+    qint64 period_seconds = 3600;         // between collections, for the forecast's warning
 
     // Seconds the logger clock is ahead of the computer (negative: behind).
     std::optional<qint64> clock_difference() const;
@@ -51,6 +55,17 @@ struct StatusReport {
 StatusReport collect_report(const CliHost& host, std::uint16_t type, std::uint16_t serial,
                             std::optional<QDateTime> logger_time, const QDateTime& computer_time, int pointer,
                             std::optional<QString> mission, const Calibration* calib = nullptr);
+
+// The forecast as said: "ring full of uncollected records in 12 days" (with
+// rollover; "now" when the next record overwrites one), "memory full in 3
+// hours: recording stops (no rollover)"; " at the earliest" after it for
+// conditional recording; then, when it comes sooner than two collection
+// periods, "; WARNING: sooner than two collection periods of 1 h".
+QString forecast_text(const RingForecast& f, qint64 period_seconds);
+// "45 seconds", "1 minute", "90 minutes", "47 hours", "12 days": whole units, rounded down.
+QString duration_text(qint64 seconds);
+// A collection period: "1 h", "30 min", "90 s".
+QString period_text(qint64 seconds);
 
 // "Label: value" lines.
 QString report_text(const StatusReport& r);

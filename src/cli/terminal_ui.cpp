@@ -41,7 +41,7 @@ void TerminalUi::print(const QString& line)
     if (line == last_line_) return;
     last_line_ = line;
     erase();
-    std::fprintf(err_, "vorlanix-cli: %s\n", printable(line).toLocal8Bit().constData());
+    std::fprintf(err_, "vorlanix-cli: %s\n", printable(prefix_ + line).toLocal8Bit().constData());
     std::fflush(err_);
     draw();
 }

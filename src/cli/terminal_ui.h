@@ -43,6 +43,9 @@ public:
     // True when a question was answered No because nobody could be asked.
     bool unanswered() const { return unanswered_; }
 
+    // Put before every message (the port of one of several loggers served at once).
+    void set_prefix(const QString& prefix) { prefix_ = prefix; }
+
     // One line for the terminal: line breaks become blanks, blanks are merged.
     static QString one_line(const QString& text);
 
@@ -71,6 +74,7 @@ private:
     bool interrupted_ = false;
     bool unanswered_ = false;
     bool shown_ = false; // the bar is on the screen
+    QString prefix_;
     QString caption_, label_;
     QString drawn_;     // the bar line on the screen
     QString last_line_; // the last message printed

@@ -10,6 +10,7 @@
 #include "logger/program_state.h"
 #include "logger/record_handoff.h"
 #include "logger/ring.h"
+#include "logger/ring_forecast.h"
 #include "records/marks.h"
 #include "records/record_file.h"
 
@@ -96,8 +97,7 @@ ClockSetRisk clock_set_risk(const Global& g, const QDateTime& new_time)
         if (mark >= 0 && mark <= ring && st.record_pointer >= 0)
             undownloaded = count_new_records(mark, st.record_pointer, ring);
     }
-    // Type 132 counts intervals above 60 in seconds.
-    const int interval = g.ident.type_code == 132 && st.interval > 60 ? st.interval - 60 : st.interval * 60;
+    const int interval = interval_seconds(g.ident.type_code, st.interval);
     const FileStamps file = file_stamps(attached_record_file(g), new_time);
     return clock_set_risk(new_time, st.logger_time, undownloaded, interval, file.newest, file.after);
 }

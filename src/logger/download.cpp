@@ -1,5 +1,6 @@
 #include "logger/download.h"
 
+#include "base/store_lock.h"
 #include "base/ui_port.h"
 #include "link/bytes.h"
 #include "logger/audit_log.h"
@@ -81,7 +82,10 @@ int Download::read_mark(const QString& name) const
 bool Download::write_mark(const QString& name, int mark)
 {
     QString error;
-    if (MarkStore().write_mark(name, mark, &error)) return true;
+    {
+        const StoreLock lock(g_.program_dir);
+        if (MarkStore().write_mark(name, mark, &error)) return true;
+    }
     // Without its mark a mission's records are fetched again, or, met for
     // the first time, never: that must not pass unnoticed.
     if (problem_.isEmpty()) {

@@ -1,6 +1,7 @@
 #include "logger/record_handoff.h"
 
 #include "base/calibration.h"
+#include "base/store_lock.h"
 #include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "records/record_source.h"
@@ -105,7 +106,8 @@ bool note_record_source(Global& g)
     const bool old_format = type == 55;
     const QString path = old_format ? old_format_database_path(g) : database_path(g, g.status.mission_name);
     const RecordSource source{g.status.serial, type, old_format ? QString() : g.status.mission_name, g.now()};
-    if (RecordSourceStore().write(QFileInfo(path).fileName(), source)) return true;
+    if (const StoreLock lock(g.program_dir); RecordSourceStore().write(QFileInfo(path).fileName(), source))
+        return true;
     if (g.ui)
         g.ui->show_message(QStringLiteral("Unable to write to ") + RecordSourceStore::location(), btn::ok);
     return false;
@@ -113,7 +115,9 @@ bool note_record_source(Global& g)
 
 bool note_clock(Global& g, const QString& path, const ClockNote& note, bool restart)
 {
-    if (RecordSourceStore().add_clock_note(QFileInfo(path).fileName(), note, restart)) return true;
+    if (const StoreLock lock(g.program_dir);
+        RecordSourceStore().add_clock_note(QFileInfo(path).fileName(), note, restart))
+        return true;
     if (g.ui)
         g.ui->show_message(QStringLiteral("Unable to write to ") + RecordSourceStore::location(), btn::ok);
     return false;

@@ -1,6 +1,7 @@
 // Setup of the attached logger; see device_setup.h.
 #include "programming/device_setup.h"
 
+#include "base/store_lock.h"
 #include "base/ui_port.h"
 #include "link/frame.h"
 #include "logger/program_state.h"
@@ -429,7 +430,8 @@ void DeviceSetup::align_pointer()
     }
     // The records not fetched yet would count as fetched: Enter keeps the mark.
     if (ui.show_message(g_.lang.mess(139), btn::yes | btn::no, mr::no) != mr::yes) return;
-    if (!MarkStore().write_mark(g_.status.mission_name, g_.status.record_pointer)) {
+    if (const StoreLock lock(g_.program_dir);
+        !MarkStore().write_mark(g_.status.mission_name, g_.status.record_pointer)) {
         ui.show_message(g_.lang.mess(140), btn::ok);
         return;
     }

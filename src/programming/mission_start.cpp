@@ -1,6 +1,7 @@
 // Mission start; see mission_start.h for the wire order.
 #include "programming/mission_start.h"
 
+#include "base/store_lock.h"
 #include "base/ui_port.h"
 #include "link/bytes.h"
 #include "link/frame.h"
@@ -503,7 +504,7 @@ QString MissionStart::erase_warning(int pending) const
 
 void MissionStart::write_mark(const QString& name, int pointer)
 {
-    if (MarkStore().write_mark(name, pointer)) {
+    if (const StoreLock lock(g_.program_dir); MarkStore().write_mark(name, pointer)) {
         mark_set_ = pointer;
         mark_name_ = name;
         return;

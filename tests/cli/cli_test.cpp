@@ -3,6 +3,7 @@
 // Expected values are worked out here from the simulator's settings and its
 // record rule (record k at 2024-01-01 00:00 + 10k minutes; a digital
 // temperature logger stores t = 320 + (7k mod 160) sixteenths of a degree).
+#include "base/store_lock.h"
 #include "common/qt_print.h"
 #include "common/test_data.h"
 #include "common/test_state.h"
@@ -382,6 +383,9 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         {{"audit", "--help"}, 0, "Usage: vorlanix-cli audit [--json] [--since TIME] [--verify]"},
         {{"verify", "-h"}, 0, "Usage: vorlanix-cli verify FILE"},
         {{"audit", "--since", "soon"}, 2, "vorlanix-cli: --since needs a time such as 2024-03-01"},
+        {{"collect", "--help"}, 0, "Usage: vorlanix-cli collect [--yes] [--ports LIST] [--retries N]"},
+        {{"collect", "--retries", "x"}, 2, "vorlanix-cli: --retries needs a number from 0 to 1000\n"},
+        {{"collect", "--ports", "3,x"}, 2, "vorlanix-cli: --ports takes COM numbers from 1 to 256 or device"},
         {{}, 2, "vorlanix-cli: a command is missing\n"},
         {{"fetch"}, 2, "vorlanix-cli: unknown command 'fetch'\n"},
         {{"download"}, 2, "vorlanix-cli: download needs either 'new' or '--last N'\n"},
@@ -482,7 +486,9 @@ TEST_F(Cli, StatusAsPrometheusMetricsPassesPromtool)
          {"vorlanix_battery_percent" + labels + "} 20", "vorlanix_records_waiting" + labels + "} 20",
           "vorlanix_reading" + labels + R"(,channel="Temperature",unit="°C"} 28)",
           "vorlanix_reading" + labels + R"(,channel="Humidity",unit="%RH"} 70)",
-          "vorlanix_mission_running" + labels + "} 1", QString("# TYPE vorlanix_clock_offset_seconds gauge")})
+          "vorlanix_mission_running" + labels + "} 1", QString("# TYPE vorlanix_clock_offset_seconds gauge"),
+          // 3901 positions, 20 of them not downloaded, every 10 minutes.
+          "vorlanix_ring_full_seconds" + labels + "} " + QString::number((3901 - 20) * 600)})
         EXPECT_TRUE(run.out.contains(line + '\n')) << line.toStdString() << "\n" << run.out.toStdString();
     const QRegularExpression offset("\nvorlanix_clock_offset_seconds\\{.*\\} -(59|60|61)\n");
     const QRegularExpression since("\nvorlanix_seconds_since_last_download\\{.*\\} ([0-9.]+)\n");
@@ -570,7 +576,8 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
              QDir().mkpath(home.path("vorlanix.ini"));
          },
          "The settings file " + home.path("vorlanix.ini") +
-             " cannot be read: it is not a regular file The logger's port is not opened until the file can be "
+             " cannot be read: it is not a regular file The logger's port is not opened until the file can "
+             "be "
              "read.",
          20},
         {"a record source store that cannot be read", "export " + file + " --format influx", false,
@@ -638,8 +645,8 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         {"", "@", 0, "---- WARNING ----", 24, 0},
         {"--drop-acks-of 48", "@", 1,
          "The logger did not acknowledge Try again Failed step: mission name (character 1)", 6 + 7},
-        {"--ignore 34", "@", 1, "The logger acknowledged the mission, but reads back otherwise: - interval: sent 15",
-         24, 0},
+        {"--ignore 34", "@", 1,
+         "The logger acknowledged the mission, but reads back otherwise: - interval: sent 15", 24, 0},
         // A start in the hour the computer's clock skips is a time on the logger's clock all the same.
         {"--clock 2024-03-31T01:00:05", "@|--delay-until|2024-03-31T02:30", 0, "---- WARNING ----", 24, 0},
         {"", "--name|ZIMA|--interval|0", 2, "Interval: allowed range 1..255", 0},
@@ -733,4 +740,116 @@ TEST_F(Cli, AuditListsTheTrailAndVerifySeesARecordFileChangedSinceItsDownload)
     const QJsonArray entries = QJsonDocument::fromJson(cli({"audit", "--json"}).out.toUtf8()).array();
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[1].toObject().value("action").toString(), "clock-set");
+}
+
+TEST_F(Cli, CollectStoresTheLiveLoggersRetriesTheOthersAndReplacesItsMetrics)
+{
+    // COM3 a live logger, COM4 one that ends after two blocks, COM5 one that never answers.
+    vxtest::SimProcess dying, dead;
+    ASSERT_TRUE(sim.start({"--type", "89", "--name", "A", "--fill", "60"}));
+    ASSERT_TRUE(dying.start({"--type", "89", "--name", "B", "--fill", "60", "--close-after-blocks", "2"}));
+    ASSERT_TRUE(dead.start({"--type", "89", "--silent"}));
+    home.write("vorlanix.ini", ("[GLOBAL]\r\nComPort=7\r\n[PORTS]\r\nCOM3=" + sim.link() +
+                                "\r\nCOM4=" + dying.link() + "\r\nCOM5=" + dead.link() + "\r\n")
+                                   .toUtf8());
+    QDir().mkpath(home.path("Log"));
+    QDir().mkpath(home.path("prom"));
+    for (const char* m : {"A", "B"})
+        marks.write_mark(m, 20);
+    const QString metrics = home.path("prom/vorlanix.prom");
+    home.write("prom/vorlanix.prom",
+               "vorlanix_last_collection_timestamp_seconds{port=\"COM5\",device=\"x\"} 1234\n");
+    ::link(QFile::encodeName(metrics).constData(), QFile::encodeName(home.path("before.prom")).constData());
+
+    const CliRun run = cli({"collect", "--retries", "1", "--retry-wait", "0.2", "--metrics", metrics});
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    const QString file_a = home.path("Log/A.txt"), file_b = home.path("Log/B.txt");
+    const QStringList lines = run.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+    EXPECT_EQ(lines[0], "COM3 (" + sim.link() + "): serial 1234, mission A: 40 record(s) stored in " +
+                            file_a + "; download mark 60; ring full of uncollected records in 72 days");
+    EXPECT_EQ(lines[1], "COM4 (" + dying.link() + "): serial 1234, mission B: FAILED: COM4 (" + dying.link() +
+                            ") does not exist; map the COM number to a device in section [PORTS] of "
+                            "vorlanix.ini, or give --port; 20 record(s) stored by an earlier try; 2 tries");
+    EXPECT_EQ(lines[2],
+              "COM5 (" + dead.link() + "): FAILED: no logger answers on COM5 (" + dead.link() + "); 2 tries");
+    EXPECT_TRUE(run.err.contains("vorlanix-cli: COM4: Timeout")) << run.err.toStdString();
+    // Every record of the live ones stored once, the marks where the files end; the dead one asked twice.
+    EXPECT_EQ(record_lines("A"), temperature_lines(20, 60));
+    EXPECT_EQ(record_lines("B"), temperature_lines(20, 40));
+    EXPECT_EQ(QList<int>({marks.read_mark("A"), marks.read_mark("B")}), QList<int>({60, 40}));
+    EXPECT_EQ(dead.frames(10).size(), 2 * 4);
+
+    // Replaced by a new file (the old one stays under its other name), nothing else left beside it.
+    EXPECT_EQ(home.read("before.prom").count('\n'), 1);
+    EXPECT_EQ(QDir(home.path("prom")).entryList(QDir::Files | QDir::Hidden), QStringList{"vorlanix.prom"});
+    const QString text = QString::fromUtf8(home.read("prom/vorlanix.prom"));
+    for (const char* line :
+         {R"(vorlanix_up{port="COM3",device="%1"} 1)", R"(vorlanix_up{port="COM4",device="%2"} 0)",
+          R"(vorlanix_up{port="COM5",device="%3"} 0)",
+          R"(vorlanix_records_collected{port="COM3",device="%1"} 40)",
+          R"(vorlanix_records_collected{port="COM4",device="%2"} 20)",
+          R"(vorlanix_collect_retries{port="COM5",device="%3"} 1)",
+          R"(vorlanix_last_collection_timestamp_seconds{port="COM5",device="%3"} 1234)",
+          R"(vorlanix_logger_info{port="COM3",device="%1",serial="1234",model="89",mission="A"} 1)"})
+        EXPECT_TRUE(text.contains(
+            QString(line).replace("%1", sim.link()).replace("%2", dying.link()).replace("%3", dead.link()) +
+            '\n'))
+            << line << "\n"
+            << text.toStdString();
+    EXPECT_TRUE(
+        QRegularExpression(R"(\nvorlanix_last_collection_timestamp_seconds\{port="COM3",.*\} 1[0-9]{9}\n)")
+            .match(text)
+            .hasMatch());
+    EXPECT_FALSE(text.contains(R"(last_collection_timestamp_seconds{port="COM4")"));
+
+    // A metrics file that cannot take the place of what is there (a folder) leaves nothing behind.
+    QDir().mkpath(home.path("prom/busy.prom"));
+    const CliRun refused = cli({"collect", "--ports", "/nonexistent/tty", "--retries", "0", "--metrics",
+                                home.path("prom/busy.prom")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(last_line(refused.err).startsWith("vorlanix-cli: cannot write the metrics file"))
+        << refused.err.toStdString();
+    EXPECT_EQ(QDir(home.path("prom")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"busy.prom", "vorlanix.prom"}));
+}
+
+TEST_F(Cli, CollectEndsOnASignalWithWhatWasFetchedAndThePortsFree)
+{
+    vxtest::SimProcess other;
+    for (const auto& [sig, status] : {std::pair{SIGINT, 130}, {SIGHUP, 129}, {SIGPIPE, 141}}) {
+        SCOPED_TRACE(sig);
+        ASSERT_TRUE(sim.start({"--type", "89", "--name", "L1", "--fill", "2000"}));
+        ASSERT_TRUE(other.start({"--type", "89", "--name", "L2", "--fill", "2000"}));
+        home.write("vorlanix.ini",
+                   ("[PORTS]\r\nCOM3=" + sim.link() + "\r\nCOM4=" + other.link() + "\r\n").toUtf8());
+        QDir().mkpath(home.path("Log"));
+        for (const char* m : {"L1", "L2"}) {
+            marks.write_mark(m, 0);
+            QFile::remove(home.path(QString("Log/%1.txt").arg(m)));
+        }
+        QProcess p;
+        // The simulators' logs keep the frames of earlier runs.
+        const int seen = int(sim.frames().size()), seen_other = int(other.frames().size());
+        // While the lock on the stores is held, no port gets past its first mark (5 frames).
+        std::optional<vx::StoreLock> lock(std::in_place, home.dir());
+        start(p, {"collect"});
+        ASSERT_TRUE(sim.wait_frames(seen + 5, 10000) && other.wait_frames(seen_other + 5, 10000));
+        EXPECT_FALSE(sim.wait_frames(seen + 6, 1000))
+            << "a frame after the first block while the lock is held";
+        lock.reset();
+        ASSERT_TRUE(sim.wait_frames(seen + 5 + 2 * 5, 10000) &&
+                    other.wait_frames(seen_other + 5 + 2 * 5, 10000));
+        ::kill(static_cast<pid_t>(p.processId()), sig);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitCode(), status) << p.readAllStandardError().toStdString();
+        for (const char* m : {"L1", "L2"}) {
+            const int mark = marks.read_mark(m);
+            EXPECT_GT(mark, 0);
+            EXPECT_LT(mark, 2000);
+            EXPECT_EQ(record_lines(m), temperature_lines(0, mark));
+        }
+        for (const char* port : {"3", "4"})
+            EXPECT_EQ(cli({"status", "--port", port}).status, 0) << port;
+    }
 }
