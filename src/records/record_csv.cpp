@@ -194,6 +194,18 @@ void CsvLayout::add(QStringView line)
         pair_model_ = decimals_of(f[1]) == 0 ? 130 : decimals_of(f[0]) == 2 ? 105 : 87;
 }
 
+std::uint16_t CsvLayout::model_guess() const
+{
+    if (const_header_) return 102;
+    if (status_header_) return 130;
+    if (!any_record_) return 0;
+    if (seconds_) return 132;
+    if (text_values_) return 93;
+    if (most_ >= 3) return 133;
+    if (most_ == 2) return pair_model_;
+    return first_decimals_ == 0 ? 107 : 85;
+}
+
 TextChannels CsvLayout::channels() const
 {
     TextChannels out;
@@ -204,24 +216,7 @@ TextChannels CsvLayout::channels() const
         if (any_line_) out.channels = {{u("Total"), totals_unit_}};
         return out;
     }
-    if (options_.type_code)
-        out.type_code = *options_.type_code;
-    else if (const_header_)
-        out.type_code = 102;
-    else if (status_header_)
-        out.type_code = 130;
-    else if (!any_record_)
-        out.type_code = 0;
-    else if (seconds_)
-        out.type_code = 132;
-    else if (text_values_)
-        out.type_code = 93;
-    else if (most_ >= 3)
-        out.type_code = 133;
-    else if (most_ == 2)
-        out.type_code = pair_model_;
-    else
-        out.type_code = first_decimals_ == 0 ? 107 : 85;
+    out.type_code = options_.type_code ? *options_.type_code : model_guess();
     out.channels = record_channels(out.type_code);
     return out;
 }
@@ -266,7 +261,7 @@ std::uint16_t guess_record_model(const QStringList& lines)
     CsvLayout layout{CsvOptions{}};
     for (const QString& line : lines)
         layout.add(line);
-    return layout.channels().type_code;
+    return layout.model_guess();
 }
 
 TextChannels channels_of(const QStringList& lines, std::optional<std::uint16_t> type_code)

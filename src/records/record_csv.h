@@ -110,6 +110,8 @@ class CsvLayout
 public:
     explicit CsvLayout(const CsvOptions& options);
     void add(QStringView line);
+    // guess_record_model's answer for the lines so far.
+    std::uint16_t model_guess() const;
     TextChannels channels() const;
     qsizetype columns() const;
 

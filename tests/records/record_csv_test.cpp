@@ -53,6 +53,10 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
          "Time,Temperature [°C],Humidity [%RH],Air pressure [hPa]\r\n"
          "2024-03-01T10:00:00+01:00,21.5,,\r\n"
          "2024-03-01T10:10:00+01:00,21.6,40.0,7\r\n"},
+        {"a wider row outside the range adds no column",
+         {"1.3.2024 10:00\t 21,5\t 1,0\t 2,0", "1.3.2024 10:10\t 21,6"},
+         range,
+         "Time,Temperature [°C]\r\n2024-03-01T10:10:00+01:00,21.6\r\n"},
         {"no record line: the header row alone", {"MISIA1", "Remark: "}, {}, "Time\r\n"},
         {"flow totals: the time and the total with its unit",
          {"VODA.txt", "Remark: studna", "Pociatocny stav=100,0", "Konstanta prietokomera=10,0",
