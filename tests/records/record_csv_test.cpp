@@ -26,6 +26,8 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
     CsvOptions range;
     range.from = at(2024, 3, 1, 10, 5);
     range.to = at(2024, 3, 2, 0, 0);
+    CsvOptions given_range = range;
+    given_range.type_code = 85;
     const Case cases[] = {
         {"two channels: header lines and other text left out, midnight stamp, comma decimals",
          two_channels,
@@ -55,7 +57,7 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
          "2024-03-01T10:10:00+01:00,21.6,40.0,7\r\n"},
         {"a wider row outside the range adds no column",
          {"1.3.2024 10:00\t 21,5\t 1,0\t 2,0", "1.3.2024 10:10\t 21,6"},
-         range,
+         given_range,
          "Time,Temperature [°C]\r\n2024-03-01T10:10:00+01:00,21.6\r\n"},
         {"no record line: the header row alone", {"MISIA1", "Remark: "}, {}, "Time\r\n"},
         {"flow totals: the time and the total with its unit",
