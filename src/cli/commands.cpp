@@ -7,6 +7,7 @@
 #include "cli/audit_command.h"
 #include "cli/cli_host.h"
 #include "cli/collect.h"
+#include "cli/export_output.h"
 #include "cli/help_texts.h"
 #include "cli/influx_output.h"
 #include "cli/interrupt.h"
@@ -308,32 +309,11 @@ int export_command(const Options& o, std::FILE* out, std::FILE* err)
 {
     if (o.format == QLatin1String("influx"))
         return export_influx(o.file, o.serial, o.model, o.from, o.to, o.output, out, err);
-    QFile f;
-    // A device or a pipe may never end.
-    if (const QString why = open_regular_file(f, o.file, QIODevice::ReadOnly, Links::follow);
-        !why.isEmpty()) {
-        print_line(err, QStringLiteral("vorlanix-cli: cannot read %1: %2").arg(o.file, why));
-        return exit_failed;
-    }
-    QStringList lines = from_cp1250(f.readAll()).split(QLatin1Char('\n'));
-    for (QString& line : lines)
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
     CsvOptions options;
     options.type_code = o.model;
     options.from = o.from;
     options.to = o.to;
-    options.clock_notes = RecordSourceStore().clock_notes(QFileInfo(o.file).fileName());
-    const CsvExport csv = records_to_csv(lines, options);
-    if (o.output.isEmpty()) {
-        const QByteArray bytes = csv.text.toUtf8();
-        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), out);
-        std::fflush(out);
-        return exit_ok;
-    }
-    QString error;
-    if (write_csv_file(o.output, csv.text, &error)) return exit_ok;
-    print_line(err, QStringLiteral("vorlanix-cli: %1").arg(error));
-    return exit_failed;
+    return export_csv(o.file, options, o.output, out, err);
 }
 
 int monitor_command(const Options& o, std::FILE* out, std::FILE* err)

@@ -1,12 +1,12 @@
 #include "cli/influx_output.h"
 
-#include "base/code_page.h"
 #include "base/safe_file.h"
 #include "cli/commands.h"
+#include "cli/export_output.h"
 #include "logger/program_state.h"
 #include "logger/record_handoff.h"
 #include "records/line_protocol.h"
-#include "records/record_csv.h"
+#include "records/record_export.h"
 #include "records/record_source.h"
 
 #include <QFile>
@@ -59,7 +59,8 @@ void InfluxRecordPrinter::block_done(bool stored)
 
 int export_influx(const QString& file, std::optional<std::uint16_t> serial,
                   std::optional<std::uint16_t> model, const std::optional<QDateTime>& from,
-                  const std::optional<QDateTime>& to, const QString& output, std::FILE* out, std::FILE* err)
+                  const std::optional<QDateTime>& to_time, const QString& output, std::FILE* out,
+                  std::FILE* err)
 {
     const QFileInfo info(file);
     QString store_failure;
@@ -86,19 +87,15 @@ int export_influx(const QString& file, std::optional<std::uint16_t> serial,
     // A device or a pipe may never end.
     if (const QString why = open_regular_file(f, file, QIODevice::ReadOnly, Links::follow); !why.isEmpty())
         return failure(err, QStringLiteral("cannot read %1: %2").arg(file, why));
-    QStringList lines = from_cp1250(f.readAll()).split(QLatin1Char('\n'));
-    for (QString& line : lines)
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-    const InfluxExport influx =
-        records_to_influx(lines, source, from, to, RecordSourceStore().clock_notes(info.fileName()));
+    ExportOutput to(output, out);
+    if (!to.open()) return failure(err, to.error());
+    // Points printed cannot be taken back: a record InfluxDB cannot hold is found before the first.
+    const StreamedExport influx = stream_influx(
+        f, source, from, to_time, RecordSourceStore().clock_notes(info.fileName()),
+        [&to](QByteArrayView bytes) { return to.write(bytes); }, !to.to_file());
     if (!influx.error.isEmpty()) return failure(err, QStringLiteral("%1: %2").arg(file, influx.error));
-    if (output.isEmpty()) {
-        write_utf8(out, influx.text);
-        return exit_ok;
-    }
-    QString error;
-    if (write_csv_file(output, influx.text, &error)) return exit_ok;
-    return failure(err, error);
+    if (influx.sink_failed || !to.finish()) return failure(err, to.error());
+    return exit_ok;
 }
 
 } // namespace vx::cli

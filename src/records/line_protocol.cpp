@@ -80,47 +80,76 @@ std::optional<qint64> influx_time(const QDateTime& t)
     return RecordTime{t.toUTC(), 0}.nanoseconds();
 }
 
+InfluxPoints::InfluxPoints(const RecordSource& source, const std::optional<QDateTime>& from,
+                           const std::optional<QDateTime>& to, RecordTimes& times)
+    : channels_(record_channels(source.type_code)), from_(from), to_(to), times_(times)
+{
+    // The same for every point: written once.
+    prefix_ = escaped(QString::fromLatin1(influx_measurement), QLatin1StringView(", "));
+    for (const auto& [key, value] : influx_tags(source))
+        if (!value.isEmpty())
+            prefix_ += QLatin1Char(',') + name_escaped(key) + QLatin1Char('=') + name_escaped(value);
+    for (const CsvChannel& c : channels_)
+        keys_ << name_escaped(c.name);
+}
+
+bool InfluxPoints::add(QStringView line, qsizetype number, QString& out)
+{
+    if (!split_record_line(line, rec_)) return true;
+    const RecordTime t = times_.next(rec_.stamp.date, rec_.stamp.time);
+    if ((from_ && t.utc < *from_) || (to_ && t.utc > *to_)) return true;
+    const auto ns = t.nanoseconds();
+    if (!ns) {
+        error = QStringLiteral("line %1: %2 lies outside the times InfluxDB can hold (1677-09-21 to "
+                               "2262-04-11)")
+                    .arg(number)
+                    .arg(t.iso());
+        return false;
+    }
+    const qsizetype start = out.size();
+    out += prefix_;
+    QLatin1Char separator(' ');
+    for (qsizetype c = 0; c < rec_.fields.size(); ++c) {
+        const bool text = c < channels_.size() && channels_[c].text;
+        const QStringView field = rec_.fields[c];
+        std::optional<QString> value;
+        if (text && !field.isEmpty())
+            value = text_value(field.toString());
+        else if (!text)
+            value = influx_number(field.toString());
+        if (!value) continue;
+        out += separator;
+        out += c < keys_.size() ? keys_[c] : name_escaped(QStringLiteral("Value %1").arg(c + 1));
+        out += QLatin1Char('=') + *value;
+        separator = QLatin1Char(',');
+    }
+    // A point needs a field.
+    if (separator == QLatin1Char(' ')) {
+        out.truncate(start);
+        ++skipped;
+        return true;
+    }
+    out += QLatin1Char(' ') + QString::number(*ns) + QLatin1Char('\n');
+    ++points;
+    return true;
+}
+
 namespace
 {
 InfluxExport records_between(const QStringList& lines, const RecordSource& source,
                              const std::optional<QDateTime>& from, const std::optional<QDateTime>& to,
                              RecordTimes& times)
 {
-    const QList<CsvChannel> channels = record_channels(source.type_code);
-    const QList<QPair<QString, QString>> tags = influx_tags(source);
-    const QString measurement = QString::fromLatin1(influx_measurement);
+    InfluxPoints points(source, from, to, times);
     InfluxExport out;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const auto row = split_record_line(lines[i]);
-        if (!row) continue;
-        const RecordTime t = times.next(row->time);
-        if ((from && t.utc < *from) || (to && t.utc > *to)) continue;
-        const auto ns = t.nanoseconds();
-        if (!ns) {
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (!points.add(lines[i], i + 1, out.text)) {
             out = InfluxExport{};
-            out.error = QStringLiteral("line %1: %2 lies outside the times InfluxDB can hold (1677-09-21 to "
-                                       "2262-04-11)")
-                            .arg(i + 1)
-                            .arg(t.iso());
+            out.error = points.error;
             return out;
         }
-        QList<InfluxField> fields;
-        for (qsizetype c = 0; c < row->fields.size(); ++c) {
-            const bool text = c < channels.size() && channels[c].text;
-            const QString key =
-                c < channels.size() ? channels[c].name : QStringLiteral("Value %1").arg(c + 1);
-            if (text && !row->fields[c].isEmpty())
-                fields.append({key, row->fields[c], true});
-            else if (const auto number = influx_number(row->fields[c]); number && !text)
-                fields.append({key, *number});
-        }
-        if (fields.isEmpty()) {
-            ++out.skipped;
-            continue;
-        }
-        out.text += influx_line(measurement, tags, fields, *ns) + QLatin1Char('\n');
-        ++out.points;
-    }
+    out.points = points.points;
+    out.skipped = points.skipped;
     return out;
 }
 

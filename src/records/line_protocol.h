@@ -18,6 +18,7 @@
 // (records/record_times.h). InfluxDB counts time in signed 64-bit
 // nanoseconds since 1970: a record outside 1677-09-21 .. 2262-04-11 cannot
 // be written and the export is refused, naming its line.
+#include "records/record_csv.h"
 #include "records/record_source.h"
 #include "records/record_times.h"
 
@@ -74,5 +75,29 @@ InfluxExport records_to_influx(const QStringList& lines, const RecordSource& sou
 // The same with the times of a file read on from earlier lines (a download
 // printed block by block).
 InfluxExport records_to_influx(const QStringList& lines, const RecordSource& source, RecordTimes& times);
+
+// The points of records_to_influx one record line at a time, in file order,
+// times placed by times (kept by the caller, read on line after line).
+class InfluxPoints
+{
+public:
+    InfluxPoints(const RecordSource& source, const std::optional<QDateTime>& from,
+                 const std::optional<QDateTime>& to, RecordTimes& times);
+    // Appends the point of line (line number number of the file, from 1) with
+    // its "\n" to out and counts it as a point or as skipped. False, with
+    // error set and out as it was, when its time cannot be written.
+    bool add(QStringView line, qsizetype number, QString& out);
+    int points = 0;
+    int skipped = 0;
+    QString error;
+
+private:
+    QList<CsvChannel> channels_;
+    QString prefix_;   // the measurement and the tags, escaped
+    QStringList keys_; // each channel's field key, escaped
+    std::optional<QDateTime> from_, to_;
+    RecordTimes& times_;
+    RecordLineView rec_;
+};
 
 } // namespace vx

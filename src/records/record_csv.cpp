@@ -1,8 +1,5 @@
 #include "records/record_csv.h"
 
-#include "records/record_file.h"
-#include "records/record_times.h"
-
 #include <QSaveFile>
 #include <algorithm>
 
@@ -45,40 +42,49 @@ int decimals_of(QStringView field)
     return after;
 }
 
-bool header_has(const QStringList& lines, const char* key)
+// Appends a value as CSV holds it: numbers with a decimal point, anything
+// else as written (quoted where it must be).
+void append_csv_value(QString& out, QStringView field)
 {
-    return std::any_of(lines.begin(), lines.end(), [key](const QString& l) {
-        return l.startsWith(QLatin1String(key)) && !split_record_line(l);
-    });
-}
-
-// A value as CSV holds it: numbers with a decimal point, anything else as written.
-QString csv_value(const QString& field)
-{
-    if (decimals_of(field) < 0) return csv_field(field);
-    QString v = field;
-    v.replace(QLatin1Char(','), QLatin1Char('.'));
-    return v;
+    if (decimals_of(field) < 0) {
+        if (field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
+            field.contains(QLatin1Char('\r')) || field.contains(QLatin1Char('\n'))) {
+            out += QLatin1Char('"');
+            for (QChar ch : field) {
+                if (ch == QLatin1Char('"')) out += QLatin1Char('"');
+                out += ch;
+            }
+            out += QLatin1Char('"');
+        } else {
+            out += field;
+        }
+        return;
+    }
+    for (QChar ch : field)
+        out += ch == QLatin1Char(',') ? QLatin1Char('.') : ch;
 }
 
 } // namespace
 
-std::optional<RecordRow> split_record_line(const QString& line)
+bool split_record_line(QStringView line, RecordLineView& out)
 {
     const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-    if (line.size() < 8 || tab < 0) return std::nullopt;
-    const QStringView stamp = QStringView(line).left(tab);
-    const auto time = parse_time_stamp(stamp);
-    if (!time) return std::nullopt;
-    RecordRow out;
-    out.time = *time;
-    out.seconds = stamp.count(QLatin1Char(':')) == 2;
-    for (const QString& f : line.mid(tab + 1).split(QLatin1Char('\t')))
-        out.fields << f.trimmed();
+    if (line.size() < 8 || tab < 0) return false;
+    const auto stamp = read_time_stamp(line.left(tab));
+    if (!stamp) return false;
+    out.stamp = *stamp;
+    out.fields.clear();
+    qsizetype start = tab + 1;
+    for (;;) {
+        const qsizetype next = line.indexOf(QLatin1Char('\t'), start);
+        out.fields.append(line.mid(start, (next < 0 ? line.size() : next) - start).trimmed());
+        if (next < 0) break;
+        start = next + 1;
+    }
     // A trailing tab adds no value.
     while (!out.fields.isEmpty() && out.fields.last().isEmpty())
         out.fields.removeLast();
-    return out;
+    return true;
 }
 
 QString csv_field(const QString& field)
@@ -154,94 +160,132 @@ QList<CsvChannel> record_channels(std::uint16_t type_code)
     }
 }
 
-std::uint16_t guess_record_model(const QStringList& lines)
+CsvLayout::CsvLayout(const CsvOptions& options) : options_(options)
 {
-    if (header_has(lines, "CONST:")) return 102;
-    if (header_has(lines, "STATUS:")) return 130;
-    std::optional<RecordRow> first;
-    qsizetype most = 0;
-    bool seconds = false, text_values = false;
-    for (const QString& line : lines) {
-        const auto rec = split_record_line(line);
-        if (!rec || rec->fields.isEmpty()) continue;
-        if (!first) first = rec;
-        most = std::max(most, rec->fields.size());
-        seconds = seconds || rec->seconds;
-        text_values = text_values || decimals_of(rec->fields.first()) < 0;
-    }
-    if (!first) return 0;
-    if (seconds) return 132;
-    if (text_values) return 93;
-    if (most >= 3) return 133;
-    if (most == 2) {
-        // The shape of the first line that carries both values decides.
-        for (const QString& line : lines) {
-            const auto rec = split_record_line(line);
-            if (!rec || rec->fields.size() < 2) continue;
-            if (decimals_of(rec->fields[1]) == 0) return 130;
-            if (decimals_of(rec->fields[0]) == 2) return 105;
-            break;
-        }
-        return 87;
-    }
-    return decimals_of(first->fields.first()) == 0 ? 107 : 85;
+    if (options_.from || options_.to) times_.emplace(options_.clock_notes);
 }
 
-TextChannels channels_of(const QStringList& lines, std::optional<std::uint16_t> type_code)
+void CsvLayout::add(QStringView line)
+{
+    if (!split_record_line(line, rec_)) {
+        const_header_ = const_header_ || line.startsWith(QLatin1String("CONST:"));
+        status_header_ = status_header_ || line.startsWith(QLatin1String("STATUS:"));
+        totals_header_ = totals_header_ || line.startsWith(QLatin1String("Konstanta prietokomera="));
+        return;
+    }
+    const auto& f = rec_.fields;
+    if (!any_line_) totals_unit_ = f.size() > 1 ? f[1].toString() : QString();
+    any_line_ = true;
+    // Every record is placed in time, so that records sharing a stamp are read in their order.
+    bool written = true;
+    if (times_) {
+        const RecordTime t = times_->next(rec_.stamp.date, rec_.stamp.time);
+        written = !(options_.from && t.utc < *options_.from) && !(options_.to && t.utc > *options_.to);
+    }
+    if (written) widest_written_ = std::max(widest_written_, f.size());
+    if (f.isEmpty()) return;
+    if (!any_record_) first_decimals_ = decimals_of(f.first());
+    any_record_ = true;
+    most_ = std::max(most_, f.size());
+    seconds_ = seconds_ || rec_.stamp.seconds;
+    text_values_ = text_values_ || decimals_of(f.first()) < 0;
+    // The shape of the first line that carries two values decides between the two-value models.
+    if (!pair_model_ && f.size() >= 2)
+        pair_model_ = decimals_of(f[1]) == 0 ? 130 : decimals_of(f[0]) == 2 ? 105 : 87;
+}
+
+std::uint16_t CsvLayout::model_guess() const
+{
+    if (const_header_) return 102;
+    if (status_header_) return 130;
+    if (!any_record_) return 0;
+    if (seconds_) return 132;
+    if (text_values_) return 93;
+    if (most_ >= 3) return 133;
+    if (most_ == 2) return pair_model_;
+    return first_decimals_ == 0 ? 107 : 85;
+}
+
+TextChannels CsvLayout::channels() const
 {
     TextChannels out;
     // The running totals of a flow meter (the browser's flow view): each line
     // holds the total and its unit, not values of a model.
-    if (!type_code && header_has(lines, "Konstanta prietokomera=")) {
+    if (!options_.type_code && totals_header_) {
         out.totals = true;
-        for (const QString& line : lines)
-            if (const auto rec = split_record_line(line)) {
-                out.channels = {{u("Total"), rec->fields.value(1)}};
-                break;
-            }
+        if (any_line_) out.channels = {{u("Total"), totals_unit_}};
         return out;
     }
-    out.type_code = type_code ? *type_code : guess_record_model(lines);
+    out.type_code = options_.type_code ? *options_.type_code : model_guess();
     out.channels = record_channels(out.type_code);
     return out;
 }
 
-CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options)
+qsizetype CsvLayout::columns() const
 {
-    CsvExport out;
-    const TextChannels named = channels_of(lines, options.type_code);
-    const bool totals = named.totals;
-    out.type_code = named.type_code;
-    QList<CsvChannel> channels = named.channels;
+    const TextChannels named = channels();
+    // A total is the first value of its line; the unit beside it is in the header.
+    return std::max(named.channels.size(),
+                    named.totals ? std::min<qsizetype>(widest_written_, 1) : widest_written_);
+}
 
+CsvRows::CsvRows(const TextChannels& named, qsizetype columns, const CsvOptions& options)
+    : named_(named), columns_(columns), from_(options.from), to_(options.to), times_(options.clock_notes)
+{
+}
+
+QString CsvRows::header() const
+{
+    return csv_header(QStringLiteral("Time"), named_.channels, columns_) + QStringLiteral("\r\n");
+}
+
+bool CsvRows::add(QStringView line, QString& out)
+{
+    if (!split_record_line(line, rec_)) return false;
     // Every record is placed in time, also those outside from..to, so that
     // records sharing a stamp are read in their order.
-    RecordTimes times(options.clock_notes);
-    QList<QPair<RecordRow, QString>> rows;
-    qsizetype columns = channels.size();
-    for (const QString& line : lines) {
-        auto rec = split_record_line(line);
-        if (!rec) continue;
-        const RecordTime t = times.next(rec->time);
-        if (options.from && t.utc < *options.from) continue;
-        if (options.to && t.utc > *options.to) continue;
-        if (totals) rec->fields = rec->fields.mid(0, 1);
-        columns = std::max(columns, rec->fields.size());
-        rows.append({std::move(*rec), t.iso()});
+    const RecordTime t = times_.next(rec_.stamp.date, rec_.stamp.time);
+    if ((from_ && t.utc < *from_) || (to_ && t.utc > *to_)) return false;
+    const qsizetype values = named_.totals ? std::min<qsizetype>(rec_.fields.size(), 1) : rec_.fields.size();
+    t.append_iso(out);
+    for (qsizetype c = 0; c < columns_; ++c) {
+        out += QLatin1Char(',');
+        if (c < values) append_csv_value(out, rec_.fields[c]);
     }
+    out += QLatin1String("\r\n");
+    return true;
+}
 
-    const QString eol = QStringLiteral("\r\n");
-    QString& csv = out.text;
-    csv += csv_header(QStringLiteral("Time"), channels, columns) + eol;
-    for (const auto& [r, time] : rows) {
-        csv += time;
-        for (qsizetype c = 0; c < columns; ++c) {
-            csv += QLatin1Char(',');
-            if (c < r.fields.size()) csv += csv_value(r.fields[c]);
-        }
-        csv += eol;
-    }
-    out.rows = static_cast<int>(rows.size());
+std::uint16_t guess_record_model(const QStringList& lines)
+{
+    CsvLayout layout{CsvOptions{}};
+    for (const QString& line : lines)
+        layout.add(line);
+    return layout.model_guess();
+}
+
+TextChannels channels_of(const QStringList& lines, std::optional<std::uint16_t> type_code)
+{
+    CsvOptions options;
+    options.type_code = type_code;
+    CsvLayout layout(options);
+    for (const QString& line : lines)
+        layout.add(line);
+    return layout.channels();
+}
+
+CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options)
+{
+    CsvLayout layout(options);
+    for (const QString& line : lines)
+        layout.add(line);
+    const TextChannels named = layout.channels();
+    CsvRows rows(named, layout.columns(), options);
+    CsvExport out;
+    out.type_code = named.type_code;
+    out.text = rows.header();
+    for (const QString& line : lines)
+        out.rows += rows.add(line, out.text) ? 1 : 0;
     return out;
 }
 

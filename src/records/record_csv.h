@@ -27,13 +27,17 @@
 // The flow totals of the database browser (a line "Konstanta prietokomera="
 // above records of a total and its unit) have one column, "Total [<unit>]",
 // unless a model is given.
+#include "records/record_file.h"
 #include "records/record_source.h"
+#include "records/record_times.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <QVarLengthArray>
 #include <cstdint>
 #include <optional>
 
@@ -85,15 +89,66 @@ struct CsvExport {
 // model's channels get columns "Value n".
 CsvExport records_to_csv(const QStringList& lines, const CsvOptions& options = {});
 
-// One record line split at its tabs: the time stamp and the value fields,
-// blanks trimmed, empty fields at the end dropped. nullopt when the line is
-// no record line (shorter than 8 characters, no tab, no time stamp first).
-struct RecordRow {
-    QDateTime time;
-    bool seconds = false; // the stamp carries seconds
-    QStringList fields;
+// One record line split at its tabs, without copying: the stamp as it reads
+// and the value fields (views into the line), blanks trimmed, empty fields at
+// the end dropped.
+struct RecordLineView {
+    StampParts stamp;
+    QVarLengthArray<QStringView, 8> fields;
 };
-std::optional<RecordRow> split_record_line(const QString& line);
+// False when line is no record line (shorter than 8 characters, no tab, no
+// time stamp first); out is then unspecified.
+bool split_record_line(QStringView line, RecordLineView& out);
+
+// The layout of an export, told from all its lines as they come (one pass,
+// nothing kept but what decides): the model's channels as channels_of gives
+// them, and the columns records_to_csv writes: the channels and as many more
+// as the longest row written needs. The rows outside the options' from..to
+// are placed in time (by options.clock_notes) but do not count.
+class CsvLayout
+{
+public:
+    explicit CsvLayout(const CsvOptions& options);
+    void add(QStringView line);
+    // guess_record_model's answer for the lines so far.
+    std::uint16_t model_guess() const;
+    TextChannels channels() const;
+    qsizetype columns() const;
+
+private:
+    CsvOptions options_;
+    std::optional<RecordTimes> times_; // only with a range
+    RecordLineView rec_;
+    bool const_header_ = false, status_header_ = false, totals_header_ = false;
+    bool any_record_ = false;      // a record line with at least one value
+    int first_decimals_ = 0;       // of the first value of the first such line
+    qsizetype most_ = 0;           // the most values in one record line
+    bool seconds_ = false;         // some stamp carries seconds
+    bool text_values_ = false;     // some first value is no number
+    std::uint16_t pair_model_ = 0; // told from the first line of two values
+    bool any_line_ = false;        // a record line at all
+    QString totals_unit_;          // the second field of the first record line
+    qsizetype widest_written_ = 0; // the most values in a row within the range
+};
+
+// The rows of an export, one record line at a time, in file order.
+class CsvRows
+{
+public:
+    CsvRows(const TextChannels& named, qsizetype columns, const CsvOptions& options);
+    // The header row with its line end.
+    QString header() const;
+    // Appends the row of line to out when it is a record line within the
+    // range; false otherwise.
+    bool add(QStringView line, QString& out);
+
+private:
+    TextChannels named_;
+    qsizetype columns_;
+    std::optional<QDateTime> from_, to_;
+    RecordTimes times_;
+    RecordLineView rec_;
+};
 
 // The CSV header row (without its line end): time_column, then one column
 // per channel, "Name [unit]" ("Name" without a unit), and "Value n" for the

@@ -69,6 +69,7 @@ template <typename Ch> struct StampReader {
 struct Stamp {
     QDate date;
     int hour = 0, minute = 0, second = 0;
+    bool has_seconds = false;
     QDateTime to_date_time() const { return logger_local_time(date, QTime(hour, minute, second)); }
     // Seconds since the start of the Julian calendar, for ordering.
     qint64 key() const { return date.toJulianDay() * 86400 + hour * 3600 + minute * 60 + second; }
@@ -97,13 +98,14 @@ template <typename Ch> std::optional<Stamp> read_stamp(const Ch* begin, const Ch
     const int minute = r.number(2, 2);
     if (minute < 0 || minute > 59) return std::nullopt;
     int second = 0;
-    if (r.take(':')) {
+    const bool has_seconds = r.take(':');
+    if (has_seconds) {
         second = r.number(2, 2);
         if (second < 0 || second > 59) return std::nullopt;
     }
     r.skip_blanks();
     if (!r.at_end()) return std::nullopt;
-    return Stamp{date, hour, minute, second};
+    return Stamp{date, hour, minute, second, has_seconds};
 }
 
 // A value field: a decimal number with a comma or a point, blanks around.
@@ -149,6 +151,13 @@ std::optional<QDateTime> parse_time_stamp(QStringView text)
     const auto stamp = read_stamp(text.data(), text.data() + text.size());
     if (!stamp) return std::nullopt;
     return stamp->to_date_time();
+}
+
+std::optional<StampParts> read_time_stamp(QStringView text)
+{
+    const auto stamp = read_stamp(text.data(), text.data() + text.size());
+    if (!stamp) return std::nullopt;
+    return StampParts{stamp->date, QTime(stamp->hour, stamp->minute, stamp->second), stamp->has_seconds};
 }
 
 std::optional<QDateTime> parse_time_stamp_bytes(const char* begin, const char* end)

@@ -69,6 +69,15 @@ int title_lines(QStringView first_line);
 std::optional<QDateTime> parse_time_stamp(QStringView text);
 // The same over raw bytes of a line (time stamps are ASCII).
 std::optional<QDateTime> parse_time_stamp_bytes(const char* begin, const char* end);
+// The same stamp as it reads, not placed in any zone (a reader that takes its
+// times from records/record_times.h needs no more): its date, its time of day
+// (00:00 for a date alone) and whether it carries seconds.
+struct StampParts {
+    QDate date;
+    QTime time;
+    bool seconds = false;
+};
+std::optional<StampParts> read_time_stamp(QStringView text);
 
 // ---- The record file on disk ----
 

@@ -25,14 +25,45 @@ int zone_offset(const QTimeZone& zone, qint64 utc)
 
 QString RecordTime::iso() const
 {
-    if (!valid()) return {};
-    const QDateTime t = local();
+    QString out;
+    append_iso(out);
+    return out;
+}
+
+void RecordTime::append_iso(QString& out) const
+{
+    if (!valid()) return;
+    // Exports write one per record, so the digits are put together by hand.
+    auto put = [&out](int value, int digits) {
+        char text[8];
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            text[i] = char('0' + value % 10);
+        out.append(QLatin1StringView(text, digits));
+    };
+    const qint64 wall = utc.toSecsSinceEpoch() + offset;
+    const qint64 day = wall >= 0 ? wall / day_seconds : (wall - day_seconds + 1) / day_seconds;
+    const QDate date = QDate::fromJulianDay(day + epoch_day);
+    const int seconds = int(wall - day * day_seconds);
+    if (date.year() >= 1000 && date.year() <= 9999) {
+        put(date.year(), 4);
+        out += QLatin1Char('-');
+        put(date.month(), 2);
+        out += QLatin1Char('-');
+        put(date.day(), 2);
+        out += QLatin1Char('T');
+        put(seconds / 3600, 2);
+        out += QLatin1Char(':');
+        put(seconds / 60 % 60, 2);
+        out += QLatin1Char(':');
+        put(seconds % 60, 2);
+    } else {
+        out += local().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    }
     const int abs = offset < 0 ? -offset : offset;
-    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
-           (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
-           QStringLiteral("%1:%2")
-               .arg(abs / 3600, 2, 10, QLatin1Char('0'))
-               .arg(abs / 60 % 60, 2, 10, QLatin1Char('0'));
+    out += offset < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    put(abs / 3600 % 100, 2);
+    out += QLatin1Char(':');
+    put(abs / 60 % 60, 2);
 }
 
 std::optional<qint64> RecordTime::nanoseconds() const

@@ -54,6 +54,8 @@ struct RecordTime {
     // ISO 8601 with the offset: "2026-10-25T02:30:00+02:00" (seconds always;
     // "Z" never: an offset of 0 is "+00:00").
     QString iso() const;
+    // The same appended to out (nothing when not valid).
+    void append_iso(QString& out) const;
     // Nanoseconds since 1970 (InfluxDB's time); nullopt outside what a signed
     // 64-bit count holds (before 1677-09-21 or after 2262-04-11).
     std::optional<qint64> nanoseconds() const;

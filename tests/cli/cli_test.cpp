@@ -596,6 +596,9 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
          "The records are stored in " + file + ", but the file could not be sorted: File too large", 60},
         {"a device to export", "export /dev/zero --csv", false, [] {},
          "cannot read /dev/zero: it is not a regular file", 20},
+        {"an output folder that is missing", "export " + file + " --csv --output " + home.path("no/x.csv"),
+         false, [&] { home.write("Log/TVRDY.txt", header); }, "Unable to write to " + home.path("no/x.csv"),
+         20},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -26,6 +26,8 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
     CsvOptions range;
     range.from = at(2024, 3, 1, 10, 5);
     range.to = at(2024, 3, 2, 0, 0);
+    CsvOptions given_range = range;
+    given_range.type_code = 85;
     const Case cases[] = {
         {"two channels: header lines and other text left out, midnight stamp, comma decimals",
          two_channels,
@@ -53,6 +55,14 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
          "Time,Temperature [°C],Humidity [%RH],Air pressure [hPa]\r\n"
          "2024-03-01T10:00:00+01:00,21.5,,\r\n"
          "2024-03-01T10:10:00+01:00,21.6,40.0,7\r\n"},
+        {"a given model names the columns; values beyond them get their own",
+         {"1.3.2024 10:00\t 1,0\t 2,0"},
+         {85},
+         "Time,Temperature [°C],Value 2\r\n2024-03-01T10:00:00+01:00,1.0,2.0\r\n"},
+        {"a wider row outside the range adds no column",
+         {"1.3.2024 10:00\t 21,5\t 1,0\t 2,0", "1.3.2024 10:10\t 21,6"},
+         given_range,
+         "Time,Temperature [°C]\r\n2024-03-01T10:10:00+01:00,21.6\r\n"},
         {"no record line: the header row alone", {"MISIA1", "Remark: "}, {}, "Time\r\n"},
         {"flow totals: the time and the total with its unit",
          {"VODA.txt", "Remark: studna", "Pociatocny stav=100,0", "Konstanta prietokomera=10,0",
@@ -64,10 +74,6 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(vx::records_to_csv(c.lines, c.options).text.toStdString(), c.expected.toStdString());
     }
-    CsvOptions extra; // a given model names the columns; values beyond them get their own
-    extra.type_code = 85;
-    EXPECT_EQ(vx::records_to_csv({"1.3.2024 10:00\t 1,0\t 2,0"}, extra).text,
-              QString("Time,Temperature [°C],Value 2\r\n2024-03-01T10:00:00+01:00,1.0,2.0\r\n"));
 }
 
 TEST(RecordCsv, ModelIsToldFromTheFile)
