@@ -1,10 +1,5 @@
-// The main window's parts and dialogs: the progress window, the
-// calibration-file editor and the serial-number service change (each without
-// a logger); the setup dialog (program settings written when confirmed, the
-// COM-port change it reports and its mapping to a device, service mode, a
-// device send on the simulator); the mission start dialog (its preparation per
-// model, and a mission filled in through its controls and started on the
-// simulated logger).
+// The main window's dialogs: progress, the calibration editor, the serial-number change, the setup
+// dialog (settings, COM port and device, service sends) and the mission start dialog.
 #include "app/calibration_editor.h"
 #include "app/progress_window.h"
 #include "app/qt_ui.h"
@@ -185,7 +180,7 @@ TEST(SetupDialog, LogDirectoryAndClockCheckGoToTheSettingsFile)
     EXPECT_EQ(dlg.result(), Tfrmsetup::cancelled);
 }
 
-TEST(SetupDialog, ServiceModeSendsThePressureOffsetOnTheFirstSend)
+TEST(SetupDialog, ServiceModeSendsThePressureOffsetOnTheFirstSendAndANewBatteryOnce)
 {
     vxtest::TestState s;
     ASSERT_TRUE(s.start_logger({"--type", "133"})) << s.sim.errors().toStdString();
@@ -211,19 +206,15 @@ TEST(SetupDialog, ServiceModeSendsThePressureOffsetOnTheFirstSend)
     EXPECT_EQ(s.sim.state().value("mem38"), QString("133"));
     EXPECT_TRUE(s.ui.messages.isEmpty());
     EXPECT_EQ(dlg.edpress->text(), QString("-5")); // read back from the logger
-}
 
-TEST(SetupDialog, NewBatteryGoesOnceAndTheOffsetAsTheLoggerHoldsIt)
-{
-    vxtest::TestState s;
+    // A new battery goes once, and the offset as the logger holds it.
     ASSERT_TRUE(s.start_logger({"--type", "85", "--corr1", "5"})) << s.sim.errors().toStdString();
-    Tfrmsetup dlg(s.g, {});
-    dlg.set_service_mode(true);
+    dlg.hide();
     dlg.prepare_for_show(s.g.status.corr1, 1);
     dlg.show();
     EXPECT_EQ(dlg.EDtempoff->text(), QString("  0,3")); // 5/16 degree, rounded for the eye only
     dlg.chkbat->click();
-    const int before = s.frame_count();
+    before = s.frame_count();
     QTest::mouseClick(dlg.BTsend, Qt::LeftButton);
     EXPECT_EQ(s.frames_from(before, 4), (vxtest::Frames{{10, 160}, {38, 5}, {31, 20}, {10, 160}}));
     EXPECT_FALSE(dlg.chkbat->isChecked());

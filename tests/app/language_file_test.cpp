@@ -1,9 +1,5 @@
-// The shipped language file "vorlan.lng": its SLOVAK section gives every
-// window the texts it was designed with and holds the built-in texts, spelt
-// right and in Slovak; its ENGLISH section has a text for every key the
-// program uses, in English; switching to it changes the captions of every
-// window as a program started in English shows them. An older language file
-// that lacks keys shows the program's own texts for them.
+// The shipped language file "vorlan.lng": Slovak texts for every window and built-in text, an English
+// one for every key in use, the switch between them, and older files that lack keys.
 #include "app/about_box.h"
 #include "app/audit_window.h"
 #include "app/main_window.h"
@@ -97,8 +93,9 @@ struct Program {
                                       "0\r\n1.3.2024 10:00\t21,5\t45\r\n1.3.2024 11:00\t22,0\t44\r\n");
         // The file list shows the file's time: a fixed one, whatever minute the test runs in.
         QFile log(t.home.path("Log/SKLAD.txt"));
-        EXPECT_TRUE(log.open(QIODevice::ReadWrite) &&
-                    log.setFileTime(QDateTime(QDate(2024, 3, 1), QTime(12, 0)), QFileDevice::FileModificationTime));
+        EXPECT_TRUE(
+            log.open(QIODevice::ReadWrite) &&
+            log.setFileTime(QDateTime(QDate(2024, 3, 1), QTime(12, 0)), QFileDevice::FileModificationTime));
         t.g.data_dir = data_dir;
         f = std::make_unique<vx::TForm1>(t.g);
         f->start();

@@ -1,11 +1,6 @@
-// The main window without a logger: geometry kept in the settings file, the
-// graph tab, a port that does not open, every item of its menus, tool bars
-// and shortcuts pressed as the user would (each opens its window, reaches the
-// viewer, says why it cannot act, or is disabled), and the viewer commands
-// and "Okno" items that reach the active record viewer; the database
-// browser's life in the window; and, started in the program's own order,
-// viewers inside the document area, no modified viewer dropped at close, the
-// COM button, and the language file in the windows made before it was read.
+// The main window without a logger: geometry, a port that does not open, every menu item, tool button
+// and shortcut pressed as the user would, the commands reaching the active viewer, the database
+// browser, closing with modified viewers, the COM button, signals and the late language file.
 #include "app/about_box.h"
 #include "app/download_host.h"
 #include "app/logger_pages.h"
@@ -30,8 +25,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
 #include <QDialog>
 #include <QGroupBox>
 #include <QMdiArea>
@@ -152,14 +145,12 @@ protected:
     {
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), k, mods);
     }
-    // Presses the item: its first shortcut, else its menu or tool bar entry.
-    // Modal windows that come up are recorded and closed.
+    // Presses the item (its first shortcut, else its entry); modal windows are recorded and closed.
     Seen press(QAction* a)
     {
         Seen seen;
         seen.enabled = a->isEnabled();
-        // The keys belong to the main window: it is the active one when they are pressed.
-        // (Hiding a window that had the focus leaves the offscreen platform with no active window.)
+        // Hiding a window that had the focus leaves the offscreen platform with no active window.
         if (QApplication::activeWindow() != w.get()) QApplication::setActiveWindow(w.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
         QSet<QWidget*> before; // the windows already showing
@@ -544,9 +535,7 @@ TEST_F(MainWindowTest, ComButtonUpClosesTheLinkDownOpensItOrShowsMess1AndPopsBac
     ::close(pty);
 }
 
-// Which caption each window shows in English is pinned by the language switch test
-// (tests/app/language_file_test.cpp); here, the progress window made before the
-// language file was read, and a window where an empty text blanks its caption.
+// The captions in English: language_file_test; here, windows made before the language file was read.
 TEST_F(MainWindowTest, LanguageFileReachesTheWindowsMadeBeforeItWasRead)
 {
     TForm1& f = run_program({}, "CAPT141=\r\nMESS46=\r\n");
@@ -555,11 +544,6 @@ TEST_F(MainWindowTest, LanguageFileReachesTheWindowsMadeBeforeItWasRead)
     EXPECT_EQ(qt->progress()->cancel_button()->text(), "");
     qt->progress_hide();
 }
-
-} // namespace
-
-namespace
-{
 
 TEST_F(MainWindowTest, SignalsCloseAsTheUserWouldAndKeepWhatNobodyCouldBeAskedAbout)
 {

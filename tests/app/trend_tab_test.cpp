@@ -1,7 +1,5 @@
-// The trend page of the main window fed as the poll feeds it (the status
-// views the window applies, one every 700 ms): what the technician sees on
-// the chart and below it, the stable flag, pause, a new logger, the CSV and
-// a change of language.
+// The trend page of the main window fed as the poll feeds it (a status view every 700 ms): the chart
+// and its figures, the stable flag, pause, a new logger, the CSV and a change of language.
 #include "app/logger_pages.h"
 #include "app/main_window.h"
 #include "app/trend_page.h"

@@ -1,10 +1,5 @@
-// The main window against the simulated logger over a pseudo-terminal: the
-// poll fills the panels of each model, a lost logger is declared after the
-// fourth failed status and found again, the service actions reach it, and
-// record downloads: the check after the name tick, "Prenos" (F5) and "Prenos
-// záznamov" (F6) open viewers with what went to the mission's record file
-// (whose lines the download flow tests check against the simulator's ring)
-// and keep the marks.
+// The main window against the simulated logger: the panels of each model, a lost logger and its
+// return, the service actions, and downloads (the check, F5 and F6) into viewers and record files.
 #include "app/logger_pages.h"
 #include "app/main_window.h"
 #include "app/question_bar.h"
@@ -76,8 +71,7 @@ protected:
                 "--coef",     "2,0.1,0", "--start",  "2024-03-05T22:00",
                 "--interval", "10"};
     }
-    // Waits until the poll has read the mission name (the automatic check runs
-    // in that same tick) and shows the pointer.
+    // Waits until the poll has read the mission name (and run the check) and shows the pointer.
     bool polled(int pointer)
     {
         return QTest::qWaitFor(

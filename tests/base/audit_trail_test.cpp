@@ -5,7 +5,6 @@
 
 #include <QCryptographicHash>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QSysInfo>
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
-// Calibration definitions "calib.ini": the polynomial with its clamps, the
-// decimal numbers it reads and the display patterns it writes; numbers in
-// the locale's format (the tests run with a decimal comma).
+// Calibration definitions "calib.ini": the polynomial with its clamps, the numbers it reads and the
+// patterns it writes, in the locale's format (the tests run with a decimal comma).
 #include "base/calibration.h"
 #include "base/number_format.h"
 #include "common/temp_home.h"
@@ -33,7 +32,7 @@ TEST(Calibration, PolynomialWithClampsForItsOwnSerialOnly)
     EXPECT_FLOAT_EQ(c.calib_value(4), 0.0f); // CAL0 5 clamped to the missing bounds, 0
 }
 
-TEST(Calibration, MissingFileOrEmptySectionAndBadNumbers)
+TEST(Calibration, MissingFileOrEmptySectionBadNumbersAndCoefficientsBeyondSinglePrecision)
 {
     vxtest::TempHome home;
     Calibration c;
@@ -50,6 +49,15 @@ TEST(Calibration, MissingFileOrEmptySectionAndBadNumbers)
     c.MaxValue = -10;
     c.MinValue = 10;
     EXPECT_FLOAT_EQ(c.calib_value(100), 10.0f);
+    // A coefficient beyond single precision (the first of a key counts): no clamped value, no "n.n".
+    for (const char* coef : {"CAL1=1e39", "CAL0=-1e39", "CAL2=1e39"}) {
+        home.write("calib.ini",
+                   "[7]\r\n" + QByteArray(coef) + "\r\nCAL1=1\r\nMaxValue=100\r\nMinValue=-100\r\n");
+        Calibration cal;
+        ASSERT_TRUE(cal.load_calibration(home.dir(), 7));
+        for (float raw : {0.0f, 5.0f})
+            EXPECT_EQ(cal.format_value(cal.calib_value(raw)), "out of range") << coef << " " << raw;
+    }
 }
 
 TEST(ParseDecimal, CommaOrPoint)
@@ -100,19 +108,4 @@ TEST(NumberFormat, PatternsWithTheLocaleSeparatorAndHalvesAwayFromZero)
     QLocale::setDefault(QLocale::c());
     EXPECT_EQ(format_fixed(-2.25, 7, 2), "  -2.25");
     QLocale::setDefault(QLocale(QLocale::Slovak, QLocale::Slovakia));
-}
-
-TEST(Calibration, CoefficientsBeyondSinglePrecisionShowOutOfRange)
-{
-    // 1e39 does not fit a single-precision coefficient: no clamped value, no "n.n".
-    vxtest::TempHome home;
-    for (const char* coef : {"CAL1=1e39", "CAL0=-1e39", "CAL2=1e39"}) {
-        // The first occurrence of a key counts.
-        home.write("calib.ini",
-                   "[7]\r\n" + QByteArray(coef) + "\r\nCAL1=1\r\nMaxValue=100\r\nMinValue=-100\r\n");
-        Calibration cal;
-        ASSERT_TRUE(cal.load_calibration(home.dir(), 7));
-        for (float raw : {0.0f, 5.0f})
-            EXPECT_EQ(cal.format_value(cal.calib_value(raw)), "out of range") << coef << " " << raw;
-    }
 }

@@ -193,7 +193,7 @@ TEST(IniEdit, LineFeedFilesFilesWithoutFinalLineBreakAndLeadingBlanks)
     EXPECT_EQ(edit_ini_bytes("[P]\r\nHEAD=x\r\n", "P", {{"HEAD", " y"}}), "[P]\r\nHEAD= y\r\n");
 }
 
-TEST_F(SettingsFixture, FailedWriteReportsThePathAndKeepsTheFile)
+TEST_F(SettingsFixture, FailedWriteReportsThePathAndKeepsTheFileWhole)
 {
     QString error;
     home.write("plainfile", "x");
@@ -202,26 +202,15 @@ TEST_F(SettingsFixture, FailedWriteReportsThePathAndKeepsTheFile)
         EXPECT_EQ(error, "Unable to write to " + path);
     }
     EXPECT_FALSE(QFile::exists(home.path("no/such/dir/vorlanix.ini")));
-    // A directory where the file should be is not replaced.
-    QDir().mkpath(home.path("vorlanix.ini"));
-    EXPECT_FALSE(write_setting_int(g.program_dir, key::GLOBAL, key::TOP, 1, &error));
-    EXPECT_EQ(error, "Unable to write to " + home.path("vorlanix.ini"));
-    EXPECT_TRUE(QFileInfo(home.path("vorlanix.ini")).isDir());
-}
-
-TEST_F(SettingsFixture, WriteThatBreaksOffLeavesTheOldFileWhole)
-{
     // A file-size limit makes the write of the new contents fail half way, as a full disk would.
     const QByteArray before = "[GLOBAL]\r\nTOP=10\r\n";
     write_ini(before);
-    struct rlimit old {
-    };
+    rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
+    rlimit small = old;
     small.rlim_cur = 8;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    QString error;
     const bool ok = write_setting_string(g.program_dir, key::GLOBAL, key::LOGDIR, QString(100, 'd'), &error);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, old_handler);
@@ -230,7 +219,13 @@ TEST_F(SettingsFixture, WriteThatBreaksOffLeavesTheOldFileWhole)
     EXPECT_EQ(ini_bytes(), before);
     // No temporary file is left behind.
     EXPECT_EQ(QDir(home.dir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
-              QStringList({"vorlanix.ini"}));
+              QStringList({"plainfile", "vorlanix.ini"}));
+    // A directory where the file should be is not replaced.
+    QFile::remove(home.path("vorlanix.ini"));
+    QDir().mkpath(home.path("vorlanix.ini"));
+    EXPECT_FALSE(write_setting_int(g.program_dir, key::GLOBAL, key::TOP, 1, &error));
+    EXPECT_EQ(error, "Unable to write to " + home.path("vorlanix.ini"));
+    EXPECT_TRUE(QFileInfo(home.path("vorlanix.ini")).isDir());
 }
 
 TEST_F(SettingsFixture, RecentBasesStopAtTheFirstGapAndShorterListsLeaveNoTail)
@@ -272,7 +267,8 @@ TEST(WindowGeometry, StoredBoundsAreTakenThenFittedIntoTheScreen)
         {"200 is no size", 10, 20, 200, 201, screen, {}, QRect(10, 20, 600, 201)},
         // Moved to the top edge, then reopened: cut to the screen, frame and status bar inside it.
         {"too large", 10, 187, 1580, 940, screen, QMargins(4, 30, 4, 4), QRect(0, 26, 1272, 940)},
-        {"off the screen, taller", -300, 5000, 700, 1500, screen, QMargins(2, 20, 2, 2), QRect(0, 0, 700, 978)},
+        {"off the screen, taller", -300, 5000, 700, 1500, screen, QMargins(2, 20, 2, 2),
+         QRect(0, 0, 700, 978)},
         // A panel at the top of a second screen on the right.
         {"second screen", 1300, 0, 2000, 300, QRect(1280, 40, 1920, 1040), {}, QRect(1280, 40, 1920, 300)}};
     for (const Case& c : cases) {

@@ -1,6 +1,5 @@
-// The tips file "vntip.tip": tips of the day and context tips by name, each
-// ending at the next bracket, the same tip shown only once in a row, and the
-// tips file of the language in use.
+// The tips file "vntip.tip": day and context tips, each ending at the next bracket, the same tip
+// shown once in a row, and the tips file of the language in use.
 #include "base/language.h"
 #include "base/tips.h"
 #include "common/temp_home.h"

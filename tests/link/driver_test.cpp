@@ -1,6 +1,5 @@
-// The serial port driver: device names, one holder at a time, why an open
-// failed and what to tell the user, the line settings, sending that gives up
-// (against a pseudo-terminal peer), and the serial devices present.
+// The serial port driver: device names, one holder at a time, why an open failed and what to tell
+// the user, the line settings, sending that gives up, and the serial devices present.
 #include "base/language.h"
 #include "link/serial_devices.h"
 #include "link/serial_port.h"
@@ -199,13 +198,12 @@ TEST(SerialDevices, ListingOfADeviceTreeGroupsAndOrdersThem)
         {dev + "/ttyS2", {}},
         {dev + "/ttyS10", {}},
     };
-    const QList<SerialDevice> listed = vx::list_serial_devices(dev);
-    ASSERT_EQ(listed.size(), expected.size());
-    for (qsizetype i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(listed[i].path, expected[i].path);
-        EXPECT_EQ(listed[i].target, expected[i].target);
-    }
+    QStringList listed, want;
+    for (const SerialDevice& d : vx::list_serial_devices(dev))
+        listed << d.path + " -> " + d.target;
+    for (const SerialDevice& d : expected)
+        want << d.path + " -> " + d.target;
+    EXPECT_EQ(listed, want);
     EXPECT_TRUE(vx::list_serial_devices(dev + "/nothing").isEmpty());
 
     EXPECT_EQ(vx::com_device(3, {{3, "/dev/ttyUSB0"}}), "/dev/ttyUSB0");

@@ -59,7 +59,7 @@ protected:
 
 } // namespace
 
-TEST_F(LinkPeer, FramesCarryTheCheckByteAndReceivedBytesAreAppended)
+TEST_F(LinkPeer, FramesCarryTheCheckByteReceivedBytesAreAppendedAndNotTraced)
 {
     // The check byte makes command + parameter + check equal 170 modulo 256.
     for (auto [cmd, param, check] : {std::tuple{13, 1, 156}, {170, 0, 0}, {200, 100, 126}, {255, 255, 172}}) {
@@ -84,6 +84,7 @@ TEST_F(LinkPeer, FramesCarryTheCheckByteAndReceivedBytesAreAppended)
     vx::Link bare;
     bare.send_command(13, 1); // no driver: nothing to write to, no crash
     EXPECT_FALSE(bare.open_comport(3));
+    EXPECT_FALSE(lcLink().isDebugEnabled()); // the frame trace is off unless asked for
 }
 
 TEST_F(LinkPeer, WaitsEndAsSoonAsTheirConditionHolds)
@@ -250,10 +251,4 @@ TEST_F(LinkPeer, BlockFailsOnAShortReplyAMissingAckOrAnAddressBeyondSixteenBits)
     EXPECT_EQ(peer.frames(), sent);
     link.read_block(10751); // 10751 * 6 + 1024 = 65530 = 0xFFFA
     EXPECT_EQ(peer.received().mid(sent * 5, 5), bytes({13, 10, 11, 0xFA, 0xA5}));
-}
-
-TEST(LinkTrace, FrameTraceIsOffByDefault)
-{
-    EXPECT_STREQ(lcLink().categoryName(), "vorlanix.link");
-    EXPECT_FALSE(lcLink().isDebugEnabled());
 }

@@ -1,7 +1,5 @@
-// The link against the simulated logger on a pseudo-terminal, and the
-// simulator itself checked byte for byte against the wire layout: status
-// blocks and what the commands change in them, the ring,
-// framing and faults. Expected bytes are written out here from the protocol.
+// The link against the simulated logger, and the simulator checked byte for byte against the wire
+// layout (status blocks, the ring, framing, faults); expected bytes are written out from the protocol.
 #include "common/test_state.h"
 
 #include <QFile>
@@ -10,12 +8,6 @@
 
 namespace
 {
-
-// The bytes as lower-case hex pairs, e.g. "0d 0a 0a a0 00".
-QByteArray hex(const QByteArray& bytes)
-{
-    return bytes.toHex(' ');
-}
 
 int sum_of(const QByteArray& a, int from, int to)
 {
@@ -28,8 +20,7 @@ int sum_of(const QByteArray& a, int from, int to)
 class LinkSim : public ::testing::Test, protected vxtest::TestState
 {
 protected:
-    // Sends a frame and returns what came back (the echo first) once want
-    // bytes are there, after a short wait for any extra bytes.
+    // Sends a frame; what came back once want bytes are there and a short wait for any extra.
     QByteArray exchange(int cmd, int param, int want)
     {
         link.send_command(std::uint8_t(cmd), std::uint8_t(param));
@@ -68,8 +59,7 @@ TEST_F(LinkSim, StatusBlocksAndWhatTheCommandsChangeInThem)
         int length, from;
         const char* expected;
     } cases[] = {
-        // The status of every model is read by the poll tests and the main window's; these are the
-        // fields that only commands change, and coefficient blocks no decoder test reads from here.
+        // Fields only commands change, and coefficient blocks no decoder test reads from here.
         {"--type 103", "4d:10 4e:03 4f:00 50:00", 46, 42, "10 03 00 00"}, // the mission start's limits
         {"--type 133", "10:20 11:10 10:21 11:0c 10:22 11:80", 45, 32, "10 0c 80 00"}, // calibration words
         // 0.5, 2, -1, 0.25; the 17 bytes add up to 170: 0x3F + 0x40 + 0x80 + 0xBF + 0x80 + 0x3E = 124, so 46.
@@ -120,16 +110,16 @@ TEST_F(LinkSim, RingDumpAndBlocksAgreeWithTheRecordRules)
     ASSERT_EQ(sim.ring().size(), 30);
     EXPECT_EQ(sim.ring()[3], "3\t2024-03-01 12:30:00\t341");
     // Position 3 with 6-byte records: address 3 * 6 + 1024 = 1042 = 4 * 256 + 18.
-    EXPECT_EQ(hex(exchange(11, 18, 9)), "0d 0a 0b 12 8d 0b 12 aa 55");
+    EXPECT_EQ(exchange(11, 18, 9).toHex(' '), "0d 0a 0b 12 8d 0b 12 aa 55");
     QByteArray block = exchange(12, 4, 66);
     ASSERT_EQ(block.size(), 66);
     // Record 3: 12:30 on day 8826 = 0x227A, raw 341 = 0x155; record 12: 14:00, raw 404 = 0x194.
-    EXPECT_EQ(hex(block.mid(5, 6)), "1e 0c 7a 22 55 01");
-    EXPECT_EQ(hex(block.mid(59, 6)), "00 0e 7a 22 94 01");
+    EXPECT_EQ(block.mid(5, 6).toHex(' '), "1e 0c 7a 22 55 01");
+    EXPECT_EQ(block.mid(59, 6).toHex(' '), "00 0e 7a 22 94 01");
     EXPECT_EQ(static_cast<unsigned char>(block[65]), sum_of(block, 5, 65));
     // Positions never written read as erased memory.
     exchange(11, (40 * 6 + 1024) % 256, 9);
-    EXPECT_EQ(hex(exchange(12, (40 * 6 + 1024) / 256, 66).mid(5, 6)), "ff ff ff ff ff ff");
+    EXPECT_EQ(exchange(12, (40 * 6 + 1024) / 256, 66).mid(5, 6).toHex(' '), "ff ff ff ff ff ff");
 
     // A wrapped ring: position 0 holds record 7000 (70000 minutes on), position 5 still record 5.
     ASSERT_TRUE(connect({"--type", "133", "--wrap", "--fill", "5", "--start", "2024-01-01T00:00"}));
@@ -142,7 +132,7 @@ TEST_F(LinkSim, RingDumpAndBlocksAgreeWithTheRecordRules)
     ASSERT_TRUE(connect({"--type", "132", "--interval", "75", "--fill", "5", "--start", "2024-01-01T00:00"}));
     EXPECT_EQ(sim.ring().value(3), "3\t2024-01-01 00:00:45\t439\t45");
     exchange(11, 24, 9); // 3 * 8 + 1024 = 4 * 256 + 24
-    EXPECT_EQ(hex(exchange(12, 4, 86).mid(5, 8)), "00 00 3e 22 b7 01 2d 00");
+    EXPECT_EQ(exchange(12, 4, 86).mid(5, 8).toHex(' '), "00 00 3e 22 b7 01 2d 00");
 }
 
 TEST_F(LinkSim, FramingFaultsAndRefusals)
@@ -156,7 +146,7 @@ TEST_F(LinkSim, FramingFaultsAndRefusals)
     link.wait_length(14, 10);
     EXPECT_EQ(link.rx_buffer, noise);
     link.delay(700);
-    EXPECT_EQ(hex(link.rx_buffer.mid(14)), "22 05 aa 55");
+    EXPECT_EQ(link.rx_buffer.mid(14).toHex(' '), "22 05 aa 55");
     ASSERT_EQ(sim.frames().size(), 1);
     EXPECT_EQ(sim.frames()[0].param, 5);
 

@@ -21,8 +21,7 @@ protected:
     {
         g.now = [] { return pc_time; };
     }
-    // The parameters of the frames of one command the simulator received.
-    QList<int> params(int cmd) const
+    QList<int> params(int cmd) const // of the frames of one command the simulator received
     {
         QList<int> out;
         for (const auto& f : sim.frames(cmd))
@@ -34,16 +33,12 @@ protected:
 
 } // namespace
 
-TEST(ClockTolerance, MoreThanAHundredthOfADay)
+TEST(ClockRules, DifferByMoreThanAHundredthOfADaySetGoesBackOnlyOverRecordedTime)
 {
     // 14.4 minutes is exactly 0.01 day: not more.
     for (auto [ms, differ] :
          {std::pair{-14 * 60000, false}, {-864000, false}, {-864001, true}, {15 * 60000, true}})
         EXPECT_EQ(clocks_differ(pc_time, pc_time.addMSecs(ms)), differ) << ms;
-}
-
-TEST(ClockSetRisk, GoesBackOnlyOverRecordedTime)
-{
     struct Case {
         const char* name;
         int ahead;        // seconds the logger's clock runs ahead of the new time
@@ -135,10 +130,8 @@ TEST_F(Clock, SetClockAsksThenSendsEveryFieldAndTheDayNumber)
         ui.messages.value(0).first,
         "Hodiny zapisovača idú napred: jeho najnovší záznam je z 1.3.2024 14:04, nastavený čas bude 1.3.2024 "
         "12:34.\r\nZapisovač potom zapíše tie isté časy znova: asi 3 záznamov bude mať rovnaký čas ako "
-        "staršie "
-        "záznamy.\r\nNajprv preneste záznamy (F5).\r\n\r\nŽeláte si nastaviť dátum a čas zapisovača podľa "
-        "Vašeho "
-        "PC?");
+        "staršie záznamy.\r\nNajprv preneste záznamy (F5).\r\n\r\n"
+        "Želáte si nastaviť dátum a čas zapisovača podľa Vašeho PC?");
     g.status.logger_time = pc_time;
     EXPECT_EQ(SetClock(g, display).run(), SetClock::Result::declined);
     g.link.delay(100);

@@ -1,7 +1,5 @@
-// The download flows against the simulated logger, over a pseudo-terminal,
-// with the real serial driver and link. Expected record lines are computed
-// here from the simulator's ring dump with each model's conversion written
-// out, never by the decoder under test.
+// The download flows against the simulated logger over the real driver and link. Expected lines are
+// computed from the simulator's ring dump with each model's conversion written out here.
 #include "base/code_page.h"
 #include "common/qt_print.h"
 #include "common/test_data.h"
@@ -65,8 +63,7 @@ Positions range(int from, int to) // from .. to - 1
 class DownloadFlow : public ::testing::Test, protected vxtest::TestState
 {
 protected:
-    // Starts the simulator as a logger of model m whose record pointer is
-    // pointer and connects a link to it; a fresh flow, user and window.
+    // The simulator as a logger of model m at pointer, connected; a fresh flow, user and window.
     void connect(const Model& m, int pointer, QStringList sim_args = {})
     {
         model = m;
@@ -116,8 +113,7 @@ protected:
         }
         return out;
     }
-    // The lines of the ring positions given as the record file holds them, in
-    // time order with each time stamp once.
+    // The ring positions' lines as the record file holds them: in time order, each stamp once.
     QStringList file_lines(const Positions& positions) const
     {
         std::map<QDateTime, QString> by_time;
@@ -322,11 +318,10 @@ TEST_F(DownloadFlow, MarkOrSortThatFailsIsReportedAndFetchedRecordsStay)
         // The file-size limit stops the audit trail's appends too, and says so.
         QStringList shown = ui.args("show_message");
         shown.removeIf([](const QString& m) { return m.startsWith("Záznam auditu"); });
-        EXPECT_EQ(shown,
-                  QStringList{sort_fails ? "Záznamy sú uložené v " + home.path("Log/MISIA1.txt") +
-                                               ", ale súbor nie je možné zoradiť: File too large"
-                                         : "Značku prenosu misie MISIA1 nie je možné uložiť do " + store +
-                                               ": cannot create the folder " + store_dir});
+        EXPECT_EQ(shown, QStringList{sort_fails ? "Záznamy sú uložené v " + home.path("Log/MISIA1.txt") +
+                                                      ", ale súbor nie je možné zoradiť: File too large"
+                                                : "Značku prenosu misie MISIA1 nie je možné uložiť do " +
+                                                      store + ": cannot create the folder " + store_dir});
         // What was fetched stays; sorted (CR LF throughout) when only the mark failed.
         EXPECT_EQ(home.read("Log/MISIA1.txt"),
                   (sort_fails ? header : QByteArray(header).replace("\n", "\r\n")) + records);

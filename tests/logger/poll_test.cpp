@@ -1,7 +1,5 @@
-// The poll cycle with a recording window and a scripted user: with replies
-// placed in the reply buffer by the test, and over the real serial driver
-// against the simulated logger, where every model is recognised from what
-// the simulator sends and its records are read in blocks of its length.
+// The poll cycle with a recording window and a scripted user: on replies the test places in the
+// buffer, and against the simulated logger, where every model is recognised and its blocks read.
 #include "common/test_state.h"
 #include "fakes.h"
 #include "logger/catalogue.h"
@@ -127,10 +125,9 @@ TEST_F(PollTest, FourUnrecognisedStatusRepliesDeclareTheLoggerLost)
 TEST_F(PollTest, StatusFillsTheSharedState)
 {
     ASSERT_TRUE(status(status_reply(87, 44).u16(11, 321).u8(22, 0x83)));
-    EXPECT_EQ(g.ident.type_code, 87);
-    EXPECT_EQ(g.link.record_length, 8);
-    EXPECT_EQ(g.status.serial, 4321);
-    EXPECT_EQ(g.status.record_pointer, 321);
+    EXPECT_EQ(
+        std::tuple(int(g.ident.type_code), g.link.record_length, g.status.serial, g.status.record_pointer),
+        std::tuple(87, 8, 4321, 321));
     EXPECT_FLOAT_EQ(g.status.corr1, -0.1875f);
     EXPECT_EQ(g.status.logger_time, QDateTime(QDate(2024, 3, 1), QTime(10, 45, 30)));
     ASSERT_EQ(display.views.size(), 1u);

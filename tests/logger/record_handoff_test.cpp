@@ -43,11 +43,6 @@ struct Fixture : vxtest::TestState {
     QString log_file(const QString& name) const { return home.path("Log/" + name); }
 };
 
-QByteArray golden(const QString& name)
-{
-    return vxtest::test_data("records/" + name);
-}
-
 } // namespace
 
 TEST(ShowRecords, LinesGoToViewerCounterAndDatabaseFileAndAFailedAppendIsReported)
@@ -99,7 +94,7 @@ TEST(ShowRecords, CurrentLoopUsesTheActiveCalibrationDefinition)
 TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
 {
     Fixture f(93);
-    const QByteArray before = golden("unsorted_130.txt");
+    const QByteArray before = vxtest::test_data("records/unsorted_130.txt");
     f.home.write("Log/K.txt", before);
     EXPECT_FALSE(sort_record_file(f.g, f.log_file("K.txt"), 5).sorted);
     f.g.ident.type_code = 130;
@@ -112,7 +107,7 @@ TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
     EXPECT_FALSE(missing.sorted || missing.failed || QFile::exists(f.log_file("none.txt")));
     EXPECT_TRUE(sort_records_in_file(f.log_file("none.txt"), 6).failed);
     EXPECT_TRUE(sort_record_file(f.g, f.log_file("K.txt"), 6).sorted);
-    EXPECT_EQ(f.home.read("Log/K.txt"), golden("sorted_130.txt"));
+    EXPECT_EQ(f.home.read("Log/K.txt"), vxtest::test_data("records/sorted_130.txt"));
     EXPECT_TRUE(f.ui.args("progress_label").contains("SORTING"));
     EXPECT_FALSE(f.ui.progress_visible);
 }
@@ -120,10 +115,10 @@ TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
 TEST(SortRecordFile, AfterDownloadSortsTheAttachedLoggersFile)
 {
     Fixture f(130);
-    f.home.write("Log/MISIA 1.txt", golden("unsorted_130.txt"));
+    f.home.write("Log/MISIA 1.txt", vxtest::test_data("records/unsorted_130.txt"));
     const SortResult r = sort_after_download(f.g);
     EXPECT_TRUE(r.sorted);
-    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), vxtest::test_data("records/sorted_130.txt"));
     // The old-format logger's file is named by its serial number and has five header lines.
     f.g.ident.type_code = 55;
     f.g.status.serial = 812;

@@ -1,6 +1,5 @@
-// Statistics, filters and flow totals of record files as the database
-// browser shows them (which of them a file opens with: tests/viewer).
-// Expected lines are written joined by '|'.
+// Statistics, filters and flow totals of record files as the database browser shows them; expected
+// lines are written joined by '|'.
 #include "base/language.h"
 #include "records/database_view.h"
 
@@ -17,11 +16,6 @@ const QString records =
     "9.3.2024 23:00\t 18,0\t 50,0\r\n10.3.2024\t 19,5\t 51,0\r\n11.3.2024 12:00\t 25,0\t 52,0\r\n"
     "12.3.2024\t 21,0\t 53,0\r\n12.3.2024 00:01\t-3,5\t 54,0\r\n";
 
-QString joined(const QStringList& lines)
-{
-    return lines.join('|');
-}
-
 TEST(RecordStatistics, CountsTimesAndExtremesOfTheFirstValue)
 {
     const std::pair<QString, QString> cases[] = {
@@ -34,7 +28,7 @@ TEST(RecordStatistics, CountsTimesAndExtremesOfTheFirstValue)
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE(text.toStdString());
         const vx::StatisticsTexts t = vx::statistics_texts(vx::summarize_records(text));
-        EXPECT_EQ(joined({t.count, t.first, t.last, t.maximum, t.minimum}), expected);
+        EXPECT_EQ(QStringList({t.count, t.first, t.last, t.maximum, t.minimum}).join('|'), expected);
     }
 }
 
@@ -91,7 +85,7 @@ TEST(RecordFilter, PassesTheRecordsOfEveryActiveCondition)
         QStringList got;
         for (const QString& line : out.lines)
             got << line.section('\t', 0, 0);
-        EXPECT_EQ(joined(got), c.expected);
+        EXPECT_EQ(got.join('|'), c.expected);
     }
     EXPECT_FALSE(vx::makefilters(vx::RecordFilter{}, header + records, vx::Language{}).active);
 }
@@ -112,7 +106,7 @@ TEST(FlowTotals, AddConstantTimesPulsesToTheInitialState)
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE(text.toStdString());
         const auto lines = vx::prietok_make(text);
-        EXPECT_EQ(lines ? joined(*lines) : "none", expected);
+        EXPECT_EQ(lines ? lines->join('|') : "none", expected);
     }
 }
 

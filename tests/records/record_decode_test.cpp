@@ -69,6 +69,18 @@ struct Fixture {
     }
 };
 
+// An old-format record: BCD hour and minute, day with the year bits, month, value high byte first, sum.
+Bytes old_record(int hour_bcd, int minute_bcd, int year_bits, int day_bcd, int month_bcd, int value)
+{
+    Bytes r = {std::uint8_t(hour_bcd),  std::uint8_t(minute_bcd), std::uint8_t(year_bits << 6 | day_bcd),
+               std::uint8_t(month_bcd), std::uint8_t(value >> 8), std::uint8_t(value & 0xFF)};
+    std::uint8_t sum = 0;
+    for (std::uint8_t b : r)
+        sum = std::uint8_t(sum + b);
+    r.push_back(sum);
+    return r;
+}
+
 } // namespace
 
 TEST(ParseRecord, TimesAndRejects)
@@ -235,21 +247,6 @@ TEST(KeyNames, ShownByNameOrAsBracketedNumber)
     home.write("kluce.txt", "[IDKEY]\r\n5,Peter, vr\xe8\r\n");
     EXPECT_EQ(values(), QStringList({"[17]", QString::fromUtf8("Peter, vrč")}));
 }
-
-namespace
-{
-// An old-format record: BCD hour and minute, day with the year bits, month, value high byte first, sum.
-Bytes old_record(int hour_bcd, int minute_bcd, int year_bits, int day_bcd, int month_bcd, int value)
-{
-    Bytes r = {std::uint8_t(hour_bcd),  std::uint8_t(minute_bcd), std::uint8_t(year_bits << 6 | day_bcd),
-               std::uint8_t(month_bcd), std::uint8_t(value >> 8), std::uint8_t(value & 0xFF)};
-    std::uint8_t sum = 0;
-    for (std::uint8_t b : r)
-        sum = std::uint8_t(sum + b);
-    r.push_back(sum);
-    return r;
-}
-} // namespace
 
 TEST(OldFormat, DecodesBcdFieldsYearRuleAndBigEndianValueOrRejects)
 {

@@ -23,11 +23,6 @@ using namespace vx;
 namespace
 {
 
-QByteArray golden(const QString& name)
-{
-    return vxtest::test_data("records/" + name);
-}
-
 struct FileFixture {
     vxtest::TempHome home;
     vxtest::FakeUi ui;
@@ -82,7 +77,8 @@ TEST(RecordHeader, FiveLinesOrSixForFlowAndCurrentModels)
         SCOPED_TRACE(type);
         const QString path = database_path(f.log, "MISIA 1");
         ASSERT_TRUE(write_header(path, sample_header(type), &f.ui));
-        EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden(QString("header_%1.txt").arg(type)));
+        EXPECT_EQ(f.home.read("Log/MISIA 1.txt"),
+                  vxtest::test_data(QString("records/header_%1.txt").arg(type)));
         EXPECT_EQ(header_lines(sample_header(type)).size(), header_line_count(type));
     }
 }
@@ -132,17 +128,17 @@ TEST(SortRecordFile, GoldenFileKeepsHeaderMergesRepeatsKeepsSharedStampsAndUndat
 {
     FileFixture f;
     const QString path = f.log_file("MISIA 1.txt");
-    f.home.write("Log/MISIA 1.txt", golden("unsorted_130.txt"));
+    f.home.write("Log/MISIA 1.txt", vxtest::test_data("records/unsorted_130.txt"));
     const SortResult r = sort_records_in_file(path, 6);
     // One line fetched twice is merged; two records that only share a stamp stay, in file order.
     EXPECT_EQ(std::tuple(r.sorted, r.failed, r.records, r.repeats, r.shared_stamps, r.undated),
               std::tuple(true, false, 8, 1, 2, 1));
-    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), vxtest::test_data("records/sorted_130.txt"));
     // Sorting again changes nothing, also where a later repeat left out could pull
     // the note after the records into the header.
     const SortResult again = sort_records_in_file(path, 6);
     EXPECT_EQ(std::tuple(again.repeats, again.shared_stamps), std::tuple(0, 2));
-    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), golden("sorted_130.txt"));
+    EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), vxtest::test_data("records/sorted_130.txt"));
     // With the appended part known, an appended line repeats an old one only
     // once; equal lines within one part are records that agree.
     const QByteArray old_part = "H\r\nH\r\nH\r\nH\r\nH\r\n1.1.2024 10:00\t1\r\n1.1.2024 10:00\t1\r\n";
@@ -185,7 +181,8 @@ TEST(SortRecordFile, RecordsAfter2030SecondsClockChangeHourAndAFileWithoutHeader
          "08:20\t2\r\n5.3.2026 08:00\t0\r\n",
          "5.3.2026 08:00\t0\r\n5.3.2026 08:10\t1\r\n5.3.2026 08:20\t2\r\n5.3.2026 08:30\t3\r\n5.3.2026 "
          "08:40\t4\r\n5.3.2026 08:50\t5\r\n"},
-        {"a header only, which stays as it is", 6, 0, golden("header_102.txt"), golden("header_102.txt")},
+        {"a header only, which stays as it is", 6, 0, vxtest::test_data("records/header_102.txt"),
+         vxtest::test_data("records/header_102.txt")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -200,7 +197,7 @@ TEST(SortRecordFile, RecordsAfter2030SecondsClockChangeHourAndAFileWithoutHeader
 TEST(SortRecordFile, AbandonedSortLeavesOldFileIntact)
 {
     FileFixture f;
-    const QByteArray before = golden("unsorted_130.txt");
+    const QByteArray before = vxtest::test_data("records/unsorted_130.txt");
     f.home.write("Log/MISIA 1.txt", before);
     SortOptions options;
     int calls = 0;

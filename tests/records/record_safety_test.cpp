@@ -1,7 +1,5 @@
-// No silent loss in record files: appends that survive a kill part-way and
-// are on the disk when they return; writes that fail aloud without a code
-// page converter. (Visible, distinct file names and a sort that is stable:
-// record_file_test.)
+// No silent loss in record files: appends that survive a kill part-way and are on the disk when they
+// return; writes that fail aloud without a code page converter.
 #include "base/code_page.h"
 #include "base/settings.h"
 #include "common/fake_ui.h"

@@ -1,6 +1,5 @@
-// The viewer's text pane: a view over the text that looks and answers like
-// a plain-text pane, and changes the text in place as a plain-text pane
-// would, with undo and the modified flag.
+// The viewer's text pane: looks, answers and edits in place as a plain-text pane does, with undo and
+// the modified flag.
 #include "common/test_data.h"
 #include "logger/program_state.h"
 #include "records/record_text.h"
