@@ -323,7 +323,15 @@ TEST(LanguageSwitch, ChangesTheCaptionsOfEveryWindowAsAProgramStartedInEnglishSh
     for (std::size_t w = 0; w < std::size(windows); ++w) {
         SCOPED_TRACE(windows[w].name);
         EXPECT_EQ(slovak[w].size(), designed[w].size());
-        EXPECT_EQ(switched[w].size(), english[w].size());
+        EXPECT_EQ(switched[w].size(), english[w].size()) << [&] {
+            std::string diff; // the texts only one of the two shows
+            for (const auto* a : {&switched[w], &english[w]})
+                for (auto it = a->begin(); it != a->end(); ++it)
+                    if (!(a == &switched[w] ? english[w] : switched[w]).contains(it.key()))
+                        diff += (a == &switched[w] ? "\n+ " : "\n- ") + it.key().toStdString() + ": " +
+                                it.value().toStdString();
+            return diff;
+        }();
         for (auto it = slovak[w].begin(); it != slovak[w].end(); ++it) {
             const std::string where = it.key().toStdString();
             const QString now = switched[w].value(it.key());
