@@ -23,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace
@@ -250,6 +252,49 @@ TEST_F(Cli, InterruptKeepsWhatWasFetchedAndFails)
     EXPECT_EQ(record_lines("DLHA"), temperature_lines(0, mark));
 }
 
+TEST_F(Cli, EverySignalThatEndsACommandLeavesThePortFreeAndFails)
+{
+    // In a pipe the shell reports the program's own exit status.
+    const auto piped = [](const char* reader) {
+        return QStringList{"bash", "-c", QString("\"$0\" \"$@\" | %1; exit ${PIPESTATUS[0]}").arg(reader)};
+    };
+    const struct {
+        QStringList args, wrapper;
+        int signal; // sent once the logger is talking; 0: the reader of the output goes away
+        int status;
+    } cases[] = {
+        {{"monitor"}, {}, SIGTERM, 128 + SIGTERM},
+        {{"monitor"}, {}, SIGHUP, 128 + SIGHUP},
+        {{"download", "new"}, {}, SIGHUP, 128 + SIGHUP},
+        {{"monitor"}, piped("head -1 >/dev/null"), 0, 128 + SIGPIPE},
+        {{"status"}, piped("true"), 0, 128 + SIGPIPE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.args.join(' ') + ' ' + QString::number(c.signal)).toStdString());
+        start_sim({"--type", "89", "--name", "SIGNAL", "--fill", "2000"});
+        marks.write_mark("SIGNAL", 0);
+        const int before = static_cast<int>(sim.frames().size()); // the log keeps earlier runs
+        QProcess p;
+        start(p, c.args, c.wrapper);
+        if (c.signal) {
+            ASSERT_TRUE(sim.wait_frames(before + 3, 20000));
+            ::kill(static_cast<pid_t>(p.processId()), c.signal);
+        }
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), c.status) << p.readAllStandardError().toStdString();
+        // Root may open a port in exclusive use, but the flag shows what others would hear.
+        const int fd = ::open(QFile::encodeName(sim.link()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        int exclusive = -1;
+        EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0);
+        ::close(fd);
+        vx::TCommPortDriver next;
+        next.setPortName(sim.link());
+        EXPECT_TRUE(next.Connect());
+    }
+}
+
 TEST_F(Cli, PortHeldByAnotherProgramIsRefused)
 {
     start_sim({"--type", "89"});
@@ -381,6 +426,13 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         {{"start", "--help"}, 0, "Usage: vorlanix-cli start --name NAME --interval MINUTES"},
         {{"audit", "--help"}, 0, "Usage: vorlanix-cli audit [--json] [--since TIME] [--verify]"},
         {{"verify", "-h"}, 0, "Usage: vorlanix-cli verify FILE"},
+        {{"monitor", "-h", "--count", "0"}, 0, "Usage: vorlanix-cli monitor [--count N]"},
+        {{"start", "--port", "x", "--help"}, 0, "Usage: vorlanix-cli start --name NAME"},
+        {{"status", "--bogus"}, 2, "vorlanix-cli: unknown argument '--bogus' for status\n"},
+        {{"set-clock", "--yes=1"}, 2, "vorlanix-cli: --yes takes no value\n"},
+        {{"monitor", "--count"}, 2, "vorlanix-cli: --count needs a number of readings from 1\n"},
+        {{"download", "new", "--port", "0"}, 2, "vorlanix-cli: --port takes a COM number from 1 to 256"},
+        {{"start", "--interval", "5"}, 2, "vorlanix-cli: start needs --name\n"},
         {{"audit", "--since", "soon"}, 2, "vorlanix-cli: --since needs a time such as 2024-03-01"},
         {{}, 2, "vorlanix-cli: a command is missing\n"},
         {{"fetch"}, 2, "vorlanix-cli: unknown command 'fetch'\n"},
@@ -395,6 +447,11 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         EXPECT_EQ(run.status, status);
         EXPECT_TRUE((status ? run.err : run.out).startsWith(text)) << (run.out + run.err).toStdString();
         EXPECT_TRUE(status || run.out.contains("Example"));
+        // Every wrong call ends with where the help is: the command's, or the program's.
+        const bool known = !args.isEmpty() && args[0] != "fetch";
+        EXPECT_TRUE(!status ||
+                    run.err.endsWith("\nTry 'vorlanix-cli " + (known ? args[0] + ' ' : "") + "--help'.\n"))
+            << run.err.toStdString();
     }
     // Both programs name the build's version, the desktop one without a display.
     for (const QString& program : {QString(VORLANIX_CLI_PATH), QString(VORLANIX_BUILD_DIR "/bin/vorlanix")}) {
@@ -570,7 +627,8 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
              QDir().mkpath(home.path("vorlanix.ini"));
          },
          "The settings file " + home.path("vorlanix.ini") +
-             " cannot be read: it is not a regular file The logger's port is not opened until the file can be "
+             " cannot be read: it is not a regular file The logger's port is not opened until the file can "
+             "be "
              "read.",
          20},
         {"a record source store that cannot be read", "export " + file + " --format influx", false,
@@ -638,8 +696,8 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         {"", "@", 0, "---- WARNING ----", 24, 0},
         {"--drop-acks-of 48", "@", 1,
          "The logger did not acknowledge Try again Failed step: mission name (character 1)", 6 + 7},
-        {"--ignore 34", "@", 1, "The logger acknowledged the mission, but reads back otherwise: - interval: sent 15",
-         24, 0},
+        {"--ignore 34", "@", 1,
+         "The logger acknowledged the mission, but reads back otherwise: - interval: sent 15", 24, 0},
         // A start in the hour the computer's clock skips is a time on the logger's clock all the same.
         {"--clock 2024-03-31T01:00:05", "@|--delay-until|2024-03-31T02:30", 0, "---- WARNING ----", 24, 0},
         {"", "--name|ZIMA|--interval|0", 2, "Interval: allowed range 1..255", 0},
@@ -667,8 +725,10 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         const QString args = QString::fromUtf8(c.args).replace('@', "--name|ZIMA|--yes|--interval|15");
         const CliRun run = cli(QStringList{"start"} + args.split('|'));
         EXPECT_EQ(run.status, c.status) << run.err.toStdString();
-        EXPECT_TRUE(last_line(run.err).startsWith("vorlanix-cli: " + QString::fromUtf8(c.last)))
-            << run.err.toStdString();
+        // A wrong call says why, then where the help is.
+        const QString why = c.status == 2 ? run.err.section('\n', -3, -3) : last_line(run.err);
+        EXPECT_TRUE(why.startsWith("vorlanix-cli: " + QString::fromUtf8(c.last))) << run.err.toStdString();
+        EXPECT_TRUE(c.status != 2 || run.err.endsWith("\nTry 'vorlanix-cli start --help'.\n"));
         EXPECT_FALSE(run.err.contains('\x1b'));
         int changing = 0;
         for (const vxtest::SimFrame& f : sim.frames().mid(before))
