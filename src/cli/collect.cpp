@@ -8,19 +8,20 @@
 #include "cli/help_texts.h"
 #include "cli/influx_output.h"
 #include "cli/interrupt.h"
+#include "cli/options.h"
 #include "cli/session.h"
 #include "cli/status_report.h"
 #include "link/serial_devices.h"
 #include "logger/ring_forecast.h"
 #include "records/marks.h"
 
-#include <QCommandLineParser>
 #include <QEventLoop>
 #include <QFile>
 #include <QMutex>
 #include <QThread>
 #include <QTimer>
 #include <csignal>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -40,57 +41,56 @@ struct CollectOptions {
     qint64 period = 3600;
 };
 
-// Reads the options; an error text, or empty. help is set by -h or --help.
-QString parse_options(const QStringList& args, CollectOptions& o, bool& help)
+// Reads the options into o; the exit status when the command is not to run
+// (help, or a usage error said on err).
+std::optional<int> parse_options(const QStringList& args, CollectOptions& o, std::FILE* out, std::FILE* err)
 {
-    QCommandLineParser p;
-    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption yes({QStringLiteral("y"), QStringLiteral("yes")}, {});
-    const QCommandLineOption ports(QStringLiteral("ports"), {}, QStringLiteral("LIST"));
-    const QCommandLineOption retries(QStringLiteral("retries"), {}, QStringLiteral("N"));
-    const QCommandLineOption wait(QStringLiteral("retry-wait"), {}, QStringLiteral("SECONDS"));
-    const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("influx"));
-    const QCommandLineOption metrics(QStringLiteral("metrics"), {}, QStringLiteral("FILE"));
-    const QCommandLineOption period(QStringLiteral("period"), {}, QStringLiteral("SECONDS"));
-    const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")}, {});
-    p.addOptions({yes, ports, retries, wait, format, metrics, period, help_option});
-    if (!p.parse(QStringList{QStringLiteral("collect")} + args)) return p.errorText();
-    help = p.isSet(help_option);
-    if (help) return {};
-    if (!p.positionalArguments().isEmpty())
-        return QStringLiteral("unknown argument '%1' for collect").arg(p.positionalArguments().first());
-    o.yes = p.isSet(yes);
-    if (p.isSet(ports)) {
-        for (const QString& part : p.value(ports).split(QLatin1Char(','))) {
+    const QString retries_error = QStringLiteral("--retries needs a number from 0 to 1000");
+    const QString period_error = QStringLiteral("--period needs the seconds between collections, from 1");
+    const QString wait_error = QStringLiteral("--retry-wait needs seconds from 0 to 86400");
+    CommandLine c(QStringLiteral("collect"),
+                  {{{QStringLiteral("y"), QStringLiteral("yes")}},
+                   {{QStringLiteral("ports")}, "LIST"},
+                   {{QStringLiteral("retries")}, "N", retries_error},
+                   {{QStringLiteral("retry-wait")}, "SECONDS", wait_error},
+                   {{QStringLiteral("format")}, "FORMAT"},
+                   {{QStringLiteral("metrics")}, "FILE", QStringLiteral("--metrics needs a file name")},
+                   {{QStringLiteral("period")}, "SECONDS", period_error}},
+                  args);
+    c.no_words();
+    o.yes = c.is_set(QStringLiteral("yes"));
+    if (c.is_set(QStringLiteral("ports"))) {
+        for (const QString& part : c.value(QStringLiteral("ports")).split(QLatin1Char(','))) {
             const QString port = part.trimmed();
             bool ok = false;
             const int n = port.toInt(&ok);
-            if ((!ok || n < min_com_port || n > max_com_port) && !port.contains(QLatin1Char('/')))
-                return QStringLiteral(
+            if ((!ok || n < min_com_port || n > max_com_port) && !port.contains(QLatin1Char('/'))) {
+                c.fail(QStringLiteral(
                            "--ports takes COM numbers from %1 to %2 or device paths, separated by commas")
-                    .arg(min_com_port)
-                    .arg(max_com_port);
+                           .arg(min_com_port)
+                           .arg(max_com_port));
+                break;
+            }
             const QString key = ok ? QString::number(n) : port;
             if (!o.ports.contains(key)) o.ports << key;
         }
     }
-    bool ok = true;
-    if (p.isSet(retries)) o.retries = p.value(retries).toInt(&ok);
-    if (!ok || o.retries < 0 || o.retries > 1000)
-        return QStringLiteral("--retries needs a number from 0 to 1000");
-    if (p.isSet(wait)) {
-        const double s = p.value(wait).toDouble(&ok);
-        if (!ok || s < 0 || s > 86400) return QStringLiteral("--retry-wait needs seconds from 0 to 86400");
-        o.retry_wait_ms = int(s * 1000 + 0.5);
+    o.retries = c.number(QStringLiteral("retries"), 0, 1000, retries_error).value_or(o.retries);
+    if (c.is_set(QStringLiteral("retry-wait"))) {
+        bool ok = false;
+        const double seconds = c.value(QStringLiteral("retry-wait")).toDouble(&ok);
+        if (!ok || seconds < 0 || seconds > 86400)
+            c.fail(wait_error);
+        else
+            o.retry_wait_ms = int(seconds * 1000 + 0.5);
     }
-    if (p.isSet(format) && p.value(format) != QLatin1String("influx"))
-        return QStringLiteral("--format of collect takes influx");
-    o.influx = p.isSet(format);
-    o.metrics = p.value(metrics);
-    if (p.isSet(metrics) && o.metrics.isEmpty()) return QStringLiteral("--metrics needs a file name");
-    if (p.isSet(period)) o.period = p.value(period).toLongLong(&ok);
-    if (!ok || o.period < 1) return QStringLiteral("--period needs the seconds between collections, from 1");
-    return {};
+    o.influx = c.one_of(QStringLiteral("format"), {QStringLiteral("influx")}).has_value();
+    o.metrics = c.value(QStringLiteral("metrics"));
+    if (c.is_set(QStringLiteral("metrics")) && o.metrics.isEmpty())
+        c.fail(QStringLiteral("--metrics needs a file name"));
+    o.period = c.number(QStringLiteral("period"), 1, std::numeric_limits<int>::max(), period_error)
+                   .value_or(o.period);
+    return c.finish(out, err, help_of(c.command()));
 }
 
 // Lives in a port's thread: the interrupt from the main thread reaches the
@@ -261,16 +261,7 @@ QString summary(const PortJob& job, qint64 period)
 int collect_command(const QStringList& args, std::FILE* out, std::FILE* err)
 {
     CollectOptions o;
-    bool help = false;
-    if (const QString error = parse_options(args, o, help); !error.isEmpty()) {
-        print(err,
-              QStringLiteral("vorlanix-cli: %1\nTry 'vorlanix-cli collect --help'.\n").arg(printable(error)));
-        return exit_usage;
-    }
-    if (help) {
-        print(out, QString::fromUtf8(help_of(QStringLiteral("collect"))));
-        return exit_ok;
-    }
+    if (const auto status = parse_options(args, o, out, err)) return *status;
 
     // The ports: those listed, else every port the settings map to a device.
     QString setup_failure;
@@ -328,8 +319,7 @@ int collect_command(const QStringList& args, std::FILE* out, std::FILE* err)
                 QMetaObject::invokeMethod(
                     c, [c] { c->interrupt(); }, Qt::QueuedConnection);
             }
-        },
-        {SIGINT, SIGTERM, SIGHUP, SIGPIPE});
+        });
     for (auto& t : threads)
         t->start();
     loop.exec();

@@ -12,6 +12,7 @@
 #include "cli/influx_output.h"
 #include "cli/interrupt.h"
 #include "cli/monitor.h"
+#include "cli/options.h"
 #include "cli/session.h"
 #include "cli/start_command.h"
 #include "cli/status_metrics.h"
@@ -34,7 +35,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <unistd.h>
+#include <limits>
 
 namespace vx::cli
 {
@@ -42,16 +43,13 @@ namespace vx::cli
 namespace
 {
 
+// What the commands take, read from their words once (options.h).
 struct Options {
-    QString command;
-    bool help = false;
     QString port;
     bool json = false;
     bool yes = false;
-    bool new_records = false;
     std::optional<int> last;
     QString file;
-    bool csv = false;
     std::optional<QDateTime> from, to;
     std::optional<std::uint16_t> model;
     QString output;
@@ -61,120 +59,9 @@ struct Options {
     qint64 period = 3600; // between collections, for the ring forecast's warning
 };
 
-// The --format values of a command.
-QStringList formats_of(const QString& command)
-{
-    if (command == QLatin1String("status")) return {QStringLiteral("prometheus")};
-    if (command == QLatin1String("download")) return {QStringLiteral("influx")};
-    if (command == QLatin1String("export")) return {QStringLiteral("csv"), QStringLiteral("influx")};
-    if (command == QLatin1String("monitor"))
-        return {QStringLiteral("csv"), QStringLiteral("influx"), QStringLiteral("json")};
-    return {};
-}
-
-// Reads the options of one command; an error text, or empty.
-QString parse(const QStringList& args, Options& o)
-{
-    if (args.isEmpty()) return QStringLiteral("a command is missing");
-    o.command = args.first();
-    if (o.command == QLatin1String("-h") || o.command == QLatin1String("--help")) {
-        o.command.clear();
-        o.help = true;
-        return {};
-    }
-    const bool talks = o.command == QLatin1String("status") || o.command == QLatin1String("download") ||
-                       o.command == QLatin1String("set-clock") || o.command == QLatin1String("monitor");
-    if (!talks && o.command != QLatin1String("export"))
-        return QStringLiteral("unknown command '%1'").arg(o.command);
-
-    for (int i = 1; i < args.size(); ++i) {
-        QString a = args[i];
-        std::optional<QString> inline_value;
-        if (a.startsWith(QLatin1String("--")) && a.contains(QLatin1Char('='))) {
-            inline_value = a.mid(a.indexOf(QLatin1Char('=')) + 1);
-            a = a.left(a.indexOf(QLatin1Char('=')));
-        }
-        auto value = [&](QString& out) {
-            if (inline_value) {
-                out = *inline_value;
-                return true;
-            }
-            if (i + 1 >= args.size()) return false;
-            out = args[++i];
-            return true;
-        };
-        auto is = [&](const char* name, bool allowed) { return allowed && a == QLatin1String(name); };
-        const bool download = o.command == QLatin1String("download");
-        const bool exporting = o.command == QLatin1String("export");
-        QString v;
-        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
-            o.help = true;
-        } else if (is("--port", talks)) {
-            if (!value(o.port)) return QStringLiteral("--port needs a COM number");
-            bool ok = false;
-            const int n = o.port.toInt(&ok);
-            if ((!ok || n < min_com_port || n > max_com_port) && !o.port.contains(QLatin1Char('/')))
-                return QStringLiteral("--port takes a COM number from %1 to %2, or a device path")
-                    .arg(min_com_port)
-                    .arg(max_com_port);
-        } else if (is("--period", o.command == QLatin1String("status"))) {
-            bool ok = false;
-            const qint64 n = value(v) ? v.toLongLong(&ok) : 0;
-            if (!ok || n < 1) return QStringLiteral("--period needs the seconds between collections, from 1");
-            o.period = n;
-        } else if (is("--json", o.command == QLatin1String("status"))) {
-            o.json = true;
-        } else if (is("--yes", download || o.command == QLatin1String("set-clock")) ||
-                   is("-y", download || o.command == QLatin1String("set-clock"))) {
-            o.yes = true;
-        } else if (is("new", download)) {
-            o.new_records = true;
-        } else if (is("--last", download)) {
-            bool ok = false;
-            const int n = value(v) ? v.toInt(&ok) : 0;
-            if (!ok || n < 1) return QStringLiteral("--last needs a number of records from 1");
-            o.last = n;
-        } else if (is("--csv", exporting)) {
-            o.csv = true;
-        } else if (is("--from", exporting) || is("--to", exporting)) {
-            const bool to = a == QLatin1String("--to");
-            const auto t = value(v) ? parse_cli_time(v, to) : std::nullopt;
-            if (!t) return QStringLiteral("%1 needs a time such as 2024-03-01 or 2024-03-01T10:15").arg(a);
-            (to ? o.to : o.from) = t;
-        } else if (is("--model", exporting)) {
-            bool ok = false;
-            const int n = value(v) ? v.toInt(&ok) : 0;
-            if (!ok || n < 1 || n > 65535) return QStringLiteral("--model needs a logger type code");
-            o.model = static_cast<std::uint16_t>(n);
-        } else if (is("--output", exporting) || is("-o", exporting)) {
-            if (!value(o.output)) return QStringLiteral("--output needs a file name");
-        } else if (a == QLatin1String("--format") && !formats_of(o.command).isEmpty()) {
-            if (!value(o.format) || !formats_of(o.command).contains(o.format))
-                return QStringLiteral("--format of %1 takes %2")
-                    .arg(o.command, formats_of(o.command).join('|'));
-        } else if (is("--count", o.command == QLatin1String("monitor"))) {
-            bool ok = false;
-            const int n = value(v) ? v.toInt(&ok) : 0;
-            if (!ok || n < 1) return QStringLiteral("--count needs a number of readings from 1");
-            o.count = n;
-        } else if (is("--serial", exporting)) {
-            bool ok = false;
-            const int n = value(v) ? v.toInt(&ok) : -1;
-            if (!ok || n < 0 || n > 65535) return QStringLiteral("--serial needs a serial number 0..65535");
-            o.serial = static_cast<std::uint16_t>(n);
-        } else if (exporting && !a.startsWith(QLatin1Char('-')) && o.file.isEmpty()) {
-            o.file = a;
-        } else {
-            return QStringLiteral("unknown argument '%1' for %2").arg(args[i], o.command);
-        }
-    }
-    if (o.help) return {};
-    if (o.command == QLatin1String("download") && o.new_records == o.last.has_value())
-        return QStringLiteral("download needs either 'new' or '--last N'");
-    if (o.command == QLatin1String("export") && o.file.isEmpty())
-        return QStringLiteral("export needs the record file");
-    return {};
-}
+const OptionSpec port_option{{QStringLiteral("port")}, "N", QStringLiteral("--port needs a COM number")};
+const OptionSpec yes_option{{QStringLiteral("y"), QStringLiteral("yes")}};
+const OptionSpec format_option{{QStringLiteral("format")}, "FORMAT"};
 
 } // namespace
 
@@ -208,9 +95,21 @@ QString port_open_failure(TCommPortDriver::OpenFault fault, const QString& port_
 namespace
 {
 
-int status_command(const Options& o, std::FILE* out, std::FILE* err)
+int status_command(const QStringList& args, std::FILE* out, std::FILE* err)
 {
-    Session s(o.yes, err);
+    const QString period_error = QStringLiteral("--period needs the seconds between collections, from 1");
+    CommandLine c(QStringLiteral("status"),
+                  {port_option, {{QStringLiteral("json")}}, format_option, {{QStringLiteral("period")}, "SECONDS", period_error}},
+                  args);
+    Options o;
+    o.port = c.port();
+    o.period = c.number(QStringLiteral("period"), 1, std::numeric_limits<int>::max(), period_error).value_or(3600);
+    o.json = c.is_set(QStringLiteral("json"));
+    o.format = c.one_of(QStringLiteral("format"), {QStringLiteral("prometheus")}).value_or(QString());
+    c.no_words();
+    if (const auto status = c.finish(out, err, help_of(c.command()))) return *status;
+
+    Session s(false, err);
     if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
     // The report shows the clock's offset; the window's warning would repeat it.
     s.g.settings.CHECKTIME = false;
@@ -233,8 +132,27 @@ int status_command(const Options& o, std::FILE* out, std::FILE* err)
     return why.isEmpty() ? exit_ok : failed(s, why);
 }
 
-int download_command(const Options& o, std::FILE* out, std::FILE* err)
+int download_command(const QStringList& args, std::FILE* out, std::FILE* err)
 {
+    CommandLine c(QStringLiteral("download"),
+                  {yes_option,
+                   port_option,
+                   {{QStringLiteral("last")}, "N", QStringLiteral("--last needs a number of records from 1")},
+                   format_option},
+                  args);
+    Options o;
+    o.yes = c.is_set(QStringLiteral("yes"));
+    o.port = c.port();
+    o.last = c.number(QStringLiteral("last"), 1, std::numeric_limits<int>::max(),
+                      QStringLiteral("--last needs a number of records from 1"));
+    o.format = c.one_of(QStringLiteral("format"), {QStringLiteral("influx")}).value_or(QString());
+    for (const QString& word : c.words().mid(c.words().value(0) == QLatin1String("new") ? 1 : 0))
+        c.refuse_word(word);
+    const bool new_records = c.words().value(0) == QLatin1String("new");
+    if (new_records == (o.last.has_value() || c.is_set(QStringLiteral("last"))))
+        c.fail(QStringLiteral("download needs either 'new' or '--last N'"));
+    if (const auto status = c.finish(out, err, help_of(c.command()))) return *status;
+
     Session s(o.yes, err);
     // With --format influx stdout carries the records stored, the summary goes to stderr.
     InfluxRecordPrinter influx(s.g, out);
@@ -267,8 +185,15 @@ int download_command(const Options& o, std::FILE* out, std::FILE* err)
     return failed(s, end.text);
 }
 
-int set_clock_command(const Options& o, std::FILE* out, std::FILE* err)
+int set_clock_command(const QStringList& args, std::FILE* out, std::FILE* err)
 {
+    CommandLine c(QStringLiteral("set-clock"), {yes_option, port_option}, args);
+    Options o;
+    o.yes = c.is_set(QStringLiteral("yes"));
+    o.port = c.port();
+    c.no_words();
+    if (const auto status = c.finish(out, err, help_of(c.command()))) return *status;
+
     Session s(o.yes, err);
     if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
     s.g.settings.CHECKTIME = false;
@@ -305,8 +230,38 @@ int set_clock_command(const Options& o, std::FILE* out, std::FILE* err)
     return failed(s, QStringLiteral("this computer's date lies outside the logger's calendar"));
 }
 
-int export_command(const Options& o, std::FILE* out, std::FILE* err)
+int export_command(const QStringList& args, std::FILE* out, std::FILE* err)
 {
+    const auto time = [](const char* name) {
+        return OptionSpec{{QLatin1String(name)},
+                          "T",
+                          QStringLiteral("--%1 needs a time such as 2024-03-01 or 2024-03-01T10:15")
+                              .arg(QLatin1String(name))};
+    };
+    CommandLine c(
+        QStringLiteral("export"),
+        {{{QStringLiteral("csv")}},
+         time("from"),
+         time("to"),
+         {{QStringLiteral("model")}, "TYPE", QStringLiteral("--model needs a logger type code")},
+         {{QStringLiteral("o"), QStringLiteral("output")},
+          "OUT",
+          QStringLiteral("--output needs a file name")},
+         format_option,
+         {{QStringLiteral("serial")}, "N", QStringLiteral("--serial needs a serial number 0..65535")}},
+        args);
+    Options o;
+    o.from = c.time(QStringLiteral("from"), false);
+    o.to = c.time(QStringLiteral("to"), true);
+    o.model = c.number(QStringLiteral("model"), 1, 65535, QStringLiteral("--model needs a logger type code"));
+    o.output = c.value(QStringLiteral("output"));
+    o.format = c.one_of(QStringLiteral("format"), {QStringLiteral("csv"), QStringLiteral("influx")})
+                   .value_or(QString());
+    o.serial = c.number(QStringLiteral("serial"), 0, 65535,
+                        QStringLiteral("--serial needs a serial number 0..65535"));
+    o.file = c.one_word(QStringLiteral("export needs the record file"));
+    if (const auto status = c.finish(out, err, help_of(c.command()))) return *status;
+
     if (o.format == QLatin1String("influx"))
         return export_influx(o.file, o.serial, o.model, o.from, o.to, o.output, out, err);
     CsvOptions options;
@@ -316,9 +271,25 @@ int export_command(const Options& o, std::FILE* out, std::FILE* err)
     return export_csv(o.file, options, o.output, out, err);
 }
 
-int monitor_command(const Options& o, std::FILE* out, std::FILE* err)
+int monitor_command(const QStringList& args, std::FILE* out, std::FILE* err)
 {
-    Session s(o.yes, err);
+    CommandLine c(
+        QStringLiteral("monitor"),
+        {port_option,
+         {{QStringLiteral("count")}, "N", QStringLiteral("--count needs a number of readings from 1")},
+         format_option},
+        args);
+    Options o;
+    o.port = c.port();
+    o.count = c.number(QStringLiteral("count"), 1, std::numeric_limits<int>::max(),
+                       QStringLiteral("--count needs a number of readings from 1"));
+    o.format = c.one_of(QStringLiteral("format"),
+                        {QStringLiteral("csv"), QStringLiteral("influx"), QStringLiteral("json")})
+                   .value_or(QString());
+    c.no_words();
+    if (const auto status = c.finish(out, err, help_of(c.command()))) return *status;
+
+    Session s(false, err);
     if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(s, why);
     s.g.settings.CHECKTIME = false;
     if (const QString why = s.identify(true); !why.isEmpty()) return failed(s, why);
@@ -351,35 +322,27 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err)
         print(out, QStringLiteral("vorlanix-cli %1\n").arg(QLatin1String(VORLANIX_VERSION)));
         return exit_ok;
     }
-    if (!args.isEmpty() && args.first() == QLatin1String("start"))
-        return start_command(args.mid(1), out, err);
-    if (!args.isEmpty() && args.first() == QLatin1String("summary"))
-        return summary_command(args.mid(1), out, err);
-    if (!args.isEmpty() && args.first() == QLatin1String("audit"))
-        return audit_command(args.mid(1), out, err);
-    if (!args.isEmpty() && args.first() == QLatin1String("verify"))
-        return verify_command(args.mid(1), out, err);
-    if (!args.isEmpty() && args.first() == QLatin1String("collect"))
-        return collect_command(args.mid(1), out, err);
-    Options o;
-    const QString error = parse(args, o);
-    if (!error.isEmpty()) {
-        print(err, QStringLiteral("vorlanix-cli: %1\nTry 'vorlanix-cli %2--help'.\n")
-                       .arg(printable(error),
-                            o.command.isEmpty() || error.startsWith(QLatin1String("unknown command"))
-                                ? QString()
-                                : o.command + QLatin1Char(' ')));
-        return exit_usage;
-    }
-    if (o.help) {
-        print(out, QString::fromUtf8(help_of(o.command)));
+    if (args.isEmpty()) return usage_error(err, {}, QStringLiteral("a command is missing"));
+    const QString command = args.first();
+    if (command == QLatin1String("-h") || command == QLatin1String("--help")) {
+        print(out, QString::fromUtf8(help_of({})));
         return exit_ok;
     }
-    if (o.command == QLatin1String("status")) return status_command(o, out, err);
-    if (o.command == QLatin1String("download")) return download_command(o, out, err);
-    if (o.command == QLatin1String("set-clock")) return set_clock_command(o, out, err);
-    if (o.command == QLatin1String("monitor")) return monitor_command(o, out, err);
-    return export_command(o, out, err);
+    using Command = int (*)(const QStringList&, std::FILE*, std::FILE*);
+    const std::pair<const char*, Command> commands[] = {
+        {"status", status_command},   {"download", download_command}, {"set-clock", set_clock_command},
+        {"start", start_command},     {"export", export_command},     {"monitor", monitor_command},
+        {"summary", summary_command}, {"audit", audit_command},       {"verify", verify_command},
+        {"collect", collect_command},
+    };
+    for (const auto& [name, run_command] : commands) {
+        if (command != QLatin1String(name)) continue;
+        const int status = run_command(args.mid(1), out, err);
+        // A signal (a closed pipe) that came while the result was written turns it into a failure.
+        const int signal = InterruptNotifier::first_signal();
+        return signal > 0 && status < 128 ? 128 + signal : status;
+    }
+    return usage_error(err, {}, QStringLiteral("unknown command '%1'").arg(command));
 }
 
 } // namespace vx::cli

@@ -44,7 +44,10 @@ One program at a time uses a serial port: while the desktop program holds the
 port, the commands that talk to a logger refuse with a message.
 
 Exit status: 0 done; 1 failed (the last line on stderr says why); 2 wrong
-usage; 130 interrupted by Ctrl+C (143 by SIGTERM), what was fetched is kept.
+usage (stderr says why and where the help is); 128 + the signal when one
+ended the command: 130 Ctrl+C, 143 SIGTERM, 129 SIGHUP, 141 the reader of the
+output went away (as in 'monitor | head -1'); what was fetched is kept and
+the port is free for the next program.
 
 Examples:
   vorlanix-cli status

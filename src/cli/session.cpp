@@ -6,8 +6,10 @@
 #include "cli/commands.h"
 #include "link/frame.h"
 #include "link/serial_devices.h"
+#include "logger/live.h"
 #include "logger/poll.h"
 #include "logger/record_handoff.h"
+#include "programming/logger_readback.h"
 #include "records/marks.h"
 
 #include <QFileInfo>
@@ -19,10 +21,8 @@ namespace vx::cli
 namespace
 {
 
-// A status request gets one poll tick to be answered.
+// A status request gets at most one poll tick to be answered.
 constexpr int status_reply_ms = 700;
-// Status requests before the logger counts as absent (the poll's rule).
-constexpr int status_tries = 4;
 
 TerminalUi::Answers answers_of(bool yes, bool attended, std::FILE* err)
 {
@@ -51,10 +51,7 @@ Session::Session(bool yes, std::FILE* err, bool attended)
       host(ui)
 {
     if (attended)
-        interrupt = std::make_unique<InterruptNotifier>([this](int signal) {
-            signal_ = signal;
-            ui.interrupt();
-        });
+        interrupt = std::make_unique<InterruptNotifier>([this](int) { ui.interrupt(); });
     g.ui = &ui;
     g.program_dir = find_program_dir(&setup_failure);
     g.data_dir = find_data_dir();
@@ -85,26 +82,23 @@ QString Session::open_port(const QString& port)
 QString Session::identify(bool with_name)
 {
     PollCycle poll(g, host);
-    bool recognised = false;
-    for (int attempt = 0; attempt < status_tries && !recognised && !ui.interrupted(); ++attempt) {
-        g.link.rx_buffer.clear();
-        g.link.send_command(cmd::status, param::status_poll);
-        // The logger reads its clock as it answers, at once; whole seconds on both sides.
-        computer_time = g.now();
-        computer_time.setTime(
-            QTime(computer_time.time().hour(), computer_time.time().minute(), computer_time.time().second()));
-        g.link.delay(status_reply_ms);
-        recognised = poll.decode_status();
-    }
+    const auto decode = [&] {
+        if (!poll.decode_status()) return false;
+        // The logger read its clock as it answered, just now; whole seconds on both sides.
+        const QDateTime now = g.now();
+        computer_time = now.addMSecs(-now.time().msec());
+        return true;
+    };
+    recognised = read_logger_status(g, param::status_poll, decode, status_reply_ms).has_value();
     g.link.rx_buffer.clear();
-    this->recognised = recognised;
     if (ui.interrupted()) return QStringLiteral("interrupted");
     if (!recognised) return QStringLiteral("no logger answers on %1").arg(port_name);
     if (g.ident.type_code == 55) {
         // The old-format logger's reading comes with its calibration answer, asked for
         // where the poll asks for a mission name.
         g.link.send_command(cmd::old_calib, param::old_calib);
-        g.link.delay(status_reply_ms);
+        g.link.wait_for([this] { return decode_old_calibration(view(g.link.rx_buffer), 0).has_value(); },
+                        status_reply_ms);
         poll.decode_name();
         g.link.rx_buffer.clear();
     }
@@ -116,6 +110,12 @@ QString Session::identify(bool with_name)
     g.status.mission_name = g.link.mission_name;
     name_read = true;
     return {};
+}
+
+int Session::interrupted_status() const
+{
+    const int signal = InterruptNotifier::first_signal();
+    return 128 + (signal > 0 ? signal : 2);
 }
 
 int failed(Session& s, const QString& reason)

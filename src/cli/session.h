@@ -31,6 +31,8 @@ public:
     // a terminal, the progress bar is drawn there, and SIGINT and SIGTERM
     // cancel. Unattended (one of several ports served at once): nobody is
     // asked, no bar is drawn, and the caller cancels through ui.interrupt().
+    // Every signal that ends the command (interrupt.h) cancels the running
+    // exchange; the port is closed (its exclusive use given up) at the end.
     Session(bool yes, std::FILE* err, bool attended = true);
     ~Session() { g.link.close_comport(); }
     Session(const Session&) = delete;
@@ -40,12 +42,14 @@ public:
     // settings' ComPort); the reason it did not open, or empty.
     QString open_port(const QString& port);
 
-    // Identifies the logger: status requests until one is recognised (the
-    // same decode as the poll of the main window), then, with with_name, the
+    // Identifies the logger (logger_readback.h: status requests until one is
+    // recognised, each answered as soon as its reply is complete; the same
+    // decode as the poll of the main window), then, with with_name, the
     // mission name. The reason it failed, or empty.
     QString identify(bool with_name);
 
-    int interrupted_status() const { return 128 + (signal_ > 0 ? signal_ : 2); }
+    // The exit status of a command that a signal ended: 128 + its number.
+    int interrupted_status() const;
 
     Global g;
     TCommPortDriver driver;
@@ -57,9 +61,6 @@ public:
     QDateTime computer_time;
     bool recognised = false; // a status reply was recognised
     bool name_read = false;
-
-private:
-    int signal_ = 0;
 };
 
 // Says reason (or "interrupted") as the last message; the exit status.

@@ -7,8 +7,8 @@
 #include "base/settings.h"
 #include "cli/cli_host.h"
 #include "cli/commands.h"
-#include "cli/interrupt.h"
-#include "cli/terminal_ui.h"
+#include "cli/options.h"
+#include "cli/session.h"
 #include "link/frame.h"
 #include "link/serial_devices.h"
 #include "link/serial_port.h"
@@ -94,118 +94,65 @@ Example:
 
 struct StartOptions {
     MissionForm form;
-    bool help = false, yes = false, replace_file = false;
-    bool has_name = false, has_interval = false;
-    QString port, delay_until;
+    bool yes = false, replace_file = false;
+    QString port;
     QStringList model_options; // options only some models take, as given
 };
 
-// Reads the options; an error text, or empty.
-QString parse(const QStringList& args, StartOptions& o)
+// The options only some models take (see models_of).
+const char* const model_only[] = {"above",         "below",      "seconds",       "no-averaging",
+                                  "counter-start", "flow-start", "flow-per-pulse"};
+
+// Reads the mission form and the options from c; errors are noted in c.
+StartOptions read_options(CommandLine& c)
 {
+    StartOptions o;
     MissionForm& f = o.form;
     f.synchro = false;
     f.lower.reset();
     f.upper.reset();
-    for (int i = 0; i < args.size(); ++i) {
-        QString a = args[i];
-        std::optional<QString> inline_value;
-        if (a.startsWith(QLatin1String("--")) && a.contains(QLatin1Char('='))) {
-            inline_value = a.mid(a.indexOf(QLatin1Char('=')) + 1);
-            a = a.left(a.indexOf(QLatin1Char('=')));
-        }
-        QString v;
-        auto value = [&] {
-            if (inline_value) {
-                v = *inline_value;
-                return true;
-            }
-            if (i + 1 >= args.size()) return false;
-            v = args[++i];
-            return true;
-        };
-        auto needs = [&](const char* what) {
-            return QStringLiteral("%1 needs %2").arg(a, QLatin1String(what));
-        };
-        auto whole = [&](std::optional<int>& out) {
-            bool ok = false;
-            const int n = value() ? v.toInt(&ok) : 0;
-            if (ok) out = n;
-            return ok;
-        };
-        const bool flag = !inline_value;
-        if ((a == QLatin1String("-h") || a == QLatin1String("--help")) && flag) {
-            o.help = true;
-        } else if ((a == QLatin1String("--yes") || a == QLatin1String("-y")) && flag) {
-            o.yes = true;
-        } else if (a == QLatin1String("--name")) {
-            if (!value()) return needs("a mission name");
-            f.name = v;
-            o.has_name = true;
-        } else if (a == QLatin1String("--interval")) {
-            if (!value()) return needs("a number of minutes");
-            f.period = v;
-            o.has_interval = true;
-        } else if (a == QLatin1String("--remark")) {
-            if (!value()) return needs("a text");
-            f.remark = v;
-        } else if (a == QLatin1String("--on-change")) {
-            if (!value()) return needs("a change such as 0.5");
-            f.gradient = f.flow_gradient = f.belsa_gradient = v;
-        } else if (a == QLatin1String("--above") || a == QLatin1String("--below")) {
-            if (!whole(a == QLatin1String("--above") ? f.upper : f.lower)) return needs("a whole number");
-            o.model_options << a;
-        } else if (a == QLatin1String("--delay-until")) {
-            if (!value()) return needs("a time such as 2024-03-01T08:00");
-            // The logger's wall clock: date and time apart, so no time zone gap refuses it.
-            const QDate date = QDate::fromString(v.left(10), QStringLiteral("yyyy-MM-dd"));
-            const QTime time = QTime::fromString(v.mid(11), QStringLiteral("HH:mm"));
-            if (v.size() != 16 || v[10] != QLatin1Char('T') || !date.isValid() || !time.isValid())
-                return needs("a time such as 2024-03-01T08:00");
-            f.delayed = true;
-            f.start_date = date;
-            f.start_time = time;
-        } else if (a == QLatin1String("--pointer")) {
-            if (!value()) return needs("a record position");
-            f.pointer_shown = true;
-            f.pointer = v;
-        } else if (a == QLatin1String("--no-rollover") && flag) {
-            f.rollover = false;
-        } else if (a == QLatin1String("--keep-records") && flag) {
-            f.clear_pointer = false;
-        } else if (a == QLatin1String("--replace-file") && flag) {
-            o.replace_file = true;
-        } else if (a == QLatin1String("--seconds") && flag) {
-            f.synchro = true;
-            o.model_options << a;
-        } else if (a == QLatin1String("--no-averaging") && flag) {
-            f.averaging = false;
-            o.model_options << a;
-        } else if (a == QLatin1String("--counter-start")) {
-            if (!value()) return needs("a counter reading");
-            f.belsa_total = v;
-            o.model_options << a;
-        } else if (a == QLatin1String("--flow-start") || a == QLatin1String("--flow-per-pulse")) {
-            if (!value()) return needs("a number");
-            (a == QLatin1String("--flow-start") ? f.flow_state : f.flow_constant) = v;
-            o.model_options << a;
-        } else if (a == QLatin1String("--port")) {
-            if (!value()) return needs("a COM number");
-            bool ok = false;
-            const int n = v.toInt(&ok);
-            if ((!ok || n < min_com_port || n > max_com_port) && !v.contains(QLatin1Char('/')))
-                return QStringLiteral("--port takes a COM number from %1 to %2, or a device path")
-                    .arg(min_com_port)
-                    .arg(max_com_port);
-            o.port = v;
-        } else {
-            return QStringLiteral("unknown argument '%1' for start").arg(args[i]);
-        }
+    auto text = [&c](const char* name, QString& field) {
+        if (c.is_set(QLatin1String(name))) field = c.value(QLatin1String(name));
+    };
+    text("name", f.name);
+    text("interval", f.period);
+    text("remark", f.remark);
+    if (c.is_set(QStringLiteral("on-change")))
+        f.gradient = f.flow_gradient = f.belsa_gradient = c.value(QStringLiteral("on-change"));
+    const int most = std::numeric_limits<int>::max();
+    f.upper = c.number(QStringLiteral("above"), -most, most, QStringLiteral("--above needs a whole number"));
+    f.lower = c.number(QStringLiteral("below"), -most, most, QStringLiteral("--below needs a whole number"));
+    if (c.is_set(QStringLiteral("delay-until"))) {
+        // The logger's wall clock: date and time apart, so no time zone gap refuses it.
+        const QString v = c.value(QStringLiteral("delay-until"));
+        const QDate date = QDate::fromString(v.left(10), QStringLiteral("yyyy-MM-dd"));
+        const QTime time = QTime::fromString(v.mid(11), QStringLiteral("HH:mm"));
+        if (v.size() != 16 || v[10] != QLatin1Char('T') || !date.isValid() || !time.isValid())
+            c.fail(QStringLiteral("--delay-until needs a time such as 2024-03-01T08:00"));
+        f.delayed = true;
+        f.start_date = date;
+        f.start_time = time;
     }
-    if (o.help) return {};
-    if (!o.has_name) return QStringLiteral("start needs --name");
-    if (!o.has_interval) return QStringLiteral("start needs --interval");
-    return {};
+    if (c.is_set(QStringLiteral("pointer"))) {
+        f.pointer_shown = true;
+        f.pointer = c.value(QStringLiteral("pointer"));
+    }
+    f.rollover = !c.is_set(QStringLiteral("no-rollover"));
+    f.clear_pointer = !c.is_set(QStringLiteral("keep-records"));
+    o.replace_file = c.is_set(QStringLiteral("replace-file"));
+    f.synchro = c.is_set(QStringLiteral("seconds"));
+    f.averaging = !c.is_set(QStringLiteral("no-averaging"));
+    text("counter-start", f.belsa_total);
+    text("flow-start", f.flow_state);
+    text("flow-per-pulse", f.flow_constant);
+    o.yes = c.is_set(QStringLiteral("yes"));
+    o.port = c.port();
+    for (const char* option : model_only)
+        if (c.is_set(QLatin1String(option))) o.model_options << QStringLiteral("--") + QLatin1String(option);
+    c.no_words();
+    if (!c.is_set(QStringLiteral("name"))) c.fail(QStringLiteral("start needs --name"));
+    if (!c.is_set(QStringLiteral("interval"))) c.fail(QStringLiteral("start needs --interval"));
+    return o;
 }
 
 // The models an option is for; empty when every model takes it.
@@ -217,93 +164,67 @@ QList<int> models_of(const QString& option)
     return {102}; // --flow-start, --flow-per-pulse
 }
 
-// A usage error on one line, so that the reason is the last line on stderr;
-// what the user typed is echoed with its control characters written out.
-QString usage_line(const QString& error)
-{
-    return QStringLiteral("vorlanix-cli: %1 (see 'vorlanix-cli start --help')\n").arg(printable(error));
-}
-
-void print(std::FILE* f, const QString& text)
-{
-    std::fputs(text.toLocal8Bit().constData(), f);
-    std::fflush(f);
-}
-
 } // namespace
 
 int start_command(const QStringList& args, std::FILE* out, std::FILE* err)
 {
-    StartOptions o;
-    if (const QString error = parse(args, o); !error.isEmpty()) {
-        print(err, usage_line(error));
-        return exit_usage;
-    }
-    if (o.help) {
-        print(out, QString::fromUtf8(start_help));
-        return exit_ok;
-    }
+    const auto value = [](const char* name, const char* value, const char* needs) {
+        return OptionSpec{{QLatin1String(name)}, value, QStringLiteral("--%1 needs %2").arg(name, needs)};
+    };
+    const auto flag = [](const char* name) { return OptionSpec{{QLatin1String(name)}}; };
+    CommandLine c(QStringLiteral("start"),
+                  {value("name", "NAME", "a mission name"),
+                   value("interval", "MINUTES", "a number of minutes"),
+                   value("remark", "TEXT", "a text"),
+                   value("on-change", "DELTA", "a change such as 0.5"),
+                   value("above", "X", "a whole number"),
+                   value("below", "X", "a whole number"),
+                   value("delay-until", "T", "a time such as 2024-03-01T08:00"),
+                   value("pointer", "N", "a record position"),
+                   value("counter-start", "X", "a counter reading"),
+                   value("flow-start", "X", "a number"),
+                   value("flow-per-pulse", "X", "a number"),
+                   value("port", "N", "a COM number"),
+                   {{QStringLiteral("y"), QStringLiteral("yes")}},
+                   flag("no-rollover"),
+                   flag("keep-records"),
+                   flag("replace-file"),
+                   flag("seconds"),
+                   flag("no-averaging")},
+                  args);
+    StartOptions o = read_options(c);
+    if (const auto status = c.finish(out, err, start_help)) return *status;
 
-    Global g;
-    TCommPortDriver driver;
-    const auto answers = o.yes                                         ? TerminalUi::Answers::yes
-                         : isatty(STDIN_FILENO) && isatty(fileno(err)) ? TerminalUi::Answers::ask
-                                                                       : TerminalUi::Answers::no;
-    TerminalUi ui(
-        answers, isatty(fileno(err)) != 0, [&g] { g.link.abort(); }, err);
-    CliHost host(ui);
-    int signal_number = 0;
-    InterruptNotifier interrupt([&](int signal) {
-        signal_number = signal;
-        ui.interrupt();
-    });
-    g.ui = &ui;
-    QString setup_failure;
-    g.program_dir = find_program_dir(&setup_failure);
-    g.data_dir = find_data_dir();
-    if (!g.program_dir.isEmpty()) setup_failure = load_settings(g, QLatin1String(cli_language));
+    Session s(o.yes, err);
+    Global& g = s.g;
+    TerminalUi& ui = s.ui;
     // Without its directory or settings the program knows neither the port nor the log directory.
-    if (!setup_failure.isEmpty()) {
-        ui.show_message(setup_failure, btn::ok);
+    if (!s.setup_failure.isEmpty()) {
+        ui.show_message(s.setup_failure, btn::ok);
         return exit_failed;
     }
 
     // What every model shares is checked before the port is even opened.
     QString refusal;
-    if (!parse_mission(o.form, 0, g.lang, &refusal)) {
-        print(err, usage_line(TerminalUi::one_line(refusal)));
-        return exit_usage;
-    }
+    if (!parse_mission(o.form, 0, g.lang, &refusal))
+        return usage_error(err, c.command(), TerminalUi::one_line(refusal));
 
     auto failed = [&](const QString& reason) {
         ui.show_message(ui.interrupted() ? QStringLiteral("interrupted: ") + reason : reason, btn::ok);
-        return ui.interrupted() ? 128 + (signal_number > 0 ? signal_number : 2) : exit_failed;
+        return ui.interrupted() ? s.interrupted_status() : exit_failed;
     };
     // A value this logger cannot take is wrong usage too: nothing was sent that changes it.
     auto unusable = [&](const QString& reason) {
-        print(err, usage_line(TerminalUi::one_line(reason)));
-        return exit_usage;
+        return usage_error(err, c.command(), TerminalUi::one_line(reason));
     };
-    driver.setBaudRateValue(19200);
-    g.link.attach_driver(&driver);
-    g.link.attach_ui(&ui);
-    int com = g.settings.ComPort;
-    bool number = false;
-    if (const int n = o.port.toInt(&number); number)
-        com = n;
-    else if (!o.port.isEmpty())
-        g.settings.port_devices[com] = o.port;
-    const QString device = com_device(com, g.settings.port_devices);
-    if (!g.link.open_comport(com, g.settings.port_devices))
-        return failed(
-            port_open_failure(driver.last_fault(), QStringLiteral("COM%1 (%2)").arg(com).arg(device)));
+    if (const QString why = s.open_port(o.port); !why.isEmpty()) return failed(why);
 
     // The logger's model decides what the mission may hold.
     g.settings.CHECKTIME = false;
-    PollCycle poll(g, host);
+    PollCycle poll(g, s.host);
     const auto decode = [&poll] { return poll.decode_status(); };
     if (!read_logger_status(g, param::status_poll, decode))
-        return failed(QStringLiteral("no logger answers on COM%1 (%2)").arg(com).arg(device));
+        return failed(QStringLiteral("no logger answers on %1").arg(s.port_name));
     const std::uint16_t type = g.ident.type_code;
     for (const QString& option : o.model_options)
         if (!models_of(option).contains(type))

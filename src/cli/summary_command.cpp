@@ -6,6 +6,7 @@
 #include "base/safe_file.h"
 #include "cli/commands.h"
 #include "cli/help_texts.h"
+#include "cli/options.h"
 #include "records/record_file.h"
 #include "records/record_summary.h"
 
@@ -24,51 +25,29 @@ namespace
 
 struct Options {
     QString file;
-    bool help = false, json = false;
+    bool json = false;
     SummaryOptions summary;
 };
 
-// Reads the options; an error text, or empty.
-QString parse(const QStringList& args, Options& o)
+// Reads the options from c; errors are noted in c.
+Options read_options(CommandLine& c)
 {
-    for (int i = 0; i < args.size(); ++i) {
-        QString a = args[i];
-        std::optional<QString> inline_value;
-        if (a.startsWith(QLatin1String("--")) && a.contains(QLatin1Char('='))) {
-            inline_value = a.mid(a.indexOf(QLatin1Char('=')) + 1);
-            a = a.left(a.indexOf(QLatin1Char('=')));
-        }
-        auto value = [&]() -> QString {
-            if (inline_value) return *inline_value;
-            return i + 1 < args.size() ? args[++i] : QString();
-        };
-        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
-            o.help = true;
-        } else if (a == QLatin1String("--json")) {
-            o.json = true;
-        } else if (a == QLatin1String("--model")) {
-            bool ok = false;
-            const int n = value().toInt(&ok);
-            if (!ok || n < 1 || n > 65535) return QStringLiteral("--model needs a logger type code");
-            o.summary.type_code = static_cast<std::uint16_t>(n);
-        } else if (a == QLatin1String("--channel")) {
-            bool ok = false;
-            const int n = value().toInt(&ok);
-            if (!ok || n < 1 || n > 10)
-                return QStringLiteral("--channel needs a channel number from 1 to 10");
-            o.summary.channel = n - 1;
-        } else if (a == QLatin1String("--above") || a == QLatin1String("--below")) {
-            const auto limit = parse_record_value(value());
-            if (!limit) return QStringLiteral("%1 needs a number, such as 8 or 8.5").arg(a);
-            (a == QLatin1String("--above") ? o.summary.above : o.summary.below) = limit;
-        } else if (!a.startsWith(QLatin1Char('-')) && o.file.isEmpty()) {
-            o.file = a;
-        } else {
-            return QStringLiteral("unknown argument '%1' for summary").arg(args[i]);
-        }
+    Options o;
+    o.json = c.is_set(QStringLiteral("json"));
+    if (const auto model =
+            c.number(QStringLiteral("model"), 1, 65535, QStringLiteral("--model needs a logger type code")))
+        o.summary.type_code = static_cast<std::uint16_t>(*model);
+    if (const auto channel = c.number(QStringLiteral("channel"), 1, 10,
+                                      QStringLiteral("--channel needs a channel number from 1 to 10")))
+        o.summary.channel = *channel - 1;
+    for (const char* name : {"above", "below"}) {
+        if (!c.is_set(QLatin1String(name))) continue;
+        const auto limit = parse_record_value(c.value(QLatin1String(name)));
+        if (!limit) c.fail(QStringLiteral("--%1 needs a number, such as 8 or 8.5").arg(QLatin1String(name)));
+        (name[0] == 'a' ? o.summary.above : o.summary.below) = limit;
     }
-    if (!o.help && o.file.isEmpty()) return QStringLiteral("summary needs the record file");
-    return {};
+    o.file = c.one_word(QStringLiteral("summary needs the record file"));
+    return o;
 }
 
 // ISO 8601 with the offset written out, also for UTC itself ("+00:00").
@@ -145,16 +124,18 @@ void print(std::FILE* f, const QString& text)
 
 int summary_command(const QStringList& args, std::FILE* out, std::FILE* err)
 {
-    Options o;
-    if (const QString error = parse(args, o); !error.isEmpty()) {
-        print(err,
-              QStringLiteral("vorlanix-cli: %1\nTry 'vorlanix-cli summary --help'.\n").arg(printable(error)));
-        return exit_usage;
-    }
-    if (o.help) {
-        print(out, QString::fromUtf8(help_of(QStringLiteral("summary"))));
-        return exit_ok;
-    }
+    const auto value = [](const char* name, const char* value, const char* needs) {
+        return OptionSpec{{QLatin1String(name)}, value, QLatin1String(needs)};
+    };
+    CommandLine c(QStringLiteral("summary"),
+                  {{{QStringLiteral("json")}},
+                   value("model", "TYPE", "--model needs a logger type code"),
+                   value("channel", "N", "--channel needs a channel number from 1 to 10"),
+                   value("above", "H", "--above needs a number, such as 8 or 8.5"),
+                   value("below", "L", "--below needs a number, such as 8 or 8.5")},
+                  args);
+    Options o = read_options(c);
+    if (const auto status = c.finish(out, err, help_of(c.command()))) return *status;
     QFile f;
     // A device or a pipe may never end.
     if (const QString why = open_regular_file(f, o.file, QIODevice::ReadOnly, Links::follow);

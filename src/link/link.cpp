@@ -118,6 +118,11 @@ bool Link::wait_length(int length, int steps)
     return wait_until([this, length] { return rx_buffer.size() >= length; }, steps * data_step_ms, false);
 }
 
+bool Link::wait_for(const std::function<bool()>& done, int ms)
+{
+    return wait_until(done, ms, true);
+}
+
 void Link::send_frame(const Frame& f)
 {
     qCDebug(lcLink).noquote() << "tx" << to_bytes(f).toHex(' ');

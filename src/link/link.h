@@ -69,6 +69,9 @@ public:
     // Waits until rx_buffer holds at least length bytes, allowing up to
     // steps periods of 50 ms; true when the length was reached.
     bool wait_length(int length, int steps);
+    // True as soon as done() holds (it is asked whenever bytes arrive);
+    // false after ms milliseconds or at once when comm_abort is set.
+    bool wait_for(const std::function<bool()>& done, int ms);
 
     // Clears rx_buffer, sends the frame, stores it in last_frame. No wait.
     void send_command(std::uint8_t command, std::uint8_t parameter);

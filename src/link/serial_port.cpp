@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -83,8 +84,25 @@ bool device_hung_up(int fd, int read_errno)
     return (p.revents & (POLLHUP | POLLNVAL)) != 0;
 }
 
+// The devices open in this process, for release_all_for_exit: a signal
+// handler can reach nothing but a global.
+constexpr int max_open_devices = 8;
+std::atomic<int> open_devices[max_open_devices] = {-1, -1, -1, -1, -1, -1, -1, -1};
+
+void note_open(int fd)
+{
+    for (auto& slot : open_devices) {
+        int free = -1;
+        if (slot.compare_exchange_strong(free, fd)) return;
+    }
+}
+
 void close_device(int fd)
 {
+    for (auto& slot : open_devices) {
+        int open = fd;
+        if (slot.compare_exchange_strong(open, -1)) break;
+    }
     ioctl(fd, TIOCNXCL);
     flock(fd, LOCK_UN);
     ::close(fd);
@@ -304,6 +322,7 @@ bool TCommPortDriver::Connect()
         const int fd = open_device();
         if (fd < 0) return false;
         fd_ = fd;
+        note_open(fd);
         is_pty_ = is_pty_device(fd);
         packet_.clear();
         start_reception();
@@ -352,9 +371,20 @@ void TCommPortDriver::try_reopen()
     notifier_.reset();
     close_device(fd_);
     fd_ = fd;
+    note_open(fd);
     is_pty_ = is_pty_device(fd);
     packet_.clear();
     start_reception();
+}
+
+void TCommPortDriver::release_all_for_exit()
+{
+    for (auto& slot : open_devices) {
+        const int fd = slot.exchange(-1);
+        if (fd < 0) continue;
+        ioctl(fd, TIOCNXCL);
+        ::close(fd);
+    }
 }
 
 bool TCommPortDriver::apply_settings()

@@ -246,6 +246,11 @@ public:
     // True when the open device is a pseudo-terminal.
     bool is_pseudo_terminal() const { return is_pty_; }
 
+    // Gives up the exclusive use of every device a driver of this process
+    // holds open (TIOCNXCL, then close), for a signal handler about to end
+    // the process: async-signal-safe, the drivers are unusable afterwards.
+    static void release_all_for_exit();
+
 private:
     bool apply_settings();
     bool set_modem_line(int bit, bool on);

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 namespace vx
@@ -90,6 +91,28 @@ int folded(int byte)
 }
 
 } // namespace
+
+std::size_t status_reply_length(const ModelRow& row)
+{
+    std::size_t n = static_cast<std::size_t>(std::max(row.status_length, row.live_length));
+    if (const auto block = float_block(row.type)) n = std::max(n, block->min_length);
+    switch (row.type) {
+    case 99: // the wet sensor's error flag at 31
+        return std::max<std::size_t>(n, 32);
+    case 107: // the flow coefficient block
+        return std::max<std::size_t>(n, 42);
+    case 100: // the humidity trim
+    case 106:
+        return std::max<std::size_t>(n, 44);
+    case 133:
+        return std::max<std::size_t>(n, 45);
+    case 103: // the recording limits
+    case 129:
+        return std::max<std::size_t>(n, 46);
+    default:
+        return n;
+    }
+}
 
 bool read_coefficients(ByteView reply, std::uint16_t type, Coefficients& c)
 {

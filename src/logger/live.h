@@ -40,6 +40,11 @@ bool read_coefficients(ByteView reply, std::uint16_t type, Coefficients& c);
 // the reply is too short (c unchanged).
 bool read_humidity_trim(ByteView reply, std::uint16_t type, Coefficients& c);
 
+// The length of a complete status reply of the model, echo included: the
+// most bytes that its identification, status, coefficient and live decoding
+// read. A logger sends no more than that, and no end marker.
+std::size_t status_reply_length(const ModelRow& row);
+
 struct LiveInputs {
     float corr1 = 0, corr2 = 0;
     bool diagnostic = false;

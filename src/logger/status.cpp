@@ -238,6 +238,17 @@ QString logger_time_text(const QDateTime& t)
            t.time().toString(QStringLiteral("hh:mm:ss"));
 }
 
+bool status_reply_complete(ByteView reply)
+{
+    if (reply.size() < 6) return false;
+    // The old-format status starts with the serial number, whose low byte may read as any type.
+    if (const ModelRow* row = find_model(reply[5]); row && row->length_rule != LengthRule::old_format)
+        return reply.size() >= status_reply_length(*row);
+    if (reply.size() != 28) return false;
+    const auto sum = sum8(reply, 5, 22);
+    return sum && *sum == reply[27] && reply[7] == 55 + 30;
+}
+
 StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in)
 {
     StatusDecode d;

@@ -59,6 +59,12 @@ struct StatusDecode {
 // recognised.
 StatusDecode identify_and_decode(ByteView reply, const DecodeInputs& in);
 
+// True when reply holds a whole status reply, so that waiting longer adds
+// nothing: the length of the model named at offset 5 (live.h), or the 28
+// bytes of the old-format logger with their sum right. A reply of a type
+// without a row is never complete; its wait runs out.
+bool status_reply_complete(ByteView reply);
+
 // The mission name of a name block: nullopt when the reply is shorter than
 // 22 bytes or its sum is wrong; trailing blanks removed. Bytes the code page
 // leaves undefined stay distinct (see from_cp1250_distinct).

@@ -7,6 +7,7 @@
 #include "logger/program_state.h"
 #include "logger/status.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 
 namespace vx
@@ -33,14 +34,21 @@ bool decode_into(Global& g)
 } // namespace
 
 std::optional<QByteArray> read_logger_status(Global& g, std::uint8_t parameter,
-                                             const std::function<bool()>& decode)
+                                             const std::function<bool()>& decode, int reply_ms)
 {
+    if (reply_ms <= 0) reply_ms = status_reply_ms;
     for (int attempt = 0; attempt < status_tries; ++attempt) {
         g.link.send_command(cmd::status, parameter);
-        g.link.delay(status_reply_ms);
+        QElapsedTimer clock;
+        clock.start();
+        const bool complete =
+            g.link.wait_for([&g] { return status_reply_complete(view(g.link.rx_buffer)); }, reply_ms);
         if (g.link.comm_abort) return std::nullopt;
         const QByteArray reply = g.link.rx_buffer;
         if (decode ? decode() : decode_into(g)) return reply;
+        // A whole reply that is not taken: the logger still gets its whole window before the next try.
+        if (complete) g.link.delay(static_cast<int>(reply_ms - clock.elapsed()));
+        if (g.link.comm_abort) return std::nullopt;
     }
     return std::nullopt;
 }

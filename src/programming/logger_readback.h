@@ -32,12 +32,14 @@ class Language;
 struct Global;
 struct Status;
 
-// Sends the status request (command 10 with parameter), waits 500 ms and
+// Sends the status request (command 10 with parameter), waits until the
+// reply is complete (status.h), at most reply_ms (500 ms when 0), and
 // decodes what came with decode (or into g's identification, status and
-// coefficients when decode is empty); up to four tries, fewer when the user
-// cancels. The reply (echo included) that was recognised, or nullopt.
+// coefficients when decode is empty); up to four tries, each a whole reply
+// window apart, fewer when the user cancels. The reply (echo included) that
+// was recognised, or nullopt.
 std::optional<QByteArray> read_logger_status(Global& g, std::uint8_t parameter,
-                                             const std::function<bool()>& decode = {});
+                                             const std::function<bool()>& decode = {}, int reply_ms = 0);
 
 // What one status reply says the logger holds.
 struct HeldSettings {

@@ -24,6 +24,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace
@@ -227,28 +229,55 @@ TEST_F(Cli, EachDownloadEndsWithItsStatusItsLastLineAndItsMark)
     }
 }
 
-TEST_F(Cli, InterruptKeepsWhatWasFetchedAndFails)
+TEST_F(Cli, EverySignalThatEndsACommandKeepsWhatWasFetchedFreesThePortAndFails)
 {
-    start_sim({"--type", "89", "--name", "DLHA", "--fill", "2000"});
-    marks.write_mark("DLHA", 0);
-    QProcess p;
-    start(p, {"download", "new"});
-    // Interrupt once a few blocks have come.
-    QDeadlineTimer deadline(30000);
-    while (sim.frames(12).size() < 5 && !deadline.hasExpired())
-        QThread::msleep(20);
-    ASSERT_LT(sim.frames(12).size(), 200);
-    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(20000));
-    EXPECT_EQ(p.exitCode(), 130);
-    const QString err = QString::fromUtf8(p.readAllStandardError());
-    EXPECT_TRUE(last_line(err).startsWith("vorlanix-cli: interrupted: ")) << err.toStdString();
-
-    const int mark = marks.read_mark("DLHA");
-    EXPECT_GT(mark, 0);
-    EXPECT_LT(mark, 2000);
-    EXPECT_EQ(mark % 10, 0);
-    EXPECT_EQ(record_lines("DLHA"), temperature_lines(0, mark));
+    // In a pipe the shell reports the program's own exit status.
+    const auto piped = [](const char* reader) {
+        return QStringList{"bash", "-c", QString("\"$0\" \"$@\" | %1; exit ${PIPESTATUS[0]}").arg(reader)};
+    };
+    const struct {
+        QStringList args, wrapper;
+        int signal; // sent once the logger got `frames` frames; 0: the reader of the output goes away
+        int frames;
+    } cases[] = {
+        {{"download", "new"}, {}, SIGINT, 12}, // a few blocks in
+        {{"download", "new"}, {}, SIGHUP, 12},
+        {{"monitor"}, {}, SIGTERM, 3},
+        {{"monitor"}, piped("head -1 >/dev/null"), 0, 0},
+        {{"status"}, piped("true"), 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.args.join(' ') + ' ' + QString::number(c.signal)).toStdString());
+        start_sim({"--type", "89", "--name", "DLHA", "--fill", "2000"});
+        marks.write_mark("DLHA", 0);
+        QFile::remove(home.path("Log/DLHA.txt"));
+        const int before = static_cast<int>(sim.frames().size()); // the log keeps earlier runs
+        QProcess p;
+        start(p, c.args, c.wrapper);
+        if (c.signal) {
+            ASSERT_TRUE(sim.wait_frames(before + c.frames, 20000));
+            ::kill(static_cast<pid_t>(p.processId()), c.signal);
+        }
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 128 + (c.signal ? c.signal : SIGPIPE)) << err.toStdString();
+        if (c.args[0] == "download") {
+            EXPECT_TRUE(last_line(err).startsWith("vorlanix-cli: interrupted: ")) << err.toStdString();
+            const int mark = marks.read_mark("DLHA");
+            EXPECT_TRUE(mark > 0 && mark < 2000 && mark % 10 == 0) << mark;
+            EXPECT_EQ(record_lines("DLHA"), temperature_lines(0, mark));
+        }
+        // Root may open a port in exclusive use, but the flag shows what others would hear.
+        const int fd = ::open(QFile::encodeName(sim.link()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        int exclusive = -1;
+        EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0);
+        ::close(fd);
+        vx::TCommPortDriver next;
+        next.setPortName(sim.link());
+        EXPECT_TRUE(next.Connect());
+    }
 }
 
 TEST_F(Cli, PortHeldByAnotherProgramIsRefused)
@@ -382,6 +411,13 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         {{"start", "--help"}, 0, "Usage: vorlanix-cli start --name NAME --interval MINUTES"},
         {{"audit", "--help"}, 0, "Usage: vorlanix-cli audit [--json] [--since TIME] [--verify]"},
         {{"verify", "-h"}, 0, "Usage: vorlanix-cli verify FILE"},
+        {{"monitor", "-h", "--count", "0"}, 0, "Usage: vorlanix-cli monitor [--count N]"},
+        {{"start", "--port", "x", "--help"}, 0, "Usage: vorlanix-cli start --name NAME"},
+        {{"status", "--bogus"}, 2, "vorlanix-cli: unknown argument '--bogus' for status\n"},
+        {{"set-clock", "--yes=1"}, 2, "vorlanix-cli: --yes takes no value\n"},
+        {{"monitor", "--count"}, 2, "vorlanix-cli: --count needs a number of readings from 1\n"},
+        {{"download", "new", "--port", "0"}, 2, "vorlanix-cli: --port takes a COM number from 1 to 256"},
+        {{"start", "--interval", "5"}, 2, "vorlanix-cli: start needs --name\n"},
         {{"audit", "--since", "soon"}, 2, "vorlanix-cli: --since needs a time such as 2024-03-01"},
         {{"collect", "--help"}, 0, "Usage: vorlanix-cli collect [--yes] [--ports LIST] [--retries N]"},
         {{"collect", "--retries", "x"}, 2, "vorlanix-cli: --retries needs a number from 0 to 1000\n"},
@@ -399,6 +435,11 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         EXPECT_EQ(run.status, status);
         EXPECT_TRUE((status ? run.err : run.out).startsWith(text)) << (run.out + run.err).toStdString();
         EXPECT_TRUE(status || run.out.contains("Example"));
+        // Every wrong call ends with where the help is: the command's, or the program's.
+        const bool known = !args.isEmpty() && args[0] != "fetch";
+        EXPECT_TRUE(!status ||
+                    run.err.endsWith("\nTry 'vorlanix-cli " + (known ? args[0] + ' ' : "") + "--help'.\n"))
+            << run.err.toStdString();
     }
     // Both programs name the build's version, the desktop one without a display.
     for (const QString& program : {QString(VORLANIX_CLI_PATH), QString(VORLANIX_BUILD_DIR "/bin/vorlanix")}) {
@@ -677,8 +718,10 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         const QString args = QString::fromUtf8(c.args).replace('@', "--name|ZIMA|--yes|--interval|15");
         const CliRun run = cli(QStringList{"start"} + args.split('|'));
         EXPECT_EQ(run.status, c.status) << run.err.toStdString();
-        EXPECT_TRUE(last_line(run.err).startsWith("vorlanix-cli: " + QString::fromUtf8(c.last)))
-            << run.err.toStdString();
+        // A wrong call says why, then where the help is.
+        const QString why = c.status == 2 ? run.err.section('\n', -3, -3) : last_line(run.err);
+        EXPECT_TRUE(why.startsWith("vorlanix-cli: " + QString::fromUtf8(c.last))) << run.err.toStdString();
+        EXPECT_TRUE(c.status != 2 || run.err.endsWith("\nTry 'vorlanix-cli start --help'.\n"));
         EXPECT_FALSE(run.err.contains('\x1b'));
         int changing = 0;
         for (const vxtest::SimFrame& f : sim.frames().mid(before))

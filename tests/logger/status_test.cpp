@@ -331,6 +331,22 @@ TEST(Identification, ReplyLengthRulesAndBounds)
     }
 }
 
+TEST(Identification, ReplyIsCompleteAtTheBytesItsModelReads)
+{
+    // type:length of a whole reply, echo included: the last byte that the model's decoding reads.
+    for (const QString& c : QString("85:29 86:42 87:44 99:32 100:44 102:29 103:46 107:42 108:45 111:47 "
+                                    "130:47 131:32 133:45")
+                                .split(' ')) {
+        const int type = c.section(':', 0, 0).toInt();
+        const auto length = std::size_t(c.section(':', 1).toInt());
+        EXPECT_FALSE(status_reply_complete(status_reply(type, length - 1).view())) << c.toStdString();
+        EXPECT_TRUE(status_reply_complete(status_reply(type, length).view())) << c.toStdString();
+    }
+    EXPECT_FALSE(status_reply_complete(status_reply(91, 60).view())); // no row: its wait runs out
+    EXPECT_TRUE(status_reply_complete(old_status(85, 0xC1, 300).view()));
+    EXPECT_FALSE(status_reply_complete(old_status(85, 0xC1, 300).sum(5, 27, 27, 1).view()));
+}
+
 TEST(CoefficientBlocks, ValidInvalidAndFallbacks)
 {
     const struct {
