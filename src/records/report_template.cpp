@@ -58,10 +58,11 @@ QByteArray fill_report_template(const QByteArray& page, const ReportTexts& t)
     };
     if (!t.second_series) reps.push_back({"<img src=\"humi.gif\" >", " "});
     for (const auto& [name, text] : {std::pair{"?summary", t.summary}, std::pair{"?digest", t.digest}}) {
-        if (text.isEmpty()) continue;
+        // A template's place of a block that is empty (a viewer without a file) is left blank.
         QByteArray placeholder = name;
         qsizetype at = page.indexOf(placeholder);
         if (at < 0) {
+            if (text.isEmpty()) continue;
             // A template of its own without the place: before the end of the body.
             placeholder.clear();
             at = QString::fromLatin1(page).lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);

@@ -30,7 +30,8 @@ QByteArray html_text(const QString& text);
 // "?fromtime", "?totime", "?Header", "?Footer", "?Note1", "?Note2", "?Note3",
 // "?summary", "?digest", and, without a second series, '<img src="humi.gif" >'
 // (by one blank). A summary or digest whose template has no place for it
-// goes before "</body>" (else at the end), the summary first. Pictures named "temp.gif" or "humi.gif" in a
+// goes before "</body>" (else at the end), the summary first; an empty
+// one leaves its place blank. Pictures named "temp.gif" or "humi.gif" in a
 // src attribute take the names given. Later occurrences and everything else are copied unchanged, whatever
 // the template's length, and inserted texts are never searched for placeholders.
 QByteArray fill_report_template(const QByteArray& page, const ReportTexts& texts);
