@@ -268,6 +268,18 @@ constexpr BuiltInText texts[] = {
     {"CAPT224", "Misia"},
     {"CAPT225", "Používateľ"},
     {"CAPT226", "Podrobnosti"},
+    // Record file digests in the browser, the report and the printout.
+    {"MESS213", "Súbor záznamov SHA-256: %1"},
+    {"MESS214", "nezmenený od prenosu %1"},
+    {"MESS215", "zmenený po prenose %1"},
+    {"MESS216", "nezmenený od uloženia %1"},
+    {"MESS217", "zmenený po uložení %1"},
+    {"MESS218", "nezmenený od štartu misie %1"},
+    {"MESS219", "zmenený po štarte misie %1"},
+    {"MESS220", "odtlačok súboru nie je zaznamenaný"},
+    {"MESS221", "Súbor bol zmenený mimo programu: %1"},
+    {"MESS222", "súbor nie je možné prečítať"},
+    {"CAPT227", "ZMENENÝ"},
     // Mission start dialog.
     {"CAPT18", "Zápis nad"},
     {"CAPT19", "Siréna"},

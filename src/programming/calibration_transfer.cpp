@@ -3,8 +3,12 @@
 
 #include "base/ui_port.h"
 #include "link/frame.h"
+#include "logger/audit_log.h"
 #include "logger/program_state.h"
+#include "programming/device_settings.h"
 #include "programming/encoders.h"
+
+#include <QJsonArray>
 
 namespace vx
 {
@@ -32,6 +36,22 @@ void say(Global& g, const QString& text)
 QString text_failure(const Global& g, int index)
 {
     return g.lang.mess(148).arg(index);
+}
+
+// calibration-send of coefficient texts: each with the coefficient the
+// logger reported before (as the setup dialog shows it); failed at step,
+// after the texts in taken went through.
+void audit_texts(Global& g, const std::vector<std::pair<int, QString>>& texts, const QString& step,
+                 const QStringList& taken)
+{
+    const LoggerSetupValues held = setup_values(g.ident.type_code, g.coef, g.status);
+    AuditEntry e = logger_entry(g, audit_action::calibration_send);
+    for (const auto& [index, text] : texts)
+        e.change(QStringLiteral("lcd_a%1").arg(index), held.coef.at(std::size_t(index)).trimmed(), text);
+    if (!step.isEmpty())
+        e.fail(QStringLiteral("step \"%1\": not acknowledged").arg(step))
+            .detail(QStringLiteral("taken"), QJsonArray::fromStringList(taken));
+    record_audit(g, e);
 }
 
 } // namespace
@@ -99,17 +119,23 @@ bool send_analog_text_block(Global& g, const std::array<QString, 3>& texts)
             return false;
         }
     g.link.show_progress(QString());
+    const std::vector<std::pair<int, QString>> sent = {{0, texts[0]}, {1, texts[1]}, {2, texts[2]}};
+    QStringList taken;
     for (int n = 0; n < 3; ++n) {
         if (!send_coefficient_text(g, n, texts[static_cast<std::size_t>(n)])) {
             say(g, text_failure(g, n));
+            audit_texts(g, sent, QStringLiteral("SEND LCD A%1").arg(n), taken);
             return false;
         }
+        taken << QStringLiteral("LCD A%1").arg(n);
     }
     if (!setup_step(g, cmd::coef_text_end, text_series_end_parameter)) {
         say(g, g.lang.mess(150));
+        audit_texts(g, sent, QStringLiteral("END"), taken);
         return false;
     }
     if (g.ui) g.ui->progress_hide();
+    audit_texts(g, sent, {}, taken);
     return true;
 }
 
@@ -120,12 +146,13 @@ bool send_wind_text(Global& g, int index, const QString& text)
         return false;
     }
     g.link.show_progress(QString());
-    if (!send_coefficient_text(g, index, text)) {
+    const bool ok = send_coefficient_text(g, index, text);
+    if (!ok)
         say(g, text_failure(g, index));
-        return false;
-    }
-    if (g.ui) g.ui->progress_hide();
-    return true;
+    else if (g.ui)
+        g.ui->progress_hide();
+    audit_texts(g, {{index, text}}, ok ? QString() : QStringLiteral("SEND LCD A%1").arg(index), {});
+    return ok;
 }
 
 bool write_memory_cell(Global& g, int cell, std::uint8_t value, int pause_ms)

@@ -50,7 +50,8 @@ bool send_coefficient_text(Global& g, int index, const QString& text);
 // The analog text block: the three texts as coefficients 0, 1, 2, then the
 // end of the series (198, 1), inside the progress window. Nothing goes out
 // unless every text can (coefficient_text); stops at the first failed
-// exchange and says which coefficient is partly written.
+// exchange and says which coefficient is partly written. A block or wind
+// text that went out leaves a "calibration-send" entry in the audit trail.
 bool send_analog_text_block(Global& g, const std::array<QString, 3>& texts);
 // One wind coefficient as text (no end of series), inside the progress
 // window; a text that cannot go is refused before any frame, a failure is

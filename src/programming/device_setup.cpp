@@ -4,10 +4,13 @@
 #include "base/store_lock.h"
 #include "base/ui_port.h"
 #include "link/frame.h"
+#include "logger/audit_log.h"
 #include "logger/program_state.h"
 #include "programming/calibration_transfer.h"
 #include "programming/encoders.h"
 #include "records/marks.h"
+
+#include <QJsonArray>
 
 #include <map>
 
@@ -66,6 +69,24 @@ QString cell_name(const Language& L, int cell)
     }
 }
 
+// A value the status does not report: null in the trail's "before".
+const QJsonValue unknown;
+
+// A logger byte as the trail keeps it: its value in degrees.
+double offset_degrees(std::uint8_t code)
+{
+    return double(correction_value(code));
+}
+
+// A send that carries typed coefficients is a calibration of the logger.
+bool carries_calibration(const DeviceSettings& s)
+{
+    const auto any = [](const auto& values) {
+        return std::any_of(values.begin(), values.end(), [](const auto& v) { return v.has_value(); });
+    };
+    return any(s.coef) || any(s.flow) || any(s.cal_words) || any(s.pwm);
+}
+
 QString partial_calibration(const Language& L, const Transfer& t)
 {
     return L.mess(124).arg(t.acknowledged).arg(t.total);
@@ -81,7 +102,32 @@ struct DeviceSetup::Sent {
     std::map<int, std::uint8_t> cells; // memory cells the status reports
 };
 
-DeviceSetup::DeviceSetup(Global& g, Hooks hooks) : g_(g), hooks_(std::move(hooks)) {}
+DeviceSetup::DeviceSetup(Global& g, Hooks hooks)
+    : g_(g), hooks_(std::move(hooks)), entry_(audit_action::setup_send)
+{
+}
+
+void DeviceSetup::begin_entry(const QString& action)
+{
+    failure_.clear();
+    entry_ = logger_entry(g_, action);
+}
+
+void DeviceSetup::record(Result r)
+{
+    if (r == Result::refused) return; // nothing went out
+    if (r == Result::failed)
+        entry_.fail(failure_).detail(QStringLiteral("taken"), QJsonArray::fromStringList(taken_));
+    if (r == Result::differs) {
+        QJsonObject read_back;
+        for (const Difference& d : differences_)
+            read_back.insert(d.what,
+                             QJsonObject{{QStringLiteral("sent"), d.sent}, {QStringLiteral("read"), d.read}});
+        entry_.fail(QStringLiteral("the logger reads back otherwise"))
+            .detail(QStringLiteral("read_back"), read_back);
+    }
+    record_audit(g_, entry_);
+}
 
 DeviceSetup::Result DeviceSetup::refuse(const QString& text)
 {
@@ -92,8 +138,10 @@ DeviceSetup::Result DeviceSetup::refuse(const QString& text)
     return Result::refused;
 }
 
-DeviceSetup::Result DeviceSetup::fail(const QString& step, const QString& note)
+DeviceSetup::Result DeviceSetup::fail(const QString& step, const QString& note, const char* why)
 {
+    failure_ = QStringLiteral("step \"%1\": %2")
+                   .arg(step, g_.link.comm_abort ? QStringLiteral("cancelled") : QString::fromLatin1(why));
     // The dialog shows what the logger holds now, not what was typed.
     if (!g_.link.comm_abort) {
         g_.link.delay(straggler_ms); // the echo of an unanswered last try comes and goes
@@ -144,7 +192,9 @@ DeviceSetup::Outcome DeviceSetup::send(const DeviceSettings& s, std::uint16_t se
     }
     Sent sent;
     Outcome out;
+    begin_entry(carries_calibration(s) ? audit_action::calibration_send : audit_action::setup_send);
     out.result = run(s, *held, sent, &out.battery_replaced) ? verify(sent, {}) : Result::failed;
+    record(out.result);
     return out;
 }
 
@@ -157,6 +207,9 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
     const std::uint8_t code1 = s.offset1 ? offset_code(*s.offset1) : held.corr1;
     const std::uint8_t code2 = s.offset2 ? offset_code(*s.offset2) : held.byte23;
     auto offset = [&](int k, std::uint8_t code, const QString& name) {
+        const bool first = k == k_offset1;
+        entry_.change(first ? QStringLiteral("offset1") : QStringLiteral("offset2"),
+                      offset_degrees(first ? held.corr1 : held.byte23), offset_degrees(code));
         if (!step(link.send_value(k, code), QStringLiteral("%1 %2").arg(name, degrees(code)))) {
             fail(name);
             return false;
@@ -165,6 +218,7 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
         return true;
     };
     auto battery_low = [&](int value, const QString& line) {
+        entry_.change(QStringLiteral("battery_low"), unknown, value);
         ui.progress_log(line);
         const bool ok = step(setup_step(g_, cmd::setup_value, static_cast<std::uint8_t>(value)),
                              QStringLiteral("BATLO %1").arg(value));
@@ -173,6 +227,8 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
         return ok;
     };
     auto block = [&](std::span<const float> values, int bar_base, const QString& what) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            entry_.change(QStringLiteral("a%1").arg(i), double(held.coef[i]), double(values[i]));
         const Transfer t = send_float_block(g_, values, bar_base, 5);
         if (t.ok()) {
             taken_ << what;
@@ -200,6 +256,9 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
         for (std::size_t i = 0; i < 3; ++i)
             v[i] = s.flow[i] ? *s.flow[i] : static_cast<int>(held.coef[i]);
         const auto bytes = flow_constant_bytes(v[0], v[1], v[2]);
+        const char* names[] = {"flow_a", "flow_b", "flow_conversion"};
+        for (std::size_t i = 0; i < 3; ++i)
+            entry_.change(QString::fromLatin1(names[i]), int(held.coef[i]), v[i]);
         const Transfer t = send_flow_constants(g_, bytes);
         if (!t.ok()) {
             fail(L.label(132), L.mess(129).arg(t.acknowledged).arg(t.total));
@@ -234,6 +293,7 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
     }
 
     if (s.new_battery) {
+        entry_.change(QStringLiteral("battery_replaced"), unknown, true);
         ui.progress_log(QStringLiteral("New batt ..."));
         if (!step(link.send_acknowledged(cmd::battery_replaced, battery_replaced_parameter,
                                          battery_replaced_wait_ms),
@@ -251,6 +311,7 @@ bool DeviceSetup::run(const DeviceSettings& s, const HeldSettings& held, Sent& s
     if (takes_measure_length(type)) {
         if (s.battery_low && !battery_low(*s.battery_low, QStringLiteral("BAT LO setup..."))) return false;
         if (s.measure_length) {
+            entry_.change(QStringLiteral("measure_length"), unknown, *s.measure_length);
             ui.progress_log(QStringLiteral("Meas Len=") + QString::number(*s.measure_length));
             const bool ok =
                 step(setup_step(g_, cmd::setup_sensor, static_cast<std::uint8_t>(*s.measure_length)),
@@ -281,6 +342,9 @@ bool DeviceSetup::humidity_steps(const DeviceSettings& s, const HeldSettings& he
         return it == held.cells.end() ? std::uint8_t{0} : it->second;
     };
     auto cell = [&](int address, std::uint8_t value, int pause = pause_ms) {
+        const auto it = held.cells.find(address);
+        entry_.change(QStringLiteral("cell%1").arg(address),
+                      it == held.cells.end() ? unknown : QJsonValue(it->second), value);
         if (!step(write_memory_cell(g_, address, value, pause),
                   QStringLiteral("%1 = %2").arg(cell_name(g_.lang, address)).arg(value))) {
             fail(cell_name(g_.lang, address));
@@ -339,7 +403,7 @@ DeviceSetup::Result DeviceSetup::verify(const Sent& sent, const QString& success
     const Language& L = g_.lang;
     ui.progress_label(L.mess(97));
     const auto reply = read_logger_status(g_, param::status_poll);
-    if (!reply) return fail(L.label(194));
+    if (!reply) return fail(L.label(194), {}, "no status reply");
     const HeldSettings h = held_settings(view(*reply), g_.status, g_.coef);
     std::vector<Difference>& d = differences_;
     const std::pair<const std::optional<std::uint8_t>&, std::uint8_t> offsets[] = {{sent.corr1, h.corr1},
@@ -391,6 +455,10 @@ bool DeviceSetup::identify_sensor(bool wet)
     ui.progress_label(wet ? QStringLiteral("ID1 ident") : QStringLiteral("ID0 ident"));
     const bool ok = g_.link.setup_exchange_quiet(cmd::setup_sensor, wet ? 1 : 0);
     ui.progress_hide();
+    AuditEntry entry = logger_entry(g_, audit_action::setup_send);
+    entry.detail(QStringLiteral("sensor_identified"), wet ? QStringLiteral("wet") : QStringLiteral("dry"));
+    if (!ok) entry.fail(QStringLiteral("the logger did not acknowledge the sensor identification"));
+    record_audit(g_, entry);
     if (ok)
         ui.show_message(L.mess(wet ? 134 : 135), btn::ok);
     else
@@ -408,16 +476,23 @@ DeviceSetup::Result DeviceSetup::send_psychro_offsets(const PsychroOffsets& offs
     const auto held = read_before(99, serial);
     if (!held) return Result::refused;
     Sent sent;
+    begin_entry(audit_action::setup_send);
     const std::tuple<std::uint8_t, std::optional<double>, std::uint8_t, QString> both[] = {
         {cmd::offset1, offsets.dry, held->corr1, g_.lang.label(154)},
         {cmd::offset2, offsets.wet, held->byte23, g_.lang.label(155)}};
     for (const auto& [command, value, original, what] : both) {
         const std::uint8_t code = value ? offset_code(*value) : original;
-        if (!step(setup_step(g_, command, code), QStringLiteral("%1 %2").arg(what, degrees(code))))
-            return fail(what, QStringLiteral("Send offset error"));
+        entry_.change(command == cmd::offset1 ? QStringLiteral("offset_dry") : QStringLiteral("offset_wet"),
+                      offset_degrees(original), offset_degrees(code));
+        if (!step(setup_step(g_, command, code), QStringLiteral("%1 %2").arg(what, degrees(code)))) {
+            record(fail(what, QStringLiteral("Send offset error")));
+            return Result::failed;
+        }
         (command == cmd::offset1 ? sent.corr1 : sent.corr2) = code;
     }
-    return verify(sent, g_.lang.mess(137));
+    const Result r = verify(sent, g_.lang.mess(137));
+    record(r);
+    return r;
 }
 
 void DeviceSetup::align_pointer()

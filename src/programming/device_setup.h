@@ -13,6 +13,12 @@
 // Every send first reads the status (command 10, 160): the logger must be the
 // one the values were prepared for, and what is not changed goes back as the
 // byte it holds. Afterwards the status is read again and compared.
+// Every send that went out leaves an entry in the audit trail: "setup-send",
+// or "calibration-send" when it carried typed coefficients (A0..A3, flow
+// constants, calibration words, PWM values); each value sent with the one
+// the status reported before it (null where the status does not report it),
+// a failure with its step, what the logger took and what reads back otherwise.
+#include "logger/audit_log.h"
 #include "programming/device_settings.h"
 #include "programming/logger_readback.h"
 
@@ -73,13 +79,20 @@ private:
     bool run(const DeviceSettings& s, const HeldSettings& held, Sent& sent, bool* battery_replaced);
     bool humidity_steps(const DeviceSettings& s, const HeldSettings& held, Sent& sent);
     Result verify(const Sent& sent, const QString& success);
-    Result fail(const QString& step, const QString& note = {});
+    // why: in plain English for the audit trail.
+    Result fail(const QString& step, const QString& note = {}, const char* why = "not acknowledged");
+    // The trail's entry of this send, begun before its first frame and
+    // recorded (unless r is refused) once it has ended.
+    void begin_entry(const QString& action);
+    void record(Result r);
     Result refuse(const QString& text);
 
     Global& g_;
     Hooks hooks_;
     bool calibration_process_ = false;
     QStringList taken_; // what the logger acknowledged in this send
+    AuditEntry entry_;  // of this send
+    QString failure_;   // why it failed, for the trail
     std::vector<Difference> differences_;
 };
 

@@ -21,6 +21,25 @@ bool takes_limits(std::uint16_t type)
 
 } // namespace
 
+QJsonObject plan_values(const MissionPlan& p)
+{
+    const auto or_null = [](const std::optional<int>& v) { return v ? QJsonValue(*v) : QJsonValue(); };
+    return {{QStringLiteral("type"), p.type},
+            {QStringLiteral("name"), p.name},
+            {QStringLiteral("remark"), p.remark},
+            {QStringLiteral("interval"), p.interval},
+            {QStringLiteral("gradient"), p.gradient},
+            {QStringLiteral("flow_counts"), p.flow_counts},
+            {QStringLiteral("lower"), or_null(p.lower)},
+            {QStringLiteral("upper"), or_null(p.upper)},
+            {QStringLiteral("pointer"), or_null(p.pointer)},
+            {QStringLiteral("clear_pointer"), p.clear_pointer},
+            {QStringLiteral("rollover"), p.rollover},
+            {QStringLiteral("start"),
+             p.start ? QJsonValue(p.start->toString(QStringLiteral("yyyy-MM-ddTHH:mm"))) : QJsonValue()},
+            {QStringLiteral("averaging"), p.averaging}};
+}
+
 IntervalRange interval_range(std::uint16_t type)
 {
     if (type == 0) return {0, 255}; // what some model takes; the model's own range follows

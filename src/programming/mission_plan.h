@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 #include <QTime>
 #include <cstdint>
@@ -74,5 +75,9 @@ struct IntervalRange {
     int low, high;
 };
 IntervalRange interval_range(std::uint16_t type);
+
+// The plan as the audit trail keeps it: every value by name, typed (a limit,
+// pointer or start not given is null; the start as the logger's wall clock).
+QJsonObject plan_values(const MissionPlan& plan);
 
 } // namespace vx

@@ -5,6 +5,7 @@
 #include "base/ui_port.h"
 #include "link/bytes.h"
 #include "link/frame.h"
+#include "logger/audit_log.h"
 #include "logger/clock.h"
 #include "logger/live.h"
 #include "logger/program_state.h"
@@ -15,6 +16,7 @@
 #include "records/record_file.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QRegularExpression>
 
 namespace vx
@@ -129,13 +131,15 @@ MissionStart::Result MissionStart::refuse(const QString& text)
     return Result::refused;
 }
 
-MissionStart::Result MissionStart::fail(const QString& step, const QString& note)
+MissionStart::Result MissionStart::fail(const QString& step, const QString& note, const char* why)
 {
     failed_step_ = step;
     // The windows show what the logger holds now, not what was meant for it
     // (after the echo of an unanswered last try has come and gone).
     // Cancel (or Ctrl+C) stopped it, not the logger.
     const bool interrupted = g_.link.comm_abort;
+    failure_ = QStringLiteral("step \"%1\": %2")
+                   .arg(step, interrupted ? QStringLiteral("cancelled") : QString::fromLatin1(why));
     if (!interrupted) {
         g_.link.delay(straggler_ms);
         read_logger_status(g_, status_parameter(type_), hooks_.decode_status);
@@ -208,6 +212,8 @@ std::optional<MissionStart::Encoded> MissionStart::encode(const MissionPlan& p)
 MissionStart::Result MissionStart::run(const MissionPlan& p)
 {
     failed_step_.clear();
+    failure_.clear();
+    digest_.clear();
     differences_.clear();
     taken_.clear();
     mark_set_.reset();
@@ -266,7 +272,28 @@ MissionStart::Result MissionStart::run(const MissionPlan& p)
     const Result r = type == 55 ? run_old_format(p, *e) : run_current(p, *e);
     ui.progress_hide();
     if (r == Result::started || r == Result::sent_old) write_file(p);
+    audit(p, *e, r);
     return r;
+}
+
+void MissionStart::audit(const MissionPlan& p, const Encoded& e, Result r)
+{
+    AuditEntry entry = mission_start_entry(g_, plan_values(p));
+    entry.detail(QStringLiteral("gradient_code"), e.code).detail(QStringLiteral("delay"), e.delay);
+    if (r == Result::failed) {
+        // What the logger may hold now: the steps it acknowledged, and what reads back otherwise.
+        entry.fail(failure_).detail(QStringLiteral("taken"), QJsonArray::fromStringList(taken_));
+        QJsonObject read_back;
+        for (const Difference& d : differences_)
+            read_back.insert(d.what,
+                             QJsonObject{{QStringLiteral("sent"), d.sent}, {QStringLiteral("read"), d.read}});
+        if (!read_back.isEmpty()) entry.detail(QStringLiteral("read_back"), read_back);
+    }
+    if (mark_set_) entry.detail(QStringLiteral("mark"), *mark_set_);
+    if (!digest_.isEmpty())
+        entry.detail(QStringLiteral("file"), database_path(g_, p.name))
+            .detail(QStringLiteral("digest"), digest_);
+    record_audit(g_, entry);
 }
 
 MissionStart::Result MissionStart::run_current(const MissionPlan& p, Encoded& e)
@@ -306,11 +333,12 @@ MissionStart::Result MissionStart::run_current(const MissionPlan& p, Encoded& e)
 
     // The start delay counts from the logger's clock as it is now, in whole minutes.
     ui.progress_log(mess(37));
-    if (!read_logger_status(g_, param::status_start, hooks_.decode_status)) return fail(label(185));
+    if (!read_logger_status(g_, param::status_start, hooks_.decode_status))
+        return fail(label(185), {}, "no status reply");
     g_.status.logger_time = whole_minutes(g_.status.logger_time);
     if (p.start) {
         const auto delay = start_delay(g_.status.logger_time, *p.start);
-        if (!delay) return fail(label(187));
+        if (!delay) return fail(label(187), {}, "the start time has passed");
         e.delay = *delay;
     }
     sent.delay = e.delay;
@@ -449,7 +477,7 @@ MissionStart::Result MissionStart::verify(const Sent& s)
     UiPort& ui = *g_.ui;
     ui.progress_label(mess(97));
     const auto reply = read_logger_status(g_, status_parameter(s.type), hooks_.decode_status);
-    if (!reply) return fail(label(194));
+    if (!reply) return fail(label(194), {}, "no status reply");
     const HeldSettings h = held_settings(view(*reply), g_.status, g_.coef);
     std::optional<QString> name;
     if (s.type != 55) {
@@ -483,6 +511,7 @@ MissionStart::Result MissionStart::verify(const Sent& s)
     if (s.averaging) compare(label(192), *s.averaging, h.byte23);
     if (!d.empty()) {
         failed_step_ = label(193);
+        failure_ = QStringLiteral("the logger reads back otherwise");
         ui.progress_hide();
         ui.show_message(differences_text(g_.lang, mess(98), d, what_stays()), btn::ok);
         return Result::failed;
@@ -541,6 +570,9 @@ void MissionStart::write_file(const MissionPlan& p)
     if (mark_stored && !note_clock(g_, database_path(g_, p.name),
                                    mission_clock_note(g_.status.logger_time, g_.now()), new_header_))
         stored_ = false;
+    // A file begun anew is as this program left it: later changes show against its digest.
+    if (new_header_ && stored_)
+        digest_ = note_file_digest(g_, database_path(g_, p.name), audit_action::mission_start);
     if (hooks_.show_status) hooks_.show_status(mess(38));
 }
 

@@ -31,7 +31,10 @@
 // download mark follows the logger's record pointer as soon as the pointer
 // step is through (the logger records under the new name from there); the
 // record file header is written only when the logger took the whole mission
-// and reads it back as sent.
+// and reads it back as sent. Every run that sent a setting leaves an entry
+// "mission-start" in the audit trail (logger/audit_log.h): the plan by value,
+// ok or failed with the step, what the logger took and what reads back
+// otherwise; a record file begun anew has its digest noted.
 #include "programming/logger_readback.h"
 #include "programming/mission_plan.h"
 
@@ -109,8 +112,11 @@ private:
     Result run_old_format(const MissionPlan& plan, const Encoded& e);
     Result verify(const Sent& sent);
     bool send(std::uint8_t command, std::uint8_t parameter, const QString& taken);
-    Result fail(const QString& step, const QString& note = {});
+    // why: in plain English for the audit trail.
+    Result fail(const QString& step, const QString& note = {}, const char* why = "not acknowledged");
     Result refuse(const QString& text);
+    // The trail's entry of a run that sent settings (started, sent_old or failed).
+    void audit(const MissionPlan& plan, const Encoded& e, Result r);
     // MESS32, with the count of records not downloaded above its question.
     QString erase_warning(int pending) const;
     // Stores the mission's mark; says so when the store refuses it.
@@ -131,6 +137,8 @@ private:
     std::optional<int> mark_set_; // the mark stored in this run
     QString mark_name_;           // under this mission name
     QString failed_step_;
+    QString failure_; // why the run failed, for the audit trail
+    QString digest_;  // of the record file begun by this run
     bool stored_ = true;
     std::vector<Difference> differences_;
 };

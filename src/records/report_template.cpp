@@ -57,24 +57,26 @@ QByteArray fill_report_template(const QByteArray& page, const ReportTexts& t)
         {"?Note3", html_text(t.note3)},
     };
     if (!t.second_series) reps.push_back({"<img src=\"humi.gif\" >", " "});
-    if (!t.summary.isEmpty()) {
-        qsizetype at = page.indexOf("?summary");
-        QByteArray placeholder = "?summary";
+    for (const auto& [name, text] : {std::pair{"?summary", t.summary}, std::pair{"?digest", t.digest}}) {
+        // A template's place of a block that is empty (a viewer without a file) is left blank.
+        QByteArray placeholder = name;
+        qsizetype at = page.indexOf(placeholder);
         if (at < 0) {
+            if (text.isEmpty()) continue;
             // A template of its own without the place: before the end of the body.
             placeholder.clear();
             at = QString::fromLatin1(page).lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);
             if (at < 0) at = page.size();
         }
-        reps.push_back({placeholder, t.summary, at});
+        reps.push_back({placeholder, text, at});
     }
 
     // Positions are taken in the template itself, so that a note typed as
     // "?Footer" stays a note.
     for (Replacement& r : reps)
         if (!r.placeholder.isEmpty()) r.at = page.indexOf(r.placeholder);
-    std::sort(reps.begin(), reps.end(),
-              [](const Replacement& a, const Replacement& b) { return a.at < b.at; });
+    std::stable_sort(reps.begin(), reps.end(),
+                     [](const Replacement& a, const Replacement& b) { return a.at < b.at; });
 
     QByteArray out;
     out.reserve(page.size() + 1024);
@@ -98,6 +100,15 @@ QByteArray fill_report_template(const QByteArray& page, const ReportTexts& t)
         bytes.replace(src, QStringLiteral("\\1") + QString::fromLatin1(QUrl::toPercentEncoding(file)));
     }
     return bytes.toLatin1();
+}
+
+QByteArray digest_html(const QStringList& lines)
+{
+    if (lines.isEmpty()) return {};
+    QList<QByteArray> escaped;
+    for (const QString& line : lines)
+        escaped << html_text(line);
+    return "<div class=\"digest\">" + escaped.join("<br>\r\n") + "</div>\r\n";
 }
 
 QByteArray summary_html(const SummaryTable& t, const QString& title)

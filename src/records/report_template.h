@@ -19,6 +19,7 @@ struct ReportTexts {
     // "temp.gif" and "humi.gif"); empty keeps the template's.
     QString temp_picture, humi_picture;
     QByteArray summary; // the summary of the records as HTML (summary_html)
+    QByteArray digest;  // the record file's digest as HTML (digest_html)
 };
 
 // text with &, <, >, " and ' escaped and every character outside printable
@@ -27,17 +28,21 @@ QByteArray html_text(const QString& text);
 
 // The filled page. Replaced are the first occurrences in the template of
 // "?fromtime", "?totime", "?Header", "?Footer", "?Note1", "?Note2", "?Note3",
-// "?summary", and, without a second series, '<img src="humi.gif" >' (by one
-// blank). A summary whose template has no "?summary" goes before "</body>"
-// (else at the end). Pictures named "temp.gif" or "humi.gif" in a src
-// attribute take the names given. Later occurrences and everything else are
-// copied unchanged, whatever the template's length, and inserted texts are
-// never searched for placeholders.
+// "?summary", "?digest", and, without a second series, '<img src="humi.gif" >'
+// (by one blank). A summary or digest whose template has no place for it
+// goes before "</body>" (else at the end), the summary first; an empty
+// one leaves its place blank. Pictures named "temp.gif" or "humi.gif" in a
+// src attribute take the names given. Later occurrences and everything else are copied unchanged, whatever
+// the template's length, and inserted texts are never searched for placeholders.
 QByteArray fill_report_template(const QByteArray& page, const ReportTexts& texts);
 
 struct SummaryTable;
 // The summary table as an HTML table (class "summary") under a heading
 // (class "summary-title"), every text escaped as html_text does.
 QByteArray summary_html(const SummaryTable& t, const QString& title);
+
+// The record file's digest lines as a block of class "digest", one line
+// each, escaped as html_text does; empty for no lines.
+QByteArray digest_html(const QStringList& lines);
 
 } // namespace vx

@@ -6,6 +6,7 @@
 #include "logger/program_state.h"
 #include "records/record_file.h"
 #include "records/record_source.h"
+#include "viewer/digest_note.h"
 #include "viewer/file_list.h"
 #include "viewer/record_viewer.h"
 #include "viewer/text_preview.h"
@@ -155,6 +156,12 @@ Tfrmopenbase::Tfrmopenbase(Global& g, QWidget* parent) : QWidget(parent, Qt::Win
         stpanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         StatusBar1->addWidget(stpanels[i], i == 0 ? 1 : 0);
     }
+    // Shown only for a selected file that is no longer as the program left it.
+    LBLdigest = new QLabel(StatusBar1);
+    LBLdigest->setObjectName(QStringLiteral("LBLdigest"));
+    LBLdigest->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    LBLdigest->setVisible(false);
+    StatusBar1->insertWidget(1, LBLdigest);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 0);
@@ -390,6 +397,7 @@ void Tfrmopenbase::preview(bool after_list_choice)
     stpanels[0]->setText(QDir::toNativeSeparators(current_file_));
     stpanels[1]->setText(QString::number(info.size()) + g_.lang.mess(190));
     stpanels[2]->setText(info.exists() ? format_time_stamp(info.lastModified()) : QString());
+    show_digest();
     if (!info.isFile()) return;
 
     memo1->clear();
@@ -406,6 +414,19 @@ void Tfrmopenbase::preview(bool after_list_choice)
     memo1->set_text(std::move(*text));
     preview_of_ = current_file_;
     if (chkstat->isChecked()) show_statistics_of(memo1->text());
+}
+
+void Tfrmopenbase::show_digest()
+{
+    // Only the selected file is hashed: listing a directory stays cheap.
+    const DigestStatus s = QFileInfo(current_file_).isFile() ? digest_status(current_file_) : DigestStatus{};
+    const bool changed = s.state == DigestState::changed;
+    LBLdigest->setVisible(changed);
+    if (!changed) return;
+    const QString state = digest_state_text(g_.lang, s);
+    LBLdigest->setText(g_.lang.capt(227) + QStringLiteral(": ") + state);
+    LBLdigest->setToolTip(g_.lang.mess(221).arg(state) + QLatin1Char('\n') +
+                          digest_lines(g_.lang, current_file_).value(0));
 }
 
 void Tfrmopenbase::count_selected()
@@ -557,6 +578,7 @@ void Tfrmopenbase::ChangeLanguage()
     t.text_file = L.label(105);
     t.bytes = L.label(119);
     FExplorer->set_texts(t);
+    if (!LBLdigest->isHidden()) show_digest();
     if (!L.language_loaded) return;
     setWindowTitle(L.capt(80));
     PageControl1->setTabText(0, L.capt(81));

@@ -83,6 +83,9 @@ public:
     QPushButton *BTdir = nullptr, *BTup = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* stpanels[3] = {};
+    // The mark of a selected record file changed since the program noted its
+    // digest: "ZMENENÝ: zmenený po prenose <time>", hidden otherwise.
+    QLabel* LBLdigest = nullptr;
     QWidget* Panel1 = nullptr;
     QLabel *lblnumlines = nullptr, *LBLmintime = nullptr, *LBLmaxtime = nullptr, *LBLmaxval = nullptr,
            *LBLminval = nullptr;
@@ -106,6 +109,8 @@ private:
     void show_statistics(bool on);
     // The statistics labels for the selected file (ticking the box) or for text.
     void count_selected();
+    // LBLdigest for the selected file.
+    void show_digest();
     void show_statistics_of(const QString& text);
     void show_summary(const SummaryTable& t);
     void show_recent();

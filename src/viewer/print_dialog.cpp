@@ -4,6 +4,7 @@
 #include "base/ui_port.h"
 #include "logger/program_state.h"
 #include "records/record_summary.h"
+#include "viewer/digest_note.h"
 #include "viewer/printing.h"
 #include "viewer/record_viewer.h"
 
@@ -126,7 +127,9 @@ namespace
 // The summary lines a printout of viewer starts with.
 QStringList printed_summary(const Global& g, const TEditForm& viewer)
 {
-    return summary_lines(summary_table(viewer.summary(), summary_words(g.lang)), g.lang.capt(180));
+    // The record file's SHA-256 and whether it is as the program left it close the summary.
+    return summary_lines(summary_table(viewer.summary(), summary_words(g.lang)), g.lang.capt(180)) +
+           digest_lines(g.lang, viewer.file_name());
 }
 
 } // namespace

@@ -406,8 +406,9 @@ void TEditForm::print_text(QPagedPaintDevice* printer, const QStringList& summar
     option.setWrapMode(QTextOption::NoWrap);
     option.setTabStopDistance(QFontMetricsF(view_->font()).horizontalAdvance(QStringLiteral("00")));
     doc.setDefaultTextOption(option);
-    doc.setPlainText(summary.isEmpty() ? text_.text()
-                                       : summary.join(QLatin1Char('\n')) + QStringLiteral("\n\n") + text_.text());
+    doc.setPlainText(summary.isEmpty()
+                         ? text_.text()
+                         : summary.join(QLatin1Char('\n')) + QStringLiteral("\n\n") + text_.text());
     doc.print(printer);
 }
 

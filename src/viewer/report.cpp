@@ -5,6 +5,7 @@
 #include "logger/program_state.h"
 #include "records/record_file.h"
 #include "records/record_summary.h"
+#include "viewer/digest_note.h"
 #include "viewer/gif_writer.h"
 #include "viewer/record_viewer.h"
 
@@ -208,6 +209,7 @@ ReportResult create_report(Global& g, TEditForm& viewer, Tfreport& dialog, const
     texts.temp_picture = temp_name;
     texts.humi_picture = humi_name;
     texts.summary = summary_html(summary_table(summary, summary_words(g.lang)), g.lang.capt(180));
+    texts.digest = digest_html(digest_lines(g.lang, viewer.file_name()));
     const QByteArray filled = fill_report_template(page, texts);
 
     const QString report_path = page_file.absoluteFilePath();

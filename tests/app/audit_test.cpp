@@ -159,25 +159,6 @@ TEST_F(Audit, EveryActionLeavesItsEntryAndAFailedOneItsFailure)
              EXPECT_EQ(digest_text(digest_status(t.record_file())),
                        "unchanged since record-file-save at 2024-06-01T12:00:00+02:00");
          }},
-        {"the entries of mission start, setup and calibration sends",
-         {},
-         [](Audit& t) {
-             record_audit(t.g, mission_start_entry(t.g, {{"name", "MISIA1"}, {"interval", 10}}));
-             record_audit(t.g, logger_entry(t.g, audit_action::setup_send).change("battery", 3.1, 3.6));
-             record_audit(t.g, logger_entry(t.g, audit_action::calibration_send)
-                                   .change("a1", 0.05, 0.06)
-                                   .fail("the logger did not acknowledge a1"));
-         },
-         {"mission-start ok", "setup-send ok", "calibration-send failed: the logger did not acknowledge a1"},
-         [](Audit& t) {
-             EXPECT_EQ(at(t.entry(0), "details.plan.interval").toInt(), 10);
-             EXPECT_EQ(at(t.entry(1), "details.changes.battery").toObject(),
-                       (QJsonObject{{"before", 3.1}, {"after", 3.6}}));
-             for (int i = 0; i < 3; ++i)
-                 EXPECT_EQ(std::tuple(at(t.entry(i), "serial").toInt(), at(t.entry(i), "model").toInt(),
-                                      at(t.entry(i), "mission").toString()),
-                           std::tuple(4321, 89, QString("MISIA1")));
-         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

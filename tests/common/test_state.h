@@ -2,6 +2,8 @@
 // The program-wide state of one test: a temporary program directory (its Log
 // folder is the record directory), the built-in texts, the scripted user, and
 // the simulated logger with a serial driver to reach it.
+#include "base/audit_trail.h"
+
 #include "common/fake_ui.h"
 #include "common/sim_process.h"
 #include "common/temp_home.h"
@@ -9,6 +11,7 @@
 #include "link/serial_port.h"
 #include "logger/program_state.h"
 #include "logger/status.h"
+#include <QJsonArray>
 
 #include <QList>
 #include <QPair>
@@ -88,6 +91,23 @@ struct TestState {
         for (const SimFrame& f : sim.frames().mid(from))
             out.append({f.cmd, f.param});
         return out;
+    }
+    // The audit trail's entries from the index from on, each as
+    // "action result[: reason]", and the last entry.
+    QStringList audit_from(int from) const
+    {
+        QStringList out;
+        for (const vx::AuditRow& row : vx::AuditTrail(home.dir()).read().entries.mid(from)) {
+            const QJsonObject& e = row.entry;
+            out << e.value("action").toString() + ' ' + e.value("result").toString() +
+                       (e.contains("reason") ? ": " + e.value("reason").toString() : QString());
+        }
+        return out;
+    }
+    QJsonObject last_audit() const
+    {
+        const auto rows = vx::AuditTrail(home.dir()).read().entries;
+        return rows.isEmpty() ? QJsonObject{} : rows.last().entry;
     }
 };
 

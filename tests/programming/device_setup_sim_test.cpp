@@ -8,6 +8,7 @@
 #include "programming/device_setup.h"
 #include "records/marks.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -46,6 +47,8 @@ Frames text(const QByteArray& chars, int index)
 
 struct Send {
     const char* label;
+    QString audit = {};   // the start of the send's audit entry; empty: it leaves none
+    QString changes = {}; // of the entry, each "name:before>after" (or "name>after")
     std::function<void(DeviceSettings&)> fill = {};
     Frames expected = {};
     QString state = {};
@@ -66,6 +69,12 @@ const Frames analog_0_1_0 = {{64, 0},    {65, 0},    {66, 0}, {67, 0}, {68, 0}, 
 // 0.5 (0x3F000000) and 2.0 (0x40000000) as the first two of them.
 const Frames analog_half_2 = {{64, 0}, {65, 0}, {66, 0}, {67, 0x3F}, {68, 0}, {69, 0}, {70, 0}, {71, 0x40}};
 const QString not_confirmed = "Nepotvrdil, opakujte";
+
+QString json_text(const QJsonValue& v)
+{
+    if (v.isDouble()) return QString::number(v.toDouble());
+    return v.isBool() ? (v.toBool() ? "true" : "false") : v.isNull() ? "null" : v.toString();
+}
 
 } // namespace
 
@@ -120,11 +129,15 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
     const std::vector<Model> models = {
         {{"--type", "85", "--drop-acks-of", "38:7"},
          {{.label = "offset not acknowledged: seven frames, the step said",
+           .audit = "setup-send failed: step",
+           .changes = "offset1:0>7.875",
            .fill = [](DeviceSettings& s) { s.offset1 = 7.9; },
            .expected = read_around(Frames(7, {38, 126})),
            .shown = {not_confirmed},
            .result = R::failed},
           {.label = "-0.5 is 136; new battery",
+           .audit = "setup-send ok",
+           .changes = "offset1>-0.5 battery_replaced:null>true",
            .fill = [](DeviceSettings& s) { s.offset1 = -0.5, s.new_battery = true; },
            .expected = read_around({{38, 136}, {31, 20}}),
            .state = "corr1=136 battery_replaced=1"},
@@ -150,6 +163,8 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
                }}}},
         {{"--type", "85", "--corr1", "5", "--drop-acks-of", "31"},
          {{.label = "battery replaced never acknowledged: said; the untouched offset went back as held",
+           .audit = "setup-send failed",
+           .changes = "offset1:0.3125>0.3125 battery_replaced>true",
            .fill = [](DeviceSettings& s) { s.new_battery = true; },
            .expected = read_around(Frames{{38, 5}} + Frames(7, {31, 20})),
            .state = "corr1=5 battery_replaced=7",
@@ -157,6 +172,7 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .result = R::failed}}},
         {{"--type", "85", "--ignore", "38"},
          {{.label = "an offset acknowledged but not taken reads back otherwise",
+           .audit = "setup-send failed: the logger reads back otherwise",
            .fill = [](DeviceSettings& s) { s.offset1 = 1; },
            .expected = read_around({{38, 16}}),
            .state = "corr1=0",
@@ -164,6 +180,8 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .result = R::differs}}},
         {{"--type", "86", "--coef", "0.5,1,0", "--drop-acks-of", "70:7"},
          {{.label = "a coefficient block cut short is said; the window keeps the logger's coefficients",
+           .audit = "calibration-send failed",
+           .changes = "a1:1>2",
            .fill = [](DeviceSettings& s) { s.coef[1] = 2; },
            .expected = read_around(Frames{{38, 0}} + analog_half_2.mid(0, 6) + Frames(7, {70, 0})),
            .state = "coef=0.5,1,0,0",
@@ -171,11 +189,15 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .result = R::failed,
            .action = {}},
           {.label = "A1 typed, A0 and A2 as the logger holds them, check byte 43",
+           .audit = "calibration-send ok",
+           .changes = "a0:0.5>0.5 a1:1>2 a2:0>0",
            .fill = [](DeviceSettings& s) { s.coef[1] = 2; },
            .expected = read_around(Frames{{38, 0}} + analog_half_2 +
                                    Frames{{72, 0}, {73, 0}, {74, 0}, {75, 0}, {76, 43}}),
            .state = "coef=0.5,2,0,0"},
           {.label = "coefficient texts, each as typed",
+           .audit = "calibration-send ok",
+           .changes = "lcd_a0>1.5 lcd_a2>-0,25",
            .expected = text("1.5", 0) + text("2", 1) + text("-0,25", 2) + Frames{{198, 1}},
            .state = "text0=1.5 text1=2 text2=-0,25 text_series_ends=1",
            .action =
@@ -184,6 +206,7 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
                }}}},
         {{"--type", "86", "--drop-acks-of", "196:7"},
          {{.label = "a coefficient text cut short is said",
+           .audit = "calibration-send failed: step \"SEND LCD A0\": not acknowledged",
            .expected = Frames{{195, 52}} + Frames(7, {196, '1'}),
            .shown = {"ERROR send command"},
            .action =
@@ -193,6 +216,8 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .partly = "LCD A0 je zapísaná len čiastočne"}}},
         {{"--type", "106", "--drop-acks-of", "17:7"},
          {{.label = "a memory cell not acknowledged is said",
+           .audit = "calibration-send failed",
+           .changes = "battery_low:null>200 cell32>184",
            .fill =
                [](DeviceSettings& s) {
                    s.battery_low = 200, s.cal_words = {3000, 160};
@@ -202,6 +227,8 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .result = R::failed}}},
         {{"--type", "107", "--coef", "1000,5,7", "--drop-acks-of", "66:7"},
          {{.label = "flow constants cut short are said",
+           .audit = "calibration-send failed",
+           .changes = "flow_b:5>6",
            .fill = [](DeviceSettings& s) { s.flow[1] = 6; },
            .expected = read_around(Frames{{64, 0xE8}, {65, 0x03}} + Frames(7, {66, 6})),
            .shown = {not_confirmed},
@@ -209,27 +236,36 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .partly = "Konštanty sú zapísané len čiastočne (2 z 6 bajtov)"}}},
         {{"--type", "95", "--corr1", "5"},
          {{.label = "only battery-low and measuring time changed: the offset byte goes back as held",
+           .audit = "setup-send ok",
+           .changes = "offset1:0.3125>0.3125 battery_low:null>180 measure_length>30",
            .fill = [](DeviceSettings& s) { s.battery_low = 180, s.measure_length = 30; },
            .expected = read_around({{38, 5}, {14, 180}, {15, 30}}),
            .state = "corr1=5 battery_low=180 measure_length=30"}}},
         {{"--type", "99", "--corr2", "133"},
          {{.label = "psychrometer: the dry offset typed, the wet one as held",
+           .audit = "setup-send ok",
+           .changes = "offset_dry:0>1 offset_wet:-0.3125>-0.3125",
            .expected = read_around({{38, 16}, {39, 133}}),
            .state = "corr1=16 corr2=133",
            .shown = {"Posuny teploty odoslane uspesne"},
            .action = [](vx::Global& g,
                         DeviceSetup& d) { d.send_psychro_offsets({.dry = 1, .wet = {}}, g.status.serial); }},
           {.label = "dry sensor identification",
+           .audit = "setup-send ok",
            .expected = {{15, 0}},
            .shown = {"Pripojte na prístroj len suchý snímac teploty", "Identifikacia sucheho snimaca"},
            .action = [](vx::Global&, DeviceSetup& d) { d.identify_sensor(false); }}}},
         {{"--type", "105"},
          {{.label = "two offsets, no float coefficients",
+           .audit = "setup-send ok",
+           .changes = "offset1:0>0.5 offset2:0>-1",
            .fill = [](DeviceSettings& s) { s.offset1 = 0.5, s.offset2 = -1, s.battery_low = 190; },
            .expected = read_around({{38, 8}, {39, 144}, {14, 190}}),
            .state = "corr1=8 corr2=144 battery_low=190"}}},
         {{"--type", "106"},
          {{.label = "humidity model memory cells, each read back",
+           .audit = "calibration-send ok",
+           .changes = "cell37>134 cell44>50",
            .fill =
                [](DeviceSettings& s) {
                    s.battery_low = 200, s.cal_words = {3000, 160}, s.humidity_offset = -3, s.celsius = true;
@@ -241,16 +277,22 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .state = "mem32=184 mem33=11 mem37=134 mem38=1 mem39=100 mem43=137 mem44=50"}}},
         {{"--type", "107", "--coef", "1000,5,7"},
          {{.label = "B typed; A 1000 is 0xE8 0x03; a conversion type outside 0..2 goes back as held",
+           .audit = "calibration-send ok",
+           .changes = "flow_a:1000>1000 flow_b:5>6 flow_conversion:7>7",
            .fill = [](DeviceSettings& s) { s.flow[1] = 6; },
            .expected = read_around({{64, 0xE8}, {65, 0x03}, {66, 6}, {67, 0}, {68, 7}, {69, 178}, {14, 200}}),
            .state = "coef=1000,6,7,0 battery_low=200"}}},
         {{"--type", "108", "--corr2", "5"},
          {{.label = "T1 once; T2 untouched goes back as held",
+           .audit = "setup-send ok",
+           .changes = "offset2:0.3125>0.3125",
            .fill = [](DeviceSettings& s) { s.offset1 = 1; },
            .expected = read_around({{38, 16}, {39, 5}}),
            .state = "corr1=16 corr2=5"}}},
         {{"--type", "111"},
          {{.label = "wind coefficients and battery-low 200",
+           .audit = "calibration-send ok",
+           .changes = "a3>1",
            .fill =
                [](DeviceSettings& s) {
                    s.coef = {0, 1, 0, 1};
@@ -259,6 +301,8 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
                                    Frames{{76, 0}, {77, 0}, {78, 0x80}, {79, 0x3F}, {80, 44}, {14, 200}}),
            .state = "coef=0,1,0,1 battery_low=200"},
           {.label = "one wind text",
+           .audit = "calibration-send ok",
+           .changes = "lcd_a1>1.5",
            .expected = text("1.5", 1),
            .state = "text1=1.5 text_series_ends=0",
            .action = [](vx::Global& g, DeviceSetup&) { vx::send_wind_text(g, 1, "1.5"); }},
@@ -272,11 +316,14 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
                    EXPECT_EQ(vx::setup_values(131, g.coef, g.status).t2.trimmed(), "5,0");
                }},
           {.label = "T1 once",
+           .audit = "setup-send ok",
            .fill = [](DeviceSettings& s) { s.offset1 = 1, s.offset2 = 2; },
            .expected = read_around({{38, 16}, {39, 32}}),
            .state = "corr1=16 corr2=32"}}},
         {{"--type", "133"},
          {{.label = "calibration process and pressure -5",
+           .audit = "setup-send ok",
+           .changes = "cell36:null>1 cell38>133",
            .fill = [](DeviceSettings& s) { s.pressure = -5, s.calib_process = true; },
            .expected = read_around(Frames{{38, 0}} + cell(36, 1) + cell(38, 133)),
            .state = "mem36=1 mem38=133"}}},
@@ -297,7 +344,7 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
             s.ui.messages.clear();
             status = "-";
             const vx::Coefficients coef_before = s.g.coef;
-            const int before = s.frame_count();
+            const int before = s.frame_count(), entries_before = int(s.audit_from(0).size());
             if (send.action)
                 send.action(s.g, setup);
             else
@@ -314,6 +361,19 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
             if (!send.partly.isEmpty() && !s.ui.messages.isEmpty()) {
                 EXPECT_TRUE(s.ui.messages.last().first.contains(send.partly))
                     << s.ui.messages.last().first.toStdString();
+            }
+            // Every send that went out leaves its entry: each value before and after, a failure its step.
+            const QStringList audit = s.audit_from(entries_before);
+            EXPECT_EQ(audit.size(), send.audit.isEmpty() ? 0 : 1);
+            EXPECT_TRUE(audit.value(0).startsWith(send.audit)) << audit.value(0).toStdString();
+            const QJsonObject changes =
+                s.last_audit().value("details").toObject().value("changes").toObject();
+            for (const QString& c : send.changes.split(' ', Qt::SkipEmptyParts)) {
+                const QString name = c.section(QRegularExpression("[:>]"), 0, 0);
+                const QJsonObject v = changes.value(name).toObject();
+                EXPECT_EQ(name + (c.contains(':') ? ':' + json_text(v.value("before")) : "") + '>' +
+                              json_text(v.value("after")),
+                          c);
             }
             if (send.action) continue;
             EXPECT_EQ(status, send.result == R::verified ? "Overené" : "");

@@ -7,6 +7,7 @@
 #include "logger/download.h"
 #include "logger/fake_host.h"
 #include "programming/mission_start.h"
+#include "records/file_digest.h"
 #include "records/marks.h"
 #include "records/record_source.h"
 
@@ -62,6 +63,7 @@ struct Start {
     bool mark_kept = false;                  // the logger never took a pointer: the mark stays
     QString partly = {};                     // what the failure says was written only in part
     QString interrupt_at = {};               // the progress line at which the user cancels
+    QString reason = "not acknowledged";     // how a failed run's audit entry ends
 };
 
 struct Family {
@@ -177,7 +179,8 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
            .result = R::failed,
            .shown = {confirm, "Štart misie bol prerušený"},
            .mark_kept = true,
-           .interrupt_at = "Odosielam názov misie..."}}},
+           .interrupt_at = "Odosielam názov misie...",
+           .reason = "cancelled"}}},
         {{"--type", "85", "--drop-acks-of", "48"},
          {{.label = "name never acknowledged: the step and what the logger took",
            .name = "N85",
@@ -207,7 +210,8 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
            .expected = standard("I85") + read_back,
            .result = R::failed,
            .state = "interval=10",
-           .shown = {confirm, differs}}}},
+           .shown = {confirm, differs},
+           .reason = "the logger reads back otherwise"}}},
         {{"--type", "101", "--drop-acks-of", "39:7"},
          {{.label = "an unacknowledged limit fails the start",
            .name = "L101",
@@ -302,7 +306,7 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
                 if (!run.interrupt_at.isEmpty() && call == "progress_log:" + run.interrupt_at)
                     s.g.link.abort();
             };
-            const int before = s.frame_count();
+            const int before = s.frame_count(), entries_before = int(s.audit_from(0).size());
 
             QString refusal, status = "-";
             const auto plan = vx::parse_mission(f, s.g.ident.type_code, s.g.lang, &refusal);
@@ -324,6 +328,21 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
             EXPECT_FALSE(s.ui.progress_visible);
 
             const bool took = run.result == R::started || run.result == R::sent_old;
+            // A run that sent anything leaves one entry with its plan; a file begun has its digest noted.
+            const QStringList audit = s.audit_from(entries_before);
+            const QJsonObject details = s.last_audit().value("details").toObject();
+            EXPECT_EQ(audit.size(), run.result == R::refused ? 0 : 1);
+            if (run.result != R::refused) {
+                EXPECT_TRUE(took ? audit.value(0) == "mission-start ok"
+                                 : audit.value(0).startsWith("mission-start failed") &&
+                                       audit.value(0).endsWith(run.reason))
+                    << audit.value(0).toStdString();
+                EXPECT_EQ(details.value("plan").toObject().value("name").toString(), name);
+                EXPECT_EQ(details.value("digest").toString(), took ? vx::file_sha256(path) : QString());
+            }
+            if (took)
+                EXPECT_TRUE(
+                    vx::digest_text(vx::digest_status(path)).startsWith("unchanged since mission-start"));
             EXPECT_EQ(status, took ? "Overené" : "");
             EXPECT_EQ(QFile::exists(path), took);
             // The mark follows a pointer the logger took, whatever came after.
@@ -337,6 +356,7 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
                 EXPECT_TRUE(text.contains("Neúspešný krok") &&
                             text.contains("Zapisovač prevzal: záznam zapnutý") && text.contains(run.partly))
                     << text.toStdString();
+                EXPECT_EQ(details.value("taken").toArray().first().toString(), "záznam zapnutý");
                 // A pointer the logger took before the start failed is said, with the mark that follows it.
                 EXPECT_EQ(text.contains("Ukazovateľ záznamov zapisovača je 0; značka prenosu misie " + name),
                           !run.mark_kept);

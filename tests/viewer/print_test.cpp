@@ -1,13 +1,19 @@
 // Printing a viewer's text to a PDF file and reading the words back with
 // their positions (pdftotext from poppler-utils): columns, pages, header,
 // footer, tabs; the plain print; a printer that fails; the print dialog on
-// every print, the preview and the summary; the print settings dialog.
+// every print, the preview and the summary; the print settings dialog; the
+// record file's digest in the browser, the report and the printout.
 #include "common/test_state.h"
+#include "records/file_digest.h"
+#include "viewer/database_browser.h"
+#include "viewer/file_list.h"
 #include "viewer/print_dialog.h"
 #include "viewer/printing.h"
 #include "viewer/record_viewer.h"
+#include "viewer/report.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -15,6 +21,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QTest>
+#include <QTextDocumentFragment>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 namespace
@@ -249,6 +258,64 @@ TEST_F(PrintTest, SettingsDialogWritesItsKeysOnOkOnly)
     dlg.BTsetup->click();
     EXPECT_EQ(dlg.ComboBox1->currentText(), "PDF: " + home.path("chosen.pdf"));
     EXPECT_TRUE(vx::printer_ready(dlg.printer()));
+}
+
+TEST_F(PrintTest, TheRecordFileDigestMarksTheBrowserAndClosesTheReportAndThePrint)
+{
+    struct Case {
+        QString file;
+        const char* action; // that noted the digest (nullptr: none did), before a line was changed (edited)
+        bool edited;
+        QString state; // the line under the SHA-256
+    };
+    const Case cases[] = {
+        {"A.txt", "download", false, "nezmenený od prenosu 1.6.2024 12:00:00 (UTC+02:00)"},
+        {"B.txt", "download", true, "zmenený po prenose 1.6.2024 12:00:00 (UTC+02:00)"},
+        {"C.txt", "record-file-save", true, "zmenený po uložení 1.6.2024 12:00:00 (UTC+02:00)"},
+        {"D.txt", nullptr, false, "odtlačok súboru nie je zaznamenaný"},
+    };
+    for (const Case& c : cases) {
+        home.write("Log/" + c.file, "SKLAD\r\n10.3.2024 08:00\t 21,5\r\n");
+        if (c.action)
+            vx::note_digest(home.path("Log/" + c.file), c.action,
+                            QDateTime({2024, 6, 1}, {12, 0}, QTimeZone(7200)));
+        if (c.edited) home.write("Log/" + c.file, "SKLAD\r\n10.3.2024 08:00\t 12,5\r\n");
+    }
+    home.write("muster.htm", "<html><body>?Footer</body></html>");
+    vx::Tfrmopenbase browser(g);
+    browser.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser.FExplorer->entries().contains("D.txt"); }));
+    vx::Tfrmprint print_dialog(g);
+    print_dialog.ask_printer = [this](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(home.path("out.pdf"));
+        return true;
+    };
+    vx::ReportRun run{[this](vx::Tfreport& d) {
+        d.set_report_path(home.path("report.htm"));
+        return true;
+    }};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const QString path = home.path("Log/" + c.file),
+                      sha_line = "Súbor záznamov SHA-256: " + vx::file_sha256(path);
+        // The browser marks a changed file only; the report ends with the lines, the printout has them.
+        ASSERT_TRUE(browser.FExplorer->select_file(path));
+        EXPECT_EQ(browser.LBLdigest->isHidden() ? QString() : browser.LBLdigest->text(),
+                  c.edited ? "ZMENENÝ: " + c.state : QString());
+        viewer.set_file_name(path);
+        viewer.set_text(QString::fromUtf8(home.read("Log/" + c.file)));
+        vx::Tfreport report_dialog(g);
+        ASSERT_EQ(vx::create_report(g, viewer, report_dialog, run), vx::ReportResult::written);
+        const QString page =
+            QTextDocumentFragment::fromHtml(QString::fromLatin1(home.read("report.htm"))).toPlainText();
+        EXPECT_TRUE(page.trimmed().endsWith(sha_line + "\n" + c.state)) << page.toStdString();
+        ASSERT_TRUE(print_dialog.print_viewer(viewer));
+        QStringList printed;
+        for (const Word& w : pdf_words(home.path("out.pdf")).value(0))
+            printed << w.text;
+        EXPECT_TRUE(printed.join(' ').contains(sha_line + " " + c.state)) << printed.join(' ').toStdString();
+    }
 }
 
 } // namespace

@@ -129,7 +129,7 @@ TEST_F(ReportTest, ShippedTemplatesOfEachLanguageLeaveNoPlaceholder)
                   vx::ReportResult::written);
         const QString out = page();
         for (const char* placeholder : {"?fromtime", "?totime", "?Header", "?Footer", "?Note1", "?Note2",
-                                        "?Note3", "?summary", "humi.gif", "Enter here"})
+                                        "?Note3", "?summary", "?digest", "humi.gif", "Enter here"})
             EXPECT_FALSE(out.contains(placeholder)) << placeholder;
         EXPECT_TRUE(out.contains("<p>Sklad 2</p>"));
         EXPECT_TRUE(out.contains("<img src=\"sklad%20marec-temp.gif\""));
