@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDirIterator>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -107,6 +108,8 @@ struct Program {
         show_setup();
         const QFileSystemModel* files = f->database_browser()->FExplorer->model();
         EXPECT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(t.home.path("Log"))) == 1; }));
+        // The poll's first tick shows the clock: every program is compared after it.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !f->findChild<QLabel*>("stbar2")->text().isEmpty(); }));
         about = vx::make_about_box(t.g, nullptr);
     }
     // The settings dialog fills its lists when it is shown.
