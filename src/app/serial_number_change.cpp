@@ -1,6 +1,7 @@
 #include "app/serial_number_change.h"
 
 #include "base/ui_port.h"
+#include "logger/audit_log.h"
 #include "logger/program_state.h"
 
 namespace vx
@@ -32,10 +33,19 @@ SerialNumberChange::Result SerialNumberChange::run()
         return Result::Invalid;
     }
     g_.link.show_progress(g_.lang.mess(53));
-    bool ok = g_.link.send_value(0, static_cast<std::uint8_t>(*n % 256));
-    if (ok) ok = g_.link.send_value(1, static_cast<std::uint8_t>(*n / 256));
+    const bool low = g_.link.send_value(0, static_cast<std::uint8_t>(*n % 256));
+    const bool ok = low && g_.link.send_value(1, static_cast<std::uint8_t>(*n / 256));
     const bool cancelled = g_.link.comm_abort;
     ui.progress_hide();
+    // The trail says what the logger may now hold: after the low byte alone a mix of both numbers.
+    AuditEntry entry =
+        logger_entry(g_, audit_action::setup_send).change(QStringLiteral("serial"), g_.status.serial, *n);
+    if (!ok)
+        entry.fail(QStringLiteral("%1; %2").arg(cancelled ? QStringLiteral("cancelled")
+                                                          : QStringLiteral("not acknowledged"),
+                                                low ? QStringLiteral("the logger took the low byte only")
+                                                    : QStringLiteral("the logger took nothing")));
+    record_audit(g_, entry);
     if (ok) return Result::Sent;
     if (cancelled) return Result::Cancelled;
     ui.show_message(g_.lang.mess(28), btn::ok);

@@ -14,6 +14,8 @@
 #include "viewer/record_viewer.h"
 
 #include <QAction>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -168,6 +170,12 @@ TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
     EXPECT_EQ(sim.frames(32).last().param, 9);
     EXPECT_EQ(sim.frames(33).last().param, 3);
     ASSERT_TRUE(wait_text(f.pages()->pansn, "777"));
+    // The trail has the change, from the number the logger held.
+    const QJsonObject sent =
+        QJsonDocument::fromJson(home.read("audit.jsonl").trimmed().split('\n').last()).object();
+    EXPECT_EQ(sent["action"].toString() + " " + sent["result"].toString(), "setup-send ok");
+    EXPECT_EQ(sent["details"]["changes"]["serial"].toObject(),
+              (QJsonObject{{"before", 1234}, {"after", 777}}));
 
     // Unlocked for the rest of the run: the second change asks no password.
     ui.prompts.clear();
