@@ -515,7 +515,7 @@ TEST_F(DownloadFlow, OldFormatNewRecordsComeAsAStream)
     EXPECT_EQ(database("4321"), want);
 }
 
-TEST_F(DownloadFlow, OldFormatNewestRecordsReadTheCoefficientsFirst)
+TEST_F(DownloadFlow, OldFormatNewestRecordsReadTheCoefficientsFirstAndASilentLoggerIsAskedSixTimes)
 {
     connect(model55, 40);
     g.status.record_pointer = 5401; // a broken pointer
@@ -542,10 +542,8 @@ TEST_F(DownloadFlow, OldFormatNewestRecordsReadTheCoefficientsFirst)
     EXPECT_TRUE(host.windows.front().modified);
     EXPECT_EQ(database("4321"), want);
     EXPECT_EQ(ui.count("progress_label:GET CALIBS"), 1);
-}
 
-TEST_F(DownloadFlow, OldFormatSilentLoggerIsAskedSixTimes)
-{
+    // A logger that stays silent is asked six times, then said to be so.
     connect(model55, 30, {"--silent"});
     ui.input_answers = {QString("12")};
     download->newest_records();
