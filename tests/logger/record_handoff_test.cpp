@@ -38,7 +38,6 @@ struct Fixture : vxtest::TestState {
         g.status.corr1 = 0.5f;
         g.coef.a0 = 2;
         g.coef.a1 = 0.5f;
-        g.coef.a2 = 0;
     }
     QString log_file(const QString& name) const { return home.path("Log/" + name); }
 };
@@ -91,7 +90,7 @@ TEST(ShowRecords, CurrentLoopUsesTheActiveCalibrationDefinition)
     EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t  4,50\t     12"}));
 }
 
-TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
+TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissingElseAfterDownloadOfTheAttachedLogger)
 {
     Fixture f(93);
     const QByteArray before = vxtest::test_data("records/unsorted_130.txt");
@@ -110,14 +109,10 @@ TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
     EXPECT_EQ(f.home.read("Log/K.txt"), vxtest::test_data("records/sorted_130.txt"));
     EXPECT_TRUE(f.ui.args("progress_label").contains("SORTING"));
     EXPECT_FALSE(f.ui.progress_visible);
-}
 
-TEST(SortRecordFile, AfterDownloadSortsTheAttachedLoggersFile)
-{
-    Fixture f(130);
-    f.home.write("Log/MISIA 1.txt", vxtest::test_data("records/unsorted_130.txt"));
-    const SortResult r = sort_after_download(f.g);
-    EXPECT_TRUE(r.sorted);
+    // After a download the attached logger's file is sorted.
+    f.home.write("Log/MISIA 1.txt", before);
+    EXPECT_TRUE(sort_after_download(f.g).sorted);
     EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), vxtest::test_data("records/sorted_130.txt"));
     // The old-format logger's file is named by its serial number and has five header lines.
     f.g.ident.type_code = 55;
