@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <vector>
 
 // Cases name only the members they set; the others keep their defaults.
@@ -38,13 +39,9 @@ Bytes record(int minute, int hour, int day, int a, int b = 0, int extra = 0, int
 Bytes block(const std::vector<Bytes>& records)
 {
     Bytes out = {0x0D, 0x0A, 12, 4, 0x92};
-    std::uint8_t sum = 0;
     for (const Bytes& r : records)
-        for (std::uint8_t b : r) {
-            out.push_back(b);
-            sum = std::uint8_t(sum + b);
-        }
-    out.push_back(sum);
+        out.insert(out.end(), r.begin(), r.end());
+    out.push_back(std::uint8_t(std::accumulate(out.begin() + 5, out.end(), 0)));
     return out;
 }
 
@@ -64,10 +61,7 @@ Bytes old_record(int hour_bcd, int minute_bcd, int year_bits, int day_bcd, int m
 {
     Bytes r = {std::uint8_t(hour_bcd),  std::uint8_t(minute_bcd), std::uint8_t(year_bits << 6 | day_bcd),
                std::uint8_t(month_bcd), std::uint8_t(value >> 8), std::uint8_t(value & 0xFF)};
-    std::uint8_t sum = 0;
-    for (std::uint8_t b : r)
-        sum = std::uint8_t(sum + b);
-    r.push_back(sum);
+    r.push_back(std::uint8_t(std::accumulate(r.begin(), r.end(), 0)));
     return r;
 }
 
