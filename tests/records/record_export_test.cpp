@@ -6,6 +6,7 @@
 #include "records/record_export.h"
 
 #include <QBuffer>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace
@@ -15,10 +16,7 @@ using namespace vx;
 
 QStringList lines_of(const QByteArray& file)
 {
-    QStringList lines = from_cp1250(file).split('\n');
-    for (QString& line : lines)
-        if (line.endsWith('\r')) line.chop(1);
-    return lines;
+    return from_cp1250(file).split(QRegularExpression("\r?\n"));
 }
 
 struct Streamed {
