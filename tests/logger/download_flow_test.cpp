@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <numeric>
 
 using vxtest::comma_fixed;
 using Positions = std::vector<int>;
@@ -54,9 +55,8 @@ QString values_of(std::uint16_t type, const vxtest::RingRecord& r)
 
 Positions range(int from, int to) // from .. to - 1
 {
-    Positions v;
-    for (int p = from; p < to; ++p)
-        v.push_back(p);
+    Positions v(to - from);
+    std::iota(v.begin(), v.end(), from);
     return v;
 }
 
