@@ -135,12 +135,11 @@ TEST(StatusDecode, EveryModelShowsItsStatusAndReadings)
         c.fill(r);
         const StatusDecode d = decode(r);
         ASSERT_TRUE(d.recognised);
-        EXPECT_EQ(d.ident.type_code, c.type);
-        EXPECT_EQ(d.ident.ring_size, c.ring);
+        EXPECT_EQ(
+            std::tuple(int(d.ident.type_code), d.ident.ring_size, d.status.serial, d.status.record_pointer),
+            std::tuple(c.type, c.ring, 4321, 100));
         EXPECT_EQ(d.view.window_title, "VORLAN 4321");
-        EXPECT_EQ(d.status.serial, 4321);
         EXPECT_EQ(d.view.PanTime.text, "1.3.2024 10:45:30");
-        EXPECT_EQ(d.status.record_pointer, 100);
         EXPECT_EQ(d.view.panbat.visible, c.battery != nullptr);
         EXPECT_EQ(d.view.panbat.text, c.battery ? std::optional<QString>(c.battery) : std::nullopt);
         EXPECT_EQ(d.view.panbat.color, c.colour);
@@ -384,11 +383,8 @@ TEST(CoefficientBlocks, ValidInvalidFallbacksHumidityTrimAndKeptBytes)
     ASSERT_TRUE(read_humidity_trim(r.view(), 106, c));
     EXPECT_FLOAT_EQ(c.F0, 2000);
     EXPECT_FLOAT_EQ(c.S, 160);
-    EXPECT_FLOAT_EQ(c.K, 14); // byte 36 >= 128: (128 - byte 35) / 2
-    EXPECT_EQ(c.kept[0], 100);
-    EXPECT_EQ(c.kept[1], 7);
-    EXPECT_EQ(c.kept[6], -3); // 127 - 130
-    EXPECT_EQ(c.kept[7], 5);
+    EXPECT_FLOAT_EQ(c.K, 14);                                           // byte 36 >= 128: (128 - byte 35) / 2
+    EXPECT_EQ(c.kept, (std::array<int, 8>{100, 7, 1, 2, 3, 4, -3, 5})); // byte 42: 127 - 130
     ASSERT_TRUE(read_humidity_trim(r.u8(36, 127).view(), 106, c));
     EXPECT_FLOAT_EQ(c.K, 63.5f);
 
