@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <numeric>
 
 using vxtest::comma_fixed;
 using Positions = std::vector<int>;
@@ -54,17 +55,17 @@ QString values_of(std::uint16_t type, const vxtest::RingRecord& r)
 
 Positions range(int from, int to) // from .. to - 1
 {
-    Positions v;
-    for (int p = from; p < to; ++p)
-        v.push_back(p);
+    Positions v(to - from);
+    std::iota(v.begin(), v.end(), from);
     return v;
 }
 
 class DownloadFlow : public ::testing::Test, protected vxtest::TestState
 {
 protected:
-    // The simulator as a logger of model m at pointer, connected; a fresh flow, user and window.
-    void connect(const Model& m, int pointer, QStringList sim_args = {})
+    // The simulator as a logger of model m at pointer, connected, with the mission's download mark
+    // (none when negative); a fresh flow, user and window.
+    void connect(const Model& m, int pointer, int mark = -1, QStringList sim_args = {})
     {
         model = m;
         sim_args += QString("--type %1 --name %2 --serial 4321 --pointer %3 --coef -40,0.05,0")
@@ -77,6 +78,7 @@ protected:
         ring = vxtest::parse_ring(sim.ring());
         frames_before = int(sim.frames().size());
         vx::MarkStore().remove_mark(mission);
+        if (mark >= 0) vx::MarkStore().write_mark(mission, mark);
         ui = vxtest::FakeUi{};
         host = vxtest::FakeHost{};
         host.pointer = QString::number(pointer);
@@ -140,7 +142,6 @@ protected:
         return vxtest::file_lines(home.path("Log/" + name + ".txt"));
     }
     int mark() const { return vx::MarkStore().read_mark(mission); }
-    void set_mark(int m) { vx::MarkStore().write_mark(mission, m); }
 
     vxtest::FakeHost host;
     std::unique_ptr<vx::Download> download;
@@ -152,8 +153,7 @@ protected:
 
 TEST_F(DownloadFlow, NewRecordsFetchFromTheMarkToThePointerOnceThoughStartedAgainMeanwhile)
 {
-    connect(model89, 130);
-    set_mark(100);
+    connect(model89, 130, 100);
     host.on_open = [&] {
         host.on_open = nullptr;
         EXPECT_TRUE(download->busy());
@@ -217,8 +217,7 @@ TEST_F(DownloadFlow, TransfersKeepFileAndMarkConsistentAndResumeAtTheMark)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QFile::remove(home.path("Log/MISIA1.txt"));
-        connect(c.model, c.pointer, QString(c.args).split(' ', Qt::SkipEmptyParts));
-        set_mark(c.mark);
+        connect(c.model, c.pointer, c.mark, QString(c.args).split(' ', Qt::SkipEmptyParts));
         download->new_records();
         Positions fetched = c.fetched;
         if (fetched.empty()) { // every record from the mark to the one before the pointer, once
@@ -236,8 +235,7 @@ TEST_F(DownloadFlow, TransfersKeepFileAndMarkConsistentAndResumeAtTheMark)
         EXPECT_TRUE(host.poll_running);
         if (end == c.pointer) continue;
         // A logger that answers again: the next download starts at the mark.
-        connect(c.model, c.pointer);
-        set_mark(end);
+        connect(c.model, c.pointer, end);
         download->new_records();
         EXPECT_EQ(database(), file_lines(range(c.mark, c.pointer)));
         EXPECT_EQ(mark(), c.pointer);
@@ -250,8 +248,7 @@ TEST_F(DownloadFlow, CancelKeepsWhatWasFetchedAlsoWithinABlockRead)
         SCOPED_TRACE(within_read);
         // Slow replies, so that a cancel can land while the third block's address waits for its
         // acknowledgement.
-        connect(model89, 150, within_read ? QStringList{"--reply-delay", "120"} : QStringList{});
-        set_mark(100);
+        connect(model89, 150, 100, within_read ? QStringList{"--reply-delay", "120"} : QStringList{});
         ui.on_call = [&](const QString& call) { // while the second block is shown
             if (!within_read && call == "progress_log:20 / 50") g.link.abort();
         };
@@ -273,8 +270,7 @@ TEST_F(DownloadFlow, CancelKeepsWhatWasFetchedAlsoWithinABlockRead)
 
 TEST_F(DownloadFlow, UnwritableDatabaseEndsTheTransferBeforeTheMarkMoves)
 {
-    connect(model89, 130);
-    set_mark(100);
+    connect(model89, 130, 100);
     home.write("Log", "not a directory"); // the log directory cannot be created
     download->new_records();
     EXPECT_EQ(block_positions(), Positions{100});
@@ -295,8 +291,7 @@ TEST_F(DownloadFlow, MarkOrSortThatFailsIsReportedAndFetchedRecordsStay)
         SCOPED_TRACE(sort_fails ? "the sorted copy exceeds the file-size limit" : "the mark store breaks");
         QFile::remove(store_dir);
         home.write("Log/MISIA1.txt", header);
-        connect(model89, 130);
-        set_mark(100);
+        connect(model89, 130, 100);
         // Once the mark is read, a file takes the store's folder: no mark can be written.
         if (!sort_fails)
             host.on_open = [&] {
@@ -361,8 +356,7 @@ TEST_F(DownloadFlow, GuardsBeforeAnyTransfer)
 
 TEST_F(DownloadFlow, NewestRecordsEndJustBeforeThePointer)
 {
-    connect(model87, 50);
-    set_mark(7);
+    connect(model87, 50, 7);
     ui.input_answers = {QString(), std::nullopt, QString("abc"), QString("3902"), QString("25")};
     for (int i = 0; i < 5; ++i)
         download->newest_records();
@@ -398,13 +392,11 @@ TEST_F(DownloadFlow, ClockSetBackAtTheAutumnChangeLosesNoRecordAndMergesRecordsF
     // Every 10 minutes from 25.10.2026 00:00 summer time; at 03:00 (01:00 UTC) the clock is
     // set back to 02:00 winter time, so records 18.. are stamped 02:00, 02:10, ... again.
     const QStringList every_ten = {"--start", "2026-10-25T00:00", "--interval", "10"};
-    connect(model89, 18, every_ten);
-    set_mark(0);
+    connect(model89, 18, 0, every_ten);
     EXPECT_EQ(download->new_records(), vx::DownloadOutcome::done);
     vx::note_clock(g, home.path("Log/MISIA1.txt"),
                    {QDateTime(QDate(2026, 10, 25), QTime(1, 0), Qt::UTC), 3600}, true);
-    connect(model89, 30, every_ten + QStringList{"--clock-moved", "18:-60"});
-    set_mark(18);
+    connect(model89, 30, 18, every_ten + QStringList{"--clock-moved", "18:-60"});
     EXPECT_EQ(download->new_records(), vx::DownloadOutcome::done);
 
     // Every record stays, those sharing a stamp in the order they were recorded.
@@ -477,8 +469,7 @@ TEST_F(DownloadFlow, CheckStoresAFirstMarkThenAsksOnceAndDownloadsOnYes)
     EXPECT_TRUE(frames().isEmpty());
 
     // Yes downloads them; afterwards there is nothing to ask.
-    connect(model89, 130);
-    set_mark(100);
+    connect(model89, 130, 100);
     ui.message_answers = {vx::mr::yes};
     download->check_new_records();
     download->check_new_records();
@@ -515,7 +506,7 @@ TEST_F(DownloadFlow, OldFormatNewRecordsComeAsAStream)
     EXPECT_EQ(database("4321"), want);
 }
 
-TEST_F(DownloadFlow, OldFormatNewestRecordsReadTheCoefficientsFirst)
+TEST_F(DownloadFlow, OldFormatNewestRecordsReadTheCoefficientsFirstAndASilentLoggerIsAskedSixTimes)
 {
     connect(model55, 40);
     g.status.record_pointer = 5401; // a broken pointer
@@ -542,11 +533,9 @@ TEST_F(DownloadFlow, OldFormatNewestRecordsReadTheCoefficientsFirst)
     EXPECT_TRUE(host.windows.front().modified);
     EXPECT_EQ(database("4321"), want);
     EXPECT_EQ(ui.count("progress_label:GET CALIBS"), 1);
-}
 
-TEST_F(DownloadFlow, OldFormatSilentLoggerIsAskedSixTimes)
-{
-    connect(model55, 30, {"--silent"});
+    // A logger that stays silent is asked six times, then said to be so.
+    connect(model55, 30, -1, {"--silent"});
     ui.input_answers = {QString("12")};
     download->newest_records();
     EXPECT_EQ(frames(11).size(), 6);

@@ -38,7 +38,6 @@ struct Fixture : vxtest::TestState {
         g.status.corr1 = 0.5f;
         g.coef.a0 = 2;
         g.coef.a1 = 0.5f;
-        g.coef.a2 = 0;
     }
     QString log_file(const QString& name) const { return home.path("Log/" + name); }
 };
@@ -53,9 +52,7 @@ TEST(ShowRecords, LinesGoToViewerCounterAndDatabaseFileAndAFailedAppendIsReporte
     // Second record has hour 24 and is skipped; the third lies at midnight.
     const Bytes reply = block8({{5, 7, 366, 400, 20}, {0, 24, 366, 400, 20}, {0, 0, 367, 65519, 100}});
     const ShowResult r = show_records(f.g, ByteView(reply.data(), reply.size()), 3, f.sink);
-    EXPECT_EQ(r.accepted, 2);
-    EXPECT_EQ(r.skipped, 1);
-    EXPECT_FALSE(r.write_failed);
+    EXPECT_EQ(std::tuple(r.accepted, r.skipped, r.write_failed), std::tuple(2, 1, false));
     EXPECT_EQ(f.g.transfer.record_counter, 7);
     EXPECT_TRUE(f.sink.wide);
     EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t 25,5\t 12,5", "2.1.2001 00:00\t -0,5\t 52,5"}));
@@ -91,7 +88,7 @@ TEST(ShowRecords, CurrentLoopUsesTheActiveCalibrationDefinition)
     EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t  4,50\t     12"}));
 }
 
-TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
+TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissingElseAfterDownloadOfTheAttachedLogger)
 {
     Fixture f(93);
     const QByteArray before = vxtest::test_data("records/unsorted_130.txt");
@@ -110,14 +107,10 @@ TEST(SortRecordFile, SkippedForKeyLoggerWhenSwitchedOffOrMissing)
     EXPECT_EQ(f.home.read("Log/K.txt"), vxtest::test_data("records/sorted_130.txt"));
     EXPECT_TRUE(f.ui.args("progress_label").contains("SORTING"));
     EXPECT_FALSE(f.ui.progress_visible);
-}
 
-TEST(SortRecordFile, AfterDownloadSortsTheAttachedLoggersFile)
-{
-    Fixture f(130);
-    f.home.write("Log/MISIA 1.txt", vxtest::test_data("records/unsorted_130.txt"));
-    const SortResult r = sort_after_download(f.g);
-    EXPECT_TRUE(r.sorted);
+    // After a download the attached logger's file is sorted.
+    f.home.write("Log/MISIA 1.txt", before);
+    EXPECT_TRUE(sort_after_download(f.g).sorted);
     EXPECT_EQ(f.home.read("Log/MISIA 1.txt"), vxtest::test_data("records/sorted_130.txt"));
     // The old-format logger's file is named by its serial number and has five header lines.
     f.g.ident.type_code = 55;

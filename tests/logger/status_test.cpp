@@ -135,12 +135,11 @@ TEST(StatusDecode, EveryModelShowsItsStatusAndReadings)
         c.fill(r);
         const StatusDecode d = decode(r);
         ASSERT_TRUE(d.recognised);
-        EXPECT_EQ(d.ident.type_code, c.type);
-        EXPECT_EQ(d.ident.ring_size, c.ring);
+        EXPECT_EQ(
+            std::tuple(int(d.ident.type_code), d.ident.ring_size, d.status.serial, d.status.record_pointer),
+            std::tuple(c.type, c.ring, 4321, 100));
         EXPECT_EQ(d.view.window_title, "VORLAN 4321");
-        EXPECT_EQ(d.status.serial, 4321);
         EXPECT_EQ(d.view.PanTime.text, "1.3.2024 10:45:30");
-        EXPECT_EQ(d.status.record_pointer, 100);
         EXPECT_EQ(d.view.panbat.visible, c.battery != nullptr);
         EXPECT_EQ(d.view.panbat.text, c.battery ? std::optional<QString>(c.battery) : std::nullopt);
         EXPECT_EQ(d.view.panbat.color, c.colour);
@@ -307,7 +306,7 @@ TEST(StatusDecode, ModelAdaptationsAndTheirResetAndLanguageTexts)
                                        "On change"}));
 }
 
-TEST(Identification, ReplyLengthRulesAndBounds)
+TEST(Identification, ReplyLengthRulesBoundsAndTheBytesThatCompleteAReply)
 {
     // type:length, with + when recognised; the last three need fields past the end of a shorter reply.
     for (const QString& c :
@@ -329,11 +328,8 @@ TEST(Identification, ReplyLengthRulesAndBounds)
         ASSERT_TRUE(d.recognised) << type;
         EXPECT_TRUE(d.view.PanTempFahren == ControlView{} && d.view.pantemp == ControlView{}) << type;
     }
-}
 
-TEST(Identification, ReplyIsCompleteAtTheBytesItsModelReads)
-{
-    // type:length of a whole reply, echo included: the last byte that the model's decoding reads.
+    // A reply is complete at the last byte its model reads (type:length, echo included), not one before.
     for (const QString& c : QString("85:29 86:42 87:44 99:32 100:44 102:29 103:46 107:42 108:45 111:47 "
                                     "130:47 131:32 133:45")
                                 .split(' ')) {
@@ -347,7 +343,7 @@ TEST(Identification, ReplyIsCompleteAtTheBytesItsModelReads)
     EXPECT_FALSE(status_reply_complete(old_status(85, 0xC1, 300).sum(5, 27, 27, 1).view()));
 }
 
-TEST(CoefficientBlocks, ValidInvalidAndFallbacks)
+TEST(CoefficientBlocks, ValidInvalidFallbacksHumidityTrimAndKeptBytes)
 {
     const struct {
         const char* what;
@@ -379,21 +375,16 @@ TEST(CoefficientBlocks, ValidInvalidAndFallbacks)
         EXPECT_FLOAT_EQ(c.type == 107 && !c.valid ? c.a2 : k.a2, c.a2); // the flow fallback keeps a2
         EXPECT_FLOAT_EQ(c.type == 111 ? k.a3 : c.a3, c.a3);
     }
-}
 
-TEST(CoefficientBlocks, HumidityTrimAndKeptBytes)
-{
+    // The humidity trim and the bytes kept for decoding.
     Coefficients c;
     Reply r = status_reply(106, 44).u16(31, 2000).u16(33, 160).u8(35, 100).u8(36, 200).u8(37, 7);
     r.u8(38, 1).u8(39, 2).u8(40, 3).u8(41, 4).u8(42, 130).u8(43, 5);
     ASSERT_TRUE(read_humidity_trim(r.view(), 106, c));
     EXPECT_FLOAT_EQ(c.F0, 2000);
     EXPECT_FLOAT_EQ(c.S, 160);
-    EXPECT_FLOAT_EQ(c.K, 14); // byte 36 >= 128: (128 - byte 35) / 2
-    EXPECT_EQ(c.kept[0], 100);
-    EXPECT_EQ(c.kept[1], 7);
-    EXPECT_EQ(c.kept[6], -3); // 127 - 130
-    EXPECT_EQ(c.kept[7], 5);
+    EXPECT_FLOAT_EQ(c.K, 14);                                           // byte 36 >= 128: (128 - byte 35) / 2
+    EXPECT_EQ(c.kept, (std::array<int, 8>{100, 7, 1, 2, 3, 4, -3, 5})); // byte 42: 127 - 130
     ASSERT_TRUE(read_humidity_trim(r.u8(36, 127).view(), 106, c));
     EXPECT_FLOAT_EQ(c.K, 63.5f);
 

@@ -23,32 +23,23 @@ TEST(PrintLayout, SummaryRowsComeFirstAndNoRecordIsTakenForATitle)
 {
     struct Case {
         const char* name;
-        QStringList lines, summary;
-        int rows;
-        QStringList expected;
+        QStringList lines, expected, summary = {};
+        int rows = 5;
     };
     const QStringList records{"1.3.2026 10:00\t99,0", "1.3.2026 10:10\t20,0"};
+    const QStringList on_first_rows{"0:0:1.3.2026 10:00 99,0", "0:1:1.3.2026 10:10 20,0"};
     const Case cases[] = {
-        {"a title line is not printed",
-         QStringList{"SKLAD"} + records,
-         {},
-         5,
-         {"0:0:1.3.2026 10:00 99,0", "0:1:1.3.2026 10:10 20,0"}},
-        {"a file without header lines: its first record is",
-         records,
-         {},
-         5,
-         {"0:0:1.3.2026 10:00 99,0", "0:1:1.3.2026 10:10 20,0"}},
+        {"a title line is not printed", QStringList{"SKLAD"} + records, on_first_rows},
+        {"a file without header lines: its first record is", records, on_first_rows},
         {"the summary, a blank row, the records",
          records,
-         {"S1", "S2"},
-         5,
-         {"0:0:S1", "0:1:S2", "0:3:1.3.2026 10:00 99,0", "0:4:1.3.2026 10:10 20,0"}},
+         {"0:0:S1", "0:1:S2", "0:3:1.3.2026 10:00 99,0", "0:4:1.3.2026 10:10 20,0"},
+         {"S1", "S2"}},
         {"a summary that fills its page pushes the records on",
          records,
+         {"0:0:S1", "0:1:S2", "1:0:S3", "2:0:1.3.2026 10:00 99,0", "2:1:1.3.2026 10:10 20,0"},
          {"S1", "S2", "S3"},
-         2,
-         {"0:0:S1", "0:1:S2", "1:0:S3", "2:0:1.3.2026 10:00 99,0", "2:1:1.3.2026 10:10 20,0"}},
+         2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -20,30 +20,21 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
     struct Case {
         const char* name;
         QStringList lines;
-        CsvOptions options;
         QString expected;
+        CsvOptions options = {};
     };
-    CsvOptions range;
-    range.from = at(2024, 3, 1, 10, 5);
-    range.to = at(2024, 3, 2, 0, 0);
-    CsvOptions given_range = range;
-    given_range.type_code = 85;
+    const CsvOptions range{{}, at(2024, 3, 1, 10, 5), at(2024, 3, 2, 0, 0), {}};
+    const QString two_header = "Time,Temperature [°C],Humidity [%RH]\r\n";
+    const QString in_range =
+        "2024-03-01T10:10:00+01:00,-0.3,100.0\r\n2024-03-02T00:00:00+01:00,22.0,50.5\r\n";
     const Case cases[] = {
-        {"two channels: header lines and other text left out, midnight stamp, comma decimals",
-         two_channels,
-         {},
-         "Time,Temperature [°C],Humidity [%RH]\r\n"
-         "2024-03-01T10:00:00+01:00,21.5,45.0\r\n"
-         "2024-03-01T10:10:00+01:00,-0.3,100.0\r\n"
-         "2024-03-02T00:00:00+01:00,22.0,50.5\r\n"},
-        {"a range keeps the records within it, both ends included", two_channels, range,
-         "Time,Temperature [°C],Humidity [%RH]\r\n"
-         "2024-03-01T10:10:00+01:00,-0.3,100.0\r\n"
-         "2024-03-02T00:00:00+01:00,22.0,50.5\r\n"},
+        {"two channels: header lines and other text left out, midnight stamp, comma decimals", two_channels,
+         two_header + "2024-03-01T10:00:00+01:00,21.5,45.0\r\n" + in_range},
+        {"a range keeps the records within it, both ends included", two_channels, two_header + in_range,
+         range},
         {"key names are quoted when they hold a comma, a quote or a line break",
          {"Download: KLUCE", "1.3.2024 08:00\tNovák, Ján", "1.3.2024 08:05\tDvere \"A\"",
           "1.3.2024 08:07\t[17]", "1.3.2024 08:09\tKľúč 2"},
-         {},
          "Time,Key\r\n"
          "2024-03-01T08:00:00+01:00,\"Novák, Ján\"\r\n"
          "2024-03-01T08:05:00+01:00,\"Dvere \"\"A\"\"\"\r\n"
@@ -51,23 +42,21 @@ TEST(RecordCsv, FilesBecomeRowsOfTheirModel)
          "2024-03-01T08:09:00+01:00,Kľúč 2\r\n"},
         {"rows of fewer values get empty fields; more values get columns of their own",
          {"1.3.2024 10:00\t 21,5", "1.3.2024 10:10\t 21,6\t 40,0\t 7"},
-         {},
          "Time,Temperature [°C],Humidity [%RH],Air pressure [hPa]\r\n"
          "2024-03-01T10:00:00+01:00,21.5,,\r\n"
          "2024-03-01T10:10:00+01:00,21.6,40.0,7\r\n"},
         {"a given model names the columns; values beyond them get their own",
          {"1.3.2024 10:00\t 1,0\t 2,0"},
-         {85},
-         "Time,Temperature [°C],Value 2\r\n2024-03-01T10:00:00+01:00,1.0,2.0\r\n"},
+         "Time,Temperature [°C],Value 2\r\n2024-03-01T10:00:00+01:00,1.0,2.0\r\n",
+         {85, {}, {}, {}}},
         {"a wider row outside the range adds no column",
          {"1.3.2024 10:00\t 21,5\t 1,0\t 2,0", "1.3.2024 10:10\t 21,6"},
-         given_range,
-         "Time,Temperature [°C]\r\n2024-03-01T10:10:00+01:00,21.6\r\n"},
-        {"no record line: the header row alone", {"MISIA1", "Remark: "}, {}, "Time\r\n"},
+         "Time,Temperature [°C]\r\n2024-03-01T10:10:00+01:00,21.6\r\n",
+         {85, range.from, range.to, {}}},
+        {"no record line: the header row alone", {"MISIA1", "Remark: "}, "Time\r\n"},
         {"flow totals: the time and the total with its unit",
          {"VODA.txt", "Remark: studna", "Pociatocny stav=100,0", "Konstanta prietokomera=10,0",
           "1.3.2024 11:00\t110,0\tm3", "1.3.2024 12:00\t130,0\tm3"},
-         {},
          "Time,Total [m3]\r\n2024-03-01T11:00:00+01:00,110.0\r\n2024-03-01T12:00:00+01:00,130.0\r\n"},
     };
     for (const Case& c : cases) {

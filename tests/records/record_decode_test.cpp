@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <vector>
+
+// Cases name only the members they set; the others keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 using namespace vx;
 using vxtest::at;
@@ -35,13 +39,9 @@ Bytes record(int minute, int hour, int day, int a, int b = 0, int extra = 0, int
 Bytes block(const std::vector<Bytes>& records)
 {
     Bytes out = {0x0D, 0x0A, 12, 4, 0x92};
-    std::uint8_t sum = 0;
     for (const Bytes& r : records)
-        for (std::uint8_t b : r) {
-            out.push_back(b);
-            sum = std::uint8_t(sum + b);
-        }
-    out.push_back(sum);
+        out.insert(out.end(), r.begin(), r.end());
+    out.push_back(std::uint8_t(std::accumulate(out.begin() + 5, out.end(), 0)));
     return out;
 }
 
@@ -51,22 +51,9 @@ ByteView bv(const Bytes& b)
 }
 
 struct Fixture {
-    Coefficients coef;
+    Coefficients coef{.a0 = 2, .a1 = 0.5f, .a2 = 0.125f, .a3 = 2, .F0 = 3000, .S = 100, .kept = {10}};
     DecodeContext ctx;
-    Fixture(std::uint16_t type)
-    {
-        coef.a0 = 2;
-        coef.a1 = 0.5f;
-        coef.a2 = 0.125f;
-        coef.a3 = 2;
-        coef.F0 = 3000;
-        coef.S = 100;
-        coef.kept[0] = 10;
-        ctx.type_code = type;
-        ctx.corr1 = 0.5f;
-        ctx.corr2 = -1.0f;
-        ctx.coef = &coef;
-    }
+    Fixture(std::uint16_t type) : ctx{.type_code = type, .corr1 = 0.5f, .corr2 = -1.0f, .coef = &coef} {}
 };
 
 // An old-format record: BCD hour and minute, day with the year bits, month, value high byte first, sum.
@@ -74,10 +61,7 @@ Bytes old_record(int hour_bcd, int minute_bcd, int year_bits, int day_bcd, int m
 {
     Bytes r = {std::uint8_t(hour_bcd),  std::uint8_t(minute_bcd), std::uint8_t(year_bits << 6 | day_bcd),
                std::uint8_t(month_bcd), std::uint8_t(value >> 8), std::uint8_t(value & 0xFF)};
-    std::uint8_t sum = 0;
-    for (std::uint8_t b : r)
-        sum = std::uint8_t(sum + b);
-    r.push_back(sum);
+    r.push_back(std::uint8_t(std::accumulate(r.begin(), r.end(), 0)));
     return r;
 }
 

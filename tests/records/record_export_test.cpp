@@ -6,6 +6,7 @@
 #include "records/record_export.h"
 
 #include <QBuffer>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace
@@ -15,10 +16,7 @@ using namespace vx;
 
 QStringList lines_of(const QByteArray& file)
 {
-    QStringList lines = from_cp1250(file).split('\n');
-    for (QString& line : lines)
-        if (line.endsWith('\r')) line.chop(1);
-    return lines;
+    return from_cp1250(file).split(QRegularExpression("\r?\n"));
 }
 
 struct Streamed {
@@ -68,52 +66,30 @@ TEST(RecordExport, StreamGivesWhatTheWholeFileGives)
     struct Case {
         const char* name;
         QByteArray file;
-        std::optional<std::uint16_t> model;
-        std::optional<QDateTime> from, to;
-        QList<ClockNote> notes;
+        CsvOptions options = {}; // model, range and clock notes
     };
     const Case cases[] = {
-        {"two channels, other text, an undated line, a short row", two, {}, {}, {}, {}},
+        {"two channels, other text, an undated line, a short row", two},
         {"a range, both ends included",
          two,
-         {},
-         vxtest::at(2024, 3, 1, 10, 5),
-         vxtest::at(2024, 3, 2, 0, 0),
-         {}},
+         {{}, vxtest::at(2024, 3, 1, 10, 5), vxtest::at(2024, 3, 2, 0, 0), {}}},
         {"key names with commas, quotes and code page letters",
          "K\r\n1.3.2024 08:00\tNov\xe1k, J\xe1n\r\n1.3.2024 08:05\tDvere \"A\"\t\r\n1.3.2024 "
-         "08:09\tK\xbe\xfa\xe8\r\n",
-         {},
-         {},
-         {},
-         {}},
-        {"current loop header", "M\r\nSTATUS: \t5\r\n1.3.2024 10:00\t  4,25\t   17\r\n", {}, {}, {}, {}},
+         "08:09\tK\xbe\xfa\xe8\r\n"},
+        {"current loop header", "M\r\nSTATUS: \t5\r\n1.3.2024 10:00\t  4,25\t   17\r\n"},
         {"flow totals",
-         "V\r\nKonstanta prietokomera=10,0\r\n1.3.2024 11:00\t110,0\tm3\r\n1.3.2024 12:00\t130,0\tm3\r\n",
-         {},
-         {},
-         {},
-         {}},
-        {"a given model, values beyond its channels", two, 85, {}, {}, {}},
+         "V\r\nKonstanta prietokomera=10,0\r\n1.3.2024 11:00\t110,0\tm3\r\n1.3.2024 12:00\t130,0\tm3\r\n"},
+        {"a given model, values beyond its channels", two, {85, {}, {}, {}}},
         {"a late line turns the model and adds a column",
-         "M\r\n1.3.2024 10:00\t 21,5\r\n1.3.2024 10:10\tError\r\n1.3.2024 10:20\t 1,0\t 2,0\t 3,0\r\n",
-         {},
-         {},
-         {},
-         {}},
-        {"the autumn hour by the zone's rules", autumn, {}, {}, {}, {}},
-        {"the autumn hour of a clock set in summer", autumn, {}, {}, {}, {{summer_set, 7200}}},
-        {"lines past a read piece, LF ends, no last line end",
-         many_lines(60000, "\n").chopped(1),
-         {},
-         {},
-         {},
-         {}},
+         "M\r\n1.3.2024 10:00\t 21,5\r\n1.3.2024 10:10\tError\r\n1.3.2024 10:20\t 1,0\t 2,0\t 3,0\r\n"},
+        {"the autumn hour by the zone's rules", autumn},
+        {"the autumn hour of a clock set in summer", autumn, {{}, {}, {}, {{summer_set, 7200}}}},
+        {"lines past a read piece, LF ends, no last line end", many_lines(60000, "\n").chopped(1)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QStringList lines = lines_of(c.file);
-        const CsvOptions options{c.model, c.from, c.to, c.notes};
+        const CsvOptions& options = c.options;
         const CsvExport whole = records_to_csv(lines, options);
         const Streamed csv =
             streamed(c.file, [&](QIODevice& d, const ExportSink& s) { return stream_csv(d, options, s); });
@@ -122,10 +98,12 @@ TEST(RecordExport, StreamGivesWhatTheWholeFileGives)
         EXPECT_EQ(difference(csv.text, whole.text.toUtf8()), "");
 
         const RecordSource source{7, whole.type_code, "M", {}};
-        const InfluxExport points = records_to_influx(lines, source, c.from, c.to, c.notes);
+        const InfluxExport points =
+            records_to_influx(lines, source, options.from, options.to, options.clock_notes);
         for (const bool check_first : {false, true}) {
             const Streamed influx = streamed(c.file, [&](QIODevice& d, const ExportSink& s) {
-                return stream_influx(d, source, c.from, c.to, c.notes, s, check_first);
+                return stream_influx(d, source, options.from, options.to, options.clock_notes, s,
+                                     check_first);
             });
             EXPECT_EQ(influx.result.written, points.points);
             EXPECT_EQ(difference(influx.text, points.text.toUtf8()), "");
