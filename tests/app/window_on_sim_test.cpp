@@ -139,12 +139,8 @@ TEST_F(WindowOnSim, PanelsOfEachModelThenALostLoggerAndItsReturn)
         EXPECT_TRUE(f.startmission->isEnabled());
     }
 
-    sim.kill();
-    // Three failed status replies are not enough; the fourth declares the logger lost.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return g.poll.failures == 3; }, 6000));
-    EXPECT_EQ(f.stbar1->text(), QString("OK"));
-    EXPECT_EQ(f.pages()->pansn->text(), QString("1330"));
-    ASSERT_TRUE(wait_text(f.stbar1, "Nepripojeny", 3000));
+    sim.kill(); // lost at the fourth failed status reply (poll_test)
+    ASSERT_TRUE(wait_text(f.stbar1, "Nepripojeny", 9000));
     EXPECT_TRUE(f.pages()->pansn->text().isEmpty() && f.pages()->pantype->text().isEmpty() &&
                 f.pages()->pantemp->text().isEmpty());
     EXPECT_FALSE(f.startmission->isEnabled());
@@ -242,23 +238,18 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     EXPECT_EQ(v->windowTitle(), QString("Untitled"));
     EXPECT_FALSE(v->is_modified());
     EXPECT_EQ(v->graph_points(), 37);
-    EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
     EXPECT_EQ(f.stbar0->text(), QString("37 záznamov"));
     EXPECT_EQ(f.pages()->PannewRec->text(), QString("0"));
     EXPECT_TRUE(f.menu_window->menuAction()->isEnabled());
-    EXPECT_FALSE(ui.progress_visible);
     EXPECT_TRUE(ui.messages.isEmpty()); // nothing went wrong
 
-    // F6 with 5: the newest five in a second viewer, marked modified; the mark stays.
+    // F6: the newest records (what it asks, fetches and leaves alone: download_flow_test) in a second
+    // viewer, marked modified.
     ui.input_answers = {QString("5")};
     f.Prenoszznamov1->trigger();
-    EXPECT_EQ(ui.prompts,
-              QStringList{"Zadajte počet najnovších záznamov\r\nPočet záznamov v zapisovači: 57 až 3901"});
     ASSERT_EQ(viewers().size(), 2);
-    EXPECT_EQ(viewers()[1]->text().split('\n'),
-              QStringList{"Download: SKLAD"} + stored.mid(stored.size() - 5));
+    EXPECT_EQ(viewers()[1]->text().count('\n'), 5);
     EXPECT_TRUE(viewers()[1]->is_modified());
-    EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
     // Asked about at close, its Yes (Enter) proposes a file of its own beside the record files.
     QString proposed;
     viewers()[1]->ask_text_path = [&](const QString& p) { return proposed = p, QString(); };
