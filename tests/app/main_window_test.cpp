@@ -302,7 +302,6 @@ TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)
             if (t != w.get() && t->isVisible()) t->hide();
         f.tip_window()->hide();
     }
-    // Every item of the tables was reached by the walk.
     for (QAction* a : viewer_items + QList<QAction*>{f.help_action, f.Act_showtip, f.startmission})
         EXPECT_TRUE(walked.contains(a)) << a->objectName().toStdString();
     for (const auto& [a, opens] : expected)
@@ -389,7 +388,6 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
     EXPECT_EQ(QColor(b->picture().pixel(1, 1)), QColor(10, 200, 20));
     f.fgprop->hide();
 
-    // Ctrl+N / Ctrl+M step through the viewers.
     key(Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(f.mdi()->current_viewer(), a);
     key(Qt::Key_M, Qt::ControlModifier);
@@ -417,7 +415,6 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
     EXPECT_TRUE(f.mdi()->subWindowList().isEmpty());
     for (QAction* item : {f.menu_window->menuAction(), f.print, f.agr_Print, f.find_act, f.Act_save})
         EXPECT_FALSE(item->isEnabled()) << item->objectName().toStdString();
-    // F10 ends the program.
     press(f.N7koniec1);
     EXPECT_FALSE(f.isVisible());
 }
@@ -456,14 +453,17 @@ TEST_F(MainWindowTest, DatabaseBrowserComesAtTheFirstTickAndOpensFilesInViewers)
 TEST_F(MainWindowTest, TextFileThatCannotBeReadSaysWhy)
 {
     TForm1& f = shown();
-    QDir().mkpath(home.path("Log/folder.txt")); // there, yet no file to read
-    f.hooks.choose_text_file = [&] { return home.path("Log/folder.txt"); };
-    f.actopentext->trigger();
-    EXPECT_TRUE(f.mdi()->subWindowList().isEmpty());
-    ASSERT_EQ(ui.args("plain_message").size(), 1);
-    EXPECT_TRUE(ui.args("plain_message")[0].startsWith("Nie je možné otvoriť súbor <" +
-                                                       home.path("Log/folder.txt") + ">\r\n"))
-        << ui.args("plain_message")[0].toStdString();
+    QDir().mkpath(home.path("Log/folder.txt"));
+    for (const char* name : {"Log/missing.txt", "Log/folder.txt"}) {
+        f.hooks.choose_text_file = [&] { return home.path(name); };
+        ui.calls.clear();
+        f.actopentext->trigger();
+        EXPECT_TRUE(f.mdi()->subWindowList().isEmpty()) << name;
+        ASSERT_EQ(ui.args("plain_message").size(), 1) << name;
+        EXPECT_TRUE(ui.args("plain_message")[0].startsWith("Nie je možné otvoriť súbor <" + home.path(name) +
+                                                           ">\r\n"))
+            << ui.args("plain_message")[0].toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, ViewersOpenWhollyInsideTheDocumentArea)
