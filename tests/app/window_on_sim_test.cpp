@@ -198,8 +198,8 @@ TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
     holder.setPortName(sim.link());
     ASSERT_TRUE(holder.Connect());
     EXPECT_FALSE(vx::change_com_port(g, 1));
-    EXPECT_EQ(ui.messages.back().first,
-              g.lang.mess(1) + "\r\nZariadenie " + sim.link() + " práve používa iný program (napríklad vorlanix-cli).");
+    EXPECT_EQ(ui.messages.back().first, g.lang.mess(1) + "\r\nZariadenie " + sim.link() +
+                                            " práve používa iný program (napríklad vorlanix-cli).");
     holder.Disconnect();
     // Free again: opened, then the number and its device written.
     home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=5\r\n");
