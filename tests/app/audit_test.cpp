@@ -186,11 +186,7 @@ TEST_F(Audit, WindowFiltersByLoggerAndTimeTellsTheChainAndPrints)
     EXPECT_EQ(w.LVtrail->item(0, 0)->text(), "2024-06-01T11:00:00+02:00");
 
     // The printout holds what the table shows.
-    w.choose_printer = [this](QPrinter& p) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(home.path("trail.pdf"));
-        return true;
-    };
+    w.choose_printer = pdf_printer("trail.pdf");
     EXPECT_TRUE(w.printout().contains("M4321") && !w.printout().contains("M555"));
     w.print();
     EXPECT_GT(QFileInfo(home.path("trail.pdf")).size(), 1000);

@@ -121,11 +121,7 @@ protected:
         make().resize(1000, 750);
         w->hooks.help_opener = home.path("open.sh");
         w->hooks.start_program = [this](const QString& p) { return started << p, true; };
-        w->frmprint->ask_printer = [this](QPrinter& p) {
-            p.setOutputFormat(QPrinter::PdfFormat);
-            p.setOutputFileName(home.path("print.pdf"));
-            return true;
-        };
+        w->frmprint->ask_printer = pdf_printer("print.pdf");
         w->show();
         w->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
