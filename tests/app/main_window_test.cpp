@@ -208,12 +208,9 @@ TEST_F(MainWindowTest, GeometryIsSavedAtCloseAndTakenOnlyWithinItsLimits)
 
 TEST_F(MainWindowTest, PortThatDoesNotOpenOrSettingsThatCannotBeReadAreSaidAndPollStillRuns)
 {
-    const QString mess1 = "Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - "
-                          "nastavenia programu\r\nZariadenie /nonexistent/tty7 neexistuje.";
-    const QString unreadable =
-        "Súbor nastavení " + home.path("vorlanix.ini") +
-        " nie je možné prečítať: it is not a regular file\r\nPort zapisovača sa neotvorí, "
-        "kým súbor nebude čitateľný.";
+    // The texts are pinned where they are made: settings_test, and driver_test for the advice.
+    const QString mess1 = g.lang.mess(1) + "\r\nZariadenie /nonexistent/tty7 neexistuje.",
+                  unreadable = g.lang.mess(201).arg(home.path("vorlanix.ini"), "it is not a regular file");
     for (const bool readable : {true, false}) {
         SCOPED_TRACE(readable ? "a port that does not open"
                               : "settings that cannot be read: the port is not blamed");
