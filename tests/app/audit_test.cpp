@@ -53,19 +53,7 @@ struct Audit : ::testing::Test, vxtest::TestState {
         host.pointer = "130";
         MarkStore().write_mark("MISIA1", 100);
     }
-    // The entries of the trail, each as "action result[: reason]".
-    QStringList entries() const
-    {
-        QStringList out;
-        for (const AuditRow& row : AuditTrail(home.dir()).read().entries) {
-            const QJsonObject& e = row.entry;
-            out << e.value("action").toString() + ' ' + e.value("result").toString() +
-                       (e.contains("reason") ? ": " + e.value("reason").toString() : QString());
-        }
-        return out;
-    }
     QJsonObject entry(int i) const { return AuditTrail(home.dir()).read().entries.value(i).entry; }
-    QJsonObject last_entry() const { return AuditTrail(home.dir()).read().entries.last().entry; }
     QString record_file() const { return home.path("Log/MISIA1.txt"); }
 
     vxtest::FakeHost host;
@@ -89,7 +77,7 @@ TEST_F(Audit, EveryActionLeavesItsEntryAndAFailedOneItsFailure)
          [](Audit& t) { Download(t.g, t.host).new_records(); },
          {"download ok"},
          [](Audit& t) {
-             const QJsonObject e = t.last_entry();
+             const QJsonObject e = t.last_audit();
              EXPECT_EQ(std::tuple(at(e, "details.records").toInt(), at(e, "details.mark").toInt(),
                                   at(e, "details.kind").toString()),
                        std::tuple(30, 130, QString("new")));
@@ -102,7 +90,7 @@ TEST_F(Audit, EveryActionLeavesItsEntryAndAFailedOneItsFailure)
          [](Audit& t) { Download(t.g, t.host).new_records(); },
          {"download failed: the logger stopped answering"},
          [](Audit& t) {
-             const QJsonObject e = t.last_entry();
+             const QJsonObject e = t.last_audit();
              EXPECT_EQ(std::pair(at(e, "details.records").toInt(), at(e, "details.mark").toInt()),
                        std::pair(10, 110));
              EXPECT_EQ(at(e, "details.digest").toString(), file_sha256(t.record_file()));
@@ -127,7 +115,7 @@ TEST_F(Audit, EveryActionLeavesItsEntryAndAFailedOneItsFailure)
          },
          {"clock-set ok"},
          [](Audit& t) {
-             EXPECT_EQ(at(t.last_entry(), "details.changes.clock").toObject(),
+             EXPECT_EQ(at(t.last_audit(), "details.changes.clock").toObject(),
                        (QJsonObject{{"before", "2024-06-01T10:30:00"}, {"after", "2024-06-01T12:00:00"}}));
          }},
         {"clock not acknowledged",
@@ -167,7 +155,7 @@ TEST_F(Audit, EveryActionLeavesItsEntryAndAFailedOneItsFailure)
         logger(c.sim);
         ui = vxtest::FakeUi{};
         c.act(*this);
-        const QStringList got = entries();
+        const QStringList got = audit_from(0);
         ASSERT_EQ(got.size(), c.entries.size()) << got.join(" | ").toStdString();
         for (int i = 0; i < got.size(); ++i)
             EXPECT_TRUE(got[i].startsWith(c.entries[i])) << got[i].toStdString();
@@ -198,11 +186,7 @@ TEST_F(Audit, WindowFiltersByLoggerAndTimeTellsTheChainAndPrints)
     EXPECT_EQ(w.LVtrail->item(0, 0)->text(), "2024-06-01T11:00:00+02:00");
 
     // The printout holds what the table shows.
-    w.choose_printer = [this](QPrinter& p) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(home.path("trail.pdf"));
-        return true;
-    };
+    w.choose_printer = pdf_printer("trail.pdf");
     EXPECT_TRUE(w.printout().contains("M4321") && !w.printout().contains("M555"));
     w.print();
     EXPECT_GT(QFileInfo(home.path("trail.pdf")).size(), 1000);

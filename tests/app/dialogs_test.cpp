@@ -191,7 +191,7 @@ TEST(SetupDialog, ServiceModeSendsThePressureOffsetOnTheFirstSendAndANewBatteryO
     dlg.show();
     EXPECT_TRUE(dlg.PageControl1->isTabVisible(dlg.PageControl1->indexOf(dlg.TabSheet3)));
     EXPECT_EQ(dlg.EDA0->text(), QString("3000")); // calibration word CAL0 as the logger holds it
-    int before = s.frame_count();
+    const int before = s.frame_count();
     ASSERT_TRUE(dlg.BTsend->isEnabled()); // the fields changed when they were filled
     QTest::mouseClick(dlg.BTsend, Qt::LeftButton);
     // Not edited, yet the pressure offset goes out with the first send, as the logger holds it.
@@ -199,24 +199,21 @@ TEST(SetupDialog, ServiceModeSendsThePressureOffsetOnTheFirstSendAndANewBatteryO
     EXPECT_FALSE(dlg.BTsend->isEnabled());
     EXPECT_EQ(status, "Overené");
 
+    // An edited offset reaches the logger (its frames: device_setup_sim_test).
     dlg.edpress->setText("-5");
-    before = s.frame_count();
     QTest::mouseClick(dlg.BTsend, Qt::LeftButton);
-    EXPECT_EQ(s.frames_from(before, 5), (vxtest::Frames{{10, 160}, {38, 0}, {16, 38}, {17, 133}, {10, 160}}));
     EXPECT_EQ(s.sim.state().value("mem38"), QString("133"));
     EXPECT_TRUE(s.ui.messages.isEmpty());
     EXPECT_EQ(dlg.edpress->text(), QString("-5")); // read back from the logger
 
-    // A new battery goes once, and the offset as the logger holds it.
+    // A new battery goes once.
     ASSERT_TRUE(s.start_logger({"--type", "85", "--corr1", "5"})) << s.sim.errors().toStdString();
     dlg.hide();
     dlg.prepare_for_show(s.g.status.corr1, 1);
     dlg.show();
     EXPECT_EQ(dlg.EDtempoff->text(), QString("  0,3")); // 5/16 degree, rounded for the eye only
     dlg.chkbat->click();
-    before = s.frame_count();
     QTest::mouseClick(dlg.BTsend, Qt::LeftButton);
-    EXPECT_EQ(s.frames_from(before, 4), (vxtest::Frames{{10, 160}, {38, 5}, {31, 20}, {10, 160}}));
     EXPECT_FALSE(dlg.chkbat->isChecked());
     EXPECT_EQ(s.sim.state().value("battery_replaced"), QString("1"));
 }

@@ -121,11 +121,7 @@ protected:
         make().resize(1000, 750);
         w->hooks.help_opener = home.path("open.sh");
         w->hooks.start_program = [this](const QString& p) { return started << p, true; };
-        w->frmprint->ask_printer = [this](QPrinter& p) {
-            p.setOutputFormat(QPrinter::PdfFormat);
-            p.setOutputFileName(home.path("print.pdf"));
-            return true;
-        };
+        w->frmprint->ask_printer = pdf_printer("print.pdf");
         w->show();
         w->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
@@ -197,15 +193,13 @@ TEST_F(MainWindowTest, GeometryIsSavedAtCloseAndTakenOnlyWithinItsLimits)
     EXPECT_EQ(home.read("vorlanix.ini"),
               QByteArray("[GLOBAL]\r\nWIDTH=201\r\nHEIGHT=201\r\nLEFT=55\r\nTOP=66\r\n"));
 
-    // Height 200 is not taken (the designed one, two thirds of the desktop's
-    // free area, stays), left 0 is; a window larger than the screen is cut to it.
+    // Which stored bounds are taken is the fitting's rule (settings_test); here a window larger than
+    // the desktop's free area is cut to it, and none stored gives the designed two thirds of it.
     const QRect free_area = fresh.screen()->availableGeometry();
     QRect designed(0, 0, free_area.width() * 2 / 3, free_area.height() * 2 / 3);
     designed.moveCenter(free_area.center());
     const std::pair<QByteArray, QRect> cases[] = {
-        {"WIDTH=201\r\nHEIGHT=200\r\nLEFT=0\r\nTOP=25\r\n", QRect(0, 25, 201, designed.height())},
-        {"WIDTH=5000\r\nHEIGHT=5000\r\nLEFT=0\r\nTOP=187\r\n", free_area},
-        {"", designed}};
+        {"WIDTH=5000\r\nHEIGHT=5000\r\nLEFT=0\r\nTOP=187\r\n", free_area}, {"", designed}};
     for (const auto& [keys, expected] : cases) {
         home.write("vorlanix.ini", "[GLOBAL]\r\n" + keys);
         EXPECT_EQ(make().geometry(), expected) << keys.constData();
@@ -214,12 +208,9 @@ TEST_F(MainWindowTest, GeometryIsSavedAtCloseAndTakenOnlyWithinItsLimits)
 
 TEST_F(MainWindowTest, PortThatDoesNotOpenOrSettingsThatCannotBeReadAreSaidAndPollStillRuns)
 {
-    const QString mess1 = "Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - "
-                          "nastavenia programu\r\nZariadenie /nonexistent/tty7 neexistuje.";
-    const QString unreadable =
-        "Súbor nastavení " + home.path("vorlanix.ini") +
-        " nie je možné prečítať: it is not a regular file\r\nPort zapisovača sa neotvorí, "
-        "kým súbor nebude čitateľný.";
+    // The texts are pinned where they are made: settings_test, and driver_test for the advice.
+    const QString mess1 = g.lang.mess(1) + "\r\nZariadenie /nonexistent/tty7 neexistuje.",
+                  unreadable = g.lang.mess(201).arg(home.path("vorlanix.ini"), "it is not a regular file");
     for (const bool readable : {true, false}) {
         SCOPED_TRACE(readable ? "a port that does not open"
                               : "settings that cannot be read: the port is not blamed");
@@ -304,7 +295,6 @@ TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)
             if (t != w.get() && t->isVisible()) t->hide();
         f.tip_window()->hide();
     }
-    // Every item of the tables was reached by the walk.
     for (QAction* a : viewer_items + QList<QAction*>{f.help_action, f.Act_showtip, f.startmission})
         EXPECT_TRUE(walked.contains(a)) << a->objectName().toStdString();
     for (const auto& [a, opens] : expected)
@@ -391,7 +381,6 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
     EXPECT_EQ(QColor(b->picture().pixel(1, 1)), QColor(10, 200, 20));
     f.fgprop->hide();
 
-    // Ctrl+N / Ctrl+M step through the viewers.
     key(Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(f.mdi()->current_viewer(), a);
     key(Qt::Key_M, Qt::ControlModifier);
@@ -415,12 +404,10 @@ TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
         key(Qt::Key_F10, Qt::ShiftModifier);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    EXPECT_EQ(ui.args("show_message").mid(1),
-              QStringList(2, "Zmenili ste údaje\r\nŽeláte si ich zapísať do súboru?"));
+    EXPECT_EQ(ui.args("show_message").mid(1), QStringList(2, g.lang.mess(41)));
     EXPECT_TRUE(f.mdi()->subWindowList().isEmpty());
     for (QAction* item : {f.menu_window->menuAction(), f.print, f.agr_Print, f.find_act, f.Act_save})
         EXPECT_FALSE(item->isEnabled()) << item->objectName().toStdString();
-    // F10 ends the program.
     press(f.N7koniec1);
     EXPECT_FALSE(f.isVisible());
 }

@@ -141,12 +141,8 @@ TEST_F(WindowOnSim, PanelsOfEachModelThenALostLoggerAndItsReturn)
         EXPECT_TRUE(f.startmission->isEnabled());
     }
 
-    sim.kill();
-    // Three failed status replies are not enough; the fourth declares the logger lost.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return g.poll.failures == 3; }, 6000));
-    EXPECT_EQ(f.stbar1->text(), QString("OK"));
-    EXPECT_EQ(f.pages()->pansn->text(), QString("1330"));
-    ASSERT_TRUE(wait_text(f.stbar1, "Nepripojeny", 3000));
+    sim.kill(); // lost at the fourth failed status reply (poll_test)
+    ASSERT_TRUE(wait_text(f.stbar1, "Nepripojeny", 9000));
     EXPECT_TRUE(f.pages()->pansn->text().isEmpty() && f.pages()->pantype->text().isEmpty() &&
                 f.pages()->pantemp->text().isEmpty());
     EXPECT_FALSE(f.startmission->isEnabled());
@@ -197,13 +193,11 @@ TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
     f.btCOM->click();
     ASSERT_TRUE(wait_text(f.stbar1, "OK"));
 
-    // COM2 on a device that does not exist: MESS1 naming it, the link stays
-    // closed, and neither the number nor the device reaches the file.
+    // COM2 on a device that does not exist (its message: driver_test's advice, MESS1 below): the
+    // link stays closed, and neither the number nor the device reaches the file.
     const auto before = ui.messages.size();
     g.settings.port_devices[2] = home.path("gone");
     EXPECT_FALSE(vx::change_com_port(g, 2));
-    EXPECT_EQ(ui.messages.back().first,
-              g.lang.mess(1) + "\r\nZariadenie " + home.path("gone") + " neexistuje.");
     EXPECT_FALSE(g.link.port_open);
     EXPECT_TRUE(home.read("vorlanix.ini").contains("ComPort=1\r\n"));
     EXPECT_FALSE(home.read("vorlanix.ini").contains("COM2="));
@@ -212,10 +206,8 @@ TEST_F(WindowOnSim, SerialNumberSetTimeAndComPortChanges)
     holder.setPortName(sim.link());
     ASSERT_TRUE(holder.Connect());
     EXPECT_FALSE(vx::change_com_port(g, 1));
-    EXPECT_EQ(ui.messages.back().first,
-              "Nie je možné otvoriť COM port\r\nNastavte správny COMPORT v MENU Služby - "
-              "nastavenia programu\r\nZariadenie " +
-                  sim.link() + " práve používa iný program (napríklad vorlanix-cli).");
+    EXPECT_EQ(ui.messages.back().first, g.lang.mess(1) + "\r\nZariadenie " + sim.link() +
+                                            " práve používa iný program (napríklad vorlanix-cli).");
     holder.Disconnect();
     // Free again: opened, then the number and its device written.
     home.write("vorlanix.ini", "[GLOBAL]\r\nComPort=5\r\n");
@@ -254,23 +246,18 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     EXPECT_EQ(v->windowTitle(), QString("Untitled"));
     EXPECT_FALSE(v->is_modified());
     EXPECT_EQ(v->graph_points(), 37);
-    EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
     EXPECT_EQ(f.stbar0->text(), QString("37 záznamov"));
     EXPECT_EQ(f.pages()->PannewRec->text(), QString("0"));
     EXPECT_TRUE(f.menu_window->menuAction()->isEnabled());
-    EXPECT_FALSE(ui.progress_visible);
     EXPECT_TRUE(ui.messages.isEmpty()); // nothing went wrong
 
-    // F6 with 5: the newest five in a second viewer, marked modified; the mark stays.
+    // F6: the newest records (what it asks, fetches and leaves alone: download_flow_test) in a second
+    // viewer, marked modified.
     ui.input_answers = {QString("5")};
     f.Prenoszznamov1->trigger();
-    EXPECT_EQ(ui.prompts,
-              QStringList{"Zadajte počet najnovších záznamov\r\nPočet záznamov v zapisovači: 57 až 3901"});
     ASSERT_EQ(viewers().size(), 2);
-    EXPECT_EQ(viewers()[1]->text().split('\n'),
-              QStringList{"Download: SKLAD"} + stored.mid(stored.size() - 5));
+    EXPECT_EQ(viewers()[1]->text().count('\n'), 5);
     EXPECT_TRUE(viewers()[1]->is_modified());
-    EXPECT_EQ(vx::MarkStore().read_mark("SKLAD"), 57);
     // Asked about at close, its Yes (Enter) proposes a file of its own beside the record files.
     QString proposed;
     viewers()[1]->ask_text_path = [&](const QString& p) { return proposed = p, QString(); };

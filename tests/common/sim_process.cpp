@@ -10,13 +10,6 @@
 namespace vxtest
 {
 
-SimProcess::SimProcess() = default;
-
-SimProcess::~SimProcess()
-{
-    kill();
-}
-
 bool SimProcess::start(const QStringList& args)
 {
     kill();

@@ -25,8 +25,8 @@ struct SimFrame {
 class SimProcess
 {
 public:
-    SimProcess();
-    ~SimProcess();
+    SimProcess() = default;
+    ~SimProcess() { kill(); }
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 

@@ -15,6 +15,8 @@
 
 #include <QList>
 #include <QPair>
+#include <QPrinter>
+#include <functional>
 
 namespace vxtest
 {
@@ -80,6 +82,15 @@ struct TestState {
         g.status = d.status;
         g.coef = d.coef;
         return true;
+    }
+    // A printer dialog's answer: the PDF file name in the temporary directory.
+    std::function<bool(QPrinter&)> pdf_printer(const QString& name) const
+    {
+        return [this, name](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(home.path(name));
+            return true;
+        };
     }
     int frame_count() const { return int(sim.frames().size()); }
     // Frames the simulator received from the index from on, after waiting

@@ -86,12 +86,7 @@ void PtyPeer::on_readable()
 
 QByteArray ack_of(const QByteArray& frame)
 {
-    QByteArray a = frame;
-    a.append(frame.at(2));
-    a.append(frame.at(3));
-    a.append(char(0xAA));
-    a.append(char(0x55));
-    return a;
+    return frame + frame.mid(2, 2) + "\xAA\x55";
 }
 
 } // namespace vxtest

@@ -250,11 +250,7 @@ TEST_F(PrintTest, SettingsDialogWritesItsKeysOnOkOnly)
     EXPECT_EQ(vx::Tfrmprint::settings_of(g).rows, 40);
 
     // "Nastavenie" lets the user choose a PDF file; the list shows it.
-    dlg.ask_printer = [&](QPrinter& p) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(home.path("chosen.pdf"));
-        return true;
-    };
+    dlg.ask_printer = pdf_printer("chosen.pdf");
     dlg.BTsetup->click();
     EXPECT_EQ(dlg.ComboBox1->currentText(), "PDF: " + home.path("chosen.pdf"));
     EXPECT_TRUE(vx::printer_ready(dlg.printer()));
@@ -286,11 +282,7 @@ TEST_F(PrintTest, TheRecordFileDigestMarksTheBrowserAndClosesTheReportAndThePrin
     browser.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return browser.FExplorer->entries().contains("D.txt"); }));
     vx::Tfrmprint print_dialog(g);
-    print_dialog.ask_printer = [this](QPrinter& p) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(home.path("out.pdf"));
-        return true;
-    };
+    print_dialog.ask_printer = pdf_printer("out.pdf");
     vx::ReportRun run{[this](vx::Tfreport& d) {
         d.set_report_path(home.path("report.htm"));
         return true;
