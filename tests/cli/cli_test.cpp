@@ -8,8 +8,6 @@
 #include "common/test_data.h"
 #include "common/test_state.h"
 #include "influx_server.h"
-#include "logger/download.h"
-#include "logger/fake_host.h"
 #include "records/marks.h"
 
 #include <QDeadlineTimer>
@@ -20,7 +18,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -100,96 +97,43 @@ protected:
 
 } // namespace
 
-TEST_F(Cli, StatusOfThreeModelsAsTextAndJson)
+TEST_F(Cli, StatusAsTextAndJson)
 {
-    struct Case {
-        int type;
-        const char* sim; // more simulator arguments
-        const char* model;
-        const char* battery;
-        QStringList values; // name|text|unit
-    };
-    const Case cases[] = {
-        // 400/16 degrees; battery 12 x 5 %.
-        {89, "--battery 12 --raw1 400", "VORLAN Olvek", "60%", {"Temperature|25,0|°C"}},
-        // 448/16 degrees; humidity -5 + 0.25 x 300.
-        {87,
-         "--coef -5,0.25,0 --battery 4 --raw1 448 --raw2 300",
-         "Temperature+humidity logger",
-         "20%",
-         {"Temperature|28,0|°C", "Humidity|70,0|%RH"}},
-        // Humidity ((3000 - 2000) x 16 / 160 + 0) / 2; pressure 113 + 900 hPa; 8.1 - 0.03182 x 170 V.
-        {133,
-         "--battery 170 --raw1 320 --raw2 2000 --raw3 113",
-         "SOLVA-Fenko",
-         "2,7 V",
-         {"Temperature|20,0|°C", "Humidity|50,0|%RH", "Air pressure|1013|hPa"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.type);
-        start_sim(QString("--type %1 %2 --serial 4321 --name TEPLO1 --fill 30 --clock-offset -3600")
-                      .arg(c.type)
-                      .arg(c.sim)
-                      .split(' '));
-        const CliRun json = cli({"status", "--json"});
-        ASSERT_EQ(json.status, 0) << json.err.toStdString();
-        const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
-        EXPECT_EQ(QStringList({QString::number(o["type"].toInt()), o["model"].toString(),
-                               QString::number(o["serial"].toInt()), QString::number(o["pointer"].toInt()),
-                               o["mission"].toString(), o["battery"].toString()}),
-                  QStringList({QString::number(c.type), c.model, "4321", "30", "TEPLO1", c.battery}));
-        EXPECT_NEAR(o["clock_offset_s"].toDouble(), -3600, 2);
-        const QJsonArray values = o["values"].toArray();
-        ASSERT_EQ(values.size(), c.values.size());
-        // The same as text, on the port given, with the window in English: the same names.
-        ASSERT_TRUE(vx::write_setting_string(home.dir(), "GLOBAL", "LANGUAGE", "ENGLISH"));
-        const CliRun text = cli({"status", "--port", "7"});
-        ASSERT_EQ(text.status, 0) << text.err.toStdString();
-        QStringList want = {QString("Model:          %1 %2").arg(c.type).arg(c.model),
-                            QString("Battery:        ") + c.battery};
-        for (qsizetype i = 0; i < values.size(); ++i) {
-            const QStringList v = c.values[i].split('|');
-            const QJsonObject got = values[i].toObject();
-            EXPECT_EQ(QStringList({got["name"].toString(), got["text"].toString(), got["unit"].toString()}),
-                      v);
-            EXPECT_DOUBLE_EQ(got["value"].toDouble(), QString(v[1]).replace(',', '.').toDouble());
-            want << (v[0] + ':').leftJustified(16) + v[1] + (v[2].isEmpty() ? "" : ' ' + v[2]);
-        }
-        for (const QString& line : want)
-            EXPECT_TRUE(text.out.contains(line + '\n')) << line.toStdString() << "\n"
-                                                        << text.out.toStdString();
-        EXPECT_TRUE(text.out.contains(QRegularExpression("\nClock offset:   -(3599|3600|3601) s ")))
-            << text.out.toStdString();
+    // Each model's readings and battery text are worked out in the status decoding tests; here one
+    // with three channels: humidity ((3000 - 2000) x 16 / 160 + 0) / 2; pressure 113 + 900 hPa;
+    // 8.1 - 0.03182 x 170 V. A mission name with control characters, written out except in JSON.
+    const QString name = "\x1b]0;X\a\x1b[2J";
+    start_sim({"--type", "133", "--battery", "170", "--raw1", "320", "--raw2", "2000", "--raw3", "113",
+               "--serial", "4321", "--name", name, "--fill", "30", "--clock-offset", "-3600"});
+    const QStringList values[] = {
+        {"Temperature", "20,0", "°C"}, {"Humidity", "50,0", "%RH"}, {"Air pressure", "1013", "hPa"}};
+    const CliRun json = cli({"status", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    EXPECT_EQ(QStringList({QString::number(o["type"].toInt()), o["model"].toString(),
+                           QString::number(o["serial"].toInt()), QString::number(o["pointer"].toInt()),
+                           o["mission"].toString(), o["battery"].toString()}),
+              QStringList({"133", "SOLVA-Fenko", "4321", "30", name, "2,7 V"}));
+    EXPECT_NEAR(o["clock_offset_s"].toDouble(), -3600, 2);
+    const QJsonArray got = o["values"].toArray();
+    ASSERT_EQ(got.size(), 3);
+    // The same as text, on the port given, with the window in English: the same names.
+    ASSERT_TRUE(vx::write_setting_string(home.dir(), "GLOBAL", "LANGUAGE", "ENGLISH"));
+    const CliRun text = cli({"status", "--port", "7"});
+    ASSERT_EQ(text.status, 0) << text.err.toStdString();
+    QStringList want = {"Model:          133 SOLVA-Fenko", "Battery:        2,7 V",
+                        "Mission name:   \\e]0;X\\a\\e[2J"};
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject v = got[i].toObject();
+        EXPECT_EQ(QStringList({v["name"].toString(), v["text"].toString(), v["unit"].toString()}), values[i]);
+        EXPECT_DOUBLE_EQ(v["value"].toDouble(), QString(values[i][1]).replace(',', '.').toDouble());
+        want << (values[i][0] + ':').leftJustified(16) + values[i][1] + ' ' + values[i][2];
     }
-}
-
-TEST_F(Cli, NewRecordsLeaveTheSameFileAndMarkAsTheDesktopFlow)
-{
-    const QStringList logger = {"--type", "87", "--coef", "-5,0.25,0", "--name", "CMP1", "--fill", "130"};
-    // The desktop flow in this process, on one simulator.
-    QByteArray desktop_file;
-    int desktop_mark = 0;
-    {
-        vxtest::TestState s;
-        ASSERT_TRUE(s.start_logger(logger));
-        marks.write_mark("CMP1", 100);
-        vxtest::FakeHost host;
-        host.pointer = QString::number(s.g.status.record_pointer);
-        EXPECT_EQ(vx::Download(s.g, host).new_records(), vx::DownloadOutcome::done);
-        desktop_file = s.home.read("Log/CMP1.txt");
-        desktop_mark = marks.read_mark("CMP1");
-    }
-    ASSERT_EQ(desktop_mark, 130);
-    ASSERT_EQ(desktop_file.count("\r\n"), 30);
-
-    // The command line on a simulator started the same way.
-    marks.write_mark("CMP1", 100);
-    start_sim(logger);
-    const CliRun run = cli({"download", "new"});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "30 record(s) stored in " + home.path("Log/CMP1.txt") + "; download mark 130\n");
-    EXPECT_EQ(home.read("Log/CMP1.txt"), desktop_file);
-    EXPECT_EQ(marks.read_mark("CMP1"), desktop_mark);
+    for (const QString& line : want)
+        EXPECT_TRUE(text.out.contains(line + '\n')) << line.toStdString() << "\n" << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(QRegularExpression("\nClock offset:   -(3599|3600|3601) s ")))
+        << text.out.toStdString();
+    EXPECT_FALSE(text.out.contains('\x1b'));
 }
 
 TEST_F(Cli, EachDownloadEndsWithItsStatusItsLastLineAndItsMark)
@@ -206,6 +150,7 @@ TEST_F(Cli, EachDownloadEndsWithItsStatusItsLastLineAndItsMark)
     const Case cases[] = {
         {"download new", -1, 1, 0, 0, -1, "vorlanix-cli: mission M is met for the first time and its"},
         {"download new --yes", -1, 0, 0, 0, 60, "mission M met for the first time: download mark set to 60"},
+        {"download new", 30, 0, 30, 60, 60, "30 record(s) stored in %1; download mark 60\n"},
         {"download new", 60, 0, 0, 0, 60, "no new records of mission M\n"},
         {"download --last 25", 7, 0, 35, 60, 7, "25 record(s) stored in %1\n"}, // the mark stays
         {"download --last 99999", 7, 1, 0, 0, 7, "vorlanix-cli: the logger holds at most 10401 records\n"},
@@ -241,7 +186,6 @@ TEST_F(Cli, EverySignalThatEndsACommandKeepsWhatWasFetchedFreesThePortAndFails)
         int frames;
     } cases[] = {
         {{"download", "new"}, {}, SIGINT, 12}, // a few blocks in
-        {{"download", "new"}, {}, SIGHUP, 12},
         {{"monitor"}, {}, SIGTERM, 3},
         {{"monitor"}, piped("head -1 >/dev/null"), 0, 0},
         {{"status"}, piped("true"), 0, 0},
@@ -332,8 +276,6 @@ TEST_F(Cli, SetClockAsksFirst)
 
     run = cli({"set-clock", "--yes"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    for (int command : {22, 23, 24, 25, 26})
-        EXPECT_EQ(sim.frames(command).size(), 1) << command;
     const QJsonObject o = QJsonDocument::fromJson(cli({"status", "--json"}).out.toUtf8()).object();
     EXPECT_NEAR(o["clock_offset_s"].toDouble(), 0, 2);
 
@@ -375,14 +317,9 @@ TEST_F(Cli, ExportWritesCsvOfARange)
 TEST_F(Cli, SummaryAsJsonWithTimesAndTheLimitsAskedFor)
 {
     // 2, 2, 5, 8, 8, 8, 8 every 10 minutes: MKT 6.25, 40 minutes above 5 from 10:30 (5 is on the limit).
-    QByteArray file = "SKLAD\r\nRemark: \r\n";
-    for (int i = 0; i < 7; ++i)
-        file += "1.3.2026 " + QTime(10, 0).addSecs(600 * i).toString("hh:mm").toLatin1() + "\t " +
-                QByteArray::number(i < 2    ? 2
-                                   : i == 2 ? 5
-                                            : 8) +
-                ",0\r\n";
-    home.write("Log/SKLAD.txt", file);
+    home.write("Log/SKLAD.txt", "SKLAD\r\nRemark: \r\n1.3.2026 10:00\t 2,0\r\n1.3.2026 10:10\t 2,0\r\n"
+                                "1.3.2026 10:20\t 5,0\r\n1.3.2026 10:30\t 8,0\r\n1.3.2026 10:40\t 8,0\r\n"
+                                "1.3.2026 10:50\t 8,0\r\n1.3.2026 11:00\t 8,0\r\n");
     const CliRun run = cli({"summary", home.path("Log/SKLAD.txt"), "--above", "5", "--json"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
@@ -408,11 +345,10 @@ TEST_F(Cli, HelpSaysWhatEachCommandDoesAndAWrongCallWhy)
         {{"export", "--help"}, 0, "Usage: vorlanix-cli export FILE --csv"},
         {{"summary", "--help"}, 0, "Usage: vorlanix-cli summary FILE"},
         {{"summary", "--above", "x"}, 2, "vorlanix-cli: --above needs a number, such as 8 or 8.5\n"},
-        {{"start", "--help"}, 0, "Usage: vorlanix-cli start --name NAME --interval MINUTES"},
         {{"audit", "--help"}, 0, "Usage: vorlanix-cli audit [--json] [--since TIME] [--verify]"},
         {{"verify", "-h"}, 0, "Usage: vorlanix-cli verify FILE"},
         {{"monitor", "-h", "--count", "0"}, 0, "Usage: vorlanix-cli monitor [--count N]"},
-        {{"start", "--port", "x", "--help"}, 0, "Usage: vorlanix-cli start --name NAME"},
+        {{"start", "--port", "x", "--help"}, 0, "Usage: vorlanix-cli start --name NAME --interval MINUTES"},
         {{"status", "--bogus"}, 2, "vorlanix-cli: unknown argument '--bogus' for status\n"},
         {{"set-clock", "--yes=1"}, 2, "vorlanix-cli: --yes takes no value\n"},
         {{"monitor", "--count"}, 2, "vorlanix-cli: --count needs a number of readings from 1\n"},
@@ -577,9 +513,8 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
     // A logger with records 0..59 whose mission has the mark 20 (unless the store is broken).
     const QString file = home.path("Log/TVRDY.txt");
     const QByteArray header = "TVRDY\nRemark: \nSTART: 1.1.2024\nPERIOD: 10\nGRADIENT: 0\n";
-    qint64 new_bytes = 0; // of records 20..59 in the file
-    for (const QString& line : temperature_lines(20, 60))
-        new_bytes += line.size() + 2;
+    const qint64 new_bytes =
+        temperature_lines(20, 60).join("\r\n").size() + 2; // of records 20..59 in the file
     const QString limit = "--fsize=" + QString::number(header.size() + new_bytes);
     const QString store = home.path("config/VORLANIX");
     const struct {
@@ -656,22 +591,10 @@ TEST_F(Cli, UnattendedFailuresExitOneAndSayWhyLast)
         EXPECT_EQ(last_line(run.err), "vorlanix-cli: " + c.last_line);
         EXPECT_EQ(marks.read_mark("TVRDY"), c.mark);
         // Records that never reached the file are not printed as points either.
-        if (c.args.contains("influx")) {
-            EXPECT_EQ(run.out, "");
-        }
+        EXPECT_EQ(run.out, "");
         // The link's target is as it was.
         EXPECT_TRUE(!QFile::exists(home.path("victim")) || home.read("victim") == header);
     }
-}
-
-TEST_F(Cli, ControlCharactersOfANameAreWrittenOutExceptInJson)
-{
-    const QString name = "\x1b]0;X\a\x1b[2J";
-    start_sim({"--type", "89", "--name", name});
-    const CliRun text = cli({"status"});
-    EXPECT_TRUE(text.out.contains("\nMission name:   \\e]0;X\\a\\e[2J\n")) << text.out.toStdString();
-    EXPECT_FALSE(text.out.contains('\x1b'));
-    EXPECT_EQ(QJsonDocument::fromJson(cli({"status", "--json"}).out.toUtf8())["mission"].toString(), name);
 }
 
 TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
@@ -689,8 +612,6 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         {"", "@", 0, "---- WARNING ----", 24, 0},
         {"--drop-acks-of 48", "@", 1,
          "The logger did not acknowledge Try again Failed step: mission name (character 1)", 6 + 7},
-        {"--ignore 34", "@", 1,
-         "The logger acknowledged the mission, but reads back otherwise: - interval: sent 15", 24, 0},
         // A start in the hour the computer's clock skips is a time on the logger's clock all the same.
         {"--clock 2024-03-31T01:00:05", "@|--delay-until|2024-03-31T02:30", 0, "---- WARNING ----", 24, 0},
         {"", "--name|ZIMA|--interval|0", 2, "Interval: allowed range 1..255", 0},
@@ -699,7 +620,6 @@ TEST_F(Cli, StartChecksFirstAndPassesOnlyAMissionReadBackAsSent)
         {"", "@|--remark|x\r\nCONST: \t5", 2, "Remark: the control character U+000D", -1},
         {"", "--x\x1b[2J", 2, "unknown argument '--x\\e[2J'", -1},
         {"", "--name|ZIMA|--interval|15", 1, "the logger holds 25 record(s) of mission MISIA1 that this", 0},
-        {"", "@|--port|99999", 2, "--port takes a COM number from 1 to 256", -1},
         {"", "@|--port|/dev/null", 1, "COM7 (/dev/null) is no serial port", -1},
         {"", "@", 1, "The download mark of mission ZIMA cannot be stored", 24, -1, true},
     };
@@ -863,7 +783,7 @@ TEST_F(Cli, CollectStoresTheLiveLoggersRetriesTheOthersAndReplacesItsMetrics)
 TEST_F(Cli, CollectEndsOnASignalWithWhatWasFetchedAndThePortsFree)
 {
     vxtest::SimProcess other;
-    for (const auto& [sig, status] : {std::pair{SIGINT, 130}, {SIGHUP, 129}, {SIGPIPE, 141}}) {
+    for (const auto& [sig, status] : {std::pair{SIGHUP, 129}, {SIGPIPE, 141}}) {
         SCOPED_TRACE(sig);
         ASSERT_TRUE(sim.start({"--type", "89", "--name", "L1", "--fill", "2000"}));
         ASSERT_TRUE(other.start({"--type", "89", "--name", "L2", "--fill", "2000"}));

@@ -58,11 +58,6 @@ struct Send {
     QString partly = {}; // what the last message says was written only in part
 };
 
-struct Model {
-    QStringList args;
-    std::vector<Send> sends;
-};
-
 // 0, 1.0, 0 as single-precision bytes, least significant first.
 const Frames analog_0_1_0 = {{64, 0},    {65, 0},    {66, 0}, {67, 0}, {68, 0}, {69, 0},
                              {70, 0x80}, {71, 0x3F}, {72, 0}, {73, 0}, {74, 0}, {75, 0}};
@@ -126,7 +121,8 @@ TEST(DeviceSettingsParse, OnlyWhatChangedIsTyped)
 TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
 {
     using R = DeviceSetup::Result;
-    const std::vector<Model> models = {
+    // Per model: the simulator's arguments and the sends, in order.
+    const std::vector<std::pair<QStringList, std::vector<Send>>> models = {
         {{"--type", "85", "--drop-acks-of", "38:7"},
          {{.label = "offset not acknowledged: seven frames, the step said",
            .audit = "setup-send failed: step",
@@ -186,8 +182,7 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .expected = read_around(Frames{{38, 0}} + analog_half_2.mid(0, 6) + Frames(7, {70, 0})),
            .state = "coef=0.5,1,0,0",
            .shown = {not_confirmed},
-           .result = R::failed,
-           .action = {}},
+           .result = R::failed},
           {.label = "A1 typed, A0 and A2 as the logger holds them, check byte 43",
            .audit = "calibration-send ok",
            .changes = "a0:0.5>0.5 a1:1>2 a2:0>0",
@@ -329,14 +324,14 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
            .state = "mem36=1 mem38=133"}}},
     };
 
-    for (const Model& model : models) {
-        SCOPED_TRACE(model.args.join(' ').toStdString());
+    for (const auto& [args, sends] : models) {
+        SCOPED_TRACE(args.join(' ').toStdString());
         vxtest::TestState s;
-        ASSERT_TRUE(s.start_logger(model.args)) << s.sim.errors().toStdString();
+        ASSERT_TRUE(s.start_logger(args)) << s.sim.errors().toStdString();
         s.ui.default_answer = vx::mr::yes;
         QString status = "-";
         DeviceSetup setup(s.g, {[&](const QString& t) { status = t; }});
-        for (const Send& send : model.sends) {
+        for (const Send& send : sends) {
             SCOPED_TRACE(send.label);
             DeviceSettings settings;
             settings.type = s.g.ident.type_code;

@@ -66,11 +66,6 @@ struct Start {
     QString reason = "not acknowledged";     // how a failed run's audit entry ends
 };
 
-struct Family {
-    QStringList args;
-    std::vector<Start> runs;
-};
-
 const QString confirm = "---- POZOR ----"; // the confirmation before anything is sent
 const QString not_confirmed = "Zapisovač nepotvrdil príjatie";
 const QString differs = "Zapisovač potvrdil misiu, ale po prečítaní sa líši";
@@ -142,7 +137,8 @@ TEST(MissionPlan, CheckedOnceForTheModel)
 TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
 {
     using R = MissionStart::Result;
-    const std::vector<Family> families = {
+    // Per family: the simulator's arguments and the starts, in order.
+    const std::vector<std::pair<QStringList, std::vector<Start>>> families = {
         {{"--type", "85", "--clock", "2024-03-01T10:00:05"},
          {{.label = "15 characters, one blank; 0.5 gives 8",
            .name = "SKLAD123456789A",
@@ -287,12 +283,12 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
            .mark_kept = true}}},
     };
 
-    for (const Family& family : families) {
-        SCOPED_TRACE(family.args.join(' ').toStdString());
+    for (const auto& [args, runs] : families) {
+        SCOPED_TRACE(args.join(' ').toStdString());
         vxtest::TestState s;
-        ASSERT_TRUE(s.start_logger(family.args)) << s.sim.errors().toStdString();
+        ASSERT_TRUE(s.start_logger(args)) << s.sim.errors().toStdString();
         s.ui.default_answer = vx::mr::yes;
-        for (const Start& run : family.runs) {
+        for (const Start& run : runs) {
             SCOPED_TRACE(run.label);
             MissionForm f;
             f.name = run.name;
@@ -310,10 +306,7 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
 
             QString refusal, status = "-";
             const auto plan = vx::parse_mission(f, s.g.ident.type_code, s.g.lang, &refusal);
-            if (!plan) {
-                ADD_FAILURE() << refusal.toStdString();
-                continue;
-            }
+            ASSERT_TRUE(plan) << refusal.toStdString();
             MissionStart flow(
                 s.g, {[&] { return s.read_status(); }, nullptr, [&](const QString& t) { status = t; }});
             EXPECT_EQ(flow.run(*plan), run.result);
@@ -340,17 +333,18 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
                 EXPECT_EQ(details.value("plan").toObject().value("name").toString(), name);
                 EXPECT_EQ(details.value("digest").toString(), took ? vx::file_sha256(path) : QString());
             }
-            if (took)
-                EXPECT_TRUE(
-                    vx::digest_text(vx::digest_status(path)).startsWith("unchanged since mission-start"));
             EXPECT_EQ(status, took ? "Overené" : "");
             EXPECT_EQ(QFile::exists(path), took);
             // The mark follows a pointer the logger took, whatever came after.
             EXPECT_EQ(vx::MarkStore().read_mark(name), run.mark_kept ? mark_before : run.mark);
-            // A mission that took notes from when on the logger stamps in its clock's offset.
-            if (took)
+            // A mission that took has its file's digest, and notes from when on the logger stamps in its
+            // clock's offset.
+            if (took) {
+                EXPECT_TRUE(
+                    vx::digest_text(vx::digest_status(path)).startsWith("unchanged since mission-start"));
                 EXPECT_EQ(vx::RecordSourceStore().clock_notes(name + ".txt").value(0).since,
                           s.g.now().toUTC());
+            }
             if (run.result == R::failed && run.shown.last() == not_confirmed && !s.ui.messages.isEmpty()) {
                 const QString text = s.ui.messages.last().first;
                 EXPECT_TRUE(text.contains("Neúspešný krok") &&
@@ -362,9 +356,7 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
                           !run.mark_kept);
             }
             if (!run.header.isEmpty()) {
-                QFile file(path);
-                ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-                EXPECT_EQ(QString::fromLatin1(file.readAll()), run.header.join("\r\n") + "\r\n");
+                EXPECT_EQ(s.home.read("Log/" + name + ".txt"), (run.header.join("\r\n") + "\r\n").toLatin1());
             }
         }
     }
