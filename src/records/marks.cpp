@@ -1,10 +1,8 @@
 #include "records/marks.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "base/settings_store.h"
+
 #include <QSettings>
-#include <QTemporaryFile>
 
 namespace vx
 {
@@ -37,40 +35,20 @@ int MarkStore::read_mark(const QString& mission_name) const
     return ok ? mark : -1;
 }
 
-namespace
-{
-
-// The store says only that it could not write; opening its file, or a file
-// of our own beside it, finds out why.
-QString store_failure(const QString& store_file)
-{
-    QFile file(store_file);
-    if (file.exists() && !file.open(QIODevice::ReadWrite | QIODevice::Append))
-        return QStringLiteral("%1: %2").arg(store_file, file.errorString());
-    const QString dir = QFileInfo(store_file).absolutePath();
-    if (!QDir().mkpath(dir)) return QStringLiteral("%1: cannot create the folder %2").arg(store_file, dir);
-    QTemporaryFile probe(dir + QStringLiteral("/.probe"));
-    if (!probe.open() || probe.write(QByteArray(4096, '\n')) < 0 || !probe.flush())
-        return QStringLiteral("%1: %2").arg(store_file, probe.errorString());
-    return QStringLiteral("%1: it cannot be written").arg(store_file);
-}
-
-} // namespace
-
 bool MarkStore::write_mark(const QString& mission_name, int mark, QString* error)
 {
-    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("VORLANIX"));
-    s.setValue(key_for(mission_name), mark);
-    s.sync();
-    if (s.status() == QSettings::NoError) return true;
-    if (error) *error = store_failure(s.fileName());
+    const QString why =
+        change_settings_store(QSettings(QStringLiteral("VORLANIX"), QStringLiteral("VORLANIX")).fileName(),
+                              [&](QSettings& s) { s.setValue(key_for(mission_name), mark); });
+    if (why.isEmpty()) return true;
+    if (error) *error = why;
     return false;
 }
 
 void MarkStore::remove_mark(const QString& mission_name)
 {
-    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("VORLANIX"));
-    s.remove(key_for(mission_name));
+    change_settings_store(QSettings(QStringLiteral("VORLANIX"), QStringLiteral("VORLANIX")).fileName(),
+                          [&](QSettings& s) { s.remove(key_for(mission_name)); });
 }
 
 } // namespace vx

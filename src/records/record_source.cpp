@@ -1,6 +1,7 @@
 #include "records/record_source.h"
 
 #include "base/safe_file.h"
+#include "base/settings_store.h"
 #include "records/marks.h"
 
 #include <QFile>
@@ -76,15 +77,17 @@ std::optional<RecordSource> RecordSourceStore::read(const QString& file_name, QS
 
 bool RecordSourceStore::write(const QString& file_name, const RecordSource& source)
 {
-    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("Sources"));
-    s.beginGroup(MarkStore::key_for(file_name));
-    s.setValue(QStringLiteral("serial"), source.serial);
-    s.setValue(QStringLiteral("model"), source.type_code);
-    s.setValue(QStringLiteral("mission"), source.mission);
-    s.setValue(QStringLiteral("downloaded"), source.downloaded.toUTC().toString(Qt::ISODate));
-    s.endGroup();
-    s.sync();
-    return s.status() == QSettings::NoError;
+    return change_settings_store(location(),
+                                 [&](QSettings& s) {
+                                     s.beginGroup(MarkStore::key_for(file_name));
+                                     s.setValue(QStringLiteral("serial"), source.serial);
+                                     s.setValue(QStringLiteral("model"), source.type_code);
+                                     s.setValue(QStringLiteral("mission"), source.mission);
+                                     s.setValue(QStringLiteral("downloaded"),
+                                                source.downloaded.toUTC().toString(Qt::ISODate));
+                                     s.endGroup();
+                                 })
+        .isEmpty();
 }
 
 // Each note is kept as the moment in ISO 8601 with the offset the logger got.
@@ -104,14 +107,17 @@ QList<ClockNote> RecordSourceStore::clock_notes(const QString& file_name) const
 
 bool RecordSourceStore::add_clock_note(const QString& file_name, const ClockNote& note, bool restart)
 {
-    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("Sources"));
-    s.beginGroup(MarkStore::key_for(file_name));
-    QStringList notes = restart ? QStringList() : s.value(QStringLiteral("clock")).toStringList();
-    notes.append(note.since.toOffsetFromUtc(note.offset).toString(Qt::ISODate));
-    s.setValue(QStringLiteral("clock"), notes);
-    s.endGroup();
-    s.sync();
-    return s.status() == QSettings::NoError;
+    return change_settings_store(
+               location(),
+               [&](QSettings& s) {
+                   s.beginGroup(MarkStore::key_for(file_name));
+                   QStringList notes =
+                       restart ? QStringList() : s.value(QStringLiteral("clock")).toStringList();
+                   notes.append(note.since.toOffsetFromUtc(note.offset).toString(Qt::ISODate));
+                   s.setValue(QStringLiteral("clock"), notes);
+                   s.endGroup();
+               })
+        .isEmpty();
 }
 
 std::optional<DigestNote> RecordSourceStore::digest(const QString& file_name) const
@@ -126,15 +132,17 @@ std::optional<DigestNote> RecordSourceStore::digest(const QString& file_name) co
 
 bool RecordSourceStore::write_digest(const QString& file_name, const DigestNote& note)
 {
-    QSettings s(QStringLiteral("VORLANIX"), QStringLiteral("Sources"));
-    s.beginGroup(MarkStore::key_for(file_name));
-    s.setValue(QStringLiteral("digest"), note.sha256);
-    s.setValue(QStringLiteral("digest_action"), note.action);
-    s.setValue(QStringLiteral("digest_time"),
-               note.time.toOffsetFromUtc(note.time.offsetFromUtc()).toString(Qt::ISODate));
-    s.endGroup();
-    s.sync();
-    return s.status() == QSettings::NoError;
+    return change_settings_store(
+               location(),
+               [&](QSettings& s) {
+                   s.beginGroup(MarkStore::key_for(file_name));
+                   s.setValue(QStringLiteral("digest"), note.sha256);
+                   s.setValue(QStringLiteral("digest_action"), note.action);
+                   s.setValue(QStringLiteral("digest_time"),
+                              note.time.toOffsetFromUtc(note.time.offsetFromUtc()).toString(Qt::ISODate));
+                   s.endGroup();
+               })
+        .isEmpty();
 }
 
 QString RecordSourceStore::location()

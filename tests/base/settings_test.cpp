@@ -2,6 +2,7 @@
 // that keep every other byte, atomic replacement, recent files and geometry.
 #include "base/ini_file.h"
 #include "base/settings.h"
+#include "base/settings_store.h"
 #include "common/test_state.h"
 
 #include <QDir>
@@ -283,4 +284,38 @@ TEST(WindowGeometry, StoredBoundsAreTakenThenFittedIntoTheScreen)
         EXPECT_TRUE(
             c.area.contains(QRect(r.topLeft(), r.size().grownBy(c.frame)))); // the frame's place and size
     }
+}
+
+TEST_F(SettingsFixture, StoreChangeCutShortByAFileSizeLimitLeavesTheStoreWhole)
+{
+    // A store larger than the limit: QSettings alone would rename a copy cut at the limit over it.
+    const QString store = home.path("cfg/Store.conf");
+    ASSERT_EQ(change_settings_store(store,
+                                    [](QSettings& s) {
+                                        for (int i = 0; i < 40; ++i)
+                                            s.setValue(QString("F%1/mission").arg(i), "SKLAD");
+                                    }),
+              "");
+    const QByteArray before = home.read("cfg/Store.conf");
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = before.size() / 2;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString error = change_settings_store(store, [](QSettings& s) { s.setValue("F1/clock", "x"); });
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_TRUE(error.startsWith(store + ": ")) << error.toStdString();
+    EXPECT_EQ(home.read("cfg/Store.conf"), before);
+    EXPECT_EQ(QDir(home.path("cfg")).entryList(QDir::Files | QDir::Hidden), QStringList{"Store.conf"});
+    // Without the limit the change lands and every other entry stays.
+    EXPECT_EQ(change_settings_store(store,
+                                    [](QSettings& s) {
+                                        s.setValue("F1/clock", QStringList{"a", "b"});
+                                    }),
+              "");
+    const QSettings after(store, QSettings::IniFormat);
+    EXPECT_EQ(after.allKeys().size(), 41);
+    EXPECT_EQ(after.value("F1/clock").toStringList(), (QStringList{"a", "b"}));
 }
