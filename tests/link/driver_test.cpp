@@ -106,7 +106,6 @@ TEST(CommPortDriver, SecondOpenOfTheSameDeviceIsRefusedWhileTheFirstHoldsIt)
     TCommPortDriver first, second, third;
     first.setPortName(peer.path());
     ASSERT_TRUE(first.Connect());
-    EXPECT_EQ(first.last_fault(), Fault::none);
     // By the same name and by another name of the same device.
     second.setPortName(peer.path());
     third.setPortName(other_name);
@@ -188,22 +187,13 @@ TEST(SerialDevices, ListingOfADeviceTreeGroupsAndOrdersThem)
     ASSERT_TRUE(QFile::link("../../ttyACM0", by_id + "usb-Arduino_Uno_7563-if00"));
     ASSERT_TRUE(QFile::link("../../ttyUSB9", by_id + "usb-Prolific_gone-if00-port0")); // pulled
 
-    const QList<SerialDevice> expected = {
-        {by_id + "usb-Arduino_Uno_7563-if00", dev + "/ttyACM0"},
-        {by_id + "usb-FTDI_FT232R_A50285BI-if00-port0", dev + "/ttyUSB1"},
-        {dev + "/ttyUSB0", {}},
-        {dev + "/ttyUSB1", {}},
-        {dev + "/ttyACM0", {}},
-        {dev + "/ttyS0", {}},
-        {dev + "/ttyS2", {}},
-        {dev + "/ttyS10", {}},
-    };
-    QStringList listed, want;
+    QStringList listed;
     for (const SerialDevice& d : vx::list_serial_devices(dev))
         listed << d.path + " -> " + d.target;
-    for (const SerialDevice& d : expected)
-        want << d.path + " -> " + d.target;
-    EXPECT_EQ(listed, want);
+    EXPECT_EQ(listed, (QStringList{by_id + "usb-Arduino_Uno_7563-if00 -> " + dev + "/ttyACM0",
+                                   by_id + "usb-FTDI_FT232R_A50285BI-if00-port0 -> " + dev + "/ttyUSB1",
+                                   dev + "/ttyUSB0 -> ", dev + "/ttyUSB1 -> ", dev + "/ttyACM0 -> ",
+                                   dev + "/ttyS0 -> ", dev + "/ttyS2 -> ", dev + "/ttyS10 -> "}));
     EXPECT_TRUE(vx::list_serial_devices(dev + "/nothing").isEmpty());
 
     EXPECT_EQ(vx::com_device(3, {{3, "/dev/ttyUSB0"}}), "/dev/ttyUSB0");

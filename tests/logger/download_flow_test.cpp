@@ -115,16 +115,16 @@ protected:
         }
         return out;
     }
-    // The ring positions' lines as the record file holds them: in time order, each stamp once.
-    QStringList file_lines(const Positions& positions) const
+    // The ring positions' lines as the record file holds them: in the order of their stamps, records
+    // that share a stamp in the order they were recorded.
+    QStringList file_lines(Positions positions) const
     {
-        std::map<QDateTime, QString> by_time;
-        for (int p : positions)
-            by_time.emplace(ring.at(p).time,
-                            vxtest::file_stamp(ring.at(p).time) + '\t' + values_of(model.type, ring.at(p)));
+        const auto stamp = [&](int p) { return std::pair(ring.at(p).time.date(), ring.at(p).time.time()); };
+        std::stable_sort(positions.begin(), positions.end(),
+                         [&](int a, int b) { return stamp(a) < stamp(b); });
         QStringList out;
-        for (const auto& [t, line] : by_time)
-            out << line;
+        for (int p : positions)
+            out << vxtest::file_stamp(ring.at(p).time) + '\t' + values_of(model.type, ring.at(p));
         return out;
     }
     // Lines as the old-format download writes them: date, blank, hh:mm (also
@@ -400,14 +400,7 @@ TEST_F(DownloadFlow, ClockSetBackAtTheAutumnChangeLosesNoRecordAndMergesRecordsF
     EXPECT_EQ(download->new_records(), vx::DownloadOutcome::done);
 
     // Every record stays, those sharing a stamp in the order they were recorded.
-    Positions all = range(0, 30);
-    std::stable_sort(all.begin(), all.end(), [&](int a, int b) {
-        return std::pair(ring.at(a).time.date(), ring.at(a).time.time()) <
-               std::pair(ring.at(b).time.date(), ring.at(b).time.time());
-    });
-    QStringList expected;
-    for (int p : all)
-        expected << vxtest::file_stamp(ring.at(p).time) + '\t' + values_of(89, ring.at(p));
+    const QStringList expected = file_lines(range(0, 30));
     EXPECT_EQ(database(), expected);
     EXPECT_EQ(download->last_sort().new_shared_stamps, 6);
     EXPECT_EQ(ui.args("show_message").value(0),

@@ -51,7 +51,7 @@ TEST(ShowRecords, LinesGoToViewerCounterAndDatabaseFileAndAFailedAppendIsReporte
     f.g.transfer.write_to_database = true;
     // Second record has hour 24 and is skipped; the third lies at midnight.
     const Bytes reply = block8({{5, 7, 366, 400, 20}, {0, 24, 366, 400, 20}, {0, 0, 367, 65519, 100}});
-    const ShowResult r = show_records(f.g, ByteView(reply.data(), reply.size()), 3, f.sink);
+    const ShowResult r = show_records(f.g, reply, 3, f.sink);
     EXPECT_EQ(std::tuple(r.accepted, r.skipped, r.write_failed), std::tuple(2, 1, false));
     EXPECT_EQ(f.g.transfer.record_counter, 7);
     EXPECT_TRUE(f.sink.wide);
@@ -62,7 +62,7 @@ TEST(ShowRecords, LinesGoToViewerCounterAndDatabaseFileAndAFailedAppendIsReporte
     // A failed append is reported once; the lines still reach the viewer.
     f.home.write("blocker", "x");
     f.g.settings.LOGDIR = f.home.path("blocker/Log");
-    EXPECT_TRUE(show_records(f.g, ByteView(reply.data(), reply.size()), 3, f.sink).write_failed);
+    EXPECT_TRUE(show_records(f.g, reply, 3, f.sink).write_failed);
     EXPECT_EQ(f.sink.lines.size(), 4);
     EXPECT_EQ(f.ui.messages.size(), 1);
 }
@@ -80,11 +80,11 @@ TEST(ShowRecords, CurrentLoopUsesTheActiveCalibrationDefinition)
     f.g.calib.ValueFormat = "0.0";
     // A = 4: 2 + 2 + 0.5 = 4.5 -> 46.0; A = 10: 7.5 -> 76 limited to 50.
     const Bytes reply = block8({{5, 7, 366, 4, 12}, {6, 7, 366, 10, 13}});
-    show_records(f.g, ByteView(reply.data(), reply.size()), 2, f.sink);
+    show_records(f.g, reply, 2, f.sink);
     EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t46,0\t     12", "1.1.2001 07:06\t50,0\t     13"}));
     f.g.calib.calib_active = false;
     f.sink.lines.clear();
-    show_records(f.g, ByteView(reply.data(), reply.size()), 1, f.sink);
+    show_records(f.g, reply, 1, f.sink);
     EXPECT_EQ(f.sink.lines, QStringList({"1.1.2001 07:05\t  4,50\t     12"}));
 }
 
