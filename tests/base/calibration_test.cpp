@@ -97,12 +97,10 @@ TEST(FormatPattern, PlaceholdersSectionsAndLiterals)
 
 TEST(NumberFormat, PatternsWithTheLocaleSeparatorAndHalvesAwayFromZero)
 {
-    for (auto [pattern, value, expected] : {std::tuple{"%5.1f", 25.0, " 25,0"},
-                                            {"%7.2f", -3.5, "  -3,50"},
-                                            {"%1.0f %%", 99.0, "99 %"},
-                                            {"%5.1f", 24.25, " 24,3"},
-                                            {"%5.1f", -24.25, "-24,3"},
-                                            {"%6.2f", 0.125, "  0,13"}})
+    const std::tuple<const char*, double, const char*> cases[] = {
+        {"%5.1f", 25.0, " 25,0"},  {"%7.2f", -3.5, "  -3,50"}, {"%1.0f %%", 99.0, "99 %"},
+        {"%5.1f", 24.25, " 24,3"}, {"%5.1f", -24.25, "-24,3"}, {"%6.2f", 0.125, "  0,13"}};
+    for (auto [pattern, value, expected] : cases)
         EXPECT_EQ(format_number(pattern, value), QString::fromUtf8(expected)) << pattern << " " << value;
     EXPECT_EQ(format_fixed(1234, 7, 0), "   1234");
     QLocale::setDefault(QLocale::c());

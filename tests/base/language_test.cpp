@@ -11,15 +11,11 @@ using namespace vx;
 TEST(UnescapeText, OnlyLowerCaseRAndNAfterABackslash)
 {
     // Left to right: in "\\\\n" the first backslash escapes nothing, the second pairs with the n.
-    for (auto [in, out] : {std::pair{"A\\nB", "A\r\nB"},
-                           {"A\\rB", "A\r\nB"},
-                           {"A\\tB", "A\\tB"},
-                           {"A\\NB", "A\\NB"},
-                           {"AB\\", "AB\\"},
-                           {"\\", "\\"},
-                           {"\\n\\n", "\r\n\r\n"},
-                           {"", ""},
-                           {"\\\\n", "\\\r\n"}})
+    const std::pair<const char*, const char*> cases[] = {
+        {"A\\nB", "A\r\nB"}, {"A\\rB", "A\r\nB"}, {"A\\tB", "A\\tB"}, {"A\\NB", "A\\NB"},
+        {"AB\\", "AB\\"},    {"\\", "\\"},        {"", ""},           {"\\n\\n", "\r\n\r\n"},
+        {"\\\\n", "\\\r\n"}};
+    for (auto [in, out] : cases)
         EXPECT_EQ(unescape_text(in), out) << in;
 }
 

@@ -122,14 +122,10 @@ TEST_F(SettingsFixture, ValuesOfWrongTypeTakeTheirDefaultsAndLongValuesAreCut)
 TEST_F(SettingsFixture, ComPortOutsideItsRangeIsRefusedWithAMessage)
 {
     QDir().mkpath(home.path("Log"));
-    for (const auto& [text, port] : {std::pair{"1", 1},
-                                     {"256", 256},
-                                     {"0x100", 256},
-                                     {"0", 2},
-                                     {"257", 2},
-                                     {"-3", 2},
-                                     {"0x80000000", 2},
-                                     {"2147483647", 2}}) {
+    const std::pair<const char*, int> cases[] = {{"1", 1},          {"256", 256},     {"0x100", 256},
+                                                 {"0", 2},          {"257", 2},       {"-3", 2},
+                                                 {"0x80000000", 2}, {"2147483647", 2}};
+    for (const auto& [text, port] : cases) {
         SCOPED_TRACE(text);
         write_ini(QByteArray("[GLOBAL]\r\nComPort=") + text + "\r\n");
         ui = vxtest::FakeUi{};

@@ -52,12 +52,10 @@ TEST(CommPortDriver, ComNumbersMapToConfiguredDevicesElseTtyS)
 {
     TCommPortDriver d;
     d.set_port_devices({{3, "/dev/ttyUSB0"}, {12, "/dev/ttyACM1"}});
-    for (auto [name, device] : {std::pair{"\\\\.\\COM1", "/dev/ttyS0"},
-                                {"\\\\.\\COM12", "/dev/ttyACM1"},
-                                {"\\\\.\\COM3", "/dev/ttyUSB0"},
-                                {"\\\\.\\COM4", "/dev/ttyS3"},
-                                {"/dev/pts/7", "/dev/pts/7"},
-                                {"\\\\.\\COM0", "\\\\.\\COM0"}}) {
+    const std::pair<const char*, const char*> names[] = {
+        {"\\\\.\\COM1", "/dev/ttyS0"}, {"\\\\.\\COM12", "/dev/ttyACM1"}, {"\\\\.\\COM3", "/dev/ttyUSB0"},
+        {"\\\\.\\COM4", "/dev/ttyS3"}, {"/dev/pts/7", "/dev/pts/7"},     {"\\\\.\\COM0", "\\\\.\\COM0"}};
+    for (auto [name, device] : names) {
         d.setPortName(name);
         EXPECT_EQ(d.device_path(), QString(device)) << name;
     }

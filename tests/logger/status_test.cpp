@@ -238,10 +238,9 @@ TEST(StatusDecode, FlagsColoursAndVisibility)
     for (auto [type, length] : {std::pair{85, 29}, {131, 32}})
         EXPECT_FLOAT_EQ(decode(status_reply(type, length).u8(23, 0x03), after_105).status.corr2, 0.0f);
     // 81 / 30 is 2.7 V exactly: not below 2.7, so white; 108: 192 gives 6.99 V (red), 193 7.02 V.
-    for (auto [type, length, raw, colour] : {std::tuple{128, 29, 81, Qt::white},
-                                             {128, 29, 80, Qt::red},
-                                             {108, 45, 192, Qt::red},
-                                             {108, 45, 193, Qt::white}})
+    const std::tuple<int, std::size_t, int, Qt::GlobalColor> colours[] = {
+        {128, 29, 81, Qt::white}, {128, 29, 80, Qt::red}, {108, 45, 192, Qt::red}, {108, 45, 193, Qt::white}};
+    for (auto [type, length, raw, colour] : colours)
         EXPECT_EQ(decode(status_reply(type, length).u8(15, raw)).view.panbat.color, QColor(colour))
             << type << raw;
     // An invalid clock is not compared and the last good one kept; an invalid pointer is -1.

@@ -66,9 +66,8 @@ TEST(RecordSummary, FiguresPerChannelAgainstHandWork)
                   "1.3.2026 11:00\t 8,0\r\n",
          {.above = 5.0, .below = 5.0},
          {"Temperature: 7 1.3. 10:00+1..1.3. 11:00+1 min 2@1.3. 10:00+1 max 8@1.3. 10:30+1 mean 5.857 mkt "
-          "6.250 "
-          "above 5: 40 min x1 longest 40 min 1.3. 10:30+1-1.3. 11:10+1 below 5: 20 min x1 longest 20 min "
-          "1.3. 10:00+1-1.3. 10:20+1"}},
+          "6.250 above 5: 40 min x1 longest 40 min 1.3. 10:30+1-1.3. 11:10+1 below 5: 20 min x1 longest "
+          "20 min 1.3. 10:00+1-1.3. 10:20+1"}},
         // Spacings 10, 20, 5, 60 min: the last reading weighs the median, 15 min. Weights 10, 20, 5, 60, 15:
         // MKT 5.648; above 8: 20 + 5 min from 10:10 to 10:35 and 15 min from 11:35 on. Humidity has no MKT.
         {"uneven spacing, two channels",
@@ -76,8 +75,7 @@ TEST(RecordSummary, FiguresPerChannelAgainstHandWork)
          "1.3.2026 10:35\t 3,0\t 49,0\r\n1.3.2026 11:35\t 9,0\t 52,0\r\n",
          {.above = 8.0},
          {"Temperature: 5 1.3. 10:00+1..1.3. 11:35+1 min 2@1.3. 10:00+1 max 9@1.3. 10:10+1 mean 6.400 mkt "
-          "5.648 "
-          "above 8: 40 min x2 longest 25 min 1.3. 10:10+1-1.3. 10:35+1",
+          "5.648 above 8: 40 min x2 longest 25 min 1.3. 10:10+1-1.3. 10:35+1",
           "Humidity: 5 1.3. 10:00+1..1.3. 11:35+1 min 49@1.3. 10:35+1 max 52@1.3. 10:30+1 mean 50.800"}},
         // The limit goes with the chosen channel.
         {"second channel only",
@@ -90,15 +88,13 @@ TEST(RecordSummary, FiguresPerChannelAgainstHandWork)
          "1.3.2026 10:00\t 9,0\r\n",
          {.above = 8.0},
          {"Temperature: 1 1.3. 10:00+1..1.3. 10:00+1 min 9@1.3. 10:00+1 max 9@1.3. 10:00+1 mean 9.000 mkt "
-          "9.000 "
-          "above 8: 0 min x1 longest 0 min 1.3. 10:00+1-1.3. 10:00+1"}},
+          "9.000 above 8: 0 min x1 longest 0 min 1.3. 10:00+1-1.3. 10:00+1"}},
         // 01:30 to 03:30 on the spring change is one hour: weights 60 and 60 min, MKT 5.937.
         {"clock change",
          "29.3.2026 01:30\t 9,0\r\n29.3.2026 03:30\t 1,0\r\n",
          {.above = 8.0},
          {"Temperature: 2 29.3. 01:30+1..29.3. 03:30+2 min 1@29.3. 03:30+2 max 9@29.3. 01:30+1 mean 5.000 "
-          "mkt 5.937 "
-          "above 8: 60 min x1 longest 60 min 29.3. 01:30+1-29.3. 03:30+2"}},
+          "mkt 5.937 above 8: 60 min x1 longest 60 min 29.3. 01:30+1-29.3. 03:30+2"}},
         // The logger kept summer time through the autumn change (its clock note says +2): one hour
         // between the readings, where the zone rules would make it two.
         {"clock note",
