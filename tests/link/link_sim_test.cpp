@@ -9,14 +9,6 @@
 namespace
 {
 
-int sum_of(const QByteArray& a, int from, int to)
-{
-    int s = 0;
-    for (int i = from; i < to; ++i)
-        s += static_cast<unsigned char>(a[i]);
-    return s & 0xFF;
-}
-
 class LinkSim : public ::testing::Test, protected vxtest::TestState
 {
 protected:
@@ -116,7 +108,10 @@ TEST_F(LinkSim, RingDumpAndBlocksAgreeWithTheRecordRules)
     // Record 3: 12:30 on day 8826 = 0x227A, raw 341 = 0x155; record 12: 14:00, raw 404 = 0x194.
     EXPECT_EQ(block.mid(5, 6).toHex(' '), "1e 0c 7a 22 55 01");
     EXPECT_EQ(block.mid(59, 6).toHex(' '), "00 0e 7a 22 94 01");
-    EXPECT_EQ(static_cast<unsigned char>(block[65]), sum_of(block, 5, 65));
+    std::uint8_t sum = 0; // of the records
+    for (char c : block.mid(5, 60))
+        sum += std::uint8_t(c);
+    EXPECT_EQ(std::uint8_t(block[65]), sum);
     // Positions never written read as erased memory.
     exchange(11, (40 * 6 + 1024) % 256, 9);
     EXPECT_EQ(exchange(12, (40 * 6 + 1024) / 256, 66).mid(5, 6).toHex(' '), "ff ff ff ff ff ff");

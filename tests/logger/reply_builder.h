@@ -4,8 +4,8 @@
 #include "link/bytes.h"
 
 #include <QByteArray>
+#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace vxtest
@@ -29,20 +29,12 @@ public:
         return *this;
     }
     // Low byte first.
-    Reply& u16(std::size_t at, int v)
-    {
-        b_.at(at) = static_cast<std::uint8_t>(v & 0xFF);
-        b_.at(at + 1) = static_cast<std::uint8_t>((v >> 8) & 0xFF);
-        return *this;
-    }
+    Reply& u16(std::size_t at, int v) { return u8(at, v).u8(at + 1, v >> 8); }
     // IEEE single, least significant byte first.
     Reply& f32(std::size_t at, float f)
     {
-        std::uint32_t u;
-        std::memcpy(&u, &f, 4);
-        for (int i = 0; i < 4; ++i)
-            b_.at(at + i) = static_cast<std::uint8_t>(u >> (8 * i));
-        return *this;
+        const auto u = std::bit_cast<std::uint32_t>(f);
+        return u16(at, int(u & 0xFFFF)).u16(at + 2, int(u >> 16));
     }
     // Sets byte from + count - 1 so that bytes from .. from + count - 1 add up to 0xAA.
     Reply& close_block(std::size_t from, std::size_t count)

@@ -22,16 +22,13 @@ namespace
 
 using Bytes = std::vector<std::uint8_t>;
 
-// One stored record: minute, hour, day number, A, B (8+ bytes), extra (9 bytes).
+// The first length bytes of a stored record: minute, hour, day number, A, B (8+ bytes), extra (9 bytes).
 Bytes record(int minute, int hour, int day, int a, int b = 0, int extra = 0, int length = 6)
 {
     Bytes r = {std::uint8_t(minute),   std::uint8_t(hour),     std::uint8_t(day & 0xFF),
-               std::uint8_t(day >> 8), std::uint8_t(a & 0xFF), std::uint8_t(a >> 8)};
-    if (length >= 8) {
-        r.push_back(std::uint8_t(b & 0xFF));
-        r.push_back(std::uint8_t(b >> 8));
-    }
-    if (length >= 9) r.push_back(std::uint8_t(extra));
+               std::uint8_t(day >> 8), std::uint8_t(a & 0xFF), std::uint8_t(a >> 8),
+               std::uint8_t(b & 0xFF), std::uint8_t(b >> 8),   std::uint8_t(extra)};
+    r.resize(std::size_t(length));
     return r;
 }
 
