@@ -286,12 +286,11 @@ TEST_F(SettingsFixture, StoreChangeCutShortByAFileSizeLimitLeavesTheStoreWhole)
 {
     // A store larger than the limit: QSettings alone would rename a copy cut at the limit over it.
     const QString store = home.path("cfg/Store.conf");
-    ASSERT_EQ(change_settings_store(store,
-                                    [](QSettings& s) {
-                                        for (int i = 0; i < 40; ++i)
-                                            s.setValue(QString("F%1/mission").arg(i), "SKLAD");
-                                    }),
-              "");
+    const auto forty_missions = [](QSettings& s) {
+        for (int i = 0; i < 40; ++i)
+            s.setValue(QString("F%1/mission").arg(i), "SKLAD");
+    };
+    ASSERT_EQ(change_settings_store(store, forty_missions), "");
     const QByteArray before = home.read("cfg/Store.conf");
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -306,11 +305,8 @@ TEST_F(SettingsFixture, StoreChangeCutShortByAFileSizeLimitLeavesTheStoreWhole)
     EXPECT_EQ(home.read("cfg/Store.conf"), before);
     EXPECT_EQ(QDir(home.path("cfg")).entryList(QDir::Files | QDir::Hidden), QStringList{"Store.conf"});
     // Without the limit the change lands and every other entry stays.
-    EXPECT_EQ(change_settings_store(store,
-                                    [](QSettings& s) {
-                                        s.setValue("F1/clock", QStringList{"a", "b"});
-                                    }),
-              "");
+    const auto clock = [](QSettings& s) { s.setValue("F1/clock", QStringList{"a", "b"}); };
+    EXPECT_EQ(change_settings_store(store, clock), "");
     const QSettings after(store, QSettings::IniFormat);
     EXPECT_EQ(after.allKeys().size(), 41);
     EXPECT_EQ(after.value("F1/clock").toStringList(), (QStringList{"a", "b"}));

@@ -1,6 +1,5 @@
 // The download flows against the simulated logger over the real driver and link. Expected lines are
 // computed from the simulator's ring dump with each model's conversion written out here.
-#include "base/code_page.h"
 #include "common/qt_print.h"
 #include "common/test_data.h"
 #include "common/test_state.h"

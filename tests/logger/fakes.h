@@ -22,18 +22,14 @@ public:
         running = false;
         ++stops;
     }
-    void start_poll() override
-    {
-        running = true;
-        ++starts;
-    }
+    void start_poll() override { running = true; }
     bool poll_running() const override { return running; }
     void first_tick() override { ++first_ticks; }
     void show_tip(const QString& key) override { tips.push_back(key); }
     void new_records_check() override { ++checks; }
 
     std::vector<vx::StatusView> views;
-    int cleared = 0, stops = 0, starts = 0, first_ticks = 0, checks = 0;
+    int cleared = 0, stops = 0, first_ticks = 0, checks = 0;
     bool running = true;
     QString link_status, clock_text;
     QStringList names, tips;

@@ -4,7 +4,6 @@
 #include "base/language.h"
 #include "common/temp_home.h"
 #include "logger/catalogue.h"
-#include "logger/daynum.h"
 #include "logger/live.h"
 #include "logger/status.h"
 #include "reply_builder.h"
@@ -187,8 +186,7 @@ TEST(StatusDecode, ReadingsAtTheirEdgesAndWithFlags)
         {with_block(103, 46, 29, 0, 0.5f, 0).u16(26, 0), &V::pantemp, "Error"},
         {with_block(103, 46, 29, 0, 0.5f, 0).u16(42, 498).u16(44, 500), &V::panLo, " 249,0"},
         {with_block(129, 46, 29, -151, 1, 0).u16(42, 0).u16(44, 2), &V::PanHI, "-149,0"},
-        // Thresholds: current loop plain, level |p(2 x 16) - p(0)|, calibrated |(2 x 4.16 + 1) - (2 x 4 +
-        // 1)|.
+        // Thresholds: current loop plain, level |p(32) - p(0)|, calibrated |(2 x 4.16 + 1) - (2 x 4 + 1)|.
         {with_block(130, 47, 30, 4, 0.01f, 0).u8(19, 0), &V::PanGrad, "0.0"},
         {with_block(132, 47, 30, -10, 0.5f, 0).u8(19, 2), &V::PanGrad, " 16,0"},
         {with_block(130, 47, 30, 4, 0.01f, 0).u8(19, 1), &V::PanGrad, "  0,3", &calibrated},

@@ -14,11 +14,6 @@ namespace
 
 using namespace vx;
 
-QStringList lines_of(const QByteArray& file)
-{
-    return from_cp1250(file).split(QRegularExpression("\r?\n"));
-}
-
 struct Streamed {
     QByteArray text;
     StreamedExport result;
@@ -88,7 +83,7 @@ TEST(RecordExport, StreamGivesWhatTheWholeFileGives)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QStringList lines = lines_of(c.file);
+        const QStringList lines = from_cp1250(c.file).split(QRegularExpression("\r?\n"));
         const CsvOptions& options = c.options;
         const CsvExport whole = records_to_csv(lines, options);
         const Streamed csv =

@@ -1,6 +1,5 @@
 // No silent loss in record files: appends that survive a kill part-way and are on the disk when they
 // return; writes that fail aloud without a code page converter.
-#include "base/code_page.h"
 #include "base/settings.h"
 #include "common/fake_ui.h"
 #include "common/temp_home.h"
