@@ -75,8 +75,7 @@ TEST_F(LinkSim, StatusBlocksAndWhatTheCommandsChangeInThem)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
         QStringList args = QString(c.args).split(' ');
-        ASSERT_TRUE(connect(args << "--clock"
-                                 << "2024-03-01T10:20:30"))
+        ASSERT_TRUE(connect(args + QStringList{"--clock", "2024-03-01T10:20:30"}))
             << sim.errors().toStdString();
         const bool old_format = args[1] == "55"; // no acknowledgements
         for (const QString& command : QString(c.commands).split(' ', Qt::SkipEmptyParts))
