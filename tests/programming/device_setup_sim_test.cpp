@@ -38,11 +38,9 @@ Frames cell(int address, int value)
 Frames text(const QByteArray& chars, int index)
 {
     Frames f{{195, 52}};
-    for (char c : chars)
+    for (char c : chars + '\0')
         f.append({196, c});
-    f.append({196, 0});
-    f.append({197, index});
-    return f;
+    return f << QPair{197, index};
 }
 
 struct Send {
@@ -64,12 +62,6 @@ const Frames analog_0_1_0 = {{64, 0},    {65, 0},    {66, 0}, {67, 0}, {68, 0}, 
 // 0.5 (0x3F000000) and 2.0 (0x40000000) as the first two of them.
 const Frames analog_half_2 = {{64, 0}, {65, 0}, {66, 0}, {67, 0x3F}, {68, 0}, {69, 0}, {70, 0}, {71, 0x40}};
 const QString not_confirmed = "Nepotvrdil, opakujte";
-
-QString json_text(const QJsonValue& v)
-{
-    if (v.isDouble()) return QString::number(v.toDouble());
-    return v.isBool() ? (v.toBool() ? "true" : "false") : v.isNull() ? "null" : v.toString();
-}
 
 } // namespace
 
@@ -112,9 +104,7 @@ TEST(DeviceSettingsParse, OnlyWhatChangedIsTyped)
         EXPECT_EQ(s.has_value(), c.refusal.isEmpty());
         EXPECT_TRUE(refusal.startsWith(c.refusal)) << refusal.toStdString();
         EXPECT_EQ(tip, c.tip);
-        if (s && c.settings) {
-            EXPECT_TRUE(c.settings(*s));
-        }
+        EXPECT_TRUE(!s || !c.settings || c.settings(*s));
     }
 }
 
@@ -345,30 +335,28 @@ TEST(DeviceSetupSim, EveryModelAgainstTheSimulator)
             else
                 EXPECT_EQ(setup.send(settings, s.g.status.serial).result, send.result);
             EXPECT_EQ(s.frames_from(before, static_cast<int>(send.expected.size())), send.expected);
-            const auto state = s.sim.state();
             for (const QString& kv : send.state.split(' ', Qt::SkipEmptyParts))
-                EXPECT_EQ(state.value(kv.section('=', 0, 0)), kv.section('=', 1)) << kv.toStdString();
-            EXPECT_EQ(s.ui.messages.size(), send.shown.size());
-            for (int i = 0; i < std::min(s.ui.messages.size(), send.shown.size()); ++i)
-                EXPECT_TRUE(s.ui.messages[i].first.startsWith(send.shown[i]))
-                    << s.ui.messages[i].first.toStdString();
+                EXPECT_EQ(s.sim.state().value(kv.section('=', 0, 0)), kv.section('=', 1)) << kv.toStdString();
+            QStringList shown; // the start of each message, as long as the one expected
+            for (const auto& m : s.ui.messages)
+                shown << m.first.left(send.shown.value(shown.size()).size());
+            EXPECT_EQ(shown, send.shown);
             EXPECT_FALSE(s.ui.progress_visible);
-            if (!send.partly.isEmpty() && !s.ui.messages.isEmpty()) {
-                EXPECT_TRUE(s.ui.messages.last().first.contains(send.partly))
-                    << s.ui.messages.last().first.toStdString();
-            }
+            EXPECT_TRUE(s.ui.messages.isEmpty() || s.ui.messages.last().first.contains(send.partly))
+                << s.ui.messages.last().first.toStdString();
             // Every send that went out leaves its entry: each value before and after, a failure its step.
             const QStringList audit = s.audit_from(entries_before);
             EXPECT_EQ(audit.size(), send.audit.isEmpty() ? 0 : 1);
             EXPECT_TRUE(audit.value(0).startsWith(send.audit)) << audit.value(0).toStdString();
             const QJsonObject changes =
                 s.last_audit().value("details").toObject().value("changes").toObject();
+            const auto js = [](const QJsonValue& v) {
+                return v.isNull() ? "null" : v.toVariant().toString();
+            };
             for (const QString& c : send.changes.split(' ', Qt::SkipEmptyParts)) {
                 const QString name = c.section(QRegularExpression("[:>]"), 0, 0);
                 const QJsonObject v = changes.value(name).toObject();
-                EXPECT_EQ(name + (c.contains(':') ? ':' + json_text(v.value("before")) : "") + '>' +
-                              json_text(v.value("after")),
-                          c);
+                EXPECT_EQ(name + (c.contains(':') ? ':' + js(v["before"]) : "") + '>' + js(v["after"]), c);
             }
             if (send.action) continue;
             EXPECT_EQ(status, send.result == R::verified ? "Overené" : "");

@@ -15,32 +15,20 @@ TEST(GradientCode, PerModelRule)
     doubled.calib_active = true;
     doubled.CAL1 = 2;
     doubled.MaxValue = 10;
-    struct Case {
-        std::uint16_t type;
-        double value;
-        Coefficients coef;
-        const Calibration* calib;
-        int code;
-    };
     const Coefficients quarter{0, 0.25f, 0, 1};
-    const std::vector<Case> cases = {
-        {85, 0.0, {}, nullptr, 0},             // no condition
-        {111, 1, quarter, nullptr, 1},         // first k with 0.25 k > 1 is 5; 5 div 4
-        {111, 1, {0, 0, 0, 1}, nullptr, 255},  // A1 = 0 never leaves the search
-        {130, 9, quarter, &doubled, 1},        // 2 x 0.25 k > 9 at k 19
-        {130, 10, quarter, &doubled, 255},     // clamped at 10: never more than 10 apart
-        {97, 10, {0, 0.5f, 0, 1}, nullptr, 4}, // 10 / 0.5 / 5
-        {97, 10, {0, 0, 0, 1}, nullptr, 255},  // division by zero: the largest code
-        {107, 300, {}, nullptr, 255},          // counts as they stand, cut to a byte
+    const std::pair<GradientInputs, int> cases[] = {
+        {{85, 0.0, {}, 0, nullptr}, 0},             // no condition
+        {{111, 1, quarter, 0, nullptr}, 1},         // first k with 0.25 k > 1 is 5; 5 div 4
+        {{111, 1, {0, 0, 0, 1}, 0, nullptr}, 255},  // A1 = 0 never leaves the search
+        {{130, 9, quarter, 0, &doubled}, 1},        // 2 x 0.25 k > 9 at k 19
+        {{130, 10, quarter, 0, &doubled}, 255},     // clamped at 10: never more than 10 apart
+        {{97, 10, {0, 0.5f, 0, 1}, 0, nullptr}, 4}, // 10 / 0.5 / 5
+        {{97, 10, {0, 0, 0, 1}, 0, nullptr}, 255},  // division by zero: the largest code
+        {{107, 300, {}, 0, nullptr}, 255},          // counts as they stand, cut to a byte
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.type << " " << c.value);
-        GradientInputs in;
-        in.type = c.type;
-        in.value = c.value;
-        in.coef = c.coef;
-        in.calib = c.calib;
-        EXPECT_EQ(gradient_code(in), c.code);
+    for (const auto& [in, code] : cases) {
+        SCOPED_TRACE(testing::Message() << in.type << " " << in.value);
+        EXPECT_EQ(gradient_code(in), code);
     }
 }
 

@@ -88,13 +88,9 @@ TEST(MissionPlan, CheckedOnceForTheModel)
          [](MissionForm& f) { f.name = " ZIMA "; },
          {},
          [](const vx::MissionPlan& p) { return p.name == "ZIMA" && p.name_bytes == "ZIMA            "; }},
-        {85, [](MissionForm& f) { f.period = "0"; }, "Perióda: povolený rozsah 1..255"},
-        {0, [](MissionForm& f) { f.period = "0"; }, {}}, // the command line's check before it knows the model
         // Texts for the logger and the file's header: one line of code page 1250.
-        {0, [](MissionForm& f) { f.name = "Ω omega"; }, "Názov misie: znak U+03A9 'Ω' sa nedá zapísať"},
         {0, [](MissionForm& f) { f.name = QString::fromUtf8("A\xff"); }, "Názov misie: znak U+FFFD sa nedá"},
         {0, [](MissionForm& f) { f.name = "E\x1b[31mF"; }, "Názov misie: riadiaci znak U+001B"},
-        {0, [](MissionForm& f) { f.remark = "x\r\n10:00\t5,0"; }, "Poznámka: riadiaci znak U+000D"},
         {130, [](MissionForm& f) { f.belsa_total = "5 m3"; }, "Počiatočný stav čítača: '5 m3' nie je číslo"},
         {130,
          [](MissionForm& f) { f.belsa_gradient = "1,5"; },
@@ -128,9 +124,7 @@ TEST(MissionPlan, CheckedOnceForTheModel)
         const auto plan = vx::parse_mission(f, static_cast<std::uint16_t>(c.type), lang, &refusal);
         EXPECT_EQ(plan.has_value(), c.refusal.isEmpty());
         EXPECT_TRUE(refusal.startsWith(c.refusal)) << refusal.toStdString();
-        if (plan && c.plan) {
-            EXPECT_TRUE(c.plan(*plan));
-        }
+        EXPECT_TRUE(!plan || !c.plan || c.plan(*plan));
     }
 }
 
@@ -177,13 +171,6 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
            .mark_kept = true,
            .interrupt_at = "Odosielam názov misie...",
            .reason = "cancelled"}}},
-        {{"--type", "85", "--drop-acks-of", "48"},
-         {{.label = "name never acknowledged: the step and what the logger took",
-           .name = "N85",
-           .expected = head(1, 30, 0) + Frames(7, {48, 'N'}) + refresh,
-           .result = R::failed,
-           .shown = {confirm, not_confirmed},
-           .mark_kept = true}}},
         {{"--type", "85", "--drop-acks-of", "30"},
          {{.label = "delay high byte never acknowledged: the low byte alone is said",
            .name = "D85",
@@ -311,13 +298,12 @@ TEST(MissionStartSim, EveryFamilyAgainstTheSimulator)
                 s.g, {[&] { return s.read_status(); }, nullptr, [&](const QString& t) { status = t; }});
             EXPECT_EQ(flow.run(*plan), run.result);
             EXPECT_EQ(s.frames_from(before, static_cast<int>(run.expected.size())), run.expected);
-            const auto state = s.sim.state();
             for (const QString& kv : run.state.split(' ', Qt::SkipEmptyParts))
-                EXPECT_EQ(state.value(kv.section('=', 0, 0)), kv.section('=', 1)) << kv.toStdString();
-            EXPECT_EQ(s.ui.messages.size(), run.shown.size());
-            for (int i = 0; i < std::min(s.ui.messages.size(), run.shown.size()); ++i)
-                EXPECT_TRUE(s.ui.messages[i].first.startsWith(run.shown[i]))
-                    << s.ui.messages[i].first.toStdString();
+                EXPECT_EQ(s.sim.state().value(kv.section('=', 0, 0)), kv.section('=', 1)) << kv.toStdString();
+            QStringList shown; // the start of each message, as long as the one expected
+            for (const auto& m : s.ui.messages)
+                shown << m.first.left(run.shown.value(shown.size()).size());
+            EXPECT_EQ(shown, run.shown);
             EXPECT_FALSE(s.ui.progress_visible);
 
             const bool took = run.result == R::started || run.result == R::sent_old;
