@@ -70,6 +70,11 @@ QString change_settings_store(const QString& path, const std::function<void(QSet
         next.sync();
         if (next.status() != QSettings::NoError) return fail(QStringLiteral("it cannot be written"));
     }
+    // A store left without entries is written as no file at all: it is an empty one.
+    if (expected.isEmpty() && !QFile::exists(copy)) {
+        QFile empty(copy);
+        if (!empty.open(QIODevice::WriteOnly)) return fail(empty.errorString());
+    }
     // What the disk holds must be all of it.
     if (std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(check).constData()) != 0)
         return fail(QStringLiteral("the new copy could not be checked"));

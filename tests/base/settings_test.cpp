@@ -310,4 +310,7 @@ TEST_F(SettingsFixture, StoreChangeCutShortByAFileSizeLimitLeavesTheStoreWhole)
     const QSettings after(store, QSettings::IniFormat);
     EXPECT_EQ(after.allKeys().size(), 41);
     EXPECT_EQ(after.value("F1/clock").toStringList(), (QStringList{"a", "b"}));
+    // The last entry removed leaves an empty store, not the old one.
+    EXPECT_EQ(change_settings_store(store, [](QSettings& s) { s.remove(""); }), "");
+    EXPECT_EQ(home.read("cfg/Store.conf"), "");
 }
