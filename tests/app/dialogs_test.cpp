@@ -229,8 +229,7 @@ TEST(SetupDialog, PreparedPerModelAsTheLoggerHoldsIt)
         std::function<void(Tfrmsetup&)> check;
     };
     const std::vector<Case> cases = {
-        {85,
-         {},
+        {85, nullptr,
          [](Tfrmsetup& d) {
              // A digital sensor: the correction field and battery box enabled, no coefficients; the
              // language file's caption stays.
@@ -242,15 +241,13 @@ TEST(SetupDialog, PreparedPerModelAsTheLoggerHoldsIt)
              EXPECT_EQ(d.EDA0->text(), QString("-5")); // filled, so nothing unfilled is sent
              EXPECT_TRUE(d.EDA0->isEnabledTo(d.groupcal));
          }},
-        {131,
-         {},
+        {131, nullptr,
          [](Tfrmsetup& d) {
              EXPECT_TRUE(d.EDtempoff->isEnabled() && !d.chkbat->isEnabled()); // T1 goes with every send
              EXPECT_FALSE(d.EDA0->isEnabledTo(d.groupcal));                   // takes no coefficients
          }},
         // The level's offset, with its caption and hint.
-        {132,
-         {},
+        {132, nullptr,
          [&](Tfrmsetup& d) {
              EXPECT_TRUE(d.EDtempoff->isEnabled() && d.Label1->text() == s.g.lang.label(68));
              EXPECT_EQ(d.EDtempoff->toolTip(), s.g.lang.hint(73));
