@@ -71,6 +71,10 @@ TEST_F(Audit, EveryActionLeavesItsEntryAndAFailedOneItsFailure)
         QStringList entries; // what it leaves; a reason may be given by its beginning
         std::function<void(Audit&)> check;
     };
+    const auto set_clock = [](Audit& t) {
+        t.ui.default_answer = mr::yes;
+        SetClock(t.g, t.display).run();
+    };
     const Case cases[] = {
         {"new records",
          {},
@@ -109,10 +113,7 @@ TEST_F(Audit, EveryActionLeavesItsEntryAndAFailedOneItsFailure)
          }},
         {"clock set",
          {},
-         [](Audit& t) {
-             t.ui.default_answer = mr::yes;
-             SetClock(t.g, t.display).run();
-         },
+         set_clock,
          {"clock-set ok"},
          [](Audit& t) {
              EXPECT_EQ(at(t.last_audit(), "details.changes.clock").toObject(),
@@ -120,10 +121,7 @@ TEST_F(Audit, EveryActionLeavesItsEntryAndAFailedOneItsFailure)
          }},
         {"clock not acknowledged",
          {"--drop-acks", "100"},
-         [](Audit& t) {
-             t.ui.default_answer = mr::yes;
-             SetClock(t.g, t.display).run();
-         },
+         set_clock,
          {"clock-set failed: the logger did not acknowledge the clock"},
          nullptr},
         {"a viewer saves over the record file, then fails to",

@@ -114,7 +114,7 @@ TEST_F(WindowParts, CalibrationEditorSavesInCodePage1250OnlyOnYes)
     EXPECT_EQ(ui.args("plain_message"), QStringList{"Unable to write to " + home.path("calib.ini")});
 }
 
-TEST_F(WindowParts, SerialNumberChangeAsksTheAccessCodeOncePerRun)
+TEST_F(WindowParts, SerialNumberChangeAsksTheAccessCodeOncePerRunAndTakes0To65535)
 {
     vx::SerialNumberChange change(g);
     ui.input_answers = {QString("402518"), std::nullopt, QString("402517"), std::nullopt, QString("70000")};
@@ -127,15 +127,12 @@ TEST_F(WindowParts, SerialNumberChangeAsksTheAccessCodeOncePerRun)
                                        "Serial number"}));
     EXPECT_EQ(ui.args("plain_message").size(), 1);
     EXPECT_EQ(ui.count("progress_show"), 0);
-}
 
-TEST(SerialNumberText, WholeNumbersFrom0To65535Only)
-{
-    using vx::SerialNumberChange;
-    EXPECT_EQ(SerialNumberChange::parse_serial("0"), 0);
-    EXPECT_EQ(SerialNumberChange::parse_serial(" 65535 "), 65535);
+    // The number typed: whole numbers from 0 to 65535 only.
+    EXPECT_EQ(vx::SerialNumberChange::parse_serial("0"), 0);
+    EXPECT_EQ(vx::SerialNumberChange::parse_serial(" 65535 "), 65535);
     for (const char* bad : {"65536", "-1", "12a", "1,5", ""})
-        EXPECT_EQ(SerialNumberChange::parse_serial(bad), std::nullopt) << bad;
+        EXPECT_EQ(vx::SerialNumberChange::parse_serial(bad), std::nullopt) << bad;
 }
 
 } // namespace
@@ -232,8 +229,7 @@ TEST(SetupDialog, PreparedPerModelAsTheLoggerHoldsIt)
         std::function<void(Tfrmsetup&)> check;
     };
     const std::vector<Case> cases = {
-        {85,
-         {},
+        {85, nullptr,
          [](Tfrmsetup& d) {
              // A digital sensor: the correction field and battery box enabled, no coefficients; the
              // language file's caption stays.
@@ -245,15 +241,13 @@ TEST(SetupDialog, PreparedPerModelAsTheLoggerHoldsIt)
              EXPECT_EQ(d.EDA0->text(), QString("-5")); // filled, so nothing unfilled is sent
              EXPECT_TRUE(d.EDA0->isEnabledTo(d.groupcal));
          }},
-        {131,
-         {},
+        {131, nullptr,
          [](Tfrmsetup& d) {
              EXPECT_TRUE(d.EDtempoff->isEnabled() && !d.chkbat->isEnabled()); // T1 goes with every send
              EXPECT_FALSE(d.EDA0->isEnabledTo(d.groupcal));                   // takes no coefficients
          }},
         // The level's offset, with its caption and hint.
-        {132,
-         {},
+        {132, nullptr,
          [&](Tfrmsetup& d) {
              EXPECT_TRUE(d.EDtempoff->isEnabled() && d.Label1->text() == s.g.lang.label(68));
              EXPECT_EQ(d.EDtempoff->toolTip(), s.g.lang.hint(73));

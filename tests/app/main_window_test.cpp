@@ -26,7 +26,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QGroupBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -126,15 +125,6 @@ protected:
         w->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
         return *w;
-    }
-    // shown(), with the two record files in viewers, B active.
-    std::pair<vx::TEditForm*, vx::TEditForm*> with_two_viewers()
-    {
-        shown();
-        vx::TEditForm* a = w->mdi()->open_text_file(home.path("Log/A.txt"));
-        vx::TEditForm* b = w->mdi()->open_text_file(home.path("Log/B.txt"));
-        w->mdi()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(b->parentWidget()));
-        return {a, b};
     }
     // Presses a key in the main window as the user would.
     void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -307,8 +297,11 @@ TEST_F(MainWindowTest, EveryItemActsOrIsDisabledWithoutAViewer)
 
 TEST_F(MainWindowTest, CommandsReachTheActiveViewer)
 {
-    auto [a, b] = with_two_viewers();
-    TForm1& f = *w;
+    // The two record files in viewers, B active.
+    TForm1& f = shown();
+    vx::TEditForm* a = f.mdi()->open_text_file(home.path("Log/A.txt"));
+    vx::TEditForm* b = f.mdi()->open_text_file(home.path("Log/B.txt"));
+    f.mdi()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(b->parentWidget()));
     ASSERT_EQ(f.mdi()->current_viewer(), b);
     EXPECT_TRUE(b->text().startsWith("TEXT FILE:" + home.path("Log/B.txt") + "\nSKLAD\n"));
     EXPECT_EQ(b->graph_points(), 12);
@@ -448,11 +441,12 @@ TEST_F(MainWindowTest, TextFileThatCannotBeReadSaysWhy)
     TForm1& f = shown();
     QDir().mkpath(home.path("Log/folder.txt"));
     for (const char* name : {"Log/missing.txt", "Log/folder.txt"}) {
+        SCOPED_TRACE(name);
         f.hooks.choose_text_file = [&] { return home.path(name); };
         ui.calls.clear();
         f.actopentext->trigger();
-        EXPECT_TRUE(f.mdi()->subWindowList().isEmpty()) << name;
-        ASSERT_EQ(ui.args("plain_message").size(), 1) << name;
+        EXPECT_TRUE(f.mdi()->subWindowList().isEmpty());
+        ASSERT_EQ(ui.args("plain_message").size(), 1);
         EXPECT_TRUE(ui.args("plain_message")[0].startsWith("Nie je možné otvoriť súbor <" + home.path(name) +
                                                            ">\r\n"))
             << ui.args("plain_message")[0].toStdString();
@@ -461,24 +455,20 @@ TEST_F(MainWindowTest, TextFileThatCannotBeReadSaysWhy)
 
 TEST_F(MainWindowTest, ViewersOpenWhollyInsideTheDocumentArea)
 {
-    struct Case {
-        QByteArray keys;
-        bool maximised;
-    };
-    const Case cases[] = {{"WIDTH=1200\r\nHEIGHT=900\r\n", false},
-                          {"WIDTH=600\r\nHEIGHT=480\r\n", true}, // too little room to read it otherwise
-                          {"WIDTH=1200\r\nHEIGHT=900\r\nPANMAXIMIZE=1\r\n", true}};
-    for (const Case& c : cases) {
-        TForm1& f = run_program(c.keys);
+    // The second has too little room to read a viewer otherwise.
+    for (auto [keys, maximised] : {std::pair{"WIDTH=1200\r\nHEIGHT=900\r\n", false},
+                                   {"WIDTH=600\r\nHEIGHT=480\r\n", true},
+                                   {"WIDTH=1200\r\nHEIGHT=900\r\nPANMAXIMIZE=1\r\n", true}}) {
+        SCOPED_TRACE(keys);
+        TForm1& f = run_program(keys);
         for (int i = 0; i < 3; ++i)
             open_viewer(false);
         QApplication::processEvents();
         const QRect area(QPoint(0, 0), f.mdi()->viewport()->size());
-        EXPECT_EQ(f.mdi()->current_subwindow()->isMaximized(), c.maximised) << c.keys.constData();
-        for (QMdiSubWindow* sub : f.mdi()->subWindowList()) {
-            EXPECT_TRUE(area.contains(sub->geometry())) << c.keys.constData();
-            EXPECT_TRUE(c.maximised || sub->width() >= std::min(800, area.width())) << c.keys.constData();
-        }
+        EXPECT_EQ(f.mdi()->current_subwindow()->isMaximized(), maximised);
+        for (QMdiSubWindow* sub : f.mdi()->subWindowList())
+            EXPECT_TRUE(area.contains(sub->geometry()) &&
+                        (maximised || sub->width() >= std::min(800, area.width())));
     }
 }
 
@@ -584,16 +574,13 @@ TEST_F(MainWindowTest, SignalsCloseAsTheUserWouldAndKeepWhatNobodyCouldBeAskedAb
 TEST_F(MainWindowTest, AboutNamesTheVersionToolWindowsOpenOverTheWindowAndHelpSaysWhyItDidNotOpen)
 {
     // The build's version, and the supplier as far as the settings name one.
-    struct About {
-        QString name, tel, text;
-    };
-    const About abouts[] = {{"NONAME", "-----", "VORLANIX\nVerzia " VORLANIX_VERSION},
-                            {"Meranie s.r.o.", "+421 2 1234",
-                             "VORLANIX\nVerzia " VORLANIX_VERSION "\n\nMeranie s.r.o.\nTel: +421 2 1234"}};
-    for (const About& a : abouts) {
-        g.settings.partner.NAME = a.name;
-        g.settings.partner.TEL = a.tel;
-        EXPECT_EQ(vx::make_about_box(g, nullptr)->text(), a.text);
+    for (auto [name, tel, text] :
+         {std::tuple{"NONAME", "-----", "VORLANIX\nVerzia " VORLANIX_VERSION},
+          {"Meranie s.r.o.", "+421 2 1234",
+           "VORLANIX\nVerzia " VORLANIX_VERSION "\n\nMeranie s.r.o.\nTel: +421 2 1234"}}) {
+        g.settings.partner.NAME = name;
+        g.settings.partner.TEL = tel;
+        EXPECT_EQ(vx::make_about_box(g, nullptr)->text(), QString(text));
     }
 
     // The browser and the progress window open centred over the main window, as its own windows.

@@ -29,14 +29,6 @@ int run(Tfmess& w, const QString& text, int buttons, int default_result, QPushBu
     return w.show_message(text, buttons, default_result);
 }
 
-QStringList visible_buttons(const Tfmess& w)
-{
-    QStringList names;
-    for (const QPushButton* b : {w.btCancel, w.btOK, w.btYes, w.btNo})
-        if (b->isVisible()) names.append(b->objectName());
-    return names;
-}
-
 } // namespace
 
 TEST(MessageWindow, ShowsExactlyTheButtonsOfTheSetAndReturnsTheirResults)
@@ -61,10 +53,11 @@ TEST(MessageWindow, ShowsExactlyTheButtonsOfTheSetAndReturnsTheirResults)
         QString text, enter;
         EXPECT_EQ(run(w, "Line one\r\nLine two", c.buttons, c.default_result, c.press ? w.*c.press : nullptr,
                       [&] {
-                          seen = visible_buttons(w);
                           text = w.Memo1->toPlainText();
-                          for (const QPushButton* b : {w.btCancel, w.btOK, w.btYes, w.btNo})
+                          for (const QPushButton* b : {w.btCancel, w.btOK, w.btYes, w.btNo}) {
+                              if (b->isVisible()) seen << b->objectName();
                               if (b->isDefault()) enter = b->objectName();
+                          }
                       }),
                   c.result);
         EXPECT_EQ(seen, c.shown);

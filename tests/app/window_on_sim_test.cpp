@@ -16,8 +16,6 @@
 #include <QAction>
 #include <QJsonObject>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -67,28 +65,18 @@ protected:
     // apart from 5.3.2024 22:00 (record 12 falls on midnight).
     QStringList logger(int fill) const
     {
-        return {"--type",     "87",      "--serial", "870",
-                "--name",     "SKLAD",   "--fill",   QString::number(fill),
-                "--coef",     "2,0.1,0", "--start",  "2024-03-05T22:00",
-                "--interval", "10"};
+        return QString("--type 87 --serial 870 --name SKLAD --fill %1 --coef 2,0.1,0 --start "
+                       "2024-03-05T22:00 --interval 10")
+            .arg(fill)
+            .split(' ');
     }
     // Waits until the poll has read the mission name (and run the check) and shows the pointer.
     bool polled(int pointer)
     {
-        return QTest::qWaitFor(
-            [&] {
-                return w->pages()->Panmisname->text() == "SKLAD" &&
-                       w->pages()->panptr->text() == QString::number(pointer);
-            },
-            10000);
+        const QString at = QString::number(pointer);
+        return QTest::qWaitFor([&] { return text("Panmisname") == "SKLAD" && text("panptr") == at; }, 10000);
     }
-    QList<vx::TEditForm*> viewers() const
-    {
-        QList<vx::TEditForm*> out;
-        for (QMdiSubWindow* s : w->mdi()->subWindowList(QMdiArea::CreationOrder))
-            if (auto* v = qobject_cast<vx::TEditForm*>(s->widget())) out << v;
-        return out;
-    }
+    QList<vx::TEditForm*> viewers() const { return w->mdi()->viewers(); } // in the order they opened
 
     std::unique_ptr<TForm1> w;
 };
@@ -120,14 +108,12 @@ TEST_F(WindowOnSim, PanelsOfEachModelThenALostLoggerAndItsReturn)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
         const QStringList args = QString(c.args).split(' ');
-        if (&c != &cases[0]) { // the same device path: the port finds it again
-            ASSERT_TRUE(sim.restart(args));
-        }
+        ASSERT_TRUE(&c == &cases[0] || sim.restart(args)); // the same device path: the port finds it again
         ASSERT_TRUE(wait_text(f.pages()->pansn, args[1])) << text("pansn").toStdString();
         ASSERT_TRUE(wait_text(f.stbar1, "OK"));
         EXPECT_EQ(f.windowTitle(), "VORLAN " + args[1]);
-        for (const QString& panel :
-             QString(c.panels).split(';')) { // the mission name comes with a later tick
+        // The mission name comes with a later tick.
+        for (const QString& panel : QString(c.panels).split(';')) {
             const QString name = panel.section('=', 0, 0), value = panel.section('=', 1);
             EXPECT_TRUE(QTest::qWaitFor([&] { return text(name) == value; }, 3000))
                 << name.toStdString() << ": " << text(name).toStdString();
@@ -261,8 +247,8 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
     ui.message_answers = {vx::mr::yes};
     EXPECT_FALSE(viewers()[1]->query_close()); // the save dialog was left: the window stays
     EXPECT_EQ(ui.default_results, QList<int>{vx::mr::yes});
-    EXPECT_EQ(proposed.section('-', 0, -3) + proposed.right(4),
-              home.path("Log/SKLAD.txt")); // SKLAD-<date>-<time>
+    // SKLAD-<date>-<time>.txt
+    EXPECT_EQ(proposed.section('-', 0, -3) + proposed.right(4), home.path("Log/SKLAD.txt"));
     ui.messages.clear();
 
     // The logger wrote 13 more. After the first block of the next F5 the user
@@ -295,8 +281,7 @@ TEST_F(WindowOnSim, CheckF5AndF6OpenViewersAndAViewerClosedDuringATransferLeaves
 TEST_F(WindowOnSim, AWaitingQuestionKeepsThePollGoingAndItsYesFetchesTheNewRecords)
 {
     // Met for the first time: the notice says how many records it holds and how to fetch them.
-    TForm1& f = start(logger(57) << "--record-every-ms"
-                                 << "700");
+    TForm1& f = start(logger(57) + QStringList{"--record-every-ms", "700"});
     vx::QuestionBar* bar = f.question_bar();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isHidden(); }, 10000));
     EXPECT_TRUE(bar->text().startsWith("POZOR tento zapisovač bol pripojený prvýkrát"));

@@ -176,60 +176,47 @@ TEST_F(BrowserTest, PreviewFollowsADownloadIntoTheSelectedFile)
 TEST_F(BrowserTest, FilterPageAndFlowBoxDecideWhatOpens)
 {
     struct Case {
-        const char* name;
-        const char* file;
-        std::function<void(vx::Tfrmopenbase&)> set;
-        QStringList lines;
-        QString message;
-        const char* proposed; // the file the save dialog proposes
+        const char *name, *file;
+        bool from_day, flow;                    // from 10.3.2024 for 2 days; the flow totals
+        QString hi;                             // the upper limit typed, if any
+        const char *lines, *message, *proposed; // the lines by '|'; the save dialog's proposal
     };
     const Case cases[] = {
-        {"from the picked day, 2 days",
-         "TEMP.txt",
-         [](vx::Tfrmopenbase& b) {
-             b.DTpickerCheck->setChecked(true);
-             b.DTpicker->setDate(QDate(2024, 3, 10));
-             b.RGafterItems->button(1)->click();
-             b.RGdobaItems->button(1)->click();
-             b.SPdoba->setValue(2);
-         },
-         {"TEMP.txt", "FILTER Od casu: 10.3.2024", "FILTER Do casu: 12.3.2024", "10.3.2024\t 19,5",
-          "12.3.2024\t 21,0"},
-         "",
+        {"from the picked day, 2 days", "TEMP.txt", true, false, "",
+         "TEMP.txt|FILTER Od casu: 10.3.2024|FILTER Do casu: 12.3.2024|10.3.2024\t 19,5|12.3.2024\t 21,0", "",
          "TEMP filter.txt"},
-        {"invalid limit opens unfiltered", "TEMP.txt",
-         [](vx::Tfrmopenbase& b) {
-             b.CHKhitemp->setChecked(true);
-             b.EDhi->setText("20 C");
-         },
-         QString::fromLatin1(temps).trimmed().remove('\r').split('\n'),
+        {"invalid limit opens unfiltered", "TEMP.txt", false, false, "20 C",
+         "TEMP|Remark: |9.3.2024 23:00\t 18,0|10.3.2024\t 19,5|12.3.2024\t 21,0|12.3.2024 00:01\t 22,5",
          "Nesprávna hodnota HI_TEMP vo filtroch", "TEMP.txt"},
-        {"flow totals, before a filter",
-         "VODA.txt",
-         [](vx::Tfrmopenbase& b) {
-             b.chkprietok->setChecked(true);
-             b.CHKhitemp->setChecked(true);
-             b.EDhi->setText("20");
-         },
-         {"VODA.txt", "Remark: studna", "Pociatocny stav=100,0", "Konstanta prietokomera=10,0",
-          "1.3.2024 11:00\t110,0\tm3"},
-         "",
-         "VODA prietok.txt"},
+        {"flow totals, before a filter", "VODA.txt", false, true, "20",
+         "VODA.txt|Remark: studna|Pociatocny stav=100,0|Konstanta prietokomera=10,0|1.3.2024 "
+         "11:00\t110,0\tm3",
+         "", "VODA prietok.txt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         browser = make_browser();
         ui.messages.clear();
-        c.set(*browser);
+        if (c.from_day) {
+            browser->DTpickerCheck->setChecked(true);
+            browser->DTpicker->setDate(QDate(2024, 3, 10));
+            browser->RGafterItems->button(1)->click();
+            browser->RGdobaItems->button(1)->click();
+            browser->SPdoba->setValue(2);
+        }
+        browser->chkprietok->setChecked(c.flow);
+        browser->CHKhitemp->setChecked(!c.hi.isEmpty());
+        browser->EDhi->setText(c.hi);
         select(c.file);
         ASSERT_NE(browser->make(), nullptr);
         const vx::TEditForm& v = *viewers.back();
-        EXPECT_EQ(v.text().split('\n'), c.lines);
+        const QStringList lines = QString(c.lines).split('|');
+        EXPECT_EQ(v.text().split('\n'), lines);
         EXPECT_EQ(v.windowTitle(), c.file);
         EXPECT_EQ(v.file_name(), home.path(QString("Log/") + c.proposed));
         EXPECT_FALSE(v.is_modified());
-        EXPECT_EQ(v.status_text(0), "Lines:" + QString::number(c.lines.size()));
-        EXPECT_EQ(ui.messages.isEmpty() ? QString() : ui.messages[0].first, c.message);
+        EXPECT_EQ(v.status_text(0), "Lines:" + QString::number(lines.size()));
+        EXPECT_EQ(ui.messages.isEmpty() ? QString() : ui.messages[0].first, QString(c.message));
     }
 }
 

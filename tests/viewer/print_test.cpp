@@ -67,8 +67,7 @@ class PrintTest : public ::testing::Test, protected vxtest::TestState
 protected:
     void SetUp() override
     {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(home.path("out.pdf"));
+        pdf_printer("out.pdf")(printer);
         printer.setPageSize(QPageSize(QPageSize::A4));
         viewer.setWindowTitle("SKLAD.txt");
     }
@@ -283,10 +282,8 @@ TEST_F(PrintTest, TheRecordFileDigestMarksTheBrowserAndClosesTheReportAndThePrin
     ASSERT_TRUE(QTest::qWaitFor([&] { return browser.FExplorer->entries().contains("D.txt"); }));
     vx::Tfrmprint print_dialog(g);
     print_dialog.ask_printer = pdf_printer("out.pdf");
-    vx::ReportRun run{[this](vx::Tfreport& d) {
-        d.set_report_path(home.path("report.htm"));
-        return true;
-    }};
+    vx::ReportRun run;
+    run.ask = [this](vx::Tfreport& d) { return d.set_report_path(home.path("report.htm")), true; };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
         const QString path = home.path("Log/" + c.file),

@@ -50,10 +50,7 @@ protected:
             if (fill) fill(d);
             return confirm;
         };
-        r.open = [this](const QString& path) {
-            opened << path;
-            return true;
-        };
+        r.open = [this](const QString& path) { return opened << path, true; };
         return vx::create_report(g, viewer, dialog, r);
     }
     QString page() const { return QString::fromUtf8(home.read("Reports/sklad marec.htm")); }
@@ -81,9 +78,8 @@ TEST_F(ReportTest, FillsTheTemplateFromTheDialogAndTheRecords)
              d.Edit2->setText("Pozn\u00e1mka");
              d.Edit5->setText("Mibra");
          },
-         "<h1>Sklad &lt;1&gt;</h1><p>Pozn&#225;mka</p><p>Mibra|</p><img src=\"sklad%20marec-humi.gif\" > "
-         "<img "
-         "src=\"sklad%20marec-temp.gif\" >",
+         "<h1>Sklad &lt;1&gt;</h1><p>Pozn&#225;mka</p><p>Mibra|</p>"
+         "<img src=\"sklad%20marec-humi.gif\" > <img src=\"sklad%20marec-temp.gif\" >",
          true},
     };
     for (const Case& c : cases) {

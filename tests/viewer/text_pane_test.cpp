@@ -81,8 +81,7 @@ public:
 TEST(TextView, PaintsAndScrollsAsTheEditablePane)
 {
     Twins t;
-    RecordTextEdit& view = t.view;
-    QPlainTextEdit& edit = t.edit;
+    auto& [text, view, edit] = t;
     struct Case {
         const char* name;
         int top, left;
@@ -93,7 +92,7 @@ TEST(TextView, PaintsAndScrollsAsTheEditablePane)
         {"scrolled", 20, 0, 0, 0},
         {"selection over line breaks", 0, 0, 40, 130},
         {"end, scrolled right", 1000, 50, 0, 0},
-        {"selection at the end of the text", 1000, 0, t.text.size() - 20, t.text.size()},
+        {"selection at the end of the text", 1000, 0, text.size() - 20, text.size()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -118,8 +117,7 @@ TEST(TextView, PaintsAndScrollsAsTheEditablePane)
 TEST(TextEdit, KeysMoveAndEditAsInAPlainTextPane)
 {
     Twins t;
-    RecordTextEdit& view = t.view;
-    QPlainTextEdit& edit = t.edit;
+    auto& [text, view, edit] = t;
     // Line 1 "Vlhkosť" runs from 33 to its break at 40; line 2 starts at 41;
     // line 3 is "6.12.2026 10:01\t 21,1\t 55,0", from position 69.
     struct Step {
@@ -154,13 +152,13 @@ TEST(TextEdit, KeysMoveAndEditAsInAPlainTextPane)
         {Qt::Key_Left},
         {Qt::Key_Home, ctrl, 0, 0},
         {Qt::Key_Up},
-        {Qt::Key_A, ctrl, 0, t.text.size()},
+        {Qt::Key_A, ctrl, 0, text.size()},
         // Keys that change nothing: no text before or after the caret, none to cut or paste.
         {Qt::Key_Backspace, {}, 0, 0, 0, 0, ""},
         {Qt::Key_X, ctrl},
         {Qt::Key_V, ctrl},
         {Qt::Key_F, ctrl},
-        {Qt::Key_End, ctrl, t.text.size(), t.text.size()},
+        {Qt::Key_End, ctrl, text.size(), text.size()},
         {Qt::Key_Delete},
         // Keys that do: a key replaces the selection, typing on, ...
         {Qt::Key_X, {}, -1, -1, 69 + 16, 69 + 17},
@@ -194,8 +192,8 @@ TEST(TextEdit, KeysMoveAndEditAsInAPlainTextPane)
         }
         QTest::keyClick(&view, Qt::Key(s.key), s.mods);
         QTest::keyClick(&edit, Qt::Key(s.key), s.mods);
-        EXPECT_EQ(t.text.text(), edit.toPlainText());
-        EXPECT_EQ(t.text.line_count(), edit.document()->blockCount());
+        EXPECT_EQ(text.text(), edit.toPlainText());
+        EXPECT_EQ(text.line_count(), edit.document()->blockCount());
         EXPECT_EQ(view.is_modified(), edit.document()->isModified());
         if (!s.same_caret) continue;
         EXPECT_EQ(view.anchor(), edit.textCursor().anchor());

@@ -229,8 +229,7 @@ TEST_F(Viewer, SavedPicturesHaveTheChartsSize)
     ASSERT_GT(h, 200);
     for (auto [name, gif, magic] : {std::tuple{"chart.gif", true, "GIF8"}, {"chart.bmp", false, "BM"}}) {
         form->ask_picture_path = [&, gif = gif, name = name](bool* as_gif) {
-            *as_gif = gif;
-            return home.path(name);
+            return *as_gif = gif, home.path(name);
         };
         form->command(607);
         EXPECT_TRUE(home.read(name).startsWith(magic)) << name;
@@ -240,10 +239,7 @@ TEST_F(Viewer, SavedPicturesHaveTheChartsSize)
     form->ask_picture_path = [](bool*) { return QString(); };
     form->command(607);
     EXPECT_TRUE(ui.args("plain_message").isEmpty());
-    form->ask_picture_path = [&](bool* gif) {
-        *gif = true;
-        return home.path("no/such/dir/x.gif");
-    };
+    form->ask_picture_path = [&](bool* gif) { return *gif = true, home.path("no/such/dir/x.gif"); };
     form->command(607);
     ASSERT_EQ(ui.args("plain_message").size(), 1);
     EXPECT_TRUE(ui.args("plain_message")[0].startsWith("Unable to write to"));
