@@ -45,10 +45,13 @@ bool MarkStore::write_mark(const QString& mission_name, int mark, QString* error
     return false;
 }
 
-void MarkStore::remove_mark(const QString& mission_name)
+bool MarkStore::remove_mark(const QString& mission_name, QString* error)
 {
-    change_settings_store(QSettings(QStringLiteral("VORLANIX"), QStringLiteral("VORLANIX")).fileName(),
-                          [&](QSettings& s) { s.remove(key_for(mission_name)); });
+    const QString why =
+        change_settings_store(QSettings(QStringLiteral("VORLANIX"), QStringLiteral("VORLANIX")).fileName(),
+                              [&](QSettings& s) { s.remove(key_for(mission_name)); });
+    if (error) *error = why;
+    return why.isEmpty();
 }
 
 } // namespace vx

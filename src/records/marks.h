@@ -15,8 +15,9 @@ public:
     // Stores the mark of a mission; false when the store cannot be written,
     // and then, when error is given, "<store file>: <reason>".
     bool write_mark(const QString& mission_name, int mark, QString* error = nullptr);
-    // Forgets the mark of a mission.
-    void remove_mark(const QString& mission_name);
+    // Forgets the mark of a mission; false, as write_mark, when the store
+    // cannot be written.
+    bool remove_mark(const QString& mission_name, QString* error = nullptr);
 
     // The store key of a mission name: the name itself, with '%', '/' and '\'
     // written as "%XX" (the store reads them as group separators), the

@@ -164,7 +164,7 @@ TEST_F(Cli, EachDownloadEndsWithItsStatusItsLastLineAndItsMark)
         SCOPED_TRACE(c.last);
         start_sim(("--type 89 --name M --fill 60 " + QString(c.sim)).split(' ', Qt::SkipEmptyParts));
         QFile::remove(home.path("Log/M.txt"));
-        c.mark < 0 ? marks.remove_mark("M") : void(marks.write_mark("M", c.mark));
+        ASSERT_TRUE(c.mark < 0 ? marks.remove_mark("M") : marks.write_mark("M", c.mark));
         const CliRun run = cli(QString(c.args).split(' '));
         EXPECT_EQ(run.status, c.status) << run.err.toStdString();
         const QString last = QString(c.last).replace("%1", home.path("Log/M.txt"));

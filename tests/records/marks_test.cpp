@@ -28,7 +28,7 @@ TEST(MarkStore, MarksReadBackPerNameUnderTheProgramsKey)
     ASSERT_TRUE(marks.write_mark("MISIA 1", 0));
     EXPECT_EQ(marks.read_mark("MISIA 1"), 0);
     for (const QString& name : names)
-        marks.remove_mark(name);
+        EXPECT_TRUE(marks.remove_mark(name));
     EXPECT_EQ(marks.read_mark("MISIA 1"), -1);
 }
 
